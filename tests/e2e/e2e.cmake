@@ -1,0 +1,2 @@
+# End-to-end tests: the built programs in a temporary folder, real services, real waits.
+include(${CMAKE_CURRENT_LIST_DIR}/e2e_tests.cmake)

@@ -1,0 +1,3 @@
+# Unit tests: the system's code and the backends' pure parts, with fakes for time.
+include(${CMAKE_CURRENT_LIST_DIR}/profile_tests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/core_tests.cmake)
