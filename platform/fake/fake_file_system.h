@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+#include <map>
+
+namespace kumoden::fake {
+
+// Real files through another file system, with failures a test can switch
+// on: a missing file facility, a move that fails.
+class FakeFileSystem final : public FileSystem {
+public:
+    explicit FakeFileSystem(FileSystem& real) : m_real(real) {}
+
+    void setObjectAvailable(bool available) { m_objectAvailable = available; }
+    void setMoveFails(bool fails) { m_moveFails = fails; }
+    int objectsCreated() const { return m_objectsCreated; }
+    // Creation times for files whose real one a test cannot choose.
+    void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
+
+    char separator() const override { return m_real.separator(); }
+    bool createObject() override
+    {
+        ++m_objectsCreated;
+        return m_objectAvailable;
+    }
+    std::optional<std::string> firstFile(const std::string& pattern) override { return m_real.firstFile(pattern); }
+    std::vector<std::string> listFiles(const std::string& pattern) override { return m_real.listFiles(pattern); }
+    std::optional<std::int64_t> fileLength(const std::string& path) override { return m_real.fileLength(path); }
+    bool folderExists(const std::string& path) override { return m_real.folderExists(path); }
+    bool createFolder(const std::string& path) override { return m_real.createFolder(path); }
+    bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
+    bool deleteFile(const std::string& path, bool force) override { return m_real.deleteFile(path, force); }
+    bool moveFile(const std::string& source, const std::string& destination) override
+    {
+        return !m_moveFails && m_real.moveFile(source, destination);
+    }
+    std::optional<LocalTime> dateCreated(const std::string& path) override
+    {
+        const auto it = m_created.find(path);
+        if (it != m_created.end() && m_real.fileExists(path)) {
+            return it->second;
+        }
+        return m_real.dateCreated(path);
+    }
+
+private:
+    FileSystem& m_real;
+    bool m_objectAvailable = true;
+    bool m_moveFails = false;
+    int m_objectsCreated = 0;
+    std::map<std::string, LocalTime> m_created;
+};
+
+} // namespace kumoden::fake

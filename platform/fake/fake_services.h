@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/application.h"
+#include "platform/launcher.h"
+#include "platform/message_dialog.h"
+#include "platform/printers.h"
+#include "platform/timer.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kumoden::fake {
+
+// Records each launch; succeeds with growing task identifiers unless told
+// to fail.
+class FakeLauncher final : public Launcher {
+public:
+    std::uint64_t launch(const LaunchRequest& request) override
+    {
+        m_requests.push_back(request);
+        if (m_onLaunch) {
+            m_onLaunch(request);
+        }
+        return m_fail ? 0 : m_requests.size();
+    }
+
+    void setFail(bool fail) { m_fail = fail; }
+    void onLaunch(std::function<void(const LaunchRequest&)> action) { m_onLaunch = std::move(action); }
+    const std::vector<LaunchRequest>& requests() const { return m_requests; }
+
+private:
+    bool m_fail = false;
+    std::vector<LaunchRequest> m_requests;
+    std::function<void(const LaunchRequest&)> m_onLaunch;
+};
+
+class FakePrinterList final : public PrinterList {
+public:
+    explicit FakePrinterList(std::vector<PrinterEntry> printers = {}) : m_printers(std::move(printers)) {}
+
+    std::vector<PrinterEntry> installedPrinters() override
+    {
+        ++m_calls;
+        return m_printers;
+    }
+    void set(std::vector<PrinterEntry> printers) { m_printers = std::move(printers); }
+    int calls() const { return m_calls; }
+
+private:
+    std::vector<PrinterEntry> m_printers;
+    int m_calls = 0;
+};
+
+struct ShownMessage {
+    std::string text;
+    std::string title;
+    MessageButtons buttons;
+};
+
+class FakeMessageDialog final : public MessageDialog {
+public:
+    void show(const std::string& text, const std::string& title, MessageButtons buttons) override
+    {
+        m_shown.push_back({text, title, buttons});
+    }
+    const std::vector<ShownMessage>& shown() const { return m_shown; }
+
+private:
+    std::vector<ShownMessage> m_shown;
+};
+
+// A timer that ticks only when the test says so.
+class FakeTimer final : public Timer {
+public:
+    void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
+    void setInterval(std::int32_t milliseconds) override { m_interval = milliseconds; }
+    std::int32_t interval() const override { return m_interval; }
+
+    // Ticks as the real timer would: only with a positive interval.
+    bool tick()
+    {
+        if (m_interval <= 0 || !m_handler) {
+            return false;
+        }
+        m_handler();
+        return true;
+    }
+
+private:
+    std::function<void()> m_handler;
+    std::int32_t m_interval = 0;
+};
+
+class FakeApplication final : public Application {
+public:
+    FakeApplication(std::string path, std::string exeName) : m_path(std::move(path)), m_exeName(std::move(exeName)) {}
+
+    std::string path() const override { return m_path; }
+    std::string exeName() const override { return m_exeName; }
+
+private:
+    std::string m_path;
+    std::string m_exeName;
+};
+
+} // namespace kumoden::fake

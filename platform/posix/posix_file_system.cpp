@@ -1,0 +1,227 @@
+#include "platform/posix/posix_file_system.h"
+
+#include "platform/posix/local_time.h"
+#include "platform/posix/wildcard.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kumoden {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// Splits "folder/name-pattern" at its last separator.
+void splitPattern(const std::string& pattern, std::string& folder, std::string& namePattern)
+{
+    const auto slash = pattern.rfind('/');
+    if (slash == std::string::npos) {
+        folder = ".";
+        namePattern = pattern;
+    } else {
+        folder = slash == 0 ? "/" : pattern.substr(0, slash);
+        namePattern = pattern.substr(slash + 1);
+    }
+}
+
+bool isOrdinaryFile(DIR* dir, const dirent* entry)
+{
+    if (entry->d_type == DT_REG) {
+        return true;
+    }
+    if (entry->d_type != DT_UNKNOWN) {
+        return false;
+    }
+    struct stat info {};
+    return fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
+}
+
+// Calls visit(name) for each ordinary, visible file matching the pattern
+// until visit returns false.
+template <typename Visit> void scan(const std::string& pattern, Visit visit)
+{
+    std::string folder;
+    std::string namePattern;
+    splitPattern(pattern, folder, namePattern);
+    const Wildcard wildcard(namePattern);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir) {
+        return;
+    }
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.front() == '.' || !wildcard.matches(name) || !isOrdinaryFile(dir.get(), entry)) {
+            continue;
+        }
+        if (!visit(name)) {
+            return;
+        }
+    }
+}
+
+bool statPath(const std::string& path, struct stat& info)
+{
+    return !path.empty() && stat(path.c_str(), &info) == 0;
+}
+
+// Copies source to a new destination file; used only when the two lie on
+// different file systems. Leaves no destination behind on failure.
+bool copyNew(const std::string& source, const std::string& destination)
+{
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    struct stat info {};
+    fstat(in, &info);
+    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno != EINTR) {
+                ok = false;
+            } else if (put > 0) {
+                done += put;
+            }
+        }
+        if (!ok) {
+            break;
+        }
+    }
+    ok = fsync(out) == 0 && ok;
+    ok = close(out) == 0 && ok;
+    close(in);
+    if (!ok) {
+        unlink(destination.c_str());
+    }
+    return ok;
+}
+
+} // namespace
+
+std::optional<std::string> PosixFileSystem::firstFile(const std::string& pattern)
+{
+    std::optional<std::string> found;
+    scan(pattern, [&](std::string_view name) {
+        found = std::string(name);
+        return false;
+    });
+    return found;
+}
+
+std::vector<std::string> PosixFileSystem::listFiles(const std::string& pattern)
+{
+    std::vector<std::string> names;
+    scan(pattern, [&](std::string_view name) {
+        names.emplace_back(name);
+        return true;
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<std::int64_t> PosixFileSystem::fileLength(const std::string& path)
+{
+    struct stat info {};
+    if (!statPath(path, info) || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+bool PosixFileSystem::folderExists(const std::string& path)
+{
+    struct stat info {};
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool PosixFileSystem::createFolder(const std::string& path)
+{
+    return !path.empty() && mkdir(path.c_str(), 0777) == 0;
+}
+
+bool PosixFileSystem::fileExists(const std::string& path)
+{
+    struct stat info {};
+    return statPath(path, info) && S_ISREG(info.st_mode);
+}
+
+bool PosixFileSystem::deleteFile(const std::string& path, bool force)
+{
+    struct stat info {};
+    if (path.empty() || lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    if (!force && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
+        return false;
+    }
+    return unlink(path.c_str()) == 0;
+}
+
+bool PosixFileSystem::moveFile(const std::string& source, const std::string& destination)
+{
+    if (source.empty() || destination.empty()) {
+        return false;
+    }
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno == EINVAL || errno == ENOSYS) {
+        // The file system cannot rename without replacing: a hard link
+        // refuses an existing destination just the same.
+        if (link(source.c_str(), destination.c_str()) == 0) {
+            if (unlink(source.c_str()) == 0) {
+                return true;
+            }
+            unlink(destination.c_str());
+            return false;
+        }
+    }
+    if (errno != EXDEV) {
+        return false;
+    }
+    struct stat info {};
+    if (lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !copyNew(source, destination)) {
+        return false;
+    }
+    if (unlink(source.c_str()) != 0) {
+        // Keep one copy only, and keep it where it was.
+        unlink(destination.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::optional<LocalTime> PosixFileSystem::dateCreated(const std::string& path)
+{
+    struct statx info {};
+    if (path.empty() || statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    const statx_timestamp& stamp = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
+    return ToLocalTime(static_cast<std::time_t>(stamp.tv_sec), static_cast<long>(stamp.tv_nsec));
+}
+
+} // namespace kumoden

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <functional>
+#include <initializer_list>
+
+namespace kumoden {
+
+// Turns SIGTERM and friends into a call on the event loop (a signal handler
+// may do next to nothing itself, so it only writes a byte to a socket).
+class SignalWatcher {
+public:
+    SignalWatcher(std::initializer_list<int> signals, std::function<void(int)> handler);
+    SignalWatcher(const SignalWatcher&) = delete;
+    SignalWatcher& operator=(const SignalWatcher&) = delete;
+    ~SignalWatcher();
+
+private:
+    std::function<void(int)> m_handler;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
+} // namespace kumoden

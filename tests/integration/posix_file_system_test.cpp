@@ -1,0 +1,141 @@
+#include "platform/posix/posix_application.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/system_clock.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kumoden::test {
+namespace {
+
+class PosixFiles : public ::testing::Test {
+protected:
+    std::string at(const std::string& name) const { return dir.slash() + name; }
+
+    TempDir dir;
+    PosixFileSystem files;
+};
+
+TEST_F(PosixFiles, QueriesSeeOnlyOrdinaryVisibleFiles)
+{
+    dir.write("a.pdf", "x");
+    dir.write(".hidden.pdf", "x");
+    std::filesystem::create_directory(dir.path() / "folder.pdf");
+    std::filesystem::create_symlink(dir.path() / "a.pdf", dir.path() / "link.pdf");
+    ASSERT_EQ(mkfifo(at("fifo.pdf").c_str(), 0600), 0);
+    dir.write("Z.PDF", "x");
+
+    EXPECT_EQ(files.listFiles(at("*.pdf")), (std::vector<std::string>{"Z.PDF", "a.pdf"}));
+    EXPECT_TRUE(files.firstFile(at("*.pdf")).has_value());
+    EXPECT_FALSE(files.firstFile(at("b*.pdf")).has_value());
+    EXPECT_TRUE(files.listFiles(at("nowhere/*.pdf")).empty());
+    // A FIFO is never opened, so a query cannot hang on it.
+    EXPECT_FALSE(files.fileLength(at("fifo.pdf")).has_value());
+}
+
+TEST_F(PosixFiles, OddNamesComeBackByteForByte)
+{
+    const std::vector<std::string> names{"with blank.pdf", "quote\"d.pdf", "new\nline.pdf", "\xff\xfe.pdf",
+                                         std::string(251, 'n') + ".pdf", "請求書.pdf"};
+    for (const auto& name : names) {
+        dir.write(name, "x");
+    }
+    auto sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(files.listFiles(at("*.pdf")), sorted);
+    std::filesystem::create_directory(dir.path() / "BackPdf");
+    for (const auto& name : names) {
+        ASSERT_TRUE(files.moveFile(at(name), at("BackPdf/" + name))) << name;
+        EXPECT_TRUE(files.fileExists(at("BackPdf/" + name))) << name;
+    }
+}
+
+TEST_F(PosixFiles, LengthsAreSixtyFourBit)
+{
+    const auto big = dir.write("big.pdf", "");
+    std::filesystem::resize_file(big, 5'000'000'000ull); // sparse
+    EXPECT_EQ(files.fileLength(big.string()), 5'000'000'000ll);
+    EXPECT_FALSE(files.fileLength(at("missing.pdf")));
+    EXPECT_FALSE(files.fileLength(dir.path().string()));
+}
+
+TEST_F(PosixFiles, MovesNeverReplaceAnExistingFile)
+{
+    dir.write("a.pdf", "new");
+    dir.write("b/a.pdf", "old");
+    EXPECT_FALSE(files.moveFile(at("a.pdf"), at("b/a.pdf")));
+    EXPECT_EQ(readFile(at("a.pdf")), "new");
+    EXPECT_EQ(readFile(at("b/a.pdf")), "old");
+    EXPECT_FALSE(files.moveFile(at("missing.pdf"), at("b/missing.pdf")));
+    EXPECT_FALSE(files.moveFile(at("a.pdf"), at("no-such-folder/a.pdf")));
+    EXPECT_TRUE(std::filesystem::exists(at("a.pdf")));
+}
+
+TEST_F(PosixFiles, MovesAcrossFileSystemsCopyThenDelete)
+{
+    // /dev/shm is a separate tmpfs on Linux; skip only where it is not.
+    TempDir other;
+    const std::string shm = "/dev/shm/kumoden-move-" + std::to_string(getpid());
+    std::filesystem::create_directory(shm);
+    struct stat a {}, b {};
+    stat(shm.c_str(), &a);
+    stat(dir.path().c_str(), &b);
+    if (a.st_dev == b.st_dev) {
+        std::filesystem::remove_all(shm);
+        GTEST_SKIP() << "no second file system here";
+    }
+    dir.write("a.pdf", std::string(200000, 'p'));
+    EXPECT_TRUE(files.moveFile(at("a.pdf"), shm + "/a.pdf"));
+    EXPECT_FALSE(std::filesystem::exists(at("a.pdf")));
+    EXPECT_EQ(std::filesystem::file_size(shm + "/a.pdf"), 200000u);
+    dir.write("a.pdf", "again");
+    EXPECT_FALSE(files.moveFile(at("a.pdf"), shm + "/a.pdf"));
+    EXPECT_EQ(readFile(at("a.pdf")), "again");
+    std::filesystem::remove_all(shm);
+}
+
+TEST_F(PosixFiles, DeletesHonourTheReadOnlyBitUnlessForced)
+{
+    const auto file = dir.write("ro.pdf", "x");
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    EXPECT_FALSE(files.deleteFile(file.string(), false));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_TRUE(files.deleteFile(file.string(), true));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    std::filesystem::create_directory(dir.path() / "sub");
+    EXPECT_FALSE(files.deleteFile(at("sub"), true));
+    EXPECT_FALSE(files.fileExists(at("sub")));
+    EXPECT_TRUE(files.folderExists(at("sub")));
+}
+
+TEST_F(PosixFiles, CreationTimeIsRecentOnTheLocalClock)
+{
+    const auto before = SystemClock().now();
+    const auto file = dir.write("new.pdf", "x");
+    const auto created = files.dateCreated(file.string());
+    const auto after = SystemClock().now();
+    ASSERT_TRUE(created.has_value());
+    // Some file systems stamp with a coarse clock tick.
+    EXPECT_GE(*created, before - std::chrono::milliseconds(20));
+    EXPECT_LE(*created, after);
+    EXPECT_FALSE(files.dateCreated(at("missing")));
+}
+
+TEST(PosixApplication, FolderAndBaseNameOfTheExecutable)
+{
+    const PosixApplication app("/opt/tools/kumoden");
+    EXPECT_EQ(app.path(), "/opt/tools");
+    EXPECT_EQ(app.exeName(), "kumoden");
+    EXPECT_EQ(PosixApplication("/kumoden.bin").path(), "/");
+    EXPECT_EQ(PosixApplication("/kumoden.bin").exeName(), "kumoden");
+    const PosixApplication self;
+    EXPECT_TRUE(self.exeName().starts_with("posix_file_system_test"));
+    EXPECT_TRUE(std::filesystem::exists(self.path()));
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,116 @@
+#include "platform/posix/posix_launcher.h"
+#include "tests/support/temp_dir.h"
+#include "tests/unit/watch_fixture.h"
+#include "watch/print_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace kumoden::test {
+namespace {
+
+// The state letter of a process in /proc, or 0 when it is gone.
+char processState(std::uint64_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return 0;
+    }
+    const auto close = line.rfind(')');
+    return close + 2 < line.size() ? line[close + 2] : 0;
+}
+
+// Waits (bounded) until the process is gone altogether, zombie included.
+bool reaped(std::uint64_t pid)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (processState(pid) == 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A reader that writes each argument it gets on a line of its own.
+std::string recordingReader(const TempDir& dir)
+{
+    const auto script = dir.write("reader", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
+    chmod(script.c_str(), 0755);
+    return script.string();
+}
+
+TEST(PosixLauncher, PassesTheArgumentVectorUntouchedAndLeavesNoZombie)
+{
+    TempDir dir;
+    const std::string reader = recordingReader(dir);
+    PosixLauncher launcher;
+    const std::vector<std::string> arguments{reader, "/t", "a b", "q\"uote", "$HOME;rm -rf x", ""};
+    const auto pid = launcher.launch({"ignored here", arguments});
+    ASSERT_NE(pid, 0u);
+    ASSERT_TRUE(reaped(pid)) << "state " << processState(pid);
+    EXPECT_EQ(readFile(reader + ".args"), "/t\na b\nq\"uote\n$HOME;rm -rf x\n\n");
+}
+
+TEST(PosixLauncher, AMissingOrEmptyProgramIsAFailedLaunch)
+{
+    PosixLauncher launcher;
+    EXPECT_EQ(launcher.launch({"", {"/nonexistent/kumoden-print", "/t"}}), 0u);
+    EXPECT_EQ(launcher.launch({"", {"", "/t"}}), 0u);
+    EXPECT_EQ(launcher.launch({"", {}}), 0u);
+    TempDir dir;
+    const auto notExecutable = dir.write("reader", "data");
+    EXPECT_EQ(launcher.launch({"", {notExecutable.string()}}), 0u);
+    // Never looked up on PATH.
+    EXPECT_EQ(launcher.launch({"", {"true"}}), 0u);
+}
+
+TEST(PosixLauncher, ManyQuickChildrenAreAllReaped)
+{
+    PosixLauncher launcher;
+    std::vector<std::uint64_t> pids;
+    for (int i = 0; i < 20; ++i) {
+        pids.push_back(launcher.launch({"", {"/bin/true"}}));
+    }
+    for (const auto pid : pids) {
+        ASSERT_NE(pid, 0u);
+        EXPECT_TRUE(reaped(pid));
+    }
+}
+
+class PrintPassWithRealLaunch : public WatchFixture {
+protected:
+    PosixLauncher realLauncher;
+    WatchServices realServices{files, sleeper, clock, realLauncher, printers, messages};
+};
+
+TEST_F(PrintPassWithRealLaunch, AMissingReaderIsNotWaitedFor)
+{
+    info.AcrExeDir = dir.slash() + "no-reader";
+    drop("a.pdf");
+    PrintPdfFiles(watched(), info, realServices);
+    EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000), milliseconds(3000)}));
+    EXPECT_TRUE(std::filesystem::exists(inBackup("a.pdf")));
+}
+
+TEST_F(PrintPassWithRealLaunch, TheReaderGetsTheArchivedFileAndThePrinter)
+{
+    info.AcrExeDir = recordingReader(dir);
+    drop("my report.pdf");
+    PrintPdfFiles(watched(), info, realServices);
+    EXPECT_EQ(sleeper.waits().back(), milliseconds(5000));
+    for (int i = 0; i < 200 && !std::filesystem::exists(info.AcrExeDir + ".args"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(readFile(info.AcrExeDir + ".args"), "/t\n/n\n/s\n/h\n" + watched() +
+                                                      "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\n"
+                                                      "cups-pdf:/\n");
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,201 @@
+#include "watch/print_command.h"
+#include "watch/print_pass.h"
+#include "tests/unit/watch_fixture.h"
+
+#include <fstream>
+#include <sys/stat.h>
+
+namespace kumoden::test {
+namespace {
+
+class PrintPass : public WatchFixture {
+protected:
+    void run() { PrintPdfFiles(watched(), info, services); }
+};
+
+TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
+{
+    drop("a.pdf");
+    run();
+
+    EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000), milliseconds(3000), milliseconds(5000)}));
+    EXPECT_FALSE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "%PDF-1.4 test");
+    ASSERT_EQ(launcher.requests().size(), 1u);
+    const auto& request = launcher.requests().front();
+    const std::string backup = watched() + "BackPdf/a.pdf";
+    EXPECT_EQ(request.commandLine, "\"/opt/reader/kumoden-print\" /t /n /s /h \"" + backup +
+                                       "\" \"PDF\" \"Generic CUPS-PDF Printer\" \"cups-pdf:/\"");
+    EXPECT_EQ(request.arguments, (std::vector<std::string>{"/opt/reader/kumoden-print", "/t", "/n", "/s", "/h",
+                                                           backup, "PDF", "Generic CUPS-PDF Printer",
+                                                           "cups-pdf:/"}));
+}
+
+TEST_F(PrintPass, AGrowingFileGetsOneMoreWaitAndANewReading)
+{
+    drop("a.pdf", "%PDF");
+    // The writer appends during the first wait and during the extra one.
+    sleeper.onSleep([&](std::size_t n) {
+        if (n <= 2) {
+            std::ofstream(inFolder("a.pdf"), std::ios::app) << std::string(100 * n, 'x');
+        }
+    });
+    run();
+
+    EXPECT_EQ(sleeper.waits(),
+              (Waits{milliseconds(3000), milliseconds(3000), milliseconds(3000), milliseconds(5000)}));
+    EXPECT_EQ(std::filesystem::file_size(inBackup("a.pdf")), 304u);
+}
+
+TEST_F(PrintPass, AFileThatVanishesWhileWaitedOnIsNeitherMovedNorPrinted)
+{
+    drop("a.pdf");
+    sleeper.onSleep([&](std::size_t n) {
+        if (n == 1) {
+            std::filesystem::remove(inFolder("a.pdf"));
+        }
+    });
+    run();
+
+    EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000), milliseconds(3000)}));
+    EXPECT_TRUE(launcher.requests().empty());
+}
+
+TEST_F(PrintPass, AnOlderBackupOfTheSameNameIsReplacedEvenWhenReadOnly)
+{
+    const auto old = dir.write("BackPdf/a.pdf", "old");
+    ASSERT_EQ(chmod(old.c_str(), 0444), 0);
+    drop("a.pdf", "new");
+    run();
+
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "new");
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{watched() + "BackPdf/a.pdf"}));
+}
+
+TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
+{
+    drop("a.pdf");
+    dir.write("BackPdf/b.pdf", "older b");
+    drop("b.pdf", "newer b");
+    files.setMoveFails(true);
+    run();
+
+    // Printing the backup path would have printed the older b.
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_EQ(printers.calls(), 0);
+    EXPECT_EQ(sleeper.waits(), (Waits(4, milliseconds(3000))));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_EQ(readFile(inFolder("b.pdf")), "newer b");
+
+    // Next tick the move works and both go out.
+    files.setMoveFails(false);
+    run();
+    EXPECT_EQ(printedFiles().size(), 2u);
+    EXPECT_EQ(readFile(inBackup("b.pdf")), "newer b");
+}
+
+TEST_F(PrintPass, AFailedLaunchIsNotWaitedForAndTheFileStaysArchived)
+{
+    drop("a.pdf");
+    drop("b.pdf");
+    launcher.setFail(true);
+    run();
+
+    EXPECT_EQ(sleeper.waits(), (Waits(4, milliseconds(3000))));
+    EXPECT_TRUE(std::filesystem::exists(inBackup("a.pdf")));
+    EXPECT_TRUE(std::filesystem::exists(inBackup("b.pdf")));
+    EXPECT_EQ(launcher.requests().size(), 2u);
+}
+
+TEST_F(PrintPass, HandlesEveryMatchingFileInOnePassInNameOrder)
+{
+    drop("b.pdf");
+    drop("A.PDF");
+    drop("c.txt");
+    run();
+
+    const Waits perFile{milliseconds(3000), milliseconds(3000), milliseconds(5000)};
+    Waits both = perFile;
+    both.insert(both.end(), perFile.begin(), perFile.end());
+    EXPECT_EQ(sleeper.waits(), both);
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{watched() + "BackPdf/A.PDF", watched() + "BackPdf/b.pdf"}));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("c.txt")));
+}
+
+TEST_F(PrintPass, OnlyFilesBeginningWithTheSelectionAreTaken)
+{
+    info.FileSelect = "abc";
+    for (const char* name : {"abc.pdf", "ABC1.pdf", "xabc.pdf", "abc.pdfx", "abc .txt"}) {
+        drop(name);
+    }
+    run();
+    EXPECT_EQ(printedFiles(),
+              (std::vector<std::string>{watched() + "BackPdf/ABC1.pdf", watched() + "BackPdf/abc.pdf"}));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("xabc.pdf")));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("abc.pdfx")));
+}
+
+TEST_F(PrintPass, PrinterNamesMatchExactlyAndTheLastMatchOfThePassIsKept)
+{
+    drop("a.pdf");
+    drop("b.pdf");
+    drop("c.pdf");
+    // After the first launch the printer name changes to one with another case.
+    launcher.onLaunch([&](const LaunchRequest&) { info.PrinterNm = "office"; });
+    run();
+
+    ASSERT_EQ(launcher.requests().size(), 3u);
+    const auto& second = launcher.requests()[1].arguments;
+    EXPECT_EQ(second[6], "office");
+    EXPECT_EQ(second[7], "Generic CUPS-PDF Printer");
+    EXPECT_EQ(second[8], "cups-pdf:/");
+}
+
+TEST_F(PrintPass, NoMatchingPrinterGivesEmptyDriverAndPort)
+{
+    info.PrinterNm = "";
+    drop("a.pdf");
+    run();
+    ASSERT_EQ(launcher.requests().size(), 1u);
+    EXPECT_TRUE(launcher.requests()[0].commandLine.ends_with("/BackPdf/a.pdf\" \"\" \"\" \"\""));
+}
+
+TEST_F(PrintPass, AMissingFileFacilityIsReportedAndNoFileIsTouched)
+{
+    files.setObjectAvailable(false);
+    drop("a.pdf");
+    run();
+
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, "File Systemオブジェクトが必要です。Windows Scriptを導入して下さい。");
+    EXPECT_EQ(messages.shown()[0].title, "エラーメッセージ");
+    EXPECT_EQ(messages.shown()[0].buttons, MessageButtons::OkCancel);
+    EXPECT_TRUE(sleeper.waits().empty());
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+}
+
+TEST_F(PrintPass, AnArchiveFolderThatCannotBeMadeLeavesTheFileWhereItIs)
+{
+    dir.write("BackPdf", "a file where the folder should be");
+    drop("a.pdf");
+    run();
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_TRUE(launcher.requests().empty());
+}
+
+TEST(PrintCommand, EmptyValuesLeaveAdjacentQuotePairs)
+{
+    EXPECT_EQ(PrintCommandLine({}), "\"\" /t /n /s /h \"\" \"\" \"\" \"\"");
+}
+
+TEST(PrintCommand, ValuesGoInVerbatim)
+{
+    const PrintJob job{"C:\\Program Files\\Reader\\AcroRd32.exe", "C:\\In\\BackPdf\\a \"b\".pdf", "Office",
+                       "Driver", "LPT1:"};
+    EXPECT_EQ(PrintCommandLine(job), "\"C:\\Program Files\\Reader\\AcroRd32.exe\" /t /n /s /h "
+                                     "\"C:\\In\\BackPdf\\a \"b\".pdf\" \"Office\" \"Driver\" \"LPT1:\"");
+    EXPECT_EQ(PrintLaunchRequest(job).arguments[5], "C:\\In\\BackPdf\\a \"b\".pdf");
+}
+
+} // namespace
+} // namespace kumoden::test

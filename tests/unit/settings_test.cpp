@@ -1,0 +1,138 @@
+#include "app/settings.h"
+#include "platform/fake/fake_services.h"
+#include "platform/profile/profile_store.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace kumoden {
+namespace {
+
+// Hands out fixed values and records what was asked for.
+class ScriptedProfile final : public Profile {
+public:
+    std::map<std::string, std::string> values;
+    std::vector<std::string> askedKeys;
+
+    std::string readString(const std::string& section, const std::string& key, const std::string& path,
+                           std::size_t capacity) override
+    {
+        EXPECT_EQ(section, "FileCheck_Info");
+        EXPECT_EQ(path, "/opt/tools/kumoden.INI");
+        EXPECT_EQ(capacity, 1024u);
+        askedKeys.push_back(key);
+        const auto it = values.find(key);
+        return it == values.end() ? std::string() : it->second;
+    }
+    bool writeString(const std::string&, const std::string&, const std::string&, const std::string&) override
+    {
+        return false;
+    }
+};
+
+TEST(Settings, IniPathJoinsFolderNameAndExtensionAsTheyCome)
+{
+    EXPECT_EQ(IniPath(fake::FakeApplication("/opt/tools", "kumoden"), '/'), "/opt/tools/kumoden.INI");
+    EXPECT_EQ(IniPath(fake::FakeApplication("C:\\Tools", "Kumoden"), '\\'), "C:\\Tools\\Kumoden.INI");
+}
+
+TEST(Settings, TrimNullKeepsTheTextBeforeTheFirstNul)
+{
+    EXPECT_EQ(TrimNull("abc"), "abc");
+    EXPECT_EQ(TrimNull(std::string("ab\0cd", 5)), "ab");
+    EXPECT_EQ(TrimNull(std::string("\0cd", 3)), "");
+    EXPECT_EQ(TrimNull(""), "");
+}
+
+TEST(Settings, ReadsEveryKeyInOrderAndKeepsFieldsOfEmptyKeys)
+{
+    ScriptedProfile profile;
+    profile.values = {{"FileChkTime", " 13.5 "}, {"FileChkDir", "/in"}, {"FileSelect", "abc"},
+                      {"AcrExeDir", "/usr/bin/kumoden-print"}, {"FileDelDate", "7"}};
+    FileCheckInfo info;
+    info.PrinterNm = "Earlier";
+    LoadSettings(info, profile, "/opt/tools/kumoden.INI");
+
+    EXPECT_EQ(profile.askedKeys,
+              (std::vector<std::string>{"FileChkTime", "FileChkDir", "FileSelect", "AcrExeDir", "PrinterNm",
+                                        "FileDelDate"}));
+    EXPECT_EQ(info.FileChkTime, 14);
+    EXPECT_EQ(info.FileChkDir, "/in");
+    EXPECT_EQ(info.FileSelect, "abc");
+    EXPECT_EQ(info.AcrExeDir, "/usr/bin/kumoden-print");
+    EXPECT_EQ(info.PrinterNm, "Earlier");
+    EXPECT_EQ(info.FileDelDate, "7");
+}
+
+TEST(Settings, ABadIntervalLeavesTheFieldAndTheOtherKeysAreStillRead)
+{
+    for (const char* bad : {"abc", "99999999999", "1e3"}) {
+        ScriptedProfile profile;
+        profile.values = {{"FileChkTime", bad}, {"FileChkDir", "/in"}, {"FileDelDate", "3"}};
+        FileCheckInfo info;
+        info.FileChkTime = 1000;
+        LoadSettings(info, profile, "/opt/tools/kumoden.INI");
+        EXPECT_EQ(info.FileChkTime, 1000) << bad;
+        EXPECT_EQ(info.FileChkDir, "/in") << bad;
+        EXPECT_EQ(info.FileDelDate, "3") << bad;
+    }
+}
+
+TEST(Settings, AValueStartingWithNulIsStoredEmpty)
+{
+    ScriptedProfile profile;
+    profile.values = {{"FileChkDir", std::string("\0/in", 4)}, {"FileSelect", std::string("ab\0c", 4)}};
+    FileCheckInfo info;
+    info.FileChkDir = "/old";
+    LoadSettings(info, profile, "/opt/tools/kumoden.INI");
+    EXPECT_EQ(info.FileChkDir, "");
+    EXPECT_EQ(info.FileSelect, "ab");
+}
+
+// The whole road from a real file, through the profile store, into the record.
+TEST(Settings, LoadsARealFileAndKeepsEarlierValuesOnReload)
+{
+    test::TempDir dir;
+    const std::string ini = dir.slash() + "kumoden.INI";
+    dir.write("kumoden.INI", "; demo\r\n[fileCHECK_info]\r\nFILECHKTIME = 250 \r\nFileChkDir=\"/data/in box\"\r\n"
+                             "fileselect=abc\r\nPrinterNm=PDF\r\nFileDelDate=7\r\nOther=1\r\n");
+    ProfileStore store;
+    FileCheckInfo info;
+    LoadSettings(info, store, ini);
+    EXPECT_EQ(info.FileChkTime, 250);
+    EXPECT_EQ(info.FileChkDir, "/data/in box");
+    EXPECT_EQ(info.FileSelect, "abc");
+    EXPECT_EQ(info.AcrExeDir, "");
+    EXPECT_EQ(info.PrinterNm, "PDF");
+
+    // Emptied keys keep what was read before; a missing file changes nothing.
+    dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=\nFileChkDir=   \nFileSelect=x\n");
+    LoadSettings(info, store, ini);
+    EXPECT_EQ(info.FileChkTime, 250);
+    EXPECT_EQ(info.FileChkDir, "/data/in box");
+    EXPECT_EQ(info.FileSelect, "x");
+    LoadSettings(info, store, dir.slash() + "missing.INI");
+    EXPECT_EQ(info.FileSelect, "x");
+}
+
+TEST(Settings, SurvivesGarbageFiles)
+{
+    test::TempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 70000; ++i) {
+        garbage.push_back(static_cast<char>((i * 7919) % 256));
+    }
+    dir.write("bad.INI", garbage);
+    dir.write("huge.INI", "[FileCheck_Info]\nFileChkDir=" + std::string(1 << 20, 'x') + "\nFileChkTime=-5\n");
+    ProfileStore store;
+    FileCheckInfo info;
+    LoadSettings(info, store, dir.slash() + "bad.INI");
+    LoadSettings(info, store, dir.slash() + "huge.INI");
+    EXPECT_EQ(info.FileChkDir, std::string(1023, 'x'));
+    EXPECT_EQ(info.FileChkTime, -5);
+}
+
+} // namespace
+} // namespace kumoden

@@ -1,0 +1,48 @@
+#include "watch/backup_purge.h"
+
+#include "app/number_text.h"
+#include "watch/watch_cycle.h"
+
+namespace kumoden {
+
+std::optional<int> RetentionDays(const std::string& fileDelDate)
+{
+    if (const auto days = TextToInteger(fileDelDate)) {
+        return *days;
+    }
+    return std::nullopt;
+}
+
+LocalTime BackupDeadline(LocalTime created, int days)
+{
+    return created + std::chrono::days{days};
+}
+
+void DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info, WatchServices& services)
+{
+    if (!CreateFileSystemObject(services)) {
+        return;
+    }
+    if (info.FileDelDate.empty()) {
+        return;
+    }
+    // The retention is the same for every file of one purge; a value that
+    // is not a number of days can never make a file due.
+    const auto days = RetentionDays(info.FileDelDate);
+    if (!days) {
+        return;
+    }
+
+    FileSystem& files = services.files;
+    const std::string folder = watchedPath + std::string(kBackupFolderName) + files.separator();
+    const LocalTime now = services.clock.now();
+    for (const std::string& name : files.listFiles(folder + "*.*")) {
+        const std::string backup = folder + name;
+        const auto created = files.dateCreated(backup);
+        if (created && BackupDeadline(*created, *days) < now) {
+            files.deleteFile(backup, false);
+        }
+    }
+}
+
+} // namespace kumoden

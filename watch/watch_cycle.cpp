@@ -1,0 +1,53 @@
+#include "watch/watch_cycle.h"
+
+#include "watch/backup_purge.h"
+#include "watch/print_pass.h"
+
+#include <exception>
+
+namespace kumoden {
+
+bool CreateFileSystemObject(WatchServices& services)
+{
+    if (services.files.createObject()) {
+        return true;
+    }
+    services.messages.show(std::string(kFileSystemMissingText), std::string(kErrorTitle), MessageButtons::OkCancel);
+    return false;
+}
+
+std::string WatchedPath(const std::string& fileChkDir, char separator)
+{
+    if (!fileChkDir.empty() && fileChkDir.back() == separator) {
+        return fileChkDir;
+    }
+    return fileChkDir + separator;
+}
+
+std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect)
+{
+    return watchedPath + fileSelect + "*.pdf";
+}
+
+void RunWatchCycle(const FileCheckInfo& info, WatchServices& services)
+{
+    // Each step stands on its own: whatever one of them meets, the next
+    // still runs and the program carries on.
+    std::string watchedPath;
+    try {
+        watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+        if (services.files.firstFile(MatchPattern(watchedPath, info.FileSelect))) {
+            PrintPdfFiles(watchedPath, info, services);
+        }
+    } catch (const std::exception&) {
+    }
+    try {
+        if (watchedPath.empty()) {
+            watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+        }
+        DeleteOldBackups(watchedPath, info, services);
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace kumoden

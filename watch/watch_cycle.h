@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/settings.h"
+#include "watch/watch_services.h"
+
+#include <string>
+
+namespace kumoden {
+
+// The watched folder with exactly one separator at its end (an empty
+// folder gives the root).
+std::string WatchedPath(const std::string& fileChkDir, char separator);
+
+// The pattern of the files to print: watched path, FileSelect as it
+// stands, "*.pdf".
+std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect);
+
+// One tick of the watch: print the waiting PDF files, if any, then purge
+// old backups. Never throws; a failing step is abandoned and the next runs.
+void RunWatchCycle(const FileCheckInfo& info, WatchServices& services);
+
+} // namespace kumoden
