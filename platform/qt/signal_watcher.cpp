@@ -17,7 +17,7 @@ extern "C" void onSignal(int signal)
 
 } // namespace
 
-SignalWatcher::SignalWatcher(std::initializer_list<int> signals, std::function<void(int)> handler)
+SignalWatcher::SignalWatcher(std::initializer_list<int> signalNumbers, std::function<void(int)> handler)
     : m_handler(std::move(handler))
 {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_sockets) != 0) {
@@ -34,7 +34,7 @@ SignalWatcher::SignalWatcher(std::initializer_list<int> signals, std::function<v
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : signals) {
+    for (int signal : signalNumbers) {
         sigaction(signal, &action, nullptr);
     }
 }

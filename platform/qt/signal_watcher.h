@@ -12,7 +12,7 @@ namespace kumoden {
 // may do next to nothing itself, so it only writes a byte to a socket).
 class SignalWatcher {
 public:
-    SignalWatcher(std::initializer_list<int> signals, std::function<void(int)> handler);
+    SignalWatcher(std::initializer_list<int> signalNumbers, std::function<void(int)> handler);
     SignalWatcher(const SignalWatcher&) = delete;
     SignalWatcher& operator=(const SignalWatcher&) = delete;
     ~SignalWatcher();

@@ -1,0 +1,81 @@
+#include "tests/e2e/e2e_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace kumoden::test {
+namespace {
+
+// Where cups-pdf puts the jobs of PDF2 (its "Out" setting).
+std::filesystem::path queueOutput()
+{
+    std::ifstream conf("/etc/cups/cups-pdf-PDF2.conf");
+    std::string line;
+    while (std::getline(conf, line)) {
+        if (line.starts_with("Out ")) {
+            return line.substr(4);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+E2e::E2e()
+{
+    std::filesystem::create_directories(app());
+    std::filesystem::create_directories(in());
+    std::filesystem::copy_file(buildDir() + "/kumoden", app() / "kumoden");
+}
+
+std::string E2e::buildDir()
+{
+    const char* build = std::getenv("KUMODEN_BUILD_DIR");
+    return build != nullptr ? build : ".";
+}
+
+std::string E2e::minimalPdf()
+{
+    return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+           "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+           "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\n"
+           "trailer<</Root 1 0 R>>\n%%EOF\n";
+}
+
+void E2e::writeIni(const std::string& body, const std::string& name)
+{
+    dir.write("app/" + name, "[FileCheck_Info]\r\n" + body);
+}
+
+void E2e::writeWorkingIni(const std::string& extra)
+{
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" + buildDir() +
+             "/kumoden-print\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
+}
+
+void E2e::start(const std::vector<std::string>& environment)
+{
+    std::vector<std::string> env = environment;
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+    }
+    kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
+}
+
+std::filesystem::path E2e::drop(const std::string& name)
+{
+    return dir.write("in/" + name, minimalPdf());
+}
+
+std::size_t E2e::printedCount()
+{
+    std::size_t count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(queueOutput(), error)) {
+        count += entry.path().extension() == ".pdf" ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace kumoden::test

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace kumoden::test {
+
+// The built program copied into a folder of its own with its INI, started
+// against the real scheduler; the cups-pdf queue PDF2 is the printer.
+class E2e : public ::testing::Test {
+protected:
+    E2e();
+
+    std::filesystem::path app() const { return dir.path() / "app"; }
+    std::filesystem::path in() const { return dir.path() / "in"; }
+    std::filesystem::path backup(const std::string& name) const { return in() / "BackPdf" / name; }
+    // The INI with the given lines below [FileCheck_Info].
+    void writeIni(const std::string& body, const std::string& name = "kumoden.INI");
+    // A working setup: 300 ms ticks, files starting with "job", queue PDF2.
+    void writeWorkingIni(const std::string& extra = "");
+    void start(const std::vector<std::string>& environment = {});
+    std::filesystem::path drop(const std::string& name);
+    // Output files of the queue PDF2 so far.
+    static std::size_t printedCount();
+
+    static std::string buildDir();
+    static std::string minimalPdf();
+
+    TempDir dir;
+    std::unique_ptr<Process> kumoden;
+};
+
+} // namespace kumoden::test

@@ -1,0 +1,235 @@
+#include "platform/profile/profile_store.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace kumoden {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    // Writes `content` as the INI and reads one key from it.
+    std::string read(const std::string& content, const std::string& section, const std::string& key,
+                     std::size_t capacity = 1024)
+    {
+        return m_store.readString(section, key, m_dir.write("a.ini", content).string(), capacity);
+    }
+
+    std::string path() const { return (m_dir.path() / "a.ini").string(); }
+
+    // Names in the folder, to see that no temporary file was left.
+    std::vector<std::string> folderNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    test::TempDir m_dir;
+    ProfileStore m_store;
+};
+
+TEST_F(ProfileStoreTest, FindsSectionsAndKeysAsWindowsDoes)
+{
+    const std::string ini = "k=top\n"
+                            "  [Settings]\r\n"
+                            "\tChkTime  = 30\r\n"
+                            ";Path=commented\n"
+                            "  ;Other=commented\n"
+                            "Path\n"
+                            "Path=first\n"
+                            "path=second\n"
+                            "[settings]\n"
+                            "Late=in a later section of the same name\n";
+    EXPECT_EQ(read(ini, "SETTINGS", "chktime"), "30");
+    EXPECT_EQ(read(ini, "Settings", "PATH"), "first");
+    EXPECT_EQ(read(ini, "Settings", "Other"), "");
+    EXPECT_EQ(read(ini, "Settings", "Late"), "");
+    EXPECT_EQ(read(ini, "Settings", "Missing"), "");
+    EXPECT_EQ(read(ini, "Missing", "Path"), "");
+    EXPECT_EQ(read(ini, "", "k"), ""); // keys before the first section belong to none
+}
+
+TEST_F(ProfileStoreTest, TrimsBlanksThenOnePairOfQuotes)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"k=  v w \t", "v w"},  {"k=\t\" v \" ", " v "},
+        {"k='v'", "v"},         {"k=\"v'", "\"v'"},
+        {"k=\"", "\""},         {"k=\"\"", ""},
+        {"k=''''", "''"},       {"k= \t ", ""},
+        {"k=\"a\"b\"", "a\"b"}, {"k=", ""},
+        {"k=a=b", "a=b"},
+    };
+    for (const auto& [line, expected] : cases) {
+        EXPECT_EQ(read("[s]\n" + line + "\n", "s", "k"), expected) << line;
+    }
+}
+
+TEST_F(ProfileStoreTest, AcceptsEveryLineEndAndAByteOrderMark)
+{
+    const std::string ini = "\xEF\xBB\xBF[a]\rk=1\r[b]\nk=2\r\n[c]\r\nk=3";
+    EXPECT_EQ(read(ini, "a", "k"), "1");
+    EXPECT_EQ(read(ini, "b", "k"), "2");
+    EXPECT_EQ(read(ini, "c", "k"), "3");
+}
+
+TEST_F(ProfileStoreTest, MissingOrUnreadableFileReadsEmpty)
+{
+    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash() + "none.ini", 1024), "");
+    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash(), 1024), "");
+    // A pipe must not make the read wait for a writer.
+    const std::string fifo = m_dir.slash() + "pipe.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(m_store.readString("s", "k", fifo, 1024), "");
+}
+
+TEST_F(ProfileStoreTest, CapacityCutsAtCharacterBoundaries)
+{
+    const std::string ini =
+        "[s]\nlong=" + std::string(1500, 'x') + "\nshort=abc\n" + "jp=\xE3\x81\x82\xE3\x81\x82\n"; // ああ
+    EXPECT_EQ(read(ini, "s", "long"), std::string(1023, 'x'));
+    EXPECT_EQ(read(ini, "s", "short"), "abc"); // nothing left over from the longer value
+    EXPECT_EQ(read(ini, "s", "short", 3), "ab");
+    EXPECT_EQ(read(ini, "s", "short", 1), "");
+    EXPECT_EQ(read(ini, "s", "short", 0), "");
+    EXPECT_EQ(read(ini, "s", "jp", 6), "\xE3\x81\x82");
+    EXPECT_EQ(read(ini, "s", "jp", 7), "\xE3\x81\x82\xE3\x81\x82");
+
+    // CP932: ソソ is 4 bytes; with room for 3 one character fits. The
+    // stray 0x80 makes the file invalid UTF-8.
+    const std::string cp932 = "[s]\nk=\x83\x5C\x83\x5C\nbad=\x80\n";
+    EXPECT_EQ(read(cp932, "s", "k", 4), "ソ");
+    EXPECT_EQ(read(cp932, "s", "k", 5), "ソソ");
+}
+
+TEST_F(ProfileStoreTest, ReadsCp932FileAsUtf8)
+{
+    // [設定‐] / フォルダ=C:\ソフト\表 : the ‐ ends in 0x5D, a ']' byte.
+    const std::string ini = "[\x90\xDD\x92\xE8\x81\x5D]\r\n"
+                            "\x83\x74\x83\x48\x83\x8B\x83\x5F=\"C:\\\x83\x5C\x83\x74\x83\x67\\\x95\x5C\"\r\n"
+                            "Broken=a\x80\x82\r\n";
+    EXPECT_EQ(read(ini, "設定‐", "フォルダ"), "C:\\ソフト\\表");
+    EXPECT_EQ(read(ini, "設定‐", "broken"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST_F(ProfileStoreTest, KeepsNulAndSurvivesGarbage)
+{
+    EXPECT_EQ(read(std::string("[s]\nk=a\0b\n", 10), "s", "k"), std::string("a\0b", 3));
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string garbage(64 * 1024, '\0');
+        for (char& c : garbage) {
+            c = static_cast<char>(random());
+        }
+        garbage.insert(garbage.size() / 2, "\n[s]\nk=");
+        const std::string value = read(garbage, "s", "k");
+        EXPECT_LE(value.size(), 1023u * 3);
+    }
+}
+
+TEST_F(ProfileStoreTest, HandlesMegabyteValues)
+{
+    const std::string big(1 << 20, 'v');
+    EXPECT_EQ(read("[s]\nk=" + big + "\n", "s", "k", big.size() + 1), big);
+    EXPECT_EQ(read("[s]\nk=" + big, "s", "k").size(), 1023u);
+
+    std::string cp932Big;
+    for (int i = 0; i < (1 << 19); ++i) {
+        cp932Big += "\x82\xA0"; // あ
+    }
+    EXPECT_EQ(read("[s]\nk=" + cp932Big, "s", "k", cp932Big.size() + 1).size(), cp932Big.size() / 2 * 3);
+    ASSERT_TRUE(m_store.writeString("s", "k", "short", path()));
+    EXPECT_EQ(readFile(path()), "[s]\nk=short");
+}
+
+TEST_F(ProfileStoreTest, ReplacingKeepsEveryOtherByte)
+{
+    m_dir.write("a.ini", "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                         "  PATH = \"old\" \r\nPath=second\r\n[main]\r\nPath=third");
+    ASSERT_TRUE(m_store.writeString("main", "path", "new", path()));
+    EXPECT_EQ(readFile(path()), "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                                "  PATH =new\r\nPath=second\r\n[main]\r\nPath=third");
+    ASSERT_TRUE(m_store.writeString("Main", "Path", "", path()));
+    EXPECT_EQ(readFile(path()), "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                                "  PATH =\r\nPath=second\r\n[main]\r\nPath=third");
+}
+
+TEST_F(ProfileStoreTest, AddsKeysAndSectionsInTheFileStyle)
+{
+    m_dir.write("a.ini", "[a]\nx=1\n\n[b]\ny=2");
+    ASSERT_TRUE(m_store.writeString("A", "z", "3", path()));
+    ASSERT_TRUE(m_store.writeString("b", "w", "4", path()));
+    ASSERT_TRUE(m_store.writeString("c", "v", "5", path()));
+    EXPECT_EQ(readFile(path()), "[a]\nx=1\nz=3\n\n[b]\ny=2\nw=4\n[c]\nv=5\n");
+
+    m_dir.write("a.ini", "\xEF\xBB\xBF;c\r\n[a]\r\nx=1");
+    ASSERT_TRUE(m_store.writeString("b", "y", "2", path()));
+    ASSERT_TRUE(m_store.writeString("b", "z", "3", path()));
+    EXPECT_EQ(readFile(path()), "\xEF\xBB\xBF;c\r\n[a]\r\nx=1\r\n[b]\r\ny=2\r\nz=3\r\n");
+
+    ASSERT_TRUE(m_store.writeString("New", "Key", "値", m_dir.slash() + "new.ini"));
+    EXPECT_EQ(readFile(m_dir.path() / "new.ini"), "[New]\nKey=値\n");
+    EXPECT_EQ(m_store.readString("new", "key", m_dir.slash() + "new.ini", 1024), "値");
+}
+
+TEST_F(ProfileStoreTest, Cp932FileStaysCp932)
+{
+    const std::string before = "[\x90\xDD\x92\xE8]\r\nOld=\x82\xA0\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("設定", "Old", "\xF0\x9F\x98\x80", path())); // not in CP932
+    EXPECT_EQ(readFile(path()), before);
+
+    ASSERT_TRUE(m_store.writeString("設定", "値", "新しい値", path()));
+    EXPECT_EQ(readFile(path()), before + "\x92\x6C=\x90\x56\x82\xB5\x82\xA2\x92\x6C\r\n");
+    EXPECT_EQ(m_store.readString("設定", "値", path(), 1024), "新しい値");
+    EXPECT_EQ(m_store.readString("設定", "old", path(), 1024), "あ");
+}
+
+TEST_F(ProfileStoreTest, FailedWriteLeavesEverythingAsItWas)
+{
+    const std::string before = "[s]\nk=1\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", path() + "/below-a-file.ini"));
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash() + "missing/a.ini"));
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash())); // a folder
+    // Input that would not read back as written.
+    EXPECT_FALSE(m_store.writeString("s", "k", "2\n[t]", path()));
+    EXPECT_FALSE(m_store.writeString("s", "k=j", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", ";k", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s]", "k", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", "", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", "k", "\xE3\x81", path())); // would turn the file into CP932
+    EXPECT_FALSE(m_store.writeString("s", "k", std::string("a\0b", 3), path()));
+    if (::geteuid() != 0) { // root writes anyway
+        fs::permissions(path(), fs::perms::owner_read);
+        EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
+    }
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"a.ini"});
+}
+
+TEST_F(ProfileStoreTest, KeepsPermissionsAndWritesThroughLinks)
+{
+    m_dir.write("real/a.ini", "[s]\nk=1\n");
+    fs::permissions(m_dir.path() / "real/a.ini",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real/a.ini", path());
+    ASSERT_TRUE(m_store.writeString("s", "k", "2", path()));
+    EXPECT_TRUE(fs::is_symlink(path()));
+    EXPECT_EQ(readFile(m_dir.path() / "real/a.ini"), "[s]\nk=2\n");
+    EXPECT_EQ(fs::status(m_dir.path() / "real/a.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+} // namespace
+} // namespace kumoden
