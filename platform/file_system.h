@@ -17,6 +17,13 @@ namespace kumoden {
 // letter case is ignored and a trailing ".*" also matches names without an
 // extension. Queries return names without folder, and only ordinary files:
 // no folders, links, devices, pipes, hidden or system files.
+// A file found by a query, with the time it was created (nothing when that
+// could not be read).
+struct DatedFile {
+    std::string name;
+    std::optional<LocalTime> created;
+};
+
 class FileSystem {
 public:
     FileSystem() = default;
@@ -35,6 +42,9 @@ public:
     // Every ordinary file matching the pattern, in name order. Empty when
     // the folder is missing or cannot be read.
     virtual std::vector<std::string> listFiles(const std::string& pattern) = 0;
+    // The same files with their creation times (as dateCreated gives them),
+    // in no particular order; one walk of the folder for all of them.
+    virtual std::vector<DatedFile> listDatedFiles(const std::string& pattern) = 0;
 
     // Length in bytes; nothing when the file is missing or cannot be read.
     virtual std::optional<std::int64_t> fileLength(const std::string& path) = 0;

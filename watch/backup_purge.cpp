@@ -36,11 +36,10 @@ void DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info, WatchS
     FileSystem& files = services.files;
     const std::string folder = watchedPath + std::string(kBackupFolderName) + files.separator();
     const LocalTime now = services.clock.now();
-    for (const std::string& name : files.listFiles(folder + "*.*")) {
-        const std::string backup = folder + name;
-        const auto created = files.dateCreated(backup);
-        if (created && BackupDeadline(*created, *days) < now) {
-            files.deleteFile(backup, false);
+    for (const DatedFile& file : files.listDatedFiles(folder + "*.*")) {
+        // A file whose age cannot be told is never due.
+        if (file.created && BackupDeadline(*file.created, *days) < now) {
+            files.deleteFile(folder + file.name, false);
         }
     }
 }

@@ -26,6 +26,15 @@ public:
     }
     std::optional<std::string> firstFile(const std::string& pattern) override { return m_real.firstFile(pattern); }
     std::vector<std::string> listFiles(const std::string& pattern) override { return m_real.listFiles(pattern); }
+    std::vector<DatedFile> listDatedFiles(const std::string& pattern) override
+    {
+        auto files = m_real.listDatedFiles(pattern);
+        const std::string folder = pattern.substr(0, pattern.rfind(separator()) + 1);
+        for (auto& file : files) {
+            file.created = dateCreated(folder + file.name);
+        }
+        return files;
+    }
     std::optional<std::int64_t> fileLength(const std::string& path) override { return m_real.fileLength(path); }
     bool folderExists(const std::string& path) override { return m_real.folderExists(path); }
     bool createFolder(const std::string& path) override { return m_real.createFolder(path); }

@@ -44,8 +44,19 @@ bool isOrdinaryFile(DIR* dir, const dirent* entry)
     return fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
-// Calls visit(name) for each ordinary, visible file matching the pattern
-// until visit returns false.
+std::optional<LocalTime> createdAt(int folder, const char* name)
+{
+    struct statx info {};
+    if (statx(folder, name, 0, STATX_BTIME | STATX_MTIME, &info) != 0) {
+        return std::nullopt;
+    }
+    // Where the file system keeps no birth time, the last change stands in.
+    const statx_timestamp& stamp = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
+    return ToLocalTime(static_cast<std::time_t>(stamp.tv_sec), static_cast<long>(stamp.tv_nsec));
+}
+
+// Calls visit(folder, name) for each ordinary, visible file matching the
+// pattern until visit returns false; folder is the open folder's descriptor.
 template <typename Visit> void scan(const std::string& pattern, Visit visit)
 {
     std::string folder;
@@ -61,7 +72,7 @@ template <typename Visit> void scan(const std::string& pattern, Visit visit)
         if (name.front() == '.' || !wildcard.matches(name) || !isOrdinaryFile(dir.get(), entry)) {
             continue;
         }
-        if (!visit(name)) {
+        if (!visit(dirfd(dir.get()), name)) {
             return;
         }
     }
@@ -124,7 +135,7 @@ bool copyNew(const std::string& source, const std::string& destination)
 std::optional<std::string> PosixFileSystem::firstFile(const std::string& pattern)
 {
     std::optional<std::string> found;
-    scan(pattern, [&](std::string_view name) {
+    scan(pattern, [&](int, std::string_view name) {
         found = std::string(name);
         return false;
     });
@@ -134,12 +145,24 @@ std::optional<std::string> PosixFileSystem::firstFile(const std::string& pattern
 std::vector<std::string> PosixFileSystem::listFiles(const std::string& pattern)
 {
     std::vector<std::string> names;
-    scan(pattern, [&](std::string_view name) {
+    scan(pattern, [&](int, std::string_view name) {
         names.emplace_back(name);
         return true;
     });
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<DatedFile> PosixFileSystem::listDatedFiles(const std::string& pattern)
+{
+    std::vector<DatedFile> files;
+    scan(pattern, [&](int folder, std::string_view name) {
+        std::string text(name);
+        auto created = createdAt(folder, text.c_str());
+        files.push_back({std::move(text), created});
+        return true;
+    });
+    return files;
 }
 
 std::optional<std::int64_t> PosixFileSystem::fileLength(const std::string& path)
@@ -216,12 +239,10 @@ bool PosixFileSystem::moveFile(const std::string& source, const std::string& des
 
 std::optional<LocalTime> PosixFileSystem::dateCreated(const std::string& path)
 {
-    struct statx info {};
-    if (path.empty() || statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &info) != 0) {
+    if (path.empty()) {
         return std::nullopt;
     }
-    const statx_timestamp& stamp = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
-    return ToLocalTime(static_cast<std::time_t>(stamp.tv_sec), static_cast<long>(stamp.tv_nsec));
+    return createdAt(AT_FDCWD, path.c_str());
 }
 
 } // namespace kumoden

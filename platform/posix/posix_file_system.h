@@ -14,6 +14,7 @@ public:
     bool createObject() override { return true; }
     std::optional<std::string> firstFile(const std::string& pattern) override;
     std::vector<std::string> listFiles(const std::string& pattern) override;
+    std::vector<DatedFile> listDatedFiles(const std::string& pattern) override;
     std::optional<std::int64_t> fileLength(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     bool createFolder(const std::string& path) override;

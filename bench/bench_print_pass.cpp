@@ -1,0 +1,58 @@
+// What the print pass costs per file beyond its fixed waits: the waits are
+// faked, the files, the printer list (the real scheduler) and the launch of
+// a reader are real.
+#include "bench/bench_folder.h"
+#include "platform/cups/cups_printer_list.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_launcher.h"
+#include "platform/posix/system_clock.h"
+#include "watch/print_pass.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kumoden::bench {
+namespace {
+
+void BM_PrintPassPerFile(benchmark::State& state)
+{
+    BenchFolder folder("pass");
+    PosixFileSystem files;
+    SystemClock clock;
+    fake::FakeSleeper sleeper;
+    PosixLauncher launcher;
+    CupsPrinterList printers;
+    fake::FakeMessageDialog messages;
+    WatchServices services{files, sleeper, clock, launcher, printers, messages};
+    FileCheckInfo info;
+    info.FileChkDir = folder.path().string();
+    info.AcrExeDir = "/bin/true";
+    info.PrinterNm = "PDF";
+    const std::string watched = folder.path().string() + "/";
+    const std::string pdf(100 * 1024, 'p');
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string file = watched + "job.pdf";
+        const int fd = open(file.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+        benchmark::DoNotOptimize(write(fd, pdf.data(), pdf.size()));
+        close(fd);
+        state.ResumeTiming();
+
+        PrintPdfFiles(watched, info, services);
+    }
+    if (sleeper.waits().size() != 3 * static_cast<std::size_t>(state.iterations())) {
+        state.SkipWithError("the file was not printed");
+    }
+}
+
+BENCHMARK(BM_PrintPassPerFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+} // namespace kumoden::bench
+
+BENCHMARK_MAIN();

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what Kumoden needs to build, run and test on Debian 12.
+# Quick when everything is there already: apt is asked only for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev libcups2-dev cups printer-driver-cups-pdf
+  xvfb xauth x11-utils trayer xclip xdotool fonts-ipafont-gothic
+  poppler-utils imagemagick libgtest-dev googletest libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "deps.sh: installing ${missing[*]}"
+$sudo apt-get update -qq
+# cupsd is started by scripts/services.sh, not by the package's scripts.
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
