@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace kumoden::test {
 namespace {
@@ -66,6 +67,26 @@ void E2e::start(const std::vector<std::string>& environment)
 std::filesystem::path E2e::drop(const std::string& name)
 {
     return dir.write("in/" + name, minimalPdf());
+}
+
+int E2e::zombieChildren(pid_t parent)
+{
+    int zombies = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) {
+            continue;
+        }
+        // pid (name) state ppid ...; the name may hold blanks and parentheses.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        zombies += (ppid == parent && state == 'Z') ? 1 : 0;
+    }
+    return zombies;
 }
 
 std::size_t E2e::printedCount()

@@ -29,6 +29,8 @@ protected:
     // Output files of the queue PDF2 so far.
     static std::size_t printedCount();
 
+    // Children of the process that have ended but were never reaped.
+    static int zombieChildren(pid_t parent);
     static std::string buildDir();
     static std::string minimalPdf();
 

@@ -14,3 +14,6 @@ foreach(scenario
   set_tests_properties(e2e.${scenario} PROPERTIES LABELS e2e TIMEOUT 240
     ENVIRONMENT "KUMODEN_BUILD_DIR=${PROJECT_BINARY_DIR}")
 endforeach()
+# These count the output files of the queue PDF2: nothing else may print there meanwhile.
+set_tests_properties(e2e.Watch.PrintsMatchingFilesAndLeavesTheRest e2e.Watch.WaitsUntilAGrowingFileHasStopped
+  PROPERTIES RESOURCE_LOCK queue_PDF2)

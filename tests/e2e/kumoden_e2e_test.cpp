@@ -31,6 +31,8 @@ TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
     EXPECT_FALSE(fs::exists(backup("other.pdf")));
     EXPECT_TRUE(kumoden->running());
+    // Both readers have long ended; neither may linger as a zombie.
+    EXPECT_EQ(zombieChildren(kumoden->pid()), 0);
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 

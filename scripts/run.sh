@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs Kumoden with a working demo configuration on Debian 12: installs what
+# is needed, builds, starts cupsd with the cups-pdf queue "PDF", writes a
+# demo INI beside the program if none is there, and starts the program.
+# Stop it with Ctrl+C.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMODEN_TESTS=OFF -DKUMODEN_BENCH=OFF >/dev/null
+cmake --build build -j "$(nproc)" --target kumoden kumoden-print
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo scripts/services.sh start cups
+
+watched="$HOME/KumodenIn"
+ini="$root/build/kumoden.INI"
+mkdir -p "$watched"
+if [ ! -f "$ini" ]; then
+  cat > "$ini" <<INI
+[FileCheck_Info]
+FileChkTime=1000
+FileChkDir=$watched
+FileSelect=
+AcrExeDir=$root/build/kumoden-print
+PrinterNm=PDF
+FileDelDate=7
+INI
+  echo "run.sh: wrote the demo settings $ini"
+fi
+
+cat <<TEXT
+
+Kumoden is running with the settings in $ini.
+  Drop PDF files into:      $watched
+  They are archived in:     $watched/BackPdf   (kept 7 days)
+  The printed output is in: the cups-pdf folder of the queue PDF, ${HOME}/PDF for your user
+                            (/root/PDF when run as root)
+  Stop it with Ctrl+C.
+
+TEXT
+exec build/kumoden

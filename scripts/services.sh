@@ -1,0 +1,318 @@
+#!/usr/bin/env bash
+# Starts and stops the real services the integration and end-to-end tests
+# (and a demo) need: the CUPS scheduler with two cups-pdf queues, and an X
+# server with a tray host.
+#
+#   scripts/services.sh start [cups|x|all]
+#   scripts/services.sh stop  [cups|x|all]
+#   scripts/services.sh status
+#
+# Idempotent: a service that already runs is reused, and "stop" only stops
+# what this script started (recorded in $KUMODEN_STATE_DIR). Run as root.
+# Programs that need the X server: export DISPLAY=${KUMODEN_DISPLAY:-:99}
+#
+# Queues: PDF  -> cups-pdf:/      output in the job user's ${HOME}/PDF
+#         PDF2 -> cups-pdf:/PDF2  output in $PDF2_OUT (any user)
+set -u -o pipefail
+
+STATE_DIR=${KUMODEN_STATE_DIR:-/run/kumoden-services}
+DISPLAY_NAME=${KUMODEN_DISPLAY:-:99}
+PDF2_OUT=/var/spool/cups-pdf-PDF2
+PDF2_CONF=/etc/cups/cups-pdf-PDF2.conf
+PDF_CONF=/etc/cups/cups-pdf.conf
+PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
+CUPSD_PIDFILE=/run/cups/cupsd.pid
+
+# Always talk to the local scheduler, whatever the caller's environment says.
+unset CUPS_SERVER
+
+fail() {
+    echo "services.sh: $*" >&2
+    exit 1
+}
+
+note() {
+    echo "services.sh: $*"
+}
+
+# wait_for <seconds> <command...>: true as soon as the command succeeds.
+wait_for() {
+    local limit=$(($1 * 10))
+    shift
+    local i
+    for ((i = 0; i < limit; i++)); do
+        if "$@" >/dev/null 2>&1; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+alive() {
+    [[ -n "${1:-}" ]] && kill -0 "$1" 2>/dev/null
+}
+
+# The pid recorded for a service this script started, if that process still
+# runs (checked by its command name, so a reused pid is not taken for it).
+started_pid() {
+    local file="$STATE_DIR/$1.pid"
+    [[ -f "$file" ]] || return 1
+    local pid
+    pid=$(<"$file")
+    if alive "$pid" && [[ "$(cat "/proc/$pid/comm" 2>/dev/null)" == "$(command_name "$1")" ]]; then
+        echo "$pid"
+        return 0
+    fi
+    rm -f "$file"
+    return 1
+}
+
+command_name() {
+    case "$1" in
+    cupsd) echo cupsd ;;
+    xvfb) echo Xvfb ;;
+    trayer) echo trayer ;;
+    esac
+}
+
+record_pid() {
+    mkdir -p "$STATE_DIR" || fail "cannot create $STATE_DIR"
+    echo "$2" >"$STATE_DIR/$1.pid"
+}
+
+# stop_pid <name> <pid>: SIGTERM, then SIGKILL after a bounded wait.
+stop_pid() {
+    local name=$1 pid=$2
+    kill "$pid" 2>/dev/null
+    if ! wait_for 10 bash -c "! kill -0 $pid"; then
+        kill -KILL "$pid" 2>/dev/null
+        wait_for 5 bash -c "! kill -0 $pid" || fail "$name (pid $pid) does not stop"
+    fi
+    rm -f "$STATE_DIR/$name.pid"
+    note "stopped $name (pid $pid)"
+}
+
+# ---------------------------------------------------------------- CUPS
+
+scheduler_running() {
+    lpstat -r 2>/dev/null | grep -q 'scheduler is running'
+}
+
+queue_exists() {
+    lpstat -v "$1" >/dev/null 2>&1
+}
+
+# "Out" of a cups-pdf configuration, with ${HOME} and ${USER} of the caller.
+output_folder() {
+    local out
+    [[ -f "$1" ]] || {
+        echo "(no $1)"
+        return
+    }
+    out=$(sed -n 's/^[[:space:]]*Out[[:space:]]\+//p' "$1" 2>/dev/null | tail -n 1)
+    out=${out:-/var/spool/cups-pdf/\$\{USER\}}
+    out=${out//\$\{HOME\}/${HOME:-$(getent passwd "$(id -un)" | cut -d: -f6)}}
+    out=${out//\$\{USER\}/$(id -un)}
+    echo "$out"
+}
+
+# cups-pdf names its output after the job title; a job-id suffix keeps two
+# jobs with the same title from overwriting each other.
+ensure_unique_names() {
+    local conf=$1
+    if grep -q '^[[:space:]]*Label[[:space:]]\+[12]\b' "$conf"; then
+        return 0
+    fi
+    if grep -q '^[[:space:]]*Label[[:space:]]' "$conf"; then
+        sed -i 's/^[[:space:]]*Label[[:space:]].*/Label 2/' "$conf" || fail "cannot edit $conf"
+    else
+        echo 'Label 2' >>"$conf" || fail "cannot edit $conf"
+    fi
+    note "set 'Label 2' in $conf"
+}
+
+write_pdf2_conf() {
+    local wanted
+    wanted=$(printf '%s\n' \
+        '# Second cups-pdf instance for the Kumoden tests (written by scripts/services.sh).' \
+        "Out $PDF2_OUT" \
+        'Label 2' \
+        'Grp lpadmin' \
+        'DecodeHexStrings 1')
+    if [[ ! -f "$PDF2_CONF" || "$(<"$PDF2_CONF")" != "$wanted" ]]; then
+        echo "$wanted" >"$PDF2_CONF" || fail "cannot write $PDF2_CONF"
+    fi
+    # Readable by any test user; cups-pdf writes the files as the job's user.
+    if ! mkdir -p "$PDF2_OUT" || ! chmod 1777 "$PDF2_OUT"; then
+        fail "cannot create $PDF2_OUT"
+    fi
+}
+
+add_queue() {
+    local name=$1 uri=$2
+    if ! queue_exists "$name"; then
+        # lpadmin warns that PPD drivers are deprecated; only failures matter.
+        lpadmin -p "$name" -v "$uri" -E -m "$PPD" -o printer-is-shared=no 2>/dev/null ||
+            fail "cannot create queue $name ($uri)"
+        queue_exists "$name" || fail "queue $name missing after lpadmin"
+        note "created queue $name ($uri)"
+    fi
+    # A job whose document fails to convert is dropped at once instead of
+    # being retried for minutes while it keeps the queue from going idle.
+    lpadmin -p "$name" -o printer-error-policy=abort-job 2>/dev/null ||
+        fail "cannot set the error policy of queue $name"
+}
+
+start_cups() {
+    [[ -x /usr/sbin/cupsd ]] || fail "cupsd is not installed (package cups)"
+    if ! scheduler_running; then
+        local pid=""
+        [[ -f "$CUPSD_PIDFILE" ]] && pid=$(<"$CUPSD_PIDFILE")
+        if alive "$pid"; then
+            # Running but not answering yet (just started by someone else).
+            wait_for 15 scheduler_running || fail "cupsd (pid $pid) does not answer within 15 s"
+        else
+            mkdir -p /run/cups
+            /usr/sbin/cupsd || fail "cupsd failed to start (see /var/log/cups/error_log)"
+            wait_for 15 scheduler_running || fail "cupsd does not answer within 15 s"
+            pid=$(<"$CUPSD_PIDFILE") || fail "cupsd wrote no $CUPSD_PIDFILE"
+            record_pid cupsd "$pid"
+            note "started cupsd (pid $pid)"
+        fi
+    fi
+    [[ -f "$PDF_CONF" ]] || fail "$PDF_CONF missing (package printer-driver-cups-pdf)"
+    ensure_unique_names "$PDF_CONF"
+    write_pdf2_conf
+    add_queue PDF cups-pdf:/
+    add_queue PDF2 cups-pdf:/PDF2
+    if ! lpstat -d 2>/dev/null | grep -q 'destination:'; then
+        lpadmin -d PDF || fail "cannot make PDF the default destination"
+        note "made PDF the default destination"
+    fi
+}
+
+stop_cups() {
+    local pid
+    if pid=$(started_pid cupsd); then
+        stop_pid cupsd "$pid"
+    elif scheduler_running; then
+        note "cupsd was not started by this script; left running"
+    fi
+}
+
+# ---------------------------------------------------------------- X
+
+display_answers() {
+    xdpyinfo -display "$DISPLAY_NAME" >/dev/null 2>&1
+}
+
+# A lock left by an X server that died keeps a new one from starting.
+clear_stale_x_lock() {
+    local number=${DISPLAY_NAME#:}
+    number=${number%%.*}
+    local lock="/tmp/.X${number}-lock"
+    [[ -f "$lock" ]] || return 0
+    local pid
+    pid=$(tr -d ' ' <"$lock")
+    if ! alive "$pid"; then
+        rm -f "$lock" "/tmp/.X11-unix/X${number}"
+        note "removed stale $lock"
+    fi
+}
+
+start_x() {
+    command -v Xvfb >/dev/null || fail "Xvfb is not installed (package xvfb)"
+    command -v trayer >/dev/null || fail "trayer is not installed (package trayer)"
+    mkdir -p "$STATE_DIR" || fail "cannot create $STATE_DIR"
+    if ! display_answers; then
+        clear_stale_x_lock
+        setsid Xvfb "$DISPLAY_NAME" -screen 0 1024x768x24 -nolisten tcp \
+            </dev/null >"$STATE_DIR/xvfb.log" 2>&1 &
+        local pid=$!
+        record_pid xvfb "$pid"
+        if ! wait_for 15 display_answers; then
+            alive "$pid" && kill "$pid"
+            rm -f "$STATE_DIR/xvfb.pid"
+            fail "Xvfb on $DISPLAY_NAME does not answer within 15 s (see $STATE_DIR/xvfb.log)"
+        fi
+        note "started Xvfb on $DISPLAY_NAME (pid $pid)"
+    fi
+    if ! started_pid trayer >/dev/null && ! tray_host_present; then
+        DISPLAY=$DISPLAY_NAME setsid trayer --edge top --align right --widthtype pixel \
+            --width 200 --height 32 </dev/null >"$STATE_DIR/trayer.log" 2>&1 &
+        local tpid=$!
+        record_pid trayer "$tpid"
+        if ! wait_for 10 tray_host_present; then
+            alive "$tpid" && kill "$tpid"
+            rm -f "$STATE_DIR/trayer.pid"
+            fail "trayer does not come up on $DISPLAY_NAME (see $STATE_DIR/trayer.log)"
+        fi
+        note "started trayer on $DISPLAY_NAME (pid $tpid)"
+    fi
+}
+
+# The tray host's window is on the display (whoever started it).
+tray_host_present() {
+    DISPLAY=$DISPLAY_NAME xdotool search --classname trayer >/dev/null 2>&1
+}
+
+stop_x() {
+    local pid
+    if pid=$(started_pid trayer); then
+        stop_pid trayer "$pid"
+    fi
+    if pid=$(started_pid xvfb); then
+        stop_pid xvfb "$pid"
+    elif display_answers; then
+        note "X server on $DISPLAY_NAME was not started by this script; left running"
+    fi
+}
+
+# ---------------------------------------------------------------- status
+
+status() {
+    if scheduler_running; then
+        echo "cups: running$(started_pid cupsd >/dev/null && echo ' (started by services.sh)')"
+        lpstat -v 2>/dev/null | sed 's/^/  /'
+        lpstat -d 2>/dev/null | sed 's/^/  /'
+    else
+        echo "cups: not running"
+    fi
+    echo "  output PDF:  $(output_folder "$PDF_CONF")"
+    echo "  output PDF2: $(output_folder "$PDF2_CONF")"
+    if display_answers; then
+        echo "x: $DISPLAY_NAME answering$(started_pid xvfb >/dev/null && echo ' (started by services.sh)')"
+        if tray_host_present; then
+            echo "  tray host: trayer running"
+        else
+            echo "  tray host: none"
+        fi
+    else
+        echo "x: $DISPLAY_NAME not answering"
+    fi
+}
+
+action=${1:-}
+what=${2:-all}
+case "$what" in
+cups | x | all) ;;
+*) fail "unknown service '$what' (cups, x or all)" ;;
+esac
+
+case "$action" in
+start)
+    [[ "$what" == x ]] || start_cups
+    [[ "$what" == cups ]] || start_x
+    ;;
+stop)
+    [[ "$what" == cups ]] || stop_x
+    [[ "$what" == x ]] || stop_cups
+    ;;
+status)
+    status
+    ;;
+*)
+    fail "usage: services.sh start|stop [cups|x|all] | status"
+    ;;
+esac

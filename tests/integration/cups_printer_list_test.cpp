@@ -1,0 +1,104 @@
+#include "platform/cups/cups_printer_list.h"
+
+#include "tests/integration/cups_test_support.h"
+#include "tests/support/temp_dir.h"
+
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+namespace kumoden {
+namespace {
+
+// The make and model the cups-pdf PPD gives both test queues.
+const std::string cupsPdfModel = "Generic CUPS-PDF Printer (w/ options)";
+
+class CupsPrinterListTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string problem = test::schedulerProblem();
+        ASSERT_EQ(problem, "");
+    }
+};
+
+TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPort)
+{
+    CupsPrinterList list;
+    const auto printers = list.installedPrinters();
+    for (const PrinterEntry& expected : {PrinterEntry{"PDF", cupsPdfModel, "cups-pdf:/"},
+                                         PrinterEntry{"PDF2", cupsPdfModel, "cups-pdf:/PDF2"}}) {
+        const auto named = [&](const PrinterEntry& p) { return p.deviceName == expected.deviceName; };
+        EXPECT_EQ(std::count_if(printers.begin(), printers.end(), named), 1) << expected.deviceName;
+        const auto found = std::find_if(printers.begin(), printers.end(), named);
+        ASSERT_NE(found, printers.end()) << expected.deviceName;
+        EXPECT_EQ(*found, expected);
+    }
+}
+
+TEST_F(CupsPrinterListTest, SameQueuesInTheSchedulersOrder)
+{
+    const auto devices = test::lpstatDevices();
+    ASSERT_GE(devices.size(), 2u);
+    CupsPrinterList list;
+    // Printers found on the network besides the scheduler's are not in lpstat.
+    std::vector<std::pair<std::string, std::string>> local;
+    for (const auto& printer : list.installedPrinters()) {
+        const bool known = std::any_of(devices.begin(), devices.end(), [&](const auto& device) {
+            return device.first == printer.deviceName;
+        });
+        if (known) {
+            local.emplace_back(printer.deviceName, printer.portName);
+        }
+    }
+    EXPECT_EQ(local, devices);
+}
+
+TEST_F(CupsPrinterListTest, InstancesAreNotListedAgain)
+{
+    // An lpoptions instance of PDF, for this test only. libcups reads HOME
+    // once per thread, so the listing runs on a fresh one.
+    test::TempDir home;
+    home.write(".cups/lpoptions", "Dest PDF/duplex sides=two-sided-long-edge\n");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    setenv("HOME", home.path().c_str(), 1);
+
+    bool instanceSeen = false;
+    std::vector<PrinterEntry> printers;
+    std::thread([&] {
+        // Make sure libcups does see the instance, or the check proves nothing.
+        cups_dest_t* dests = nullptr;
+        const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+        instanceSeen = cupsGetDest("PDF", "duplex", count, dests) != nullptr;
+        cupsFreeDests(count, dests);
+        printers = CupsPrinterList().installedPrinters();
+    }).join();
+    setenv("HOME", savedHome.c_str(), 1);
+
+    ASSERT_TRUE(instanceSeen);
+    EXPECT_EQ(std::count_if(printers.begin(), printers.end(),
+                            [](const PrinterEntry& p) { return p.deviceName == "PDF"; }),
+              1);
+}
+
+TEST_F(CupsPrinterListTest, UnreachableSchedulerGivesAnEmptyListQuickly)
+{
+    cupsSetServer("/tmp/kumoden-no-scheduler.sock");
+    CupsPrinterList list;
+    const auto start = std::chrono::steady_clock::now();
+    const auto printers = list.installedPrinters();
+    const auto took = std::chrono::steady_clock::now() - start;
+    cupsSetServer(nullptr);
+
+    EXPECT_TRUE(printers.empty());
+    EXPECT_LT(took, std::chrono::seconds(3));
+    // And the list comes back once the scheduler is reachable again.
+    EXPECT_FALSE(list.installedPrinters().empty());
+}
+
+} // namespace
+} // namespace kumoden

@@ -1,0 +1,166 @@
+// kumoden-print: stands in for the PDF reader on Linux. Takes the reader's
+// print command line and hands the file to a CUPS queue.
+
+#include "tools/kumoden-print/print_args.h"
+
+#include <cups/cups.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+// Messages end up in one log line each, whatever a file name holds.
+std::string oneLine(std::string text)
+{
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return text;
+}
+
+int fail(const std::string& reason, int code = exitFailure)
+{
+    std::cerr << "kumoden-print: " << oneLine(reason) << '\n';
+    return code;
+}
+
+std::string cupsError()
+{
+    const char* text = cupsLastErrorString();
+    return text && *text ? text : "unknown error";
+}
+
+// Started hidden, nobody can answer a password prompt; fail instead.
+const char* noPassword(const char*, http_t*, const char*, const char*, void*)
+{
+    return nullptr;
+}
+
+struct HttpClose {
+    void operator()(http_t* http) const { httpClose(http); }
+};
+struct DestFree {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+struct InfoFree {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+
+// Checks that the file is a readable PDF; returns the reason when not.
+std::string checkFile(const std::string& file)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (error || !std::filesystem::exists(status)) {
+        return "no such file: " + file;
+    }
+    if (std::filesystem::is_directory(status)) {
+        return file + " is a folder, not a file";
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return file + " is not an ordinary file";
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return "cannot read " + file + ": " + std::strerror(errno);
+    }
+    std::string head(1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        return "cannot read " + file;
+    }
+    if (!kumoden::hasPdfHeader(head)) {
+        return file + " is not a PDF file";
+    }
+    return {};
+}
+
+// Sends the file as the one document of the job; false when it broke off.
+bool sendDocument(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, int jobId, const std::string& file,
+                  const std::string& title)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in || cupsStartDestDocument(http, dest, info, jobId, title.c_str(), CUPS_FORMAT_PDF, 0, nullptr,
+                                     1) != HTTP_STATUS_CONTINUE) {
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    while (ok && in) {
+        in.read(buffer, sizeof buffer);
+        const auto count = static_cast<std::size_t>(in.gcount());
+        ok = !in.bad() && (count == 0 || cupsWriteRequestData(http, buffer, count) == HTTP_STATUS_CONTINUE);
+    }
+    // Finish in any case so the connection is left in a usable state.
+    const bool finished = cupsFinishDestDocument(http, dest, info) <= IPP_STATUS_OK_CONFLICTING;
+    return ok && finished;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const kumoden::PrintArgs args = kumoden::parsePrintArgs(words);
+    if (!args.error.empty()) {
+        return fail(args.error + " (usage: kumoden-print [/t] [/n] [/s] [/h] <file> [<printer> [<driver> "
+                                 "[<port>]]])",
+                    exitUsage);
+    }
+    if (const std::string reason = checkFile(args.file); !reason.empty()) {
+        return fail(reason);
+    }
+    if (!args.printer.empty() && !kumoden::isQueueName(args.printer)) {
+        return fail("no print queue named " + args.printer);
+    }
+
+    cupsSetPasswordCB2(noPassword, nullptr);
+    const std::unique_ptr<http_t, HttpClose> http(
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
+    if (!http) {
+        return fail(std::string("cannot reach the print scheduler at ") + cupsServer() + ": " + cupsError());
+    }
+
+    const std::unique_ptr<cups_dest_t, DestFree> dest(
+        cupsGetNamedDest(http.get(), args.printer.empty() ? nullptr : args.printer.c_str(), nullptr));
+    if (!dest) {
+        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND || cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+            return fail(args.printer.empty() ? "no default printer is set"
+                                             : "no print queue named " + args.printer);
+        }
+        return fail("cannot look up " + (args.printer.empty() ? "the default printer" : args.printer) + ": " +
+                    cupsError());
+    }
+    const std::string queueText = std::string("queue ") + dest->name;
+    const std::unique_ptr<cups_dinfo_t, InfoFree> info(cupsCopyDestInfo(http.get(), dest.get()));
+    if (!info) {
+        return fail("cannot query " + queueText + ": " + cupsError());
+    }
+
+    const std::string title = kumoden::jobTitle(args.file);
+    int jobId = 0;
+    if (cupsCreateDestJob(http.get(), dest.get(), info.get(), &jobId, title.c_str(), 0, nullptr) >
+            IPP_STATUS_OK_CONFLICTING ||
+        jobId <= 0) {
+        return fail("cannot create a job on " + queueText + ": " + cupsError());
+    }
+    if (!sendDocument(http.get(), dest.get(), info.get(), jobId, args.file, title)) {
+        const std::string reason = cupsError();
+        // Leave no half-submitted job waiting in the queue.
+        cupsCancelDestJob(http.get(), dest.get(), jobId);
+        return fail("cannot send " + args.file + " to " + queueText + ": " + reason);
+    }
+    std::cout << jobId << std::endl;
+    return std::cout ? 0 : exitFailure;
+}
