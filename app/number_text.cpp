@@ -92,24 +92,27 @@ std::optional<std::int64_t> TextToWhole(std::string_view text, std::int64_t mini
     return value;
 }
 
-std::optional<std::int32_t> TextToLong(std::string_view text)
+namespace {
+
+template <typename Int> std::optional<Int> textToRange(std::string_view text)
 {
-    const auto value = TextToWhole(text, std::numeric_limits<std::int32_t>::min(),
-                                   std::numeric_limits<std::int32_t>::max());
+    const auto value = TextToWhole(text, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
     if (!value) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(*value);
+    return static_cast<Int>(*value);
+}
+
+} // namespace
+
+std::optional<std::int32_t> TextToLong(std::string_view text)
+{
+    return textToRange<std::int32_t>(text);
 }
 
 std::optional<std::int16_t> TextToInteger(std::string_view text)
 {
-    const auto value = TextToWhole(text, std::numeric_limits<std::int16_t>::min(),
-                                   std::numeric_limits<std::int16_t>::max());
-    if (!value) {
-        return std::nullopt;
-    }
-    return static_cast<std::int16_t>(*value);
+    return textToRange<std::int16_t>(text);
 }
 
 } // namespace kumoden

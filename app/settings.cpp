@@ -4,7 +4,6 @@
 #include "platform/application.h"
 #include "platform/profile.h"
 
-
 namespace kumoden {
 
 std::string IniPath(const Application& app, char separator)

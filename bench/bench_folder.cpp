@@ -6,7 +6,8 @@
 namespace kumoden::bench {
 
 BenchFolder::BenchFolder(const std::string& tag)
-    : m_path(std::filesystem::temp_directory_path() / ("kumoden-bench-" + tag + "-" + std::to_string(getpid())))
+    : m_path(std::filesystem::temp_directory_path() /
+             ("kumoden-bench-" + tag + "-" + std::to_string(getpid())))
 {
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);

@@ -15,7 +15,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     // Creates count empty files named prefix + number + extension in sub.
-    void fill(const std::string& sub, int count, const std::string& prefix, const std::string& extension) const;
+    void fill(const std::string& sub, int count, const std::string& prefix,
+              const std::string& extension) const;
 
 private:
     std::filesystem::path m_path;

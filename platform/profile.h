@@ -24,8 +24,8 @@ public:
     // Sets the key's value, adding the key and the section when missing.
     // Every other line and byte of the file stays; the file keeps its
     // encoding. False when the file could not be written.
-    virtual bool writeString(const std::string& section, const std::string& key,
-                             const std::string& value, const std::string& path) = 0;
+    virtual bool writeString(const std::string& section, const std::string& key, const std::string& value,
+                             const std::string& path) = 0;
 };
 
 } // namespace kumoden

@@ -2,7 +2,8 @@
 
 namespace kumoden {
 
-bool LookUpPrinter(const std::vector<PrinterEntry>& printers, const std::string& deviceName, PrinterPort& port)
+bool LookUpPrinter(const std::vector<PrinterEntry>& printers, const std::string& deviceName,
+                   PrinterPort& port)
 {
     for (const auto& printer : printers) {
         if (printer.deviceName == deviceName) {

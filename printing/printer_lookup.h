@@ -17,6 +17,7 @@ struct PrinterPort {
 // significant. On a match the driver and port of the first printer of that
 // name are copied into port and true is returned; otherwise port keeps what
 // it held.
-bool LookUpPrinter(const std::vector<PrinterEntry>& printers, const std::string& deviceName, PrinterPort& port);
+bool LookUpPrinter(const std::vector<PrinterEntry>& printers, const std::string& deviceName,
+                   PrinterPort& port);
 
 } // namespace kumoden

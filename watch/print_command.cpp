@@ -19,8 +19,8 @@ std::string PrintCommandLine(const PrintJob& job)
 LaunchRequest PrintLaunchRequest(const PrintJob& job)
 {
     return LaunchRequest{PrintCommandLine(job),
-                         {job.readerPath, "/t", "/n", "/s", "/h", job.backupFile, job.printerName, job.driverName,
-                          job.portName}};
+                         {job.readerPath, "/t", "/n", "/s", "/h", job.backupFile, job.printerName,
+                          job.driverName, job.portName}};
 }
 
 } // namespace kumoden

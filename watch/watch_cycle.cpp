@@ -12,7 +12,8 @@ bool CreateFileSystemObject(WatchServices& services)
     if (services.files.createObject()) {
         return true;
     }
-    services.messages.show(std::string(kFileSystemMissingText), std::string(kErrorTitle), MessageButtons::OkCancel);
+    services.messages.show(std::string(kFileSystemMissingText), std::string(kErrorTitle),
+                           MessageButtons::OkCancel);
     return false;
 }
 

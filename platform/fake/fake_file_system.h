@@ -24,8 +24,14 @@ public:
         ++m_objectsCreated;
         return m_objectAvailable;
     }
-    std::optional<std::string> firstFile(const std::string& pattern) override { return m_real.firstFile(pattern); }
-    std::vector<std::string> listFiles(const std::string& pattern) override { return m_real.listFiles(pattern); }
+    std::optional<std::string> firstFile(const std::string& pattern) override
+    {
+        return m_real.firstFile(pattern);
+    }
+    std::vector<std::string> listFiles(const std::string& pattern) override
+    {
+        return m_real.listFiles(pattern);
+    }
     std::vector<DatedFile> listDatedFiles(const std::string& pattern) override
     {
         auto files = m_real.listDatedFiles(pattern);
@@ -35,7 +41,10 @@ public:
         }
         return files;
     }
-    std::optional<std::int64_t> fileLength(const std::string& path) override { return m_real.fileLength(path); }
+    std::optional<std::int64_t> fileLength(const std::string& path) override
+    {
+        return m_real.fileLength(path);
+    }
     bool folderExists(const std::string& path) override { return m_real.folderExists(path); }
     bool createFolder(const std::string& path) override { return m_real.createFolder(path); }
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }

@@ -94,7 +94,10 @@ private:
 
 class FakeApplication final : public Application {
 public:
-    FakeApplication(std::string path, std::string exeName) : m_path(std::move(path)), m_exeName(std::move(exeName)) {}
+    FakeApplication(std::string path, std::string exeName)
+        : m_path(std::move(path)), m_exeName(std::move(exeName))
+    {
+    }
 
     std::string path() const override { return m_path; }
     std::string exeName() const override { return m_exeName; }

@@ -17,8 +17,8 @@ public:
 private:
     static bool match(std::string_view pattern, std::string_view name);
 
-    std::string m_pattern;     // folded to lower case
-    std::string m_withoutExt;  // the pattern without its trailing ".*", if it has one
+    std::string m_pattern;    // folded to lower case
+    std::string m_withoutExt; // the pattern without its trailing ".*", if it has one
     bool m_hasStarExt = false;
 };
 

@@ -52,7 +52,8 @@ int main(int argc, char** argv)
     QtTimer tmrFileCheck;
 
     FileCheckInfo info;
-    FrmDummy frmDummy(info, {app, profile, tmrFileCheck, {files, sleeper, clock, launcher, printers, messages}});
+    FrmDummy frmDummy(info,
+                      {app, profile, tmrFileCheck, {files, sleeper, clock, launcher, printers, messages}});
 
     bool unloaded = false;
     auto unload = [&] {

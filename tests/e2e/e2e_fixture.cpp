@@ -50,18 +50,24 @@ void E2e::writeIni(const std::string& body, const std::string& name)
 
 void E2e::writeWorkingIni(const std::string& extra)
 {
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" + buildDir() +
-             "/kumoden-print\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
+             buildDir() + "/kumoden-print\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
 }
 
-void E2e::start(const std::vector<std::string>& environment)
+std::vector<std::string> E2e::environment(std::vector<std::string> extra)
 {
-    std::vector<std::string> env = environment;
+    // Under the test X server when there is one, headless otherwise.
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') {
-        env.push_back("QT_QPA_PLATFORM=offscreen");
+        extra.push_back("QT_QPA_PLATFORM=offscreen");
     }
-    kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
+    return extra;
+}
+
+void E2e::start(const std::vector<std::string>& extra)
+{
+    kumoden =
+        std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, environment(extra));
 }
 
 std::filesystem::path E2e::drop(const std::string& name)

@@ -24,7 +24,8 @@ protected:
     void writeIni(const std::string& body, const std::string& name = "kumoden.INI");
     // A working setup: 300 ms ticks, files starting with "job", queue PDF2.
     void writeWorkingIni(const std::string& extra = "");
-    void start(const std::vector<std::string>& environment = {});
+    void start(const std::vector<std::string>& extra = {});
+    static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
     // Output files of the queue PDF2 so far.
     static std::size_t printedCount();

@@ -24,7 +24,8 @@ TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
     drop("other.pdf");
 
     // Two files, each at least 3 + 3 + 5 seconds.
-    ASSERT_TRUE(eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && fs::exists(backup("JOB2.PDF")); }));
+    ASSERT_TRUE(
+        eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && fs::exists(backup("JOB2.PDF")); }));
     EXPECT_TRUE(eventually(30s, [&] { return printedCount() >= printedBefore + 2; }));
     EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
     EXPECT_EQ(readFile(backup("job1.pdf")), minimalPdf());
@@ -64,8 +65,8 @@ TEST_F(Watch, OddNamesLinksAndPipes)
 {
     // No reader: every file goes to the archive unprinted, without the wait
     // that follows a launch.
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + (app() / "no-reader").string() +
-             "\r\nPrinterNm=PDF2\r\n");
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+             "\r\nAcrExeDir=" + (app() / "no-reader").string() + "\r\nPrinterNm=PDF2\r\n");
     const std::vector<std::string> names{"quote\"d.pdf", "with blank.pdf", "new\nline.pdf", "\xff\xfe.pdf",
                                          std::string(251, 'n') + ".pdf"};
     for (const auto& name : names) {
@@ -156,12 +157,7 @@ TEST_F(Program, CopiedAnywhereReadsTheIniBesideIt)
              "watcher.INI");
     writeIni("FileChkTime=0\r\n", "kumoden.INI");
     drop("job1.pdf");
-    std::vector<std::string> env;
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-    }
-    Process watcher({(app() / "watcher").string()}, env);
+    Process watcher({(app() / "watcher").string()}, environment());
     ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
     EXPECT_EQ(watcher.terminate(), 0);
 }

@@ -39,8 +39,9 @@ TEST_F(PosixFiles, QueriesSeeOnlyOrdinaryVisibleFiles)
 
 TEST_F(PosixFiles, OddNamesComeBackByteForByte)
 {
-    const std::vector<std::string> names{"with blank.pdf", "quote\"d.pdf", "new\nline.pdf", "\xff\xfe.pdf",
-                                         std::string(251, 'n') + ".pdf", "請求書.pdf"};
+    const std::vector<std::string> names{
+        "with blank.pdf", "quote\"d.pdf", "new\nline.pdf", "\xff\xfe.pdf", std::string(251, 'n') + ".pdf",
+        "請求書.pdf"};
     for (const auto& name : names) {
         dir.write(name, "x");
     }
@@ -81,7 +82,8 @@ TEST_F(PosixFiles, MovesAcrossFileSystemsCopyThenDelete)
     TempDir other;
     const std::string shm = "/dev/shm/kumoden-move-" + std::to_string(getpid());
     std::filesystem::create_directory(shm);
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     stat(shm.c_str(), &a);
     stat(dir.path().c_str(), &b);
     if (a.st_dev == b.st_dev) {

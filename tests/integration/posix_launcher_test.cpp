@@ -39,7 +39,8 @@ bool reaped(std::uint64_t pid)
 // A reader that writes each argument it gets on a line of its own.
 std::string recordingReader(const TempDir& dir)
 {
-    const auto script = dir.write("reader", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
+    const auto script =
+        dir.write("reader", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args\"\n");
     chmod(script.c_str(), 0755);
     return script.string();
 }

@@ -13,7 +13,8 @@ TempDir::TempDir()
 {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() / ("kumoden-test-" + std::to_string(random()));
+        auto candidate =
+            std::filesystem::temp_directory_path() / ("kumoden-test-" + std::to_string(random()));
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             m_path = candidate;
@@ -29,9 +30,9 @@ TempDir::~TempDir()
     // Give read-only leftovers their write bit back so they can go.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, error);
          !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow,
-                                     error);
+        std::filesystem::permissions(
+            it->path(), std::filesystem::perms::owner_all,
+            std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, error);
     }
     std::filesystem::remove_all(m_path, error);
 }

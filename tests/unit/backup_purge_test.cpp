@@ -110,7 +110,8 @@ TEST_F(Purge, EmptyOrUnreadableRetentionDeletesNothing)
 TEST_F(Purge, EveryOrdinaryFileCountsButReadOnlyHiddenAndFoldersStay)
 {
     const LocalTime created = at(2026y / November / 1, hours(0));
-    for (const char* name : {"a.pdf", "notes.txt", "no-extension", "locked.pdf", ".hidden.pdf", "sub/inner.pdf"}) {
+    for (const char* name :
+         {"a.pdf", "notes.txt", "no-extension", "locked.pdf", ".hidden.pdf", "sub/inner.pdf"}) {
         backup(name, created);
     }
     ASSERT_EQ(chmod(inBackup("locked.pdf").c_str(), 0444), 0);

@@ -31,7 +31,8 @@ TEST(NumberText, AcceptsBlanksSignsAndGroupedDigits)
 
 TEST(NumberText, RefusesWhatIsNotANumber)
 {
-    for (const char* text : {"", "   ", "abc", "12abc", "1 2", "--1", "+", ".", ",5", "1.2.3", "0x10", "1e3"}) {
+    for (const char* text :
+         {"", "   ", "abc", "12abc", "1 2", "--1", "+", ".", ",5", "1.2.3", "0x10", "1e3"}) {
         EXPECT_FALSE(TextToLong(text).has_value()) << text;
     }
 }

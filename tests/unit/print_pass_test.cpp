@@ -1,6 +1,7 @@
+#include "printing/printer_lookup.h"
+#include "tests/unit/watch_fixture.h"
 #include "watch/print_command.h"
 #include "watch/print_pass.h"
-#include "tests/unit/watch_fixture.h"
 
 #include <fstream>
 #include <sys/stat.h>
@@ -26,9 +27,9 @@ TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
     const std::string backup = watched() + "BackPdf/a.pdf";
     EXPECT_EQ(request.commandLine, "\"/opt/reader/kumoden-print\" /t /n /s /h \"" + backup +
                                        "\" \"PDF\" \"Generic CUPS-PDF Printer\" \"cups-pdf:/\"");
-    EXPECT_EQ(request.arguments, (std::vector<std::string>{"/opt/reader/kumoden-print", "/t", "/n", "/s", "/h",
-                                                           backup, "PDF", "Generic CUPS-PDF Printer",
-                                                           "cups-pdf:/"}));
+    EXPECT_EQ(request.arguments,
+              (std::vector<std::string>{"/opt/reader/kumoden-print", "/t", "/n", "/s", "/h", backup, "PDF",
+                                        "Generic CUPS-PDF Printer", "cups-pdf:/"}));
 }
 
 TEST_F(PrintPass, AGrowingFileGetsOneMoreWaitAndANewReading)
@@ -118,7 +119,8 @@ TEST_F(PrintPass, HandlesEveryMatchingFileInOnePassInNameOrder)
     Waits both = perFile;
     both.insert(both.end(), perFile.begin(), perFile.end());
     EXPECT_EQ(sleeper.waits(), both);
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{watched() + "BackPdf/A.PDF", watched() + "BackPdf/b.pdf"}));
+    EXPECT_EQ(printedFiles(),
+              (std::vector<std::string>{watched() + "BackPdf/A.PDF", watched() + "BackPdf/b.pdf"}));
     EXPECT_TRUE(std::filesystem::exists(inFolder("c.txt")));
 }
 
@@ -167,7 +169,8 @@ TEST_F(PrintPass, AMissingFileFacilityIsReportedAndNoFileIsTouched)
     run();
 
     ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_EQ(messages.shown()[0].text, "File Systemオブジェクトが必要です。Windows Scriptを導入して下さい。");
+    EXPECT_EQ(messages.shown()[0].text,
+              "File Systemオブジェクトが必要です。Windows Scriptを導入して下さい。");
     EXPECT_EQ(messages.shown()[0].title, "エラーメッセージ");
     EXPECT_EQ(messages.shown()[0].buttons, MessageButtons::OkCancel);
     EXPECT_TRUE(sleeper.waits().empty());
@@ -199,3 +202,25 @@ TEST(PrintCommand, ValuesGoInVerbatim)
 
 } // namespace
 } // namespace kumoden::test
+
+namespace kumoden {
+namespace {
+
+TEST(PrinterLookup, TheFirstPrinterOfExactlyThatNameGivesDriverAndPort)
+{
+    const std::vector<PrinterEntry> printers{{"Office", "Driver A", "usb://a"},
+                                             {"PDF", "Driver B", "cups-pdf:/"},
+                                             {"PDF", "Driver C", "cups-pdf:/c"}};
+    PrinterPort port{"kept driver", "kept port"};
+    EXPECT_FALSE(LookUpPrinter(printers, "office", port));
+    EXPECT_FALSE(LookUpPrinter(printers, "PDF ", port));
+    EXPECT_FALSE(LookUpPrinter({}, "PDF", port));
+    EXPECT_EQ(port.driverName, "kept driver");
+    EXPECT_EQ(port.portName, "kept port");
+    EXPECT_TRUE(LookUpPrinter(printers, "PDF", port));
+    EXPECT_EQ(port.driverName, "Driver B");
+    EXPECT_EQ(port.portName, "cups-pdf:/");
+}
+
+} // namespace
+} // namespace kumoden

@@ -49,15 +49,17 @@ TEST(Settings, TrimNullKeepsTheTextBeforeTheFirstNul)
 TEST(Settings, ReadsEveryKeyInOrderAndKeepsFieldsOfEmptyKeys)
 {
     ScriptedProfile profile;
-    profile.values = {{"FileChkTime", " 13.5 "}, {"FileChkDir", "/in"}, {"FileSelect", "abc"},
-                      {"AcrExeDir", "/usr/bin/kumoden-print"}, {"FileDelDate", "7"}};
+    profile.values = {{"FileChkTime", " 13.5 "},
+                      {"FileChkDir", "/in"},
+                      {"FileSelect", "abc"},
+                      {"AcrExeDir", "/usr/bin/kumoden-print"},
+                      {"FileDelDate", "7"}};
     FileCheckInfo info;
     info.PrinterNm = "Earlier";
     LoadSettings(info, profile, "/opt/tools/kumoden.INI");
 
-    EXPECT_EQ(profile.askedKeys,
-              (std::vector<std::string>{"FileChkTime", "FileChkDir", "FileSelect", "AcrExeDir", "PrinterNm",
-                                        "FileDelDate"}));
+    EXPECT_EQ(profile.askedKeys, (std::vector<std::string>{"FileChkTime", "FileChkDir", "FileSelect",
+                                                           "AcrExeDir", "PrinterNm", "FileDelDate"}));
     EXPECT_EQ(info.FileChkTime, 14);
     EXPECT_EQ(info.FileChkDir, "/in");
     EXPECT_EQ(info.FileSelect, "abc");
@@ -96,8 +98,9 @@ TEST(Settings, LoadsARealFileAndKeepsEarlierValuesOnReload)
 {
     test::TempDir dir;
     const std::string ini = dir.slash() + "kumoden.INI";
-    dir.write("kumoden.INI", "; demo\r\n[fileCHECK_info]\r\nFILECHKTIME = 250 \r\nFileChkDir=\"/data/in box\"\r\n"
-                             "fileselect=abc\r\nPrinterNm=PDF\r\nFileDelDate=7\r\nOther=1\r\n");
+    dir.write("kumoden.INI",
+              "; demo\r\n[fileCHECK_info]\r\nFILECHKTIME = 250 \r\nFileChkDir=\"/data/in box\"\r\n"
+              "fileselect=abc\r\nPrinterNm=PDF\r\nFileDelDate=7\r\nOther=1\r\n");
     ProfileStore store;
     FileCheckInfo info;
     LoadSettings(info, store, ini);

@@ -92,7 +92,8 @@ protected:
 
 TEST_F(ResidentWindow, ArmsTheTimerWithTheIntervalInMilliseconds)
 {
-    for (const auto& [text, interval] : std::vector<std::pair<std::string, int>>{{"60", 60}, {"0", 0}, {"-5", -5}}) {
+    for (const auto& [text, interval] :
+         std::vector<std::pair<std::string, int>>{{"60", 60}, {"0", 0}, {"-5", -5}}) {
         writeIni(text);
         FileCheckInfo settings;
         FrmDummy frmDummy(settings, {app, profile, timer, services});

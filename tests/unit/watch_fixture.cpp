@@ -8,7 +8,8 @@ WatchFixture::WatchFixture()
     info.FileChkDir = dir.path().string();
     info.AcrExeDir = "/opt/reader/kumoden-print";
     info.PrinterNm = "PDF";
-    printers.set({{"Office", "Office Driver", "usb://office"}, {"PDF", "Generic CUPS-PDF Printer", "cups-pdf:/"}});
+    printers.set(
+        {{"Office", "Office Driver", "usb://office"}, {"PDF", "Generic CUPS-PDF Printer", "cups-pdf:/"}});
 }
 
 std::filesystem::path WatchFixture::drop(const std::string& name, const std::string& content)
