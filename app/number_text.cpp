@@ -37,8 +37,8 @@ std::optional<std::int64_t> TextToWhole(std::string_view text, std::int64_t mini
         text.remove_prefix(1);
     }
 
-    // Whole part, digit by digit; anything past 2^62 is out of every range
-    // we serve, so stop counting there instead of overflowing.
+    // Whole part, digit by digit; anything from 2^62 on is out of every
+    // range we serve, so the count stops there instead of overflowing.
     constexpr std::int64_t cap = std::int64_t{1} << 62;
     std::int64_t whole = 0;
     bool sawDigit = false;
@@ -47,9 +47,7 @@ std::optional<std::int64_t> TextToWhole(std::string_view text, std::int64_t mini
         const char c = text[i];
         if (isDigit(c)) {
             sawDigit = true;
-            if (whole < cap) {
-                whole = whole * 10 + (c - '0');
-            }
+            whole = whole <= (cap - 9) / 10 ? whole * 10 + (c - '0') : cap;
         } else if (c == ',' && sawDigit) {
             continue;
         } else {

@@ -30,6 +30,7 @@ echo "== tests"
 ctest --test-dir build -j 4 --output-on-failure
 echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan -j 4 --output-on-failure
 
 echo "== benchmarks (short run; full figures: build/bench/bench_watch, build/bench/bench_print_pass)"

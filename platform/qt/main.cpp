@@ -19,17 +19,24 @@
 
 namespace {
 
-// Without any display the program still watches and prints, just without
-// an icon.
-void chooseHeadlessWithoutDisplay()
+// Without a display that answers, the program still watches and prints,
+// just without an icon: every display platform falls back to headless.
+void chooseDisplayPlatform()
 {
-    const auto unset = [](const char* name) {
+    const auto set = [](const char* name) {
         const char* value = std::getenv(name);
-        return value == nullptr || *value == '\0';
+        return value != nullptr && *value != '\0';
     };
-    if (unset("QT_QPA_PLATFORM") && unset("DISPLAY") && unset("WAYLAND_DISPLAY")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (set("QT_QPA_PLATFORM")) {
+        return;
     }
+    const char* platforms = "offscreen";
+    if (set("WAYLAND_DISPLAY")) {
+        platforms = "wayland;xcb;offscreen";
+    } else if (set("DISPLAY")) {
+        platforms = "xcb;offscreen";
+    }
+    setenv("QT_QPA_PLATFORM", platforms, 1);
 }
 
 } // namespace
@@ -37,7 +44,7 @@ void chooseHeadlessWithoutDisplay()
 int main(int argc, char** argv)
 {
     using namespace kumoden;
-    chooseHeadlessWithoutDisplay();
+    chooseDisplayPlatform();
     QApplication qapp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 

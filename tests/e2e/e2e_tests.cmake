@@ -9,7 +9,8 @@ foreach(scenario
     Watch.AnArchiveThatCannotBeMadeKeepsTheFile
     Watch.NoSchedulerStillArchives
     Settings.BadFilesNeverEndTheProgram
-    Program.CopiedAnywhereReadsTheIniBesideIt)
+    Program.CopiedAnywhereReadsTheIniBesideIt
+    Program.RunsOnWithoutADisplayThatAnswers)
   add_test(NAME e2e.${scenario} COMMAND kumoden_e2e_test --gtest_filter=${scenario})
   set_tests_properties(e2e.${scenario} PROPERTIES LABELS e2e TIMEOUT 240
     ENVIRONMENT "KUMODEN_BUILD_DIR=${PROJECT_BINARY_DIR}")

@@ -164,3 +164,23 @@ TEST_F(Program, CopiedAnywhereReadsTheIniBesideIt)
 
 } // namespace
 } // namespace kumoden::test
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(Program, RunsOnWithoutADisplayThatAnswers)
+{
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + (app() / "none").string() +
+             "\r\n");
+    drop("job1.pdf");
+    // A display named but not there: the program goes on headless.
+    kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()},
+                                        std::vector<std::string>{"DISPLAY=:87", "QT_QPA_PLATFORM="});
+    ASSERT_TRUE(eventually(30s, [&] { return std::filesystem::exists(backup("job1.pdf")); }));
+    EXPECT_EQ(kumoden->terminate(), 0);
+}
+
+} // namespace
+} // namespace kumoden::test
