@@ -1,8 +1,6 @@
 #include "tests/unit/watch_fixture.h"
 #include "watch/backup_purge.h"
 
-#include <sys/stat.h>
-
 namespace kumoden::test {
 namespace {
 
@@ -38,7 +36,7 @@ protected:
     void backup(const std::string& name, LocalTime created)
     {
         dir.write("BackPdf/" + name, "pdf");
-        files.setDateCreated(watched() + "BackPdf/" + name, created);
+        files.setDateCreated(backupText(name), created);
     }
     bool kept(const std::string& name) const { return std::filesystem::exists(inBackup(name)); }
     void purgeAt(LocalTime now)
@@ -114,7 +112,8 @@ TEST_F(Purge, EveryOrdinaryFileCountsButReadOnlyHiddenAndFoldersStay)
          {"a.pdf", "notes.txt", "no-extension", "locked.pdf", ".hidden.pdf", "sub/inner.pdf"}) {
         backup(name, created);
     }
-    ASSERT_EQ(chmod(inBackup("locked.pdf").c_str(), 0444), 0);
+    MakeReadOnly(inBackup("locked.pdf"));
+    MakeHidden(inBackup(".hidden.pdf"));
     info.FileDelDate = "1";
     purgeAt(at(2026y / November / 5, hours(0)));
 

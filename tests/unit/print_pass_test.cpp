@@ -4,7 +4,6 @@
 #include "watch/print_pass.h"
 
 #include <fstream>
-#include <sys/stat.h>
 
 namespace kumoden::test {
 namespace {
@@ -24,7 +23,7 @@ TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
     EXPECT_EQ(readFile(inBackup("a.pdf")), "%PDF-1.4 test");
     ASSERT_EQ(launcher.requests().size(), 1u);
     const auto& request = launcher.requests().front();
-    const std::string backup = watched() + "BackPdf/a.pdf";
+    const std::string backup = backupText("a.pdf");
     EXPECT_EQ(request.commandLine, "\"/opt/reader/kumoden-print\" /t /n /s /h \"" + backup +
                                        "\" \"PDF\" \"Generic CUPS-PDF Printer\" \"cups-pdf:/\"");
     EXPECT_EQ(request.arguments,
@@ -65,12 +64,12 @@ TEST_F(PrintPass, AFileThatVanishesWhileWaitedOnIsNeitherMovedNorPrinted)
 TEST_F(PrintPass, AnOlderBackupOfTheSameNameIsReplacedEvenWhenReadOnly)
 {
     const auto old = dir.write("BackPdf/a.pdf", "old");
-    ASSERT_EQ(chmod(old.c_str(), 0444), 0);
+    MakeReadOnly(old);
     drop("a.pdf", "new");
     run();
 
     EXPECT_EQ(readFile(inBackup("a.pdf")), "new");
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{watched() + "BackPdf/a.pdf"}));
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
 }
 
 TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
@@ -119,8 +118,7 @@ TEST_F(PrintPass, HandlesEveryMatchingFileInOnePassInNameOrder)
     Waits both = perFile;
     both.insert(both.end(), perFile.begin(), perFile.end());
     EXPECT_EQ(sleeper.waits(), both);
-    EXPECT_EQ(printedFiles(),
-              (std::vector<std::string>{watched() + "BackPdf/A.PDF", watched() + "BackPdf/b.pdf"}));
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("A.PDF"), backupText("b.pdf")}));
     EXPECT_TRUE(std::filesystem::exists(inFolder("c.txt")));
 }
 
@@ -131,8 +129,7 @@ TEST_F(PrintPass, OnlyFilesBeginningWithTheSelectionAreTaken)
         drop(name);
     }
     run();
-    EXPECT_EQ(printedFiles(),
-              (std::vector<std::string>{watched() + "BackPdf/ABC1.pdf", watched() + "BackPdf/abc.pdf"}));
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("ABC1.pdf"), backupText("abc.pdf")}));
     EXPECT_TRUE(std::filesystem::exists(inFolder("xabc.pdf")));
     EXPECT_TRUE(std::filesystem::exists(inFolder("abc.pdfx")));
 }
@@ -159,7 +156,8 @@ TEST_F(PrintPass, NoMatchingPrinterGivesEmptyDriverAndPort)
     drop("a.pdf");
     run();
     ASSERT_EQ(launcher.requests().size(), 1u);
-    EXPECT_TRUE(launcher.requests()[0].commandLine.ends_with("/BackPdf/a.pdf\" \"\" \"\" \"\""));
+    EXPECT_EQ(launcher.requests()[0].commandLine,
+              "\"/opt/reader/kumoden-print\" /t /n /s /h \"" + backupText("a.pdf") + "\" \"\" \"\" \"\"");
 }
 
 TEST_F(PrintPass, AMissingFileFacilityIsReportedAndNoFileIsTouched)

@@ -1,7 +1,7 @@
 #include "app/settings.h"
 #include "platform/fake/fake_services.h"
-#include "platform/profile/profile_store.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -97,13 +97,13 @@ TEST(Settings, AValueStartingWithNulIsStoredEmpty)
 TEST(Settings, LoadsARealFileAndKeepsEarlierValuesOnReload)
 {
     test::TempDir dir;
-    const std::string ini = dir.slash() + "kumoden.INI";
+    const std::string ini = (dir.path() / "kumoden.INI").string();
     dir.write("kumoden.INI",
               "; demo\r\n[fileCHECK_info]\r\nFILECHKTIME = 250 \r\nFileChkDir=\"/data/in box\"\r\n"
               "fileselect=abc\r\nPrinterNm=PDF\r\nFileDelDate=7\r\nOther=1\r\n");
-    ProfileStore store;
+    const auto store = test::MakeProfile();
     FileCheckInfo info;
-    LoadSettings(info, store, ini);
+    LoadSettings(info, *store, ini);
     EXPECT_EQ(info.FileChkTime, 250);
     EXPECT_EQ(info.FileChkDir, "/data/in box");
     EXPECT_EQ(info.FileSelect, "abc");
@@ -112,11 +112,11 @@ TEST(Settings, LoadsARealFileAndKeepsEarlierValuesOnReload)
 
     // Emptied keys keep what was read before; a missing file changes nothing.
     dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=\nFileChkDir=   \nFileSelect=x\n");
-    LoadSettings(info, store, ini);
+    LoadSettings(info, *store, ini);
     EXPECT_EQ(info.FileChkTime, 250);
     EXPECT_EQ(info.FileChkDir, "/data/in box");
     EXPECT_EQ(info.FileSelect, "x");
-    LoadSettings(info, store, dir.slash() + "missing.INI");
+    LoadSettings(info, *store, (dir.path() / "missing.INI").string());
     EXPECT_EQ(info.FileSelect, "x");
 }
 
@@ -129,10 +129,10 @@ TEST(Settings, SurvivesGarbageFiles)
     }
     dir.write("bad.INI", garbage);
     dir.write("huge.INI", "[FileCheck_Info]\nFileChkDir=" + std::string(1 << 20, 'x') + "\nFileChkTime=-5\n");
-    ProfileStore store;
+    const auto store = test::MakeProfile();
     FileCheckInfo info;
-    LoadSettings(info, store, dir.slash() + "bad.INI");
-    LoadSettings(info, store, dir.slash() + "huge.INI");
+    LoadSettings(info, *store, (dir.path() / "bad.INI").string());
+    LoadSettings(info, *store, (dir.path() / "huge.INI").string());
     EXPECT_EQ(info.FileChkDir, std::string(1023, 'x'));
     EXPECT_EQ(info.FileChkTime, -5);
 }

@@ -1,5 +1,3 @@
-#include "platform/posix/system_clock.h"
-#include "platform/profile/profile_store.h"
 #include "tests/unit/watch_fixture.h"
 #include "tray/frm_dummy.h"
 #include "watch/watch_cycle.h"
@@ -33,7 +31,7 @@ TEST_F(WatchCycle, WithNothingToPrintOnlyThePurgeRuns)
 {
     info.FileDelDate = "0";
     dir.write("BackPdf/old.pdf", "x");
-    files.setDateCreated(watched() + "BackPdf/old.pdf", clock.now() - std::chrono::seconds(1));
+    files.setDateCreated(backupText("old.pdf"), clock.now() - std::chrono::seconds(1));
     drop("note.txt");
     tick();
 
@@ -47,7 +45,7 @@ TEST_F(WatchCycle, ThePurgeRunsAfterThePrintPassOfTheSameTick)
 {
     // Retention 0 on the real clock: the file archived by this tick is
     // already due when the purge of the same tick looks at it.
-    clock.set(SystemClock().now());
+    clock.set(MakeClock()->now());
     info.FileDelDate = "0";
     drop("a.pdf");
     tick();
@@ -59,7 +57,7 @@ TEST_F(WatchCycle, ThePurgeRunsAfterThePrintPassOfTheSameTick)
 
 TEST_F(WatchCycle, AMissingWatchedFolderIsNoError)
 {
-    info.FileChkDir = dir.slash() + "nowhere";
+    info.FileChkDir = watched() + "nowhere";
     tick();
     EXPECT_TRUE(launcher.requests().empty());
     EXPECT_TRUE(messages.shown().empty());
@@ -87,7 +85,8 @@ protected:
 
     fake::FakeApplication app;
     fake::FakeTimer timer;
-    ProfileStore profile;
+    std::unique_ptr<Profile> profileStore = MakeProfile();
+    Profile& profile = *profileStore;
 };
 
 TEST_F(ResidentWindow, ArmsTheTimerWithTheIntervalInMilliseconds)
@@ -111,7 +110,7 @@ TEST_F(ResidentWindow, ATickRunsTheWatchOnTheSettingsRead)
     FrmDummy frmDummy(settings, {app, profile, timer, services});
     frmDummy.Form_Load();
     ASSERT_TRUE(timer.tick());
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{watched() + "BackPdf/a.pdf"}));
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
     EXPECT_EQ(launcher.requests()[0].arguments[0], "/opt/reader");
 
     frmDummy.Form_Unload();

@@ -4,14 +4,15 @@
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
-#include "platform/posix/posix_file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 #include "watch/watch_services.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace kumoden::test {
@@ -25,7 +26,11 @@ class WatchFixture : public ::testing::Test {
 protected:
     WatchFixture();
 
-    std::string watched() const { return dir.slash(); }
+    std::string sep() const { return std::string(1, files.separator()); }
+    // The watched folder as the watch spells it: with the platform's separator at its end.
+    std::string watched() const { return dir.path().string() + sep(); }
+    // A file of the archive folder as the watch spells it.
+    std::string backupText(const std::string& name) const { return watched() + "BackPdf" + sep() + name; }
     std::filesystem::path inFolder(const std::string& name) const { return dir.path() / name; }
     std::filesystem::path inBackup(const std::string& name) const { return dir.path() / "BackPdf" / name; }
     std::filesystem::path drop(const std::string& name, const std::string& content = "%PDF-1.4 test");
@@ -33,8 +38,8 @@ protected:
     std::vector<std::string> printedFiles() const;
 
     TempDir dir;
-    PosixFileSystem real;
-    fake::FakeFileSystem files{real};
+    std::unique_ptr<FileSystem> real = MakeFileSystem();
+    fake::FakeFileSystem files{*real};
     fake::FakeClock clock;
     fake::FakeSleeper sleeper{&clock};
     fake::FakeLauncher launcher;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/profile.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace kumoden::test {
+
+// The real backends of the platform the tests were built for, so that one
+// test source checks every backend.
+std::unique_ptr<FileSystem> MakeFileSystem();
+std::unique_ptr<Profile> MakeProfile();
+std::unique_ptr<Clock> MakeClock();
+
+// What the platform calls read-only: the file refuses a plain delete.
+void MakeReadOnly(const std::filesystem::path& path);
+// What the platform calls hidden. On Linux that is a name starting with a
+// dot, so the file must already have one.
+void MakeHidden(const std::filesystem::path& path);
+
+} // namespace kumoden::test

@@ -1,0 +1,40 @@
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/system_clock.h"
+#include "platform/profile/profile_store.h"
+#include "tests/support/test_platform.h"
+
+#include <stdexcept>
+
+namespace kumoden::test {
+
+std::unique_ptr<FileSystem> MakeFileSystem()
+{
+    return std::make_unique<PosixFileSystem>();
+}
+
+std::unique_ptr<Profile> MakeProfile()
+{
+    return std::make_unique<ProfileStore>();
+}
+
+std::unique_ptr<Clock> MakeClock()
+{
+    return std::make_unique<SystemClock>();
+}
+
+void MakeReadOnly(const std::filesystem::path& path)
+{
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
+
+void MakeHidden(const std::filesystem::path& path)
+{
+    if (!path.filename().string().starts_with('.')) {
+        throw std::logic_error("a hidden file's name starts with a dot here: " + path.string());
+    }
+}
+
+} // namespace kumoden::test

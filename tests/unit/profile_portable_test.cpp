@@ -1,0 +1,141 @@
+#include "platform/profile/profile_store.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace kumoden {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+
+// The portable store beyond the shared rules: its encodings, its files,
+// and input it refuses rather than corrupt.
+class PortableStoreTest : public ::testing::Test {
+protected:
+    // Writes `content` as the INI and reads one key from it.
+    std::string read(const std::string& content, const std::string& section, const std::string& key,
+                     std::size_t capacity = 1024)
+    {
+        return m_store.readString(section, key, m_dir.write("a.ini", content).string(), capacity);
+    }
+
+    std::string path() const { return (m_dir.path() / "a.ini").string(); }
+
+    // Names in the folder, to see that no temporary file was left.
+    std::vector<std::string> folderNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    test::TempDir m_dir;
+    ProfileStore m_store;
+};
+
+TEST_F(PortableStoreTest, APipeIsNotWaitedOn)
+{
+    // A pipe must not make the read wait for a writer.
+    const std::string fifo = m_dir.slash() + "pipe.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(m_store.readString("s", "k", fifo, 1024), "");
+}
+
+TEST_F(PortableStoreTest, CapacityCutsUtf8AtCharacterBoundaries)
+{
+    const std::string ini = "[s]\njp=\xE3\x81\x82\xE3\x81\x82\n"; // ああ
+    EXPECT_EQ(read(ini, "s", "jp", 6), "\xE3\x81\x82");
+    EXPECT_EQ(read(ini, "s", "jp", 7), "\xE3\x81\x82\xE3\x81\x82");
+}
+
+TEST_F(PortableStoreTest, ANewFileIsUtf8WithTheSystemsLineEnds)
+{
+    ASSERT_TRUE(m_store.writeString("New", "Key", "値", m_dir.slash() + "new.ini"));
+    EXPECT_EQ(readFile(m_dir.path() / "new.ini"), "[New]\nKey=値\n");
+    EXPECT_EQ(m_store.readString("new", "key", m_dir.slash() + "new.ini", 1024), "値");
+}
+
+TEST_F(PortableStoreTest, ACharacterCp932CannotHoldIsRefused)
+{
+    const std::string before = "[\x90\xDD\x92\xE8]\r\nOld=\x82\xA0\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("設定", "Old", "\xF0\x9F\x98\x80", path())); // not in CP932
+    EXPECT_EQ(readFile(path()), before);
+}
+
+TEST_F(PortableStoreTest, KeepsNulAndSurvivesGarbage)
+{
+    EXPECT_EQ(read(std::string("[s]\nk=a\0b\n", 10), "s", "k"), std::string("a\0b", 3));
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        std::string garbage(64 * 1024, '\0');
+        for (char& c : garbage) {
+            c = static_cast<char>(random());
+        }
+        garbage.insert(garbage.size() / 2, "\n[s]\nk=");
+        const std::string value = read(garbage, "s", "k");
+        EXPECT_LE(value.size(), 1023u * 3);
+    }
+}
+
+TEST_F(PortableStoreTest, HandlesMegabyteValues)
+{
+    const std::string big(1 << 20, 'v');
+    EXPECT_EQ(read("[s]\nk=" + big + "\n", "s", "k", big.size() + 1), big);
+    EXPECT_EQ(read("[s]\nk=" + big, "s", "k").size(), 1023u);
+
+    std::string cp932Big;
+    for (int i = 0; i < (1 << 19); ++i) {
+        cp932Big += "\x82\xA0"; // あ
+    }
+    EXPECT_EQ(read("[s]\nk=" + cp932Big, "s", "k", cp932Big.size() + 1).size(), cp932Big.size() / 2 * 3);
+    ASSERT_TRUE(m_store.writeString("s", "k", "short", path()));
+    EXPECT_EQ(readFile(path()), "[s]\nk=short");
+}
+
+TEST_F(PortableStoreTest, FailedWriteLeavesEverythingAsItWas)
+{
+    const std::string before = "[s]\nk=1\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", path() + "/below-a-file.ini"));
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash() + "missing/a.ini"));
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash())); // a folder
+    // Input that would not read back as written.
+    EXPECT_FALSE(m_store.writeString("s", "k", "2\n[t]", path()));
+    EXPECT_FALSE(m_store.writeString("s", "k=j", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", ";k", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s]", "k", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", "", "2", path()));
+    EXPECT_FALSE(m_store.writeString("s", "k", "\xE3\x81", path())); // would turn the file into CP932
+    EXPECT_FALSE(m_store.writeString("s", "k", std::string("a\0b", 3), path()));
+    if (::geteuid() != 0) { // root writes anyway
+        fs::permissions(path(), fs::perms::owner_read);
+        EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
+    }
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(folderNames(), std::vector<std::string>{"a.ini"});
+}
+
+TEST_F(PortableStoreTest, KeepsPermissionsAndWritesThroughLinks)
+{
+    m_dir.write("real/a.ini", "[s]\nk=1\n");
+    fs::permissions(m_dir.path() / "real/a.ini",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real/a.ini", path());
+    ASSERT_TRUE(m_store.writeString("s", "k", "2", path()));
+    EXPECT_TRUE(fs::is_symlink(path()));
+    EXPECT_EQ(readFile(m_dir.path() / "real/a.ini"), "[s]\nk=2\n");
+    EXPECT_EQ(fs::status(m_dir.path() / "real/a.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+} // namespace
+} // namespace kumoden
