@@ -33,6 +33,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan -j 4 --output-on-failure
 
+echo "== Windows build and tests under Wine"
+scripts/test-windows.sh
+
 echo "== benchmarks (short run; full figures: build/bench/bench_watch, build/bench/bench_print_pass)"
 build/bench/bench_watch --benchmark_min_time=0.05
 build/bench/bench_print_pass --benchmark_min_time=0.05
