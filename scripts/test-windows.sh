@@ -32,6 +32,9 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # No display here: Wine's null graphics driver still makes (hidden) windows.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wineserver -w
 fi
 lap "Wine prefix"
 

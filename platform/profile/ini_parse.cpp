@@ -102,15 +102,13 @@ IniLine readLine(std::string_view file, std::size_t pos, TextEncoding encoding)
             return line;
         }
     }
+    // A line without '=' is a key too, one without a value.
     const std::size_t equals = file.substr(0, line.end).find('=', start);
-    if (equals == std::string_view::npos) {
-        line.kind = LineKind::Other;
-        return line;
-    }
     line.kind = LineKind::Key;
-    line.equals = equals;
+    line.hasEquals = equals != std::string_view::npos;
+    line.equals = line.hasEquals ? equals : line.end;
     line.nameBegin = start;
-    line.nameEnd = equals;
+    line.nameEnd = line.equals;
     trimRange(file, line.nameBegin, line.nameEnd);
     return line;
 }
@@ -126,6 +124,9 @@ std::string_view lineEndStyle(std::string_view file)
 
 std::string_view keyValue(std::string_view file, const IniLine& line)
 {
+    if (!line.hasEquals) {
+        return {};
+    }
     std::string_view value = trimBlanks(file.substr(line.equals + 1, line.end - line.equals - 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
@@ -154,7 +155,7 @@ KeyLookup findKey(std::string_view file, TextEncoding encoding, std::string_view
                   std::string_view key)
 {
     KeyLookup result;
-    bool inSection = false;
+    bool inSection = section.empty();
     std::size_t pos = bodyStart(file);
     while (pos < file.size()) {
         const IniLine line = readLine(file, pos, encoding);

@@ -19,7 +19,8 @@ struct IniLine {
     // Blanks around it are not part of it.
     std::size_t nameBegin = 0;
     std::size_t nameEnd = 0;
-    std::size_t equals = 0; // Key: where its '=' is
+    std::size_t equals = 0; // Key: where its '=' is, or end when it has none
+    bool hasEquals = false;
 };
 
 // Where the lines start: past a UTF-8 byte order mark, if any.
@@ -34,7 +35,7 @@ IniLine readLine(std::string_view file, std::size_t pos, TextEncoding encoding);
 std::string_view lineEndStyle(std::string_view file);
 
 // A key line's value: blanks around it dropped, then one pair of enclosing
-// quotes ('...' or "...").
+// quotes ('...' or "..."). A key line without '=' has the empty value.
 std::string_view keyValue(std::string_view file, const IniLine& line);
 
 // Blanks (space, tab) around the text dropped.
@@ -45,7 +46,8 @@ std::string_view trimBlanks(std::string_view text);
 bool nameMatches(std::string_view fileName, TextEncoding encoding, std::string_view wanted);
 
 // Where a key is, found the way Windows finds it: the first section of the
-// name, then the first key of the name in it.
+// name, then the first key of the name in it. The lines before the first
+// section header make up the section with the empty name.
 struct KeyLookup {
     bool sectionFound = false;
     bool keyFound = false;

@@ -53,8 +53,10 @@ std::optional<std::string> withValue(std::string_view file, std::string_view sec
     std::string result;
     result.reserve(file.size() + section.size() + key.size() + value.size() + 8);
     if (found.keyFound) {
-        // Everything up to and including '=' stays as written, key spelling too.
-        result.append(file.substr(0, found.key.equals + 1));
+        // Everything up to and including '=' stays as written, key spelling
+        // too; a key line without '=' gets one.
+        result.append(file.substr(0, found.key.equals));
+        result.append("=");
         result.append(*encodedValue);
         result.append(file.substr(found.key.end));
         return result;

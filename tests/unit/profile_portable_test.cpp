@@ -70,6 +70,45 @@ TEST_F(PortableStoreTest, ACharacterCp932CannotHoldIsRefused)
     EXPECT_EQ(readFile(path()), before);
 }
 
+TEST_F(PortableStoreTest, ReplacingKeepsEveryOtherByte)
+{
+    m_dir.write("a.ini", "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                         "  PATH = \"old\" \r\nPath=second\r\n[main]\r\nPath=third");
+    ASSERT_TRUE(m_store.writeString("main", "path", "new", path()));
+    EXPECT_EQ(readFile(path()), "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                                "  PATH =new\r\nPath=second\r\n[main]\r\nPath=third");
+    ASSERT_TRUE(m_store.writeString("Main", "Path", "", path()));
+    EXPECT_EQ(readFile(path()), "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
+                                "  PATH =\r\nPath=second\r\n[main]\r\nPath=third");
+}
+
+TEST_F(PortableStoreTest, AddsKeysAndSectionsInTheFileStyle)
+{
+    m_dir.write("a.ini", "[a]\nx=1\n\n[b]\ny=2");
+    ASSERT_TRUE(m_store.writeString("A", "z", "3", path()));
+    ASSERT_TRUE(m_store.writeString("b", "w", "4", path()));
+    ASSERT_TRUE(m_store.writeString("c", "v", "5", path()));
+    EXPECT_EQ(readFile(path()), "[a]\nx=1\nz=3\n\n[b]\ny=2\nw=4\n[c]\nv=5\n");
+
+    m_dir.write("a.ini", "\xEF\xBB\xBF;c\r\n[a]\r\nx=1");
+    ASSERT_TRUE(m_store.writeString("b", "y", "2", path()));
+    ASSERT_TRUE(m_store.writeString("b", "z", "3", path()));
+    EXPECT_EQ(readFile(path()), "\xEF\xBB\xBF;c\r\n[a]\r\nx=1\r\n[b]\r\ny=2\r\nz=3\r\n");
+}
+
+TEST_F(PortableStoreTest, ReadsBrokenCp932AsReplacementCharacters)
+{
+    const std::string ini = "[s]\r\nk=\x82\xA0\r\nBroken=a\x80\x82\r\n";
+    EXPECT_EQ(read(ini, "s", "broken"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST_F(PortableStoreTest, AKeyWithoutEqualsSignGetsOne)
+{
+    m_dir.write("a.ini", "[s]\nFlag\nk=1\n");
+    ASSERT_TRUE(m_store.writeString("s", "flag", "on", path()));
+    EXPECT_EQ(readFile(path()), "[s]\nFlag=on\nk=1\n");
+}
+
 TEST_F(PortableStoreTest, KeepsNulAndSurvivesGarbage)
 {
     EXPECT_EQ(read(std::string("[s]\nk=a\0b\n", 10), "s", "k"), std::string("a\0b", 3));

@@ -4,6 +4,7 @@
 // as the platform lists it.
 #include "platform/win32/win32_printer_list.h"
 #include "tests/support/temp_dir.h"
+#include "tests/windows/win32_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,31 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-fs::path ownFolder()
-{
-    wchar_t self[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
-    return fs::path(std::wstring(self, length)).parent_path();
-}
-
-std::string utf8(const fs::path& path)
-{
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-template <typename Condition> bool eventually(std::chrono::milliseconds limit, Condition condition)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
+using win32test::Utf8;
 
 class KumodenExe : public ::testing::Test {
 protected:
@@ -52,22 +29,30 @@ protected:
         fs::create_directories(app());
         fs::create_directories(in());
         fs::create_directories(readerFolder());
-        fs::copy_file(ownFolder().parent_path() / "kumoden.exe", app() / "kumoden.exe");
-        fs::copy_file(ownFolder() / "recording-reader.exe", reader());
+        fs::copy_file(win32test::ProgramFolder() / "kumoden.exe", app() / "kumoden.exe");
+        fs::copy_file(win32test::ProgramFolder() / "win32_command_line_recorder.exe", reader());
+        // kumoden.exe hands its environment on to the reader it starts.
+        SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", readerLogPath().c_str());
     }
-    ~KumodenExe() override { stop(); }
+    ~KumodenExe() override
+    {
+        stop();
+        SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr);
+    }
 
     fs::path app() const { return dir.path() / "app"; }
     fs::path in() const { return dir.path() / "in"; }
     fs::path readerFolder() const { return dir.path() / "reader with blanks"; }
     fs::path reader() const { return readerFolder() / "recording-reader.exe"; }
-    std::string readerLog() const { return readFile(fs::path(reader().wstring() + L".log")); }
+    fs::path readerLogPath() const { return dir.path() / "reader.log"; }
+    std::string readerLog() const { return readFile(readerLogPath()); }
 
     void writeIni(const std::string& printer)
     {
+        ASSERT_TRUE(win32test::CanMakeWindows()) << "Wine needs a display or its null graphics driver";
         std::ofstream ini(app() / "kumoden.INI", std::ios::binary);
-        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << utf8(in()) << "\r\nFileSelect=job\r\n"
-            << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
+        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << Utf8(in()) << "\r\nFileSelect=job\r\n"
+            << "AcrExeDir=" << Utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
     }
 
     void start()
@@ -87,7 +72,7 @@ protected:
             return 0;
         }
         DWORD code = STILL_ACTIVE;
-        eventually(10s, [] { return FindWindowW(L"KumodenResident", nullptr) != nullptr; });
+        win32test::WaitFor(10s, [] { return FindWindowW(L"KumodenResident", nullptr) != nullptr; });
         if (HWND window = FindWindowW(L"KumodenResident", nullptr)) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
@@ -123,20 +108,21 @@ TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
     writeIni("PDF");
     start();
     std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
-    std::ofstream(in() / fs::path(u8"job請求書 1.pdf"), std::ios::binary) << "%PDF-1.4 test\n";
+    const fs::path japanese(u8"job請求書 1.pdf");
+    std::ofstream(in() / japanese, std::ios::binary) << "%PDF-1.4 test\n";
     std::ofstream(in() / "other.pdf", std::ios::binary) << "%PDF-1.4 test\n";
 
     // Two files, each 3 + 3 + 5 seconds.
-    ASSERT_TRUE(eventually(60s, [&] {
-        return fs::exists(in() / "BackPdf" / "job1.pdf") && fs::exists(in() / "BackPdf" / fs::path(u8"job請求書 1.pdf")) &&
-               readerLog().find(u8"請求書") != std::string::npos;
+    ASSERT_TRUE(win32test::WaitFor(60s, [&] {
+        return fs::exists(in() / "BackPdf" / "job1.pdf") && fs::exists(in() / "BackPdf" / japanese) &&
+               readerLog().find("請求書") != std::string::npos;
     }));
     const auto line = [&](const std::string& file) {
-        return "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) + "\\BackPdf\\" + file + "\" \"PDF\" \"" +
-               pdf.driverName + "\" \"" + pdf.portName + "\"\n";
+        return "\"" + Utf8(reader()) + "\" /t /n /s /h \"" + Utf8(in()) + "\\BackPdf\\" + file +
+               "\" \"PDF\" \"" + pdf.driverName + "\" \"" + pdf.portName + "\"\n";
     };
     // Names come in the order of their UTF-8 bytes: ASCII first.
-    EXPECT_EQ(readerLog(), line("job1.pdf") + line(reinterpret_cast<const char*>(u8"job請求書 1.pdf")));
+    EXPECT_EQ(readerLog(), line("job1.pdf") + line("job請求書 1.pdf"));
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
     EXPECT_EQ(stop(), 0u);
 }
@@ -146,8 +132,8 @@ TEST_F(KumodenExe, AnUnknownPrinterGoesOutWithEmptyDriverAndPort)
     writeIni("No Such Printer");
     start();
     std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
-    ASSERT_TRUE(eventually(30s, [&] { return !readerLog().empty(); }));
-    EXPECT_EQ(readerLog(), "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) +
+    ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
+    EXPECT_EQ(readerLog(), "\"" + Utf8(reader()) + "\" /t /n /s /h \"" + Utf8(in()) +
                                "\\BackPdf\\job1.pdf\" \"No Such Printer\" \"\" \"\"\n");
     EXPECT_EQ(stop(), 0u);
 }

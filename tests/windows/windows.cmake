@@ -1,14 +1,17 @@
 # Windows only: the backend on the real Win32 API, and kumoden.exe end to end.
-include(${PROJECT_SOURCE_DIR}/platform/win32/tests/win32_tests.cmake OPTIONAL)
 
-# A reader that writes down the command line it was started with.
-add_executable(recording-reader ${CMAKE_CURRENT_LIST_DIR}/recording_reader.cpp)
-target_compile_definitions(recording-reader PRIVATE UNICODE _UNICODE)
-target_link_options(recording-reader PRIVATE -municode -static)
-target_link_libraries(recording-reader PRIVATE kumoden_options)
+# Appends its own command line to the file named by KUMODEN_RECORD_FILE:
+# what a launch really passed.
+add_executable(win32_command_line_recorder ${CMAKE_CURRENT_LIST_DIR}/command_line_recorder.cpp)
+target_link_libraries(win32_command_line_recorder PRIVATE kumoden_win32 kumoden_options)
+target_link_options(win32_command_line_recorder PRIVATE -static -static-libgcc -static-libstdc++)
+
+kumoden_test(win32_backend_test LABEL integration
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_backend_test.cpp ${CMAKE_CURRENT_LIST_DIR}/win32_test_support.cpp
+  LIBS kumoden_core kumoden_win32)
+add_dependencies(win32_backend_test win32_command_line_recorder)
 
 kumoden_test(kumoden_wine_e2e_test LABEL e2e TIMEOUT 180
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/kumoden_wine_e2e_test.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/kumoden_wine_e2e_test.cpp ${CMAKE_CURRENT_LIST_DIR}/win32_test_support.cpp
   LIBS kumoden_win32)
-add_dependencies(kumoden_wine_e2e_test kumoden recording-reader)
-target_compile_definitions(kumoden_wine_e2e_test PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+add_dependencies(kumoden_wine_e2e_test kumoden win32_command_line_recorder)

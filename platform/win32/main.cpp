@@ -1,0 +1,115 @@
+// The composition root of the Windows program: builds the backends, hands
+// them to the resident window and runs the message loop until the window
+// is closed or the session ends.
+#include "app/settings.h"
+#include "platform/win32/win32_application.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_launcher.h"
+#include "platform/win32/win32_message_dialog.h"
+#include "platform/win32/win32_printer_list.h"
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_timer.h"
+#include "tray/frm_dummy.h"
+
+#include <windows.h>
+
+namespace {
+
+// A hidden top-level window: it receives the session's end and lets other
+// programs close this one by class name.
+constexpr wchar_t kResidentClass[] = L"KumodenResident";
+
+struct Resident {
+    kumoden::FrmDummy& form;
+    bool unloaded = false;
+
+    void unload()
+    {
+        if (!unloaded) {
+            unloaded = true;
+            form.Form_Unload();
+        }
+    }
+};
+
+LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* resident = reinterpret_cast<Resident*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_CLOSE:
+        if (resident != nullptr) {
+            resident->unload();
+        }
+        PostQuitMessage(0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process may be ended as soon as this returns.
+        if (wParam != FALSE) {
+            if (resident != nullptr) {
+                resident->unload();
+            }
+            PostQuitMessage(0);
+        }
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+HWND createResidentWindow(HINSTANCE instance, Resident& resident)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = residentProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kResidentClass;
+    if (RegisterClassExW(&windowClass) == 0) {
+        return nullptr;
+    }
+    // Never shown: no WS_VISIBLE, and ShowWindow is not called.
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kResidentClass, L"Kumoden", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                           nullptr, instance, &resident);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    using namespace kumoden;
+    Win32Application app;
+    Win32FileSystem files;
+    Win32Clock clock;
+    Win32Sleeper sleeper;
+    Win32Launcher launcher;
+    Win32PrinterList printers;
+    Win32MessageDialog messages;
+    Win32Profile profile;
+    Win32Timer tmrFileCheck;
+
+    FileCheckInfo info;
+    FrmDummy frmDummy(info,
+                      {app, profile, tmrFileCheck, {files, sleeper, clock, launcher, printers, messages}});
+    Resident resident{frmDummy};
+    const HWND window = createResidentWindow(instance, resident);
+    if (window == nullptr) {
+        return 1;
+    }
+
+    frmDummy.Form_Load();
+    MSG message{};
+    int result = 0;
+    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    resident.unload();
+    DestroyWindow(window);
+    return result < 0 ? 1 : static_cast<int>(message.wParam);
+}

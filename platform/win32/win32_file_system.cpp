@@ -1,0 +1,219 @@
+#include "platform/win32/win32_file_system.h"
+
+#include "platform/win32/file_time.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/wide_wildcard.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace kumoden {
+namespace {
+
+constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle()
+    {
+        if (valid()) {
+            FindClose(m_handle);
+        }
+    }
+
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// The name part of "folder\name-pattern" (also after "/" or a drive's ":").
+std::wstring_view namePattern(std::wstring_view pattern)
+{
+    const auto cut = pattern.find_last_of(L"\\/:");
+    return cut == std::wstring_view::npos ? pattern : pattern.substr(cut + 1);
+}
+
+// Where the file system keeps no creation time, the last change stands in.
+std::optional<LocalTime> createdAt(const FILETIME& created, const FILETIME& written)
+{
+    if (!IsUnset(created)) {
+        return FileTimeToLocal(created);
+    }
+    if (!IsUnset(written)) {
+        return FileTimeToLocal(written);
+    }
+    return std::nullopt;
+}
+
+// Calls visit(findData) for each ordinary file matching the pattern until
+// visit returns false.
+template <typename Visit> void scan(const std::string& pattern, Visit visit)
+{
+    const std::wstring widePattern = ToWide(pattern);
+    if (widePattern.empty()) {
+        return;
+    }
+    const WideWildcard longName(namePattern(widePattern));
+    WIN32_FIND_DATAW data{};
+    // The basic level skips the 8.3 alias, which is not used here.
+    const FindHandle find(FindFirstFileExW(widePattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find.valid()) {
+        return;
+    }
+    do {
+        if ((data.dwFileAttributes & kNotOrdinary) != 0 || !longName.matches(data.cFileName)) {
+            continue;
+        }
+        if (!visit(data)) {
+            return;
+        }
+    } while (FindNextFileW(find.get(), &data));
+}
+
+bool attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data)
+{
+    const std::wstring wide = ToWide(path);
+    return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data);
+}
+
+// Deletes a file, taking away its read-only attribute first. The attribute
+// comes back when the file cannot be deleted after all.
+bool forceDelete(const std::wstring& path)
+{
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_READONLY) == 0) {
+        return DeleteFileW(path.c_str()) != 0;
+    }
+    const DWORD writable = attrs & ~FILE_ATTRIBUTE_READONLY;
+    if (!SetFileAttributesW(path.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
+        return false;
+    }
+    if (DeleteFileW(path.c_str())) {
+        return true;
+    }
+    SetFileAttributesW(path.c_str(), attrs);
+    return false;
+}
+
+// A move between volumes is a copy and a delete. When the source cannot be
+// deleted the copy goes again, so that the file is in one place only and
+// the move is reported as failed.
+bool moveAcrossVolumes(const std::wstring& source, const std::wstring& destination)
+{
+    if (!CopyFileExW(source.c_str(), destination.c_str(), nullptr, nullptr, nullptr,
+                     COPY_FILE_FAIL_IF_EXISTS)) {
+        return false;
+    }
+    if (DeleteFileW(source.c_str())) {
+        return true;
+    }
+    forceDelete(destination);
+    return false;
+}
+
+} // namespace
+
+std::optional<std::string> Win32FileSystem::firstFile(const std::string& pattern)
+{
+    std::optional<std::string> found;
+    scan(pattern, [&](const WIN32_FIND_DATAW& data) {
+        found = ToUtf8(data.cFileName);
+        return false;
+    });
+    return found;
+}
+
+std::vector<std::string> Win32FileSystem::listFiles(const std::string& pattern)
+{
+    std::vector<std::string> names;
+    scan(pattern, [&](const WIN32_FIND_DATAW& data) {
+        names.push_back(ToUtf8(data.cFileName));
+        return true;
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<DatedFile> Win32FileSystem::listDatedFiles(const std::string& pattern)
+{
+    std::vector<DatedFile> files;
+    scan(pattern, [&](const WIN32_FIND_DATAW& data) {
+        files.push_back({ToUtf8(data.cFileName), createdAt(data.ftCreationTime, data.ftLastWriteTime)});
+        return true;
+    });
+    return files;
+}
+
+std::optional<std::int64_t> Win32FileSystem::fileLength(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!attributes(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                     data.nFileSizeLow);
+}
+
+bool Win32FileSystem::folderExists(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32FileSystem::createFolder(const std::string& path)
+{
+    const std::wstring wide = ToWide(path);
+    return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr);
+}
+
+bool Win32FileSystem::fileExists(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32FileSystem::deleteFile(const std::string& path, bool force)
+{
+    const std::wstring wide = ToWide(path);
+    if (wide.empty()) {
+        return false;
+    }
+    // DeleteFileW itself refuses a read-only file.
+    return force ? forceDelete(wide) : DeleteFileW(wide.c_str()) != 0;
+}
+
+bool Win32FileSystem::moveFile(const std::string& source, const std::string& destination)
+{
+    const std::wstring from = ToWide(source);
+    const std::wstring to = ToWide(destination);
+    if (from.empty() || to.empty()) {
+        return false;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING an existing destination is refused.
+    // MOVEFILE_COPY_ALLOWED is not used: when it cannot delete the source
+    // after copying, it still reports success, and the file would be
+    // printed again from where it was.
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) {
+        return true;
+    }
+    return GetLastError() == ERROR_NOT_SAME_DEVICE && moveAcrossVolumes(from, to);
+}
+
+std::optional<LocalTime> Win32FileSystem::dateCreated(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!attributes(path, data)) {
+        return std::nullopt;
+    }
+    return createdAt(data.ftCreationTime, data.ftLastWriteTime);
+}
+
+} // namespace kumoden

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace kumoden {
+
+// Files through the wide Win32 API. Hidden and system files are those with
+// the attribute of that name; read-only files those with
+// FILE_ATTRIBUTE_READONLY. Links (reparse points) are never listed.
+class Win32FileSystem final : public FileSystem {
+public:
+    Win32FileSystem() = default;
+
+    char separator() const override { return '\\'; }
+    bool createObject() override { return true; }
+    std::optional<std::string> firstFile(const std::string& pattern) override;
+    std::vector<std::string> listFiles(const std::string& pattern) override;
+    std::vector<DatedFile> listDatedFiles(const std::string& pattern) override;
+    std::optional<std::int64_t> fileLength(const std::string& path) override;
+    bool folderExists(const std::string& path) override;
+    bool createFolder(const std::string& path) override;
+    bool fileExists(const std::string& path) override;
+    bool deleteFile(const std::string& path, bool force) override;
+    bool moveFile(const std::string& source, const std::string& destination) override;
+    std::optional<LocalTime> dateCreated(const std::string& path) override;
+};
+
+} // namespace kumoden

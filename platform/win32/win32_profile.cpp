@@ -1,0 +1,65 @@
+#include "platform/win32/win32_profile.h"
+
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace kumoden {
+namespace {
+
+// The longest start of text whose ANSI form takes at most limit bytes.
+std::wstring_view cutToAnsiBytes(std::wstring_view text, std::size_t limit)
+{
+    std::size_t bytes = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const bool pair = text[pos] >= 0xD800 && text[pos] <= 0xDBFF && pos + 1 < text.size();
+        const int units = pair ? 2 : 1;
+        const int length =
+            WideCharToMultiByte(CP_ACP, 0, text.data() + pos, units, nullptr, 0, nullptr, nullptr);
+        if (bytes + static_cast<std::size_t>(std::max(length, 1)) > limit) {
+            break;
+        }
+        bytes += static_cast<std::size_t>(std::max(length, 1));
+        pos += static_cast<std::size_t>(units);
+    }
+    return text.substr(0, pos);
+}
+
+} // namespace
+
+std::string Win32Profile::readString(const std::string& section, const std::string& key,
+                                     const std::string& path, std::size_t capacity)
+{
+    if (capacity == 0) {
+        return {};
+    }
+    // An empty section or key is passed as an empty name, never as a null
+    // pointer: a null one would list the names instead of reading a value.
+    const std::wstring wideSection = ToWide(section);
+    const std::wstring wideKey = ToWide(key);
+    const std::wstring widePath = ToWide(path);
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(capacity, 0x7FFFFFFF));
+    std::wstring buffer(size, L'\0');
+    const DWORD copied = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), L"", buffer.data(),
+                                                  size, widePath.c_str());
+    // No character takes fewer ANSI bytes than UTF-16 units, so the wide
+    // buffer of the same size holds all that can be handed over.
+    buffer.resize(std::min<DWORD>(copied, size - 1));
+    return ToUtf8(cutToAnsiBytes(buffer, capacity - 1));
+}
+
+bool Win32Profile::writeString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& path)
+{
+    const std::wstring wideSection = ToWide(section);
+    const std::wstring wideKey = ToWide(key);
+    const std::wstring wideValue = ToWide(value);
+    const std::wstring widePath = ToWide(path);
+    return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
+                                      widePath.c_str()) != 0;
+}
+
+} // namespace kumoden

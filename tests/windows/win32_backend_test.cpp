@@ -1,0 +1,466 @@
+// The Win32 backends against the real API.
+#include "platform/win32/file_time.h"
+#include "platform/win32/wide_wildcard.h"
+#include "platform/win32/win32_application.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_launcher.h"
+#include "platform/win32/win32_message_dialog.h"
+#include "platform/win32/win32_printer_list.h"
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_timer.h"
+#include "watch/print_command.h"
+#include "win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <iostream>
+
+namespace kumoden {
+namespace {
+
+using namespace std::chrono_literals;
+using win32test::AddAttributes;
+using win32test::ReadFile;
+using win32test::TempFolder;
+using win32test::Utf8;
+
+std::vector<std::string> names(const std::vector<DatedFile>& files)
+{
+    std::vector<std::string> result;
+    for (const auto& file : files) {
+        result.push_back(file.name);
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+LocalTime localFromParts(const SYSTEMTIME& parts)
+{
+    using namespace std::chrono;
+    const local_days date{year{parts.wYear} / month{parts.wMonth} / day{parts.wDay}};
+    return LocalTime{date + hours{parts.wHour} + minutes{parts.wMinute} + seconds{parts.wSecond} +
+                     milliseconds{parts.wMilliseconds}};
+}
+
+TEST(WideWildcardTest, MatchesTheLongNameOnly)
+{
+    const WideWildcard pdf(L"abc*.pdf");
+    EXPECT_TRUE(pdf.matches(L"abc.pdf"));
+    EXPECT_TRUE(pdf.matches(L"ABC1.PDF"));
+    EXPECT_FALSE(pdf.matches(L"abc2.pdfx"));
+    EXPECT_FALSE(pdf.matches(L"ABC2~1.PDF.bak"));
+    EXPECT_FALSE(pdf.matches(L"xabc.pdf"));
+
+    const WideWildcard any(L"*.*");
+    EXPECT_TRUE(any.matches(L"README"));
+    EXPECT_TRUE(any.matches(L"a.b.c"));
+    EXPECT_TRUE(WideWildcard(L"report.*").matches(L"report"));
+    EXPECT_FALSE(WideWildcard(L"*.pdf").matches(L"pdf"));
+}
+
+TEST(WideWildcardTest, FoldsCaseBeyondAsciiAndCountsCharacters)
+{
+    // Full-width and Greek letters fold as the file system folds them.
+    EXPECT_TRUE(WideWildcard(L"ａｂｃ*.pdf").matches(L"ＡＢＣ請求.PDF"));
+    EXPECT_TRUE(WideWildcard(L"σ?.pdf").matches(L"Σx.pdf"));
+    // "?" takes one character, also one outside the basic plane.
+    EXPECT_TRUE(WideWildcard(L"a?.pdf").matches(L"a\U0001F600.pdf"));
+    EXPECT_FALSE(WideWildcard(L"a??.pdf").matches(L"a\U0001F600.pdf"));
+    EXPECT_TRUE(WideWildcard(L"請求書?.pdf").matches(L"請求書1.pdf"));
+}
+
+class Win32FileSystemTest : public ::testing::Test {
+protected:
+    TempFolder m_dir;
+    Win32FileSystem m_files;
+};
+
+TEST_F(Win32FileSystemTest, QueryListsOnlyOrdinaryFilesWhoseOwnNameMatches)
+{
+    m_dir.write(L"abc2.pdfx", "alias");
+    m_dir.write(L"abc.pdf", "a");
+    m_dir.write(L"ABC1.PDF", "b");
+    m_dir.write(L"xabc.pdf", "not this start");
+    std::filesystem::create_directory(m_dir.path() / L"abc3.pdf");
+    AddAttributes(m_dir.write(L"abc4.pdf", "hidden"), FILE_ATTRIBUTE_HIDDEN);
+    AddAttributes(m_dir.write(L"abc5.pdf", "system"), FILE_ATTRIBUTE_SYSTEM);
+
+    const std::string pattern = m_dir.slash() + "abc*.pdf";
+    const std::vector<std::string> expected{"ABC1.PDF", "abc.pdf"};
+    EXPECT_EQ(m_files.listFiles(pattern), expected);
+    EXPECT_EQ(names(m_files.listDatedFiles(pattern)), expected);
+    const auto first = m_files.firstFile(pattern);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(*first == "abc.pdf" || *first == "ABC1.PDF") << *first;
+
+    // Whether the platform's own search found the .pdfx through its alias.
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileW((m_dir.path() / L"abc*.pdf").c_str(), &data);
+    bool aliasMatched = false;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            aliasMatched = aliasMatched || std::wstring(data.cFileName) == L"abc2.pdfx";
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RecordProperty("platform_matched_pdfx", aliasMatched ? "yes" : "no");
+}
+
+TEST_F(Win32FileSystemTest, StarDotStarAlsoListsNamesWithoutExtension)
+{
+    m_dir.write(L"README", "x");
+    m_dir.write(L"b.pdf", "x");
+    m_dir.write(L"請求書 第1号.pdf", "x");
+    const std::vector<std::string> all{"README", "b.pdf", "請求書 第1号.pdf"};
+    EXPECT_EQ(m_files.listFiles(m_dir.slash() + "*.*"), all);
+    EXPECT_EQ(names(m_files.listDatedFiles(m_dir.slash() + "*.*")), all);
+    EXPECT_EQ(m_files.listFiles(m_dir.slash() + "*.pdf"),
+              (std::vector<std::string>{"b.pdf", "請求書 第1号.pdf"}));
+    EXPECT_EQ(m_files.listFiles(m_dir.slash() + "請求書*.PDF"),
+              (std::vector<std::string>{"請求書 第1号.pdf"}));
+}
+
+TEST_F(Win32FileSystemTest, MissingFolderOrEmptyPatternFindsNothing)
+{
+    EXPECT_TRUE(m_files.listFiles(m_dir.slash() + "missing\\*.pdf").empty());
+    EXPECT_TRUE(m_files.listDatedFiles(m_dir.slash() + "missing\\*.*").empty());
+    EXPECT_FALSE(m_files.firstFile(m_dir.slash() + "*.pdf").has_value());
+    EXPECT_FALSE(m_files.firstFile("").has_value());
+}
+
+TEST_F(Win32FileSystemTest, LengthHoldsSixtyFourBits)
+{
+    const auto path = m_dir.write(L"大きい.pdf", "");
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    constexpr std::int64_t size = 5LL * 1024 * 1024 * 1024 + 3;
+    LARGE_INTEGER position{};
+    position.QuadPart = size;
+    const bool grown = SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(m_files.fileLength(Utf8(path)), size);
+
+    EXPECT_EQ(m_files.fileLength(Utf8(m_dir.write(L"small", "12345"))), 5);
+    EXPECT_FALSE(m_files.fileLength(Utf8(m_dir.path())).has_value());
+    EXPECT_FALSE(m_files.fileLength(m_dir.slash() + "missing").has_value());
+}
+
+TEST_F(Win32FileSystemTest, FilesAndFoldersAreToldApart)
+{
+    const std::string folder = m_dir.slash() + "BackPdf";
+    EXPECT_FALSE(m_files.folderExists(folder));
+    EXPECT_TRUE(m_files.createFolder(folder));
+    EXPECT_FALSE(m_files.createFolder(folder));
+    EXPECT_TRUE(m_files.folderExists(folder));
+    EXPECT_FALSE(m_files.fileExists(folder));
+
+    const std::string file = Utf8(m_dir.write(L"文書.pdf", "x"));
+    EXPECT_TRUE(m_files.fileExists(file));
+    EXPECT_FALSE(m_files.folderExists(file));
+    EXPECT_FALSE(m_files.fileExists(""));
+    EXPECT_FALSE(m_files.folderExists(""));
+}
+
+TEST_F(Win32FileSystemTest, MoveNeverReplacesAndKeepsTheSourceOnFailure)
+{
+    const auto source = m_dir.write(L"in.pdf", "new");
+    const auto taken = m_dir.write(L"BackPdf\\in.pdf", "old");
+    EXPECT_FALSE(m_files.moveFile(Utf8(source), Utf8(taken)));
+    EXPECT_EQ(ReadFile(source), "new");
+    EXPECT_EQ(ReadFile(taken), "old");
+
+    const auto free = m_dir.path() / L"BackPdf" / L"移動先.pdf";
+    EXPECT_TRUE(m_files.moveFile(Utf8(source), Utf8(free)));
+    EXPECT_FALSE(std::filesystem::exists(source));
+    EXPECT_EQ(ReadFile(free), "new");
+
+    EXPECT_FALSE(m_files.moveFile(m_dir.slash() + "missing.pdf", m_dir.slash() + "other.pdf"));
+}
+
+// Another volume: under Wine, a tmpfs reached through drive Z:.
+TEST_F(Win32FileSystemTest, MoveToAnotherVolumeLeavesTheFileInOnePlace)
+{
+    const std::filesystem::path otherVolume = L"Z:\\dev\\shm";
+    if (GetFileAttributesW(otherVolume.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no second volume at Z:\\dev\\shm";
+    }
+    TempFolder other(otherVolume);
+    const auto source = m_dir.write(L"across.pdf", "content");
+    const auto target = other.path() / L"across.pdf";
+    ASSERT_TRUE(m_files.moveFile(Utf8(source), Utf8(target)));
+    EXPECT_FALSE(std::filesystem::exists(source));
+    EXPECT_EQ(ReadFile(target), "content");
+
+    // A read-only file copies but cannot be deleted where it was: the move
+    // fails and the copy goes again.
+    const auto locked = m_dir.write(L"locked.pdf", "stays");
+    AddAttributes(locked, FILE_ATTRIBUTE_READONLY);
+    const auto lockedTarget = other.path() / L"locked.pdf";
+    EXPECT_FALSE(m_files.moveFile(Utf8(locked), Utf8(lockedTarget)));
+    EXPECT_EQ(ReadFile(locked), "stays");
+    EXPECT_FALSE(std::filesystem::exists(lockedTarget));
+}
+
+TEST_F(Win32FileSystemTest, OnlyAForcedDeleteRemovesAReadOnlyFile)
+{
+    const auto locked = m_dir.write(L"読み取り専用.pdf", "x");
+    AddAttributes(locked, FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(m_files.deleteFile(Utf8(locked), false));
+    EXPECT_TRUE(std::filesystem::exists(locked));
+    EXPECT_TRUE(m_files.deleteFile(Utf8(locked), true));
+    EXPECT_FALSE(std::filesystem::exists(locked));
+
+    const auto plain = m_dir.write(L"plain.pdf", "x");
+    EXPECT_TRUE(m_files.deleteFile(Utf8(plain), false));
+    EXPECT_FALSE(m_files.deleteFile(Utf8(plain), true));
+    EXPECT_FALSE(m_files.deleteFile(Utf8(m_dir.path()), true));
+    EXPECT_TRUE(std::filesystem::exists(m_dir.path()));
+}
+
+TEST_F(Win32FileSystemTest, CreationTimeIsNowOnTheLocalClock)
+{
+    const Win32Clock clock;
+    const LocalTime before = clock.now();
+    const auto path = m_dir.write(L"新しい.pdf", "x");
+    const auto created = m_files.dateCreated(Utf8(path));
+    ASSERT_TRUE(created.has_value());
+    EXPECT_LT(std::chrono::abs(*created - before), 1min);
+
+    const auto listed = m_files.listDatedFiles(m_dir.slash() + "*.pdf");
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].created, created);
+    EXPECT_FALSE(m_files.dateCreated(m_dir.slash() + "missing").has_value());
+}
+
+TEST(Win32ClockTest, AgreesWithTheSystemsLocalTime)
+{
+    SYSTEMTIME parts{};
+    GetLocalTime(&parts);
+    const LocalTime system = localFromParts(parts);
+    const LocalTime ours = Win32Clock().now();
+    EXPECT_LT(std::chrono::abs(ours - system), 2s);
+
+    // The epoch itself, in the zone's offset of that day.
+    FILETIME epoch{};
+    epoch.dwLowDateTime = static_cast<DWORD>(116444736000000000ULL & 0xFFFFFFFF);
+    epoch.dwHighDateTime = static_cast<DWORD>(116444736000000000ULL >> 32);
+    SYSTEMTIME utcParts{};
+    SYSTEMTIME localParts{};
+    ASSERT_TRUE(FileTimeToSystemTime(&epoch, &utcParts));
+    ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &localParts));
+    EXPECT_EQ(FileTimeToLocal(epoch), localFromParts(localParts));
+    FILETIME beyond{};
+    beyond.dwHighDateTime = 0x7FFFFFFF;
+    EXPECT_FALSE(FileTimeToLocal(beyond).has_value());
+}
+
+TEST(Win32ApplicationTest, SplitsTheProgramPath)
+{
+    const Win32Application nested("C:\\Program Files\\Kumoden\\kumoden.exe");
+    EXPECT_EQ(nested.path(), "C:\\Program Files\\Kumoden");
+    EXPECT_EQ(nested.exeName(), "kumoden");
+
+    const Win32Application root("C:\\kumoden.exe");
+    EXPECT_EQ(root.path(), "C:\\");
+    EXPECT_EQ(root.exeName(), "kumoden");
+
+    const Win32Application dotted("D:\\ツール\\印刷.v2.EXE");
+    EXPECT_EQ(dotted.path(), "D:\\ツール");
+    EXPECT_EQ(dotted.exeName(), "印刷.v2");
+
+    const Win32Application self;
+    EXPECT_EQ(self.path(), Utf8(win32test::ProgramFolder()));
+    EXPECT_EQ(self.exeName(), "win32_backend_test");
+}
+
+TEST(Win32LauncherTest, PassesTheCommandLineExactly)
+{
+    const auto recorder = win32test::ProgramFolder() / L"win32_command_line_recorder.exe";
+    ASSERT_TRUE(std::filesystem::exists(recorder));
+    TempFolder dir;
+    // A reader in a folder with blanks and Japanese in its name.
+    const auto reader = dir.path() / L"アプリ フォルダ" / L"読取.exe";
+    std::filesystem::create_directories(reader.parent_path());
+    std::filesystem::copy_file(recorder, reader);
+    const auto log = dir.path() / L"記録.log";
+    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", log.c_str());
+
+    const PrintJob job{Utf8(reader), dir.slash() + "BackPdf\\請求書 1.pdf", "PDF", "Wine PostScript Driver",
+                       "CUPS:PDF"};
+    const LaunchRequest request = PrintLaunchRequest(job);
+    Win32Launcher launcher;
+    EXPECT_NE(launcher.launch(request), 0u);
+    const bool recorded = win32test::WaitFor(20s, [&] {
+        const std::string text = ReadFile(log);
+        return !text.empty() && text.back() == '\n';
+    });
+    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr);
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(ReadFile(log), request.commandLine + "\n");
+
+    EXPECT_EQ(launcher.launch({"\"" + dir.slash() + "missing.exe\" /t", {}}), 0u);
+    EXPECT_EQ(launcher.launch({"", {}}), 0u);
+}
+
+TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
+{
+    const auto printers = Win32PrinterList().installedPrinters();
+    const auto find = [&](const std::string& name) {
+        return std::find_if(printers.begin(), printers.end(),
+                            [&](const auto& p) { return p.deviceName == name; });
+    };
+    for (const auto& printer : printers) {
+        std::cout << "printer: [" << printer.deviceName << "] driver: [" << printer.driverName << "] port: ["
+                  << printer.portName << "]\n";
+    }
+    if (find("PDF") == printers.end()) {
+        GTEST_SKIP() << "no printer PDF (is cupsd running?)";
+    }
+    ASSERT_NE(find("PDF2"), printers.end());
+    EXPECT_FALSE(find("PDF")->driverName.empty());
+    EXPECT_FALSE(find("PDF")->portName.empty());
+    EXPECT_NE(find("PDF")->portName, find("PDF2")->portName);
+}
+
+class Win32ProfileTest : public ::testing::Test {
+protected:
+    TempFolder m_dir;
+    Win32Profile m_profile;
+    std::string m_ini = m_dir.slash() + "kumoden.INI";
+};
+
+TEST_F(Win32ProfileTest, ReadsWhatItWroteWithoutRegardToCase)
+{
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileChkTime", m_ini, 1024), "");
+    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "FileChkTime", "1000", m_ini));
+    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "FileSelect", "abc", m_ini));
+    ASSERT_TRUE(m_profile.writeString("filecheck_info", "FILECHKTIME", "2000", m_ini));
+    EXPECT_EQ(m_profile.readString("FILECHECK_INFO", "filechktime", m_ini, 1024), "2000");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileSelect", m_ini, 1024), "abc");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "Missing", m_ini, 1024), "");
+    EXPECT_EQ(m_profile.readString("Other", "FileSelect", m_ini, 1024), "");
+    EXPECT_FALSE(m_profile.writeString("S", "K", "v", m_dir.slash() + "missing\\x.INI"));
+}
+
+TEST_F(Win32ProfileTest, TrimsUnquotesAndCutsAtTheCapacity)
+{
+    m_dir.write(L"kumoden.INI", "[FileCheck_Info]\r\nPrinterNm =  \"  PDF 2 \"  \r\nAcrExeDir=abcdef\r\n");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "PrinterNm", m_ini, 1024), "  PDF 2 ");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 4), "abc");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 1), "");
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 0), "");
+}
+
+TEST_F(Win32ProfileTest, CutsOnlyBetweenCharacters)
+{
+    // A UTF-16 file holds characters outside the basic plane: two units each.
+    const std::wstring text = L"[S]\r\nK=a\U0001F600b\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    m_dir.write(L"kumoden.INI", bytes);
+    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 1024), "a\U0001F600b");
+    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 4), "a\U0001F600");
+    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 3), "a");
+}
+
+TEST_F(Win32ProfileTest, JapaneseGoesThroughTheAnsiCodePage)
+{
+    if (GetACP() != 932) {
+        GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 932";
+    }
+    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "PrinterNm", "事務所プリンタ", m_ini));
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "PrinterNm", m_ini, 1024), "事務所プリンタ");
+    // "事" in CP932 is 8E 96: a file without byte-order mark is ANSI text.
+    EXPECT_NE(ReadFile(m_dir.path() / L"kumoden.INI").find("\x8E\x96"), std::string::npos);
+
+    m_dir.write(L"old.INI", "[FileCheck_Info]\r\nFileChkDir=C:\\\x88\xF3\x8D\xFC\r\n"); // C:\印刷
+    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileChkDir", m_dir.slash() + "old.INI", 1024),
+              "C:\\印刷");
+}
+
+// What a message box showed, read from another thread, which then closes it.
+struct SeenBox {
+    std::wstring title;
+    std::wstring text;
+    bool hasCancel = false;
+    UINT defaultButton = 0;
+};
+
+std::optional<SeenBox> closeBoxTitled(const wchar_t* title)
+{
+    HWND box = nullptr;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while ((box = FindWindowW(L"#32770", title)) == nullptr && std::chrono::steady_clock::now() < end) {
+        Sleep(20);
+    }
+    if (box == nullptr) {
+        return std::nullopt;
+    }
+    SeenBox seen;
+    wchar_t buffer[256] = {};
+    GetWindowTextW(box, buffer, 256);
+    seen.title = buffer;
+    // The message text is the static control with id 0xFFFF.
+    GetDlgItemTextW(box, 0xFFFF, buffer, 256);
+    seen.text = buffer;
+    seen.hasCancel = GetDlgItem(box, IDCANCEL) != nullptr && GetDlgItem(box, IDOK) != nullptr;
+    seen.defaultButton = LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return seen;
+}
+
+TEST(Win32MessageDialogTest, ShowsTextAndTitleWithTheButtonsAsked)
+{
+    if (!win32test::CanMakeWindows()) {
+        GTEST_SKIP() << "no window system (under Wine: set DISPLAY)";
+    }
+    Win32MessageDialog dialog;
+    auto okCancel = std::async(std::launch::async, [] { return closeBoxTitled(L"エラーメッセージ"); });
+    dialog.show("File Systemオブジェクトが必要です。", "エラーメッセージ", MessageButtons::OkCancel);
+    const auto seen = okCancel.get();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->text, L"File Systemオブジェクトが必要です。");
+    EXPECT_TRUE(seen->hasCancel);
+    EXPECT_EQ(seen->defaultButton, static_cast<UINT>(IDOK));
+
+    auto ok = std::async(std::launch::async, [] { return closeBoxTitled(L"お知らせ"); });
+    dialog.show("完了", "お知らせ", MessageButtons::Ok);
+    const auto seenOk = ok.get();
+    ASSERT_TRUE(seenOk.has_value());
+    EXPECT_EQ(seenOk->text, L"完了");
+    EXPECT_FALSE(seenOk->hasCancel);
+}
+
+TEST(Win32TimerTest, TicksFromTheMessageLoopUntilStopped)
+{
+    Win32Timer timer;
+    int ticks = 0;
+    timer.setHandler([&] { ++ticks; });
+    EXPECT_EQ(timer.interval(), 0);
+    win32test::WaitFor(100ms, [] { return false; });
+    EXPECT_EQ(ticks, 0);
+
+    timer.setInterval(20);
+    EXPECT_EQ(timer.interval(), 20);
+    EXPECT_TRUE(win32test::WaitFor(5s, [&] { return ticks >= 3; }));
+
+    timer.setInterval(0);
+    const int stoppedAt = ticks;
+    win32test::WaitFor(200ms, [] { return false; });
+    EXPECT_EQ(ticks, stoppedAt);
+
+    timer.setInterval(-5);
+    win32test::WaitFor(100ms, [] { return false; });
+    EXPECT_EQ(ticks, stoppedAt);
+    EXPECT_EQ(timer.interval(), -5);
+}
+
+} // namespace
+} // namespace kumoden
