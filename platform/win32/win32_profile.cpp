@@ -9,20 +9,26 @@
 namespace kumoden {
 namespace {
 
-// The longest start of text whose ANSI form takes at most limit bytes.
+// The longest start of text whose ANSI form takes at most limit bytes. A
+// character the code page cannot hold counts as many bytes as it has
+// UTF-16 units, and half a surrogate pair (a cut wide buffer) goes.
 std::wstring_view cutToAnsiBytes(std::wstring_view text, std::size_t limit)
 {
     std::size_t bytes = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const bool pair = text[pos] >= 0xD800 && text[pos] <= 0xDBFF && pos + 1 < text.size();
-        const int units = pair ? 2 : 1;
-        const int length =
-            WideCharToMultiByte(CP_ACP, 0, text.data() + pos, units, nullptr, 0, nullptr, nullptr);
-        if (bytes + static_cast<std::size_t>(std::max(length, 1)) > limit) {
+        const bool high = text[pos] >= 0xD800 && text[pos] <= 0xDBFF;
+        if (high && pos + 1 == text.size()) {
             break;
         }
-        bytes += static_cast<std::size_t>(std::max(length, 1));
+        const int units = high ? 2 : 1;
+        const int ansi =
+            WideCharToMultiByte(CP_ACP, 0, text.data() + pos, units, nullptr, 0, nullptr, nullptr);
+        const auto length = static_cast<std::size_t>(std::max(ansi, units));
+        if (bytes + length > limit) {
+            break;
+        }
+        bytes += length;
         pos += static_cast<std::size_t>(units);
     }
     return text.substr(0, pos);
@@ -45,8 +51,8 @@ std::string Win32Profile::readString(const std::string& section, const std::stri
     std::wstring buffer(size, L'\0');
     const DWORD copied = GetPrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), L"", buffer.data(),
                                                   size, widePath.c_str());
-    // No character takes fewer ANSI bytes than UTF-16 units, so the wide
-    // buffer of the same size holds all that can be handed over.
+    // No character counts fewer bytes than it has UTF-16 units, so the
+    // wide buffer of the same size holds all that can be handed over.
     buffer.resize(std::min<DWORD>(copied, size - 1));
     return ToUtf8(cutToAnsiBytes(buffer, capacity - 1));
 }
