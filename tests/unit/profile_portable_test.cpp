@@ -1,5 +1,6 @@
 #include "platform/profile/profile_store.h"
 #include "tests/support/temp_dir.h"
+#include "tests/unit/profile_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,29 +16,9 @@ using test::readFile;
 
 // The portable store beyond the shared rules: its encodings, its files,
 // and input it refuses rather than corrupt.
-class PortableStoreTest : public ::testing::Test {
+class PortableStoreTest : public test::ProfileFixture {
 protected:
-    // Writes `content` as the INI and reads one key from it.
-    std::string read(const std::string& content, const std::string& section, const std::string& key,
-                     std::size_t capacity = 1024)
-    {
-        return m_store.readString(section, key, m_dir.write("a.ini", content).string(), capacity);
-    }
-
-    std::string path() const { return (m_dir.path() / "a.ini").string(); }
-
-    // Names in the folder, to see that no temporary file was left.
-    std::vector<std::string> folderNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir.path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    test::TempDir m_dir;
-    ProfileStore m_store;
+    PortableStoreTest() : ProfileFixture(std::make_unique<ProfileStore>()) {}
 };
 
 TEST_F(PortableStoreTest, APipeIsNotWaitedOn)

@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/unit/profile_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,30 +13,9 @@ namespace fs = std::filesystem;
 using test::readFile;
 
 // Rules every profile backend must keep.
-class ProfileStoreTest : public ::testing::Test {
+class ProfileStoreTest : public test::ProfileFixture {
 protected:
-    // Writes `content` as the INI and reads one key from it.
-    std::string read(const std::string& content, const std::string& section, const std::string& key,
-                     std::size_t capacity = 1024)
-    {
-        return m_store.readString(section, key, m_dir.write("a.ini", content).string(), capacity);
-    }
-
-    std::string path() const { return (m_dir.path() / "a.ini").string(); }
-
-    // Names in the folder, to see that no temporary file was left.
-    std::vector<std::string> folderNames() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_dir.path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    test::TempDir m_dir;
-    std::unique_ptr<Profile> m_profile = test::MakeProfile();
-    Profile& m_store = *m_profile;
+    ProfileStoreTest() : ProfileFixture(test::MakeProfile()) {}
 };
 
 TEST_F(ProfileStoreTest, FindsSectionsAndKeysAsWindowsDoes)
