@@ -17,6 +17,10 @@ public:
     virtual std::string path() const = 0;
     // The executable's file name without its extension.
     virtual std::string exeName() const = 0;
+    // Whether another instance of this program (the same executable) runs
+    // already. The first call makes this process the running instance for
+    // as long as it lives.
+    virtual bool prevInstance() = 0;
 };
 
 } // namespace kumoden

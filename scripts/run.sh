@@ -15,6 +15,19 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo scripts/services.sh start cups
 
+# On a desktop Kumoden goes into its tray; without one it gets a virtual
+# display with a tray host of its own.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  scripts/services.sh start x >/dev/null
+  export DISPLAY="${KUMODEN_DISPLAY:-:99}"
+  cat <<TEXT
+run.sh: there is no display here, so Kumoden runs on the virtual display $DISPLAY
+        (Xvfb) with a tray host (trayer) at its top right. To look at it:
+          DISPLAY=$DISPLAY import -window root /tmp/kumoden-screen.png
+        To use its menu: DISPLAY=$DISPLAY xdotool mousemove <x> <y> click 3
+TEXT
+fi
+
 watched="$HOME/KumodenIn"
 ini="$root/build/kumoden.INI"
 mkdir -p "$watched"
@@ -33,7 +46,9 @@ fi
 
 cat <<TEXT
 
-Kumoden is running with the settings in $ini.
+Kumoden is starting (a two-second splash, then its icon "PDF印刷ツール" in the tray;
+right-click it for the menu, double-click it for the version box).
+  Settings:                 $ini
   Drop PDF files into:      $watched
   They are archived in:     $watched/BackPdf   (kept 7 days)
   The printed output is in: the cups-pdf folder of the queue PDF, ${HOME}/PDF for your user

@@ -1,22 +1,54 @@
 #include "tray/frm_dummy.h"
 
+#include "tray/popup_placement.h"
 #include "watch/watch_cycle.h"
 
-namespace kumoden {
+#include <vector>
 
-FrmDummy::FrmDummy(FileCheckInfo& info, Services services) : m_info(info), m_services(services)
+namespace kumoden {
+namespace {
+
+// The popup menu "mnuPopup1", by position.
+enum MenuPosition {
+    mnuConf = 0,
+    mnuDummy = 1,
+    mnuPrint = 2,
+    mnuDummy0 = 3,
+    mnuVer = 4,
+    mnuDummy1 = 5,
+    mnuEnd = 6
+};
+
+const std::vector<MenuEntry>& popupEntries()
+{
+    static const std::vector<MenuEntry> entries{
+        {"環境設定(&C)"}, {"-"}, {"ハードコピー用（プリンター設定）"}, {"-"}, {"バージョン情報(&V)"}, {"-"},
+        {"終了(&E)"},
+    };
+    return entries;
+}
+
+} // namespace
+
+FrmDummy::FrmDummy(FileCheckInfo& info, Services services) : m_info(info), m_services(std::move(services))
 {
     m_services.tmrFileCheck.setHandler([this] { tmrFileCheck_Timer(); });
+    m_services.icon.setMouseMoveHandler(
+        [this](int button, int shift, double x, double y) { Picture1_MouseMove(button, shift, x, y); });
+    m_services.popup.setEntries(popupEntries());
 }
 
 void FrmDummy::Form_Load()
 {
+    m_services.icon.add(std::string(kTrayTip));
     LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.watch.files.separator()));
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
+    // The hard copy joins the clipboard here: join the viewer chain, then hook.
 }
 
 void FrmDummy::Form_Unload()
 {
+    // The hard copy leaves the clipboard here: unhook, then leave the chain.
     m_services.tmrFileCheck.setInterval(0);
 }
 
@@ -28,6 +60,101 @@ void FrmDummy::tmrFileCheck_Timer()
     m_tickRunning = true;
     RunWatchCycle(m_info, m_services.watch);
     m_tickRunning = false;
+}
+
+void FrmDummy::Picture1_MouseMove(int, int, double x, double)
+{
+    switch (DecodeIconMessage(x, m_services.desktop.twipsPerPixelX())) {
+    case kLeftButtonDoubleClick:
+        mnuVer_Click();
+        break;
+    case kRightButtonDown:
+        if (m_popupActive == kFalse) {
+            ShowPopupMenu();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmDummy::ShowPopupMenu()
+{
+    Desktop& desktop = m_services.desktop;
+    const PopupPlacement placement =
+        PlacePopup(desktop.taskbarRect(), desktop.notificationRect(), desktop.screenWidth(),
+                   desktop.screenHeight(), desktop.twipsPerPixelX(), desktop.twipsPerPixelY());
+    desktop.setForegroundWindow();
+    desktop.doEvents();
+
+    m_popupActive = kTrue;
+    m_services.popup.setDefaultEntry(mnuConf);
+    const Size menu = m_services.popup.size();
+    const Rect screen{0, 0, static_cast<std::int32_t>(desktop.screenWidth() / desktop.twipsPerPixelX()),
+                      static_cast<std::int32_t>(desktop.screenHeight() / desktop.twipsPerPixelY())};
+    const int chosen = m_services.popup.track(PopupTopLeft(placement, menu, screen));
+    m_popupActive = kFalse;
+    runMenuCommand(chosen);
+}
+
+void FrmDummy::runMenuCommand(int position)
+{
+    switch (position) {
+    case mnuConf:
+        mnuConf_Click();
+        break;
+    case mnuPrint:
+        mnuPrint_Click();
+        break;
+    case mnuVer:
+        mnuVer_Click();
+        break;
+    case mnuEnd:
+        mnuEnd_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void FrmDummy::withDialogGuard(const std::function<void()>& open)
+{
+    if (m_dialogOpen != kFalse) {
+        return;
+    }
+    // A window that fails to open must not leave the menu's windows locked.
+    struct Reset {
+        Flag& flag;
+        ~Reset() { flag = kFalse; }
+    } reset{m_dialogOpen};
+    m_dialogOpen = kTrue;
+    open();
+}
+
+void FrmDummy::mnuConf_Click()
+{
+    withDialogGuard([this] {
+        if (m_services.showSettings) {
+            m_services.showSettings();
+        }
+    });
+}
+
+void FrmDummy::mnuPrint_Click()
+{
+    withDialogGuard([this] { m_services.printerSetup.showPrinter(); });
+}
+
+void FrmDummy::mnuVer_Click()
+{
+    withDialogGuard([this] { m_services.about.showModal(); });
+}
+
+void FrmDummy::mnuEnd_Click()
+{
+    m_services.icon.remove();
+    // The hard copy unhooks the clipboard here.
+    m_services.desktop.endProcess();
 }
 
 } // namespace kumoden

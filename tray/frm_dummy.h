@@ -2,14 +2,35 @@
 
 #include "app/settings.h"
 #include "platform/application.h"
+#include "platform/desktop.h"
+#include "platform/forms.h"
 #include "platform/profile.h"
 #include "platform/timer.h"
+#include "platform/tray_icon.h"
 #include "watch/watch_services.h"
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
 
 namespace kumoden {
 
-// The resident window: it is never shown. It owns the watch timer and
-// brings the program into its working state when it loads.
+// The icon's tip.
+inline constexpr std::string_view kTrayTip = "PDF印刷ツール";
+
+// Mouse messages of the icon.
+inline constexpr int kMouseMove = 512;
+inline constexpr int kLeftButtonDoubleClick = 515;
+inline constexpr int kRightButtonDown = 516;
+
+// Booleans as the program keeps them: true is -1.
+using Flag = std::int16_t;
+inline constexpr Flag kTrue = -1;
+inline constexpr Flag kFalse = 0;
+
+// The resident window: it is never shown. It owns the icon in the
+// notification area, the watch timer and the icon's menu, and brings the
+// program into its working state when it loads.
 class FrmDummy {
 public:
     struct Services {
@@ -17,24 +38,50 @@ public:
         Profile& profile;
         Timer& tmrFileCheck;
         WatchServices watch;
+        TrayIcon& icon;
+        Desktop& desktop;
+        PopupMenuView& popup;
+        AboutView& about;
+        PrinterSetupDialog& printerSetup;
+        // Shows the settings dialog modally; nothing while there is none.
+        std::function<void()> showSettings;
     };
 
     FrmDummy(FileCheckInfo& info, Services services);
     FrmDummy(const FrmDummy&) = delete;
     FrmDummy& operator=(const FrmDummy&) = delete;
 
-    // Reads the settings and arms the watch timer with FileChkTime.
+    // Adds the icon, reads the settings and arms the watch timer.
     void Form_Load();
     // Runs when the platform takes the window away (session end, SIGTERM).
     void Form_Unload();
     // One tick of the watch timer.
     void tmrFileCheck_Timer();
 
+    // The icon's mouse messages (see TrayIcon).
+    void Picture1_MouseMove(int button, int shift, double x, double y);
+    void ShowPopupMenu();
+
+    void mnuConf_Click();
+    void mnuPrint_Click();
+    void mnuVer_Click();
+    // Ends the process: does not return.
+    void mnuEnd_Click();
+
     const FileCheckInfo& settings() const { return m_info; }
+    Flag PopupActive() const { return m_popupActive; }
+    Flag DialogOpen() const { return m_dialogOpen; }
 
 private:
+    // Runs a command that opens a window, unless one is open already.
+    void withDialogGuard(const std::function<void()>& open);
+    void runMenuCommand(int position);
+
     FileCheckInfo& m_info;
     Services m_services;
+    Flag m_popupActive = kFalse;
+    // Program-wide: one window at a time opens from the menu.
+    Flag m_dialogOpen = kFalse;
     // A message box shown inside a tick runs the event loop; a tick that
     // falls due meanwhile is dropped rather than run inside the first.
     bool m_tickRunning = false;

@@ -101,10 +101,13 @@ public:
 
     std::string path() const override { return m_path; }
     std::string exeName() const override { return m_exeName; }
+    bool prevInstance() override { return m_prevInstance; }
+    void setPrevInstance(bool running) { m_prevInstance = running; }
 
 private:
     std::string m_path;
     std::string m_exeName;
+    bool m_prevInstance = false;
 };
 
 } // namespace kumoden::fake

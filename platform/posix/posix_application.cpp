@@ -1,6 +1,13 @@
 #include "platform/posix/posix_application.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kumoden {
@@ -21,7 +28,7 @@ std::string selfExecutable()
 
 PosixApplication::PosixApplication() : PosixApplication(selfExecutable()) {}
 
-PosixApplication::PosixApplication(const std::string& executable)
+PosixApplication::PosixApplication(const std::string& executable) : m_executable(executable)
 {
     const auto slash = executable.rfind('/');
     const std::string name = slash == std::string::npos ? executable : executable.substr(slash + 1);
@@ -32,6 +39,51 @@ PosixApplication::PosixApplication(const std::string& executable)
     }
     const auto dot = name.rfind('.');
     m_exeName = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
+}
+
+PosixApplication::~PosixApplication()
+{
+    if (m_lock >= 0) {
+        close(m_lock);
+    }
+}
+
+std::string PosixApplication::lockPath(const std::string& executable, const std::string& runtimeDir)
+{
+    struct stat info {};
+    if (!runtimeDir.empty() && stat(runtimeDir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == geteuid()) {
+        // FNV-1a of the path: one lock per installed copy of the program.
+        std::uint64_t hash = 14695981039346656037ull;
+        for (const char c : executable) {
+            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        char name[40];
+        std::snprintf(name, sizeof name, "/kumoden-%016llx.lock", static_cast<unsigned long long>(hash));
+        return runtimeDir + name;
+    }
+    const PosixApplication app(executable);
+    return app.path() + (app.path().ends_with('/') ? "." : "/.") + app.exeName() + ".lock";
+}
+
+bool PosixApplication::prevInstance()
+{
+    if (m_lock >= 0) {
+        return false;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string path = lockPath(m_executable, runtime != nullptr ? runtime : "");
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false; // no place for a lock: better run twice than not at all
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held;
+    }
+    m_lock = fd;
+    return false;
 }
 
 } // namespace kumoden

@@ -1,14 +1,22 @@
 // The composition root of the Linux program: builds the backends and hands
-// them to the resident window.
+// them to the start-up sequence and the resident window.
 #include "app/settings.h"
+#include "app/start_up.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/posix/posix_application.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_launcher.h"
 #include "platform/posix/system_clock.h"
 #include "platform/profile/profile_store.h"
+#include "platform/qt/qt_about_view.h"
+#include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_message_dialog.h"
+#include "platform/qt/qt_popup_menu.h"
+#include "platform/qt/qt_printer_setup.h"
+#include "platform/qt/qt_splash.h"
 #include "platform/qt/qt_timer.h"
+#include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
 #include "tray/frm_dummy.h"
 
@@ -16,6 +24,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -47,6 +56,15 @@ int main(int argc, char** argv)
     chooseDisplayPlatform();
     QApplication qapp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    installFontSubstitutes();
+
+    // SIGTERM, SIGINT, SIGHUP and the session's end unload the resident
+    // window; one that comes during the splash ends the start-up after it.
+    bool quitRequested = false;
+    SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP}, [&](int) {
+        quitRequested = true;
+        QCoreApplication::quit();
+    });
 
     PosixApplication app;
     PosixFileSystem files;
@@ -57,21 +75,32 @@ int main(int argc, char** argv)
     QtMessageDialog messages;
     ProfileStore profile;
     QtTimer tmrFileCheck;
+    QtTrayIcon icon;
+    QtDesktop desktop(icon);
+    QtPopupMenu popup;
+    QtAboutView frmAbout;
+    QtPrinterSetup cdlPrintSet;
+    QtSplash frmStart;
 
     FileCheckInfo info;
-    FrmDummy frmDummy(info,
-                      {app, profile, tmrFileCheck, {files, sleeper, clock, launcher, printers, messages}});
-
-    bool unloaded = false;
-    auto unload = [&] {
-        if (!unloaded) {
-            unloaded = true;
-            frmDummy.Form_Unload();
-        }
+    std::optional<FrmDummy> frmDummy;
+    const auto loadResident = [&] {
+        frmDummy.emplace(info, FrmDummy::Services{app,
+                                                  profile,
+                                                  tmrFileCheck,
+                                                  {files, sleeper, clock, launcher, printers, messages},
+                                                  icon,
+                                                  desktop,
+                                                  popup,
+                                                  frmAbout,
+                                                  cdlPrintSet,
+                                                  nullptr});
+        frmDummy->Form_Load();
     };
-    QObject::connect(&qapp, &QCoreApplication::aboutToQuit, unload);
-    SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP}, [](int) { QCoreApplication::quit(); });
-
-    frmDummy.Form_Load();
-    return QApplication::exec();
+    if (!Main(app, frmStart, sleeper, desktop, loadResident)) {
+        return 0;
+    }
+    const int result = quitRequested ? 0 : QApplication::exec();
+    frmDummy->Form_Unload();
+    return result;
 }

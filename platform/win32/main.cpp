@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "platform/win32/win32_application.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_dialog.h"
@@ -92,15 +93,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32MessageDialog messages;
     Win32Profile profile;
     Win32Timer tmrFileCheck;
+    Win32Desktop desktop;
+    Win32NoTrayYet noTray;
 
+    if (app.prevInstance()) {
+        return 0; // one instance per copy of the program
+    }
     FileCheckInfo info;
-    FrmDummy frmDummy(info,
-                      {app, profile, tmrFileCheck, {files, sleeper, clock, launcher, printers, messages}});
+    FrmDummy frmDummy(info, {app,
+                             profile,
+                             tmrFileCheck,
+                             {files, sleeper, clock, launcher, printers, messages},
+                             noTray,
+                             desktop,
+                             noTray,
+                             noTray,
+                             noTray,
+                             nullptr});
     Resident resident{frmDummy};
     const HWND window = createResidentWindow(instance, resident);
     if (window == nullptr) {
         return 1;
     }
+    desktop.setWindow(window);
 
     frmDummy.Form_Load();
     MSG message{};

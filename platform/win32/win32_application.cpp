@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
+
 namespace kumoden {
 namespace {
 
@@ -31,7 +34,7 @@ std::string selfExecutable()
 
 Win32Application::Win32Application() : Win32Application(selfExecutable()) {}
 
-Win32Application::Win32Application(const std::string& executable)
+Win32Application::Win32Application(const std::string& executable) : m_executable(executable)
 {
     const auto cut = executable.find_last_of("\\/");
     const std::string name = cut == std::string::npos ? executable : executable.substr(cut + 1);
@@ -47,6 +50,37 @@ Win32Application::Win32Application(const std::string& executable)
     }
     const auto dot = name.rfind('.');
     m_exeName = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
+}
+
+Win32Application::~Win32Application()
+{
+    if (m_mutex != nullptr) {
+        CloseHandle(m_mutex);
+    }
+}
+
+bool Win32Application::prevInstance()
+{
+    if (m_mutex != nullptr) {
+        return false;
+    }
+    // FNV-1a of the path: one instance per installed copy of the program.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : m_executable) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    wchar_t name[64];
+    std::swprintf(name, 64, L"Local\\Kumoden-%016llx", static_cast<unsigned long long>(hash));
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (mutex == nullptr) {
+        return false;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return true;
+    }
+    m_mutex = mutex;
+    return false;
 }
 
 } // namespace kumoden

@@ -25,3 +25,7 @@ if(NOT WIN32)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/wildcard_test.cpp
     LIBS kumoden_posix)
 endif()
+
+kumoden_test(tray_test LABEL unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tray_test.cpp
+  LIBS kumoden_watch_fixture)

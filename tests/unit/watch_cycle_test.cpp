@@ -1,5 +1,4 @@
 #include "tests/unit/watch_fixture.h"
-#include "tray/frm_dummy.h"
 #include "watch/watch_cycle.h"
 
 namespace kumoden::test {
@@ -70,51 +69,6 @@ TEST_F(WatchCycle, AMissingFileFacilityIsToldOnceByEachPass)
     tick();
     EXPECT_EQ(messages.shown().size(), 2u);
     EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
-}
-
-// The resident window reads the settings and drives the timer.
-class ResidentWindow : public WatchFixture {
-protected:
-    ResidentWindow() : app(dir.path().string(), "kumoden") {}
-
-    void writeIni(const std::string& interval)
-    {
-        dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=" + interval + "\nFileChkDir=" +
-                                     dir.path().string() + "\nPrinterNm=PDF\nAcrExeDir=/opt/reader\n");
-    }
-
-    fake::FakeApplication app;
-    fake::FakeTimer timer;
-    std::unique_ptr<Profile> profileStore = MakeProfile();
-    Profile& profile = *profileStore;
-};
-
-TEST_F(ResidentWindow, ArmsTheTimerWithTheIntervalInMilliseconds)
-{
-    for (const auto& [text, interval] :
-         std::vector<std::pair<std::string, int>>{{"60", 60}, {"0", 0}, {"-5", -5}}) {
-        writeIni(text);
-        FileCheckInfo settings;
-        FrmDummy frmDummy(settings, {app, profile, timer, services});
-        frmDummy.Form_Load();
-        EXPECT_EQ(timer.interval(), interval) << text;
-        EXPECT_EQ(timer.tick(), interval > 0) << text;
-    }
-}
-
-TEST_F(ResidentWindow, ATickRunsTheWatchOnTheSettingsRead)
-{
-    writeIni("1000");
-    drop("a.pdf");
-    FileCheckInfo settings;
-    FrmDummy frmDummy(settings, {app, profile, timer, services});
-    frmDummy.Form_Load();
-    ASSERT_TRUE(timer.tick());
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
-    EXPECT_EQ(launcher.requests()[0].arguments[0], "/opt/reader");
-
-    frmDummy.Form_Unload();
-    EXPECT_FALSE(timer.tick());
 }
 
 } // namespace

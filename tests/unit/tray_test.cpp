@@ -1,0 +1,253 @@
+#include "app/start_up.h"
+#include "platform/fake/fake_desktop.h"
+#include "tests/unit/watch_fixture.h"
+#include "tray/frm_dummy.h"
+#include "tray/popup_placement.h"
+
+namespace kumoden::test {
+namespace {
+
+using fake::Journal;
+
+// The five placements of a 1024 × 768 screen, rectangles as left, top, right, bottom.
+TEST(PopupPlacement, FollowsTheTaskbarToEachEdge)
+{
+    constexpr double w = 1024 * 15;
+    constexpr double h = 768 * 15;
+    EXPECT_EQ(PlacePopup({0, 738, 1024, 768}, {900, 738, 1024, 768}, w, h, 15, 15),
+              (PopupPlacement{72, 1024, 768, {900, 738, 1024, 768}})); // bottom
+    EXPECT_EQ(PlacePopup({0, 0, 1024, 30}, {900, 0, 1024, 30}, w, h, 15, 15),
+              (PopupPlacement{72, 1024, 0, {900, 0, 1024, 30}})); // top
+    EXPECT_EQ(PlacePopup({0, 0, 60, 768}, {0, 700, 60, 768}, w, h, 15, 15),
+              (PopupPlacement{64, 0, 768, {0, 700, 60, 768}})); // left
+    EXPECT_EQ(PlacePopup({964, 0, 1024, 768}, {964, 700, 1024, 768}, w, h, 15, 15),
+              (PopupPlacement{72, 1024, 768, {964, 700, 1024, 768}}));                       // right
+    EXPECT_EQ(PlacePopup({}, {}, w, h, 15, 15), (PopupPlacement{64, 0, 0, {0, 0, 0, 768}})); // none found
+}
+
+TEST(PopupPlacement, TheMenuEndsUpBesideTheNotificationArea)
+{
+    const Rect screen{0, 0, 1024, 768};
+    const Size menu{180, 120};
+    // Bottom: right edge at the screen's right, just above the taskbar.
+    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {900, 738, 1024, 768}}, menu, screen), (Point{844, 618}));
+    // Top: below the taskbar.
+    EXPECT_EQ(PopupTopLeft({72, 1024, 0, {900, 0, 1024, 30}}, menu, screen), (Point{844, 30}));
+    // Left: beside the taskbar, above the notification area.
+    EXPECT_EQ(PopupTopLeft({64, 0, 768, {0, 700, 60, 768}}, menu, screen), (Point{0, 580}));
+    // Right: above the notification area.
+    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {964, 700, 1024, 768}}, menu, screen), (Point{844, 580}));
+    // Nothing found: at the screen's origin.
+    EXPECT_EQ(PopupTopLeft({64, 0, 0, {0, 0, 0, 768}}, menu, screen), (Point{0, 0}));
+    // A menu taller than the room above and below stays on the screen.
+    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {900, 100, 1024, 700}}, {180, 700}, screen), (Point{720, 68}));
+}
+
+TEST(PopupPlacement, DecodesTheIconsMouseMessage)
+{
+    EXPECT_EQ(DecodeIconMessage(516 * 15, 15), 516);
+    EXPECT_EQ(DecodeIconMessage(515 * 15 + 14, 15), 515); // the remainder is dropped
+    EXPECT_EQ(DecodeIconMessage(7724.5, 15), 514);        // 7724.5 rounds to 7724
+    EXPECT_EQ(DecodeIconMessage(516 * 15, 0.4), 0);       // no twips per pixel: nothing
+    EXPECT_EQ(DecodeIconMessage(516 * 12, 12.4), 516);
+}
+
+// The resident window with fake views; real files and the watch's fakes.
+class Resident : public WatchFixture {
+protected:
+    Resident() : app(dir.path().string(), "kumoden")
+    {
+        dir.write("kumoden.INI",
+                  "[FileCheck_Info]\nFileChkTime=60\nFileChkDir=" + dir.path().string() + "\n");
+    }
+
+    FrmDummy::Services residentServices()
+    {
+        return {app,     *profile, timer, services,     icon,
+                desktop, popup,    about, printerSetup, [this] { settingsDialog.showModal(); }};
+    }
+
+    void writeIni(const std::string& interval)
+    {
+        dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=" + interval + "\nFileChkDir=" +
+                                     dir.path().string() + "\nPrinterNm=PDF\nAcrExeDir=/opt/reader\n");
+    }
+
+    Journal journal;
+    fake::FakeApplication app;
+    std::unique_ptr<Profile> profile = MakeProfile();
+    fake::FakeTimer timer;
+    fake::FakeTrayIcon icon{journal};
+    fake::FakeDesktop desktop{journal};
+    fake::FakePopupMenu popup{journal};
+    fake::FakeModal about{journal, "about"};
+    fake::FakeModal printerSetup{journal, "printer"};
+    fake::FakeModal settingsDialog{journal, "settings"};
+    FileCheckInfo settings;
+    FrmDummy frmDummy{settings, residentServices()};
+};
+
+TEST_F(Resident, LoadingAddsTheIconThenReadsTheSettingsThenArmsTheTimer)
+{
+    EXPECT_EQ(timer.interval(), 0);
+    frmDummy.Form_Load();
+    EXPECT_EQ(journal, Journal{"icon add PDF印刷ツール"});
+    EXPECT_EQ(settings.FileChkTime, 60);
+    EXPECT_EQ(timer.interval(), 60); // milliseconds, not seconds
+    EXPECT_TRUE(icon.shown);
+}
+
+TEST_F(Resident, TheTimerTicksOnlyWithAPositiveInterval)
+{
+    for (const auto& [text, interval] :
+         std::vector<std::pair<std::string, int>>{{"60", 60}, {"0", 0}, {"-5", -5}}) {
+        writeIni(text);
+        frmDummy.Form_Load();
+        EXPECT_EQ(timer.interval(), interval) << text;
+        EXPECT_EQ(timer.tick(), interval > 0) << text;
+    }
+}
+
+TEST_F(Resident, ATickRunsTheWatchOnTheSettingsRead)
+{
+    writeIni("1000");
+    drop("a.pdf");
+    frmDummy.Form_Load();
+    ASSERT_TRUE(timer.tick());
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+    EXPECT_EQ(launcher.requests()[0].arguments[0], "/opt/reader");
+
+    frmDummy.Form_Unload();
+    EXPECT_FALSE(timer.tick());
+}
+
+TEST_F(Resident, TheMenuHasItsItemsInOrder)
+{
+    std::vector<std::string> captions;
+    for (const auto& entry : popup.entries) {
+        captions.push_back(entry.caption);
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"環境設定(&C)", "-", "ハードコピー用（プリンター設定）",
+                                                  "-", "バージョン情報(&V)", "-", "終了(&E)"}));
+}
+
+TEST_F(Resident, ARightPressOpensTheMenuBesideTheNotificationArea)
+{
+    popup.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kTrue); };
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(journal, (Journal{"foreground", "doEvents", "track"}));
+    EXPECT_EQ(popup.defaultEntry, 0);
+    EXPECT_EQ(popup.shownAt, std::vector<Point>{(Point{844, 618})});
+    EXPECT_EQ(frmDummy.PopupActive(), kFalse);
+}
+
+TEST_F(Resident, ASecondRightPressWhileTheMenuIsOpenOpensNoSecondMenu)
+{
+    popup.whileOpen = [&] { icon.send(kRightButtonDown); };
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(popup.shownAt.size(), 1u);
+}
+
+TEST_F(Resident, OnlyRightPressAndLeftDoubleClickDoAnything)
+{
+    for (const int message : {512, 513, 514, 517, 518, 519, 520}) {
+        icon.send(message);
+    }
+    EXPECT_TRUE(journal.empty());
+    icon.send(kLeftButtonDoubleClick);
+    EXPECT_EQ(journal, (Journal{"about open", "about closed"}));
+}
+
+TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
+{
+    popup.choice = 4; // バージョン情報
+    about.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kFalse); };
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(about.opened, 1);
+    popup.choice = 2; // プリンター設定
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(printerSetup.opened, 1);
+    popup.choice = 0; // 環境設定
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(settingsDialog.opened, 1);
+    popup.choice = -1; // closed without a choice
+    icon.send(kRightButtonDown);
+    EXPECT_EQ(about.opened + printerSetup.opened + settingsDialog.opened, 3);
+}
+
+TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
+{
+    settingsDialog.whileOpen = [&] {
+        EXPECT_EQ(frmDummy.DialogOpen(), kTrue);
+        icon.send(kLeftButtonDoubleClick); // the version box stays shut
+        frmDummy.mnuPrint_Click();
+        frmDummy.mnuConf_Click();
+        popup.choice = -1;
+        icon.send(kRightButtonDown); // the menu itself still opens
+    };
+    frmDummy.mnuConf_Click();
+    EXPECT_EQ(about.opened, 0);
+    EXPECT_EQ(printerSetup.opened, 0);
+    EXPECT_EQ(settingsDialog.opened, 1);
+    EXPECT_EQ(popup.shownAt.size(), 1u);
+    EXPECT_EQ(frmDummy.DialogOpen(), kFalse);
+    frmDummy.mnuVer_Click();
+    EXPECT_EQ(about.opened, 1);
+}
+
+TEST_F(Resident, AWindowThatFailsToOpenDoesNotLockTheMenu)
+{
+    about.whileOpen = [] { throw std::runtime_error("no window"); };
+    EXPECT_THROW(frmDummy.mnuVer_Click(), std::runtime_error);
+    EXPECT_EQ(frmDummy.DialogOpen(), kFalse);
+}
+
+TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
+{
+    frmDummy.Form_Load();
+    journal.clear();
+    settingsDialog.whileOpen = [&] { frmDummy.mnuEnd_Click(); };
+    EXPECT_THROW(frmDummy.mnuConf_Click(), fake::ProcessEnded);
+    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "endProcess"}));
+    EXPECT_FALSE(icon.shown);
+}
+
+TEST(StartUp, ASecondInstanceEndsBeforeAnyWindow)
+{
+    Journal journal;
+    fake::FakeApplication app("/opt", "kumoden");
+    app.setPrevInstance(true);
+    fake::FakeModal splash{journal, "splash"};
+    fake::FakeSleeper sleeper;
+    fake::FakeDesktop desktop{journal};
+    bool loaded = false;
+    EXPECT_FALSE(Main(app, splash, sleeper, desktop, [&] { loaded = true; }));
+    EXPECT_TRUE(journal.empty());
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(sleeper.waits().empty());
+}
+
+TEST(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
+{
+    Journal journal;
+    fake::FakeApplication app("/opt", "kumoden");
+    fake::FakeModal splash{journal, "splash"};
+    fake::FakeSleeper sleeper;
+    fake::FakeDesktop desktop{journal};
+    EXPECT_TRUE(Main(app, splash, sleeper, desktop, [&] { journal.push_back("load frmDummy"); }));
+
+    std::vector<double> steps;
+    for (int i = 1; i <= 20; ++i) {
+        steps.push_back(i);
+    }
+    EXPECT_EQ(splash.progress, steps);
+    EXPECT_EQ(sleeper.waits(), Waits(20, milliseconds(100)));
+    Journal expected{"splash show"};
+    expected.insert(expected.end(), 20, "doEvents");
+    expected.push_back("splash unload");
+    expected.push_back("load frmDummy");
+    EXPECT_EQ(journal, expected);
+}
+
+} // namespace
+} // namespace kumoden::test
