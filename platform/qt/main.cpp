@@ -21,6 +21,9 @@
 #include "tray/frm_dummy.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <csignal>
 #include <cstdlib>
@@ -57,6 +60,13 @@ int main(int argc, char** argv)
     QApplication qapp(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
+    // The program speaks Japanese; so do Qt's own dialogs (printer setup,
+    // message box buttons) where their translation is installed.
+    QTranslator qtTranslation;
+    if (qtTranslation.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslation);
+    }
 
     // SIGTERM, SIGINT, SIGHUP and the session's end unload the resident
     // window; one that comes during the splash ends the start-up after it.

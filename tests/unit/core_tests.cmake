@@ -29,3 +29,10 @@ endif()
 kumoden_test(tray_test LABEL unit
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tray_test.cpp
   LIBS kumoden_watch_fixture)
+
+if(NOT WIN32)
+  # The Qt desktop's one pure part: where the taskbar is.
+  kumoden_test(taskbar_strip_test LABEL unit
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/taskbar_strip_test.cpp
+    LIBS kumoden_qt)
+endif()
