@@ -3,6 +3,7 @@
 // A private server per test keeps the pointer, the keyboard and the tray's
 // icons away from the other tests that run meanwhile.
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/x_session.h"
 #include "tests/integration/cups_test_support.h"
 
 #include <algorithm>
@@ -19,141 +20,12 @@ namespace kumoden::test {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
 const std::string kSplashTitle = "Kumoden Start";
 const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
 // The splash's bar: 20 steps of 100 ms.
 constexpr auto kSplashTime = 2000ms;
-
-std::string programPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate.string();
-        }
-    }
-    throw std::runtime_error(name + " is not installed");
-}
-
-std::string trimmed(const std::string& text)
-{
-    const auto end = text.find_last_not_of(" \n");
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
-long long millis(Clock::duration d)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-}
-
-// Xvfb on a display number of its own, gone with the object. Xvfb locks
-// its number itself; one that is taken makes it end at once, and the next
-// number is tried.
-class XServer {
-public:
-    XServer()
-    {
-        const int first = 100 + static_cast<int>(getpid() % 400);
-        for (int number = first; number < first + 100; ++number) {
-            if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-                continue;
-            }
-            const std::string name = ":" + std::to_string(number);
-            m_server = std::make_unique<Process>(std::vector<std::string>{
-                programPath("Xvfb"), name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-            const auto answers = [&] {
-                return runProgram({"xdpyinfo", "-display", name}, {}, std::chrono::seconds(10)).exitCode == 0;
-            };
-            eventually(15s, [&] { return !m_server->running() || answers(); });
-            // Still running once it answers: the number is this server's.
-            if (m_server->running() && answers()) {
-                m_name = name;
-                return;
-            }
-            m_server.reset();
-        }
-        throw std::runtime_error("no X server of its own");
-    }
-
-    const std::string& name() const { return m_name; }
-
-private:
-    std::unique_ptr<Process> m_server;
-    std::string m_name;
-};
-
-const std::string kTrayPanelClass = R"("panel" "trayer")";
-
-// One window of `xwininfo -root -tree`, placed on the screen.
-struct XWindow {
-    std::string id; // 0x...
-    std::string name;
-    std::string wmClass; // as xwininfo prints it: "instance" "class"
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-    bool inTray = false; // inside the tray host's panel
-
-    bool isOurs() const { return wmClass == R"("kumoden" "kumoden")"; }
-};
-
-// One line of the tree, e.g.
-//      0x400010 "kumoden": ("kumoden" "kumoden")  22x30+0+0  +1001+1
-std::optional<XWindow> parseTreeLine(const std::string& line, std::size_t& indent)
-{
-    indent = line.find_first_not_of(' ');
-    if (indent == std::string::npos || line.compare(indent, 2, "0x") != 0) {
-        return std::nullopt;
-    }
-    XWindow w;
-    const std::size_t idEnd = line.find(' ', indent);
-    const std::size_t classStart = line.find(": (", idEnd);
-    const std::size_t classEnd = line.rfind(')');
-    if (idEnd == std::string::npos || classStart == std::string::npos || classEnd < classStart) {
-        return std::nullopt;
-    }
-    w.id = line.substr(indent, idEnd - indent);
-    const std::string name = line.substr(idEnd + 1, classStart - idEnd - 1);
-    w.name = name.size() >= 2 && name.front() == '"' ? name.substr(1, name.size() - 2) : std::string();
-    w.wmClass = line.substr(classStart + 3, classEnd - classStart - 3);
-    int relativeX = 0;
-    int relativeY = 0;
-    if (std::sscanf(line.c_str() + classEnd + 1, " %dx%d+%d+%d +%d+%d", &w.width, &w.height, &relativeX,
-                    &relativeY, &w.x, &w.y) != 6) {
-        return std::nullopt;
-    }
-    return w;
-}
-
-std::vector<XWindow> parseTree(const std::string& text)
-{
-    std::vector<XWindow> windows;
-    // Indentation and "inside the panel" of the windows above this line.
-    std::vector<std::pair<std::size_t, bool>> parents;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::size_t indent = 0;
-        std::optional<XWindow> w = parseTreeLine(line, indent);
-        if (!w) {
-            continue;
-        }
-        while (!parents.empty() && parents.back().first >= indent) {
-            parents.pop_back();
-        }
-        w->inTray = !parents.empty() && parents.back().second;
-        parents.emplace_back(indent, w->inTray || w->wmClass == kTrayPanelClass);
-        windows.push_back(*w);
-    }
-    return windows;
-}
 
 class Tray : public E2e {
 protected:
