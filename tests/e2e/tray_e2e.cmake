@@ -9,6 +9,7 @@ foreach(scenario
     Tray.SplashGoesBeforeTheIconComes
     Tray.IconSitsInTheTray
     Tray.MenuHasTheFourCommands
+    Tray.PrinterSetupWithoutAnyPrinterIsNoCrash
     Tray.DoubleClickOpensTheVersionBox
     Tray.IconStaysLiveWhileTheVersionBoxIsOpen
     Tray.SingleLeftClickOpensNothing

@@ -46,11 +46,12 @@ protected:
     void stopTrayHost() { m_trayer.reset(); }
 
     // The program with an empty watched folder, one tick a second.
-    void startProgram()
+    void startProgram(const std::vector<std::string>& extraEnv = {})
     {
         writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\n");
-        kumoden =
-            std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, programEnv());
+        std::vector<std::string> env = programEnv();
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
     }
     std::vector<std::string> programEnv() const { return {"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb"}; }
 
@@ -327,6 +328,30 @@ TEST_F(Tray, MenuHasTheFourCommands)
     key("e");
     EXPECT_EQ(kumoden->wait(10s), 0);
     EXPECT_TRUE(eventually(5s, [&] { return icons().empty(); }));
+}
+
+TEST_F(Tray, PrinterSetupWithoutAnyPrinterIsNoCrash)
+{
+    startTrayHost();
+    // No scheduler to ask: no printer at all.
+    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    const XWindow icon = waitForIcon();
+    const std::string menu = openMenu(icon);
+    ASSERT_FALSE(menu.empty());
+    key("Down");
+    key("Down");
+    key("Return");
+    std::vector<std::string> shown;
+    ASSERT_TRUE(
+        eventually(10s, [&] { return (shown = shownWindows()).size() == 1 && shown.front() != menu; }));
+    ASSERT_TRUE(waitForFocus(shown.front()));
+    key("Escape");
+    EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    EXPECT_TRUE(kumoden->running());
+    // The menu still answers afterwards.
+    EXPECT_FALSE(openMenu(icon).empty());
+    key("Escape");
+    EXPECT_TRUE(kumoden->running());
 }
 
 TEST_F(Tray, DoubleClickOpensTheVersionBox)
