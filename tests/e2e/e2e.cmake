@@ -1,3 +1,16 @@
 # End-to-end tests: the built programs in a temporary folder, real services, real waits.
+
+# kumoden_e2e_scenarios(<program> TIMEOUT <s> SCENARIOS <Suite.Test> ...)
+# One CTest entry per scenario of one test program, so that their real
+# waits overlap.
+function(kumoden_e2e_scenarios program)
+  cmake_parse_arguments(E "" "TIMEOUT" "SCENARIOS" ${ARGN})
+  foreach(scenario ${E_SCENARIOS})
+    add_test(NAME e2e.${scenario} COMMAND ${program} --gtest_filter=${scenario})
+    set_tests_properties(e2e.${scenario} PROPERTIES LABELS e2e TIMEOUT ${E_TIMEOUT}
+      ENVIRONMENT "KUMODEN_BUILD_DIR=${PROJECT_BINARY_DIR}")
+  endforeach()
+endfunction()
+
 include(${CMAKE_CURRENT_LIST_DIR}/e2e_tests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/tray_e2e.cmake)
