@@ -18,6 +18,8 @@ $sudo scripts/services.sh start cups
 # On a desktop Kumoden goes into its tray; without one it gets a virtual
 # display with a tray host of its own.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  # The X server runs as the caller; so does its record of what was started.
+  [ "$(id -u)" -eq 0 ] || export KUMODEN_STATE_DIR="${XDG_RUNTIME_DIR:-/tmp}/kumoden-services-$(id -u)"
   scripts/services.sh start x >/dev/null
   export DISPLAY="${KUMODEN_DISPLAY:-:99}"
   cat <<TEXT
