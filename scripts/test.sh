@@ -11,9 +11,9 @@ cd "$root"
 scripts/deps.sh
 
 jobs=$(nproc)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMODEN_TESTS=ON -DKUMODEN_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKUMODEN_SANITIZE=ON -DKUMODEN_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKUMODEN_SANITIZE=ON -DKUMODEN_TESTS=ON -DKUMODEN_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 
 echo "== formatting"
