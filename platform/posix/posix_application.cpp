@@ -1,5 +1,7 @@
 #include "platform/posix/posix_application.h"
 
+#include "platform/instance_key.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -53,13 +55,10 @@ std::string PosixApplication::lockPath(const std::string& executable, const std:
     struct stat info {};
     if (!runtimeDir.empty() && stat(runtimeDir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
         info.st_uid == geteuid()) {
-        // FNV-1a of the path: one lock per installed copy of the program.
-        std::uint64_t hash = 14695981039346656037ull;
-        for (const char c : executable) {
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        }
+        // One lock per installed copy of the program.
         char name[40];
-        std::snprintf(name, sizeof name, "/kumoden-%016llx.lock", static_cast<unsigned long long>(hash));
+        std::snprintf(name, sizeof name, "/kumoden-%016llx.lock",
+                      static_cast<unsigned long long>(InstanceKey(executable)));
         return runtimeDir + name;
     }
     const PosixApplication app(executable);

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_application.h"
 
+#include "platform/instance_key.h"
 #include "platform/win32/wide.h"
 
 #include <windows.h>
@@ -64,13 +65,10 @@ bool Win32Application::prevInstance()
     if (m_mutex != nullptr) {
         return false;
     }
-    // FNV-1a of the path: one instance per installed copy of the program.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : m_executable) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
+    // One instance per installed copy of the program.
     wchar_t name[64];
-    std::swprintf(name, 64, L"Local\\Kumoden-%016llx", static_cast<unsigned long long>(hash));
+    std::swprintf(name, 64, L"Local\\Kumoden-%016llx",
+                  static_cast<unsigned long long>(InstanceKey(m_executable)));
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
     if (mutex == nullptr) {
         return false;

@@ -167,6 +167,23 @@ protected:
         }
         return {};
     }
+    // Opens the printer setup (the menu's second command, which has no
+    // access key) and closes it with Esc.
+    void openAndCancelPrinterSetup(const XWindow& icon)
+    {
+        const std::string menu = openMenu(icon);
+        ASSERT_FALSE(menu.empty());
+        key("Down");
+        key("Down");
+        key("Return");
+        std::vector<std::string> shown;
+        ASSERT_TRUE(eventually(10s, [&] {
+            return (shown = shownWindows()).size() == 1 && shown.front() != menu;
+        })) << "no printer dialog";
+        ASSERT_TRUE(waitForFocus(shown.front()));
+        key("Escape");
+        EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    }
     // Nothing opens meanwhile and the program runs on.
     void expectQuietFor(std::chrono::milliseconds time)
     {
@@ -310,17 +327,7 @@ TEST_F(Tray, MenuHasTheFourCommands)
     expectQuietFor(300ms);
 
     // The second command, which has no access key: the printer dialog.
-    openMenu(icon);
-    key("Down");
-    key("Down");
-    key("Return");
-    std::vector<std::string> shown;
-    ASSERT_TRUE(eventually(10s, [&] {
-        return (shown = shownWindows()).size() == 1 && shown.front() != menu;
-    })) << "no printer dialog";
-    ASSERT_TRUE(waitForFocus(shown.front()));
-    key("Escape");
-    EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    openAndCancelPrinterSetup(icon);
     EXPECT_TRUE(kumoden->running());
 
     // 終了(&E) ends the program, and its icon goes with it.
@@ -336,17 +343,7 @@ TEST_F(Tray, PrinterSetupWithoutAnyPrinterIsNoCrash)
     // No scheduler to ask: no printer at all.
     startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     const XWindow icon = waitForIcon();
-    const std::string menu = openMenu(icon);
-    ASSERT_FALSE(menu.empty());
-    key("Down");
-    key("Down");
-    key("Return");
-    std::vector<std::string> shown;
-    ASSERT_TRUE(
-        eventually(10s, [&] { return (shown = shownWindows()).size() == 1 && shown.front() != menu; }));
-    ASSERT_TRUE(waitForFocus(shown.front()));
-    key("Escape");
-    EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    openAndCancelPrinterSetup(icon);
     EXPECT_TRUE(kumoden->running());
     // The menu still answers afterwards.
     EXPECT_FALSE(openMenu(icon).empty());
