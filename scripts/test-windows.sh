@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-build=build-win
+build=${KUMODEN_WIN_BUILD:-build-win}
 
 step_start=$(date +%s)
 lap() {

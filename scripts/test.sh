@@ -36,6 +36,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== Windows build and tests under Wine"
 scripts/test-windows.sh
 
-echo "== benchmarks (short run; full figures: build/bench/bench_watch, build/bench/bench_print_pass)"
+echo "== benchmarks (short run; full figures: build/bench/bench_watch, bench_print_pass, bench_hard_copy)"
 build/bench/bench_watch --benchmark_min_time=0.05
 build/bench/bench_print_pass --benchmark_min_time=0.05
+build/bench/bench_hard_copy --benchmark_min_time=0.05

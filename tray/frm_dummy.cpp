@@ -36,6 +36,12 @@ FrmDummy::FrmDummy(FileCheckInfo& info, Services services) : m_info(info), m_ser
     m_services.icon.setMouseMoveHandler(
         [this](int button, int shift, double x, double y) { Picture1_MouseMove(button, shift, x, y); });
     m_services.popup.setEntries(popupEntries());
+    m_services.hardCopy.bindNextViewerWnd(&m_nextViewerWnd);
+}
+
+FrmDummy::~FrmDummy()
+{
+    m_services.hardCopy.bindNextViewerWnd(nullptr);
 }
 
 void FrmDummy::Form_Load()
@@ -43,12 +49,18 @@ void FrmDummy::Form_Load()
     m_services.icon.add(std::string(kTrayTip));
     LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.watch.files.separator()));
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
-    // The hard copy joins the clipboard here: join the viewer chain, then hook.
+    // In the chain before the hook, so a notice that comes in between starts
+    // no hard copy.
+    const WindowHandle hWnd = m_services.clipboardViewer.window();
+    m_nextViewerWnd = m_services.clipboardViewer.setClipboardViewer(hWnd);
+    m_services.hardCopy.HookClipboard(hWnd);
 }
 
 void FrmDummy::Form_Unload()
 {
-    // The hard copy leaves the clipboard here: unhook, then leave the chain.
+    const WindowHandle hWnd = m_services.clipboardViewer.window();
+    m_services.hardCopy.UnhookClipboard(hWnd);
+    m_services.clipboardViewer.changeClipboardChain(hWnd, m_nextViewerWnd);
     m_services.tmrFileCheck.setInterval(0);
 }
 
@@ -153,7 +165,11 @@ void FrmDummy::mnuVer_Click()
 void FrmDummy::mnuEnd_Click()
 {
     m_services.icon.remove();
-    // The hard copy unhooks the clipboard here.
+    const WindowHandle hWnd = m_services.clipboardViewer.window();
+    m_services.hardCopy.UnhookClipboard(hWnd);
+    // A viewer that ends without leaving the chain cuts the viewers behind
+    // it off from every later change.
+    m_services.clipboardViewer.changeClipboardChain(hWnd, m_nextViewerWnd);
     m_services.desktop.endProcess();
 }
 

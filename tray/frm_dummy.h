@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/flag.h"
 #include "app/settings.h"
+#include "hardcopy/mod_hard_copy.h"
 #include "platform/application.h"
+#include "platform/clipboard_viewer.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/profile.h"
@@ -23,11 +26,6 @@ inline constexpr int kMouseMove = 512;
 inline constexpr int kLeftButtonDoubleClick = 515;
 inline constexpr int kRightButtonDown = 516;
 
-// Booleans as the program keeps them: true is -1.
-using Flag = std::int16_t;
-inline constexpr Flag kTrue = -1;
-inline constexpr Flag kFalse = 0;
-
 // The resident window: it is never shown. It owns the icon in the
 // notification area, the watch timer and the icon's menu, and brings the
 // program into its working state when it loads.
@@ -43,17 +41,24 @@ public:
         PopupMenuView& popup;
         AboutView& about;
         PrinterSetupDialog& printerSetup;
+        // The form's own window in the clipboard-viewer chain, and the hard
+        // copy's hook on it.
+        ClipboardViewer& clipboardViewer;
+        ModHardCopy& hardCopy;
         // Shows the settings dialog modally; nothing while there is none.
         std::function<void()> showSettings;
     };
 
     FrmDummy(FileCheckInfo& info, Services services);
+    ~FrmDummy();
     FrmDummy(const FrmDummy&) = delete;
     FrmDummy& operator=(const FrmDummy&) = delete;
 
-    // Adds the icon, reads the settings and arms the watch timer.
+    // Adds the icon, reads the settings, arms the watch timer and joins the
+    // clipboard for the hard copy.
     void Form_Load();
-    // Runs when the platform takes the window away (session end, SIGTERM).
+    // Runs when the platform takes the window away (session end, SIGTERM):
+    // the window leaves the clipboard; the icon stays.
     void Form_Unload();
     // One tick of the watch timer.
     void tmrFileCheck_Timer();
@@ -71,6 +76,8 @@ public:
     const FileCheckInfo& settings() const { return m_info; }
     Flag PopupActive() const { return m_popupActive; }
     Flag DialogOpen() const { return m_dialogOpen; }
+    // The viewer after this window in the clipboard-viewer chain; 0 for none.
+    WindowHandle NextViewerWnd() const { return m_nextViewerWnd; }
 
 private:
     // Runs a command that opens a window, unless one is open already.
@@ -80,6 +87,7 @@ private:
     FileCheckInfo& m_info;
     Services m_services;
     Flag m_popupActive = kFalse;
+    WindowHandle m_nextViewerWnd = 0;
     // Program-wide: one window at a time opens from the menu.
     Flag m_dialogOpen = kFalse;
     // A message box shown inside a tick runs the event loop; a tick that

@@ -15,24 +15,11 @@ namespace {
 using profile::FileContent;
 using profile::TextEncoding;
 
-bool holdsLineBreakOrNul(std::string_view text)
-{
-    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 // Whether the names and value would be found again as written.
 bool canWrite(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (section.empty() || key.empty() || !profile::isValidUtf8(section) || !profile::isValidUtf8(key) ||
-        !profile::isValidUtf8(value)) {
-        return false;
-    }
-    if (holdsLineBreakOrNul(section) || holdsLineBreakOrNul(key) || holdsLineBreakOrNul(value)) {
-        return false;
-    }
-    // A key line starting so would read as a comment or a section header.
-    return section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
-           key.front() != ';' && key.front() != '[';
+    return ProfileCanHold(section, key, value) && profile::isValidUtf8(section) &&
+           profile::isValidUtf8(key) && profile::isValidUtf8(value);
 }
 
 // The file's bytes with the key set, in the file's encoding; nothing when

@@ -9,15 +9,22 @@
 #include "platform/posix/system_clock.h"
 #include "platform/profile/profile_store.h"
 #include "platform/qt/qt_about_view.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_conf_view.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_fonts.h"
+#include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_message_dialog.h"
+#include "platform/qt/qt_picker_views.h"
 #include "platform/qt/qt_popup_menu.h"
 #include "platform/qt/qt_printer_setup.h"
 #include "platform/qt/qt_splash.h"
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
+#include "settings_ui/frm_conf.h"
+#include "settings_ui/frm_exe.h"
+#include "settings_ui/frm_file.h"
 #include "tray/frm_dummy.h"
 
 #include <QApplication>
@@ -90,9 +97,39 @@ int main(int argc, char** argv)
     QtPopupMenu popup;
     QtAboutView frmAbout;
     QtPrinterSetup cdlPrintSet;
+    // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
+    // printer; one that fails is told on stderr and the program carries on.
+    QtClipboard clipboard;
+    QtClipboardViewer clipboardViewer;
+    QtHardCopyPage frmHardCopyView(cdlPrintSet);
+    QtPagePrinter hardCopyPrinter(cdlPrintSet);
+    FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
+    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy, [](const std::string& why) {
+                                 qWarning("kumoden: hard copy abandoned: %s", why.c_str());
+                             }});
     QtSplash frmStart;
 
     FileCheckInfo info;
+    // Every opening builds the settings dialog and its pickers afresh.
+    const auto showFolderPicker = [&](TextField& objRetField) {
+        QtFolderPickerView view;
+        FrmFile frmFile(view, messages);
+        frmFile.objRetField = &objRetField;
+        frmFile.Show();
+    };
+    const auto showProgramPicker = [&](TextField& objRetField) {
+        QtProgramPickerView view;
+        // The stand-in reader is the program the picker looks for.
+        FrmExe frmExe(view, messages, "kumoden-print", files.separator());
+        frmExe.objRetField = &objRetField;
+        frmExe.Show();
+    };
+    const auto showSettings = [&] {
+        QtConfView view;
+        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers,
+                               showFolderPicker, showProgramPicker});
+        frmConf.Show();
+    };
     std::optional<FrmDummy> frmDummy;
     const auto loadResident = [&] {
         frmDummy.emplace(info, FrmDummy::Services{app,
@@ -104,7 +141,9 @@ int main(int argc, char** argv)
                                                   popup,
                                                   frmAbout,
                                                   cdlPrintSet,
-                                                  nullptr});
+                                                  clipboardViewer,
+                                                  modHardCopy,
+                                                  showSettings});
         frmDummy->Form_Load();
     };
     if (!Main(app, frmStart, sleeper, desktop, loadResident)) {

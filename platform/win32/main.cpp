@@ -2,10 +2,13 @@
 // them to the resident window and runs the message loop until the window
 // is closed or the session ends.
 #include "app/settings.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_hard_copy.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_dialog.h"
 #include "platform/win32/win32_printer_list.h"
@@ -95,6 +98,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
     Win32NoTrayYet noTray;
+    Win32Clipboard clipboard;
+    Win32ClipboardViewer clipboardViewer;
+    Win32HardCopyPage frmHardCopyView;
+    Win32PagePrinter hardCopyPrinter;
+    FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
+    // A hard copy that fails is abandoned; a debugger hears why.
+    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy, [](const std::string& why) {
+                                 OutputDebugStringW(
+                                     ToWide("kumoden: hard copy abandoned: " + why + "\n").c_str());
+                             }});
 
     if (app.prevInstance()) {
         return 0; // one instance per copy of the program
@@ -109,6 +122,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              noTray,
                              noTray,
                              noTray,
+                             clipboardViewer,
+                             modHardCopy,
                              nullptr});
     Resident resident{frmDummy};
     const HWND window = createResidentWindow(instance, resident);
@@ -116,6 +131,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         return 1;
     }
     desktop.setWindow(window);
+    clipboardViewer.setWindow(window);
 
     frmDummy.Form_Load();
     MSG message{};

@@ -60,6 +60,10 @@ std::string Win32Profile::readString(const std::string& section, const std::stri
 bool Win32Profile::writeString(const std::string& section, const std::string& key, const std::string& value,
                                const std::string& path)
 {
+    // Windows would write a line break into the file as it comes.
+    if (!ProfileCanHold(section, key, value)) {
+        return false;
+    }
     const std::wstring wideSection = ToWide(section);
     const std::wstring wideKey = ToWide(key);
     const std::wstring wideValue = ToWide(value);

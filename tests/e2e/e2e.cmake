@@ -14,3 +14,4 @@ endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/e2e_tests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/tray_e2e.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/hard_copy_e2e.cmake)

@@ -36,3 +36,11 @@ if(NOT WIN32)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/taskbar_strip_test.cpp
     LIBS kumoden_qt)
 endif()
+
+kumoden_test(frm_conf_test LABEL unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frm_conf_test.cpp
+  LIBS kumoden_core kumoden_fake kumoden_test_platform)
+
+kumoden_test(hardcopy_test LABEL unit
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/hardcopy_test.cpp
+  LIBS kumoden_core kumoden_fake)

@@ -116,6 +116,19 @@ TEST_F(ProfileStoreTest, WritesReplaceTheFirstKeyAndAddWhatIsMissing)
     EXPECT_EQ(m_store.readString("new", "key", (m_dir.path() / "new.ini").string(), 1024), "value");
 }
 
+TEST_F(ProfileStoreTest, AWriteThatWouldNotReadBackIsRefused)
+{
+    const std::string before = "[Main]\r\nPath=old\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("Main", "Path", "two\nlines", path()));
+    EXPECT_FALSE(m_store.writeString("Main", "Path", "cr\rhere", path()));
+    EXPECT_FALSE(m_store.writeString("Main", "Pa=th", "x", path()));
+    EXPECT_FALSE(m_store.writeString("Main", ";Path", "x", path()));
+    EXPECT_FALSE(m_store.writeString("Ma]in", "Path", "x", path()));
+    EXPECT_FALSE(m_store.writeString("Main", std::string("Pa\0th", 5), "x", path()));
+    EXPECT_EQ(readFile(path()), before);
+}
+
 TEST_F(ProfileStoreTest, Cp932FileStaysCp932)
 {
     const std::string before = "[\x90\xDD\x92\xE8]\r\nOld=\x82\xA0\r\n";

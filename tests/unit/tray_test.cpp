@@ -1,5 +1,6 @@
 #include "app/start_up.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_hard_copy.h"
 #include "tests/unit/watch_fixture.h"
 #include "tray/frm_dummy.h"
 #include "tray/popup_placement.h"
@@ -63,8 +64,8 @@ protected:
 
     FrmDummy::Services residentServices()
     {
-        return {app,     *profile, timer, services,     icon,
-                desktop, popup,    about, printerSetup, [this] { settingsDialog.showModal(); }};
+        return {app,   *profile, timer,        services, icon,     desktop,
+                popup, about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); }};
     }
 
     void writeIni(const std::string& interval)
@@ -83,18 +84,47 @@ protected:
     fake::FakeModal about{journal, "about"};
     fake::FakeModal printerSetup{journal, "printer"};
     fake::FakeModal settingsDialog{journal, "settings"};
+    fake::FakeClipboardViewer viewer{journal};
+    fake::FakeClipboard clipboard;
+    fake::FakePageView page{journal};
+    fake::FakePagePrinter printer;
+    FrmHardCopy frmHardCopy{{clipboard, page, printer}};
+    ModHardCopy hardCopy{{viewer, desktop, frmHardCopy, nullptr}};
     FileCheckInfo settings;
     FrmDummy frmDummy{settings, residentServices()};
 };
 
-TEST_F(Resident, LoadingAddsTheIconThenReadsTheSettingsThenArmsTheTimer)
+TEST_F(Resident, LoadingAddsTheIconThenReadsTheSettingsThenArmsTheTimerThenHooksTheClipboard)
 {
     EXPECT_EQ(timer.interval(), 0);
+    viewer.nextViewer = 0x2020;
     frmDummy.Form_Load();
-    EXPECT_EQ(journal, Journal{"icon add PDF印刷ツール"});
+    // The form's own window joins the chain, then gets the hook.
+    EXPECT_EQ(journal, (Journal{"icon add PDF印刷ツール", "join chain 4112", "hook 4112"}));
     EXPECT_EQ(settings.FileChkTime, 60);
     EXPECT_EQ(timer.interval(), 60); // milliseconds, not seconds
     EXPECT_TRUE(icon.shown);
+    EXPECT_EQ(frmDummy.NextViewerWnd(), 0x2020u);
+    EXPECT_EQ(hardCopy.PrevWndProc(), fake::FakeClipboardViewer::kOriginalProc);
+}
+
+TEST_F(Resident, ClipboardChangesArePrintedAndPassedOnWhileLoaded)
+{
+    viewer.nextViewer = 0x2020;
+    clipboard.holdBitmap(7);
+    viewer.notify(kDrawClipboardMessage); // before the hook: nothing
+    frmDummy.Form_Load();
+    viewer.notify(kDrawClipboardMessage);
+    EXPECT_EQ(page.printed.size(), 1u);
+    EXPECT_EQ(viewer.sent.size(), 1u);
+
+    journal.clear();
+    frmDummy.Form_Unload();
+    // The hook goes first, then the window leaves the chain; the icon stays.
+    EXPECT_EQ(journal, (Journal{"unhook 4112 16448", "leave chain 4112 8224"}));
+    EXPECT_TRUE(icon.shown);
+    viewer.notify(kDrawClipboardMessage);
+    EXPECT_EQ(page.printed.size(), 1u);
 }
 
 TEST_F(Resident, TheTimerTicksOnlyWithAPositiveInterval)
@@ -208,7 +238,10 @@ TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
     journal.clear();
     settingsDialog.whileOpen = [&] { frmDummy.mnuEnd_Click(); };
     EXPECT_THROW(frmDummy.mnuConf_Click(), fake::ProcessEnded);
-    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "endProcess"}));
+    // It leaves the clipboard on the way out, so the viewers after it are
+    // not cut off.
+    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "unhook 4112 16448", "leave chain 4112 0",
+                                "endProcess"}));
     EXPECT_FALSE(icon.shown);
 }
 

@@ -15,3 +15,10 @@ kumoden_test(kumoden_wine_e2e_test LABEL e2e TIMEOUT 180
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/kumoden_wine_e2e_test.cpp ${CMAKE_CURRENT_LIST_DIR}/win32_test_support.cpp
   LIBS kumoden_win32)
 add_dependencies(kumoden_wine_e2e_test kumoden win32_command_line_recorder)
+
+# The hard copy's Win32 backend: clipboard chain, window procedure, a job on
+# the default printer (the queue PDF, whose outputs the Linux tests count).
+kumoden_test(win32_hard_copy_test LABEL integration
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32_hard_copy_test.cpp ${CMAKE_CURRENT_LIST_DIR}/win32_test_support.cpp
+  LIBS kumoden_core kumoden_win32)
+set_tests_properties(win32_hard_copy_test PROPERTIES RESOURCE_LOCK queue_PDF)

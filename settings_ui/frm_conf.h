@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/settings.h"
+#include "platform/application.h"
+#include "platform/conf_view.h"
+#include "platform/printers.h"
+#include "platform/profile.h"
+#include "platform/text_field.h"
+#include "platform/timer.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kumoden {
+
+// The marker of a field whose text changed while the dialog is open.
+inline constexpr std::string_view kChangedTag = "C_UPDATE";
+
+// The settings dialog: shows the settings on three tabs, remembers which
+// fields changed and writes those to the INI file on OK or Apply, then
+// reads the file again and gives the watch timer the interval read.
+//
+// One object per opening: every opening starts with empty markers.
+class FrmConf {
+public:
+    // Shows a picker modally; it writes its result into the field.
+    using PickerOpener = std::function<void(TextField& objRetField)>;
+
+    struct Services {
+        ConfView& view;
+        Profile& profile;
+        const Application& app;
+        char separator;
+        // The resident window's watch timer.
+        Timer& tmrFileCheck;
+        PrinterList& printers;
+        PickerOpener showFolderPicker;
+        PickerOpener showProgramPicker;
+    };
+
+    FrmConf(FileCheckInfo& info, Services services);
+    FrmConf(const FrmConf&) = delete;
+    FrmConf& operator=(const FrmConf&) = delete;
+
+    // Loads the dialog and shows it modally until it closes.
+    void Show();
+
+    void Form_Load();
+    void ShowSettings();
+    // 0 once the marked fields have been written and read back.
+    std::int16_t SaveSettings();
+
+    void txtChkTime_Change();
+    void txtFileDelDate_Change();
+    void txtFileChkDir_Change();
+    void txtAcroExe_Change();
+    void txtPrintFile_Change();
+    void cmbPrint_Click();
+    void TabMain_Click();
+    void Form_KeyDown(std::int16_t keyCode, std::int16_t shift);
+
+    void cmdOK_Click();
+    void cmdApply_Click();
+    void cmdCancel_Click();
+    void cmdChkDir_Click();
+    void cmdAcrExeDir_Click();
+
+    // The control's marker: empty, or kChangedTag.
+    const std::string& Tag(ConfField field) const;
+
+private:
+    // One of the text boxes as a picker's target.
+    class Field final : public TextField {
+    public:
+        Field(ConfView& view, ConfField field) : m_view(view), m_field(field) {}
+        std::string text() const override { return m_view.text(m_field); }
+        void setText(const std::string& text) override { m_view.setText(m_field, text); }
+
+    private:
+        ConfView& m_view;
+        ConfField m_field;
+    };
+
+    void markChanged(ConfField field);
+    void openPicker(const PickerOpener& open, ConfField field);
+
+    FileCheckInfo& m_info;
+    Services m_services;
+    ConfView& m_view;
+    std::array<std::string, 6> m_tags;
+};
+
+} // namespace kumoden

@@ -1,0 +1,200 @@
+// The hard copy end to end: the built program on an X server of each
+// test's own with a tray host, pictures put on the clipboard by xclip, and
+// the scheduler's cups-pdf queue PDF as the current printer.
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/x_session.h"
+#include "tests/integration/cups_test_support.h"
+#include "tests/integration/hard_copy_test_support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+using Quarters = std::array<std::string, 4>;
+const Quarters kQuarters{"red", "green", "blue", "black"};
+// Long enough for a hard copy to reach the queue had one started.
+constexpr auto kQuietTime = 3s;
+
+class HardCopy : public E2e {
+protected:
+    void SetUp() override
+    {
+        const std::string problem = schedulerProblem();
+        if (!problem.empty()) {
+            GTEST_SKIP() << problem;
+        }
+        m_trayer = std::make_unique<Process>(
+            std::vector<std::string>{programPath("trayer"), "--edge", "top", "--align", "right",
+                                     "--widthtype", "pixel", "--width", "200", "--height", "32"},
+            std::vector<std::string>{"DISPLAY=" + m_x.name()});
+        wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
+        tall = writeQuartersPicture(dir.path() / "tall.png", 120, 320);
+    }
+    void TearDown() override
+    {
+        // The program goes before its X server does.
+        kumoden.reset();
+    }
+
+    // The program, once its icon is in the tray: the clipboard hook comes
+    // right after the icon.
+    void startProgram(const std::vector<std::string>& extraEnv = {})
+    {
+        writeIni("FileChkTime=0\r\nFileChkDir=" + in().string() + "\r\n");
+        std::vector<std::string> env{"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb",
+                                     "LPDEST=" + kHardCopyQueue};
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
+        ASSERT_TRUE(eventually(15s, [&] {
+            const std::vector<XWindow> windows = parseTree(x({"xwininfo", "-root", "-tree"}).out);
+            return std::any_of(windows.begin(), windows.end(),
+                               [](const XWindow& w) { return w.inTray && w.isOurs(); });
+        })) << "the program did not come up";
+        std::this_thread::sleep_for(300ms);
+    }
+
+    RunResult x(const std::vector<std::string>& argv)
+    {
+        return runProgram(argv, {"DISPLAY=" + m_x.name()}, std::chrono::seconds(20));
+    }
+    void copyPicture(const fs::path& picture, const std::string& selection = "clipboard")
+    {
+        const RunResult run =
+            x({"xclip", "-selection", selection, "-t", "image/png", "-i", picture.string()});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    void copyText(const std::string& text)
+    {
+        const RunResult run = x({"xclip", "-selection", "clipboard", "-i", dir.write("text", text).string()});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    // The one hard copy that follows a change, as a page.
+    Raster oneHardCopy(HardCopyOutputs& outputs)
+    {
+        const std::vector<fs::path> printed = outputs.waitForNew(30s);
+        if (printed.size() != 1) {
+            ADD_FAILURE() << printed.size() << " hard copies instead of one";
+            return {};
+        }
+        // And no second one after it.
+        std::this_thread::sleep_for(1s);
+        EXPECT_EQ(outputs.newFiles().size(), 1u);
+        EXPECT_FALSE(outputs.jobsPending());
+        return renderFirstPage(printed.front(), 72);
+    }
+    void expectNoHardCopy(const HardCopyOutputs& outputs)
+    {
+        std::this_thread::sleep_for(kQuietTime);
+        EXPECT_TRUE(outputs.newFiles().empty());
+        EXPECT_FALSE(outputs.jobsPending());
+        EXPECT_TRUE(kumoden->running());
+    }
+    // Still hooked: the next bitmap prints.
+    void expectAHardCopyStill()
+    {
+        HardCopyOutputs outputs;
+        copyPicture(wide);
+        EXPECT_EQ(quarterColoursOf(oneHardCopy(outputs)), kQuarters);
+    }
+    static Quarters quarterColoursOf(const Raster& page)
+    {
+        const std::optional<PixelBox> ink = inkBox(page);
+        return ink ? quarterColours(page, *ink) : Quarters{};
+    }
+
+    XServer m_x;
+    std::unique_ptr<Process> m_trayer;
+    fs::path wide;
+    fs::path tall;
+};
+
+TEST_F(HardCopy, ABitmapIsPrintedOnceStretchedIntoTheBox)
+{
+    startProgram();
+    HardCopyOutputs first;
+    copyPicture(wide);
+    const Raster wideSheet = oneHardCopy(first);
+    const std::optional<PixelBox> wideInk = inkBox(wideSheet);
+    ASSERT_TRUE(wideInk);
+    EXPECT_EQ(quarterColours(wideSheet, *wideInk), kQuarters);
+
+    // The box's proportions are fixed: nearly the page's width, and the
+    // height that goes with it (20 twips a pixel at 72 dots per inch).
+    const double ratio = (wideInk->width() * 20.0 + 420) / 8295;
+    EXPECT_NEAR(wideInk->height() * 20.0, 5535 * ratio - 690, 60);
+    EXPECT_GT(wideInk->width(), wideSheet.width * 8 / 10);
+
+    // A tall picture fills the same box.
+    HardCopyOutputs second;
+    copyPicture(tall);
+    const Raster tallSheet = oneHardCopy(second);
+    const std::optional<PixelBox> tallInk = inkBox(tallSheet);
+    ASSERT_TRUE(tallInk);
+    EXPECT_EQ(quarterColours(tallSheet, *tallInk), kQuarters);
+    EXPECT_NEAR(tallInk->left, wideInk->left, 1);
+    EXPECT_NEAR(tallInk->top, wideInk->top, 1);
+    EXPECT_NEAR(tallInk->width(), wideInk->width(), 1);
+    EXPECT_NEAR(tallInk->height(), wideInk->height(), 1);
+}
+
+TEST_F(HardCopy, TextOrTextWithAPicturePrintsNothing)
+{
+    startProgram();
+    {
+        HardCopyOutputs outputs;
+        copyText("a line of text");
+        expectNoHardCopy(outputs);
+    }
+    {
+        HardCopyOutputs outputs;
+        Process holder({clipboardOwnerProgram().string(), "hold", "a caption", wide.string()},
+                       {"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb"});
+        ASSERT_TRUE(eventually(10s, [&] {
+            const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
+            return targets.find("image/png") != std::string::npos &&
+                   targets.find("text/plain") != std::string::npos;
+        })) << "the clipboard never held both";
+        expectNoHardCopy(outputs);
+    }
+    expectAHardCopyStill();
+}
+
+TEST_F(HardCopy, ThePrimarySelectionPrintsNothing)
+{
+    startProgram();
+    HardCopyOutputs outputs;
+    copyPicture(wide, "primary");
+    expectNoHardCopy(outputs);
+    expectAHardCopyStill();
+}
+
+TEST_F(HardCopy, APictureThatCannotBeReadIsNoCrash)
+{
+    startProgram();
+    HardCopyOutputs outputs;
+    const RunResult run = x({"xclip", "-selection", "clipboard", "-t", "image/png", "-i",
+                             dir.write("broken.png", "\x89PNG\r\n\x1a\n but nothing after").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    expectNoHardCopy(outputs);
+    expectAHardCopyStill();
+}
+
+TEST_F(HardCopy, WithoutAPrinterTheProgramCarriesOn)
+{
+    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    for (const fs::path& picture : {wide, tall}) {
+        HardCopyOutputs outputs;
+        copyPicture(picture);
+        expectNoHardCopy(outputs);
+    }
+    EXPECT_TRUE(kumoden->running());
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,159 @@
+// The settings dialog opened from the tray menu of the running program:
+// what it writes to the INI file, and a new interval taking effect at once.
+#include "tests/e2e/tray_fixture.h"
+
+namespace kumoden::test {
+namespace {
+
+const std::string kConfTitle = "環境設定画面";
+
+class SettingsDialog : public TrayFixture {
+protected:
+    // The program on the working setup with the given interval.
+    void startWith(const std::string& interval)
+    {
+        m_ini = "; kept as it is\r\n[FileCheck_Info]\r\nFileChkTime=" + interval +
+                "\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" + buildDir() +
+                "/kumoden-print\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n\r\n[Other]\r\nKey=value\r\n";
+        dir.write("app/kumoden.INI", m_ini);
+        startTrayHost();
+        kumoden =
+            std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, programEnv());
+        m_icon = waitForIcon();
+    }
+    // Opens the dialog from the menu; its id, once it has the focus.
+    std::string openSettings()
+    {
+        if (openMenu(m_icon).empty()) {
+            return {};
+        }
+        key("c");
+        return waitForWindow(kConfTitle);
+    }
+    // Types into the focused text box over what it holds.
+    void retype(const std::string& text)
+    {
+        key("ctrl+a");
+        x({"xdotool", "type", "--delay", "30", text});
+    }
+    std::string ini() const { return readFile(app() / "kumoden.INI"); }
+
+    std::string m_ini;
+    XWindow m_icon;
+};
+
+TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
+{
+    startWith("1000");
+    const std::string conf = openSettings();
+    ASSERT_FALSE(conf.empty()) << "no settings dialog";
+    const XWindow placed = geometryOf(conf);
+    EXPECT_EQ(placed.width, 401);
+    EXPECT_EQ(placed.height, 228);
+    screenshot("settings-1.png", placed);
+    // Ctrl+Tab goes round the three tabs and back to the first.
+    key("ctrl+Tab");
+    screenshot("settings-2.png", placed);
+    key("ctrl+Tab");
+    screenshot("settings-3.png", placed);
+    key("ctrl+Tab");
+
+    // One window at a time from the menu.
+    ASSERT_FALSE(openMenu(m_icon, 1).empty());
+    key("c");
+    std::this_thread::sleep_for(700ms);
+    EXPECT_EQ(shownWindows(), std::vector<std::string>{conf});
+
+    // The focus starts on Cancel; the retention box comes before it.
+    ASSERT_TRUE(waitForFocus(conf));
+    key("shift+Tab");
+    retype("30");
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+
+    // The text fields filled at opening go again with the retention; the
+    // printer was not chosen from the list, so it is not written.
+    std::string expected = m_ini;
+    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+    EXPECT_EQ(ini(), expected);
+    EXPECT_TRUE(kumoden->running());
+}
+
+TEST_F(SettingsDialog, CancelWritesNothing)
+{
+    startWith("1000");
+    ASSERT_FALSE(openSettings().empty());
+    key("shift+Tab");
+    retype("99");
+    key("Escape");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    EXPECT_EQ(ini(), m_ini);
+
+    // Again, and closed with the Cancel button through the keyboard.
+    ASSERT_FALSE(openSettings().empty());
+    key("space");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    EXPECT_EQ(ini(), m_ini);
+    EXPECT_TRUE(kumoden->running());
+}
+
+TEST_F(SettingsDialog, ANewIntervalTakesEffectWithoutARestart)
+{
+    startWith("600000"); // ten minutes: no tick while the test runs
+    const std::filesystem::path file = drop("job1.pdf");
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    ASSERT_FALSE(openSettings().empty());
+    // Cancel, OK, the tab strip, then the interval.
+    for (int i = 0; i < 3; ++i) {
+        key("Tab");
+    }
+    retype("300");
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    EXPECT_NE(ini().find("FileChkTime=300\r\n"), std::string::npos);
+
+    EXPECT_TRUE(eventually(30s, [&] { return std::filesystem::exists(backup("job1.pdf")); }))
+        << "the new interval did not reach the watch";
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(kumoden->running());
+}
+
+TEST_F(SettingsDialog, TheFolderPickerHandsItsFolderToTheDialog)
+{
+    startWith("1000");
+    const std::string conf = openSettings();
+    ASSERT_FALSE(conf.empty());
+    key("ctrl+Tab"); // the folders' tab; the first page goes out of reach
+    // Cancel, OK, the tab strip, the folder, the reader, then 参照.
+    for (int i = 0; i < 5; ++i) {
+        key("Tab");
+    }
+    key("space");
+    const std::string picker = waitForWindow("PDF File");
+    ASSERT_FALSE(picker.empty()) << "no folder picker";
+    screenshot("folder-picker.png", geometryOf(picker));
+    // The drive list has the focus; 選択 is two steps on. The picker opens
+    // at the program's current folder, which it has from this test.
+    key("Tab");
+    key("Tab");
+    key("space");
+    ASSERT_TRUE(eventually(5s, [&] { return windowNamed("PDF File").empty(); }));
+    ASSERT_TRUE(waitForFocus(conf));
+    key("Return"); // the focus is back on 参照: Enter presses it again
+    ASSERT_FALSE(waitForWindow("PDF File").empty());
+    x({"xdotool", "key", "--window", windowNamed("PDF File"), "Tab", "Tab", "Tab", "space"}); // キャンセル
+    ASSERT_TRUE(eventually(5s, [&] { return windowNamed("PDF File").empty(); }));
+    ASSERT_TRUE(waitForFocus(conf));
+    key("ctrl+Tab");
+    key("ctrl+Tab"); // back on the first tab, where OK saves
+    x({"xdotool", "key", "--window", conf, "shift+Tab", "Return"});
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    EXPECT_NE(ini().find("FileChkDir=" + std::filesystem::current_path().string() + "\r\n"),
+              std::string::npos)
+        << ini();
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,204 @@
+#include "tests/integration/hard_copy_test_support.h"
+
+#include "tests/integration/cups_test_support.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <pwd.h>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+
+namespace kumoden::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// cups-pdf's "Out" folder for the queue, ${HOME} being the job's user's.
+fs::path queueFolder()
+{
+    std::ifstream conf("/etc/cups/cups-pdf.conf");
+    std::string folder = "${HOME}/PDF";
+    for (std::string line; std::getline(conf, line);) {
+        if (line.starts_with("Out ")) {
+            folder = line.substr(4);
+        }
+    }
+    const passwd* user = getpwuid(getuid());
+    const std::string home = user != nullptr ? user->pw_dir : "/root";
+    if (const auto at = folder.find("${HOME}"); at != std::string::npos) {
+        folder.replace(at, 7, home);
+    }
+    return folder;
+}
+
+std::set<fs::path> hardCopyFiles()
+{
+    std::set<fs::path> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(queueFolder(), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("Kumoden-job_") && entry.path().extension() == ".pdf") {
+            files.insert(entry.path());
+        }
+    }
+    return files;
+}
+
+// The queue's jobs not yet done, by id ("PDF-12").
+std::set<std::string> queuedJobs()
+{
+    std::set<std::string> jobs;
+    std::istringstream lines(runProgram({"lpstat", "-o", kHardCopyQueue}, {"LANG=C", "LC_ALL=C"}).out);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string id;
+        if (words >> id && id.starts_with(kHardCopyQueue + "-")) {
+            jobs.insert(id);
+        }
+    }
+    return jobs;
+}
+
+} // namespace
+
+const std::string kHardCopyQueue = "PDF";
+
+HardCopyOutputs::HardCopyOutputs() : m_before(hardCopyFiles()), m_jobsBefore(queuedJobs()) {}
+
+HardCopyOutputs::~HardCopyOutputs()
+{
+    eventually(30s, [&] { return !jobsPending(); });
+    std::error_code error;
+    for (const fs::path& file : newFiles()) {
+        fs::remove(file, error);
+    }
+}
+
+std::vector<fs::path> HardCopyOutputs::newFiles() const
+{
+    std::vector<fs::path> found;
+    for (const fs::path& file : hardCopyFiles()) {
+        if (!m_before.contains(file)) {
+            found.push_back(file);
+        }
+    }
+    return found;
+}
+
+bool HardCopyOutputs::jobsPending() const
+{
+    for (const std::string& job : queuedJobs()) {
+        if (!m_jobsBefore.contains(job)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<fs::path> HardCopyOutputs::waitForNew(std::chrono::milliseconds limit)
+{
+    if (!eventually(limit, [&] { return !newFiles().empty() && !jobsPending(); })) {
+        return {};
+    }
+    return newFiles();
+}
+
+fs::path clipboardOwnerProgram()
+{
+    const char* build = std::getenv("KUMODEN_BUILD_DIR");
+    return fs::path(build != nullptr ? build : ".") / "clipboard_owner";
+}
+
+fs::path writeQuartersPicture(const fs::path& file, int width, int height)
+{
+    const RunResult made = runProgram({clipboardOwnerProgram().string(), "picture", file.string(),
+                                       std::to_string(width), std::to_string(height)});
+    if (made.exitCode != 0) {
+        throw std::runtime_error("cannot write " + file.string() + ": " + made.err);
+    }
+    return file;
+}
+
+Rgb Raster::at(int x, int y) const
+{
+    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x) * 3;
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+}
+
+Raster renderFirstPage(const fs::path& pdf, int dotsPerInch)
+{
+    TempDir dir;
+    const fs::path prefix = dir.path() / "page";
+    const RunResult run = runProgram({"pdftoppm", "-r", std::to_string(dotsPerInch), "-f", "1", "-l", "1",
+                                      "-singlefile", pdf.string(), prefix.string()});
+    if (run.exitCode != 0) {
+        throw std::runtime_error("pdftoppm failed on " + pdf.string() + ": " + run.err);
+    }
+    // Binary PPM: "P6", width, height, maximum, one blank, then the pixels.
+    std::istringstream in(readFile(prefix.string() + ".ppm"));
+    std::string magic;
+    int maximum = 0;
+    Raster page;
+    in >> magic >> page.width >> page.height >> maximum;
+    in.get();
+    if (magic != "P6" || maximum != 255 || page.width <= 0 || page.height <= 0) {
+        throw std::runtime_error("not a page pdftoppm makes");
+    }
+    page.rgb.resize(static_cast<std::size_t>(page.width) * static_cast<std::size_t>(page.height) * 3);
+    in.read(reinterpret_cast<char*>(page.rgb.data()), static_cast<std::streamsize>(page.rgb.size()));
+    return page;
+}
+
+std::optional<PixelBox> inkBox(const Raster& page)
+{
+    std::optional<PixelBox> box;
+    for (int y = 0; y < page.height; ++y) {
+        for (int x = 0; x < page.width; ++x) {
+            const Rgb c = page.at(x, y);
+            if (c[0] > 230 && c[1] > 230 && c[2] > 230) {
+                continue;
+            }
+            if (!box) {
+                box = PixelBox{x, y, x + 1, y + 1};
+            }
+            box->left = std::min(box->left, x);
+            box->top = std::min(box->top, y);
+            box->right = std::max(box->right, x + 1);
+            box->bottom = std::max(box->bottom, y + 1);
+        }
+    }
+    return box;
+}
+
+std::array<std::string, 4> quarterColours(const Raster& page, const PixelBox& box)
+{
+    const auto name = [](Rgb c) -> std::string {
+        const auto high = [](unsigned char v) { return v > 150; };
+        const auto low = [](unsigned char v) { return v < 100; };
+        if (high(c[0]) && low(c[1]) && low(c[2])) {
+            return "red";
+        }
+        if (low(c[0]) && high(c[1]) && low(c[2])) {
+            return "green";
+        }
+        if (low(c[0]) && low(c[1]) && high(c[2])) {
+            return "blue";
+        }
+        if (low(c[0]) && low(c[1]) && low(c[2])) {
+            return "black";
+        }
+        return "other";
+    };
+    const int x1 = box.left + box.width() / 4;
+    const int x2 = box.left + box.width() * 3 / 4;
+    const int y1 = box.top + box.height() / 4;
+    const int y2 = box.top + box.height() * 3 / 4;
+    return {name(page.at(x1, y1)), name(page.at(x2, y1)), name(page.at(x1, y2)), name(page.at(x2, y2))};
+}
+
+} // namespace kumoden::test

@@ -1,0 +1,266 @@
+// The Qt backend of the hard copy against the real thing: the clipboard of
+// an X server of this program's own, filled by xclip, and the scheduler's
+// cups-pdf queue as the current printer.
+#include "hardcopy/frm_hard_copy.h"
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_hard_copy.h"
+#include "platform/qt/qt_printer_setup.h"
+#include "tests/e2e/x_session.h"
+#include "tests/integration/cups_test_support.h"
+#include "tests/integration/hard_copy_test_support.h"
+#include "tests/support/temp_dir.h"
+
+#include <QApplication>
+#include <QPageLayout>
+#include <QPrinter>
+
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// One X server and one application for the whole program.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        server = std::make_unique<XServer>();
+        setenv("DISPLAY", server->name().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override
+    {
+        app.reset();
+        server.reset();
+    }
+
+    static inline std::unique_ptr<XServer> server;
+    static inline std::unique_ptr<QApplication> app;
+
+private:
+    int argc = 1;
+    char name[18] = "qt_hard_copy_test";
+    char* argv[2] = {name, nullptr};
+};
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Lets Qt handle its events until the condition holds or the time is up.
+template <typename Condition> bool spinUntil(std::chrono::milliseconds limit, Condition condition)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+class QtClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        hook();
+        picture = writeQuartersPicture(dir.path() / "quarters.png", 64, 48);
+    }
+    void TearDown() override { viewer.changeClipboardChain(viewer.window(), 0); }
+
+    void hook()
+    {
+        EXPECT_EQ(viewer.setClipboardViewer(viewer.window()), 0u);
+        previous = viewer.setWindowProc(
+            viewer.window(), [this](WindowHandle window, std::uint32_t message, MessageParam, MessageLong) {
+                EXPECT_EQ(window, viewer.window());
+                notices += message == kDrawClipboardMessage ? 1 : 0;
+                return 0;
+            });
+    }
+    // xclip on this program's X server; it stays, serving the selection,
+    // until another program takes it.
+    void xclip(const std::vector<std::string>& arguments, const std::string& input = {})
+    {
+        std::vector<std::string> argv{"xclip"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        if (!input.empty()) {
+            argv.push_back(dir.write("input", input).string());
+        }
+        const RunResult run = runProgram(argv, {"DISPLAY=" + QtEnvironment::server->name()});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
+    bool noticed(int count)
+    {
+        return spinUntil(5s, [&] { return notices >= count; });
+    }
+
+    TempDir dir;
+    QtClipboardViewer viewer;
+    QtClipboard clipboard;
+    WindowProcAddress previous = 0;
+    int notices = 0;
+    fs::path picture;
+};
+
+TEST_F(QtClipboardTest, ABitmapFromAnotherProgramIsAChangeWithAPicture)
+{
+    EXPECT_NE(previous, 0u);
+    xclip({"-selection", "clipboard", "-t", "image/png", "-i", picture.string()});
+    ASSERT_TRUE(noticed(1));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    const PicturePtr got = clipboard.getData();
+    ASSERT_NE(got->handle(), 0u);
+    const QImage& image = dynamic_cast<const QtPicture&>(*got).image();
+    EXPECT_EQ(image.size(), QSize(64, 48));
+    EXPECT_EQ(image.pixelColor(8, 8), QColor(255, 0, 0));
+
+    xclip({"-selection", "clipboard"}, "some text");
+    ASSERT_TRUE(noticed(2));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Text));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+
+    // Data that is no picture at all under a picture's name.
+    xclip({"-selection", "clipboard", "-t", "image/png"}, "not a picture");
+    ASSERT_TRUE(noticed(3));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+}
+
+TEST_F(QtClipboardTest, ThePrimarySelectionIsNoChange)
+{
+    xclip({"-selection", "primary", "-t", "image/png", "-i", picture.string()});
+    xclip({"-selection", "primary"}, "selected text");
+    EXPECT_FALSE(spinUntil(1500ms, [&] { return notices > 0; }));
+}
+
+TEST_F(QtClipboardTest, NoNoticeReachesAProcedureTakenOutOrAWindowThatLeft)
+{
+    viewer.restoreWindowProc(viewer.window(), previous);
+    xclip({"-selection", "clipboard", "-t", "image/png", "-i", picture.string()});
+    EXPECT_FALSE(spinUntil(1500ms, [&] { return notices > 0; }));
+
+    hook();
+    viewer.changeClipboardChain(viewer.window(), 0);
+    xclip({"-selection", "clipboard"}, "text");
+    EXPECT_FALSE(spinUntil(1500ms, [&] { return notices > 0; }));
+
+    // Back in: the procedure before ours still gets every message, and has
+    // nothing to say to them.
+    viewer.setClipboardViewer(viewer.window());
+    xclip({"-selection", "clipboard", "-t", "image/png", "-i", picture.string()});
+    EXPECT_TRUE(noticed(1));
+    EXPECT_EQ(viewer.callWindowProc(previous, viewer.window(), 0x0010, 1, 2), 0);
+}
+
+TEST(QtHardCopyPageTest, TheFormKeepsWholePixelsAndTheBoxItsTwips)
+{
+    QtPrinterSetup setup;
+    QtHardCopyPage page(setup);
+    page.load(HardCopyFormDesign());
+    ASSERT_NE(page.form(), nullptr);
+    EXPECT_FALSE(page.form()->isVisible());
+    EXPECT_EQ(page.form()->windowTitle(), QStringLiteral("画面イメージ"));
+    EXPECT_EQ(page.boxWidth(), 8295.0f);
+    EXPECT_EQ(page.boxHeight(), 5535.0f);
+
+    // The sizes of a 12000-twip page: the form rounds to whole pixels.
+    page.setFormWidth(11729.003f);
+    page.setFormHeight(7726.586f);
+    EXPECT_EQ(page.formWidth(), 11730.0f);
+    EXPECT_EQ(page.formHeight(), 7725.0f);
+    page.setBoxWidth(11610.0f);
+    page.setBoxHeight(7336.5f);
+    EXPECT_EQ(page.boxHeight(), 7336.5f);
+
+    // A stretched box keeps its size whatever the picture's.
+    page.setPicture(std::make_unique<QtPicture>(QImage(640, 48, QImage::Format_RGB32)));
+    EXPECT_EQ(page.boxWidth(), 11610.0f);
+    page.unload();
+    EXPECT_EQ(page.form(), nullptr);
+    EXPECT_THROW(page.boxWidth(), HardCopyError);
+
+    // One that does not stretch takes the picture's size.
+    PageFormDesign plain = HardCopyFormDesign();
+    plain.stretch = false;
+    page.load(plain);
+    page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
+    EXPECT_EQ(page.boxWidth(), 960.0f);
+    EXPECT_EQ(page.boxHeight(), 720.0f);
+}
+
+class QtHardCopyPrintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string problem = schedulerProblem();
+        if (!problem.empty()) {
+            GTEST_SKIP() << problem;
+        }
+        setup.currentPrinter().setPrinterName(QString::fromStdString(kHardCopyQueue));
+        ASSERT_EQ(setup.currentPrinter().printerName().toStdString(), kHardCopyQueue);
+    }
+
+    TempDir dir;
+    QtPrinterSetup setup;
+    QtPagePrinter printer{setup};
+    QtHardCopyPage page{setup};
+};
+
+TEST_F(QtHardCopyPrintTest, ThePictureIsPrintedStretchedToTheBoxAtItsSizeInTwips)
+{
+    // The printable area: what the page leaves inside its margins.
+    const QPageLayout layout = setup.currentPrinter().pageLayout();
+    const QRectF paint = layout.paintRect(QPageLayout::Point);
+    EXPECT_EQ(printer.pageWidth(), std::lround(paint.width() * 20));
+    EXPECT_EQ(printer.pageHeight(), std::lround(paint.height() * 20));
+    EXPECT_LT(printer.pageWidth(), layout.fullRect(QPageLayout::Point).width() * 20);
+
+    QImage quarters(QString::fromStdString(writeQuartersPicture(dir.path() / "q.png", 64, 48).string()));
+    page.load(HardCopyFormDesign());
+    page.setPicture(std::make_unique<QtPicture>(quarters));
+    page.setBoxWidth(7200); // 5 by 2 inches
+    page.setBoxHeight(2880);
+    HardCopyOutputs outputs;
+    page.printForm();
+    page.unload();
+
+    const std::vector<fs::path> printed = outputs.waitForNew(30s);
+    ASSERT_EQ(printed.size(), 1u);
+    const Raster sheet = renderFirstPage(printed.front(), 72);
+    const std::optional<PixelBox> ink = inkBox(sheet);
+    ASSERT_TRUE(ink);
+    EXPECT_NEAR(ink->width(), 360, 1);
+    EXPECT_NEAR(ink->height(), 144, 1);
+    // From the printable area's top left corner.
+    EXPECT_NEAR(ink->left, paint.left(), 1);
+    EXPECT_NEAR(ink->top, paint.top(), 1);
+    EXPECT_EQ(quarterColours(sheet, *ink), (std::array<std::string, 4>{"red", "green", "blue", "black"}));
+}
+
+TEST_F(QtHardCopyPrintTest, NoPrinterOrARefusedJobFailsTheHardCopy)
+{
+    page.load(HardCopyFormDesign());
+    page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
+
+    // The scheduler goes away after the printer was chosen.
+    cupsSetServer("/nonexistent/cups.sock");
+    EXPECT_THROW(page.printForm(), HardCopyError);
+    cupsSetServer(nullptr);
+
+    // No printer chosen at all: the printer would write a file no one named.
+    setup.currentPrinter().setPrinterName(QString());
+    EXPECT_THROW(printer.pageWidth(), HardCopyError);
+    EXPECT_THROW(page.printForm(), HardCopyError);
+}
+
+} // namespace
+} // namespace kumoden::test

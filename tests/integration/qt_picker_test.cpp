@@ -1,0 +1,347 @@
+// The pickers' Qt windows, driven by their presenters, with real widgets on
+// the offscreen platform and real folders.
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_text_field.h"
+#include "platform/qt/qt_picker_views.h"
+#include "settings_ui/frm_exe.h"
+#include "settings_ui/frm_file.h"
+#include "tests/support/offscreen_app.h"
+#include "tests/support/temp_dir.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace kumoden::test {
+namespace {
+namespace fs = std::filesystem;
+
+std::vector<std::string> texts(const QListWidget& list)
+{
+    std::vector<std::string> result;
+    for (int row = 0; row < list.count(); ++row) {
+        result.push_back(list.item(row)->text().toStdString());
+    }
+    return result;
+}
+
+QListWidgetItem* entry(QListWidget& list, const std::string& text)
+{
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.item(row)->text().toStdString() == text) {
+            return list.item(row);
+        }
+    }
+    ADD_FAILURE() << "no entry " << text;
+    return nullptr;
+}
+
+void doubleClick(QListWidget& list, const std::string& text)
+{
+    QListWidgetItem* item = entry(list, text);
+    ASSERT_NE(item, nullptr);
+    // As the window system delivers one: press, release, double-click, release.
+    const QPoint at = list.visualItemRect(item).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, at);
+}
+
+// The process works in a folder of its own:
+//   alpha/  beta/{Kumoden-Print, kumoden-print.ini, kumoden-print-old}
+//   gamma/kumoden-print/ (a folder)  prog/{kumoden-print, other}  .hidden/
+class QtPicker : public ::testing::Test {
+protected:
+    QtPicker() : m_previous(fs::current_path())
+    {
+        OffscreenApplication();
+        fs::create_directory(dir.path() / "alpha");
+        dir.write("beta/Kumoden-Print", "#!/bin/sh\n");
+        dir.write("beta/kumoden-print.ini", "");
+        dir.write("beta/kumoden-print-old", "");
+        fs::create_directories(dir.path() / "gamma" / "kumoden-print");
+        dir.write("prog/kumoden-print", "#!/bin/sh\n");
+        dir.write("prog/other", "");
+        fs::create_directory(dir.path() / ".hidden");
+        fs::current_path(dir.path());
+        root = fs::current_path().string();
+    }
+    ~QtPicker() override { fs::current_path(m_previous); }
+
+    // Shows the picker and runs the steps once its window is up; fails the
+    // test if the steps leave it open.
+    template <typename Picker> void open(Picker& picker, QDialog& form, std::function<void()> steps)
+    {
+        picker.objRetField = &field;
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+            steps();
+            if (form.isVisible()) {
+                ADD_FAILURE() << "the picker is still open";
+                form.done(0);
+            }
+        });
+        picker.Show();
+    }
+
+    template <typename Widget> static Widget* child(QDialog& form, const char* name)
+    {
+        auto* widget = form.findChild<Widget*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    static std::string focusName()
+    {
+        QWidget* focus = QApplication::focusWidget();
+        return focus != nullptr ? focus->objectName().toStdString() : "(none)";
+    }
+
+    TempDir dir;
+    std::string root;
+    fake::FakeMessageDialog messages;
+    fake::FakeTextField field{"old"};
+
+private:
+    fs::path m_previous;
+};
+
+TEST_F(QtPicker, WindowsFollowTheirDesign)
+{
+    struct Control {
+        const char* name;
+        QRect twips;
+        bool bold;
+    };
+    const auto check = [](QDialog& form, QSize client, const std::vector<Control>& controls) {
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("PDF File"));
+        EXPECT_EQ(form.size(), client);
+        for (const auto& control : controls) {
+            auto* widget = child<QWidget>(form, control.name);
+            ASSERT_NE(widget, nullptr);
+            const QRect& t = control.twips;
+            EXPECT_EQ(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15))
+                << control.name;
+            EXPECT_EQ(widget->font().family(), QStringLiteral("ＭＳ Ｐゴシック")) << control.name;
+            EXPECT_EQ(widget->font().pointSize(), 12) << control.name;
+            EXPECT_EQ(widget->font().bold(), control.bold) << control.name;
+        }
+        EXPECT_EQ(child<QPushButton>(form, "cmdExec")->text(), QStringLiteral("選   択"));
+        EXPECT_EQ(child<QPushButton>(form, "cmdCancel")->text(), QStringLiteral("キャンセル"));
+    };
+    QtProgramPickerView exe;
+    check(exe.dialog(), QSize(346, 254),
+          {{"Drive", {2880, 120, 2295, 360}, true},
+           {"DirList", {120, 120, 2655, 3600}, false},
+           {"cmdExec", {3000, 2520, 2055, 495}, true},
+           {"cmdCancel", {3000, 3120, 2055, 495}, true},
+           {"filSelect", {2880, 600, 2295, 1770}, true}});
+    QtFolderPickerView file;
+    check(file.dialog(), QSize(339, 266),
+          {{"Drive", {2880, 120, 2055, 360}, true},
+           {"DirList", {120, 120, 2655, 3600}, false},
+           {"cmdExec", {2880, 600, 2055, 495}, true},
+           {"cmdCancel", {2880, 1440, 2055, 495}, true}});
+}
+
+TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
+{
+    QtProgramPickerView view;
+    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    std::vector<std::string> order;
+    open(frmExe, view.dialog(), [&] {
+        for (int i = 0; i < 6; ++i) {
+            order.push_back(focusName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // On a button Enter presses nothing; Escape closes nothing.
+        child<QPushButton>(view.dialog(), "cmdCancel")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(view.dialog().isVisible());
+        view.dialog().close();
+    });
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Drive", "DirList", "cmdExec", "cmdCancel", "filSelect", "Drive"}));
+    EXPECT_TRUE(field.writes().empty());
+}
+
+TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
+{
+    QtFolderPickerView view;
+    FrmFile frmFile(view, messages);
+    open(frmFile, view.dialog(), [&] {
+        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
+        std::vector<std::string> expected;
+        for (const auto& part : fs::path(root)) {
+            expected.push_back(part.string());
+        }
+        const std::size_t depth = expected.size();
+        expected.insert(expected.end(), {"alpha", "beta", "gamma", "prog"});
+        EXPECT_EQ(texts(list), expected);
+        EXPECT_EQ(QtFolderList::entryPath(*list.item(0)), "/");
+        EXPECT_EQ(QtFolderList::entryPath(*list.item(static_cast<int>(depth - 1))), root);
+        EXPECT_EQ(QtFolderList::entryPath(*list.item(static_cast<int>(depth))), root + "/alpha");
+        // The opened folder is the highlighted entry at first.
+        EXPECT_EQ(list.currentRow(), static_cast<int>(depth - 1));
+        EXPECT_EQ(child<QtDriveList>(view.dialog(), "Drive")->drive(), driveOf(root, mountedDrives()));
+        view.dialog().close();
+    });
+}
+
+TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
+{
+    QtFolderPickerView view;
+    FrmFile frmFile(view, messages);
+    open(frmFile, view.dialog(), [&] {
+        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(entry(list, "alpha")).center());
+        EXPECT_EQ(list.currentItem()->text(), QStringLiteral("alpha"));
+        QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
+    });
+    EXPECT_EQ(field.writes(), std::vector<std::string>{root});
+}
+
+TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
+{
+    QtFolderPickerView view;
+    FrmFile frmFile(view, messages);
+    open(frmFile, view.dialog(), [&] {
+        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
+        doubleClick(list, "gamma");
+        EXPECT_EQ(view.dirPath(), root + "/gamma");
+        EXPECT_EQ(texts(list).back(), "kumoden-print");
+        // Enter on the root entry goes all the way up.
+        list.setCurrentRow(0);
+        QTest::keyClick(&list, Qt::Key_Return);
+        EXPECT_EQ(view.dirPath(), "/");
+        EXPECT_EQ(list.count(), static_cast<int>(texts(list).size()));
+        EXPECT_EQ(texts(list).front(), "/");
+        QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
+    });
+    EXPECT_EQ(field.writes(), std::vector<std::string>{"/"});
+}
+
+TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
+{
+    QtProgramPickerView view;
+    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    open(frmExe, view.dialog(), [&] {
+        auto& dirs = *child<QtFolderList>(view.dialog(), "DirList");
+        auto& files = *child<QtFileList>(view.dialog(), "filSelect");
+        EXPECT_EQ(files.count(), 0);
+        doubleClick(dirs, "gamma");
+        EXPECT_EQ(files.count(), 0); // a folder of that name is no program
+        doubleClick(dirs, root.substr(root.rfind('/') + 1));
+        doubleClick(dirs, "beta");
+        EXPECT_EQ(texts(files), std::vector<std::string>{"Kumoden-Print"});
+        // Listed but not chosen: the picker asks for it and stays.
+        QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_TRUE(view.dialog().isVisible());
+        QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualItemRect(files.item(0)).center());
+        QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
+    });
+    EXPECT_EQ(field.writes(), std::vector<std::string>{root + "/beta/Kumoden-Print"});
+}
+
+TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
+{
+    QtFolderPickerView view;
+    FrmFile frmFile(view, messages);
+    open(frmFile, view.dialog(), [&] {
+        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
+        fs::remove(dir.path() / "alpha");
+        const auto before = texts(list);
+        doubleClick(list, "alpha");
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_NE(messages.shown()[0].text.find(root + "/alpha"), std::string::npos);
+        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(texts(list), before);
+        // Still usable.
+        doubleClick(list, "prog");
+        EXPECT_EQ(view.dirPath(), root + "/prog");
+        view.dialog().close();
+    });
+    EXPECT_TRUE(field.writes().empty());
+}
+
+TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
+{
+    QDialog opener;
+    opener.setWindowModality(Qt::WindowModal);
+    opener.open();
+    QtFolderPickerView view;
+    FrmFile frmFile(view, messages);
+    open(frmFile, view.dialog(), [&] {
+        EXPECT_EQ(view.dialog().parentWidget(), &opener);
+        EXPECT_EQ(QApplication::activeModalWidget(), &view.dialog());
+        view.dialog().close();
+    });
+    EXPECT_EQ(view.dialog().parentWidget(), nullptr);
+    opener.close();
+}
+
+TEST(QtDrives, DeepestMountHoldsTheFolder)
+{
+    const std::vector<std::string> drives{"/", "/home", "/home/user/usb"};
+    EXPECT_EQ(driveOf("/etc", drives), "/");
+    EXPECT_EQ(driveOf("/home", drives), "/home");
+    EXPECT_EQ(driveOf("/homes/x", drives), "/");
+    EXPECT_EQ(driveOf("/home/user/usb/photos", drives), "/home/user/usb");
+
+    const auto mounted = mountedDrives();
+    EXPECT_TRUE(std::is_sorted(mounted.begin(), mounted.end()));
+    EXPECT_EQ(std::adjacent_find(mounted.begin(), mounted.end()), mounted.end());
+    EXPECT_NE(std::find(mounted.begin(), mounted.end(), "/"), mounted.end());
+    const std::string here = currentFolder();
+    EXPECT_EQ(driveCurrentFolder(driveOf(here, mounted), mounted), here);
+    for (const auto& drive : mounted) {
+        if (drive != driveOf(here, mounted)) {
+            EXPECT_EQ(driveCurrentFolder(drive, mounted), drive);
+        }
+    }
+}
+
+// Folders of the test stand in for drives: the lists follow the drive list,
+// and a drive that cannot be read sends it back.
+TEST_F(QtPicker, ChoosingAnotherDriveMovesTheLists)
+{
+    const std::string beta = root + "/beta";
+    const std::string missing = root + "/missing";
+    QtProgramPickerView view({"/", beta, missing});
+    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    open(frmExe, view.dialog(), [&] {
+        auto& driveList = *child<QtDriveList>(view.dialog(), "Drive");
+        auto& files = *child<QtFileList>(view.dialog(), "filSelect");
+        EXPECT_EQ(driveList.drive(), "/");
+        EXPECT_EQ(view.dirPath(), root);
+
+        driveList.setCurrentIndex(driveList.findText(QString::fromStdString(beta)));
+        EXPECT_EQ(view.dirPath(), beta);
+        EXPECT_EQ(files.path(), beta);
+        EXPECT_EQ(texts(files), std::vector<std::string>{"Kumoden-Print"});
+
+        driveList.setCurrentIndex(driveList.findText(QString::fromStdString(missing)));
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_NE(messages.shown()[0].text.find(missing), std::string::npos);
+        EXPECT_EQ(driveList.drive(), beta);
+        EXPECT_EQ(view.dirPath(), beta);
+
+        // Back on the first drive: its current folder, where the process is.
+        driveList.setCurrentIndex(driveList.findText(QStringLiteral("/")));
+        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(files.count(), 0);
+        view.dialog().close();
+    });
+    EXPECT_TRUE(field.writes().empty());
+}
+
+} // namespace
+} // namespace kumoden::test

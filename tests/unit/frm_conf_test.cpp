@@ -1,0 +1,323 @@
+#include "platform/fake/fake_conf_view.h"
+#include "platform/fake/fake_services.h"
+#include "settings_ui/frm_conf.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kumoden::test {
+namespace {
+
+using F = ConfField;
+
+// The real INI store, with a record of the keys written through it.
+class RecordingProfile final : public Profile {
+public:
+    std::string readString(const std::string& section, const std::string& key, const std::string& path,
+                           std::size_t capacity) override
+    {
+        return m_real->readString(section, key, path, capacity);
+    }
+    bool writeString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override
+    {
+        written.push_back(key + "=" + value);
+        return m_real->writeString(section, key, value, path);
+    }
+
+    std::vector<std::string> written;
+
+private:
+    std::unique_ptr<Profile> m_real = MakeProfile();
+};
+
+constexpr const char* kIni = "; written by hand\r\n"
+                             "[FileCheck_Info]\r\n"
+                             "FileChkTime=1000\r\n"
+                             "FileChkDir=/srv/in\r\n"
+                             "FileSelect=abc\r\n"
+                             "AcrExeDir=/opt/reader\r\n"
+                             "PrinterNm=PDF\r\n"
+                             "FileDelDate=7\r\n"
+                             "[Other]\r\n"
+                             "Keep=this\r\n";
+
+class Conf : public ::testing::Test {
+protected:
+    Conf() : app(dir.path().string(), "kumoden") { dir.write("kumoden.INI", kIni); }
+
+    static char separator() { return MakeFileSystem()->separator(); }
+
+    std::string ini() const { return readFile(dir.path() / "kumoden.INI"); }
+
+    // Opens the dialog: the test acts while it is open.
+    void open(std::function<void()> whileOpen = {})
+    {
+        view.whileOpen = std::move(whileOpen);
+        frmConf.Show();
+    }
+
+    TempDir dir;
+    fake::FakeApplication app;
+    RecordingProfile profile;
+    fake::FakeTimer timer;
+    fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
+    fake::FakeConfView view;
+    std::function<void(TextField&)> folderPicker;
+    std::function<void(TextField&)> programPicker;
+    FileCheckInfo info;
+    FrmConf frmConf{info,
+                    {view, profile, app, separator(), timer, printers,
+                     [this](TextField& f) { folderPicker(f); }, [this](TextField& f) { programPicker(f); }}};
+};
+
+TEST_F(Conf, OpeningLaysThePagesShowsTheFileAndStartsClean)
+{
+    info.FileChkTime = 50; // the file's values replace these
+    info.FileChkDir = "/old";
+    open([&] {
+        EXPECT_EQ(view.journal,
+                  (std::vector<std::string>{"box 0", "box 1", "box 2", "front 2", "front 1", "front 0"}));
+        EXPECT_EQ(view.zOrder.back(), 0); // page 1 on top
+        for (int page = 0; page < 3; ++page) {
+            EXPECT_EQ(view.pageBox(page), view.clientArea);
+            EXPECT_TRUE(view.pageEnabled(page)); // the others stay enabled beneath it
+        }
+        EXPECT_EQ(view.printers, (std::vector<std::string>{"PDF", "PDF2"}));
+        EXPECT_EQ(view.text(F::txtChkTime), "1000");
+        EXPECT_EQ(view.text(F::txtFileChkDir), "/srv/in");
+        EXPECT_EQ(view.text(F::txtAcroExe), "/opt/reader");
+        EXPECT_EQ(view.text(F::cmbPrint), "PDF");
+        EXPECT_EQ(view.text(F::txtPrintFile), "abc");
+        EXPECT_EQ(view.text(F::txtFileDelDate), "7");
+        EXPECT_EQ(timer.interval(), 1000);
+        EXPECT_FALSE(view.applyEnabled());
+        // The fill marked every text box it wrote into, but not the printer.
+        for (F field : {F::txtChkTime, F::txtFileChkDir, F::txtAcroExe, F::txtPrintFile, F::txtFileDelDate}) {
+            EXPECT_EQ(frmConf.Tag(field), "C_UPDATE");
+        }
+        EXPECT_EQ(frmConf.Tag(F::cmbPrint), "");
+    });
+    EXPECT_EQ(info.FileChkDir, "/srv/in");
+}
+
+TEST_F(Conf, OkOrCancelWithoutAChangeWritesNothing)
+{
+    open([&] { view.clickOK(); });
+    EXPECT_FALSE(view.isOpen());
+    open([&] {
+        view.type(F::txtFileDelDate, "30");
+        view.clickCancel();
+    });
+    EXPECT_FALSE(view.isOpen());
+    EXPECT_TRUE(profile.written.empty());
+    EXPECT_EQ(ini(), kIni);
+}
+
+TEST_F(Conf, CancelStillRereadsTheFileAndRearmsTheTimer)
+{
+    info.FileChkTime = 1000;
+    timer.setInterval(1000);
+    dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=250\nFileChkDir=/edited\n");
+    open([&] { view.clickCancel(); });
+    EXPECT_EQ(info.FileChkTime, 250);
+    EXPECT_EQ(info.FileChkDir, "/edited");
+    EXPECT_EQ(timer.interval(), 250);
+}
+
+TEST_F(Conf, ChangingTheRetentionWritesEveryMarkedFieldInOrder)
+{
+    open([&] {
+        view.type(F::txtFileDelDate, "30");
+        EXPECT_TRUE(view.applyEnabled());
+        view.clickOK();
+    });
+    EXPECT_EQ(profile.written,
+              (std::vector<std::string>{"FileChkTime=1000", "FileChkDir=/srv/in", "AcrExeDir=/opt/reader",
+                                        "FileSelect=abc", "FileDelDate=30"}));
+    std::string expected = kIni;
+    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+    EXPECT_EQ(ini(), expected); // every other byte kept
+    EXPECT_EQ(info.FileDelDate, "30");
+}
+
+TEST_F(Conf, OnlyAChoiceFromTheListMarksThePrinter)
+{
+    // Typed only: not marked, not dirty, not written.
+    open([&] {
+        view.type(F::cmbPrint, "PDF2");
+        EXPECT_FALSE(view.applyEnabled());
+        view.clickOK();
+    });
+    EXPECT_TRUE(profile.written.empty());
+
+    // Typed beside another change: the other field goes, the printer not.
+    fake::FakeConfView fresh;
+    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, {}, {}}};
+    fresh.whileOpen = [&] {
+        fresh.type(F::cmbPrint, "PDF2");
+        fresh.type(F::txtPrintFile, "xyz");
+        fresh.clickOK();
+    };
+    second.Show();
+    EXPECT_EQ(profile.written.back(), "FileDelDate=7");
+    for (const std::string& write : profile.written) {
+        EXPECT_NE(write.rfind("PrinterNm", 0), 0u) << write;
+    }
+}
+
+TEST_F(Conf, ChosenThenTypedOverWritesTheTypedName)
+{
+    open([&] {
+        view.choosePrinter(1);
+        EXPECT_TRUE(view.applyEnabled());
+        EXPECT_EQ(frmConf.Tag(F::cmbPrint), "C_UPDATE");
+        view.type(F::cmbPrint, "Office 3F");
+        view.clickOK();
+    });
+    EXPECT_EQ(profile.written.back(), "PrinterNm=Office 3F");
+    EXPECT_EQ(info.PrinterNm, "Office 3F");
+}
+
+TEST_F(Conf, WithoutPrintersThePrinterCannotChange)
+{
+    printers.set({});
+    open([&] {
+        EXPECT_TRUE(view.printers.empty());
+        view.type(F::cmbPrint, "PDF2");
+        view.clickOK();
+    });
+    EXPECT_EQ(frmConf.Tag(F::cmbPrint), "");
+    EXPECT_TRUE(profile.written.empty());
+}
+
+TEST_F(Conf, TheRefillAfterASaveShowsWhatTheFileReadsAs)
+{
+    open([&] {
+        view.type(F::txtChkTime, "010");
+        view.clickApply();
+        EXPECT_EQ(view.text(F::txtChkTime), "10"); // read back as a number
+        EXPECT_TRUE(view.applyEnabled());          // so the refill made it dirty again
+        EXPECT_EQ(timer.interval(), 10);           // the new interval, without a restart
+        EXPECT_NE(ini().find("FileChkTime=010\r\n"), std::string::npos); // written as typed
+
+        view.type(F::txtFileChkDir, "");
+        view.clickApply();
+        EXPECT_EQ(view.text(F::txtFileChkDir), "/srv/in"); // an empty entry is no setting
+        EXPECT_TRUE(view.applyEnabled());
+        view.clickCancel();
+    });
+    // The second save wrote the refilled interval again.
+    const std::string text = ini();
+    EXPECT_NE(text.find("FileChkTime=10\r\n"), std::string::npos);
+    EXPECT_NE(text.find("FileChkDir=\r\n"), std::string::npos);
+    EXPECT_EQ(info.FileChkDir, "/srv/in"); // the watch goes on with the previous folder
+}
+
+TEST_F(Conf, AnApplyThatChangesNothingOnRefillLeavesTheDialogClean)
+{
+    open([&] {
+        view.type(F::txtFileDelDate, "14");
+        view.clickApply();
+        EXPECT_FALSE(view.applyEnabled());
+        const auto writes = profile.written.size();
+        view.clickOK();
+        EXPECT_EQ(profile.written.size(), writes);
+    });
+    EXPECT_EQ(view.unloads, 1);
+}
+
+TEST_F(Conf, AnIntervalThatIsNoNumberKeepsTheOneInForce)
+{
+    open([&] {
+        view.type(F::txtChkTime, "abc");
+        view.clickApply();
+        EXPECT_EQ(view.text(F::txtChkTime), "1000");
+        EXPECT_EQ(timer.interval(), 1000);
+        EXPECT_TRUE(view.applyEnabled());
+        view.clickCancel();
+    });
+    EXPECT_NE(ini().find("FileChkTime=abc\r\n"), std::string::npos); // written as typed
+}
+
+TEST_F(Conf, AFailedWriteGoesUnnoticedAndTheRefillBringsBackTheFile)
+{
+    open([&] {
+        view.type(F::txtPrintFile, "two\nlines"); // no INI line can hold it
+        view.clickApply();
+        EXPECT_EQ(view.text(F::txtPrintFile), "abc");
+        EXPECT_TRUE(view.applyEnabled());
+        view.clickCancel();
+    });
+    EXPECT_EQ(info.FileSelect, "abc");
+    EXPECT_EQ(ini().find("lines"), std::string::npos);
+}
+
+TEST_F(Conf, CtrlTabCyclesThroughTheTabs)
+{
+    open([&] {
+        const auto pressFrom = [&](int from, int shift) {
+            view.selectTab(from);
+            view.press(kKeyTab, shift);
+            return view.selectedTab();
+        };
+        EXPECT_EQ(pressFrom(1, kCtrlMask), 2);
+        EXPECT_EQ(pressFrom(3, kCtrlMask), 1);
+        EXPECT_EQ(pressFrom(2, kCtrlMask | kShiftMask), 1);
+        EXPECT_EQ(pressFrom(1, kCtrlMask | kShiftMask), 3);
+        EXPECT_EQ(pressFrom(3, kCtrlMask | kAltMask), 1); // Alt does not matter
+        EXPECT_EQ(pressFrom(2, 0), 2);                    // Tab alone
+        EXPECT_EQ(pressFrom(2, kShiftMask), 2);           // Shift+Tab
+        view.selectTab(2);
+        view.press('A', kCtrlMask);
+        EXPECT_EQ(view.selectedTab(), 2);
+        view.clickCancel();
+    });
+}
+
+TEST_F(Conf, AfterAChangeOfTabExactlyOnePageIsInTheDialog)
+{
+    open([&] {
+        view.clickTab(3);
+        for (int page = 0; page < 3; ++page) {
+            const TwipsBox box = view.pageBox(page);
+            EXPECT_EQ(box.left, page == 2 ? view.clientArea.left : -20000) << page;
+            EXPECT_EQ(view.pageEnabled(page), page == 2) << page;
+            // Only the left edge moves.
+            EXPECT_EQ(box.top, view.clientArea.top);
+            EXPECT_EQ(box.width, view.clientArea.width);
+            EXPECT_EQ(box.height, view.clientArea.height);
+        }
+        view.clickTab(1);
+        EXPECT_TRUE(view.pageEnabled(0));
+        EXPECT_FALSE(view.pageEnabled(2));
+        view.clickCancel();
+    });
+}
+
+TEST_F(Conf, APickersResultIsAnOrdinaryChange)
+{
+    folderPicker = [](TextField& field) {
+        EXPECT_EQ(field.text(), "/srv/in");
+        field.setText("/srv/new");
+    };
+    programPicker = [](TextField& field) { field.setText(field.text()); }; // the same path again
+    open([&] {
+        view.clickAcrExeDir();
+        EXPECT_FALSE(view.applyEnabled());
+        view.clickChkDir();
+        EXPECT_EQ(view.text(F::txtFileChkDir), "/srv/new");
+        EXPECT_TRUE(view.applyEnabled());
+        view.clickOK();
+    });
+    EXPECT_EQ(info.FileChkDir, "/srv/new");
+    EXPECT_NE(ini().find("FileChkDir=/srv/new\r\n"), std::string::npos);
+}
+
+} // namespace
+} // namespace kumoden::test

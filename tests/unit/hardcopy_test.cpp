@@ -1,0 +1,287 @@
+#include "hardcopy/frm_hard_copy.h"
+#include "hardcopy/mod_hard_copy.h"
+#include "platform/fake/fake_hard_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace kumoden::test {
+namespace {
+
+using fake::FakeClipboardViewer;
+using fake::Journal;
+using Message = FakeClipboardViewer::Message;
+
+constexpr WindowHandle kNextViewer = 0x2020;
+
+// The hook on the resident window with a fake clipboard, page form, printer
+// and viewer chain.
+class HardCopy : public ::testing::Test {
+protected:
+    HardCopy() { hook.bindNextViewerWnd(&nextViewerWnd); }
+
+    void hookUp()
+    {
+        hook.HookClipboard(viewer.window());
+        journal.clear();
+    }
+    MessageResult change() { return viewer.notify(kDrawClipboardMessage, 3, 4); }
+
+    Journal journal;
+    fake::FakeClipboard clipboard;
+    fake::FakePageView page{journal};
+    fake::FakePagePrinter printer;
+    fake::FakeDesktop desktop{journal};
+    FakeClipboardViewer viewer{journal};
+    FrmHardCopy frmHardCopy{{clipboard, page, printer}};
+    std::vector<std::string> failures;
+    ModHardCopy hook{
+        {viewer, desktop, frmHardCopy, [this](const std::string& why) { failures.push_back(why); }}};
+    WindowHandle nextViewerWnd = 0;
+};
+
+TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrinted)
+{
+    hookUp();
+    clipboard.holdBitmap(7);
+    clipboard.text = true;
+    change(); // text and a bitmap: not a screen capture
+    clipboard.empty();
+    change();
+    clipboard.picture = 8; // a drawing, no pixels
+    change();
+    EXPECT_TRUE(page.printed.empty());
+
+    clipboard.holdBitmap(9);
+    change();
+    ASSERT_EQ(page.printed.size(), 1u);
+    EXPECT_EQ(page.printed[0].picture, 9u);
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(HardCopy, OneChangeIsOneHardCopyBetweenLoadAndUnload)
+{
+    hookUp();
+    clipboard.holdBitmap(7);
+    page.whilePrinting = [&] { EXPECT_EQ(hook.HardCopyBusy(), kTrue); };
+    viewer.previousResult = 5;
+    EXPECT_EQ(change(), 5);
+    EXPECT_EQ(journal, (Journal{"page load", "doEvents", "printForm", "page unload"}));
+    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_FALSE(page.loaded);
+    // The notice still reaches the window's own procedure, unchanged.
+    EXPECT_EQ(viewer.passedOn,
+              (std::vector<Message>{{FakeClipboardViewer::kOriginalProc, FakeClipboardViewer::kWindow,
+                                     kDrawClipboardMessage, 3, 4}}));
+}
+
+TEST_F(HardCopy, AChangeDuringAHardCopyIsPassedOnButNeitherPrintedNorRemembered)
+{
+    nextViewerWnd = kNextViewer;
+    hookUp();
+    clipboard.holdBitmap(7);
+    desktop.onDoEvents = [&] { change(); };
+    page.whilePrinting = [&] {
+        clipboard.holdBitmap(8);
+        change();
+    };
+    change();
+    ASSERT_EQ(page.printed.size(), 1u);
+    EXPECT_EQ(page.printed[0].picture, 7u);
+    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    // Every notice went on to the next viewer once and to the old procedure.
+    EXPECT_EQ(viewer.sent, std::vector<Message>(3, Message{0, kNextViewer, kDrawClipboardMessage, 3, 4}));
+    EXPECT_EQ(viewer.passedOn.size(), 3u);
+
+    desktop.onDoEvents = nullptr;
+    page.whilePrinting = nullptr;
+    change();
+    EXPECT_EQ(page.printed.size(), 2u);
+}
+
+TEST_F(HardCopy, OtherMessagesOnlyReachTheReplacedProcedure)
+{
+    nextViewerWnd = kNextViewer;
+    hookUp();
+    clipboard.holdBitmap(7);
+    viewer.previousResult = -12;
+    EXPECT_EQ(viewer.notify(0x0010, 5, -7), -12);
+    EXPECT_EQ(viewer.passedOn, (std::vector<Message>{{FakeClipboardViewer::kOriginalProc,
+                                                      FakeClipboardViewer::kWindow, 0x0010, 5, -7}}));
+    EXPECT_TRUE(viewer.sent.empty());
+    EXPECT_TRUE(journal.empty());
+}
+
+TEST_F(HardCopy, WithoutANextViewerNothingIsSentOn)
+{
+    hookUp();
+    change();
+    EXPECT_TRUE(viewer.sent.empty());
+    EXPECT_EQ(viewer.passedOn.size(), 1u);
+}
+
+TEST_F(HardCopy, TheChainIsFollowedWhenAViewerLeaves)
+{
+    nextViewerWnd = kNextViewer;
+    hookUp();
+    // One further down leaves: the next viewer hears of it.
+    viewer.notify(kChangeClipboardChainMessage, 0x3030, 0x4040);
+    EXPECT_EQ(viewer.sent,
+              (std::vector<Message>{{0, kNextViewer, kChangeClipboardChainMessage, 0x3030, 0x4040}}));
+    // The next one leaves: the one behind it becomes the next.
+    viewer.notify(kChangeClipboardChainMessage, kNextViewer, 0x5050);
+    EXPECT_EQ(nextViewerWnd, 0x5050u);
+    EXPECT_EQ(viewer.sent.size(), 1u);
+    EXPECT_EQ(viewer.passedOn.size(), 2u);
+}
+
+TEST_F(HardCopy, HookAndUnhookReplaceAndRestoreTheProcedure)
+{
+    hook.UnhookClipboard(viewer.window()); // not hooked: nothing happens
+    EXPECT_TRUE(journal.empty());
+
+    hook.HookClipboard(viewer.window());
+    EXPECT_EQ(hook.PrevWndProc(), FakeClipboardViewer::kOriginalProc);
+    hook.UnhookClipboard(viewer.window());
+    hook.UnhookClipboard(viewer.window());
+    EXPECT_EQ(journal, (Journal{"hook 4112", "unhook 4112 16448"}));
+    EXPECT_EQ(hook.PrevWndProc(), 0u);
+
+    clipboard.holdBitmap(7);
+    change(); // straight to the window's own procedure
+    EXPECT_TRUE(page.printed.empty());
+}
+
+TEST_F(HardCopy, AWindowThatRefusesTheHookStaysUnhooked)
+{
+    viewer.refuse = true;
+    hookUp();
+    EXPECT_EQ(hook.PrevWndProc(), 0u);
+    clipboard.holdBitmap(7);
+    change();
+    EXPECT_TRUE(page.printed.empty());
+    hook.UnhookClipboard(viewer.window());
+    EXPECT_TRUE(journal.empty());
+}
+
+TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)
+{
+    hookUp();
+    const std::vector<std::pair<std::string, std::function<void(bool)>>> faults{
+        {"no printer", [&](bool on) { printer.installed = !on; }},
+        {"printing fails", [&](bool on) { page.failPrint = on; }},
+        {"unreadable clipboard", [&](bool on) { clipboard.unreadable = on; }},
+        {"no page form", [&](bool on) { page.failLoad = on; }},
+        {"a page of no size", [&](bool on) { printer.width = on ? 0 : 12000; }},
+    };
+    for (const auto& [name, set] : faults) {
+        clipboard.holdBitmap(7);
+        set(true);
+        failures.clear();
+        change();
+        EXPECT_EQ(hook.HardCopyBusy(), kFalse) << name;
+        EXPECT_FALSE(page.loaded) << name;
+        EXPECT_EQ(failures.size(), 1u) << name;
+        EXPECT_TRUE(page.printed.empty()) << name;
+
+        set(false);
+        change();
+        EXPECT_EQ(page.printed.size(), 1u) << name;
+        page.printed.clear();
+    }
+}
+
+TEST_F(HardCopy, TheEndOfTheProcessInsideAHardCopyStillUnloadsThePage)
+{
+    hookUp();
+    clipboard.holdBitmap(7);
+    desktop.onDoEvents = [&] { desktop.endProcess(); };
+    EXPECT_THROW(change(), fake::ProcessEnded);
+    EXPECT_FALSE(page.loaded);
+    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+}
+
+// The page form at its design size, sized for a printer whose page is
+// 12000 twips wide: the size computation of one hard copy.
+class PageSize : public HardCopy {
+protected:
+    void printBitmap(std::uintptr_t id, float width, float height)
+    {
+        clipboard.holdBitmap(id, width, height);
+        frmHardCopy.Load();
+        frmHardCopy.ChangeClipBoard();
+        frmHardCopy.Unload();
+    }
+};
+
+TEST_F(PageSize, FollowsThePageWidth)
+{
+    printBitmap(7, 19200, 10800);
+    // ratio = 12000 / 8275 = 1.450151
+    EXPECT_NEAR(page.formW, 11729.0, 0.05);
+    EXPECT_NEAR(page.formH, 7726.6, 0.05);
+    ASSERT_EQ(page.printed.size(), 1u);
+    EXPECT_NEAR(page.printed[0].width, 11609.0, 0.05);
+    EXPECT_NEAR(page.printed[0].height, 7336.6, 0.05);
+    // Kept in single precision, as the form keeps them.
+    EXPECT_EQ(page.printed[0].width,
+              static_cast<float>(static_cast<float>(8295 * (12000.0 / 8275) - 300) - 120));
+}
+
+TEST_F(PageSize, AWideAndATallPictureArePrintedAlike)
+{
+    printBitmap(7, 30000, 3000);
+    printBitmap(8, 3000, 30000);
+    ASSERT_EQ(page.printed.size(), 2u);
+    EXPECT_EQ(page.printed[0].width, page.printed[1].width);
+    EXPECT_EQ(page.printed[0].height, page.printed[1].height);
+    // Only the page's width counts.
+    printer.height = 1;
+    printBitmap(9, 3000, 30000);
+    EXPECT_EQ(page.printed[2].width, page.printed[0].width);
+}
+
+TEST_F(PageSize, ABitmapThatGoesBeforeThePrintIsNotPrinted)
+{
+    int bitmapTests = 0;
+    clipboard.onGetFormat = [&](ClipboardFormat format) {
+        if (format == ClipboardFormat::Bitmap && ++bitmapTests == 2) {
+            clipboard.empty();
+        }
+    };
+    printBitmap(7, 19200, 10800);
+    EXPECT_TRUE(page.printed.empty());
+    EXPECT_NEAR(page.formW, 11729.0, 0.05); // sized all the same
+}
+
+TEST_F(PageSize, FloatingPointFaultsEndTheHardCopy)
+{
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float huge = std::numeric_limits<float>::max();
+    const struct {
+        const char* name;
+        float boxWidth;
+        float boxHeight;
+        std::int32_t extent;
+    } cases[] = {
+        {"division by zero", 20, 20, 16000},
+        {"zero by zero", 20, 20, 0},
+        {"not a number", nan, 5535, 12000},
+        {"overflow", -huge, 21, std::numeric_limits<std::int32_t>::max()},
+        {"infinity", std::numeric_limits<float>::infinity(), 5535, 12000},
+    };
+    for (const auto& c : cases) {
+        clipboard.holdBitmap(7);
+        printer.height = c.extent;
+        frmHardCopy.Load();
+        page.box.width = c.boxWidth;
+        page.box.height = c.boxHeight;
+        EXPECT_THROW(frmHardCopy.ChangeClipBoard(), HardCopyFault) << c.name;
+    }
+    EXPECT_TRUE(page.printed.empty());
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,229 @@
+// The hard copy's Win32 backend on the real API (under Wine in CI): the
+// clipboard-viewer chain, the window procedure, the clipboard's pictures
+// and a job on the default printer.
+#include "hardcopy/frm_hard_copy.h"
+#include "hardcopy/mod_hard_copy.h"
+#include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_hard_copy.h"
+#include "tests/windows/win32_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace kumoden::win32test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr UINT kAskOwnProcedure = WM_APP + 1;
+
+// The window's own procedure: it answers one message of its own.
+LRESULT CALLBACK ownProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return message == kAskOwnProcedure ? 42 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+HGLOBAL globalCopy(const void* data, std::size_t size)
+{
+    const HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(global), data, size);
+    GlobalUnlock(global);
+    return global;
+}
+
+// A packed 32-bit bitmap: red on the left half, blue on the right.
+std::vector<unsigned char> packedBitmap(int width, int height, std::size_t cutTo = 0)
+{
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::vector<unsigned char> dib(sizeof header + static_cast<std::size_t>(width) * height * 4);
+    std::memcpy(dib.data(), &header, sizeof header);
+    for (int i = 0; i < width * height; ++i) {
+        const bool left = i % width < width / 2;
+        const unsigned char on = 255;
+        const unsigned char off = 0;
+        const unsigned char pixel[4] = {left ? off : on, off, left ? on : off,
+                                        off}; // blue, green, red, unused
+        std::memcpy(dib.data() + sizeof header + static_cast<std::size_t>(i) * 4, pixel, 4);
+    }
+    if (cutTo != 0) {
+        dib.resize(cutTo);
+    }
+    return dib;
+}
+
+class Win32HardCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!CanMakeWindows()) {
+            GTEST_SKIP() << "no windows can be made here";
+        }
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = ownProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KumodenHardCopyTest";
+        RegisterClassExW(&windowClass);
+        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"KumodenHardCopyTest", L"", WS_OVERLAPPED, 0, 0, 0, 0,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_window, nullptr);
+        viewer.setWindow(m_window);
+    }
+    void TearDown() override
+    {
+        if (m_window != nullptr) {
+            DestroyWindow(m_window);
+        }
+    }
+
+    // Joins the chain and puts a procedure in front that counts notices.
+    void hookCounting()
+    {
+        next = viewer.setClipboardViewer(viewer.window());
+        previous = viewer.setWindowProc(viewer.window(), [this](WindowHandle window, std::uint32_t message,
+                                                                MessageParam wParam, MessageLong lParam) {
+            notices += message == kDrawClipboardMessage ? 1 : 0;
+            return viewer.callWindowProc(previous, window, message, wParam, lParam);
+        });
+    }
+    // Replaces the clipboard's content with the given formats.
+    void putOnClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats)
+    {
+        ASSERT_TRUE(WaitFor(2s, [&] { return OpenClipboard(m_window) != FALSE; }));
+        EmptyClipboard();
+        for (const auto& [format, data] : formats) {
+            SetClipboardData(format, data);
+        }
+        CloseClipboard();
+    }
+    void putBitmap(const std::vector<unsigned char>& dib)
+    {
+        putOnClipboard({{CF_DIB, globalCopy(dib.data(), dib.size())}});
+    }
+    bool noticed(int count)
+    {
+        return WaitFor(5s, [&] { return notices >= count; });
+    }
+
+    HWND m_window = nullptr;
+    Win32ClipboardViewer viewer;
+    Win32Clipboard clipboard;
+    WindowHandle next = 0;
+    WindowProcAddress previous = 0;
+    int notices = 0;
+};
+
+TEST_F(Win32HardCopyTest, EveryChangeReachesTheHookAndItsPictureIsRead)
+{
+    hookCounting();
+    ASSERT_NE(previous, 0u);
+    EXPECT_EQ(SendMessageW(m_window, kAskOwnProcedure, 0, 0), 42); // through the hook
+
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(noticed(1));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    const PicturePtr bitmap = clipboard.getData();
+    ASSERT_NE(bitmap->handle(), 0u);
+    EXPECT_EQ(dynamic_cast<const Win32Picture&>(*bitmap).pixelWidth(), 8);
+
+    const wchar_t text[] = L"テキスト";
+    putOnClipboard({{CF_UNICODETEXT, globalCopy(text, sizeof text)}});
+    ASSERT_TRUE(noticed(2));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Text));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+
+    // A drawing and no pixels: a picture, but no bitmap.
+    const HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(recorder, 0, 0, 100, 50);
+    putOnClipboard({{CF_ENHMETAFILE, CloseEnhMetaFile(recorder)}});
+    ASSERT_TRUE(noticed(3));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_NE(clipboard.getData()->handle(), 0u);
+
+    // A bitmap whose header promises more pixels than it brings is none.
+    putBitmap(packedBitmap(8, 4, sizeof(BITMAPINFOHEADER) + 16));
+    ASSERT_TRUE(noticed(4));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+}
+
+TEST_F(Win32HardCopyTest, AfterUnhookAndLeavingNoNoticeArrives)
+{
+    hookCounting();
+    EXPECT_NE(viewer.restoreWindowProc(viewer.window(), previous), 0u);
+    EXPECT_EQ(SendMessageW(m_window, kAskOwnProcedure, 0, 0), 42);
+    EXPECT_TRUE(viewer.changeClipboardChain(viewer.window(), next));
+    putBitmap(packedBitmap(8, 4));
+    EXPECT_FALSE(noticed(1));
+}
+
+TEST_F(Win32HardCopyTest, ABitmapIsPrintedOnTheDefaultPrinter)
+{
+    Win32PagePrinter printer;
+    std::int32_t width = 0;
+    try {
+        width = printer.pageWidth();
+    } catch (const HardCopyError& error) {
+        GTEST_SKIP() << error.what() << " (is cupsd running?)";
+    }
+    EXPECT_GT(width, 5000);
+    EXPECT_GT(printer.pageHeight(), width / 2);
+
+    Win32HardCopyPage page;
+    Win32Desktop desktop;
+    FrmHardCopy frmHardCopy({clipboard, page, printer});
+    std::vector<std::string> failures;
+    ModHardCopy hook(
+        {viewer, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
+    WindowHandle nextViewer = viewer.setClipboardViewer(viewer.window());
+    hook.bindNextViewerWnd(&nextViewer);
+    hook.HookClipboard(viewer.window());
+
+    const auto jobs = [] {
+        std::set<fs::path> found;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(L"Z:\\root\\PDF", error)) {
+            if (entry.path().filename().wstring().starts_with(L"Kumoden")) {
+                found.insert(entry.path());
+            }
+        }
+        return found;
+    };
+    const std::set<fs::path> before = jobs();
+    putBitmap(packedBitmap(64, 32));
+    EXPECT_TRUE(WaitFor(30s, [&] { return jobs().size() > before.size(); })) << "no job reached the queue";
+    EXPECT_EQ(jobs().size(), before.size() + 1);
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+
+    hook.UnhookClipboard(viewer.window());
+    viewer.changeClipboardChain(viewer.window(), nextViewer);
+    // The output goes once it has stopped growing.
+    for (const fs::path& file : jobs()) {
+        if (!before.contains(file)) {
+            std::error_code error;
+            std::uintmax_t size = 0;
+            WaitFor(10s, [&] {
+                Sleep(500);
+                const std::uintmax_t last = size;
+                size = fs::file_size(file, error);
+                return size == last && size > 0;
+            });
+            fs::remove(file, error);
+        }
+    }
+}
+
+} // namespace
+} // namespace kumoden::win32test
