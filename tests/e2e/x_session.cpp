@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -39,22 +41,53 @@ long long millis(Clock::duration d)
     return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
 }
 
-XServer::XServer()
+namespace {
+
+// The display number a server started with "-displayfd <fd>" writes once it
+// listens; empty when it ends first or takes too long.
+std::string readDisplayNumber(int fd)
 {
-    const int first = 100 + static_cast<int>(getpid() % 400);
-    for (int number = first; number < first + 100; ++number) {
-        if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+    std::string number;
+    const auto end = Clock::now() + 15s;
+    pollfd ready{fd, POLLIN, 0};
+    char c = 0;
+    while (Clock::now() < end && poll(&ready, 1, 100) >= 0) {
+        if ((ready.revents & (POLLIN | POLLHUP)) == 0) {
             continue;
         }
-        const std::string name = ":" + std::to_string(number);
-        m_server = std::make_unique<Process>(std::vector<std::string>{
-            programPath("Xvfb"), name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (read(fd, &c, 1) != 1 || c == '\n') {
+            break;
+        }
+        number += c;
+    }
+    return c == '\n' ? number : std::string();
+}
+
+} // namespace
+
+XServer::XServer()
+{
+    // Xvfb takes a free display number itself and writes it to a pipe: two
+    // tests starting at once never share one. A server that ends on its
+    // lock all the same (the number's last server still going away) is
+    // replaced by another.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0) {
+            throw std::runtime_error("no pipe for the X server");
+        }
+        fcntl(ends[1], F_SETFD, 0); // the server's end goes with it
+        m_server = std::make_unique<Process>(std::vector<std::string>{programPath("Xvfb"), "-displayfd",
+                                                                      std::to_string(ends[1]), "-screen", "0",
+                                                                      "1024x768x24", "-nolisten", "tcp"});
+        close(ends[1]);
+        const std::string number = readDisplayNumber(ends[0]);
+        close(ends[0]);
+        const std::string name = ":" + number;
         const auto answers = [&] {
             return runProgram({"xdpyinfo", "-display", name}, {}, std::chrono::seconds(10)).exitCode == 0;
         };
-        eventually(15s, [&] { return !m_server->running() || answers(); });
-        // Still running once it answers: the number is this server's.
-        if (m_server->running() && answers()) {
+        if (!number.empty() && eventually(5s, answers) && m_server->running()) {
             m_name = name;
             return;
         }

@@ -18,9 +18,8 @@ std::string programPath(const std::string& name);
 std::string trimmed(const std::string& text);
 long long millis(Clock::duration d);
 
-// Xvfb on a display number of its own, gone with the object. Xvfb locks
-// its number itself; one that is taken makes it end at once, and the next
-// number is tried.
+// Xvfb on a display number of its own, gone with the object; the server
+// picks a free number itself and the object is made once it answers.
 class XServer {
 public:
     XServer();
