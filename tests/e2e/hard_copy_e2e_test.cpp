@@ -1,9 +1,7 @@
 // The hard copy end to end: the built program on an X server of each
 // test's own with a tray host, pictures put on the clipboard by xclip, and
 // the scheduler's cups-pdf queue PDF as the current printer.
-#include "tests/e2e/e2e_fixture.h"
-#include "tests/e2e/x_session.h"
-#include "tests/integration/cups_test_support.h"
+#include "tests/e2e/tray_fixture.h"
 #include "tests/integration/hard_copy_test_support.h"
 
 #include <algorithm>
@@ -21,46 +19,29 @@ const Quarters kQuarters{"red", "green", "blue", "black"};
 // Long enough for a hard copy to reach the queue had one started.
 constexpr auto kQuietTime = 3s;
 
-class HardCopy : public E2e {
+class HardCopy : public TrayFixture {
 protected:
     void SetUp() override
     {
         // The test command starts the scheduler: without it these would check nothing.
         ASSERT_EQ(schedulerProblem(), "");
-        m_trayer = std::make_unique<Process>(
-            std::vector<std::string>{programPath("trayer"), "--edge", "top", "--align", "right",
-                                     "--widthtype", "pixel", "--width", "200", "--height", "32"},
-            std::vector<std::string>{"DISPLAY=" + m_x.name()});
+        startTrayHost();
         wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
         tall = writeQuartersPicture(dir.path() / "tall.png", 120, 320);
     }
-    void TearDown() override
-    {
-        // The program goes before its X server does.
-        kumoden.reset();
-    }
-
     // The program, once its icon is in the tray: the clipboard hook comes
     // right after the icon.
     void startProgram(const std::vector<std::string>& extraEnv = {})
     {
         writeIni("FileChkTime=0\r\nFileChkDir=" + in().string() + "\r\n");
-        std::vector<std::string> env{"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb",
-                                     "LPDEST=" + kHardCopyQueue};
+        std::vector<std::string> env = programEnv();
+        env.push_back("LPDEST=" + kHardCopyQueue);
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
-        ASSERT_TRUE(eventually(15s, [&] {
-            const std::vector<XWindow> windows = parseTree(x({"xwininfo", "-root", "-tree"}).out);
-            return std::any_of(windows.begin(), windows.end(),
-                               [](const XWindow& w) { return w.inTray && w.isOurs(); });
-        })) << "the program did not come up";
+        ASSERT_TRUE(eventually(15s, [&] { return !icons().empty(); })) << "the program did not come up";
         std::this_thread::sleep_for(300ms);
     }
 
-    RunResult x(const std::vector<std::string>& argv)
-    {
-        return runProgram(argv, {"DISPLAY=" + m_x.name()}, std::chrono::seconds(20));
-    }
     void copyPicture(const fs::path& picture, const std::string& selection = "clipboard")
     {
         const RunResult run =
@@ -106,8 +87,6 @@ protected:
         return ink ? quarterColours(page, *ink) : Quarters{};
     }
 
-    XServer m_x;
-    std::unique_ptr<Process> m_trayer;
     fs::path wide;
     fs::path tall;
 };
@@ -151,8 +130,7 @@ TEST_F(HardCopy, TextOrTextWithAPicturePrintsNothing)
     }
     {
         HardCopyOutputs outputs;
-        Process holder({clipboardOwnerProgram().string(), "hold", "a caption", wide.string()},
-                       {"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb"});
+        Process holder({clipboardOwnerProgram().string(), "hold", "a caption", wide.string()}, programEnv());
         ASSERT_TRUE(eventually(10s, [&] {
             const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
             return targets.find("image/png") != std::string::npos &&
