@@ -8,8 +8,11 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_printer_setup.h"
-#include "tests/e2e/x_session.h"
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/x_session.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -138,7 +141,7 @@ public:
         const int before = page.jobs;
         noticed.reset();
         const auto start = Clock::now();
-        test::Process xclip({test::programPath("xclip"), "-selection", "clipboard", "-t", "image/png", "-i",
+        test::Process xclip({test::installedProgram("xclip").string(), "-selection", "clipboard", "-t", "image/png", "-i",
                              pictures[before % 2].string()},
                             {"DISPLAY=" + server.name()});
         const auto end = start + 10s;

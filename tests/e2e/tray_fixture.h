@@ -4,8 +4,11 @@
 // driven by xdotool. A private server per test keeps the pointer, the
 // keyboard and the tray's icons away from the other tests that run meanwhile.
 #include "tests/e2e/e2e_fixture.h"
-#include "tests/e2e/x_session.h"
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/x_session.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,7 +41,7 @@ protected:
     void startTrayHost()
     {
         m_trayer = std::make_unique<Process>(
-            std::vector<std::string>{programPath("trayer"), "--edge", "top", "--align", "right",
+            std::vector<std::string>{installedProgram("trayer").string(), "--edge", "top", "--align", "right",
                                      "--widthtype", "pixel", "--width", "200", "--height", "32"},
             std::vector<std::string>{"DISPLAY=" + m_x.name()});
         ASSERT_TRUE(eventually(10s, [&] { return panel().has_value(); })) << "trayer does not come up";

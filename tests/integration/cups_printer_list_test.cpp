@@ -1,6 +1,7 @@
 #include "platform/cups/cups_printer_list.h"
 
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
 #include <cups/cups.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
 #include <thread>
 
 namespace kumoden {
@@ -15,6 +17,21 @@ namespace {
 
 // The make and model the cups-pdf PPD gives both test queues.
 const std::string cupsPdfModel = "Generic CUPS-PDF Printer (w/ options)";
+
+// The scheduler's queues and their device URIs, from lpstat -v, in its order.
+std::vector<std::pair<std::string, std::string>> lpstatDevices()
+{
+    std::vector<std::pair<std::string, std::string>> devices;
+    std::istringstream lines(test::runProgram({"lpstat", "-v"}, {"LANG=C", "LC_ALL=C"}).out);
+    const std::string lead = "device for ";
+    for (std::string line; std::getline(lines, line);) {
+        const auto colon = line.find(": ");
+        if (line.starts_with(lead) && colon != std::string::npos) {
+            devices.emplace_back(line.substr(lead.size(), colon - lead.size()), line.substr(colon + 2));
+        }
+    }
+    return devices;
+}
 
 class CupsPrinterListTest : public testing::Test {
 protected:
@@ -41,7 +58,7 @@ TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPort)
 
 TEST_F(CupsPrinterListTest, SameQueuesInTheSchedulersOrder)
 {
-    const auto devices = test::lpstatDevices();
+    const auto devices = lpstatDevices();
     ASSERT_GE(devices.size(), 2u);
     CupsPrinterList list;
     // Printers found on the network besides the scheduler's are not in lpstat.

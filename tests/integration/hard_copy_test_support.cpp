@@ -1,7 +1,9 @@
 #include "tests/integration/hard_copy_test_support.h"
 
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
+#include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
@@ -108,15 +110,9 @@ std::vector<fs::path> HardCopyOutputs::waitForNew(std::chrono::milliseconds limi
     return newFiles();
 }
 
-fs::path clipboardOwnerProgram()
-{
-    const char* build = std::getenv("KUMODEN_BUILD_DIR");
-    return fs::path(build != nullptr ? build : ".") / "clipboard_owner";
-}
-
 fs::path writeQuartersPicture(const fs::path& file, int width, int height)
 {
-    const RunResult made = runProgram({clipboardOwnerProgram().string(), "picture", file.string(),
+    const RunResult made = runProgram({builtProgram("clipboard_owner").string(), "picture", file.string(),
                                        std::to_string(width), std::to_string(height)});
     if (made.exitCode != 0) {
         throw std::runtime_error("cannot write " + file.string() + ": " + made.err);

@@ -40,8 +40,6 @@ private:
 // A picture of four coloured quarters, as a PNG file: red at the top left,
 // green at the top right, blue at the bottom left, black at the bottom right.
 std::filesystem::path writeQuartersPicture(const std::filesystem::path& file, int width, int height);
-// The helper program that writes those pictures and holds the clipboard.
-std::filesystem::path clipboardOwnerProgram();
 
 using Rgb = std::array<unsigned char, 3>;
 

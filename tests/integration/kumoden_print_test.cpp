@@ -1,4 +1,7 @@
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <cups/cups.h>
@@ -102,7 +105,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(test::schedulerProblem(), "");
-        m_program = test::kumodenPrintProgram().string();
+        m_program = test::builtProgram("kumoden-print").string();
         ASSERT_TRUE(std::filesystem::exists(m_program)) << m_program;
     }
 

@@ -5,8 +5,11 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_printer_setup.h"
-#include "tests/e2e/x_session.h"
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/x_session.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,10 @@
 #include "tests/support/process.h"
 
+#include "tests/support/temp_dir.h"
+
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -9,35 +12,68 @@
 extern char** environ;
 
 namespace kumoden::test {
+namespace {
 
-Process::Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+// This process's environment with the given entries added or replacing.
+std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
 {
-    std::vector<std::string> env;
+    std::vector<std::string> merged;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string item(*entry);
         const auto name = item.substr(0, item.find('=') + 1);
         bool replaced = false;
-        for (const auto& extra : environment) {
-            replaced = replaced || extra.starts_with(name);
+        for (const auto& mine : extra) {
+            replaced = replaced || mine.starts_with(name);
         }
         if (!replaced) {
-            env.push_back(item);
+            merged.push_back(item);
         }
     }
-    env.insert(env.end(), environment.begin(), environment.end());
+    merged.insert(merged.end(), extra.begin(), extra.end());
+    return merged;
+}
 
-    std::vector<char*> argv;
-    for (const auto& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
+std::vector<char*> pointers(std::vector<std::string>& items)
+{
+    std::vector<char*> result;
+    for (auto& item : items) {
+        result.push_back(item.data());
     }
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const auto& item : env) {
-        envp.push_back(const_cast<char*>(item.c_str()));
+    result.push_back(nullptr);
+    return result;
+}
+
+std::filesystem::path captureFolder()
+{
+    auto folder = std::filesystem::temp_directory_path() / "kumoden-output-XXXXXX";
+    std::string name = folder.string();
+    if (mkdtemp(name.data()) == nullptr) {
+        throw std::runtime_error("no folder for a program's output");
     }
-    envp.push_back(nullptr);
-    const int error = posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), envp.data());
+    return name;
+}
+
+} // namespace
+
+Process::Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                 Output output)
+{
+    std::vector<std::string> args = arguments;
+    std::vector<std::string> env = mergedEnvironment(environment);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (output == Output::Capture) {
+        m_capture = captureFolder();
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, (m_capture / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (m_capture / "err").c_str(), O_WRONLY | O_CREAT, 0600);
+    }
+    const int error = posix_spawnp(&m_pid, args.at(0).c_str(), &actions, nullptr, pointers(args).data(),
+                                   pointers(env).data());
+    posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_capture, ignored);
         throw std::runtime_error("cannot start " + arguments.at(0) + ": " + std::strerror(error));
     }
 }
@@ -45,6 +81,10 @@ Process::Process(const std::vector<std::string>& arguments, const std::vector<st
 Process::~Process()
 {
     terminate(std::chrono::seconds(5));
+    std::error_code ignored;
+    if (!m_capture.empty()) {
+        std::filesystem::remove_all(m_capture, ignored);
+    }
 }
 
 bool Process::running()
@@ -82,6 +122,30 @@ int Process::terminate(std::chrono::milliseconds grace)
     m_ended = true;
     m_status = -1;
     return -1;
+}
+
+std::string Process::out() const
+{
+    return m_capture.empty() ? std::string() : readFile(m_capture / "out");
+}
+
+std::string Process::err() const
+{
+    return m_capture.empty() ? std::string() : readFile(m_capture / "err");
+}
+
+RunResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                     std::chrono::seconds limit)
+{
+    Process program(argv, environment, Process::Output::Capture);
+    RunResult result;
+    result.exitCode = program.wait(limit);
+    if (program.running()) {
+        program.terminate(std::chrono::milliseconds(0));
+    }
+    result.out = program.out();
+    result.err = program.err();
+    return result;
 }
 
 } // namespace kumoden::test

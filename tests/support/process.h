@@ -1,19 +1,27 @@
 #pragma once
 
+#include "tests/support/eventually.h"
+
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 namespace kumoden::test {
 
-// A program started for a test, ended (SIGTERM, then SIGKILL) when the
-// object goes.
+// A program started for a test (no shell), ended with SIGTERM, then SIGKILL,
+// when the object goes. Its output is kept when asked for, else it goes to
+// the test's own.
 class Process {
 public:
+    enum class Output { Inherit, Capture };
+
     // environment entries are "NAME=value" added to (or replacing those of)
-    // this process's environment.
-    Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {});
+    // this process's environment. A program named without a folder is looked
+    // for on PATH.
+    explicit Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {},
+                     Output output = Output::Inherit);
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process();
@@ -21,36 +29,30 @@ public:
     pid_t pid() const { return m_pid; }
     bool running();
     // SIGTERM, then waits for the end; the exit status, or -1 when it had
-    // to be killed.
+    // to be killed or ended on a signal.
     int terminate(std::chrono::milliseconds grace = std::chrono::seconds(20));
-    // Waits for the program to end by itself; the exit status or -1.
+    // Waits for the program to end by itself; the exit status, or -1 when it
+    // is still running (or ended on a signal).
     int wait(std::chrono::milliseconds limit);
+    // What it wrote so far (captured output only).
+    std::string out() const;
+    std::string err() const;
 
 private:
     pid_t m_pid = -1;
     int m_status = -1;
     bool m_ended = false;
+    std::filesystem::path m_capture; // folder of the captured output
 };
 
-// Polls until the condition holds or the time is up.
-template <typename Condition> bool eventually(std::chrono::milliseconds limit, Condition condition);
+struct RunResult {
+    int exitCode = -1; // -1 when the program did not end by itself
+    std::string out;
+    std::string err;
+};
 
-} // namespace kumoden::test
-
-#include <thread>
-
-namespace kumoden::test {
-
-template <typename Condition> bool eventually(std::chrono::milliseconds limit, Condition condition)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
+// Runs a program to its end with its output captured; killed after the limit.
+RunResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
+                     std::chrono::seconds limit = std::chrono::seconds(30));
 
 } // namespace kumoden::test

@@ -1,6 +1,5 @@
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -9,19 +8,20 @@
 
 namespace kumoden::test {
 
-TempDir::TempDir()
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base)
 {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate =
-            std::filesystem::temp_directory_path() / ("kumoden-test-" + std::to_string(random()));
+        auto candidate = base / ("kumoden-test-" + std::to_string(random()));
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             m_path = candidate;
             return;
         }
     }
-    throw std::runtime_error("cannot make a temporary folder");
+    throw std::runtime_error("cannot make a temporary folder below " + utf8(base));
 }
 
 TempDir::~TempDir()
@@ -37,14 +37,19 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, error);
 }
 
-std::filesystem::path TempDir::write(const std::string& relative, const std::string& content) const
+std::string TempDir::slash() const
+{
+    return utf8(m_path) + static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
+std::filesystem::path TempDir::write(const std::filesystem::path& relative, const std::string& content) const
 {
     auto file = m_path / relative;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << content;
-    if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + utf8(file));
     }
     return file;
 }
@@ -53,6 +58,12 @@ std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string utf8(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
 }
 
 } // namespace kumoden::test

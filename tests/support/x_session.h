@@ -12,8 +12,6 @@ namespace kumoden::test {
 
 using Clock = std::chrono::steady_clock;
 
-// The full path of an installed program, found on PATH.
-std::string programPath(const std::string& name);
 // The text without the blanks and line ends at its end.
 std::string trimmed(const std::string& text);
 long long millis(Clock::duration d);

@@ -1,6 +1,7 @@
-#include "tests/e2e/x_session.h"
+#include "tests/support/x_session.h"
 
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,20 +16,6 @@ namespace kumoden::test {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-std::string programPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (access(candidate.c_str(), X_OK) == 0) {
-            return candidate.string();
-        }
-    }
-    throw std::runtime_error(name + " is not installed");
-}
 
 std::string trimmed(const std::string& text)
 {
@@ -77,7 +64,7 @@ XServer::XServer()
             throw std::runtime_error("no pipe for the X server");
         }
         fcntl(ends[1], F_SETFD, 0); // the server's end goes with it
-        m_server = std::make_unique<Process>(std::vector<std::string>{programPath("Xvfb"), "-displayfd",
+        m_server = std::make_unique<Process>(std::vector<std::string>{installedProgram("Xvfb").string(), "-displayfd",
                                                                       std::to_string(ends[1]), "-screen", "0",
                                                                       "1024x768x24", "-nolisten", "tcp"});
         close(ends[1]);

@@ -1,7 +1,10 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
-#include "tests/integration/cups_test_support.h"
+#include "tests/support/pdf.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
 
 #include <algorithm>
 #include <cstdio>

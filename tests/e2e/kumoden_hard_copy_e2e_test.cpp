@@ -130,7 +130,7 @@ TEST_F(HardCopy, TextOrTextWithAPicturePrintsNothing)
     }
     {
         HardCopyOutputs outputs;
-        Process holder({clipboardOwnerProgram().string(), "hold", "a caption", wide.string()}, programEnv());
+        Process holder({builtProgram("clipboard_owner").string(), "hold", "a caption", wide.string()}, programEnv());
         ASSERT_TRUE(eventually(10s, [&] {
             const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
             return targets.find("image/png") != std::string::npos &&
