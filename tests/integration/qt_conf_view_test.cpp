@@ -42,16 +42,7 @@ protected:
     // test if the steps leave it open.
     void open(std::function<void()> steps)
     {
-        QTimer::singleShot(0, [&] {
-            QDialog& form = view.dialog();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-            steps();
-            if (form.isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                form.done(0);
-            }
-        });
-        frmConf.Show();
+        WhileModal(view.dialog(), [&] { frmConf.Show(); }, steps);
     }
 
     template <typename Widget> Widget* child(const char* name) const
@@ -155,13 +146,11 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
 
     QtConfView second;
     FrmConf again{info, {second, profile, app, '/', timer, printers, {}, {}}};
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&second.dialog()));
+    const std::string before = ini();
+    WhileModal(second.dialog(), [&] { again.Show(); }, [&] {
         QTest::keyClicks(QApplication::focusWidget(), "x");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
-    const std::string before = ini();
-    again.Show();
     EXPECT_FALSE(second.dialog().isVisible());
     EXPECT_EQ(ini(), before);
 }

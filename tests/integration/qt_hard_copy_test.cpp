@@ -5,7 +5,7 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_printer_setup.h"
-#include "tests/support/x_session.h"
+#include "tests/support/x_display.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"

@@ -79,15 +79,7 @@ protected:
     template <typename Picker> void open(Picker& picker, QDialog& form, std::function<void()> steps)
     {
         picker.objRetField = &field;
-        QTimer::singleShot(0, [&] {
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-            steps();
-            if (form.isVisible()) {
-                ADD_FAILURE() << "the picker is still open";
-                form.done(0);
-            }
-        });
-        picker.Show();
+        WhileModal(form, [&] { picker.Show(); }, steps);
     }
 
     template <typename Widget> static Widget* child(QDialog& form, const char* name)

@@ -1,5 +1,6 @@
 // The Windows backends behind the test suite's platform-neutral helpers.
 #include "tests/support/test_platform.h"
+#include "tests/support/test_platform_win32.h"
 
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
@@ -10,18 +11,15 @@
 #include <system_error>
 
 namespace kumoden::test {
-namespace {
 
-void addAttributes(const std::filesystem::path& path, DWORD added)
+void AddAttributes(const std::filesystem::path& path, DWORD attributes)
 {
     const DWORD now = GetFileAttributesW(path.c_str());
-    if (now == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(path.c_str(), now | added)) {
+    if (now == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(path.c_str(), now | attributes)) {
         throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
                                 "cannot set the attributes of a test file");
     }
 }
-
-} // namespace
 
 std::unique_ptr<FileSystem> MakeFileSystem()
 {
@@ -40,12 +38,12 @@ std::unique_ptr<Clock> MakeClock()
 
 void MakeReadOnly(const std::filesystem::path& path)
 {
-    addAttributes(path, FILE_ATTRIBUTE_READONLY);
+    AddAttributes(path, FILE_ATTRIBUTE_READONLY);
 }
 
 void MakeHidden(const std::filesystem::path& path)
 {
-    addAttributes(path, FILE_ATTRIBUTE_HIDDEN);
+    AddAttributes(path, FILE_ATTRIBUTE_HIDDEN);
 }
 
 } // namespace kumoden::test

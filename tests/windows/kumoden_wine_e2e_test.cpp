@@ -3,6 +3,7 @@
 // exactly the print command line, with the driver and port of the printer
 // as the platform lists it.
 #include "platform/win32/win32_printer_list.h"
+#include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using win32test::Utf8;
+using test::utf8;
 
 class KumodenExe : public ::testing::Test {
 protected:
@@ -29,8 +30,8 @@ protected:
         fs::create_directories(app());
         fs::create_directories(in());
         fs::create_directories(readerFolder());
-        fs::copy_file(win32test::ProgramFolder() / "kumoden.exe", app() / "kumoden.exe");
-        fs::copy_file(win32test::ProgramFolder() / "win32_command_line_recorder.exe", reader());
+        fs::copy_file(builtProgram("kumoden"), app() / "kumoden.exe");
+        fs::copy_file(builtProgram("win32_command_line_recorder"), reader());
         // kumoden.exe hands its environment on to the reader it starts.
         SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", readerLogPath().c_str());
     }
@@ -51,8 +52,8 @@ protected:
     {
         ASSERT_TRUE(win32test::CanMakeWindows()) << "Wine needs a display or its null graphics driver";
         std::ofstream ini(app() / "kumoden.INI", std::ios::binary);
-        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << Utf8(in()) << "\r\nFileSelect=job\r\n"
-            << "AcrExeDir=" << Utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
+        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << utf8(in()) << "\r\nFileSelect=job\r\n"
+            << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
     }
 
     void start()
@@ -118,7 +119,7 @@ TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
                readerLog().find("請求書") != std::string::npos;
     }));
     const auto line = [&](const std::string& file) {
-        return "\"" + Utf8(reader()) + "\" /t /n /s /h \"" + Utf8(in()) + "\\BackPdf\\" + file +
+        return "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) + "\\BackPdf\\" + file +
                "\" \"PDF\" \"" + pdf.driverName + "\" \"" + pdf.portName + "\"\n";
     };
     // Names come in the order of their UTF-8 bytes: ASCII first.
@@ -133,7 +134,7 @@ TEST_F(KumodenExe, AnUnknownPrinterGoesOutWithEmptyDriverAndPort)
     start();
     std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
     ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
-    EXPECT_EQ(readerLog(), "\"" + Utf8(reader()) + "\" /t /n /s /h \"" + Utf8(in()) +
+    EXPECT_EQ(readerLog(), "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) +
                                "\\BackPdf\\job1.pdf\" \"No Such Printer\" \"\" \"\"\n");
     EXPECT_EQ(stop(), 0u);
 }

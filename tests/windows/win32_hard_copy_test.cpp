@@ -65,9 +65,7 @@ class Win32HardCopyTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!CanMakeWindows()) {
-            GTEST_SKIP() << "no windows can be made here";
-        }
+        ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = ownProcedure;
@@ -166,6 +164,15 @@ TEST_F(Win32HardCopyTest, AfterUnhookAndLeavingNoNoticeArrives)
     EXPECT_TRUE(viewer.changeClipboardChain(viewer.window(), next));
     putBitmap(packedBitmap(8, 4));
     EXPECT_FALSE(noticed(1));
+
+    // Hooked again, the same change is noticed once: the quiet was the unhook's.
+    hookCounting();
+    putBitmap(packedBitmap(8, 4));
+    EXPECT_TRUE(noticed(1));
+    WaitFor(300ms, [] { return false; }); // time for a second notice, were one coming
+    EXPECT_EQ(notices, 1);
+    viewer.restoreWindowProc(viewer.window(), previous);
+    viewer.changeClipboardChain(viewer.window(), next);
 }
 
 TEST_F(Win32HardCopyTest, ABitmapIsPrintedOnTheDefaultPrinter)
