@@ -1,4 +1,5 @@
 #include "platform/posix/posix_launcher.h"
+#include "tests/support/eventually.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/watch_fixture.h"
 #include "watch/print_pass.h"
@@ -27,13 +28,7 @@ char processState(std::uint64_t pid)
 // Waits (bounded) until the process is gone altogether, zombie included.
 bool reaped(std::uint64_t pid)
 {
-    for (int i = 0; i < 200; ++i) {
-        if (processState(pid) == 0) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return eventually(std::chrono::seconds(2), [&] { return processState(pid) == 0; });
 }
 
 // A reader that writes each argument it gets on a line of its own.
@@ -104,13 +99,10 @@ TEST_F(PrintPassWithRealLaunch, TheReaderGetsTheArchivedFileAndThePrinter)
     drop("my report.pdf");
     PrintPdfFiles(watched(), info, realServices);
     EXPECT_EQ(sleeper.waits().back(), milliseconds(5000));
-    for (int i = 0; i < 200 && !std::filesystem::exists(info.AcrExeDir + ".args"); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(readFile(info.AcrExeDir + ".args"), "/t\n/n\n/s\n/h\n" + watched() +
-                                                      "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\n"
-                                                      "cups-pdf:/\n");
+    const std::string expected = "/t\n/n\n/s\n/h\n" + watched() +
+                                 "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\ncups-pdf:/\n";
+    eventually(std::chrono::seconds(5), [&] { return readFile(info.AcrExeDir + ".args") == expected; });
+    EXPECT_EQ(readFile(info.AcrExeDir + ".args"), expected);
 }
 
 } // namespace
