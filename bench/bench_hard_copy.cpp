@@ -8,13 +8,13 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_printer_setup.h"
-#include "tests/support/x_session.h"
+#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
-#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_display.h"
 
 #include <QApplication>
 #include <QLinearGradient>
@@ -141,8 +141,8 @@ public:
         const int before = page.jobs;
         noticed.reset();
         const auto start = Clock::now();
-        test::Process xclip({test::installedProgram("xclip").string(), "-selection", "clipboard", "-t", "image/png", "-i",
-                             pictures[before % 2].string()},
+        test::Process xclip({test::installedProgram("xclip").string(), "-selection", "clipboard", "-t",
+                             "image/png", "-i", pictures[before % 2].string()},
                             {"DISPLAY=" + server.name()});
         const auto end = start + 10s;
         while (page.jobs == before && Clock::now() < end) {

@@ -1,6 +1,5 @@
 #include "tests/e2e/e2e_fixture.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -26,21 +25,7 @@ E2e::E2e()
 {
     std::filesystem::create_directories(app());
     std::filesystem::create_directories(in());
-    std::filesystem::copy_file(buildDir() + "/kumoden", app() / "kumoden");
-}
-
-std::string E2e::buildDir()
-{
-    const char* build = std::getenv("KUMODEN_BUILD_DIR");
-    return build != nullptr ? build : ".";
-}
-
-std::string E2e::minimalPdf()
-{
-    return "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
-           "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
-           "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 200 200]>>endobj\n"
-           "trailer<</Root 1 0 R>>\n%%EOF\n";
+    std::filesystem::copy_file(builtProgram("kumoden"), app() / "kumoden");
 }
 
 void E2e::writeIni(const std::string& body, const std::string& name)
@@ -51,16 +36,12 @@ void E2e::writeIni(const std::string& body, const std::string& name)
 void E2e::writeWorkingIni(const std::string& extra)
 {
     writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
-             buildDir() + "/kumoden-print\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
+             builtProgram("kumoden-print").string() + "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
 }
 
 std::vector<std::string> E2e::environment(std::vector<std::string> extra)
 {
-    // Under the test X server when there is one, headless otherwise.
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
-        extra.push_back("QT_QPA_PLATFORM=offscreen");
-    }
+    extra.insert(extra.begin(), {"DISPLAY=", "QT_QPA_PLATFORM=offscreen"});
     return extra;
 }
 
@@ -72,7 +53,7 @@ void E2e::start(const std::vector<std::string>& extra)
 
 std::filesystem::path E2e::drop(const std::string& name)
 {
-    return dir.write("in/" + name, minimalPdf());
+    return dir.write("in/" + name, tinyPdf());
 }
 
 int E2e::zombieChildren(pid_t parent)

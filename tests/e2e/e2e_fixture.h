@@ -1,6 +1,9 @@
 #pragma once
 
+#include "tests/support/eventually.h"
+#include "tests/support/pdf.h"
 #include "tests/support/process.h"
+#include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +28,7 @@ protected:
     // A working setup: 300 ms ticks, files starting with "job", queue PDF2.
     void writeWorkingIni(const std::string& extra = "");
     void start(const std::vector<std::string>& extra = {});
+    // Headless: the tests that need X start a server of their own.
     static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
     // Output files of the queue PDF2 so far.
@@ -32,8 +36,6 @@ protected:
 
     // Children of the process that have ended but were never reaped.
     static int zombieChildren(pid_t parent);
-    static std::string buildDir();
-    static std::string minimalPdf();
 
     TempDir dir;
     std::unique_ptr<Process> kumoden;

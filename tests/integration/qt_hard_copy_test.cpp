@@ -5,13 +5,13 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_printer_setup.h"
-#include "tests/support/x_display.h"
+#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
-#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_display.h"
 
 #include <QApplication>
 #include <QPageLayout>

@@ -63,8 +63,14 @@ XServer::XServer(const std::vector<std::string>& arguments)
             throw std::runtime_error("no pipe for the X server");
         }
         fcntl(ends[1], F_SETFD, 0); // the server's end goes with it
-        std::vector<std::string> argv{installedProgram("Xvfb").string(), "-displayfd", std::to_string(ends[1]),
-                                      "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+        std::vector<std::string> argv{installedProgram("Xvfb").string(),
+                                      "-displayfd",
+                                      std::to_string(ends[1]),
+                                      "-screen",
+                                      "0",
+                                      "1024x768x24",
+                                      "-nolisten",
+                                      "tcp"};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         m_server = std::make_unique<Process>(argv);
         close(ends[1]);
@@ -96,7 +102,7 @@ XDisplay::XDisplay(const std::string& name)
     const Reply<xcb_intern_atom_reply_t> interned(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(atom.size()), atom.c_str()),
         nullptr));
-    m_netWmName = interned ? interned->atom : XCB_ATOM_NONE;
+    m_netWmName = interned ? interned->atom : 0u;
 }
 
 XDisplay::~XDisplay()
@@ -139,11 +145,16 @@ void XDisplay::collect(std::uint32_t parent, bool inTray, std::vector<XWindow>& 
         const auto name = xcb_get_property(c, 0, id, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
         const auto wmClass = xcb_get_property(c, 0, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 1024);
         const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(c, geometry, nullptr));
-        const Reply<xcb_translate_coordinates_reply_t> at(xcb_translate_coordinates_reply(c, position, nullptr));
-        const Reply<xcb_get_window_attributes_reply_t> state(xcb_get_window_attributes_reply(c, attributes, nullptr));
-        const std::string utf8Name = text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, netName, nullptr)));
-        const std::string plainName = text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, name, nullptr)));
-        const std::string classes = text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, wmClass, nullptr)));
+        const Reply<xcb_translate_coordinates_reply_t> at(
+            xcb_translate_coordinates_reply(c, position, nullptr));
+        const Reply<xcb_get_window_attributes_reply_t> state(
+            xcb_get_window_attributes_reply(c, attributes, nullptr));
+        const std::string utf8Name =
+            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, netName, nullptr)));
+        const std::string plainName =
+            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, name, nullptr)));
+        const std::string classes =
+            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, wmClass, nullptr)));
         if (!size || !at || !state) {
             continue; // gone meanwhile
         }
@@ -171,14 +182,14 @@ std::uint32_t XDisplay::parentOf(std::uint32_t window)
 {
     const Reply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
-    return tree ? tree->parent : XCB_WINDOW_NONE;
+    return tree ? tree->parent : 0u;
 }
 
 std::uint32_t XDisplay::focus()
 {
     const Reply<xcb_get_input_focus_reply_t> reply(
         xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    std::uint32_t window = reply ? reply->focus : XCB_WINDOW_NONE;
+    std::uint32_t window = reply ? reply->focus : 0u;
     if (window == XCB_WINDOW_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT || window == m_root) {
         return 0;
     }
