@@ -9,6 +9,7 @@ packages=(
   xvfb xauth x11-utils trayer xclip xdotool fonts-ipafont-gothic
   poppler-utils imagemagick libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 wine locales
+  clang libclang-rt-14-dev
 )
 
 missing=()

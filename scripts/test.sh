@@ -2,8 +2,8 @@
 # The whole test suite on a fresh Debian 12 machine: installs what is
 # needed, builds (plain and with AddressSanitizer + UndefinedBehaviorSanitizer),
 # starts cupsd with its cups-pdf queues, an X server and a tray host, runs
-# every test of both builds, checks the formatting, runs the benchmarks
-# briefly, and stops what it started.
+# every test of both builds, checks the formatting, fuzzes the INI store
+# briefly, runs the benchmarks briefly, and stops what it started.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -32,6 +32,9 @@ echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan -j 4 --output-on-failure
+
+echo "== fuzzing the INI reader and writer (short run; long one: scripts/fuzz.sh -runs=1000000)"
+scripts/fuzz.sh 45
 
 echo "== Windows build and tests under Wine"
 scripts/test-windows.sh

@@ -6,9 +6,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kumoden::profile {
 
@@ -88,9 +88,11 @@ FileContent readFile(const std::string& path)
     if (info.st_size > 0) {
         result.bytes.reserve(static_cast<std::size_t>(info.st_size));
     }
-    std::vector<char> buffer(64 * 1024);
+    // Not zeroed: every read of the store would clear 64 KiB for nothing.
+    constexpr std::size_t chunk = 64 * 1024;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(chunk);
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.get(), chunk);
         if (got == 0) {
             break;
         }
@@ -101,7 +103,7 @@ FileContent readFile(const std::string& path)
             result.bytes.clear();
             return result;
         }
-        result.bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        result.bytes.append(buffer.get(), static_cast<std::size_t>(got));
     }
     result.status = FileContent::Status::Read;
     result.mode = info.st_mode & 07777;

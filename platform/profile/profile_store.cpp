@@ -69,6 +69,16 @@ std::optional<std::string> withValue(std::string_view file, std::string_view sec
     return result;
 }
 
+// Whether the rewritten file is still read in the encoding it had. The
+// encoding is told from the whole file, so a CP932 file whose last bytes
+// that are not UTF-8 get replaced would turn into UTF-8, and every other
+// non-ASCII line and the new value would read as different characters.
+bool keepsEncoding(std::string_view before, std::string_view after)
+{
+    return profile::detectEncoding(before) == profile::detectEncoding(after) ||
+           profile::isAscii(after.substr(profile::bodyStart(after)));
+}
+
 } // namespace
 
 std::string ProfileStore::readString(const std::string& section, const std::string& key,
@@ -117,7 +127,7 @@ bool ProfileStore::writeString(const std::string& section, const std::string& ke
         return false;
     }
     const auto updated = withValue(content.bytes, wantedSection, wantedKey, value);
-    if (!updated) {
+    if (!updated || !keepsEncoding(content.bytes, *updated)) {
         return false;
     }
     return profile::replaceFile(*target, *updated, exists ? &content : nullptr);

@@ -15,7 +15,8 @@ namespace kumoden {
 // Writes go through a temporary file and a rename, so a crash never leaves
 // a half-written file. Names and values that could not be read back as
 // written (line breaks, NUL, '=' in a key, ']' in a section, invalid UTF-8)
-// are refused.
+// are refused, and so is a write that would turn a CP932 file into one read
+// as UTF-8 while it holds other characters than ASCII.
 class ProfileStore final : public Profile {
 public:
     std::string readString(const std::string& section, const std::string& key, const std::string& path,

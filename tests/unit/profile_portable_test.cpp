@@ -51,6 +51,26 @@ TEST_F(PortableStoreTest, ACharacterCp932CannotHoldIsRefused)
     EXPECT_EQ(readFile(path()), before);
 }
 
+TEST_F(PortableStoreTest, AWriteThatWouldTurnCp932IntoUtf8IsRefused)
+{
+    // ﾃｽ (0xC3 0xBD) is also UTF-8; あ (0x82 0xA0) alone makes the file CP932.
+    const std::string before = "[s]\nk=\x82\xA0\nkana=\xC3\xBD\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("s", "k", "plain", path()));
+    EXPECT_EQ(readFile(path()), before);
+    EXPECT_EQ(m_store.readString("s", "kana", path(), 1024), "ﾃｽ");
+
+    // A value whose CP932 bytes are UTF-8 would read back as other characters.
+    m_dir.write("a.ini", "[s]\nk=\x82\xA0\n");
+    EXPECT_FALSE(m_store.writeString("s", "k", "ﾃｽ", path()));
+    EXPECT_EQ(m_store.readString("s", "k", path(), 1024), "あ");
+
+    // A file left plain ASCII (a byte order mark aside) reads the same either way.
+    m_dir.write("a.ini", "\xEF\xBB\xBF[s]\r\nk=\x82\xA0\r\n");
+    ASSERT_TRUE(m_store.writeString("s", "k", "plain", path()));
+    EXPECT_EQ(readFile(path()), "\xEF\xBB\xBF[s]\r\nk=plain\r\n");
+}
+
 TEST_F(PortableStoreTest, ReplacingKeepsEveryOtherByte)
 {
     m_dir.write("a.ini", "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"

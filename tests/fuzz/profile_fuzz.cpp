@@ -1,0 +1,227 @@
+// Arbitrary bytes as the program's INI file, read by the real store from a
+// real file, loaded as the settings and turned into what the watch uses;
+// then one key written through the store as the settings dialog writes it.
+//
+// Input: the file's bytes, optionally followed by
+//   <mark> section <mark> key <mark> value
+// to choose the write (<mark> is kMark). Without it the dialog's own case
+// is taken: a settings key rewritten with a value loaded from the file.
+
+#include "app/settings.h"
+#include "platform/posix/wildcard.h"
+#include "platform/profile/profile_file.h"
+#include "platform/profile/profile_store.h"
+#include "platform/profile/text_encoding.h"
+#include "tests/fuzz/file_checks.h"
+#include "watch/backup_purge.h"
+#include "watch/print_command.h"
+#include "watch/watch_cycle.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace kumoden;
+using fuzz::Fault;
+
+constexpr std::string_view kMark = "\xFF"
+                                   "KW\xFF";
+constexpr std::size_t kSettingsCapacity = 1024; // LoadSettings' buffer
+constexpr std::size_t kWhole = std::size_t{1} << 24;
+constexpr std::array<const char*, 6> kKeys = {"FileChkTime", "AcrExeDir", "FileChkDir",
+                                              "FileSelect",  "PrinterNm", "FileDelDate"};
+
+// The folder the INI lives in: in memory where there is such a file
+// system, since every write of the store is flushed to disk.
+class Workspace {
+public:
+    Workspace()
+    {
+        std::string root = std::filesystem::temp_directory_path();
+        if (const char* base = std::getenv("KUMODEN_FUZZ_DIR")) {
+            root = base;
+        } else if (std::filesystem::is_directory("/dev/shm")) {
+            root = "/dev/shm";
+        }
+        std::string folder = root + "/kumoden-fuzz-XXXXXX";
+        if (::mkdtemp(folder.data()) == nullptr) {
+            Fault("cannot make the scratch folder");
+        }
+        m_folder = folder;
+        m_ini = folder + "/kumoden.INI";
+    }
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+    ~Workspace()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_folder, error);
+    }
+
+    const std::string& ini() const { return m_ini; }
+
+    void put(std::string_view bytes) const
+    {
+        std::FILE* file = std::fopen(m_ini.c_str(), "wb");
+        if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
+            std::fclose(file) != 0) {
+            Fault("cannot write the INI");
+        }
+    }
+
+    std::size_t entries() const
+    {
+        const std::filesystem::directory_iterator all(m_folder);
+        return static_cast<std::size_t>(std::distance(begin(all), end(all)));
+    }
+
+private:
+    std::string m_folder;
+    std::string m_ini;
+};
+
+const std::string& field(const FileCheckInfo& info, std::size_t index)
+{
+    const std::array<const std::string*, 5> fields = {&info.AcrExeDir, &info.FileChkDir, &info.FileSelect,
+                                                      &info.PrinterNm, &info.FileDelDate};
+    return *fields[index % fields.size()];
+}
+
+// What the watch makes of the settings.
+void useSettings(const FileCheckInfo& info)
+{
+    const std::string watched = WatchedPath(info.FileChkDir, '/');
+    if (watched.back() != '/') {
+        Fault("the watched path does not end in the separator");
+    }
+    // The directory query gets the name part; a name spelt like the pattern
+    // without its stars always matches it.
+    const std::string pattern = MatchPattern(watched, info.FileSelect);
+    const std::string namePattern = pattern.substr(pattern.rfind('/') + 1);
+    std::string name;
+    for (const char c : namePattern) {
+        if (c != '*') {
+            name += c;
+        }
+    }
+    if (!Wildcard(namePattern).matches(name)) {
+        Fault("a name spelt like the pattern does not match it");
+    }
+    if (const auto days = RetentionDays(info.FileDelDate); days && (*days < -32768 || *days > 32767)) {
+        Fault("retention outside the 16-bit range");
+    }
+    const PrintJob job{info.AcrExeDir, watched + "BackPdf/" + info.FileSelect + "a.pdf", info.PrinterNm,
+                       "driver", "port"};
+    if (PrintLaunchRequest(job).arguments.size() != 9 || PrintCommandLine(job).empty()) {
+        Fault("the reader's command line is incomplete");
+    }
+}
+
+// A read cut at the settings' capacity is the start of the whole value.
+void checkCap(ProfileStore& store, const std::string& ini, const char* key)
+{
+    const std::string section(kSettingsSection);
+    const std::string capped = store.readString(section, key, ini, kSettingsCapacity);
+    if (!store.readString(section, key, ini, kWhole).starts_with(capped)) {
+        Fault("a capped read is not the start of the whole value");
+    }
+}
+
+std::string_view lineEnd(std::string_view line)
+{
+    return line.substr(line.find_last_not_of("\r\n") + 1);
+}
+
+void checkWrite(ProfileStore& store, const Workspace& space, std::string_view before,
+                const std::string& section, const std::string& key, const std::string& value)
+{
+    const bool written = store.writeString(section, key, value, space.ini());
+    const profile::FileContent after = profile::readFile(space.ini());
+    if (after.status != profile::FileContent::Status::Read || space.entries() != 1) {
+        Fault("the write lost the file or left another one behind");
+    }
+    if (!written) {
+        if (after.bytes != before) {
+            Fault("a refused write changed the file");
+        }
+        return;
+    }
+
+    const fuzz::LineChange change = fuzz::CompareLines(before, after.bytes);
+    if (change.removed.size() > 1) {
+        Fault("the write changed more than one line");
+    }
+    if (change.removed.size() == 1) {
+        const std::string_view old = change.removed.front();
+        const bool inPlace = change.added.size() == 1 && lineEnd(change.added.front()) == lineEnd(old);
+        // A last line without a line end gets one before what is added.
+        if (!inPlace && (!lineEnd(old).empty() || !change.added.front().starts_with(old))) {
+            Fault("the write broke up a line it did not own");
+        }
+    }
+    const auto encoding = profile::detectEncoding(after.bytes);
+    if (encoding != profile::detectEncoding(before) && !change.keptAscii) {
+        Fault("the write changed how the other lines read");
+    }
+
+    const std::string expected = fuzz::ReaderView(value);
+    if (store.readString(section, key, space.ini(), kWhole) != expected) {
+        Fault("an accepted value reads back differently");
+    }
+    const auto stored = profile::fromUtf8(expected, encoding);
+    const std::string capped = store.readString(section, key, space.ini(), kSettingsCapacity);
+    const auto storedCap = profile::fromUtf8(capped, encoding);
+    if (!stored || !storedCap || !expected.starts_with(capped)) {
+        Fault("a capped read is not the start of the value");
+    }
+    // Cut at the last whole character within 1023 bytes; no character is
+    // longer than 4 bytes.
+    const bool fits = stored->size() < kSettingsCapacity;
+    const bool cutRight = storedCap->size() < kSettingsCapacity && storedCap->size() + 4 >= kSettingsCapacity;
+    if (fits ? capped != expected : !cutRight) {
+        Fault("the 1023-byte cap cut in the wrong place");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const Workspace space;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t mark = input.find(kMark);
+    const std::string_view file = input.substr(0, mark);
+    space.put(file);
+
+    ProfileStore store;
+    FileCheckInfo info;
+    const std::string ini = space.ini();
+    LoadSettings(info, store, ini);
+    useSettings(info);
+    checkCap(store, ini, kKeys[size / 7 % kKeys.size()]);
+
+    std::string section(kSettingsSection);
+    std::string key = kKeys[size % kKeys.size()];
+    std::string value = field(info, size / kKeys.size());
+    if (mark != std::string_view::npos) {
+        // section, key and value as given; missing parts stay as above
+        std::string_view rest = input.substr(mark + kMark.size());
+        std::array<std::string*, 3> parts = {&section, &key, &value};
+        for (std::string* part : parts) {
+            const std::size_t end = rest.find(kMark);
+            *part = std::string(rest.substr(0, end));
+            if (end == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(end + kMark.size());
+        }
+    }
+    checkWrite(store, space, file, section, key, value);
+    return 0;
+}
