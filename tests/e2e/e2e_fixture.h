@@ -1,6 +1,5 @@
 #pragma once
 
-#include "tests/support/eventually.h"
 #include "tests/support/pdf.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"

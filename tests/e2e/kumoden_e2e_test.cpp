@@ -1,6 +1,7 @@
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/x_display.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
@@ -166,12 +167,9 @@ TEST_F(Settings, BadFilesNeverEndTheProgram)
     };
     // Those that still have ticks have run one; the others had as long.
     EXPECT_TRUE(eventually(60s, [&] {
-        for (std::size_t i = 0; i < inis.size(); ++i) {
-            if (inis[i].second && !ticked(i)) {
-                return false;
-            }
-        }
-        return true;
+        std::size_t i = 0;
+        return std::all_of(inis.begin(), inis.end(),
+                           [&](const auto& ini) { return ticked(i++) || !ini.second; });
     }));
     for (std::size_t i = 0; i < inis.size(); ++i) {
         EXPECT_EQ(ticked(i), inis[i].second) << "INI " << i;

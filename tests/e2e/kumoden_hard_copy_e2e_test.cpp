@@ -32,12 +32,9 @@ protected:
     void startProgram(const std::vector<std::string>& extraEnv = {},
                       Process::Output output = Process::Output::Inherit)
     {
-        writeIni("FileChkTime=0\r\nFileChkDir=" + in().string() + "\r\n");
-        std::vector<std::string> env = programEnv();
-        env.push_back("LPDEST=" + kHardCopyQueue);
+        std::vector<std::string> env{"LPDEST=" + kHardCopyQueue};
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        kumoden =
-            std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env, output);
+        TrayFixture::startProgram(env, output);
         ASSERT_TRUE(eventually(15s, [&] { return !icons().empty(); })) << "the program did not come up";
         std::this_thread::sleep_for(300ms);
     }
@@ -70,13 +67,10 @@ protected:
         // Time for the change before to be taken, before the bitmap replaces it.
         std::this_thread::sleep_for(1s);
         copyPicture(wide);
-        EXPECT_EQ(quarterColoursOf(oneHardCopy(outputs)), kQuarters);
-        EXPECT_TRUE(kumoden->running());
-    }
-    static Quarters quarterColoursOf(const Raster& page)
-    {
+        const Raster page = oneHardCopy(outputs);
         const std::optional<PixelBox> ink = inkBox(page);
-        return ink ? quarterColours(page, *ink) : Quarters{};
+        EXPECT_TRUE(ink && quarterColours(page, *ink) == kQuarters);
+        EXPECT_TRUE(kumoden->running());
     }
 
     fs::path wide;

@@ -59,14 +59,15 @@ protected:
     {
         return runProgram(argv, {"DISPLAY=" + m_x.name()}, std::chrono::seconds(20));
     }
+    template <typename Match> std::optional<XWindow> findWindow(Match match)
+    {
+        const std::vector<XWindow> all = m_display.windows();
+        const auto found = std::find_if(all.begin(), all.end(), match);
+        return found != all.end() ? std::optional(*found) : std::nullopt;
+    }
     std::optional<XWindow> panel()
     {
-        for (const XWindow& w : m_display.windows()) {
-            if (w.isTrayPanel()) {
-                return w;
-            }
-        }
-        return std::nullopt;
+        return findWindow([](const XWindow& w) { return w.isTrayPanel(); });
     }
     std::vector<XWindow> icons()
     {
@@ -83,8 +84,11 @@ protected:
         std::vector<XWindow> before;
         eventually(10s, [&] {
             std::vector<XWindow> now = icons();
+            const auto same = [](const XWindow& a, const XWindow& b) {
+                return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+            };
             if (now.size() == 1 && now.front().viewable && !before.empty() &&
-                sameGeometry(now.front(), before.front())) {
+                same(now.front(), before.front())) {
                 settled = now.front();
             }
             before = std::move(now);
@@ -95,10 +99,6 @@ protected:
             return {};
         }
         return *settled;
-    }
-    static bool sameGeometry(const XWindow& a, const XWindow& b)
-    {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
     }
     // The program's windows on the screen, the tray icon left out.
     std::vector<std::uint32_t> shownWindows()
@@ -114,12 +114,9 @@ protected:
     // The shown window of that name; 0 for none.
     std::uint32_t windowNamed(const std::string& title)
     {
-        for (const XWindow& w : m_display.windows()) {
-            if (w.viewable && w.name == title) {
-                return w.id;
-            }
-        }
-        return 0;
+        return findWindow([&](const XWindow& w) { return w.viewable && w.name == title; })
+            .value_or(XWindow{})
+            .id;
     }
     // Keys typed before a new window has the focus go elsewhere.
     bool waitForFocus(std::uint32_t id)
@@ -137,7 +134,10 @@ protected:
     {
         return eventually(5s, [&] { return windowNamed(title) == 0; });
     }
-    XWindow geometryOf(std::uint32_t id) { return m_display.window(id).value_or(XWindow{}); }
+    XWindow geometryOf(std::uint32_t id)
+    {
+        return findWindow([&](const XWindow& w) { return w.id == id; }).value_or(XWindow{});
+    }
     void click(const XWindow& at, int button, int times = 1)
     {
         x({"xdotool", "mousemove", std::to_string(at.x + at.width / 2), std::to_string(at.y + at.height / 2),

@@ -42,8 +42,10 @@ struct Free {
 };
 template <typename T> using Reply = std::unique_ptr<T, Free>;
 
-std::string text(const Reply<xcb_get_property_reply_t>& reply)
+// A property's bytes; empty when the window has none, or is gone.
+std::string text(xcb_connection_t* c, xcb_get_property_cookie_t cookie)
 {
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(c, cookie, nullptr));
     if (!reply || reply->format != 8) {
         return {};
     }
@@ -63,14 +65,9 @@ XServer::XServer(const std::vector<std::string>& arguments)
             throw std::runtime_error("no pipe for the X server");
         }
         fcntl(ends[1], F_SETFD, 0); // the server's end goes with it
-        std::vector<std::string> argv{installedProgram("Xvfb").string(),
-                                      "-displayfd",
-                                      std::to_string(ends[1]),
-                                      "-screen",
-                                      "0",
-                                      "1024x768x24",
-                                      "-nolisten",
-                                      "tcp"};
+        std::vector<std::string> argv{installedProgram("Xvfb").string(), "-displayfd",
+                                      std::to_string(ends[1])};
+        argv.insert(argv.end(), {"-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         m_server = std::make_unique<Process>(argv);
         close(ends[1]);
@@ -117,16 +114,6 @@ std::vector<XWindow> XDisplay::windows()
     return found;
 }
 
-std::optional<XWindow> XDisplay::window(std::uint32_t id)
-{
-    for (XWindow& w : windows()) {
-        if (w.id == id) {
-            return w;
-        }
-    }
-    return std::nullopt;
-}
-
 void XDisplay::collect(std::uint32_t parent, bool inTray, std::vector<XWindow>& found)
 {
     xcb_connection_t* c = m_connection;
@@ -143,37 +130,34 @@ void XDisplay::collect(std::uint32_t parent, bool inTray, std::vector<XWindow>& 
         const auto attributes = xcb_get_window_attributes(c, id);
         const auto netName = xcb_get_property(c, 0, id, m_netWmName, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
         const auto name = xcb_get_property(c, 0, id, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
-        const auto wmClass = xcb_get_property(c, 0, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 1024);
+        const auto classCookie = xcb_get_property(c, 0, id, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 1024);
         const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(c, geometry, nullptr));
         const Reply<xcb_translate_coordinates_reply_t> at(
             xcb_translate_coordinates_reply(c, position, nullptr));
         const Reply<xcb_get_window_attributes_reply_t> state(
             xcb_get_window_attributes_reply(c, attributes, nullptr));
-        const std::string utf8Name =
-            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, netName, nullptr)));
-        const std::string plainName =
-            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, name, nullptr)));
-        const std::string classes =
-            text(Reply<xcb_get_property_reply_t>(xcb_get_property_reply(c, wmClass, nullptr)));
+        const std::string utf8Name = text(c, netName);
+        const std::string plainName = text(c, name);
+        const std::string classes = text(c, classCookie);
         if (!size || !at || !state) {
             continue; // gone meanwhile
         }
-        XWindow w;
-        w.id = id;
-        w.name = utf8Name.empty() ? plainName : utf8Name;
         // "instance\0class\0"
-        const std::size_t split = classes.find('\0');
-        if (split != std::string::npos) {
-            w.instance = classes.substr(0, split);
-            w.wmClass = classes.substr(split + 1, classes.find('\0', split + 1) - split - 1);
-        }
-        w.x = at->dst_x;
-        w.y = at->dst_y;
-        w.width = size->width;
-        w.height = size->height;
-        w.viewable = state->map_state == XCB_MAP_STATE_VIEWABLE;
-        w.inTray = inTray;
-        found.push_back(w);
+        const std::string instance = classes.c_str();
+        const std::string wmClass =
+            instance.size() < classes.size() ? classes.c_str() + instance.size() + 1 : "";
+        const XWindow& w = found.emplace_back(XWindow{
+            .id = id,
+            .name = utf8Name.empty() ? plainName : utf8Name,
+            .instance = instance,
+            .wmClass = wmClass,
+            .x = at->dst_x,
+            .y = at->dst_y,
+            .width = size->width,
+            .height = size->height,
+            .viewable = state->map_state == XCB_MAP_STATE_VIEWABLE,
+            .inTray = inTray,
+        });
         collect(id, inTray || w.isTrayPanel(), found);
     }
 }
@@ -189,18 +173,14 @@ std::uint32_t XDisplay::focus()
 {
     const Reply<xcb_get_input_focus_reply_t> reply(
         xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
-    std::uint32_t window = reply ? reply->focus : 0u;
-    if (window == XCB_WINDOW_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT || window == m_root) {
-        return 0;
-    }
-    // Up to the window that sits on the root.
-    for (std::uint32_t parent = parentOf(window); parent != m_root; parent = parentOf(window)) {
-        if (parent == XCB_WINDOW_NONE) {
-            return 0;
-        }
+    // Up from the focused window (none, the pointer's root or gone: 0) to
+    // the one that sits on the root.
+    std::uint32_t window = reply && reply->focus != m_root ? reply->focus : 0u;
+    for (std::uint32_t parent = 0;
+         window > XCB_INPUT_FOCUS_POINTER_ROOT && (parent = parentOf(window)) != m_root;) {
         window = parent;
     }
-    return window;
+    return window > XCB_INPUT_FOCUS_POINTER_ROOT ? window : 0;
 }
 
 } // namespace kumoden::test

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +53,6 @@ public:
 
     // Every window below the root, each after the one it sits in.
     std::vector<XWindow> windows();
-    std::optional<XWindow> window(std::uint32_t id);
     // The top-level window that has the keyboard's focus; 0 for none.
     std::uint32_t focus();
 
