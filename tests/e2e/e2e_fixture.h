@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,7 +13,7 @@
 namespace kumoden::test {
 
 // The built program copied into a folder of its own with its INI, started
-// against the real scheduler; the cups-pdf queue PDF2 is the printer.
+// against the tests' own scheduler; its cups-pdf queue PDF2 is the printer.
 class E2e : public ::testing::Test {
 protected:
     E2e();
@@ -27,8 +28,6 @@ protected:
     void start(const std::vector<std::string>& extra = {});
     static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
-    // Output files of the queue PDF2 so far.
-    static std::size_t printedCount();
 
     // Children of the process that have ended but were never reaped.
     static int zombieChildren(pid_t parent);

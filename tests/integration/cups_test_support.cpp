@@ -79,16 +79,6 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::vector<std
     return result;
 }
 
-std::string schedulerProblem()
-{
-    const RunResult status = runProgram({"lpstat", "-r"});
-    if (status.out.find("scheduler is running") != std::string::npos) {
-        return {};
-    }
-    return "the CUPS scheduler is not reachable (" + status.out + status.err +
-           "); start it with scripts/services.sh start cups";
-}
-
 std::string tinyPdf()
 {
     const std::vector<std::string> objects = {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/print_outputs.h"
+
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -18,9 +20,6 @@ struct RunResult {
 // waits for it, at most the given time (then it is killed).
 RunResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
                      std::chrono::seconds limit = std::chrono::seconds(30));
-
-// Why the local scheduler cannot be used; empty when it answers.
-std::string schedulerProblem();
 
 // A one-page PDF that Ghostscript renders without complaint.
 std::string tinyPdf();
