@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Shows that a command (by default the whole test suite) leaves the machine's
+# print system alone: with the machine's scheduler running as on a user's
+# machine and a dummy queue that can never print as its default destination,
+# it runs the command, then checks that no job reached any machine queue,
+# that the default and the list of queues are unchanged and that no
+# cups-pdf configuration appeared in /etc/cups. Removes the dummy afterwards
+# (and stops the scheduler if it started it). Run as root.
+#
+#   scripts/check-print-isolation.sh [command ...]
+set -u -o pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+[[ $# -gt 0 ]] || set -- scripts/test.sh
+DUMMY=KumodenDummyDefault
+
+say() { echo "check-print-isolation.sh: $*"; }
+fail() {
+    say "$*" >&2
+    exit 1
+}
+[[ $(id -u) -eq 0 ]] || fail "run as root"
+
+# The machine's scheduler, whatever the caller's environment names.
+machine() { env -u CUPS_SERVER -u CUPS_SERVERROOT -u LPDEST -u PRINTER LANG=C LC_ALL=C "$@"; }
+answers() { machine lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
+default_dest() { machine lpstat -d 2>/dev/null; }
+queues() { machine lpstat -v 2>/dev/null | sort; }
+all_jobs() { machine lpstat -W all -o 2>/dev/null | sort; }
+cups_pdf_confs() { ls /etc/cups/cups-pdf*.conf 2>/dev/null | xargs -r md5sum; }
+
+started=""
+if ! answers; then
+    mkdir -p /run/cups
+    /usr/sbin/cupsd || fail "cannot start the machine's cupsd"
+    for ((i = 0; i < 150; i++)); do answers && break; sleep 0.1; done
+    answers || fail "the machine's cupsd does not answer"
+    started=$(cat /run/cups/cupsd.pid)
+    say "started the machine's cupsd (pid $started)"
+fi
+original_default=$(default_dest)
+
+cleanup() {
+    machine lpadmin -x "$DUMMY" 2>/dev/null
+    # Removing the default leaves none; put back the one there was.
+    if [[ "$original_default" =~ destination:\ (.+)$ ]]; then
+        machine lpadmin -d "${BASH_REMATCH[1]}" 2>/dev/null
+    fi
+    if [[ -n "$started" ]]; then
+        kill "$started" 2>/dev/null
+        for ((i = 0; i < 100; i++)); do kill -0 "$started" 2>/dev/null || break; sleep 0.1; done
+        say "stopped the machine's cupsd"
+    fi
+}
+trap cleanup EXIT
+
+# A queue whose jobs would stay (it is stopped, its printer unreachable): each one can be counted.
+machine lpadmin -p "$DUMMY" -v ipp://127.0.0.1:9/ipp/print -E 2>/dev/null || fail "cannot add $DUMMY"
+machine cupsdisable "$DUMMY" || fail "cannot stop $DUMMY"
+machine lpadmin -d "$DUMMY" || fail "cannot make $DUMMY the default"
+
+default_before=$(default_dest)
+queues_before=$(queues)
+jobs_before=$(all_jobs)
+confs_before=$(cups_pdf_confs)
+say "machine default: $default_before"
+say "machine queues: $(echo "$queues_before" | wc -l) ($(echo "$queues_before" | awk '{print $3}' | tr -d : | tr '\n' ' '))"
+say "machine jobs so far: $(echo -n "$jobs_before" | grep -c .)"
+
+say "running: $*"
+start=$(date +%s)
+"$@"
+rc=$?
+say "the command exited $rc after $(($(date +%s) - start)) s"
+
+problems=0
+check() {
+    if [[ "$2" == "$3" ]]; then
+        say "ok: $1 unchanged"
+    else
+        say "FAILED: $1 changed"$'\n'"  before: $2"$'\n'"  after:  $3"
+        problems=$((problems + 1))
+    fi
+}
+check "machine default" "$default_before" "$(default_dest)"
+check "machine queues" "$queues_before" "$(queues)"
+check "machine jobs (all queues, any state)" "$jobs_before" "$(all_jobs)"
+check "cups-pdf configurations in /etc/cups" "$confs_before" "$(cups_pdf_confs)"
+say "jobs on $DUMMY: $(machine lpstat -W all -o "$DUMMY" 2>/dev/null | grep -c .)"
+((problems == 0)) || fail "$problems of the machine's print settings changed"
+say "the machine's print system was left alone"
+exit "$rc"
