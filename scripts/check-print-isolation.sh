@@ -69,7 +69,15 @@ say "machine jobs so far: $(echo -n "$jobs_before" | grep -c .)"
 
 say "running: $*"
 start=$(date +%s)
-"$@"
+# Every connection the command's processes open is recorded: jobs others send
+# to the machine's scheduler meanwhile are then not taken for the command's.
+trace=""
+if command -v strace >/dev/null; then
+    trace=$(mktemp /tmp/kumoden-isolation-trace.XXXXXX)
+    strace -f -qq --seccomp-bpf -e trace=connect -o "$trace" "$@"
+else
+    "$@"
+fi
 rc=$?
 say "the command exited $rc after $(($(date +%s) - start)) s"
 
@@ -84,7 +92,30 @@ check() {
 }
 check "machine default" "$default_before" "$(default_dest)"
 check "machine queues" "$queues_before" "$(queues)"
-check "machine jobs (all queues, any state)" "$jobs_before" "$(all_jobs)"
+# Jobs are listed by id: a new one is a job some program sent to the machine
+# meanwhile (another user of this machine's scheduler would show here too).
+new_jobs=$(comm -13 <(echo "$jobs_before") <(all_jobs) | awk '{print $1 " " $4 " " $5 " " $6 " " $7}')
+machine_calls=""
+if [[ -n "$trace" ]]; then
+    machine_calls=$(grep -E 'sun_path="(/var)?/run/cups/cups.sock"|sin6?_port=htons\(631\)' "$trace")
+    say "connections of the command to other schedulers' sockets:" \
+        "$(grep 'cups.sock"' "$trace" | grep -cvE 'sun_path="(/var)?/run/cups/')," \
+        "to the machine's scheduler: $(echo -n "$machine_calls" | grep -c .)"
+    if [[ -n "$machine_calls" ]]; then
+        say "FAILED: the command talked to the machine's scheduler:"$'\n'"$(echo "$machine_calls" | head -n 5)"
+        problems=$((problems + 1))
+    fi
+    rm -f "$trace"
+fi
+if [[ -z "$new_jobs" ]]; then
+    say "ok: no new job on any machine queue"
+elif [[ -n "$trace" && -z "$machine_calls" ]]; then
+    say "ok: $(echo "$new_jobs" | grep -c .) new jobs on the machine's queues came from others" \
+        "(the command never connected to the machine's scheduler):"$'\n'"$new_jobs"
+else
+    say "FAILED: $(echo "$new_jobs" | grep -c .) new jobs on the machine's queues:"$'\n'"$new_jobs"
+    problems=$((problems + 1))
+fi
 check "cups-pdf configurations in /etc/cups" "$confs_before" "$(cups_pdf_confs)"
 say "jobs on $DUMMY: $(machine lpstat -W all -o "$DUMMY" 2>/dev/null | grep -c .)"
 ((problems == 0)) || fail "$problems of the machine's print settings changed"
