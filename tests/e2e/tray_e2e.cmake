@@ -27,3 +27,5 @@ kumoden_e2e_scenarios(kumoden_settings_e2e_test TIMEOUT 120 SCENARIOS
     SettingsDialog.CancelWritesNothing
     SettingsDialog.ANewIntervalTakesEffectWithoutARestart
     SettingsDialog.TheFolderPickerHandsItsFolderToTheDialog)
+# It prints on PDF2, whose outputs the watch scenarios count.
+set_tests_properties(e2e.SettingsDialog.ANewIntervalTakesEffectWithoutARestart PROPERTIES RESOURCE_LOCK queue_PDF2)

@@ -16,4 +16,6 @@ kumoden_test(kumoden_print_test LABEL integration
   LIBS kumoden_cups_test_support kumoden_print_outputs Cups::Cups PRINT_SYSTEM)
 # The program under test must be built before its test runs.
 add_dependencies(kumoden_print_test kumoden-print)
-set_tests_properties(kumoden_print_test PROPERTIES RESOURCE_LOCK queue_PDF2)
+# It prints on PDF2 and on the default destination, PDF: the tests counting
+# either queue's outputs must not run meanwhile.
+set_tests_properties(kumoden_print_test PROPERTIES RESOURCE_LOCK "queue_PDF;queue_PDF2")
