@@ -2,7 +2,8 @@
 // by another program to the job handed to the scheduler, through the real
 // hook, clipboard, page form and printer (an X server of its own, the
 // cups-pdf queue PDF); and the memory the program holds after 20 of them.
-// Needs Xvfb, xclip and cupsd (scripts/services.sh start cups).
+// Needs Xvfb, xclip and the tests' own scheduler: run it with the variables
+// of scripts/test-print-system.sh env, as scripts/test.sh does.
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/mod_hard_copy.h"
 #include "platform/qt/qt_clipboard.h"

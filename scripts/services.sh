@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Starts and stops the real services the integration and end-to-end tests
-# (and a demo) need: the CUPS scheduler with two cups-pdf queues, and an X
-# server with a tray host.
+# Starts and stops the machine's services the demo (scripts/run.sh) needs:
+# the CUPS scheduler with a cups-pdf queue, and an X server with a tray host.
+# The tests use neither: they start a scheduler of their own
+# (scripts/test-print-system.sh) and X servers of their own.
 #
 #   scripts/services.sh start [cups|x|all]
 #   scripts/services.sh stop  [cups|x|all]
@@ -11,14 +12,11 @@
 # what this script started (recorded in $KUMODEN_STATE_DIR). Run as root.
 # Programs that need the X server: export DISPLAY=${KUMODEN_DISPLAY:-:99}
 #
-# Queues: PDF  -> cups-pdf:/      output in the job user's ${HOME}/PDF
-#         PDF2 -> cups-pdf:/PDF2  output in $PDF2_OUT (any user)
+# Queue: PDF -> cups-pdf:/   output in the job user's ${HOME}/PDF
 set -u -o pipefail
 
 STATE_DIR=${KUMODEN_STATE_DIR:-/run/kumoden-services}
 DISPLAY_NAME=${KUMODEN_DISPLAY:-:99}
-PDF2_OUT=/var/spool/cups-pdf-PDF2
-PDF2_CONF=/etc/cups/cups-pdf-PDF2.conf
 PDF_CONF=/etc/cups/cups-pdf.conf
 PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
 CUPSD_PIDFILE=/run/cups/cupsd.pid
@@ -132,23 +130,6 @@ ensure_unique_names() {
     note "set 'Label 2' in $conf"
 }
 
-write_pdf2_conf() {
-    local wanted
-    wanted=$(printf '%s\n' \
-        '# Second cups-pdf instance for the Kumoden tests (written by scripts/services.sh).' \
-        "Out $PDF2_OUT" \
-        'Label 2' \
-        'Grp lpadmin' \
-        'DecodeHexStrings 1')
-    if [[ ! -f "$PDF2_CONF" || "$(<"$PDF2_CONF")" != "$wanted" ]]; then
-        echo "$wanted" >"$PDF2_CONF" || fail "cannot write $PDF2_CONF"
-    fi
-    # Readable by any test user; cups-pdf writes the files as the job's user.
-    if ! mkdir -p "$PDF2_OUT" || ! chmod 1777 "$PDF2_OUT"; then
-        fail "cannot create $PDF2_OUT"
-    fi
-}
-
 add_queue() {
     local name=$1 uri=$2
     if ! queue_exists "$name"; then
@@ -183,9 +164,7 @@ start_cups() {
     fi
     [[ -f "$PDF_CONF" ]] || fail "$PDF_CONF missing (package printer-driver-cups-pdf)"
     ensure_unique_names "$PDF_CONF"
-    write_pdf2_conf
     add_queue PDF cups-pdf:/
-    add_queue PDF2 cups-pdf:/PDF2
     if ! lpstat -d 2>/dev/null | grep -q 'destination:'; then
         lpadmin -d PDF || fail "cannot make PDF the default destination"
         note "made PDF the default destination"
@@ -279,8 +258,7 @@ status() {
     else
         echo "cups: not running"
     fi
-    echo "  output PDF:  $(output_folder "$PDF_CONF")"
-    echo "  output PDF2: $(output_folder "$PDF2_CONF")"
+    echo "  output PDF: $(output_folder "$PDF_CONF")"
     if display_answers; then
         echo "x: $DISPLAY_NAME answering$(started_pid xvfb >/dev/null && echo ' (started by services.sh)')"
         if tray_host_present; then

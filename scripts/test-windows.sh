@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows leg of the test suite: cross-builds kumoden.exe and the tests
 # with mingw-w64, and runs them under Wine with the Japanese code page and no
-# display. Needs cupsd running (Wine lists its queues as printers); called by
-# scripts/test.sh after the services are up. Prints how long each step took.
+# display. The tests start a print scheduler of their own (Wine lists its
+# queues as printers); called by scripts/test.sh. Prints how long each step took.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,8 +27,11 @@ if [ ! -d "$build/locale/ja_JP.UTF-8" ]; then
 fi
 export LOCPATH="$root/$build/locale" LC_ALL=ja_JP.UTF-8
 export WINEPREFIX="$root/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k 2>/dev/null || true' EXIT
+unset DISPLAY WAYLAND_DISPLAY LPDEST PRINTER
+# Wine lists the printers of the scheduler it finds: only ever the tests' own
+# (not running while the prefix is made, so the prefix holds no printers).
+export CUPS_SERVER="$root/$build/test-cups/cups.sock" CUPS_SERVERROOT="$root/$build/test-cups/client"
+trap 'wineserver -k 2>/dev/null || true; [ ! -d "$build/test-cups" ] || scripts/test-print-system.sh stop "$build/test-cups"' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w

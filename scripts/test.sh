@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian 12 machine: installs what is
 # needed, builds (plain and with AddressSanitizer + UndefinedBehaviorSanitizer),
-# starts cupsd with its cups-pdf queues, an X server and a tray host, runs
-# every test of both builds, checks the formatting, fuzzes the INI store
-# briefly, runs the benchmarks briefly, and stops what it started.
+# checks the formatting, runs every test of both builds, fuzzes the INI
+# store briefly, runs the Windows leg under Wine and the benchmarks briefly.
+# Each test run starts (and stops) a print scheduler of its own in its build
+# folder, and each test that needs X starts its own X server: the machine's
+# scheduler, its printers and the caller's display are left alone.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,9 +21,9 @@ cmake --build build-asan -j "$jobs"
 echo "== formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-trap 'scripts/services.sh stop' EXIT
-scripts/services.sh start
-export DISPLAY="${KUMODEN_DISPLAY:-:99}"
+# Should a run be interrupted, its scheduler does not outlive it.
+trap 'for b in build build-asan build-win; do [ ! -d $b/test-cups ] || scripts/test-print-system.sh stop $b/test-cups; done' EXIT
+unset DISPLAY WAYLAND_DISPLAY
 # Qt wants a private runtime folder; give the tests one of their own.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/kumoden-runtime.XXXXXX)}"
 chmod 700 "$XDG_RUNTIME_DIR"
@@ -40,6 +42,10 @@ echo "== Windows build and tests under Wine"
 scripts/test-windows.sh
 
 echo "== benchmarks (short run; full figures: build/bench/bench_watch, bench_print_pass, bench_hard_copy)"
-build/bench/bench_watch --benchmark_min_time=0.05
-build/bench/bench_print_pass --benchmark_min_time=0.05
-build/bench/bench_hard_copy --benchmark_min_time=0.05
+# They list printers and print too: on a scheduler of their own, as the tests do.
+scripts/test-print-system.sh start build/test-cups
+mapfile -t bench_env < <(scripts/test-print-system.sh env build/test-cups)
+for bench in bench_watch bench_print_pass bench_hard_copy; do
+  env -u LPDEST -u PRINTER "${bench_env[@]}" "build/bench/$bench" --benchmark_min_time=0.05
+done
+scripts/test-print-system.sh stop build/test-cups

@@ -4,22 +4,6 @@
 #include <sstream>
 
 namespace kumoden::test {
-namespace {
-
-// Where cups-pdf puts the jobs of PDF2 (its "Out" setting).
-std::filesystem::path queueOutput()
-{
-    std::ifstream conf("/etc/cups/cups-pdf-PDF2.conf");
-    std::string line;
-    while (std::getline(conf, line)) {
-        if (line.starts_with("Out ")) {
-            return line.substr(4);
-        }
-    }
-    return {};
-}
-
-} // namespace
 
 E2e::E2e()
 {
@@ -74,16 +58,6 @@ int E2e::zombieChildren(pid_t parent)
         zombies += (ppid == parent && state == 'Z') ? 1 : 0;
     }
     return zombies;
-}
-
-std::size_t E2e::printedCount()
-{
-    std::size_t count = 0;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(queueOutput(), error)) {
-        count += entry.path().extension() == ".pdf" ? 1 : 0;
-    }
-    return count;
 }
 
 } // namespace kumoden::test

@@ -14,7 +14,7 @@
 namespace kumoden::test {
 
 // The built program copied into a folder of its own with its INI, started
-// against the real scheduler; the cups-pdf queue PDF2 is the printer.
+// against the tests' own scheduler; its cups-pdf queue PDF2 is the printer.
 class E2e : public ::testing::Test {
 protected:
     E2e();
@@ -30,8 +30,6 @@ protected:
     // Headless: the tests that need X start a server of their own.
     static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
-    // Output files of the queue PDF2 so far.
-    static std::size_t printedCount();
 
     // Children of the process that have ended but were never reaped.
     static int zombieChildren(pid_t parent);

@@ -1,4 +1,5 @@
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/support/print_outputs.h"
 #include "tests/support/x_display.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ using Program = E2e;
 TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
 {
     writeWorkingIni();
-    const std::size_t printedBefore = printedCount();
+    PrintOutputs printed("PDF2");
     start();
     drop("job1.pdf");
     drop("JOB2.PDF");
@@ -29,7 +30,7 @@ TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
     // Two files, each at least 3 + 3 + 5 seconds.
     ASSERT_TRUE(
         eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && fs::exists(backup("JOB2.PDF")); }));
-    EXPECT_TRUE(eventually(30s, [&] { return printedCount() >= printedBefore + 2; }));
+    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
     EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
     EXPECT_EQ(readFile(backup("job1.pdf")), tinyPdf());
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));

@@ -1,114 +1,17 @@
 #include "tests/integration/hard_copy_test_support.h"
 
-#include "tests/support/pdf.h"
-#include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <pwd.h>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
-#include <unistd.h>
 
 namespace kumoden::test {
-namespace {
-
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
-// cups-pdf's "Out" folder for the queue, ${HOME} being the job's user's.
-fs::path queueFolder()
-{
-    std::ifstream conf("/etc/cups/cups-pdf.conf");
-    std::string folder = "${HOME}/PDF";
-    for (std::string line; std::getline(conf, line);) {
-        if (line.starts_with("Out ")) {
-            folder = line.substr(4);
-        }
-    }
-    const passwd* user = getpwuid(getuid());
-    const std::string home = user != nullptr ? user->pw_dir : "/root";
-    if (const auto at = folder.find("${HOME}"); at != std::string::npos) {
-        folder.replace(at, 7, home);
-    }
-    return folder;
-}
-
-std::set<fs::path> hardCopyFiles()
-{
-    std::set<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(queueFolder(), error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with("Kumoden-job_") && entry.path().extension() == ".pdf") {
-            files.insert(entry.path());
-        }
-    }
-    return files;
-}
-
-// The queue's jobs not yet done, by id ("PDF-12").
-std::set<std::string> queuedJobs()
-{
-    std::set<std::string> jobs;
-    std::istringstream lines(runProgram({"lpstat", "-o", kHardCopyQueue}, {"LANG=C", "LC_ALL=C"}).out);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string id;
-        if (words >> id && id.starts_with(kHardCopyQueue + "-")) {
-            jobs.insert(id);
-        }
-    }
-    return jobs;
-}
-
-} // namespace
 
 const std::string kHardCopyQueue = "PDF";
-
-HardCopyOutputs::HardCopyOutputs() : m_before(hardCopyFiles()), m_jobsBefore(queuedJobs()) {}
-
-HardCopyOutputs::~HardCopyOutputs()
-{
-    eventually(30s, [&] { return !jobsPending(); });
-    std::error_code error;
-    for (const fs::path& file : newFiles()) {
-        fs::remove(file, error);
-    }
-}
-
-std::vector<fs::path> HardCopyOutputs::newFiles() const
-{
-    std::vector<fs::path> found;
-    for (const fs::path& file : hardCopyFiles()) {
-        if (!m_before.contains(file)) {
-            found.push_back(file);
-        }
-    }
-    return found;
-}
-
-bool HardCopyOutputs::jobsPending() const
-{
-    for (const std::string& job : queuedJobs()) {
-        if (!m_jobsBefore.contains(job)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::vector<fs::path> HardCopyOutputs::waitForNew(std::chrono::milliseconds limit)
-{
-    if (!eventually(limit, [&] { return !newFiles().empty() && !jobsPending(); })) {
-        return {};
-    }
-    return newFiles();
-}
 
 fs::path writeQuartersPicture(const fs::path& file, int width, int height)
 {

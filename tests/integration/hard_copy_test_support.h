@@ -1,10 +1,11 @@
 #pragma once
 
+#include "tests/support/print_outputs.h"
+
 #include <array>
 #include <chrono>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -14,27 +15,10 @@ namespace kumoden::test {
 extern const std::string kHardCopyQueue;
 
 // The hard copies printed on kHardCopyQueue from the moment the object is
-// made: cups-pdf writes each job as a file named after it
-// ("Kumoden-job_12.pdf") into the submitting user's folder, while
-// Ghostscript still runs; a file is whole once its job has left the queue.
-class HardCopyOutputs {
+// made: cups-pdf names each file after its job ("Kumoden...-job_12.pdf").
+class HardCopyOutputs : public PrintOutputs {
 public:
-    HardCopyOutputs();
-    // Removes the new files, once the queue is done with them.
-    ~HardCopyOutputs();
-    HardCopyOutputs(const HardCopyOutputs&) = delete;
-    HardCopyOutputs& operator=(const HardCopyOutputs&) = delete;
-
-    // Waits for at least one new hard copy and for the queue to finish every
-    // job that came since; the new files, none when the time is up first.
-    std::vector<std::filesystem::path> waitForNew(std::chrono::milliseconds limit);
-    // The new files now, and whether new jobs are still in the queue.
-    std::vector<std::filesystem::path> newFiles() const;
-    bool jobsPending() const;
-
-private:
-    std::set<std::filesystem::path> m_before;
-    std::set<std::string> m_jobsBefore;
+    HardCopyOutputs() : PrintOutputs(kHardCopyQueue, "Kumoden") {}
 };
 
 // A picture of four coloured quarters, as a PNG file: red at the top left,

@@ -1,0 +1,209 @@
+#!/usr/bin/env bash
+# The tests' own print system: a cupsd of their own with the cups-pdf queues
+# PDF (the default) and PDF2, everything in one folder. The machine's
+# scheduler, its queues, its default and its /etc/cups are never touched.
+#
+#   scripts/test-print-system.sh start <folder>   (re)starts it; run as root
+#   scripts/test-print-system.sh stop  <folder>   ends cupsd and every process it started
+#   scripts/test-print-system.sh env   <folder>   the variables that lead to it
+#
+# cupsd runs in a mount namespace of its own in which <folder>/etc is
+# mounted over /etc/cups: cups-pdf reads its configuration only from there.
+# Clients reach it through the unix socket <folder>/cups.sock (CUPS_SERVER);
+# CUPS_SERVERROOT and HOME keep the machine's and the user's client settings
+# (lpoptions, client.conf) out. Output: <folder>/out/<queue>.
+set -u -o pipefail
+
+PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
+MARK=.kumoden-print-system
+
+fail() {
+    echo "test-print-system.sh: $*" >&2
+    exit 1
+}
+
+action=${1:-}
+[[ $# -eq 2 ]] || fail "usage: test-print-system.sh start|stop|env <folder>"
+mkdir -p "$2" || fail "cannot create $2"
+dir=$(cd "$2" && pwd)
+socket=$dir/cups.sock
+
+# Only the private scheduler, whatever the caller's environment says.
+client() {
+    env -u LPDEST -u PRINTER CUPS_SERVER="$socket" CUPS_SERVERROOT="$dir/client" HOME="$dir/home" \
+        LANG=C LC_ALL=C "$@"
+}
+
+print_env() {
+    echo "CUPS_SERVER=$socket"
+    echo "CUPS_SERVERROOT=$dir/client"
+    echo "HOME=$dir/home"
+    echo "KUMODEN_PRINT_OUT=$dir/out"
+}
+
+# The pid of the cupsd this folder's last start made, if it still runs.
+scheduler_pid() {
+    local pid
+    pid=$(cat "$dir/scheduler.pid" 2>/dev/null) || return 1
+    [[ -n "$pid" && "$(readlink "/proc/$pid/ns/mnt" 2>/dev/null)" == "$(cat "$dir/scheduler.ns" 2>/dev/null)" ]]
+}
+
+# Every process in the scheduler's mount namespace: cupsd and what it started.
+namespace_pids() {
+    local ns entry
+    ns=$(cat "$dir/scheduler.ns" 2>/dev/null) || return 0
+    [[ -n "$ns" && "$ns" != "$(readlink /proc/self/ns/mnt)" ]] || return 0
+    for entry in /proc/[0-9]*; do
+        [[ "$(readlink "$entry/ns/mnt" 2>/dev/null)" == "$ns" ]] && echo "${entry#/proc/}"
+    done
+}
+
+stop() {
+    local pid pids i
+    if pid=$(cat "$dir/scheduler.pid" 2>/dev/null) && [[ -n "$pid" ]]; then
+        kill -TERM "$pid" 2>/dev/null
+    fi
+    for ((i = 0; i < 100; i++)); do
+        pids=$(namespace_pids)
+        [[ -z "$pids" ]] && break
+        # cupsd ends its filters itself; whatever is left after 5 s is killed.
+        ((i == 50)) && kill -KILL $pids 2>/dev/null
+        sleep 0.1
+    done
+    [[ -z "$(namespace_pids)" ]] || fail "processes of the scheduler in $dir do not end: $(namespace_pids | tr '\n' ' ')"
+    rm -f "$dir/scheduler.pid" "$dir/scheduler.ns" "$socket"
+}
+
+write_config() {
+    cat >"$dir/etc/cups-files.conf" <<EOF
+ServerRoot $dir/etc
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+StateDir $dir/run
+CacheDir $dir/cache
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+Printcap $dir/run/printcap
+FileDevice No
+EOF
+    # Only the socket: nothing listens on the network, nothing is browsed.
+    cat >"$dir/etc/cupsd.conf" <<EOF
+LogLevel warn
+Listen $socket
+Browsing No
+BrowseLocalProtocols none
+WebInterface No
+DefaultShared No
+ErrorPolicy abort-job
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess default
+  JobPrivateValues default
+  SubscriptionPrivateAccess default
+  SubscriptionPrivateValues default
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+    local queue
+    for queue in PDF PDF2; do
+        # cups-pdf reads cups-pdf.conf for cups-pdf:/ and cups-pdf-<name>.conf for cups-pdf:/<name>.
+        local conf=cups-pdf-$queue.conf
+        [[ $queue == PDF ]] && conf=cups-pdf.conf
+        cat >"$dir/etc/$conf" <<EOF
+Out $dir/out/$queue
+Label 2
+Grp lpadmin
+DecodeHexStrings 1
+Spool $dir/cups-pdf
+AnonDirName $dir/out/anonymous
+Log $dir/log
+EOF
+    done
+    echo "ServerName $socket" >"$dir/client/client.conf"
+}
+
+start() {
+    [[ $(id -u) -eq 0 ]] || fail "must run as root (the cups-pdf backend needs a scheduler running as root)"
+    [[ -x /usr/sbin/cupsd ]] || fail "cupsd is not installed (package cups)"
+    [[ -x /usr/lib/cups/backend/cups-pdf ]] || fail "the cups-pdf backend is not installed (package printer-driver-cups-pdf)"
+    command -v unshare >/dev/null || fail "unshare is not installed (package util-linux)"
+    # sockaddr_un holds 108 bytes with the final NUL.
+    ((${#socket} < 108)) || fail "the socket path $socket is ${#socket} bytes, unix sockets allow 107: use a shorter build folder"
+    if [[ -n "$(ls -A "$dir")" && ! -e "$dir/$MARK" ]]; then
+        fail "$dir is not empty and was not made by this script; not touching it"
+    fi
+    stop
+    rm -rf "$dir/etc" "$dir/run" "$dir/spool" "$dir/cache" "$dir/log" "$dir/out" "$dir/cups-pdf" "$dir/client" "$dir/home"
+    touch "$dir/$MARK"
+    mkdir -p "$dir"/{etc,run,spool/tmp,cache,log,out/PDF,out/PDF2,client,home} || fail "cannot fill $dir"
+    # Filters run as lp: the folders on the way must let them through.
+    chmod 0755 "$dir" "$dir/etc" "$dir/client" "$dir/out"
+    mkdir -p -m 1777 "$dir/cups-pdf"
+    write_config || fail "cannot write the configuration into $dir/etc"
+
+    local ns
+    ns=$(readlink /proc/self/ns/mnt)
+    # Its own session, its own namespace; the bind mount dies with the namespace.
+    setsid env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C \
+        unshare --mount --propagation private -- /bin/sh -c \
+        'mount --bind "$1/etc" /etc/cups && exec /usr/sbin/cupsd -f -c "$1/etc/cupsd.conf" -s "$1/etc/cups-files.conf"' \
+        sh "$dir" </dev/null >"$dir/log/cupsd.out" 2>&1 &
+    local pid=$!
+    echo "$pid" >"$dir/scheduler.pid"
+    local i
+    for ((i = 0; i < 50; i++)); do
+        local now
+        now=$(readlink "/proc/$pid/ns/mnt" 2>/dev/null) || break
+        [[ "$now" != "$ns" ]] && echo "$now" >"$dir/scheduler.ns" && break
+        sleep 0.1
+    done
+    if [[ ! -s "$dir/scheduler.ns" ]]; then
+        kill -KILL "$pid" 2>/dev/null
+        fail "cupsd did not start in a mount namespace of its own: $(tail -n 5 "$dir/log/cupsd.out")"
+    fi
+    for ((i = 0; i < 150; i++)); do
+        client lpstat -r 2>/dev/null | grep -q 'scheduler is running' && break
+        scheduler_pid || break
+        sleep 0.1
+    done
+    if ! client lpstat -r 2>/dev/null | grep -q 'scheduler is running'; then
+        local why
+        why=$(tail -n 5 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)
+        stop
+        fail "the scheduler in $dir does not answer within 15 s: $why"
+    fi
+    add_queue PDF cups-pdf:/
+    add_queue PDF2 cups-pdf:/PDF2
+    client lpadmin -d PDF || failed "cannot make PDF the default destination"
+    [[ "$(client lpstat -d)" == "system default destination: PDF" ]] ||
+        failed "the default destination is not PDF: $(client lpstat -d 2>&1)"
+    echo "test-print-system.sh: scheduler (pid $pid) on $socket, output in $dir/out"
+}
+
+# A failure once cupsd runs: nothing is left behind.
+failed() {
+    stop
+    fail "$*"
+}
+
+add_queue() {
+    # lpadmin warns that PPD drivers are deprecated; only failures matter.
+    client lpadmin -p "$1" -v "$2" -E -m "$PPD" -o printer-is-shared=no 2>/dev/null ||
+        failed "cannot create queue $1 ($2): $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
+    # A document that fails to convert is dropped at once, not retried for minutes.
+    client lpadmin -p "$1" -o printer-error-policy=abort-job 2>/dev/null ||
+        failed "cannot set the error policy of queue $1"
+}
+
+case "$action" in
+start) start ;;
+stop) stop ;;
+env) print_env ;;
+*) fail "usage: test-print-system.sh start|stop|env <folder>" ;;
+esac
