@@ -99,8 +99,8 @@ TEST_F(PrintPassWithRealLaunch, TheReaderGetsTheArchivedFileAndThePrinter)
     drop("my report.pdf");
     PrintPdfFiles(watched(), info, realServices);
     EXPECT_EQ(sleeper.waits().back(), milliseconds(5000));
-    const std::string expected = "/t\n/n\n/s\n/h\n" + watched() +
-                                 "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\ncups-pdf:/\n";
+    const std::string expected =
+        "/t\n/n\n/s\n/h\n" + watched() + "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\ncups-pdf:/\n";
     eventually(std::chrono::seconds(5), [&] { return readFile(info.AcrExeDir + ".args") == expected; });
     EXPECT_EQ(readFile(info.AcrExeDir + ".args"), expected);
 }

@@ -42,7 +42,8 @@ protected:
     // test if the steps leave it open.
     void open(std::function<void()> steps)
     {
-        WhileModal(view.dialog(), [&] { frmConf.Show(); }, steps);
+        WhileModal(
+            view.dialog(), [&] { frmConf.Show(); }, steps);
     }
 
     template <typename Widget> Widget* child(const char* name) const
@@ -147,10 +148,12 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
     QtConfView second;
     FrmConf again{info, {second, profile, app, '/', timer, printers, {}, {}}};
     const std::string before = ini();
-    WhileModal(second.dialog(), [&] { again.Show(); }, [&] {
-        QTest::keyClicks(QApplication::focusWidget(), "x");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    });
+    WhileModal(
+        second.dialog(), [&] { again.Show(); },
+        [&] {
+            QTest::keyClicks(QApplication::focusWidget(), "x");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
     EXPECT_FALSE(second.dialog().isVisible());
     EXPECT_EQ(ini(), before);
 }

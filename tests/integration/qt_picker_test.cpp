@@ -79,7 +79,8 @@ protected:
     template <typename Picker> void open(Picker& picker, QDialog& form, std::function<void()> steps)
     {
         picker.objRetField = &field;
-        WhileModal(form, [&] { picker.Show(); }, steps);
+        WhileModal(
+            form, [&] { picker.Show(); }, steps);
     }
 
     template <typename Widget> static Widget* child(QDialog& form, const char* name)

@@ -20,8 +20,8 @@ public:
     // environment entries are "NAME=value" added to (or replacing those of)
     // this process's environment. A program named without a folder is looked
     // for on PATH.
-    explicit Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {},
-                     Output output = Output::Inherit);
+    explicit Process(const std::vector<std::string>& arguments,
+                     const std::vector<std::string>& environment = {}, Output output = Output::Inherit);
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process();

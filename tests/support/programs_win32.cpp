@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 namespace kumoden::test {
 
 std::filesystem::path builtProgram(const std::string& name)

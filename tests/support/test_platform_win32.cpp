@@ -1,6 +1,6 @@
 // The Windows backends behind the test suite's platform-neutral helpers.
-#include "tests/support/test_platform.h"
 #include "tests/support/test_platform_win32.h"
+#include "tests/support/test_platform.h"
 
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"

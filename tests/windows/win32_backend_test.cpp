@@ -9,10 +9,10 @@
 #include "platform/win32/win32_printer_list.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_timer.h"
-#include "watch/print_command.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
+#include "watch/print_command.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +24,10 @@ namespace kumoden {
 namespace {
 
 using namespace std::chrono_literals;
-using win32test::AddAttributes;
 using test::readFile;
-using test::utf8;
 using test::TempDir;
+using test::utf8;
+using win32test::AddAttributes;
 
 std::vector<std::string> names(const std::vector<DatedFile>& files)
 {
