@@ -136,7 +136,9 @@ TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
         {{"/x", pdf, "PDF2"}, {}, "unknown switch /x"},
         {{}, {}, "no file given"},
         {{pdf}, {"LPDEST=NoSuchQueue"}, "no default printer is set"},
-        {{pdf, "PDF2"}, {"CUPS_SERVER=/tmp/kumoden-no-scheduler.sock"}, "cannot reach the print scheduler"},
+        {{pdf, "PDF2"},
+         {"CUPS_SERVER=" + m_dir.slash() + "no-scheduler.sock"},
+         "cannot reach the print scheduler"},
         {{pdf, "PDF2"}, {"CUPS_SERVER=localhost:1"}, "cannot reach the print scheduler"},
     };
     for (const auto& c : cases) {
