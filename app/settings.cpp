@@ -11,6 +11,11 @@ std::string IniPath(const Application& app, char separator)
     return app.path() + separator + app.exeName() + ".INI";
 }
 
+std::string LogPath(const Application& app, char separator)
+{
+    return app.path() + separator + app.exeName() + ".log";
+}
+
 std::string TrimNull(const std::string& text)
 {
     return text.substr(0, text.find('\0'));

@@ -26,6 +26,8 @@ inline constexpr std::string_view kSettingsSection = "FileCheck_Info";
 // Where the settings live: the executable's folder, the separator, the
 // executable's base name and ".INI", joined as they come.
 std::string IniPath(const Application& app, char separator);
+// The program's log, beside the settings: the same path with ".log".
+std::string LogPath(const Application& app, char separator);
 
 // The part of text before its first NUL character.
 std::string TrimNull(const std::string& text);

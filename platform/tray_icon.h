@@ -25,6 +25,9 @@ public:
     // to show it in (a backend may show it once one appears).
     virtual bool add(const std::string& tip) = 0;
     virtual void remove() = 0;
+    // Tells the user something from the icon (the platform's balloon). Shown
+    // only while the icon is; what is not shown is still in the log.
+    virtual void showNotice(const std::string& title, const std::string& text) = 0;
 };
 
 } // namespace kumoden

@@ -2,7 +2,9 @@
 
 #include "tray/popup_placement.h"
 #include "watch/watch_cycle.h"
+#include "watch/watch_setup.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kumoden {
@@ -49,11 +51,28 @@ void FrmDummy::Form_Load()
     m_services.icon.add(std::string(kTrayTip));
     LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.watch.files.separator()));
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
+    checkWatchSetup();
     // In the chain before the hook, so a notice that comes in between starts
     // no hard copy.
     const WindowHandle hWnd = m_services.clipboardViewer.window();
     m_nextViewerWnd = m_services.clipboardViewer.setClipboardViewer(hWnd);
     m_services.hardCopy.HookClipboard(hWnd);
+}
+
+void FrmDummy::checkWatchSetup()
+{
+    const std::vector<WatchSetupProblem> problems = WatchSetupProblems(m_info, m_services.watch.files);
+    for (const std::string_view cause : kWatchSetupCauses) {
+        const bool still =
+            std::any_of(problems.begin(), problems.end(),
+                        [&](const WatchSetupProblem& problem) { return problem.cause == cause; });
+        if (!still) {
+            m_services.notices.clear(std::string(cause));
+        }
+    }
+    for (const WatchSetupProblem& problem : problems) {
+        m_services.notices.fail(std::string(problem.cause), problem.text);
+    }
 }
 
 void FrmDummy::Form_Unload()
@@ -148,6 +167,8 @@ void FrmDummy::mnuConf_Click()
     withDialogGuard([this] {
         if (m_services.showSettings) {
             m_services.showSettings();
+            // The dialog may have read new settings.
+            checkWatchSetup();
         }
     });
 }

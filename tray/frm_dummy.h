@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/flag.h"
+#include "app/notices.h"
 #include "app/settings.h"
 #include "hardcopy/mod_hard_copy.h"
 #include "platform/application.h"
@@ -47,6 +48,8 @@ public:
         ModHardCopy& hardCopy;
         // Shows the settings dialog modally; nothing while there is none.
         std::function<void()> showSettings;
+        // What the user is told of failures, and the log.
+        Notices& notices;
     };
 
     FrmDummy(FileCheckInfo& info, Services services);
@@ -80,6 +83,9 @@ public:
     WindowHandle NextViewerWnd() const { return m_nextViewerWnd; }
 
 private:
+    // Tells the user what keeps the watch from working with the settings
+    // read, once per cause; a cause that went is cleared.
+    void checkWatchSetup();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
     void runMenuCommand(int position);

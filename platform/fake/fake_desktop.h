@@ -65,6 +65,10 @@ public:
         m_journal.push_back("icon remove");
         shown = false;
     }
+    void showNotice(const std::string& title, const std::string& text) override
+    {
+        m_journal.push_back("notice " + title + ": " + text);
+    }
     // The notification area reports a mouse message of the icon.
     void send(int message) { m_handler(0, 0, message * 15.0, 0); }
 

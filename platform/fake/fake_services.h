@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/application.h"
+#include "platform/event_log.h"
 #include "platform/launcher.h"
 #include "platform/message_dialog.h"
 #include "platform/printers.h"
@@ -56,6 +57,14 @@ struct ShownMessage {
     std::string text;
     std::string title;
     MessageButtons buttons;
+};
+
+// Keeps the log's lines.
+class FakeEventLog final : public EventLog {
+public:
+    void append(const std::string& line) override { lines.push_back(line); }
+
+    std::vector<std::string> lines;
 };
 
 class FakeMessageDialog final : public MessageDialog {

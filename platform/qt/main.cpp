@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/start_up.h"
 #include "platform/cups/cups_printer_list.h"
+#include "platform/log/file_event_log.h"
 #include "platform/posix/posix_application.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_launcher.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv)
     QtTimer tmrFileCheck;
     QtTrayIcon icon;
     QtDesktop desktop(icon);
+    FileEventLog log(LogPath(app, files.separator()));
+    Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
     QtAboutView frmAbout;
     QtPrinterSetup cdlPrintSet;
@@ -143,7 +146,8 @@ int main(int argc, char** argv)
                                                   cdlPrintSet,
                                                   clipboardViewer,
                                                   modHardCopy,
-                                                  showSettings});
+                                                  showSettings,
+                                                  notices});
         frmDummy->Form_Load();
     };
     if (!Main(app, frmStart, sleeper, desktop, loadResident)) {

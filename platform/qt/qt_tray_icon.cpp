@@ -72,6 +72,14 @@ void QtTrayIcon::remove()
     m_icon.hide();
 }
 
+void QtTrayIcon::showNotice(const std::string& title, const std::string& text)
+{
+    if (m_wanted && m_icon.isVisible()) {
+        m_icon.showMessage(QString::fromStdString(title), QString::fromStdString(text),
+                           QSystemTrayIcon::Warning);
+    }
+}
+
 QRect QtTrayIcon::geometry() const
 {
     return m_wanted && m_icon.isVisible() ? m_icon.geometry() : QRect();

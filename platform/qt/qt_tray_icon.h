@@ -17,6 +17,7 @@ public:
     void setMouseMoveHandler(MouseMoveHandler handler) override;
     bool add(const std::string& tip) override;
     void remove() override;
+    void showNotice(const std::string& title, const std::string& text) override;
 
     // Where the icon is on the screen; empty while it is not shown.
     QRect geometry() const;

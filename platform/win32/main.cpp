@@ -2,6 +2,7 @@
 // them to the resident window and runs the message loop until the window
 // is closed or the session ends.
 #include "app/settings.h"
+#include "platform/log/file_event_log.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
 #include "platform/win32/win32_clipboard.h"
@@ -98,6 +99,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
     Win32NoTrayYet noTray;
+    FileEventLog log(LogPath(app, files.separator()));
+    Notices notices(noTray, log, clock, std::string(kTrayTip));
     Win32Clipboard clipboard;
     Win32ClipboardViewer clipboardViewer;
     Win32HardCopyPage frmHardCopyView;
@@ -124,7 +127,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              noTray,
                              clipboardViewer,
                              modHardCopy,
-                             nullptr});
+                             nullptr,
+                             notices});
     Resident resident{frmDummy};
     const HWND window = createResidentWindow(instance, resident);
     if (window == nullptr) {

@@ -38,6 +38,8 @@ public:
     void setMouseMoveHandler(MouseMoveHandler) override {}
     bool add(const std::string&) override { return false; }
     void remove() override {}
+    // No icon to speak from yet: the log has what would be shown.
+    void showNotice(const std::string&, const std::string&) override {}
     void setEntries(const std::vector<MenuEntry>&) override {}
     void setDefaultEntry(int) override {}
     Size size() override { return {}; }

@@ -217,5 +217,28 @@ TEST_F(Tray, IconFollowsTheTrayHost)
     EXPECT_TRUE(kumoden->running());
 }
 
+TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLog)
+{
+    startTrayHost();
+    const std::string reader = (dir.path() / "no" / "reader").string();
+    startProgram({}, Process::Output::Inherit, reader);
+    waitForIcon();
+    // The icon's notice is a window of the program's own beside the icon.
+    EXPECT_TRUE(eventually(10s, [&] { return shownWindows().size() == 1; })) << "no notice";
+    const auto toldInLog = [&] {
+        const std::string log = readFile(app() / "kumoden.log");
+        std::size_t count = 0;
+        for (std::size_t at = log.find(reader); at != std::string::npos; at = log.find(reader, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    ASSERT_TRUE(eventually(10s, [&] { return toldInLog() == 1; }));
+    // Ticks go on with the same settings: the log says it no second time.
+    std::this_thread::sleep_for(2500ms);
+    EXPECT_EQ(toldInLog(), 1u);
+    EXPECT_TRUE(kumoden->running());
+}
+
 } // namespace
 } // namespace kumoden::test

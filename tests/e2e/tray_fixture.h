@@ -42,11 +42,13 @@ protected:
     }
     void stopTrayHost() { m_trayer.reset(); }
 
-    // The program with an empty watched folder, one tick a second.
+    // The program with an empty watched folder, one tick a second, and the
+    // reader it needs (or the one given).
     void startProgram(const std::vector<std::string>& extraEnv = {},
-                      Process::Output output = Process::Output::Inherit)
+                      Process::Output output = Process::Output::Inherit,
+                      const std::string& reader = builtProgram("kumoden-print").string())
     {
-        writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\n");
+        writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + reader + "\r\n");
         std::vector<std::string> env = programEnv();
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         kumoden =

@@ -58,20 +58,23 @@ class Resident : public WatchFixture {
 protected:
     Resident() : app(dir.path().string(), "kumoden")
     {
-        dir.write("kumoden.INI",
-                  "[FileCheck_Info]\nFileChkTime=60\nFileChkDir=" + dir.path().string() + "\n");
+        dir.write("reader", "");
+        dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=60\nFileChkDir=" + dir.path().string() +
+                                     "\nAcrExeDir=" + reader() + "\n");
     }
+    std::string reader() const { return (dir.path() / "reader").string(); }
 
     FrmDummy::Services residentServices()
     {
-        return {app,   *profile, timer,        services, icon,     desktop,
-                popup, about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); }};
+        return {app,    *profile, timer,        services, icon,     desktop,
+                popup,  about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); },
+                notices};
     }
 
     void writeIni(const std::string& interval)
     {
         dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=" + interval + "\nFileChkDir=" +
-                                     dir.path().string() + "\nPrinterNm=PDF\nAcrExeDir=/opt/reader\n");
+                                     dir.path().string() + "\nPrinterNm=PDF\nAcrExeDir=" + reader() + "\n");
     }
 
     Journal journal;
@@ -79,6 +82,8 @@ protected:
     std::unique_ptr<Profile> profile = MakeProfile();
     fake::FakeTimer timer;
     fake::FakeTrayIcon icon{journal};
+    fake::FakeEventLog log;
+    Notices notices{icon, log, clock, "PDF印刷ツール"};
     fake::FakeDesktop desktop{journal};
     fake::FakePopupMenu popup{journal};
     fake::FakeModal about{journal, "about"};
@@ -145,10 +150,43 @@ TEST_F(Resident, ATickRunsTheWatchOnTheSettingsRead)
     frmDummy.Form_Load();
     ASSERT_TRUE(timer.tick());
     EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
-    EXPECT_EQ(launcher.requests()[0].arguments[0], "/opt/reader");
+    EXPECT_EQ(launcher.requests()[0].arguments[0], reader());
 
     frmDummy.Form_Unload();
     EXPECT_FALSE(timer.tick());
+}
+
+TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
+{
+    dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=abc\nFileChkDir=" + dir.slash() +
+                                 "missing\nAcrExeDir=" + dir.slash() + "none/reader\n");
+    using namespace std::chrono;
+    clock.set(local_days{2026y / December / 7} + 9h + 5min + 3s + 700ms);
+    frmDummy.Form_Load();
+    const Journal told{
+        "icon add PDF印刷ツール",
+        "notice PDF印刷ツール: 監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。",
+        "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep(),
+        "notice PDF印刷ツール: 印刷プログラムが見つかりません: " + dir.slash() + "none/reader",
+        "join chain 4112",
+        "hook 4112"};
+    EXPECT_EQ(journal, told);
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_EQ(log.lines[0],
+              "2026-12-07 09:05:03 監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。");
+
+    // The dialog mends two of them: the one left is not told again; the
+    // mended ones are, should they come back.
+    journal.clear();
+    settings.FileChkTime = 1000;
+    settings.FileChkDir = dir.path().string();
+    frmDummy.mnuConf_Click();
+    EXPECT_EQ(journal, (Journal{"settings open", "settings closed"}));
+    settings.FileChkDir = dir.slash() + "missing";
+    frmDummy.mnuConf_Click();
+    EXPECT_EQ(journal.back(),
+              "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep());
+    EXPECT_EQ(log.lines.size(), 4u);
 }
 
 TEST_F(Resident, TheMenuHasItsItemsInOrder)

@@ -1,0 +1,45 @@
+#include "app/notices.h"
+
+#include <cstdio>
+
+namespace kumoden {
+
+Notices::Notices(TrayIcon& icon, EventLog& log, const Clock& clock, std::string title)
+    : m_icon(icon), m_log(log), m_clock(clock), m_title(std::move(title))
+{
+}
+
+void Notices::record(const std::string& what)
+{
+    m_log.append(LogTimestamp(m_clock.now()) + " " + what);
+}
+
+void Notices::fail(const std::string& cause, const std::string& text)
+{
+    if (!m_failing.insert(cause).second) {
+        return;
+    }
+    record(text);
+    m_icon.showNotice(m_title, text);
+}
+
+void Notices::clear(const std::string& cause)
+{
+    m_failing.erase(cause);
+}
+
+std::string LogTimestamp(LocalTime time)
+{
+    using namespace std::chrono;
+    const auto day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{floor<seconds>(time - day)};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
+    return text;
+}
+
+} // namespace kumoden

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/event_log.h"
+#include "platform/tray_icon.h"
+
+#include <set>
+#include <string>
+
+namespace kumoden {
+
+// What the user hears of the program's work. A failure is told once, from
+// the icon and in the log, and not again until its cause has cleared; work
+// done only goes into the log. Every log line starts with the local time.
+class Notices {
+public:
+    // title: what the icon's notices are headed with.
+    Notices(TrayIcon& icon, EventLog& log, const Clock& clock, std::string title);
+    Notices(const Notices&) = delete;
+    Notices& operator=(const Notices&) = delete;
+
+    // One line in the log: what was done, naming what it was done to.
+    void record(const std::string& what);
+    // A failure; cause names what failed and what it is about (the same
+    // failure of another file is another cause).
+    void fail(const std::string& cause, const std::string& text);
+    // The cause is gone: the next failure of it is told again.
+    void clear(const std::string& cause);
+    bool failing(const std::string& cause) const { return m_failing.contains(cause); }
+
+private:
+    TrayIcon& m_icon;
+    EventLog& m_log;
+    const Clock& m_clock;
+    std::string m_title;
+    std::set<std::string> m_failing;
+};
+
+// "2026-12-07 14:31:05": how the log writes a moment.
+std::string LogTimestamp(LocalTime time);
+
+} // namespace kumoden

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace kumoden {
+
+// The program's record of what it did and what failed, one line at a time.
+class EventLog {
+public:
+    EventLog() = default;
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+    virtual ~EventLog() = default;
+
+    // Adds one line (without its line end). A line that cannot be written is
+    // lost: the log never stops the program.
+    virtual void append(const std::string& line) = 0;
+};
+
+} // namespace kumoden

@@ -1,0 +1,38 @@
+#include "platform/log/file_event_log.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kumoden::test {
+namespace {
+
+TEST(FileEventLog, KeepsLinesUpToItsCapThenStartsAfreshKeepingOneOldFile)
+{
+    TempDir dir;
+    const std::string path = dir.slash() + "kumoden.log";
+    FileEventLog log(path, 40);
+    log.append("2026-12-07 09:00:00 one"); // 24 bytes with its line end
+    log.append("two");                     // 28
+    EXPECT_EQ(readFile(path), "2026-12-07 09:00:00 one\ntwo\n");
+
+    log.append("a line that would go past"); // the file starts afresh
+    EXPECT_EQ(readFile(path), "a line that would go past\n");
+    EXPECT_EQ(readFile(path + ".1"), "2026-12-07 09:00:00 one\ntwo\n");
+
+    log.append("and another one past it"); // the old copy is replaced
+    EXPECT_EQ(readFile(path), "and another one past it\n");
+    EXPECT_EQ(readFile(path + ".1"), "a line that would go past\n");
+}
+
+TEST(FileEventLog, ALogThatCannotBeWrittenIsNoFailure)
+{
+    TempDir dir;
+    FileEventLog log(dir.slash() + "missing/kumoden.log");
+    log.append("lost");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,27 @@
+#include "watch/watch_setup.h"
+
+#include "watch/watch_cycle.h"
+
+namespace kumoden {
+
+std::vector<WatchSetupProblem> WatchSetupProblems(const FileCheckInfo& info, FileSystem& files)
+{
+    std::vector<WatchSetupProblem> problems;
+    if (info.FileChkTime <= 0) {
+        problems.push_back(
+            {kIntervalCause, "監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。"});
+    }
+    const std::string watched = WatchedPath(info.FileChkDir, files.separator());
+    if (!files.folderExists(watched)) {
+        problems.push_back({kFolderCause, "監視フォルダーが見つかりません: " + watched});
+    }
+    if (info.AcrExeDir.empty()) {
+        problems.push_back({kReaderCause, "印刷プログラム (AcrExeDir) が設定されていません。"});
+    } else if (info.AcrExeDir.find(files.separator()) != std::string::npos &&
+               !files.fileExists(info.AcrExeDir)) {
+        problems.push_back({kReaderCause, "印刷プログラムが見つかりません: " + info.AcrExeDir});
+    }
+    return problems;
+}
+
+} // namespace kumoden

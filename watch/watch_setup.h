@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/settings.h"
+#include "platform/file_system.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kumoden {
+
+// A reason the watch cannot do its work with the settings it has.
+struct WatchSetupProblem {
+    std::string_view cause; // one of kWatchSetupCauses
+    std::string text;       // what the user reads
+};
+
+inline constexpr std::string_view kIntervalCause = "setup:interval";
+inline constexpr std::string_view kFolderCause = "setup:folder";
+inline constexpr std::string_view kReaderCause = "setup:reader";
+inline constexpr std::array<std::string_view, 3> kWatchSetupCauses{kIntervalCause, kFolderCause,
+                                                                   kReaderCause};
+
+// What keeps the watch from working: no ticks (an interval that is not a
+// positive number), no watched folder, no reader program. A reader named
+// without a folder is left to the launch, which finds it or says so.
+std::vector<WatchSetupProblem> WatchSetupProblems(const FileCheckInfo& info, FileSystem& files);
+
+} // namespace kumoden
