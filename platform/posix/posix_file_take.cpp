@@ -53,9 +53,12 @@ std::string temporaryBeside(const std::string& destination)
     return folder + ".kumoden-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
-TakeResult failure(int error)
+// Why a move of source failed: the file is gone, or the move itself failed
+// (a missing destination folder also says ENOENT).
+TakeResult failure(int error, const std::string& source)
 {
-    return error == ENOENT ? TakeResult::Vanished : TakeResult::Failed;
+    struct stat info {};
+    return error == ENOENT && lstat(source.c_str(), &info) != 0 ? TakeResult::Vanished : TakeResult::Failed;
 }
 
 // Puts the file at temp (the file found) under the temporary name beside
@@ -116,7 +119,7 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
         const int error = errno;
         return error == ELOOP         ? TakeResult::NotTheFileFound
                : error == EWOULDBLOCK ? TakeResult::InUse
-                                      : failure(error);
+                                      : failure(error, source);
     }
     struct stat info {};
     if (fstat(file.get(), &info) != 0) {
@@ -139,7 +142,7 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
     const std::string temp = temporaryBeside(destination);
     bool notTheFile = false;
     if (!placeBeside(file.get(), source, temp, found, notTheFile)) {
-        return notTheFile ? TakeResult::NotTheFileFound : failure(errno);
+        return notTheFile ? TakeResult::NotTheFileFound : failure(errno, source);
     }
     // The one step that replaces an older file, read-only or not.
     if (rename(temp.c_str(), destination.c_str()) == 0) {
