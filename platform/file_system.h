@@ -24,6 +24,23 @@ struct DatedFile {
     std::optional<LocalTime> created;
 };
 
+// Which file a path names, the same before and after a move within one
+// file system (device and inode; volume serial and file index).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// How taking a file into the archive ended. Only Taken changes anything.
+enum class TakeResult {
+    Taken,           // the file is at the destination, an older file there replaced
+    InUse,           // another program has the file open for writing
+    Vanished,        // nothing is left where the file was found
+    NotTheFileFound, // the name now stands for another file, a link or the like
+    Failed,          // the move itself failed (no room, no folder, no right)
+};
+
 class FileSystem {
 public:
     FileSystem() = default;
@@ -55,8 +72,20 @@ public:
     virtual bool deleteFile(const std::string& path, bool force) = 0;
     // Never replaces an existing destination; on failure the source stays.
     virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
-    // When the file was created (where the file system keeps no creation
-    // time: when it was last modified), on the local clock.
+    // The identity of the ordinary file at path (a link is not followed);
+    // nothing for a link, a folder, anything else or nothing at all.
+    virtual std::optional<FileIdentity> fileIdentity(const std::string& path) = 0;
+    // Moves the ordinary file found at source, and only that file, to
+    // destination. An older file at destination (read-only too) is replaced
+    // only by a move that succeeds: whatever the result but Taken, both
+    // files are as they were. A file that another program still has open
+    // for writing is not taken where the platform can tell.
+    virtual TakeResult takeFile(const std::string& source, const std::string& destination,
+                                const FileIdentity& found) = 0;
+    // When the file was created, on the local clock. Where the file system
+    // keeps no creation time: the later of its last modification and its
+    // last status change (which a move or a copy into the folder sets), so
+    // that a file copied in with its old date is not taken for old.
     virtual std::optional<LocalTime> dateCreated(const std::string& path) = 0;
 };
 

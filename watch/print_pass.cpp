@@ -31,26 +31,54 @@ void waitUntilStable(const std::string& file, std::int64_t& remembered, WatchSer
     services.sleeper.sleep(kAfterStableWait);
 }
 
-// Moves the file into the backup folder, replacing an older backup of the
-// same name. False when the file is still where it was.
-bool archive(const std::string& incoming, const std::string& backupFolder, const std::string& backupFile,
-             FileSystem& files)
+FileOutcome archiveOutcome(TakeResult result)
 {
-    if (!files.folderExists(backupFolder)) {
-        files.createFolder(backupFolder);
+    switch (result) {
+    case TakeResult::InUse:
+        return FileOutcome::InUse;
+    case TakeResult::Vanished:
+        return FileOutcome::Vanished;
+    case TakeResult::NotTheFileFound:
+        return FileOutcome::NotTheFileFound;
+    default:
+        return FileOutcome::NotArchived;
     }
-    if (files.fileExists(backupFile)) {
-        files.deleteFile(backupFile, true);
+}
+
+// Puts an archived file whose reader did not start back into the watched
+// folder, never over a file there: a newcomer of the same name keeps its
+// name and this one takes the first free "name (n).pdf". Empty when every
+// try failed and the file is still in the archive.
+std::string putBack(const std::string& backupFile, const std::string& watchedPath, const std::string& name,
+                    FileSystem& files)
+{
+    if (files.moveFile(backupFile, watchedPath + name)) {
+        return name;
     }
-    return files.moveFile(incoming, backupFile);
+    for (int number = 2; number <= 9; ++number) {
+        const std::string other = ReturnName(name, number);
+        if (files.moveFile(backupFile, watchedPath + other)) {
+            return other;
+        }
+    }
+    return {};
 }
 
 } // namespace
 
-void PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info, WatchServices& services)
+std::string ReturnName(const std::string& name, int number)
 {
+    // The query matched "*.pdf": the last four characters are the extension.
+    const std::size_t stem = name.size() >= 4 ? name.size() - 4 : name.size();
+    return name.substr(0, stem) + " (" + std::to_string(number) + ")" + name.substr(stem);
+}
+
+std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info,
+                                      WatchServices& services)
+{
+    std::vector<FileResult> results;
     if (!CreateFileSystemObject(services)) {
-        return;
+        return results;
     }
     FileSystem& files = services.files;
     const std::string backupFolder = watchedPath + std::string(kBackupFolderName);
@@ -64,10 +92,23 @@ void PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info, Wa
         const std::string incoming = watchedPath + name;
         const std::string backupFile = backupPrefix + name;
 
+        // The file the query found; what is archived and printed must be
+        // this one, not what the name stands for after the waits.
+        const auto found = files.fileIdentity(incoming);
         waitUntilStable(incoming, remembered, services);
-        if (!archive(incoming, backupFolder, backupFile, files)) {
+        if (!found) {
+            results.push_back({name, FileOutcome::Vanished, {}});
+            continue;
+        }
+        if (!files.folderExists(backupFolder)) {
+            files.createFolder(backupFolder);
+        }
+        // An older backup of the same name goes only when this move succeeds.
+        const TakeResult taken = files.takeFile(incoming, backupFile, *found);
+        if (taken != TakeResult::Taken) {
             // Printing the backup path now would print an older file of the
             // same name, or nothing; the file is tried again next tick.
+            results.push_back({name, archiveOutcome(taken), {}});
             continue;
         }
 
@@ -75,8 +116,17 @@ void PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info, Wa
         const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, port.driverName, port.portName};
         if (services.launcher.launch(PrintLaunchRequest(job)) != 0) {
             services.sleeper.sleep(kAfterLaunchWait);
+            results.push_back({name, FileOutcome::Printed, {}});
+            continue;
         }
+        // Unprinted in the archive, a file would never be tried again and
+        // would later be purged: it goes back to wait for a reader.
+        const std::string returnedAs = putBack(backupFile, watchedPath, name, files);
+        results.push_back(
+            {name, returnedAs.empty() ? FileOutcome::ReaderNotStartedStuck : FileOutcome::ReaderNotStarted,
+             returnedAs});
     }
+    return results;
 }
 
 } // namespace kumoden

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace kumoden {
 
@@ -13,10 +14,34 @@ inline constexpr std::chrono::milliseconds kSettleWait{3000}; // between two len
 inline constexpr std::chrono::milliseconds kAfterStableWait{3000};
 inline constexpr std::chrono::milliseconds kAfterLaunchWait{5000};
 
+// What became of one file of a pass. Every file ends either in the watched
+// folder or in the archive; only Printed went to the reader.
+enum class FileOutcome {
+    Printed,               // archived, and the reader started on it
+    InUse,                 // another program still writes it; stays, tried next tick
+    Vanished,              // gone before it could be archived (another copy took it)
+    NotTheFileFound,       // the name was given to another file or a link; left alone
+    NotArchived,           // the move failed (no archive folder, no room); stays
+    ReaderNotStarted,      // back in the watched folder (as returnedAs), tried next tick
+    ReaderNotStartedStuck, // and could not go back: it stays in the archive
+};
+
+struct FileResult {
+    std::string name;
+    FileOutcome outcome;
+    std::string returnedAs; // ReaderNotStarted: its name in the watched folder
+};
+
 // Prints every waiting PDF file of the watched folder: waits until the file
 // has stopped growing, moves it into the backup folder and starts the
-// reader on the moved file. A file that cannot be moved stays where it is
-// and is met again on the next tick.
-void PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info, WatchServices& services);
+// reader on the moved file. A file that cannot be taken stays where it is
+// and is met again on the next tick; so does one whose reader could not be
+// started, which goes back into the watched folder.
+std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info,
+                                      WatchServices& services);
+
+// The name under which a file whose reader could not be started goes back
+// when its own name is taken meanwhile: "a.pdf" gives "a (2).pdf" for 2.
+std::string ReturnName(const std::string& name, int number);
 
 } // namespace kumoden

@@ -7,13 +7,18 @@
 namespace kumoden::fake {
 
 // Real files through another file system, with failures a test can switch
-// on: a missing file facility, a move that fails.
+// on: a missing file facility, a move that fails, a file taken into the
+// archive with a given result and nothing changed.
 class FakeFileSystem final : public FileSystem {
 public:
     explicit FakeFileSystem(FileSystem& real) : m_real(real) {}
 
     void setObjectAvailable(bool available) { m_objectAvailable = available; }
+    // Both moves and takes fail (a take with Failed).
     void setMoveFails(bool fails) { m_moveFails = fails; }
+    // Takes end with this result, touching nothing; nothing for real ones.
+    void setTakeResult(std::optional<TakeResult> result) { m_takeResult = result; }
+    int takes() const { return m_takes; }
     int objectsCreated() const { return m_objectsCreated; }
     // Creation times for files whose real one a test cannot choose.
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
@@ -53,6 +58,19 @@ public:
     {
         return !m_moveFails && m_real.moveFile(source, destination);
     }
+    std::optional<FileIdentity> fileIdentity(const std::string& path) override
+    {
+        return m_real.fileIdentity(path);
+    }
+    TakeResult takeFile(const std::string& source, const std::string& destination,
+                        const FileIdentity& found) override
+    {
+        ++m_takes;
+        if (m_moveFails) {
+            return TakeResult::Failed;
+        }
+        return m_takeResult ? *m_takeResult : m_real.takeFile(source, destination, found);
+    }
     std::optional<LocalTime> dateCreated(const std::string& path) override
     {
         const auto it = m_created.find(path);
@@ -66,6 +84,8 @@ private:
     FileSystem& m_real;
     bool m_objectAvailable = true;
     bool m_moveFails = false;
+    std::optional<TakeResult> m_takeResult;
+    int m_takes = 0;
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;
 };

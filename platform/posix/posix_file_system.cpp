@@ -1,5 +1,6 @@
 #include "platform/posix/posix_file_system.h"
 
+#include "platform/posix/file_moves.h"
 #include "platform/posix/local_time.h"
 #include "platform/posix/wildcard.h"
 
@@ -44,14 +45,24 @@ bool isOrdinaryFile(DIR* dir, const dirent* entry)
     return fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
 }
 
-std::optional<LocalTime> createdAt(int folder, const char* name)
+bool before(const statx_timestamp& a, const statx_timestamp& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+std::optional<LocalTime> createdAt(int folder, const char* name, bool birthTimes)
 {
     struct statx info {};
-    if (statx(folder, name, 0, STATX_BTIME | STATX_MTIME, &info) != 0) {
+    if (statx(folder, name, 0, STATX_BTIME | STATX_MTIME | STATX_CTIME, &info) != 0) {
         return std::nullopt;
     }
-    // Where the file system keeps no birth time, the last change stands in.
-    const statx_timestamp& stamp = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
+    // Where the file system keeps no birth time, the modification time alone
+    // would make a file copied in with its old date (cp -p, rsync -a, unzip)
+    // old at once; the status change that the copy or the move made is
+    // later.
+    const statx_timestamp& stamp = (birthTimes && (info.stx_mask & STATX_BTIME)) ? info.stx_btime
+                                   : before(info.stx_mtime, info.stx_ctime)      ? info.stx_ctime
+                                                                                 : info.stx_mtime;
     return ToLocalTime(static_cast<std::time_t>(stamp.tv_sec), static_cast<long>(stamp.tv_nsec));
 }
 
@@ -92,15 +103,46 @@ bool copyNew(const std::string& source, const std::string& destination)
         return false;
     }
     struct stat info {};
-    fstat(in, &info);
-    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
-    if (out < 0) {
-        close(in);
+    const bool ok = fstat(in, &info) == 0 && posix::CopyIntoNew(in, destination, info.st_mode & 07777);
+    close(in);
+    return ok;
+}
+
+} // namespace
+
+namespace posix {
+
+bool MoveNoReplace(const std::string& source, const std::string& destination)
+{
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
         return false;
     }
-    bool ok = true;
+    // The file system cannot rename without replacing: a hard link refuses
+    // an existing destination just the same.
+    if (link(source.c_str(), destination.c_str()) != 0) {
+        return false;
+    }
+    if (unlink(source.c_str()) == 0) {
+        return true;
+    }
+    const int error = errno;
+    unlink(destination.c_str());
+    errno = error;
+    return false;
+}
+
+bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
+{
+    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) {
+        return false;
+    }
+    bool ok = lseek(in, 0, SEEK_SET) == 0;
     char buffer[64 * 1024];
-    for (;;) {
+    while (ok) {
         const ssize_t got = read(in, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
@@ -117,20 +159,16 @@ bool copyNew(const std::string& source, const std::string& destination)
                 done += put;
             }
         }
-        if (!ok) {
-            break;
-        }
     }
     ok = fsync(out) == 0 && ok;
     ok = close(out) == 0 && ok;
-    close(in);
     if (!ok) {
         unlink(destination.c_str());
     }
     return ok;
 }
 
-} // namespace
+} // namespace posix
 
 std::optional<std::string> PosixFileSystem::firstFile(const std::string& pattern)
 {
@@ -158,7 +196,7 @@ std::vector<DatedFile> PosixFileSystem::listDatedFiles(const std::string& patter
     std::vector<DatedFile> files;
     scan(pattern, [&](int folder, std::string_view name) {
         std::string text(name);
-        auto created = createdAt(folder, text.c_str());
+        auto created = createdAt(folder, text.c_str(), m_options.birthTimes);
         files.push_back({std::move(text), created});
         return true;
     });
@@ -208,19 +246,8 @@ bool PosixFileSystem::moveFile(const std::string& source, const std::string& des
     if (source.empty() || destination.empty()) {
         return false;
     }
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
+    if (posix::MoveNoReplace(source, destination)) {
         return true;
-    }
-    if (errno == EINVAL || errno == ENOSYS) {
-        // The file system cannot rename without replacing: a hard link
-        // refuses an existing destination just the same.
-        if (link(source.c_str(), destination.c_str()) == 0) {
-            if (unlink(source.c_str()) == 0) {
-                return true;
-            }
-            unlink(destination.c_str());
-            return false;
-        }
     }
     if (errno != EXDEV) {
         return false;
@@ -242,7 +269,7 @@ std::optional<LocalTime> PosixFileSystem::dateCreated(const std::string& path)
     if (path.empty()) {
         return std::nullopt;
     }
-    return createdAt(AT_FDCWD, path.c_str());
+    return createdAt(AT_FDCWD, path.c_str(), m_options.birthTimes);
 }
 
 } // namespace kumoden

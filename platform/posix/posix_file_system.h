@@ -4,11 +4,20 @@
 
 namespace kumoden {
 
+// What the backend may use of the file system. Tests switch off what a
+// file system of theirs has, to see the backend do without it.
+struct PosixFileOptions {
+    // Read leases tell whether another program has a file open for writing.
+    bool leases = true;
+    // Birth times (statx) date a file's creation.
+    bool birthTimes = true;
+};
+
 // Files on a POSIX system. Hidden files are those whose name starts with a
 // dot; read-only files are those without their owner's write bit.
 class PosixFileSystem final : public FileSystem {
 public:
-    PosixFileSystem() = default;
+    explicit PosixFileSystem(PosixFileOptions options = {}) : m_options(options) {}
 
     char separator() const override { return '/'; }
     bool createObject() override { return true; }
@@ -21,7 +30,20 @@ public:
     bool fileExists(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
+    std::optional<FileIdentity> fileIdentity(const std::string& path) override;
+    // The file is held open read-only under a read lease while it moves: the
+    // kernel refuses the lease while any process has the file open for
+    // writing, and a writer that opens it meanwhile waits for the move to
+    // end. Where leases cannot be had (network and FUSE file systems,
+    // another user's file without CAP_LEASE), the file is taken all the same:
+    // the size that stayed the same over the waits is then the only sign
+    // that the writer is done.
+    TakeResult takeFile(const std::string& source, const std::string& destination,
+                        const FileIdentity& found) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+
+private:
+    PosixFileOptions m_options;
 };
 
 } // namespace kumoden

@@ -22,6 +22,11 @@ public:
     bool fileExists(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
+    std::optional<FileIdentity> fileIdentity(const std::string& path) override;
+    // The file is held open without sharing write while it moves: Windows
+    // refuses that while another program has it open for writing.
+    TakeResult takeFile(const std::string& source, const std::string& destination,
+                        const FileIdentity& found) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
 };
 

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace kumoden::test {
 namespace {
@@ -65,12 +67,96 @@ TEST_F(Watch, WaitsUntilAGrowingFileHasStopped)
     EXPECT_TRUE(kumoden->running());
 }
 
+TEST_F(Watch, AFileHeldOpenByItsWriterWaitsUntilItIsClosed)
+{
+    writeWorkingIni();
+    PrintOutputs printed("PDF2");
+    start();
+    const std::string pdf = tinyPdf();
+    const fs::path file = in() / "job-open.pdf";
+    const int writer = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    ASSERT_GE(writer, 0);
+    const std::size_t half = pdf.size() / 2;
+    ASSERT_EQ(write(writer, pdf.data(), half), static_cast<ssize_t>(half));
+    // The writer pauses far longer than the waits; the file stays put.
+    std::this_thread::sleep_for(12s);
+    EXPECT_EQ(readFile(file), pdf.substr(0, half));
+    ASSERT_EQ(write(writer, pdf.data() + half, pdf.size() - half), static_cast<ssize_t>(pdf.size() - half));
+    close(writer);
+
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-open.pdf")); }));
+    EXPECT_EQ(readFile(backup("job-open.pdf")), pdf);
+    // One more file: two prints in all, so the held one went out once.
+    drop("job-next.pdf");
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-next.pdf")); }));
+    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.newFiles().size(), 2u);
+}
+
+TEST_F(Watch, TwoCopiesOnOneFolderPrintEachFileOnce)
+{
+    writeWorkingIni();
+    PrintOutputs printed("PDF2");
+    fs::create_directories(dir.path() / "app2");
+    fs::copy_file(app() / "kumoden", dir.path() / "app2" / "kumoden");
+    fs::copy_file(app() / "kumoden.INI", dir.path() / "app2" / "kumoden.INI");
+    const std::vector<std::string> names{"job1.pdf", "job2.pdf", "job3.pdf"};
+    for (const auto& name : names) {
+        drop(name);
+    }
+    start();
+    Process second({(dir.path() / "app2" / "kumoden").string()}, environment());
+
+    ASSERT_TRUE(eventually(90s, [&] {
+        return std::all_of(names.begin(), names.end(),
+                           [&](const auto& name) { return fs::exists(backup(name)); });
+    }));
+    EXPECT_EQ(printed.waitForNew(30s, names.size()).size(), names.size());
+    // Both copies still watch; the last file goes out once too.
+    drop("job4.pdf");
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job4.pdf")); }));
+    EXPECT_EQ(printed.waitForNew(30s, names.size() + 1).size(), names.size() + 1);
+    EXPECT_EQ(second.terminate(), 0);
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.newFiles().size(), names.size() + 1);
+    for (const auto& name : names) {
+        EXPECT_FALSE(fs::exists(in() / name)) << name;
+    }
+}
+
+TEST_F(Watch, WithoutAReaderTheFileWaitsInTheWatchedFolder)
+{
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
+             (app() / "no-reader").string() + "\r\nPrinterNm=PDF2\r\nFileDelDate=0\r\n");
+    PrintOutputs printed("PDF2");
+    drop("job1.pdf");
+    start();
+    // The archive was tried (its folder made); the file came back and no
+    // purge of the archive took it.
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(in() / "BackPdf"); }));
+    std::this_thread::sleep_for(8s);
+    EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
+    EXPECT_FALSE(fs::exists(backup("job1.pdf")));
+    EXPECT_EQ(kumoden->terminate(), 0);
+
+    // Named a reader, the program prints it, once.
+    writeWorkingIni();
+    start();
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    drop("job2.pdf");
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
+    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.newFiles().size(), 2u);
+    EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
+}
+
 TEST_F(Watch, OddNamesLinksAndPipes)
 {
-    // No reader: every file goes to the archive unprinted, without the wait
-    // that follows a launch.
+    // A reader that prints nothing: every file goes to the archive unprinted.
     writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nAcrExeDir=" + (app() / "no-reader").string() + "\r\nPrinterNm=PDF2\r\n");
+             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\nPrinterNm=PDF2\r\n");
     const std::vector<std::string> names{"quote\"d.pdf", "with blank.pdf", "new\nline.pdf", "\xff\xfe.pdf",
                                          std::string(251, 'n') + ".pdf"};
     for (const auto& name : names) {
@@ -98,9 +184,9 @@ TEST_F(Watch, OddNamesLinksAndPipes)
 
 TEST_F(Watch, AnArchiveThatCannotBeMadeKeepsTheFile)
 {
-    // No reader: nothing goes to the queues.
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + (app() / "none").string() +
-             "\r\n");
+    // A reader that prints nothing: nothing goes to the queues.
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
     const fs::path blocker = dir.write("in/BackPdf", "a file where the archive folder should be");
     drop("job1.pdf");
     start();
@@ -182,8 +268,8 @@ TEST_F(Program, CopiedAnywhereReadsTheIniBesideIt)
 {
     // Renamed, the copy reads the INI of its new name and no other.
     fs::rename(app() / "kumoden", app() / "watcher");
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + (app() / "none").string() +
-                 "\r\n",
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+                 "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n",
              "watcher.INI");
     writeIni("FileChkTime=0\r\n", "kumoden.INI");
     drop("job1.pdf");
@@ -194,8 +280,8 @@ TEST_F(Program, CopiedAnywhereReadsTheIniBesideIt)
 
 TEST_F(Program, RunsOnWithoutADisplayThatAnswers)
 {
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + (app() / "none").string() +
-             "\r\n");
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
     drop("job1.pdf");
     // A display that lets no one in without its key (in the file's format:
     // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.

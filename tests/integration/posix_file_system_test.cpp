@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace kumoden::test {
@@ -120,6 +122,139 @@ TEST_F(PosixFiles, CreationTimeIsRecentOnTheLocalClock)
     EXPECT_GE(*created, before - std::chrono::milliseconds(20));
     EXPECT_LE(*created, after);
     EXPECT_FALSE(files.dateCreated(at("missing")));
+}
+
+// The files of a folder, hidden ones too.
+std::vector<std::string> everything(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(PosixFiles, TakingReplacesAnOlderFileOnlyByAMoveThatSucceeded)
+{
+    const auto old = dir.write("BackPdf/a.pdf", "old");
+    ASSERT_EQ(chmod(old.c_str(), 0444), 0);
+    dir.write("a.pdf", "new");
+    const auto found = files.fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(found);
+
+    // Gone before the move: the older file stays.
+    std::filesystem::rename(at("a.pdf"), at("away"));
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found), TakeResult::Vanished);
+    EXPECT_EQ(readFile(old), "old");
+    // No folder to go to: the file stays where it was.
+    std::filesystem::rename(at("away"), at("a.pdf"));
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("Nowhere/a.pdf"), *found), TakeResult::Failed);
+    // A folder where the file should go: the swap fails, both stay.
+    std::filesystem::create_directories(dir.path() / "BackPdf" / "b.pdf" / "sub");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/b.pdf"), *found), TakeResult::Failed);
+    EXPECT_EQ(readFile(at("a.pdf")), "new");
+
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found), TakeResult::Taken);
+    EXPECT_EQ(readFile(old), "new");
+    EXPECT_EQ(files.fileIdentity(old.string()), found);
+    EXPECT_EQ(everything(dir.path() / "BackPdf"), (std::vector<std::string>{"a.pdf", "b.pdf"}));
+    EXPECT_FALSE(std::filesystem::exists(at("a.pdf")));
+}
+
+TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrAnotherFile)
+{
+    const auto outside = dir.write("outside/secret.pdf", "not for the reader");
+    dir.write("a.pdf", "found");
+    const auto found = files.fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(files.fileIdentity(at("outside")));
+    std::filesystem::create_directory(dir.path() / "BackPdf");
+
+    dir.write("other.pdf", "another");
+    std::filesystem::rename(at("other.pdf"), at("a.pdf"));
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(readFile(at("a.pdf")), "another");
+
+    std::filesystem::remove(at("a.pdf"));
+    std::filesystem::create_symlink(outside, at("a.pdf"));
+    EXPECT_FALSE(files.fileIdentity(at("a.pdf")));
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found), TakeResult::NotTheFileFound);
+    EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
+    EXPECT_EQ(readFile(outside), "not for the reader");
+    EXPECT_TRUE(everything(dir.path() / "BackPdf").empty());
+}
+
+// Takes CAP_LEASE from this thread's effective set for the object's life.
+class WithoutLeaseCapability {
+public:
+    WithoutLeaseCapability()
+    {
+        syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[CAP_LEASE / 32].effective &= ~(1u << (CAP_LEASE % 32));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~WithoutLeaseCapability() { syscall(SYS_capset, &m_header, m_saved); }
+    bool dropped() const { return m_dropped; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
+
+TEST_F(PosixFiles, AFileOpenForWritingIsTakenOnlyWhereLeasesTellSo)
+{
+    const auto file = dir.write("a.pdf", "half");
+    std::filesystem::create_directory(dir.path() / "BackPdf");
+    const int writer = open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const auto found = files.fileIdentity(file.string());
+    ASSERT_TRUE(found);
+    EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found), TakeResult::InUse);
+    EXPECT_EQ(readFile(file), "half");
+
+    // Another user's file, and no CAP_LEASE: the kernel grants no lease and
+    // the file goes on the size rule alone.
+    ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0) << "run as root";
+    {
+        const WithoutLeaseCapability noLeases;
+        ASSERT_TRUE(noLeases.dropped());
+        EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found), TakeResult::Taken);
+    }
+    // The same where the backend is told there are no leases.
+    const auto second = dir.write("b.pdf", "half");
+    const int secondWriter = open(second.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    PosixFileSystem leaseless({.leases = false});
+    EXPECT_EQ(leaseless.takeFile(second.string(), at("BackPdf/b.pdf"), *files.fileIdentity(second.string())),
+              TakeResult::Taken);
+    close(secondWriter);
+
+    // Closed by its writer, a file is taken.
+    EXPECT_EQ(write(writer, " and the rest", 13), 13);
+    close(writer);
+    dir.write("c.pdf", "whole");
+    EXPECT_EQ(files.takeFile(at("c.pdf"), at("BackPdf/c.pdf"), *files.fileIdentity(at("c.pdf"))),
+              TakeResult::Taken);
+    EXPECT_EQ(readFile(at("BackPdf/a.pdf")), "half and the rest");
+}
+
+TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
+{
+    const auto file = dir.write("copied.pdf", "x");
+    const timespec old[2] = {{978307200, 0}, {978307200, 0}}; // 2001
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
+    const auto now = SystemClock().now();
+    for (const bool birthTimes : {true, false}) {
+        PosixFileSystem system({.birthTimes = birthTimes});
+        const auto created = system.dateCreated(file.string());
+        ASSERT_TRUE(created) << birthTimes;
+        EXPECT_GE(*created, now - std::chrono::minutes(1)) << birthTimes;
+        const auto listed = system.listDatedFiles(at("*.pdf"));
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].created, created);
+    }
 }
 
 TEST(PosixApplication, FolderAndBaseNameOfTheExecutable)

@@ -84,13 +84,20 @@ protected:
     WatchServices realServices{files, sleeper, clock, realLauncher, printers, messages};
 };
 
-TEST_F(PrintPassWithRealLaunch, AMissingReaderIsNotWaitedFor)
+TEST_F(PrintPassWithRealLaunch, AReaderThatCannotBeStartedIsNotWaitedForAndTheFileComesBack)
 {
-    info.AcrExeDir = dir.slash() + "no-reader";
-    drop("a.pdf");
-    PrintPdfFiles(watched(), info, realServices);
-    EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000), milliseconds(3000)}));
-    EXPECT_TRUE(std::filesystem::exists(inBackup("a.pdf")));
+    const auto notExecutable = dir.write("reader-data", "#!/bin/sh\n");
+    for (const std::string& reader :
+         {std::string(), dir.slash() + "no-reader", notExecutable.string(), std::string("no-such-reader")}) {
+        info.AcrExeDir = reader;
+        drop("a.pdf");
+        const auto results = PrintPdfFiles(watched(), info, realServices);
+        ASSERT_EQ(results.size(), 1u) << reader;
+        EXPECT_EQ(results[0].outcome, FileOutcome::ReaderNotStarted) << reader;
+        EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf"))) << reader;
+        EXPECT_FALSE(std::filesystem::exists(inBackup("a.pdf"))) << reader;
+    }
+    EXPECT_EQ(sleeper.waits(), (Waits(8, milliseconds(3000))));
 }
 
 TEST_F(PrintPassWithRealLaunch, TheReaderGetsTheArchivedFileAndThePrinter)

@@ -10,7 +10,7 @@ namespace {
 
 class PrintPass : public WatchFixture {
 protected:
-    void run() { PrintPdfFiles(watched(), info, services); }
+    std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services); }
 };
 
 TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
@@ -55,10 +55,51 @@ TEST_F(PrintPass, AFileThatVanishesWhileWaitedOnIsNeitherMovedNorPrinted)
             std::filesystem::remove(inFolder("a.pdf"));
         }
     });
-    run();
+    const auto results = run();
 
     EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000), milliseconds(3000)}));
     EXPECT_TRUE(launcher.requests().empty());
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, FileOutcome::Vanished);
+}
+
+TEST_F(PrintPass, AnotherFileSwappedInDuringTheWaitIsLeftAloneUntilItIsFoundItself)
+{
+    drop("a.pdf", "found");
+    // Another file takes the name during the first wait.
+    sleeper.onSleep([&](std::size_t n) {
+        if (n == 1) {
+            drop("other", "swapped in");
+            std::filesystem::rename(inFolder("other"), inFolder("a.pdf"));
+        }
+    });
+    const auto results = run();
+
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, FileOutcome::NotTheFileFound);
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_EQ(readFile(inFolder("a.pdf")), "swapped in");
+    EXPECT_FALSE(std::filesystem::exists(inBackup("a.pdf")));
+
+    // Next tick it is the file found, and goes out.
+    run();
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "swapped in");
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+}
+
+TEST_F(PrintPass, AFileStillOpenForWritingStaysAndIsNotPrinted)
+{
+    drop("a.pdf");
+    files.setTakeResult(TakeResult::InUse);
+    const auto results = run();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, FileOutcome::InUse);
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+
+    files.setTakeResult(std::nullopt);
+    EXPECT_EQ(run()[0].outcome, FileOutcome::Printed);
+    EXPECT_EQ(launcher.requests().size(), 1u);
 }
 
 TEST_F(PrintPass, AnOlderBackupOfTheSameNameIsReplacedEvenWhenReadOnly)
@@ -85,7 +126,9 @@ TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
     EXPECT_EQ(printers.calls(), 0);
     EXPECT_EQ(sleeper.waits(), (Waits(4, milliseconds(3000))));
     EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    // The older backup stays until a move has replaced it.
     EXPECT_EQ(readFile(inFolder("b.pdf")), "newer b");
+    EXPECT_EQ(readFile(inBackup("b.pdf")), "older b");
 
     // Next tick the move works and both go out.
     files.setMoveFails(false);
@@ -94,17 +137,56 @@ TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
     EXPECT_EQ(readFile(inBackup("b.pdf")), "newer b");
 }
 
-TEST_F(PrintPass, AFailedLaunchIsNotWaitedForAndTheFileStaysArchived)
+TEST_F(PrintPass, AReaderThatCannotBeStartedSendsTheFileBackToBeTriedAgain)
 {
     drop("a.pdf");
     drop("b.pdf");
     launcher.setFail(true);
-    run();
+    const auto results = run();
 
+    // No wait after a launch that failed.
     EXPECT_EQ(sleeper.waits(), (Waits(4, milliseconds(3000))));
-    EXPECT_TRUE(std::filesystem::exists(inBackup("a.pdf")));
-    EXPECT_TRUE(std::filesystem::exists(inBackup("b.pdf")));
     EXPECT_EQ(launcher.requests().size(), 2u);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[1].outcome, FileOutcome::ReaderNotStarted);
+    EXPECT_EQ(results[1].returnedAs, "b.pdf");
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("b.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(inBackup("a.pdf")));
+
+    // With a reader, each is printed once.
+    launcher.setFail(false);
+    run();
+    EXPECT_EQ(printedFiles().size(), 4u);
+    EXPECT_TRUE(std::filesystem::exists(inBackup("a.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(inFolder("b.pdf")));
+}
+
+TEST_F(PrintPass, AFileSentBackNeverReplacesANewcomerOfItsName)
+{
+    drop("Job.PDF", "first");
+    launcher.setFail(true);
+    // The newcomer arrives while the reader is being started.
+    launcher.onLaunch([&](const LaunchRequest&) { drop("Job.PDF", "newcomer"); });
+    const auto results = run();
+
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].returnedAs, "Job (2).PDF");
+    EXPECT_EQ(readFile(inFolder("Job.PDF")), "newcomer");
+    EXPECT_EQ(readFile(inFolder("Job (2).PDF")), "first");
+    EXPECT_FALSE(std::filesystem::exists(inBackup("Job.PDF")));
+}
+
+TEST_F(PrintPass, AFileWithNoWayBackStaysArchivedRatherThanBeLost)
+{
+    drop("a.pdf", "kept");
+    launcher.setFail(true);
+    launcher.onLaunch([&](const LaunchRequest&) { files.setMoveFails(true); });
+    const auto results = run();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, FileOutcome::ReaderNotStartedStuck);
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "kept");
 }
 
 TEST_F(PrintPass, HandlesEveryMatchingFileInOnePassInNameOrder)

@@ -183,6 +183,41 @@ TEST_F(Win32FileSystemTest, MoveNeverReplacesAndKeepsTheSourceOnFailure)
     EXPECT_FALSE(m_files.moveFile(m_dir.slash() + "missing.pdf", m_dir.slash() + "other.pdf"));
 }
 
+TEST_F(Win32FileSystemTest, TakingReplacesAReadOnlyBackupOnlyByAMoveThatSucceeded)
+{
+    const auto source = m_dir.write(L"in.pdf", "new");
+    const auto backup = m_dir.write(L"BackPdf\\in.pdf", "old");
+    AddAttributes(backup, FILE_ATTRIBUTE_READONLY);
+    const auto found = m_files.fileIdentity(utf8(source));
+    ASSERT_TRUE(found.has_value());
+
+    // A writer still has the file open: nothing moves.
+    {
+        const HANDLE writer = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(m_files.takeFile(utf8(source), utf8(backup), *found), TakeResult::InUse);
+        CloseHandle(writer);
+    }
+    // Another file under the name: left alone.
+    const auto other = m_dir.write(L"other.pdf", "other");
+    EXPECT_EQ(m_files.takeFile(utf8(other), utf8(backup), *found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(readFile(source), "new");
+    EXPECT_EQ(readFile(backup), "old");
+    EXPECT_NE(GetFileAttributesW(backup.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+
+    EXPECT_EQ(m_files.takeFile(utf8(source), utf8(backup), *found), TakeResult::Taken);
+    EXPECT_EQ(readFile(backup), "new");
+    EXPECT_FALSE(std::filesystem::exists(source));
+    EXPECT_EQ(m_files.fileIdentity(utf8(backup)), found);
+    EXPECT_EQ(m_files.takeFile(utf8(source), utf8(backup), *found), TakeResult::Vanished);
+    EXPECT_EQ(readFile(backup), "new");
+    // Nothing else was left in the archive.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path() / L"BackPdf"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 // Another volume: under Wine, a tmpfs reached through drive Z:.
 TEST_F(Win32FileSystemTest, MoveToAnotherVolumeLeavesTheFileInOnePlace)
 {
