@@ -76,7 +76,7 @@ void FrmConf::Form_Load()
     for (int i = m_view.pageCount() - 1; i >= 0; --i) {
         m_view.bringPageToFront(i);
     }
-    for (const PrinterEntry& printer : m_services.printers.installedPrinters()) {
+    for (const PrinterEntry& printer : m_services.printers.installedPrinters().printers) {
         m_view.addPrinter(printer.deviceName);
     }
     LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.separator));

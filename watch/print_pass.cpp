@@ -112,7 +112,9 @@ std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const File
             continue;
         }
 
-        LookUpPrinter(services.printers.installedPrinters(), info.PrinterNm, port);
+        // A print system that does not answer lists no printer: driver and
+        // port stay as they were, as for a printer that is not installed.
+        LookUpPrinter(services.printers.installedPrinters().printers, info.PrinterNm, port);
         const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, port.driverName, port.portName};
         if (services.launcher.launch(PrintLaunchRequest(job)) != 0) {
             services.sleeper.sleep(kAfterLaunchWait);

@@ -1,5 +1,7 @@
 #include "platform/cups/cups_printer_list.h"
 
+#include "platform/cups/scheduler_connection.h"
+
 #include <cups/cups.h>
 
 namespace kumoden {
@@ -14,23 +16,33 @@ std::string option(const cups_dest_t& dest, const char* name)
 
 } // namespace
 
-std::vector<PrinterEntry> CupsPrinterList::installedPrinters()
+PrinterListing CupsPrinterList::installedPrinters()
 {
+    const SchedulerConnection scheduler;
+    if (scheduler.http() == nullptr) {
+        return {{}, PrinterListStatus::unreachable};
+    }
     cups_dest_t* dests = nullptr;
-    // With the scheduler unreachable this returns 0 and no array.
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    std::vector<PrinterEntry> printers;
-    printers.reserve(static_cast<std::size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i) {
+    const int count = cupsGetDests2(scheduler.http(), &dests);
+    PrinterListing listing;
+    if (scheduler.gaveUp()) {
+        listing.status = PrinterListStatus::noAnswer;
+    } else if (count <= 0 && cupsLastError() > IPP_STATUS_OK_CONFLICTING &&
+               cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
+        // "Not found" is how libcups says no printer is installed.
+        listing.status = PrinterListStatus::unreachable;
+    }
+    for (int i = 0; listing.status == PrinterListStatus::listed && i < count; ++i) {
         const cups_dest_t& dest = dests[i];
         // An instance (lpoptions "queue/name") is the same printer again.
         if (dest.instance != nullptr || dest.name == nullptr) {
             continue;
         }
-        printers.push_back({dest.name, option(dest, "printer-make-and-model"), option(dest, "device-uri")});
+        listing.printers.push_back(
+            {dest.name, option(dest, "printer-make-and-model"), option(dest, "device-uri")});
     }
     cupsFreeDests(count, dests);
-    return printers;
+    return listing;
 }
 
 } // namespace kumoden

@@ -9,7 +9,7 @@ namespace kumoden {
 // in CUPS's order: name, make and model, device URI.
 class CupsPrinterList final : public PrinterList {
 public:
-    std::vector<PrinterEntry> installedPrinters() override;
+    PrinterListing installedPrinters() override;
 };
 
 } // namespace kumoden

@@ -40,16 +40,22 @@ class FakePrinterList final : public PrinterList {
 public:
     explicit FakePrinterList(std::vector<PrinterEntry> printers = {}) : m_printers(std::move(printers)) {}
 
-    std::vector<PrinterEntry> installedPrinters() override
+    PrinterListing installedPrinters() override
     {
         ++m_calls;
-        return m_printers;
+        if (m_status != PrinterListStatus::listed) {
+            return {{}, m_status};
+        }
+        return {m_printers, m_status};
     }
     void set(std::vector<PrinterEntry> printers) { m_printers = std::move(printers); }
+    // Any status but listed gives no printers, as the real lists do.
+    void setStatus(PrinterListStatus status) { m_status = status; }
     int calls() const { return m_calls; }
 
 private:
     std::vector<PrinterEntry> m_printers;
+    PrinterListStatus m_status = PrinterListStatus::listed;
     int m_calls = 0;
 };
 

@@ -17,7 +17,7 @@ std::string text(const wchar_t* value)
 
 } // namespace
 
-std::vector<PrinterEntry> Win32PrinterList::installedPrinters()
+PrinterListing Win32PrinterList::installedPrinters()
 {
     constexpr DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
     DWORD needed = 0;
@@ -31,7 +31,7 @@ std::vector<PrinterEntry> Win32PrinterList::installedPrinters()
             break;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
-            return {};
+            return {{}, PrinterListStatus::unreachable};
         }
         size = needed;
         buffer = std::make_unique<BYTE[]>(size);
@@ -41,12 +41,13 @@ std::vector<PrinterEntry> Win32PrinterList::installedPrinters()
         return {};
     }
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.get());
-    std::vector<PrinterEntry> printers;
-    printers.reserve(count);
+    PrinterListing listing;
+    listing.printers.reserve(count);
     for (DWORD i = 0; i < count; ++i) {
-        printers.push_back({text(info[i].pPrinterName), text(info[i].pDriverName), text(info[i].pPortName)});
+        listing.printers.push_back(
+            {text(info[i].pPrinterName), text(info[i].pDriverName), text(info[i].pPortName)});
     }
-    return printers;
+    return listing;
 }
 
 } // namespace kumoden

@@ -8,7 +8,7 @@ namespace kumoden {
 // them (level 2): printer name, driver name, port name.
 class Win32PrinterList final : public PrinterList {
 public:
-    std::vector<PrinterEntry> installedPrinters() override;
+    PrinterListing installedPrinters() override;
 };
 
 } // namespace kumoden

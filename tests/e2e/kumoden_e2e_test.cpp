@@ -1,5 +1,6 @@
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/print_outputs.h"
+#include "tests/support/silent_scheduler.h"
 #include "tests/support/x_display.h"
 
 #include <algorithm>
@@ -210,6 +211,32 @@ TEST_F(Watch, NoSchedulerStillArchives)
     // The reader's failure ends nothing: the next file goes the same way.
     drop("job2.pdf");
     EXPECT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
+    EXPECT_EQ(kumoden->terminate(), 0);
+}
+
+TEST_F(Watch, ASchedulerThatNeverAnswersHoldsNothingUp)
+{
+    // A reader that writes down each command line it is started with, one
+    // argument a line, and a blank line after it.
+    const fs::path launches = dir.path() / "launches.txt";
+    const fs::path reader =
+        dir.write("app/reader", "#!/bin/sh\nprintf '%s\\n' \"$@\" '' >> '" + launches.string() + "'\n");
+    fs::permissions(reader, fs::perms::owner_all);
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+             "\r\nFileSelect=job\r\nAcrExeDir=" + reader.string() + "\r\nPrinterNm=PDF2\r\n");
+    const SilentScheduler silent;
+    const auto launched = [&](const std::string& name) {
+        // No printer found: the printer as set, and an empty driver and port.
+        return readFile(launches).find(backup(name).string() + "\nPDF2\n\n\n\n") != std::string::npos;
+    };
+    drop("job1.pdf");
+    start({silent.environment()});
+
+    // Each file is archived and launched all the same, the next one too.
+    ASSERT_TRUE(eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && launched("job1.pdf"); }));
+    drop("job2.pdf");
+    EXPECT_TRUE(eventually(60s, [&] { return fs::exists(backup("job2.pdf")) && launched("job2.pdf"); }));
+    EXPECT_GT(silent.connections(), 0);
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 

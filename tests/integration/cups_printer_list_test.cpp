@@ -2,6 +2,7 @@
 
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
+#include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
 
 #include <cups/cups.h>
@@ -45,7 +46,9 @@ protected:
 TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPort)
 {
     CupsPrinterList list;
-    const auto printers = list.installedPrinters();
+    const auto listing = list.installedPrinters();
+    EXPECT_EQ(listing.status, PrinterListStatus::listed);
+    const auto& printers = listing.printers;
     for (const PrinterEntry& expected : {PrinterEntry{"PDF", cupsPdfModel, "cups-pdf:/"},
                                          PrinterEntry{"PDF2", cupsPdfModel, "cups-pdf:/PDF2"}}) {
         const auto named = [&](const PrinterEntry& p) { return p.deviceName == expected.deviceName; };
@@ -63,7 +66,7 @@ TEST_F(CupsPrinterListTest, SameQueuesInTheSchedulersOrder)
     CupsPrinterList list;
     // Printers found on the network besides the scheduler's are not in lpstat.
     std::vector<std::pair<std::string, std::string>> local;
-    for (const auto& printer : list.installedPrinters()) {
+    for (const auto& printer : list.installedPrinters().printers) {
         const bool known = std::any_of(devices.begin(), devices.end(), [&](const auto& device) {
             return device.first == printer.deviceName;
         });
@@ -92,7 +95,7 @@ TEST_F(CupsPrinterListTest, InstancesAreNotListedAgain)
         const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
         instanceSeen = cupsGetDest("PDF", "duplex", count, dests) != nullptr;
         cupsFreeDests(count, dests);
-        printers = CupsPrinterList().installedPrinters();
+        printers = CupsPrinterList().installedPrinters().printers;
     }).join();
     setenv("HOME", savedHome.c_str(), 1);
 
@@ -102,17 +105,31 @@ TEST_F(CupsPrinterListTest, InstancesAreNotListedAgain)
               1);
 }
 
-TEST_F(CupsPrinterListTest, UnreachableSchedulerGivesAnEmptyList)
+// Both ways the scheduler can fail the list, each told apart from a
+// scheduler without printers; and the list comes back once it answers.
+TEST_F(CupsPrinterListTest, ASchedulerThatCannotBeReachedOrDoesNotAnswerIsNoList)
 {
     const test::TempDir nowhere;
-    cupsSetServer((nowhere.path() / "no-scheduler.sock").c_str());
+    const test::SilentScheduler silent;
+    const std::vector<std::pair<std::filesystem::path, PrinterListStatus>> cases{
+        {nowhere.path() / "no-scheduler.sock", PrinterListStatus::unreachable},
+        {silent.socket(), PrinterListStatus::noAnswer},
+    };
     CupsPrinterList list;
-    const auto printers = list.installedPrinters();
-    cupsSetServer(nullptr);
+    for (const auto& [server, status] : cases) {
+        SCOPED_TRACE(server);
+        cupsSetServer(server.c_str());
+        const auto listing = list.installedPrinters();
+        cupsSetServer(nullptr);
+        EXPECT_EQ(listing.status, status);
+        EXPECT_TRUE(listing.printers.empty());
 
-    EXPECT_TRUE(printers.empty());
-    // And the list comes back once the scheduler is reachable again.
-    EXPECT_FALSE(list.installedPrinters().empty());
+        const auto again = list.installedPrinters();
+        EXPECT_EQ(again.status, PrinterListStatus::listed);
+        EXPECT_FALSE(again.printers.empty());
+    }
+    // The silent one was asked, and did not just refuse the connection.
+    EXPECT_GT(silent.connections(), 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
+#include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
 
 #include <cups/cups.h>
@@ -118,6 +119,7 @@ TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
     const auto text = m_dir.write("notes.pdf", "just some text\n").string();
     const auto empty = m_dir.write("empty.pdf", "").string();
     std::filesystem::create_directory(m_dir.path() / "folder.pdf");
+    const test::SilentScheduler silent;
     const auto folder = (m_dir.path() / "folder.pdf").string();
     const auto missing = (m_dir.path() / "missing.pdf").string();
 
@@ -140,6 +142,9 @@ TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
          {"CUPS_SERVER=" + m_dir.slash() + "no-scheduler.sock"},
          "cannot reach the print scheduler"},
         {{pdf, "PDF2"}, {"CUPS_SERVER=localhost:1"}, "cannot reach the print scheduler"},
+        // Named and default queue: libcups alone waits minutes for an answer.
+        {{pdf, "PDF2"}, {silent.environment()}, "the print scheduler did not answer within 5 s"},
+        {{pdf}, {silent.environment()}, "the print scheduler did not answer within 5 s"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> argv{m_program};

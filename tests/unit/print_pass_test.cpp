@@ -232,6 +232,31 @@ TEST_F(PrintPass, PrinterNamesMatchExactlyAndTheLastMatchOfThePassIsKept)
     EXPECT_EQ(second[8], "cups-pdf:/");
 }
 
+TEST_F(PrintPass, APrintSystemThatFailsToListIsNoPrinterFound)
+{
+    // The first file finds its printer; for the next two the print system
+    // does not answer, then cannot be reached.
+    drop("a.pdf");
+    drop("b.pdf");
+    drop("c.pdf");
+    launcher.onLaunch([&](const LaunchRequest&) {
+        printers.setStatus(launcher.requests().size() == 1 ? PrinterListStatus::noAnswer
+                                                           : PrinterListStatus::unreachable);
+    });
+    run();
+
+    // Every file is still archived, launched and waited on.
+    ASSERT_EQ(launcher.requests().size(), 3u);
+    EXPECT_EQ(printedFiles(),
+              (std::vector<std::string>{backupText("a.pdf"), backupText("b.pdf"), backupText("c.pdf")}));
+    EXPECT_EQ(printers.calls(), 3);
+    EXPECT_EQ(sleeper.waits().size(), 9u);
+    for (const auto& request : launcher.requests()) {
+        EXPECT_EQ(std::vector<std::string>(request.arguments.begin() + 6, request.arguments.end()),
+                  (std::vector<std::string>{"PDF", "Generic CUPS-PDF Printer", "cups-pdf:/"}));
+    }
+}
+
 TEST_F(PrintPass, NoMatchingPrinterGivesEmptyDriverAndPort)
 {
     info.PrinterNm = "";

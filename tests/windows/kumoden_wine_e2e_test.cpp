@@ -90,7 +90,7 @@ protected:
     static PrinterEntry printerNamed(const std::string& name)
     {
         Win32PrinterList list;
-        for (const auto& printer : list.installedPrinters()) {
+        for (const auto& printer : list.installedPrinters().printers) {
             if (printer.deviceName == name) {
                 return printer;
             }

@@ -344,7 +344,9 @@ TEST(Win32LauncherTest, PassesTheCommandLineExactly)
 
 TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
 {
-    const auto printers = Win32PrinterList().installedPrinters();
+    const auto listing = Win32PrinterList().installedPrinters();
+    EXPECT_EQ(listing.status, PrinterListStatus::listed);
+    const auto& printers = listing.printers;
     const auto find = [&](const std::string& name) {
         return std::find_if(printers.begin(), printers.end(),
                             [&](const auto& p) { return p.deviceName == name; });

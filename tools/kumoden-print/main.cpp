@@ -1,6 +1,7 @@
 // kumoden-print: stands in for the PDF reader on Linux. Takes the reader's
 // print command line and hands the file to a CUPS queue.
 
+#include "platform/cups/scheduler_connection.h"
 #include "tools/kumoden-print/print_args.h"
 
 #include <cups/cups.h>
@@ -46,11 +47,15 @@ const char* noPassword(const char*, http_t*, const char*, const char*, void*)
     return nullptr;
 }
 
-struct HttpClose {
-    void operator()(http_t* http) const { httpClose(http); }
-};
-struct DestFree {
-    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+// The scheduler's destinations, freed with the object.
+struct Destinations {
+    cups_dest_t* dests = nullptr;
+    int count = 0;
+
+    Destinations() = default;
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
+    ~Destinations() { cupsFreeDests(count, dests); }
 };
 struct InfoFree {
     void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
@@ -126,39 +131,56 @@ int main(int argc, char** argv)
     }
 
     cupsSetPasswordCB2(noPassword, nullptr);
-    const std::unique_ptr<http_t, HttpClose> http(
-        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
-    if (!http) {
+    const kumoden::SchedulerConnection scheduler;
+    http_t* const http = scheduler.http();
+    if (http == nullptr) {
         return fail(std::string("cannot reach the print scheduler at ") + cupsServer() + ": " + cupsError());
     }
+    // A request that failed: the scheduler's silence, or what it said.
+    const auto failed = [&](const std::string& what) {
+        return fail(scheduler.gaveUp() ? kumoden::SchedulerConnection::noAnswerText()
+                                       : what + ": " + cupsError());
+    };
 
-    const std::unique_ptr<cups_dest_t, DestFree> dest(
-        cupsGetNamedDest(http.get(), args.printer.empty() ? nullptr : args.printer.c_str(), nullptr));
-    if (!dest) {
-        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND || cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+    // The queue is looked up among all destinations on this connection:
+    // cupsGetNamedDest, when its own request fails, asks again on the
+    // default connection, whose waits are not bounded.
+    Destinations all;
+    all.count = cupsGetDests2(http, &all.dests);
+    if (scheduler.gaveUp()) {
+        return fail(kumoden::SchedulerConnection::noAnswerText());
+    }
+    cups_dest_t* const dest =
+        cupsGetDest(args.printer.empty() ? nullptr : args.printer.c_str(), nullptr, all.count, all.dests);
+    if (dest == nullptr) {
+        if (all.count > 0 || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND ||
+            cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
             return fail(args.printer.empty() ? "no default printer is set"
                                              : "no print queue named " + args.printer);
         }
-        return fail("cannot look up " + (args.printer.empty() ? "the default printer" : args.printer) + ": " +
-                    cupsError());
+        return failed("cannot look up " + (args.printer.empty() ? "the default printer" : args.printer));
     }
     const std::string queueText = std::string("queue ") + dest->name;
-    const std::unique_ptr<cups_dinfo_t, InfoFree> info(cupsCopyDestInfo(http.get(), dest.get()));
+    const std::unique_ptr<cups_dinfo_t, InfoFree> info(cupsCopyDestInfo(http, dest));
     if (!info) {
-        return fail("cannot query " + queueText + ": " + cupsError());
+        return failed("cannot query " + queueText);
     }
 
     const std::string title = kumoden::jobTitle(args.file);
     int jobId = 0;
-    if (cupsCreateDestJob(http.get(), dest.get(), info.get(), &jobId, title.c_str(), 0, nullptr) >
+    if (cupsCreateDestJob(http, dest, info.get(), &jobId, title.c_str(), 0, nullptr) >
             IPP_STATUS_OK_CONFLICTING ||
         jobId <= 0) {
-        return fail("cannot create a job on " + queueText + ": " + cupsError());
+        return failed("cannot create a job on " + queueText);
     }
-    if (!sendDocument(http.get(), dest.get(), info.get(), jobId, args.file, title)) {
+    if (!sendDocument(http, dest, info.get(), jobId, args.file, title)) {
+        if (scheduler.gaveUp()) {
+            // Nobody would hear the cancel either.
+            return fail(kumoden::SchedulerConnection::noAnswerText());
+        }
         const std::string reason = cupsError();
         // Leave no half-submitted job waiting in the queue.
-        cupsCancelDestJob(http.get(), dest.get(), jobId);
+        cupsCancelDestJob(http, dest, jobId);
         return fail("cannot send " + args.file + " to " + queueText + ": " + reason);
     }
     std::cout << jobId << std::endl;

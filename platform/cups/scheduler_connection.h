@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cups/cups.h>
+
+#include <chrono>
+#include <string>
+
+namespace kumoden {
+
+// How long the scheduler may keep us waiting, to connect or for any answer,
+// before it counts as not answering. libcups on its own waits a minute for
+// each answer, and some of its calls fall back to asking again.
+inline constexpr std::chrono::seconds kSchedulerTimeout{5};
+
+// A connection to the scheduler libcups is set up for (CUPS_SERVER,
+// client.conf) on which no wait lasts longer than kSchedulerTimeout. Once
+// the scheduler has let one wait run out, every later wait on the
+// connection gives up at once, so a call that asks several times ends soon
+// after the first silence. Make every call to the scheduler with http(),
+// never with CUPS_HTTP_DEFAULT, whose waits are not bounded.
+class SchedulerConnection {
+public:
+    SchedulerConnection();
+    SchedulerConnection(const SchedulerConnection&) = delete;
+    SchedulerConnection& operator=(const SchedulerConnection&) = delete;
+    ~SchedulerConnection();
+
+    // Null when the scheduler could not be reached.
+    http_t* http() const { return m_http; }
+    // Whether a wait ran out: the scheduler took the connection or the
+    // request and did not answer.
+    bool gaveUp() const { return m_gaveUp; }
+
+    // "the print scheduler did not answer within 5 s"
+    static std::string noAnswerText();
+
+private:
+    static int keepWaiting(http_t* http, void* self);
+
+    http_t* m_http = nullptr;
+    bool m_gaveUp = false;
+};
+
+} // namespace kumoden
