@@ -1,6 +1,7 @@
 #include "tray/frm_dummy.h"
 
 #include "tray/popup_placement.h"
+#include "watch/cycle_report.h"
 #include "watch/watch_cycle.h"
 #include "watch/watch_setup.h"
 
@@ -89,7 +90,7 @@ void FrmDummy::tmrFileCheck_Timer()
         return;
     }
     m_tickRunning = true;
-    RunWatchCycle(m_info, m_services.watch);
+    ReportWatchCycle(RunWatchCycle(m_info, m_services.watch), m_info, m_services.notices);
     m_tickRunning = false;
 }
 

@@ -18,19 +18,21 @@ LocalTime BackupDeadline(LocalTime created, int days)
     return created + std::chrono::days{days};
 }
 
-void DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info, WatchServices& services)
+std::vector<std::string> DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info,
+                                          WatchServices& services)
 {
+    std::vector<std::string> deleted;
     if (!CreateFileSystemObject(services)) {
-        return;
+        return deleted;
     }
     if (info.FileDelDate.empty()) {
-        return;
+        return deleted;
     }
     // The retention is the same for every file of one purge; a value that
     // is not a number of days can never make a file due.
     const auto days = RetentionDays(info.FileDelDate);
     if (!days) {
-        return;
+        return deleted;
     }
 
     FileSystem& files = services.files;
@@ -38,10 +40,12 @@ void DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info, WatchS
     const LocalTime now = services.clock.now();
     for (const DatedFile& file : files.listDatedFiles(folder + "*.*")) {
         // A file whose age cannot be told is never due.
-        if (file.created && BackupDeadline(*file.created, *days) < now) {
-            files.deleteFile(folder + file.name, false);
+        if (file.created && BackupDeadline(*file.created, *days) < now &&
+            files.deleteFile(folder + file.name, false)) {
+            deleted.push_back(file.name);
         }
     }
+    return deleted;
 }
 
 } // namespace kumoden

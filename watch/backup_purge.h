@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kumoden {
 
@@ -19,7 +20,8 @@ LocalTime BackupDeadline(LocalTime created, int days);
 
 // Deletes the backups whose deadline lies strictly before now. An empty
 // FileDelDate keeps everything; so does one that cannot be read as days.
-// Read-only files, hidden files and sub-folders stay.
-void DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info, WatchServices& services);
+// Read-only files, hidden files and sub-folders stay. The names deleted.
+std::vector<std::string> DeleteOldBackups(std::string watchedPath, const FileCheckInfo& info,
+                                          WatchServices& services);
 
 } // namespace kumoden

@@ -114,11 +114,12 @@ std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const File
 
         // A print system that does not answer lists no printer: driver and
         // port stay as they were, as for a printer that is not installed.
-        LookUpPrinter(services.printers.installedPrinters().printers, info.PrinterNm, port);
+        const PrinterListing listing = services.printers.installedPrinters();
+        LookUpPrinter(listing.printers, info.PrinterNm, port);
         const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, port.driverName, port.portName};
         if (services.launcher.launch(PrintLaunchRequest(job)) != 0) {
             services.sleeper.sleep(kAfterLaunchWait);
-            results.push_back({name, FileOutcome::Printed, {}});
+            results.push_back({name, FileOutcome::Printed, {}, listing.status});
             continue;
         }
         // Unprinted in the archive, a file would never be tried again and
@@ -126,7 +127,7 @@ std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const File
         const std::string returnedAs = putBack(backupFile, watchedPath, name, files);
         results.push_back(
             {name, returnedAs.empty() ? FileOutcome::ReaderNotStartedStuck : FileOutcome::ReaderNotStarted,
-             returnedAs});
+             returnedAs, listing.status});
     }
     return results;
 }

@@ -30,6 +30,9 @@ struct FileResult {
     std::string name;
     FileOutcome outcome;
     std::string returnedAs; // ReaderNotStarted: its name in the watched folder
+    // Whether the print system answered the printer lookup (files that got
+    // as far as the lookup).
+    PrinterListStatus printers = PrinterListStatus::listed;
 };
 
 // Prints every waiting PDF file of the watched folder: waits until the file

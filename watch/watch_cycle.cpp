@@ -30,25 +30,26 @@ std::string MatchPattern(const std::string& watchedPath, const std::string& file
     return watchedPath + fileSelect + "*.pdf";
 }
 
-void RunWatchCycle(const FileCheckInfo& info, WatchServices& services)
+WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services)
 {
     // Each step stands on its own: whatever one of them meets, the next
     // still runs and the program carries on.
-    std::string watchedPath;
+    WatchCycleResult result;
     try {
-        watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
-        if (services.files.firstFile(MatchPattern(watchedPath, info.FileSelect))) {
-            PrintPdfFiles(watchedPath, info, services);
+        result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+        if (services.files.firstFile(MatchPattern(result.watchedPath, info.FileSelect))) {
+            result.files = PrintPdfFiles(result.watchedPath, info, services);
         }
     } catch (const std::exception&) {
     }
     try {
-        if (watchedPath.empty()) {
-            watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+        if (result.watchedPath.empty()) {
+            result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
         }
-        DeleteOldBackups(watchedPath, info, services);
+        result.purged = DeleteOldBackups(result.watchedPath, info, services);
     } catch (const std::exception&) {
     }
+    return result;
 }
 
 } // namespace kumoden

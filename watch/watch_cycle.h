@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/settings.h"
+#include "watch/print_pass.h"
 #include "watch/watch_services.h"
 
 #include <string>
+#include <vector>
 
 namespace kumoden {
 
@@ -15,8 +17,15 @@ std::string WatchedPath(const std::string& fileChkDir, char separator);
 // stands, "*.pdf".
 std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect);
 
+// What one tick did.
+struct WatchCycleResult {
+    std::string watchedPath;
+    std::vector<FileResult> files;   // of the print pass, when one ran
+    std::vector<std::string> purged; // backups deleted
+};
+
 // One tick of the watch: print the waiting PDF files, if any, then purge
 // old backups. Never throws; a failing step is abandoned and the next runs.
-void RunWatchCycle(const FileCheckInfo& info, WatchServices& services);
+WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services);
 
 } // namespace kumoden

@@ -1,0 +1,74 @@
+#include "app/notices.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
+#include "watch/cycle_report.h"
+
+#include <gtest/gtest.h>
+
+namespace kumoden::test {
+namespace {
+
+using fake::Journal;
+
+class CycleReport : public ::testing::Test {
+protected:
+    CycleReport()
+    {
+        info.AcrExeDir = "/opt/reader";
+        info.PrinterNm = "PDF";
+    }
+    void report(std::vector<FileResult> files, std::vector<std::string> purged = {})
+    {
+        ReportWatchCycle({"/in/", std::move(files), std::move(purged)}, info, notices);
+    }
+
+    FileCheckInfo info;
+    Journal journal;
+    fake::FakeTrayIcon icon{journal};
+    fake::FakeEventLog log;
+    fake::FakeClock clock;
+    Notices notices{icon, log, clock, "T"};
+};
+
+TEST_F(CycleReport, WorkDoneIsLoggedAndFailuresAreToldOnceUntilAFilePrints)
+{
+    report({{"a.pdf", FileOutcome::ReaderNotStarted, "a.pdf"},
+            {"b.pdf", FileOutcome::ReaderNotStarted, "b (2).pdf"}});
+    // One reader, one cause: told once for both files.
+    EXPECT_EQ(journal,
+              (Journal{"notice T: 印刷プログラムを起動できません: /opt/reader。a.pdf は監視フォルダーに "
+                       "a.pdf として戻しました。"}));
+    report({{"a.pdf", FileOutcome::ReaderNotStarted, "a.pdf"}});
+    EXPECT_EQ(journal.size(), 1u);
+
+    report({{"a.pdf", FileOutcome::Printed, {}}, {"c.pdf", FileOutcome::InUse, {}}}, {"old.pdf"});
+    ASSERT_EQ(log.lines.size(), 5u);
+    EXPECT_TRUE(log.lines[1].ends_with(" BackPdf に移動: a.pdf"));
+    EXPECT_TRUE(
+        log.lines[2].ends_with(" 印刷プログラムを起動: /opt/reader (/in/BackPdf/a.pdf, プリンター「PDF」)"));
+    EXPECT_TRUE(log.lines[3].ends_with(" 書き込み中のため次の回に: c.pdf"));
+    EXPECT_TRUE(log.lines[4].ends_with(" 保存期間を過ぎたため削除: /in/BackPdf の old.pdf"));
+
+    // Printed cleared the reader's failure: it is told again.
+    report({{"d.pdf", FileOutcome::ReaderNotStarted, "d.pdf"}});
+    EXPECT_EQ(journal.size(), 2u);
+}
+
+TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)
+{
+    FileResult silent{"a.pdf", FileOutcome::Printed, {}, PrinterListStatus::noAnswer};
+    report({silent, silent});
+    EXPECT_EQ(journal,
+              (Journal{"notice T: 印刷スケジューラーが応答しないため、プリンター「PDF」のドライバーと"
+                       "ポートを調べられませんでした。"}));
+    report({{"b.pdf", FileOutcome::Printed, {}, PrinterListStatus::listed}});
+    report({silent});
+    EXPECT_EQ(journal.size(), 2u);
+    // A file that never reached the lookup says nothing of the print system.
+    report({{"c.pdf", FileOutcome::NotArchived, {}, PrinterListStatus::noAnswer}});
+    EXPECT_EQ(journal.back(), "notice T: BackPdf に移動できません: c.pdf (/in/BackPdf)");
+}
+
+} // namespace
+} // namespace kumoden::test
