@@ -156,10 +156,9 @@ TEST_F(PortableStoreTest, FailedWriteLeavesEverythingAsItWas)
     EXPECT_FALSE(m_store.writeString("s", "", "2", path()));
     EXPECT_FALSE(m_store.writeString("s", "k", "\xE3\x81", path())); // would turn the file into CP932
     EXPECT_FALSE(m_store.writeString("s", "k", std::string("a\0b", 3), path()));
-    if (::geteuid() != 0) { // root writes anyway
-        fs::permissions(path(), fs::perms::owner_read);
-        EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
-    }
+    // Read-only means no owner-write bit, for root too.
+    fs::permissions(path(), fs::perms::owner_read | fs::perms::group_write | fs::perms::others_write);
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(folderNames(), std::vector<std::string>{"a.ini"});
 }
