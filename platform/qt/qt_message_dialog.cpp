@@ -1,12 +1,16 @@
 #include "platform/qt/qt_message_dialog.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace kumoden {
 
 void QtMessageDialog::show(const std::string& text, const std::string& title, MessageButtons buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text));
+    // Over the modal window in front, when there is one, so that it comes
+    // up above it and hands the focus back to it.
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::NoButton, QApplication::activeModalWidget());
     if (buttons == MessageButtons::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     } else {
