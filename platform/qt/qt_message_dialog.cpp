@@ -8,7 +8,7 @@ namespace kumoden {
 void QtMessageDialog::show(const std::string& text, const std::string& title, MessageButtons buttons)
 {
     // Over the modal window in front, when there is one, so that it comes
-    // up above it and hands the focus back to it.
+    // up above it.
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
                     QMessageBox::NoButton, QApplication::activeModalWidget());
     if (buttons == MessageButtons::OkCancel) {
@@ -18,6 +18,10 @@ void QtMessageDialog::show(const std::string& text, const std::string& title, Me
     }
     box.setDefaultButton(QMessageBox::Ok);
     box.exec();
+    // Without a window manager nobody else gives the focus back.
+    if (QWidget* owner = box.parentWidget()) {
+        owner->activateWindow();
+    }
 }
 
 } // namespace kumoden
