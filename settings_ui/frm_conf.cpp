@@ -148,10 +148,9 @@ std::int16_t FrmConf::SaveSettings()
             // file, the fields keep the user's edits, and Apply stays on.
             LoadSettings(m_info, m_services.profile, path);
             m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
-            tell(std::string("設定ファイル「") + path + "」に「" + field.label +
-                 "」を書き込めませんでした。ファイルが書き込み禁止か、ファイルに保存できない文字が含まれてい"
-                 "ます。"
-                 "この項目から後は保存されていません。");
+            tell("設定ファイル「" + path + "」に「" + field.label + "」を書き込めませんでした。" +
+                 "書き込み禁止のファイルか、ファイルに保存できない文字が含まれています。" +
+                 "この項目と、これより後の項目は保存されていません。");
             return kNotWritten;
         }
     }

@@ -169,10 +169,16 @@ std::vector<KeyRead> readEveryKey(ProfileStore& store, const std::string& ini, s
     return reads;
 }
 
-bool sameName(std::string_view a, std::string_view b)
+// Whether the store takes two names for the same one: ASCII letters in
+// either case, and in a CP932 file a character as its best fit.
+bool sameName(std::string_view first, std::string_view second, profile::TextEncoding encoding)
 {
-    a = profile::trimBlanks(a);
-    b = profile::trimBlanks(b);
+    const auto held = [&](std::string_view name) {
+        name = profile::trimBlanks(name);
+        return encoding == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(name) : std::string(name);
+    };
+    const std::string a = held(first);
+    const std::string b = held(second);
     const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [&](char x, char y) { return fold(x) == fold(y); });
@@ -216,16 +222,19 @@ void checkWrite(ProfileStore& store, const Workspace& space, std::string_view be
         Fault("the write changed how the other lines read");
     }
 
+    // Names and the value went in as the file was before.
+    const auto encodingBefore = profile::detectEncoding(before);
     for (const KeyRead& other : others) {
-        const bool written = sameName(other.section, section) && sameName(other.key, key);
+        const bool written =
+            sameName(other.section, section, encodingBefore) && sameName(other.key, key, encodingBefore);
         if (!written && store.readString(other.section, other.key, space.ini(), kWhole) != other.value) {
             Fault("the write changed what another key reads");
         }
     }
 
     // A CP932 file holds a few characters as their Windows best fit.
-    const std::string expected =
-        fuzz::ReaderView(encoding == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(value) : value);
+    const std::string expected = fuzz::ReaderView(
+        encodingBefore == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(value) : value);
     if (store.readString(section, key, space.ini(), kWhole) != expected) {
         Fault("an accepted value reads back differently");
     }

@@ -71,6 +71,19 @@ TEST_F(PortableStoreTest, AWriteThatWouldTurnCp932IntoUtf8IsRefused)
     EXPECT_EQ(readFile(path()), "\xEF\xBB\xBF[s]\r\nk=plain\r\n");
 }
 
+TEST_F(PortableStoreTest, ACp932FileFindsANameByItsBestFit)
+{
+    // As Windows wrote it: a yen sign in a name is the byte 5C.
+    const std::string before = "[s]\r\nC:\\=\x82\xA0\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_EQ(m_store.readString("s", "C:¥", path(), 1024), "あ");
+    // Written, such a name could be lost once the file reads as UTF-8.
+    EXPECT_FALSE(m_store.writeString("s", "C:¥", "x", path()));
+    EXPECT_EQ(readFile(path()), before);
+    ASSERT_TRUE(m_store.writeString("s", "C:\\", "い", path()));
+    EXPECT_EQ(readFile(path()), "[s]\r\nC:\\=\x82\xA2\r\n");
+}
+
 TEST_F(PortableStoreTest, ReplacingKeepsEveryOtherByte)
 {
     m_dir.write("a.ini", "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
