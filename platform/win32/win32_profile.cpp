@@ -85,6 +85,12 @@ bool Win32Profile::writeString(const std::string& section, const std::string& ke
     if (!fitsAnsiCodePage(wideSection) || !fitsAnsiCodePage(wideKey) || !fitsAnsiCodePage(wideValue)) {
         return false;
     }
+    // The system refuses a read-only file, but not when the process may
+    // write it regardless (an administrator, root under Wine).
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
                                       widePath.c_str()) != 0;
 }
