@@ -1,23 +1,57 @@
 #include "settings_ui/frm_conf.h"
 
+#include "app/number_text.h"
+
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 namespace kumoden {
 namespace {
 
-// The fields a save writes, in the order it writes them, with their keys.
+constexpr const char* kCaption = "環境設定画面";
+
+// The fields a save writes, in the order it writes them, with their keys
+// and the labels the user knows them by.
 struct SavedField {
     ConfField control;
     const char* key;
+    const char* label;
 };
 constexpr std::array<SavedField, 6> kSaveOrder{{
-    {ConfField::txtChkTime, "FileChkTime"},
-    {ConfField::txtFileChkDir, "FileChkDir"},
-    {ConfField::txtAcroExe, "AcrExeDir"},
-    {ConfField::txtPrintFile, "FileSelect"},
-    {ConfField::txtFileDelDate, "FileDelDate"},
-    {ConfField::cmbPrint, "PrinterNm"},
+    {ConfField::txtChkTime, "FileChkTime", "チェック間隔"},
+    {ConfField::txtFileChkDir, "FileChkDir", "印刷チェック場所"},
+    {ConfField::txtAcroExe, "AcrExeDir", "Acrobat Reader 場所"},
+    {ConfField::txtPrintFile, "FileSelect", "出力ファイル名"},
+    {ConfField::txtFileDelDate, "FileDelDate", "保存期間"},
+    {ConfField::cmbPrint, "PrinterNm", "印刷プリンタ"},
 }};
+
+// The watch timer takes any non-negative 32-bit interval; the purge reads
+// the retention as 16-bit days.
+constexpr std::int64_t kMaxInterval = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMaxRetention = std::numeric_limits<std::int16_t>::max();
+
+// Decimal digits only, blanks around them aside (the INI drops those), and
+// not above the maximum. Signs, fractions and digit groups are refused:
+// the field asks for a plain count of milliseconds or days.
+bool isWholeNumber(std::string_view text, std::int64_t maximum)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+    if (text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    return TextToWhole(text, 0, maximum).has_value();
+}
+
+bool isBlank(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 } // namespace
 
@@ -98,18 +132,53 @@ void FrmConf::ShowSettings()
 
 std::int16_t FrmConf::SaveSettings()
 {
+    if (const std::string why = refusal(); !why.empty()) {
+        tell(why);
+        return kRefused;
+    }
     const std::string path = IniPath(m_services.app, m_services.separator);
     for (const SavedField& field : kSaveOrder) {
-        if (Tag(field.control) == kChangedTag) {
-            // A write that fails shows itself in the refill below.
-            m_services.profile.writeString(std::string(kSettingsSection), field.key,
-                                           m_view.text(field.control), path);
+        if (Tag(field.control) != kChangedTag) {
+            continue;
+        }
+        if (!m_services.profile.writeString(std::string(kSettingsSection), field.key,
+                                            m_view.text(field.control), path)) {
+            // The one place a failed save is noticed. The fields before this
+            // one may be in the file: the record and the timer follow the
+            // file, the fields keep the user's edits, and Apply stays on.
+            LoadSettings(m_info, m_services.profile, path);
+            m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
+            tell("設定ファイル「" + path + "」に「" + field.label + "」を書き込めませんでした。" +
+                 "書き込み禁止のファイルか、ファイルに保存できない文字が含まれています。" +
+                 "この項目と、これより後の項目は保存されていません。");
+            return kNotWritten;
         }
     }
     m_view.setApplyEnabled(false);
     LoadSettings(m_info, m_services.profile, path);
     ShowSettings();
-    return 0;
+    return kSaved;
+}
+
+std::string FrmConf::refusal() const
+{
+    const auto marked = [this](ConfField field) { return Tag(field) == kChangedTag; };
+    if (marked(ConfField::txtChkTime) && !isWholeNumber(m_view.text(ConfField::txtChkTime), kMaxInterval)) {
+        return "チェック間隔には 0 から " + std::to_string(kMaxInterval) +
+               " までの整数をミリ秒で入力して下さい。";
+    }
+    const std::string retention = m_view.text(ConfField::txtFileDelDate);
+    if (marked(ConfField::txtFileDelDate) && !isBlank(retention) &&
+        !isWholeNumber(retention, kMaxRetention)) {
+        return "保存期間には 0 から " + std::to_string(kMaxRetention) +
+               " までの日数を整数で入力して下さい。空欄にすると削除しません。";
+    }
+    return {};
+}
+
+void FrmConf::tell(const std::string& text)
+{
+    m_services.messages.show(text, kCaption, MessageButtons::Ok);
 }
 
 void FrmConf::markChanged(ConfField field)
@@ -177,11 +246,11 @@ void FrmConf::Form_KeyDown(std::int16_t keyCode, std::int16_t shift)
 
 void FrmConf::cmdOK_Click()
 {
-    std::int16_t status = 0;
+    std::int16_t status = kSaved;
     if (m_view.applyEnabled()) {
         status = SaveSettings();
     }
-    if (status == 0) {
+    if (status == kSaved) {
         m_view.unload();
     }
 }

@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "platform/application.h"
 #include "platform/conf_view.h"
+#include "platform/message_dialog.h"
 #include "platform/printers.h"
 #include "platform/profile.h"
 #include "platform/text_field.h"
@@ -23,6 +24,10 @@ inline constexpr std::string_view kChangedTag = "C_UPDATE";
 // fields changed and writes those to the INI file on OK or Apply, then
 // reads the file again and gives the watch timer the interval read.
 //
+// A save refuses an interval or a retention the watch could not use, and
+// tells the user of a write the INI file did not take; either way the
+// dialog stays open with the user's edits.
+//
 // One object per opening: every opening starts with empty markers.
 class FrmConf {
 public:
@@ -37,6 +42,7 @@ public:
         // The resident window's watch timer.
         Timer& tmrFileCheck;
         PrinterList& printers;
+        MessageDialog& messages;
         PickerOpener showFolderPicker;
         PickerOpener showProgramPicker;
     };
@@ -50,7 +56,10 @@ public:
 
     void Form_Load();
     void ShowSettings();
-    // 0 once the marked fields have been written and read back.
+    // What a save came to; only kSaved lets OK close the dialog.
+    static constexpr std::int16_t kSaved = 0;
+    static constexpr std::int16_t kRefused = 1;    // a field the watch cannot use; nothing written
+    static constexpr std::int16_t kNotWritten = 2; // the INI file did not take a field
     std::int16_t SaveSettings();
 
     void txtChkTime_Change();
@@ -85,6 +94,9 @@ private:
     };
 
     void markChanged(ConfField field);
+    // The message for the first marked field the watch could not use.
+    std::string refusal() const;
+    void tell(const std::string& text);
     void openPicker(const PickerOpener& open, ConfField field);
 
     FileCheckInfo& m_info;

@@ -26,11 +26,26 @@ std::string selfExecutable()
     return buffer;
 }
 
+// A folder only this user can write into: no other user could take the
+// lock's name first or swap the file under it.
+bool isOwnFolder(const std::string& path)
+{
+    struct stat info {};
+    return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::string absoluteEnv(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] == '/' ? value : "";
+}
+
 } // namespace
 
 PosixApplication::PosixApplication() : PosixApplication(selfExecutable()) {}
 
-PosixApplication::PosixApplication(const std::string& executable) : m_executable(executable)
+PosixApplication::PosixApplication(const std::string& executable)
 {
     const auto slash = executable.rfind('/');
     const std::string name = slash == std::string::npos ? executable : executable.substr(slash + 1);
@@ -50,19 +65,38 @@ PosixApplication::~PosixApplication()
     }
 }
 
-std::string PosixApplication::lockPath(const std::string& executable, const std::string& runtimeDir)
+std::string PosixApplication::lockPath(const std::string& iniPath, const std::string& folder)
 {
-    struct stat info {};
-    if (!runtimeDir.empty() && stat(runtimeDir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == geteuid()) {
-        // One lock per installed copy of the program.
+    if (!folder.empty()) {
+        // One lock per settings file: copies sharing an INI share the lock.
         char name[40];
         std::snprintf(name, sizeof name, "/kumoden-%016llx.lock",
-                      static_cast<unsigned long long>(InstanceKey(executable)));
-        return runtimeDir + name;
+                      static_cast<unsigned long long>(InstanceKey(iniPath)));
+        return folder + name;
     }
-    const PosixApplication app(executable);
-    return app.path() + (app.path().ends_with('/') ? "." : "/.") + app.exeName() + ".lock";
+    const auto slash = iniPath.rfind('/');
+    return iniPath.substr(0, slash + 1) + "." + iniPath.substr(slash + 1) + ".lock";
+}
+
+std::string PosixApplication::lockFolder()
+{
+    if (const std::string runtime = absoluteEnv("XDG_RUNTIME_DIR"); isOwnFolder(runtime)) {
+        return runtime;
+    }
+    if (const std::string run = "/run/user/" + std::to_string(geteuid()); isOwnFolder(run)) {
+        return run;
+    }
+    std::string cache = absoluteEnv("XDG_CACHE_HOME");
+    if (cache.empty() && !absoluteEnv("HOME").empty()) {
+        cache = absoluteEnv("HOME") + "/.cache";
+    }
+    if (cache.empty()) {
+        return {};
+    }
+    mkdir(cache.c_str(), 0700);
+    const std::string folder = cache + "/kumoden";
+    mkdir(folder.c_str(), 0700);
+    return isOwnFolder(folder) ? folder : std::string();
 }
 
 bool PosixApplication::prevInstance()
@@ -70,9 +104,14 @@ bool PosixApplication::prevInstance()
     if (m_lock >= 0) {
         return false;
     }
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string path = lockPath(m_executable, runtime != nullptr ? runtime : "");
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const std::string ini = m_path + (m_path.ends_with('/') ? "" : "/") + m_exeName + ".INI";
+    int fd = -1;
+    for (const std::string& folder : {lockFolder(), std::string()}) {
+        fd = open(lockPath(ini, folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0) {
+            break;
+        }
+    }
     if (fd < 0) {
         return false; // no place for a lock: better run twice than not at all
     }

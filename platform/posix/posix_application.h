@@ -14,17 +14,19 @@ public:
 
     std::string path() const override { return m_path; }
     std::string exeName() const override { return m_exeName; }
-    // An flock on a file named after the executable's path, in
-    // $XDG_RUNTIME_DIR (else beside the executable), held until the
-    // process ends however it ends.
+    // An flock on a file named after the INI's path in a folder of the
+    // user's own (the runtime folder, else ~/.cache/kumoden), else beside
+    // the INI; held until the process ends however it ends. The program's
+    // folder may be read-only: it is only the last resort.
     bool prevInstance() override;
 
-    // The lock file for an executable path: a runtime folder of the user's,
-    // else the executable's own folder.
-    static std::string lockPath(const std::string& executable, const std::string& runtimeDir);
+    // The lock file for an INI path in the given folder of the user's; an
+    // empty folder means beside the INI.
+    static std::string lockPath(const std::string& iniPath, const std::string& folder);
+    // The user's own folder for the lock; empty when there is none.
+    static std::string lockFolder();
 
 private:
-    std::string m_executable;
     int m_lock = -1;
     std::string m_path;
     std::string m_exeName;

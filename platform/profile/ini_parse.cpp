@@ -154,6 +154,15 @@ bool nameMatches(std::string_view fileName, TextEncoding encoding, std::string_v
 KeyLookup findKey(std::string_view file, TextEncoding encoding, std::string_view section,
                   std::string_view key)
 {
+    // A CP932 file holds the names as Windows wrote them, best fit applied.
+    std::string heldSection;
+    std::string heldKey;
+    if (encoding == TextEncoding::Cp932) {
+        heldSection = cp932ReadBack(section);
+        heldKey = cp932ReadBack(key);
+        section = heldSection;
+        key = heldKey;
+    }
     KeyLookup result;
     bool inSection = section.empty();
     std::size_t pos = bodyStart(file);

@@ -46,7 +46,8 @@ std::string_view trimBlanks(std::string_view text);
 bool nameMatches(std::string_view fileName, TextEncoding encoding, std::string_view wanted);
 
 // Where a key is, found the way Windows finds it: the first section of the
-// name, then the first key of the name in it. The lines before the first
+// name, then the first key of the name in it. In a CP932 file a name with
+// a character of kCp932BestFit is the name spelt with its fit. The lines before the first
 // section header make up the section with the empty name.
 struct KeyLookup {
     bool sectionFound = false;

@@ -109,7 +109,9 @@ FileContent readFile(const std::string& path)
     result.mode = info.st_mode & 07777;
     result.owner = info.st_uid;
     result.group = info.st_gid;
-    result.writable = ::access(path.c_str(), W_OK) == 0;
+    // Read-only is the owner-write bit, as everywhere else in the program:
+    // access() would let root write a file the user made read-only.
+    result.writable = (info.st_mode & S_IWUSR) != 0;
     return result;
 }
 

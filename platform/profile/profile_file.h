@@ -15,7 +15,8 @@ struct FileContent {
     unsigned mode = 0;
     unsigned owner = 0;
     unsigned group = 0;
-    // Whether the file may be written in place; a read-only file is not.
+    // Whether the file may be rewritten: not when read-only, that is
+    // without its owner-write bit, whoever the process runs as.
     bool writable = false;
 };
 

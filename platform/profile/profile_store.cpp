@@ -34,6 +34,12 @@ std::optional<std::string> withValue(std::string_view file, std::string_view sec
     if (!encodedSection || !encodedKey || !encodedValue) {
         return std::nullopt;
     }
+    // A name written with a best fit would be found by the fit only, and by
+    // nothing once the file is plain ASCII and read as UTF-8.
+    if (encoding == TextEncoding::Cp932 &&
+        (profile::cp932ReadBack(section) != section || profile::cp932ReadBack(key) != key)) {
+        return std::nullopt;
+    }
     const std::string_view lineEnd = profile::lineEndStyle(file);
     const profile::KeyLookup found = profile::findKey(file, encoding, section, key);
 

@@ -1,5 +1,6 @@
 #include "platform/profile/text_encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <iconv.h>
@@ -187,6 +188,25 @@ std::string cp932ToUtf8(std::string_view text)
     return out;
 }
 
+std::string cp932ReadBack(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto fit = std::find_if(kCp932BestFit.begin(), kCp932BestFit.end(), [&](const Cp932Fit& f) {
+            return text.substr(pos).starts_with(f.written);
+        });
+        if (fit != kCp932BestFit.end()) {
+            out += fit->readsAs;
+            pos += fit->written.size();
+        } else {
+            out += text[pos++];
+        }
+    }
+    return out;
+}
+
 std::optional<std::string> utf8ToCp932(std::string_view text)
 {
     if (!isValidUtf8(text)) {
@@ -199,6 +219,11 @@ std::optional<std::string> utf8ToCp932(std::string_view text)
     std::string out;
     std::size_t pos = 0;
     if (!converter.valid() || !converter.run(text, pos, out)) {
+        return std::nullopt;
+    }
+    // The converter's own table may fit more characters than Windows does;
+    // a value that would read back otherwise than documented is refused.
+    if (cp932ToUtf8(out) != cp932ReadBack(text)) {
         return std::nullopt;
     }
     return out;

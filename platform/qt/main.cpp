@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     };
     const auto showSettings = [&] {
         QtConfView view;
-        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers,
+        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
                                showFolderPicker, showProgramPicker});
         frmConf.Show();
     };

@@ -212,7 +212,8 @@ QFrame* QtConfView::buildPage(int index)
         addLabel(page, "lblChkTime", "チェック間隔", twipsRect(360, 480, 1575, 255), 12);
         addTextBox(ConfField::txtChkTime, "txtChkTime", twipsRect(2160, 360, 975, 375))
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        addLabel(page, "lblMin", "秒", twipsRect(3240, 480, 495, 255), 12);
+        // The interval has always been milliseconds; only the label said seconds.
+        addLabel(page, "lblMin", "ミリ秒", twipsRect(3240, 480, 855, 255), 12);
         addLabel(page, "Label1", "保存期間", twipsRect(360, 1200, 1575, 255), 12);
         addTextBox(ConfField::txtFileDelDate, "txtFileDelDate", twipsRect(2160, 1080, 975, 375))
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

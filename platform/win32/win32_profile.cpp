@@ -34,6 +34,20 @@ std::wstring_view cutToAnsiBytes(std::wstring_view text, std::size_t limit)
     return text.substr(0, pos);
 }
 
+// Whether the ANSI code page holds the text. A character it has no byte
+// for would go into the file as "?"; its best fit for a few others (the
+// yen sign as 5C) is the platform's own and is kept.
+bool fitsAnsiCodePage(const std::wstring& text)
+{
+    if (text.empty() || GetACP() == CP_UTF8) {
+        return true;
+    }
+    BOOL usedDefault = FALSE;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                          nullptr, &usedDefault);
+    return bytes > 0 && usedDefault == FALSE;
+}
+
 } // namespace
 
 std::string Win32Profile::readString(const std::string& section, const std::string& key,
@@ -68,6 +82,15 @@ bool Win32Profile::writeString(const std::string& section, const std::string& ke
     const std::wstring wideKey = ToWide(key);
     const std::wstring wideValue = ToWide(value);
     const std::wstring widePath = ToWide(path);
+    if (!fitsAnsiCodePage(wideSection) || !fitsAnsiCodePage(wideKey) || !fitsAnsiCodePage(wideValue)) {
+        return false;
+    }
+    // The system refuses a read-only file, but not when the process may
+    // write it regardless (an administrator, root under Wine).
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
     return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
                                       widePath.c_str()) != 0;
 }

@@ -128,6 +128,40 @@ TEST_F(SettingsDialog, ANewIntervalTakesEffectWithoutARestart)
     EXPECT_TRUE(kumoden->running());
 }
 
+TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
+{
+    startWith("1000");
+    const std::uint32_t conf = openSettings();
+    ASSERT_NE(conf, 0u);
+    // Cancel, OK, the tab strip, then the interval.
+    for (int i = 0; i < 3; ++i) {
+        key("Tab");
+    }
+    retype("1.5");
+    key("Return");
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 2; })) << "no message";
+    const std::uint32_t message = shown.front() == conf ? shown.back() : shown.front();
+    EXPECT_EQ(geometryOf(message).name, kConfTitle);
+    screenshot("settings-refused.png", geometryOf(message));
+    EXPECT_EQ(ini(), m_ini);
+
+    ASSERT_TRUE(waitForFocus(message));
+    key("Return");
+    ASSERT_TRUE(eventually(5s, [&] { return shownWindows() == std::vector<std::uint32_t>{conf}; }));
+    EXPECT_EQ(ini(), m_ini);
+
+    // Back in the interval box, a good value saves and closes.
+    ASSERT_TRUE(waitForFocus(conf));
+    retype("300");
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    std::string expected = m_ini;
+    expected.replace(expected.find("FileChkTime=1000"), 16, "FileChkTime=300");
+    EXPECT_EQ(ini(), expected);
+    EXPECT_TRUE(kumoden->running());
+}
+
 TEST_F(SettingsDialog, TheFolderPickerHandsItsFolderToTheDialog)
 {
     startWith("1000");

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "platform/posix/wildcard.h"
+#include "platform/profile/ini_parse.h"
 #include "platform/profile/profile_file.h"
 #include "platform/profile/profile_store.h"
 #include "platform/profile/text_encoding.h"
@@ -17,6 +18,7 @@
 #include "watch/print_command.h"
 #include "watch/watch_cycle.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +26,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -133,6 +136,54 @@ void checkCap(ProfileStore& store, const std::string& ini, const char* key)
     }
 }
 
+// A key of the file and what it reads as.
+struct KeyRead {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Every key the file has (up to a limit, for speed), named as a reader
+// names it, with what the store reads for it.
+std::vector<KeyRead> readEveryKey(ProfileStore& store, const std::string& ini, std::string_view file)
+{
+    constexpr std::size_t kMost = 32;
+    const profile::TextEncoding encoding = profile::detectEncoding(file);
+    std::vector<KeyRead> reads;
+    std::string section;
+    std::size_t pos = profile::bodyStart(file);
+    while (pos < file.size() && reads.size() < kMost) {
+        const profile::IniLine line = profile::readLine(file, pos, encoding);
+        const std::string name =
+            profile::toUtf8(file.substr(line.nameBegin, line.nameEnd - line.nameBegin), encoding);
+        if (line.kind == profile::LineKind::Section) {
+            section = name;
+        } else if (line.kind == profile::LineKind::Key) {
+            reads.push_back({section, name, store.readString(section, name, ini, kWhole)});
+        }
+        if (line.next <= pos) {
+            Fault("a line of the file was read as empty");
+        }
+        pos = line.next;
+    }
+    return reads;
+}
+
+// Whether the store takes two names for the same one: ASCII letters in
+// either case, and in a CP932 file a character as its best fit.
+bool sameName(std::string_view first, std::string_view second, profile::TextEncoding encoding)
+{
+    const auto held = [&](std::string_view name) {
+        name = profile::trimBlanks(name);
+        return encoding == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(name) : std::string(name);
+    };
+    const std::string a = held(first);
+    const std::string b = held(second);
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return fold(x) == fold(y); });
+}
+
 std::string_view lineEnd(std::string_view line)
 {
     return line.substr(line.find_last_not_of("\r\n") + 1);
@@ -141,6 +192,7 @@ std::string_view lineEnd(std::string_view line)
 void checkWrite(ProfileStore& store, const Workspace& space, std::string_view before,
                 const std::string& section, const std::string& key, const std::string& value)
 {
+    const std::vector<KeyRead> others = readEveryKey(store, space.ini(), before);
     const bool written = store.writeString(section, key, value, space.ini());
     const profile::FileContent after = profile::readFile(space.ini());
     if (after.status != profile::FileContent::Status::Read || space.entries() != 1) {
@@ -170,7 +222,19 @@ void checkWrite(ProfileStore& store, const Workspace& space, std::string_view be
         Fault("the write changed how the other lines read");
     }
 
-    const std::string expected = fuzz::ReaderView(value);
+    // Names and the value went in as the file was before.
+    const auto encodingBefore = profile::detectEncoding(before);
+    for (const KeyRead& other : others) {
+        const bool written =
+            sameName(other.section, section, encodingBefore) && sameName(other.key, key, encodingBefore);
+        if (!written && store.readString(other.section, other.key, space.ini(), kWhole) != other.value) {
+            Fault("the write changed what another key reads");
+        }
+    }
+
+    // A CP932 file holds a few characters as their Windows best fit.
+    const std::string expected = fuzz::ReaderView(
+        encodingBefore == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(value) : value);
     if (store.readString(section, key, space.ini(), kWhole) != expected) {
         Fault("an accepted value reads back differently");
     }

@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <linux/capability.h>
+#include <memory>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -267,6 +272,81 @@ TEST(PosixApplication, FolderAndBaseNameOfTheExecutable)
     const PosixApplication self;
     EXPECT_TRUE(self.exeName().starts_with("posix_file_system_test"));
     EXPECT_TRUE(std::filesystem::exists(self.path()));
+}
+
+// Sets an environment variable for one test and puts back what it was.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// /proc takes no new file, not even from root: a program folder no lock
+// can be made in.
+std::string readOnlyProgram(const std::string& name)
+{
+    return "/proc/" + name + "-" + std::to_string(::getpid());
+}
+
+TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
+{
+    const TempDir runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
+
+    auto first = std::make_unique<PosixApplication>(readOnlyProgram("kumoden"));
+    EXPECT_FALSE(first->prevInstance());
+    // The same INI (the extension is no part of its name) is the same program.
+    PosixApplication second(readOnlyProgram("kumoden") + ".bin");
+    EXPECT_TRUE(second.prevInstance());
+    // Another INI beside it runs on its own.
+    PosixApplication other(readOnlyProgram("watcher"));
+    EXPECT_FALSE(other.prevInstance());
+    std::size_t locks = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime.path())) {
+        EXPECT_EQ(entry.status().permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        ++locks;
+    }
+    EXPECT_EQ(locks, 2u);
+
+    // The lock goes with its process.
+    first.reset();
+    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+}
+
+TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
+{
+    const TempDir home;
+    const ScopedEnv noCache("XDG_CACHE_HOME", nullptr);
+    const ScopedEnv homeEnv("HOME", home.path().c_str());
+    // Someone else's folder is no place for the lock.
+    const TempDir shared;
+    std::filesystem::permissions(shared.path(), std::filesystem::perms::all);
+    const ScopedEnv sharedRuntime("XDG_RUNTIME_DIR", shared.path().c_str());
+
+    PosixApplication first(readOnlyProgram("kumoden"));
+    EXPECT_FALSE(first.prevInstance());
+    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+    EXPECT_TRUE(std::filesystem::is_empty(shared.path()));
+    const std::string folder = PosixApplication::lockFolder();
+    if (folder != "/run/user/" + std::to_string(::geteuid())) {
+        EXPECT_EQ(folder, home.slash() + ".cache/kumoden");
+        EXPECT_TRUE(
+            std::filesystem::exists(PosixApplication::lockPath(readOnlyProgram("kumoden") + ".INI", folder)));
+    }
 }
 
 } // namespace

@@ -66,8 +66,9 @@ protected:
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
     QtConfView view;
+    fake::FakeMessageDialog messages;
     FileCheckInfo info;
-    FrmConf frmConf{info, {view, profile, app, '/', timer, printers, {}, {}}};
+    FrmConf frmConf{info, {view, profile, app, '/', timer, printers, messages, {}, {}}};
 };
 
 TEST_F(QtConf, IsLaidOutInTwipsAsDesigned)
@@ -104,6 +105,10 @@ TEST_F(QtConf, IsLaidOutInTwipsAsDesigned)
         EXPECT_DOUBLE_EQ(chkTime->font().pointSizeF(), 12);
         EXPECT_DOUBLE_EQ(child<QLabel>("lblChkFileDir")->font().pointSizeF(), 11.25);
         EXPECT_EQ(child<QLabel>("lblPrintFile1")->text(), QStringLiteral("出力ファイル名 "));
+        // The interval is in milliseconds, and the label says so in full.
+        auto* unit = child<QLabel>("lblMin");
+        EXPECT_EQ(unit->text(), QStringLiteral("ミリ秒"));
+        EXPECT_GE(unit->width(), unit->sizeHint().width());
 
         auto* info = child<QLabel>("lblInfo");
         EXPECT_DOUBLE_EQ(info->font().pointSizeF(), 9);
@@ -146,7 +151,7 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
     EXPECT_NE(ini().find("FileDelDate=730\n"), std::string::npos);
 
     QtConfView second;
-    FrmConf again{info, {second, profile, app, '/', timer, printers, {}, {}}};
+    FrmConf again{info, {second, profile, app, '/', timer, printers, messages, {}, {}}};
     const std::string before = ini();
     WhileModal(
         second.dialog(), [&] { again.Show(); },

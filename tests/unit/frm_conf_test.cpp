@@ -68,11 +68,12 @@ protected:
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
     fake::FakeConfView view;
+    fake::FakeMessageDialog messages;
     std::function<void(TextField&)> folderPicker;
     std::function<void(TextField&)> programPicker;
     FileCheckInfo info;
     FrmConf frmConf{info,
-                    {view, profile, app, separator(), timer, printers,
+                    {view, profile, app, separator(), timer, printers, messages,
                      [this](TextField& f) { folderPicker(f); }, [this](TextField& f) { programPicker(f); }}};
 };
 
@@ -158,7 +159,7 @@ TEST_F(Conf, OnlyAChoiceFromTheListMarksThePrinter)
 
     // Typed beside another change: the other field goes, the printer not.
     fake::FakeConfView fresh;
-    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, {}, {}}};
+    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, messages, {}, {}}};
     fresh.whileOpen = [&] {
         fresh.type(F::cmbPrint, "PDF2");
         fresh.type(F::txtPrintFile, "xyz");
@@ -232,30 +233,101 @@ TEST_F(Conf, AnApplyThatChangesNothingOnRefillLeavesTheDialogClean)
     EXPECT_EQ(view.unloads, 1);
 }
 
-TEST_F(Conf, AnIntervalThatIsNoNumberKeepsTheOneInForce)
+TEST_F(Conf, OkAndApplyRefuseWhatTheWatchCannotUse)
 {
+    struct Case {
+        F field;
+        std::string text;
+        const char* named;
+    };
+    const Case refused[] = {
+        {F::txtChkTime, "abc", "チェック間隔"},        {F::txtChkTime, "", "チェック間隔"},
+        {F::txtChkTime, "-1", "チェック間隔"},         {F::txtChkTime, "12.5", "チェック間隔"},
+        {F::txtChkTime, "1,000", "チェック間隔"},      {F::txtChkTime, "+5", "チェック間隔"},
+        {F::txtChkTime, "2147483648", "チェック間隔"}, {F::txtChkTime, "１０００", "チェック間隔"},
+        {F::txtFileDelDate, "abc", "保存期間"},        {F::txtFileDelDate, "-1", "保存期間"},
+        {F::txtFileDelDate, "7.5", "保存期間"},        {F::txtFileDelDate, "32768", "保存期間"},
+    };
     open([&] {
-        view.type(F::txtChkTime, "abc");
+        for (const Case& bad : refused) {
+            const auto shown = messages.shown().size();
+            view.type(bad.field, bad.text);
+            view.clickApply();
+            view.clickOK();
+            ASSERT_EQ(messages.shown().size(), shown + 2) << bad.text;
+            const fake::ShownMessage& told = messages.shown().back();
+            EXPECT_NE(told.text.find(bad.named), std::string::npos) << told.text;
+            EXPECT_EQ(told.title, "環境設定画面");
+            EXPECT_EQ(told.buttons, MessageButtons::Ok);
+            // The edit stays, the dialog stays dirty and open.
+            EXPECT_EQ(view.text(bad.field), bad.text);
+            EXPECT_TRUE(view.applyEnabled());
+            EXPECT_TRUE(view.isOpen());
+            view.type(bad.field, bad.field == F::txtChkTime ? "1000" : "7");
+        }
+        EXPECT_TRUE(profile.written.empty());
+        EXPECT_EQ(ini(), kIni);
+        EXPECT_EQ(view.unloads, 0);
+
+        // The limits themselves, blanks around a number and an empty
+        // retention go through, and OK then closes once.
+        view.type(F::txtChkTime, " 2147483647 ");
+        view.type(F::txtFileDelDate, "32767");
         view.clickApply();
-        EXPECT_EQ(view.text(F::txtChkTime), "1000");
-        EXPECT_EQ(timer.interval(), 1000);
-        EXPECT_TRUE(view.applyEnabled());
-        view.clickCancel();
+        EXPECT_EQ(timer.interval(), 2147483647);
+        EXPECT_EQ(info.FileDelDate, "32767");
+        view.type(F::txtChkTime, "0");
+        view.type(F::txtFileDelDate, "");
+        const auto shown = messages.shown().size();
+        view.clickOK();
+        EXPECT_EQ(messages.shown().size(), shown);
     });
-    EXPECT_NE(ini().find("FileChkTime=abc\r\n"), std::string::npos); // written as typed
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(timer.interval(), 0);
+    EXPECT_NE(ini().find("FileChkTime=0\r\n"), std::string::npos);
+    EXPECT_NE(ini().find("FileDelDate=\r\n"), std::string::npos);
 }
 
-TEST_F(Conf, AFailedWriteGoesUnnoticedAndTheRefillBringsBackTheFile)
+TEST_F(Conf, AWriteTheFileRefusesIsToldAndTheEditsStay)
 {
     open([&] {
+        view.type(F::txtChkTime, "500");
         view.type(F::txtPrintFile, "two\nlines"); // no INI line can hold it
-        view.clickApply();
-        EXPECT_EQ(view.text(F::txtPrintFile), "abc");
+        view.clickOK();
+        ASSERT_EQ(messages.shown().size(), 1u);
+        const std::string& told = messages.shown().back().text;
+        EXPECT_NE(told.find("出力ファイル名"), std::string::npos) << told;
+        EXPECT_NE(told.find(dir.slash() + "kumoden.INI"), std::string::npos) << told;
+        EXPECT_TRUE(view.isOpen());
+        EXPECT_EQ(view.text(F::txtPrintFile), "two\nlines");
         EXPECT_TRUE(view.applyEnabled());
+        // The interval before it did reach the file: the watch follows the file.
+        EXPECT_EQ(timer.interval(), 500);
+        EXPECT_EQ(info.FileSelect, "abc");
+
+        view.type(F::txtPrintFile, "xyz");
+        view.clickOK();
+    });
+    EXPECT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(info.FileSelect, "xyz");
+    EXPECT_NE(ini().find("FileSelect=xyz\r\n"), std::string::npos);
+}
+
+TEST_F(Conf, AReadOnlyIniKeepsTheDialogOpen)
+{
+    MakeReadOnly(dir.path() / "kumoden.INI");
+    open([&] {
+        view.type(F::txtFileDelDate, "30");
+        view.clickOK();
+        EXPECT_EQ(messages.shown().size(), 1u);
+        EXPECT_TRUE(view.isOpen());
+        EXPECT_EQ(view.text(F::txtFileDelDate), "30");
+        EXPECT_EQ(info.FileDelDate, "7");
         view.clickCancel();
     });
-    EXPECT_EQ(info.FileSelect, "abc");
-    EXPECT_EQ(ini().find("lines"), std::string::npos);
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(ini(), kIni);
 }
 
 TEST_F(Conf, CtrlTabCyclesThroughTheTabs)

@@ -71,6 +71,19 @@ TEST_F(PortableStoreTest, AWriteThatWouldTurnCp932IntoUtf8IsRefused)
     EXPECT_EQ(readFile(path()), "\xEF\xBB\xBF[s]\r\nk=plain\r\n");
 }
 
+TEST_F(PortableStoreTest, ACp932FileFindsANameByItsBestFit)
+{
+    // As Windows wrote it: a yen sign in a name is the byte 5C.
+    const std::string before = "[s]\r\nC:\\=\x82\xA0\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_EQ(m_store.readString("s", "C:¥", path(), 1024), "あ");
+    // Written, such a name could be lost once the file reads as UTF-8.
+    EXPECT_FALSE(m_store.writeString("s", "C:¥", "x", path()));
+    EXPECT_EQ(readFile(path()), before);
+    ASSERT_TRUE(m_store.writeString("s", "C:\\", "い", path()));
+    EXPECT_EQ(readFile(path()), "[s]\r\nC:\\=\x82\xA2\r\n");
+}
+
 TEST_F(PortableStoreTest, ReplacingKeepsEveryOtherByte)
 {
     m_dir.write("a.ini", "; head\r\n[Other]\r\nPath=x\r\n\r\n  [Main] \r\n"
@@ -156,10 +169,9 @@ TEST_F(PortableStoreTest, FailedWriteLeavesEverythingAsItWas)
     EXPECT_FALSE(m_store.writeString("s", "", "2", path()));
     EXPECT_FALSE(m_store.writeString("s", "k", "\xE3\x81", path())); // would turn the file into CP932
     EXPECT_FALSE(m_store.writeString("s", "k", std::string("a\0b", 3), path()));
-    if (::geteuid() != 0) { // root writes anyway
-        fs::permissions(path(), fs::perms::owner_read);
-        EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
-    }
+    // Read-only means no owner-write bit, for root too.
+    fs::permissions(path(), fs::perms::owner_read | fs::perms::group_write | fs::perms::others_write);
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(folderNames(), std::vector<std::string>{"a.ini"});
 }

@@ -140,5 +140,23 @@ TEST_F(ProfileStoreTest, Cp932FileStaysCp932)
     EXPECT_EQ(m_store.readString("設定", "old", path(), 1024), "あ");
 }
 
+TEST_F(ProfileStoreTest, ACp932FileTakesOnlyWhatItsCodePageHolds)
+{
+    // [設定] with ﾃｽ (C3 BD, which is UTF-8 too) and あ.
+    const std::string before = "[\x90\xDD\x92\xE8]\r\nKana=\xC3\xBD\r\nOld=\x82\xA0\r\n";
+    m_dir.write("a.ini", before);
+    EXPECT_FALSE(m_store.writeString("設定", "Old", "\xF0\x9F\x98\x80", path())); // 😀: no such character
+    EXPECT_FALSE(m_store.writeString("設定", "\xF0\x9F\x98\x80", "x", path()));
+    EXPECT_EQ(readFile(path()), before);
+
+    // The yen sign goes as code page 932 has always written it: the byte
+    // 5C, which reads as a backslash.
+    ASSERT_TRUE(m_store.writeString("設定", "Old", "C:¥ツール", path()));
+    EXPECT_EQ(readFile(path()),
+              "[\x90\xDD\x92\xE8]\r\nKana=\xC3\xBD\r\nOld=C:\\\x83\x63\x81\x5B\x83\x8B\r\n");
+    EXPECT_EQ(m_store.readString("設定", "Old", path(), 1024), "C:\\ツール");
+    EXPECT_EQ(m_store.readString("設定", "Kana", path(), 1024), "ﾃｽ");
+}
+
 } // namespace
 } // namespace kumoden

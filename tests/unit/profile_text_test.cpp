@@ -43,7 +43,20 @@ TEST(ProfileText, Cp932ConversionBothWays)
               "a\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(utf8ToCp932("新しい値"), "\x90\x56\x82\xB5\x82\xA2\x92\x6C");
     EXPECT_EQ(utf8ToCp932("\xF0\x9F\x98\x80"), std::nullopt); // no such character in CP932
+    EXPECT_EQ(utf8ToCp932("é"), std::nullopt);                // Windows fits it as "e": refused here
     EXPECT_EQ(utf8ToCp932("\xFF"), std::nullopt);
+}
+
+TEST(ProfileText, OnlyTheDocumentedBestFitChangesACharacter)
+{
+    for (const Cp932Fit& fit : kCp932BestFit) {
+        const auto bytes = utf8ToCp932(fit.written);
+        ASSERT_TRUE(bytes.has_value()) << fit.written;
+        EXPECT_EQ(cp932ToUtf8(*bytes), fit.readsAs) << fit.written;
+        EXPECT_EQ(cp932ToUtf8(*utf8ToCp932(fit.readsAs)), fit.readsAs) << fit.readsAs;
+    }
+    EXPECT_EQ(cp932ReadBack("C:¥a〜b"), "C:\\a～b");
+    EXPECT_EQ(*utf8ToCp932("¥"), "\\");
 }
 
 } // namespace
