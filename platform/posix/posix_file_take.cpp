@@ -1,6 +1,7 @@
 // Taking a found file into the archive: only that file, never while a
 // writer has it open, and an older file of the same name replaced only by a
 // move that has succeeded.
+#include "platform/posix/descriptor.h"
 #include "platform/posix/file_moves.h"
 #include "platform/posix/posix_file_system.h"
 
@@ -13,23 +14,6 @@
 
 namespace kumoden {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0) {
-            close(m_fd); // also gives up a lease
-        }
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 FileIdentity identityOf(const struct stat& info)
 {

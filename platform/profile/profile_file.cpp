@@ -1,4 +1,5 @@
 #include "platform/profile/profile_file.h"
+#include "platform/posix/descriptor.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,32 +14,6 @@
 namespace kumoden::profile {
 
 namespace {
-
-// Closes a descriptor on every path out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-
-    int get() const { return m_fd; }
-    // Closes now so that a failing close (data not written) can be seen.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, std::string_view bytes)
 {
