@@ -14,18 +14,29 @@ void Notices::record(const std::string& what)
     m_log.append(LogTimestamp(m_clock.now()) + " " + what);
 }
 
-void Notices::fail(const std::string& cause, const std::string& text)
+bool Notices::fail(const std::string& cause, const std::string& text)
 {
     if (!m_failing.insert(cause).second) {
-        return;
+        return false;
     }
     record(text);
     m_icon.showNotice(m_title, text);
+    return true;
 }
 
 void Notices::clear(const std::string& cause)
 {
     m_failing.erase(cause);
+}
+
+void Notices::clearStartingWith(const std::string& prefix)
+{
+    auto first = m_failing.lower_bound(prefix);
+    auto last = first;
+    while (last != m_failing.end() && last->starts_with(prefix)) {
+        ++last;
+    }
+    m_failing.erase(first, last);
 }
 
 std::string LogTimestamp(LocalTime time)

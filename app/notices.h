@@ -22,10 +22,13 @@ public:
     // One line in the log: what was done, naming what it was done to.
     void record(const std::string& what);
     // A failure; cause names what failed and what it is about (the same
-    // failure of another file is another cause).
-    void fail(const std::string& cause, const std::string& text);
+    // failure of another file is another cause). False when it was told
+    // already and nothing was done.
+    bool fail(const std::string& cause, const std::string& text);
     // The cause is gone: the next failure of it is told again.
     void clear(const std::string& cause);
+    // Every cause whose name starts so is gone.
+    void clearStartingWith(const std::string& prefix);
     bool failing(const std::string& cause) const { return m_failing.contains(cause); }
 
 private:

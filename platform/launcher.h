@@ -15,6 +15,15 @@ struct LaunchRequest {
     std::vector<std::string> arguments;
 };
 
+// How a started program ended.
+struct TaskEnd {
+    std::uint64_t task = 0;
+    int exitCode = 0;      // what it returned
+    int signal = 0;        // the signal that ended it; 0 when it returned
+    std::string lastError; // the last line it wrote to its error output, if any
+    bool failed() const { return exitCode != 0 || signal != 0; }
+};
+
 // Starts a program with no window and returns at once, without waiting for
 // it to end.
 class Launcher {
@@ -26,6 +35,9 @@ public:
 
     // A non-zero task identifier, or 0 when the program could not be started.
     virtual std::uint64_t launch(const LaunchRequest& request) = 0;
+    // The programs started here that have ended since the last call, in the
+    // order their ends were seen. Never waits for one.
+    virtual std::vector<TaskEnd> takeEnded() = 0;
 };
 
 } // namespace kumoden

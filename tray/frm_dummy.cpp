@@ -90,7 +90,11 @@ void FrmDummy::tmrFileCheck_Timer()
         return;
     }
     m_tickRunning = true;
-    ReportWatchCycle(RunWatchCycle(m_info, m_services.watch), m_info, m_services.notices);
+    const WatchCycleResult result = RunWatchCycle(m_info, m_services.watch);
+    ReportWatchCycle(result, m_info, m_services.notices);
+    // Readers end on their own time: each tick tells of those that have.
+    m_readers.started(result, m_info);
+    m_readers.report(m_services.watch.launcher.takeEnded(), m_services.notices);
     m_tickRunning = false;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 #include "platform/timer.h"
 #include "platform/tray_icon.h"
+#include "watch/reader_ends.h"
 #include "watch/watch_services.h"
 
 #include <cstdint>
@@ -99,6 +100,8 @@ private:
     // A message box shown inside a tick runs the event loop; a tick that
     // falls due meanwhile is dropped rather than run inside the first.
     bool m_tickRunning = false;
+    // The readers started and not yet seen to end.
+    ReaderEnds m_readers;
 };
 
 } // namespace kumoden

@@ -21,15 +21,16 @@ void reportPrinters(PrinterListStatus status, const FileCheckInfo& info, Notices
     }
 }
 
-void reportFile(const FileResult& file, const std::string& backup, char separator, const FileCheckInfo& info,
+void reportFile(const FileResult& file, const std::string& watchedPath, const FileCheckInfo& info,
                 Notices& notices)
 {
+    const std::string backup = watchedPath + std::string(kBackupFolderName);
     const std::string readerCause = "reader:" + info.AcrExeDir;
     const std::string backupCause = "backup:" + backup;
     switch (file.outcome) {
     case FileOutcome::Printed:
         notices.record("BackPdf に移動: " + file.name);
-        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + backup + separator + file.name +
+        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(watchedPath, file.name) +
                        ", プリンター「" + info.PrinterNm + "」)");
         notices.clear(readerCause);
         notices.clear(backupCause);
@@ -63,10 +64,8 @@ void reportFile(const FileResult& file, const std::string& backup, char separato
 void ReportWatchCycle(const WatchCycleResult& result, const FileCheckInfo& info, Notices& notices)
 {
     const std::string backup = result.watchedPath + std::string(kBackupFolderName);
-    // The watched path ends in the platform's separator.
-    const char separator = result.watchedPath.empty() ? '/' : result.watchedPath.back();
     for (const FileResult& file : result.files) {
-        reportFile(file, backup, separator, info, notices);
+        reportFile(file, result.watchedPath, info, notices);
         if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
             file.outcome == FileOutcome::ReaderNotStartedStuck) {
             reportPrinters(file.printers, info, notices);

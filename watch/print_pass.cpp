@@ -117,9 +117,9 @@ std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const File
         const PrinterListing listing = services.printers.installedPrinters();
         LookUpPrinter(listing.printers, info.PrinterNm, port);
         const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, port.driverName, port.portName};
-        if (services.launcher.launch(PrintLaunchRequest(job)) != 0) {
+        if (const std::uint64_t task = services.launcher.launch(PrintLaunchRequest(job)); task != 0) {
             services.sleeper.sleep(kAfterLaunchWait);
-            results.push_back({name, FileOutcome::Printed, {}, listing.status});
+            results.push_back({name, FileOutcome::Printed, {}, listing.status, task});
             continue;
         }
         // Unprinted in the archive, a file would never be tried again and

@@ -4,6 +4,7 @@
 #include "watch/watch_services.h"
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct FileResult {
     // Whether the print system answered the printer lookup (files that got
     // as far as the lookup).
     PrinterListStatus printers = PrinterListStatus::listed;
+    std::uint64_t task = 0; // Printed: the reader's task, as the launcher gave it
 };
 
 // Prints every waiting PDF file of the watched folder: waits until the file

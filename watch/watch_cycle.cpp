@@ -30,6 +30,13 @@ std::string MatchPattern(const std::string& watchedPath, const std::string& file
     return watchedPath + fileSelect + "*.pdf";
 }
 
+std::string ArchivedPath(const std::string& watchedPath, const std::string& name)
+{
+    // The watched path ends in the platform's separator.
+    const char separator = watchedPath.empty() ? '/' : watchedPath.back();
+    return watchedPath + std::string(kBackupFolderName) + separator + name;
+}
+
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services)
 {
     // Each step stands on its own: whatever one of them meets, the next

@@ -17,6 +17,9 @@ std::string WatchedPath(const std::string& fileChkDir, char separator);
 // stands, "*.pdf".
 std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect);
 
+// Where a file of the watched path is archived: "<watched>BackPdf<sep><name>".
+std::string ArchivedPath(const std::string& watchedPath, const std::string& name);
+
 // What one tick did.
 struct WatchCycleResult {
     std::string watchedPath;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kumoden::fake {
@@ -25,6 +26,10 @@ public:
         }
         return m_fail ? 0 : m_requests.size();
     }
+    std::vector<TaskEnd> takeEnded() override { return std::exchange(m_ended, {}); }
+
+    // The program started as task ends as given.
+    void end(TaskEnd end) { m_ended.push_back(std::move(end)); }
 
     void setFail(bool fail) { m_fail = fail; }
     void onLaunch(std::function<void(const LaunchRequest&)> action) { m_onLaunch = std::move(action); }
@@ -33,6 +38,7 @@ public:
 private:
     bool m_fail = false;
     std::vector<LaunchRequest> m_requests;
+    std::vector<TaskEnd> m_ended;
     std::function<void(const LaunchRequest&)> m_onLaunch;
 };
 

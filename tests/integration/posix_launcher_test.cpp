@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <map>
 #include <sys/stat.h>
 #include <thread>
 
@@ -76,6 +78,48 @@ TEST(PosixLauncher, ManyQuickChildrenAreAllReaped)
         ASSERT_NE(pid, 0u);
         EXPECT_TRUE(reaped(pid));
     }
+}
+
+// Waits (bounded) until the launcher has seen every task end.
+std::map<std::uint64_t, TaskEnd> endsOf(PosixLauncher& launcher, const std::vector<std::uint64_t>& tasks)
+{
+    std::map<std::uint64_t, TaskEnd> ends;
+    eventually(std::chrono::seconds(5), [&] {
+        for (TaskEnd& end : launcher.takeEnded()) {
+            ends[end.task] = std::move(end);
+        }
+        return ends.size() >= tasks.size();
+    });
+    return ends;
+}
+
+TEST(PosixLauncher, TellsHowEachProgramEndedWithTheLastLineOfItsErrorOutput)
+{
+    TempDir dir;
+    const std::string child = dir.slash() + "child";
+    PosixLauncher launcher;
+    const auto good = launcher.launch({"", {"/bin/sh", "-c", "echo chatter >&2"}});
+    const auto failing = launcher.launch(
+        {"", {"/bin/sh", "-c", "echo first >&2; printf ' the\\treason \\033[2J\\n\\n' >&2; exit 3"}});
+    const auto killed = launcher.launch({"", {"/bin/sh", "-c", "kill -9 $$"}});
+    // A program it started keeps the error output open: the end is still
+    // seen when the reader itself ends, not when the pipe closes.
+    const auto parent = launcher.launch(
+        {"", {"/bin/sh", "-c", "sleep 60 >/dev/null & echo $! >" + child + "; echo left >&2; exit 4"}});
+    ASSERT_TRUE(good && failing && killed && parent);
+
+    auto ends = endsOf(launcher, {good, failing, killed, parent});
+    kill(std::stoi(readFile(child)), SIGKILL);
+    EXPECT_FALSE(ends[good].failed());
+    EXPECT_EQ(ends[good].lastError, "chatter");
+    EXPECT_EQ(ends[failing].exitCode, 3);
+    EXPECT_EQ(ends[failing].lastError, "the reason  [2J");
+    EXPECT_EQ(ends[killed].signal, 9);
+    EXPECT_TRUE(ends[killed].failed());
+    EXPECT_EQ(ends[parent].exitCode, 4);
+    EXPECT_EQ(ends[parent].lastError, "left");
+    EXPECT_TRUE(launcher.takeEnded().empty());
+    EXPECT_TRUE(reaped(parent));
 }
 
 class PrintPassWithRealLaunch : public WatchFixture {

@@ -3,6 +3,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
 #include "watch/cycle_report.h"
+#include "watch/reader_ends.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,36 @@ TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)
     // A file that never reached the lookup says nothing of the print system.
     report({{"c.pdf", FileOutcome::NotArchived, {}, PrinterListStatus::noAnswer}});
     EXPECT_EQ(journal.back(), "notice T: BackPdf に移動できません: c.pdf (/in/BackPdf)");
+}
+
+
+TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReaderEndsWell)
+{
+    ReaderEnds readers;
+    const auto printed = [](const char* name, std::uint64_t task) {
+        return FileResult{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task};
+    };
+    readers.started({"/in/", {printed("a.pdf", 7), printed("b.pdf", 8), printed("c.pdf", 9)}, {}}, info);
+    readers.started({"/in/", {{"d.pdf", FileOutcome::InUse, {}}}, {}}, info);
+    EXPECT_EQ(readers.running(), 3u);
+
+    const std::string noQueue = "kumoden-print: no print queue named PDF";
+    readers.report({{8, 1, 0, noQueue}, {42, 1, 0, "not ours"}, {9, 1, 0, noQueue}}, notices);
+    EXPECT_EQ(journal, (Journal{"notice T: 印刷プログラムがエラーで終了しました: " + noQueue +
+                                " (/in/BackPdf/b.pdf, プリンター「PDF」)"}));
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_TRUE(log.lines[1].ends_with(noQueue + " (/in/BackPdf/c.pdf, プリンター「PDF」)"));
+
+    // Another reason is another failure; a good end clears them all.
+    readers.report({{7, 0, 0, "warning only"}}, notices);
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷プログラムが終了: /in/BackPdf/a.pdf, プリンター「PDF」"));
+    EXPECT_EQ(readers.running(), 0u);
+    readers.started({"/in/", {printed("e.pdf", 10), printed("f.pdf", 11)}, {}}, info);
+    readers.report({{10, 1, 0, noQueue}, {11, 0, 9, {}}}, notices);
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_TRUE(journal[1].ends_with(noQueue + " (/in/BackPdf/e.pdf, プリンター「PDF」)"));
+    EXPECT_TRUE(journal[2].starts_with("notice T: 印刷プログラムがエラーで終了しました: シグナル 9 ("));
+    EXPECT_EQ(ReaderFailureReason({1, 3, 0, {}}), "終了コード 3");
 }
 
 } // namespace

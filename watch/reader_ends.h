@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/notices.h"
+#include "app/settings.h"
+#include "platform/launcher.h"
+#include "watch/watch_cycle.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kumoden {
+
+// Follows the readers the watch started until each ends, and tells how it
+// ended: a log line for every end, naming the file and the printer, and a
+// notice for a reader that failed, once per reason until a reader ends
+// well. A reader that never ends (one that stays open) is simply followed.
+class ReaderEnds {
+public:
+    // Notes the readers a tick started.
+    void started(const WatchCycleResult& result, const FileCheckInfo& info);
+    // Tells the ends the launcher saw; ends of tasks not noted are ignored.
+    void report(const std::vector<TaskEnd>& ends, Notices& notices);
+    std::size_t running() const { return m_running.size(); }
+
+private:
+    struct Job {
+        std::string file; // the archived file handed to the reader
+        std::string printer;
+    };
+    std::map<std::uint64_t, Job> m_running;
+};
+
+// Why a reader failed: the last line it wrote to its error output, else how
+// it ended ("終了コード 3", "シグナル 9").
+std::string ReaderFailureReason(const TaskEnd& end);
+
+} // namespace kumoden
