@@ -30,8 +30,8 @@ void reportFile(const FileResult& file, const std::string& watchedPath, const Fi
     switch (file.outcome) {
     case FileOutcome::Printed:
         notices.record("BackPdf に移動: " + file.name);
-        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(watchedPath, file.name) +
-                       ", プリンター「" + info.PrinterNm + "」)");
+        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" +
+                       ArchivedPath(watchedPath, file.name) + ", プリンター「" + info.PrinterNm + "」)");
         notices.clear(readerCause);
         notices.clear(backupCause);
         break;

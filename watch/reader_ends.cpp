@@ -13,7 +13,8 @@ std::string ReaderFailureReason(const TaskEnd& end)
     if (!end.lastError.empty()) {
         return end.lastError;
     }
-    return end.signal != 0 ? "シグナル " + std::to_string(end.signal) : "終了コード " + std::to_string(end.exitCode);
+    return end.signal != 0 ? "シグナル " + std::to_string(end.signal)
+                           : "終了コード " + std::to_string(end.exitCode);
 }
 
 void ReaderEnds::started(const WatchCycleResult& result, const FileCheckInfo& info)

@@ -211,6 +211,14 @@ TEST_F(Watch, NoSchedulerStillArchives)
     // The reader's failure ends nothing: the next file goes the same way.
     drop("job2.pdf");
     EXPECT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
+    // Both readers' ends are in the log with their reason; it was told once.
+    const auto lines = [&](const std::string& text) {
+        return countOf(readFile(app() / "kumoden.log"), text);
+    };
+    const std::string reason =
+        "印刷プログラムがエラーで終了しました: kumoden-print: cannot reach the print scheduler at ";
+    EXPECT_TRUE(eventually(30s, [&] { return lines(reason) == 2; })) << readFile(app() / "kumoden.log");
+    EXPECT_EQ(lines(backup("job1.pdf").string() + ", プリンター「PDF2」"), 2u) << "launch and end";
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 

@@ -225,14 +225,7 @@ TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLog)
     waitForIcon();
     // The icon's notice is a window of the program's own beside the icon.
     EXPECT_TRUE(eventually(10s, [&] { return shownWindows().size() == 1; })) << "no notice";
-    const auto toldInLog = [&] {
-        const std::string log = readFile(app() / "kumoden.log");
-        std::size_t count = 0;
-        for (std::size_t at = log.find(reader); at != std::string::npos; at = log.find(reader, at + 1)) {
-            ++count;
-        }
-        return count;
-    };
+    const auto toldInLog = [&] { return countOf(readFile(app() / "kumoden.log"), reader); };
     ASSERT_TRUE(eventually(10s, [&] { return toldInLog() == 1; }));
     // Ticks go on with the same settings: the log says it no second time.
     std::this_thread::sleep_for(2500ms);

@@ -28,6 +28,8 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+// How many times part occurs in text (a log, a program's output).
+std::size_t countOf(const std::string& text, const std::string& part);
 // The path as UTF-8 text, the form the system's code takes.
 std::string utf8(const std::filesystem::path& path);
 

@@ -71,7 +71,6 @@ TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)
     EXPECT_EQ(journal.back(), "notice T: BackPdf に移動できません: c.pdf (/in/BackPdf)");
 }
 
-
 TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReaderEndsWell)
 {
     ReaderEnds readers;

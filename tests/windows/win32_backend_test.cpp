@@ -338,6 +338,21 @@ TEST(Win32LauncherTest, PassesTheCommandLineExactly)
     ASSERT_TRUE(recorded);
     EXPECT_EQ(readFile(log), request.commandLine + "\n");
 
+    // Each end is seen with its exit code, the recorder's (0) too.
+    const auto failing = launcher.launch({"cmd.exe /c exit 3", {}});
+    ASSERT_NE(failing, 0u);
+    std::vector<TaskEnd> ends;
+    win32test::WaitFor(20s, [&] {
+        for (TaskEnd& end : launcher.takeEnded()) {
+            ends.push_back(std::move(end));
+        }
+        return ends.size() >= 2;
+    });
+    ASSERT_EQ(ends.size(), 2u);
+    for (const TaskEnd& end : ends) {
+        EXPECT_EQ(end.exitCode, end.task == failing ? 3 : 0) << end.task;
+    }
+
     EXPECT_EQ(launcher.launch({"\"" + dir.slash() + "missing.exe\" /t", {}}), 0u);
     EXPECT_EQ(launcher.launch({"", {}}), 0u);
 }
