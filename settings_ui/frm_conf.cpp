@@ -148,6 +148,9 @@ std::int16_t FrmConf::SaveSettings()
             // file, the fields keep the user's edits, and Apply stays on.
             LoadSettings(m_info, m_services.profile, path);
             m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
+            if (m_services.log) {
+                m_services.log("設定ファイル「" + path + "」に「" + field.label + "」を書き込めませんでした");
+            }
             tell("設定ファイル「" + path + "」に「" + field.label + "」を書き込めませんでした。" +
                  "書き込み禁止のファイルか、ファイルに保存できない文字が含まれています。" +
                  "この項目と、これより後の項目は保存されていません。");

@@ -45,6 +45,8 @@ public:
         MessageDialog& messages;
         PickerOpener showFolderPicker;
         PickerOpener showProgramPicker;
+        // Writes one line in the program's log; may be empty.
+        std::function<void(const std::string&)> log;
     };
 
     FrmConf(FileCheckInfo& info, Services services);

@@ -130,7 +130,8 @@ int main(int argc, char** argv)
     const auto showSettings = [&] {
         QtConfView view;
         FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
-                               showFolderPicker, showProgramPicker});
+                               showFolderPicker, showProgramPicker,
+                               [&](const std::string& line) { notices.record(line); }});
         frmConf.Show();
     };
     std::optional<FrmDummy> frmDummy;

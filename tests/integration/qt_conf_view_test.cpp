@@ -68,7 +68,7 @@ protected:
     QtConfView view;
     fake::FakeMessageDialog messages;
     FileCheckInfo info;
-    FrmConf frmConf{info, {view, profile, app, '/', timer, printers, messages, {}, {}}};
+    FrmConf frmConf{info, {view, profile, app, '/', timer, printers, messages, {}, {}, {}}};
 };
 
 TEST_F(QtConf, IsLaidOutInTwipsAsDesigned)
@@ -151,7 +151,7 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
     EXPECT_NE(ini().find("FileDelDate=730\n"), std::string::npos);
 
     QtConfView second;
-    FrmConf again{info, {second, profile, app, '/', timer, printers, messages, {}, {}}};
+    FrmConf again{info, {second, profile, app, '/', timer, printers, messages, {}, {}, {}}};
     const std::string before = ini();
     WhileModal(
         second.dialog(), [&] { again.Show(); },

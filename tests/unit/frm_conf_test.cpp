@@ -71,10 +71,12 @@ protected:
     fake::FakeMessageDialog messages;
     std::function<void(TextField&)> folderPicker;
     std::function<void(TextField&)> programPicker;
+    std::vector<std::string> logged;
     FileCheckInfo info;
     FrmConf frmConf{info,
                     {view, profile, app, separator(), timer, printers, messages,
-                     [this](TextField& f) { folderPicker(f); }, [this](TextField& f) { programPicker(f); }}};
+                     [this](TextField& f) { folderPicker(f); }, [this](TextField& f) { programPicker(f); },
+                     [this](const std::string& line) { logged.push_back(line); }}};
 };
 
 TEST_F(Conf, OpeningLaysThePagesShowsTheFileAndStartsClean)
@@ -159,7 +161,7 @@ TEST_F(Conf, OnlyAChoiceFromTheListMarksThePrinter)
 
     // Typed beside another change: the other field goes, the printer not.
     fake::FakeConfView fresh;
-    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, messages, {}, {}}};
+    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, messages, {}, {}, {}}};
     fresh.whileOpen = [&] {
         fresh.type(F::cmbPrint, "PDF2");
         fresh.type(F::txtPrintFile, "xyz");
@@ -298,6 +300,9 @@ TEST_F(Conf, AWriteTheFileRefusesIsToldAndTheEditsStay)
         const std::string& told = messages.shown().back().text;
         EXPECT_NE(told.find("出力ファイル名"), std::string::npos) << told;
         EXPECT_NE(told.find(dir.slash() + "kumoden.INI"), std::string::npos) << told;
+        EXPECT_EQ(logged,
+                  (std::vector<std::string>{"設定ファイル「" + dir.slash() +
+                                            "kumoden.INI」に「出力ファイル名」を書き込めませんでした"}));
         EXPECT_TRUE(view.isOpen());
         EXPECT_EQ(view.text(F::txtPrintFile), "two\nlines");
         EXPECT_TRUE(view.applyEnabled());
