@@ -10,20 +10,32 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace kumoden {
 namespace {
 
-FileIdentity identityOf(const struct stat& info)
+// What the identity of a file is made of; flags as statx takes them (a
+// link is never followed).
+bool statOf(int folder, const char* path, int flags, struct statx& info)
 {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return statx(folder, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) == 0;
+}
+
+FileIdentity identityOf(const struct statx& info)
+{
+    const std::uint64_t born =
+        (info.stx_mask & STATX_BTIME)
+            ? static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1'000'000'000u + info.stx_btime.tv_nsec
+            : 0;
+    return {static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)), info.stx_ino, born};
 }
 
 bool isTheFile(const std::string& path, const FileIdentity& found)
 {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && identityOf(info) == found;
+    struct statx info {};
+    return statOf(AT_FDCWD, path.c_str(), 0, info) && S_ISREG(info.stx_mode) && identityOf(info) == found;
 }
 
 // A hidden name beside destination that no other process, this program's
@@ -83,8 +95,8 @@ bool placeBeside(int fd, const std::string& source, const std::string& temp, con
 
 std::optional<FileIdentity> PosixFileSystem::fileIdentity(const std::string& path)
 {
-    struct stat info {};
-    if (path.empty() || lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    struct statx info {};
+    if (path.empty() || !statOf(AT_FDCWD, path.c_str(), 0, info) || !S_ISREG(info.stx_mode)) {
         return std::nullopt;
     }
     return identityOf(info);
@@ -105,11 +117,11 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
                : error == EWOULDBLOCK ? TakeResult::InUse
                                       : failure(error, source);
     }
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0) {
+    struct statx info {};
+    if (!statOf(file.get(), "", AT_EMPTY_PATH, info)) {
         return TakeResult::Failed;
     }
-    if (!S_ISREG(info.st_mode) || identityOf(info) != found) {
+    if (!S_ISREG(info.stx_mode) || identityOf(info) != found) {
         return TakeResult::NotTheFileFound;
     }
     if (m_options.leases) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kumoden::test {
@@ -188,6 +189,29 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrAnotherFile)
     EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
     EXPECT_EQ(readFile(outside), "not for the reader");
     EXPECT_TRUE(everything(dir.path() / "BackPdf").empty());
+}
+
+TEST_F(PosixFiles, AFileMadeAfterTheOneFoundIsNotTakenForIt)
+{
+    dir.write("first.pdf", "found first");
+    const auto first = files.fileIdentity(at("first.pdf"));
+    ASSERT_TRUE(first);
+    ASSERT_NE(first->born, 0u) << "the temporary folder's file system keeps no birth times";
+    // Past the clock tick that dated the first file.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    dir.write("a.pdf", "made later");
+    const auto later = files.fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(later);
+    EXPECT_GT(later->born, first->born);
+
+    // Had the later file got the first one's inode number, this is what
+    // the find would have recorded.
+    const FileIdentity found{later->volume, later->index, first->born};
+    EXPECT_NE(files.fileIdentity(at("a.pdf")), found);
+    std::filesystem::create_directory(dir.path() / "BackPdf");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(readFile(at("a.pdf")), "made later");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later), TakeResult::Taken);
 }
 
 // Takes CAP_LEASE from this thread's effective set for the object's life.
