@@ -25,10 +25,14 @@ struct DatedFile {
 };
 
 // Which file a path names, the same before and after a move within one
-// file system (device and inode; volume serial and file index).
+// file system (device and inode; volume serial and file index). A file made
+// after another was deleted may get its inode number, never its birth time:
+// born is that time in nanoseconds where the file system keeps one, else 0.
+// On Windows it stays 0: a reused file record gets a new file index there.
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
+    std::uint64_t born = 0;
     bool operator==(const FileIdentity&) const = default;
 };
 

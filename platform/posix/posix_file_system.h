@@ -2,6 +2,9 @@
 
 #include "platform/file_system.h"
 
+#include <set>
+#include <string>
+
 namespace kumoden {
 
 // What the backend may use of the file system. Tests switch off what a
@@ -38,12 +41,22 @@ public:
     // another user's file without CAP_LEASE), the file is taken all the same:
     // the size that stayed the same over the waits is then the only sign
     // that the writer is done.
+    //
+    // The file goes beside destination under a hidden name first. Should the
+    // process die before the last step, the file stays there under that
+    // name: the first take into a folder in a process's life moves any such
+    // file of an ended process back to source's folder, under its own name
+    // and never over a file there.
     TakeResult takeFile(const std::string& source, const std::string& destination,
                         const FileIdentity& found) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
 
 private:
+    // folder and origin end in the separator (or are empty: the working folder).
+    void undoTakesCutShort(const std::string& folder, const std::string& origin);
+
     PosixFileOptions m_options;
+    std::set<std::string> m_foldersChecked;
 };
 
 } // namespace kumoden

@@ -12,8 +12,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kumoden::test {
@@ -188,6 +191,82 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrAnotherFile)
     EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
     EXPECT_EQ(readFile(outside), "not for the reader");
     EXPECT_TRUE(everything(dir.path() / "BackPdf").empty());
+}
+
+TEST_F(PosixFiles, AFileMadeAfterTheOneFoundIsNotTakenForIt)
+{
+    dir.write("first.pdf", "found first");
+    const auto first = files.fileIdentity(at("first.pdf"));
+    ASSERT_TRUE(first);
+    ASSERT_NE(first->born, 0u) << "the temporary folder's file system keeps no birth times";
+    // Past the clock tick that dated the first file.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    dir.write("a.pdf", "made later");
+    const auto later = files.fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(later);
+    EXPECT_GT(later->born, first->born);
+
+    // Had the later file got the first one's inode number, this is what
+    // the find would have recorded.
+    const FileIdentity found{later->volume, later->index, first->born};
+    EXPECT_NE(files.fileIdentity(at("a.pdf")), found);
+    std::filesystem::create_directory(dir.path() / "BackPdf");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(readFile(at("a.pdf")), "made later");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later), TakeResult::Taken);
+}
+
+TEST_F(PosixFiles, ATakeCutShortByAnEndedProcessIsUndoneByTheNextTake)
+{
+    // A process that has ended.
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string ended = ".kumoden-" + std::to_string(child) + "-";
+    const std::string running = ".kumoden-" + std::to_string(getpid()) + "-";
+    // What the ended process left hidden: a file cut short, another one
+    // whose name a newcomer has taken since, and one without a name (too
+    // long, or a copy not yet whole).
+    dir.write("BackPdf/" + ended + "0~lost.pdf", "cut short");
+    dir.write("BackPdf/" + ended + "1~taken.pdf", "cut short too");
+    dir.write("taken.pdf", "newcomer");
+    dir.write("BackPdf/" + ended + "2", "nameless");
+    // A take still going on in a process that runs.
+    dir.write("BackPdf/" + running + "3~moving.pdf", "moving");
+
+    // The take's own hidden name is one such a leftover would have.
+    const int moves = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(moves, (dir.path() / "BackPdf").c_str(), IN_MOVED_TO), 0);
+    dir.write("a.pdf", "new");
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *files.fileIdentity(at("a.pdf"))),
+              TakeResult::Taken);
+    alignas(inotify_event) char events[4096];
+    const ssize_t got = read(moves, events, sizeof events);
+    close(moves);
+    ASSERT_GT(got, 0);
+    const std::string hidden = reinterpret_cast<const inotify_event*>(events)->name;
+    EXPECT_TRUE(hidden.starts_with(running) && hidden.ends_with("~a.pdf")) << hidden;
+    EXPECT_EQ(readFile(at("lost.pdf")), "cut short");
+    EXPECT_EQ(readFile(at("taken.pdf")), "newcomer");
+    EXPECT_FALSE(std::filesystem::exists(at("moving.pdf")));
+    std::vector<std::string> left{ended + "1~taken.pdf", ended + "2", running + "3~moving.pdf", "a.pdf"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(everything(dir.path() / "BackPdf"), left);
+
+    // Once a folder in a process's life: later leftovers wait for the next one.
+    dir.write("BackPdf/" + ended + "4~later.pdf", "later");
+    dir.write("b.pdf", "new");
+    EXPECT_EQ(files.takeFile(at("b.pdf"), at("BackPdf/b.pdf"), *files.fileIdentity(at("b.pdf"))),
+              TakeResult::Taken);
+    EXPECT_FALSE(std::filesystem::exists(at("later.pdf")));
+    PosixFileSystem next;
+    dir.write("c.pdf", "new");
+    EXPECT_EQ(next.takeFile(at("c.pdf"), at("BackPdf/c.pdf"), *next.fileIdentity(at("c.pdf"))),
+              TakeResult::Taken);
+    EXPECT_EQ(readFile(at("later.pdf")), "later");
 }
 
 // Takes CAP_LEASE from this thread's effective set for the object's life.

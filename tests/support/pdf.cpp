@@ -5,7 +5,7 @@
 
 namespace kumoden::test {
 
-std::string tinyPdf()
+std::string tinyPdf(std::size_t padding)
 {
     const std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
@@ -14,6 +14,7 @@ std::string tinyPdf()
         "<< /Length 27 >>\nstream\n0 0 1 rg 50 50 100 100 re f\nendstream",
     };
     std::string pdf = "%PDF-1.4\n";
+    pdf += padding >= 2 ? "%" + std::string(padding - 2, 'p') + "\n" : std::string(padding, '\n');
     std::vector<std::size_t> offsets;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         offsets.push_back(pdf.size());
