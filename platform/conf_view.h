@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/form_design.h"
+
 #include <functional>
 #include <string>
 
@@ -7,16 +9,6 @@ namespace kumoden {
 
 // The controls of the settings dialog that hold a setting.
 enum class ConfField { txtChkTime, txtFileDelDate, txtFileChkDir, txtAcroExe, txtPrintFile, cmbPrint };
-
-// A rectangle in twips, as form designs give them.
-struct TwipsBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-
-    friend bool operator==(const TwipsBox&, const TwipsBox&) = default;
-};
 
 // Modifier keys of a key-down, as a bit set.
 inline constexpr int kShiftMask = 1;

@@ -1,6 +1,7 @@
 // The composition root of the Linux program: builds the backends and hands
 // them to the start-up sequence and the resident window.
 #include "app/settings.h"
+#include "app/splash_design.h"
 #include "app/start_up.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/log/file_event_log.h"
@@ -23,9 +24,11 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
+#include "settings_ui/form_designs.h"
 #include "settings_ui/frm_conf.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
+#include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
 #include <QApplication>
@@ -98,7 +101,7 @@ int main(int argc, char** argv)
     FileEventLog log(LogPath(app, files.separator()));
     Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
-    QtAboutView frmAbout;
+    QtAboutView frmAbout(FrmAboutDesign());
     QtPrinterSetup cdlPrintSet;
     // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
     // printer; one that fails is told on stderr and the program carries on.
@@ -110,25 +113,25 @@ int main(int argc, char** argv)
     ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy, [](const std::string& why) {
                                  qWarning("kumoden: hard copy abandoned: %s", why.c_str());
                              }});
-    QtSplash frmStart;
+    QtSplash frmStart(FrmStartDesign());
 
     FileCheckInfo info;
     // Every opening builds the settings dialog and its pickers afresh.
     const auto showFolderPicker = [&](TextField& objRetField) {
-        QtFolderPickerView view;
+        QtFolderPickerView view(FrmFileDesign());
         FrmFile frmFile(view, messages);
         frmFile.objRetField = &objRetField;
         frmFile.Show();
     };
     const auto showProgramPicker = [&](TextField& objRetField) {
-        QtProgramPickerView view;
+        QtProgramPickerView view(FrmExeDesign());
         // The stand-in reader is the program the picker looks for.
         FrmExe frmExe(view, messages, "kumoden-print", files.separator());
         frmExe.objRetField = &objRetField;
         frmExe.Show();
     };
     const auto showSettings = [&] {
-        QtConfView view;
+        QtConfView view(FrmConfDesign());
         FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
                                showFolderPicker, showProgramPicker,
                                [&](const std::string& line) { notices.record(line); }});

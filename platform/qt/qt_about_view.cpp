@@ -1,7 +1,6 @@
 #include "platform/qt/qt_about_view.h"
 
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_form_support.h"
 
 #include <QDialog>
@@ -11,14 +10,6 @@
 
 namespace kumoden {
 namespace {
-
-QLabel* addLabel(QDialog& form, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, &form);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    return label;
-}
 
 // An etched rule: a grey line with a white one a pixel below it.
 QPixmap etchedLine(int width)
@@ -37,34 +28,46 @@ QPixmap etchedLine(int width)
 void QtAboutView::showModal()
 {
     QDialog frmAbout(nullptr, kFixedDialogFlags);
-    frmAbout.setObjectName(QStringLiteral("frmAbout"));
-    frmAbout.setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    frmAbout.setFixedSize(twipsSize(5340, 1995));
-    frmAbout.setFont(formFont(9));
+    frmAbout.setObjectName(captionOf(m_design.name));
+    frmAbout.setWindowTitle(captionOf(m_design.caption));
+    frmAbout.setFixedSize(twipsSize(m_design.clientWidth, m_design.clientHeight));
+    frmAbout.setFont(formFont(m_design.font.points, m_design.font.bold));
 
-    auto* image1 = addLabel(frmAbout, "Image1", QString(), twipsRect(0, 0, 1755, 1395));
-    image1->setPixmap(productPicture());
-    image1->setScaledContents(true);
-
-    addLabel(frmAbout, "Label1", QStringLiteral("Kumoden"), twipsRect(1800, 0, 2535, 255));
-    addLabel(frmAbout, "Label2", QStringLiteral("Copyright (C) 2026 Kumoden authors"),
-             twipsRect(1800, 240, 3375, 255));
-    addLabel(frmAbout, "Label3", QStringLiteral("All rights reserved."), twipsRect(1800, 480, 3375, 255));
-    // The version the build was made as.
-    addLabel(frmAbout, "Label4", QStringLiteral("バージョン　") + QStringLiteral(KUMODEN_VERSION),
-             twipsRect(1800, 840, 3375, 255));
-
-    // Line1 runs from x 120 to 5280 at y 1440.
-    const QRect line = twipsRect(120, 1440, 5280 - 120, 0);
-    auto* line1 = addLabel(frmAbout, "Line1", QString(), QRect(line.left(), line.top(), line.width(), 2));
-    line1->setPixmap(etchedLine(line.width()));
-
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), &frmAbout);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(3840, 1560, 1380, 345));
-    cmdOK->setDefault(true);
-    cmdOK->setFocus();
-    QObject::connect(cmdOK, &QPushButton::clicked, &frmAbout, &QDialog::accept);
+    for (const ControlDesign& control : m_design.controls) {
+        switch (control.kind) {
+        case ControlKind::Picture: {
+            auto* picture = designed(new QLabel(&frmAbout), control);
+            picture->setPixmap(productPicture());
+            picture->setScaledContents(true);
+            break;
+        }
+        case ControlKind::Label: {
+            QString caption = captionOf(control.caption());
+            // The version the build was made as.
+            if (control.name == "Label4") {
+                caption += QStringLiteral(KUMODEN_VERSION);
+            }
+            designed(new QLabel(caption, &frmAbout), control);
+            break;
+        }
+        case ControlKind::Line: {
+            const QRect line = twipsRect(control.box);
+            auto* rule = designed(new QLabel(&frmAbout), control);
+            rule->setGeometry(line.left(), line.top(), line.width(), 2);
+            rule->setPixmap(etchedLine(line.width()));
+            break;
+        }
+        case ControlKind::Button: {
+            auto* button = designed(new QPushButton(captionOf(control.caption()), &frmAbout), control);
+            button->setDefault(control.isDefault);
+            button->setFocus();
+            QObject::connect(button, &QPushButton::clicked, &frmAbout, &QDialog::accept);
+            break;
+        }
+        default:
+            break;
+        }
+    }
 
     // Enter presses the default button and Esc rejects: both close the box.
     keepIconLive(frmAbout);

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_conf_view.h"
 
-#include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_form_support.h"
 
 #include <QApplication>
@@ -12,6 +11,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
 
 namespace kumoden {
 
@@ -35,39 +38,23 @@ private:
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
+// The controls that hold a setting, in the order of ConfField.
+constexpr std::array<std::string_view, 6> kFieldControls{"txtChkTime", "txtFileDelDate", "txtFileChkDir",
+                                                         "txtAcroExe", "txtPrintFile",   "cmbPrint"};
+
+ConfField fieldOf(std::string_view control)
+{
+    const auto found = std::find(kFieldControls.begin(), kFieldControls.end(), control);
+    if (found == kFieldControls.end()) {
+        throw std::logic_error("no setting is held in " + std::string(control));
+    }
+    return static_cast<ConfField>(found - kFieldControls.begin());
+}
 
 TwipsBox toTwips(const QRect& pixels)
 {
     return {pixels.x() * kTwipsPerPixel, pixels.y() * kTwipsPerPixel, pixels.width() * kTwipsPerPixel,
             pixels.height() * kTwipsPerPixel};
-}
-
-QRect toPixels(const TwipsBox& box)
-{
-    return twipsRect(box.left, box.top, box.width, box.height);
-}
-
-template <typename Widget>
-Widget* place(Widget* widget, const char* name, const QRect& geometry, const QFont& font)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    widget->setFont(font);
-    return widget;
-}
-
-QLabel* addLabel(QWidget* page, const char* name, const char* caption, const QRect& geometry, double points)
-{
-    return place(new QLabel(QString::fromUtf8(caption), page), name, geometry, formFont(points, true));
-}
-
-QPushButton* addButton(QWidget* parent, const char* name, const char* caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    return button;
 }
 
 // The key code a key-down reports: Tab (also when Shift makes it Backtab),
@@ -98,9 +85,9 @@ int shiftState(const QKeyEvent& key)
 
 } // namespace
 
-QtConfView::QtConfView() : m_form(std::make_unique<Form>(*this))
+QtConfView::QtConfView(const FormDesign& design) : m_form(std::make_unique<Form>(*this))
 {
-    build();
+    build(design);
     qApp->installEventFilter(this);
 }
 
@@ -109,26 +96,92 @@ QtConfView::~QtConfView()
     qApp->removeEventFilter(this);
 }
 
-void QtConfView::build()
+void QtConfView::build(const FormDesign& design)
 {
     QDialog& form = *m_form;
-    form.setObjectName(QStringLiteral("frmConf"));
-    form.setWindowTitle(QStringLiteral("環境設定画面"));
-    form.setFixedSize(twipsSize(6015, 3420));
+    form.setObjectName(captionOf(design.name));
+    form.setWindowTitle(captionOf(design.caption));
+    form.setFixedSize(twipsSize(design.clientWidth, design.clientHeight));
 
-    // The tab strip: its tabs over a raised panel, whose inside is the
-    // client area the pages are laid on.
-    auto* tabMain = new QWidget(&form);
-    tabMain->setObjectName(QStringLiteral("TabMain"));
-    tabMain->setGeometry(twipsRect(120, 120, 5775, 2775));
+    // The tab stops by name; a tab strip's stop is its tabs.
+    std::map<std::string_view, QWidget*> made;
+    for (const ControlDesign& control : design.controls) {
+        QWidget* parent = control.container.empty() ? &form : made.at(control.container);
+        made[control.name] = makeControl(control, parent);
+    }
+    if (m_tabs == nullptr || m_cmbPrint == nullptr || m_cmdOK == nullptr || m_cmdApply == nullptr) {
+        throw std::logic_error("the settings dialog's design lacks a control it needs");
+    }
+
+    // Focus order as designed; it starts on the first stop that takes it.
+    QWidget* previous = nullptr;
+    QWidget* first = nullptr;
+    for (const std::string_view name : design.tabOrder()) {
+        QWidget* stop = made.at(name);
+        if (previous != nullptr) {
+            QWidget::setTabOrder(previous, stop);
+        }
+        if (first == nullptr && stop->isEnabled()) {
+            first = stop;
+        }
+        previous = stop;
+    }
+    if (first != nullptr) {
+        first->setFocus();
+    }
+}
+
+QWidget* QtConfView::makeControl(const ControlDesign& control, QWidget* parent)
+{
+    switch (control.kind) {
+    case ControlKind::TabStrip:
+        return makeTabStrip(control, parent);
+    case ControlKind::Page: {
+        auto* page = designed(new QFrame(parent), control);
+        // Pages lie on one another: each hides the ones beneath it.
+        page->setAutoFillBackground(true);
+        m_pages.push_back(page);
+        m_pageBoxes.push_back(control.box);
+        return page;
+    }
+    case ControlKind::Label:
+        return designed(new QLabel(captionOf(control.caption()), parent), control);
+    case ControlKind::TextBox: {
+        auto* box = designed(new QLineEdit(parent), control);
+        if (control.alignRight) {
+            box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        const ConfField field = fieldOf(control.name);
+        m_textBoxes[static_cast<std::size_t>(field)] = box;
+        QObject::connect(box, &QLineEdit::textChanged, this, [this, field] {
+            if (m_events.textChanged) {
+                m_events.textChanged(field);
+            }
+        });
+        return box;
+    }
+    case ControlKind::ComboBox:
+        return makePrinterBox(control, parent);
+    case ControlKind::Button:
+        return makeButton(control, parent);
+    default:
+        throw std::logic_error("the settings dialog has no place for " + std::string(control.name));
+    }
+}
+
+QWidget* QtConfView::makeTabStrip(const ControlDesign& control, QWidget* parent)
+{
+    // The tabs over a raised panel, whose inside is the client area the
+    // pages are laid on.
+    auto* tabMain = designed(new QWidget(parent), Control(control.name, control.kind, control.box));
     m_tabs = new QTabBar(tabMain);
-    m_tabs->setObjectName(QStringLiteral("TabMainTabs"));
-    m_tabs->setFont(formFont(9.75, true));
+    m_tabs->setObjectName(captionOf(control.name) + QStringLiteral("Tabs"));
+    m_tabs->setFont(formFont(control.font.points, control.font.bold));
     m_tabs->setFocusPolicy(Qt::StrongFocus);
     m_tabs->setDrawBase(false);
     m_tabs->setExpanding(false);
-    for (const char* caption : {"ファイル情報", "ディレクトリー情報", "出力ファイル条件"}) {
-        m_tabs->addTab(QString::fromUtf8(caption));
+    for (const std::string_view caption : control.captions) {
+        m_tabs->addTab(captionOf(caption));
     }
     const int tabHeight = m_tabs->sizeHint().height();
     m_tabs->setGeometry(0, 0, tabMain->width(), tabHeight);
@@ -140,116 +193,47 @@ void QtConfView::build()
             m_events.tabMainClick();
         }
     });
-
-    for (int i = 0; i < 3; ++i) {
-        m_pages[static_cast<std::size_t>(i)] = buildPage(i);
-    }
-
-    m_cmdOK = addButton(&form, "cmdOK", "OK", twipsRect(2040, 3000, 1215, 315));
-    m_cmdOK->setDefault(true);
-    m_cmdCancel = addButton(&form, "cmdCancel", "キャンセル", twipsRect(3360, 3000, 1215, 315));
-    m_cmdApply = addButton(&form, "cmdApply", "適用(&A)", twipsRect(4680, 3000, 1215, 315));
-    m_cmdApply->setEnabled(false);
-    const auto forward = [this](QPushButton* button, std::function<void()> Events::*event) {
-        QObject::connect(button, &QPushButton::clicked, this, [this, event] {
-            if (m_events.*event) {
-                (m_events.*event)();
-            }
-        });
-    };
-    forward(m_cmdOK, &Events::cmdOKClick);
-    forward(m_cmdCancel, &Events::cmdCancelClick);
-    forward(m_cmdApply, &Events::cmdApplyClick);
-    forward(form.findChild<QPushButton*>(QStringLiteral("cmdChkDir")), &Events::cmdChkDirClick);
-    forward(form.findChild<QPushButton*>(QStringLiteral("cmdAcrExeDir")), &Events::cmdAcrExeDirClick);
-
-    // Focus order as designed; Apply is disabled, so the focus starts on Cancel.
-    QWidget* order[] = {m_cmdApply,
-                        m_cmdCancel,
-                        m_cmdOK,
-                        m_tabs,
-                        lineEdit(ConfField::txtChkTime),
-                        lineEdit(ConfField::txtFileChkDir),
-                        lineEdit(ConfField::txtAcroExe),
-                        form.findChild<QPushButton*>(QStringLiteral("cmdChkDir")),
-                        form.findChild<QPushButton*>(QStringLiteral("cmdAcrExeDir")),
-                        lineEdit(ConfField::txtPrintFile),
-                        m_cmbPrint,
-                        lineEdit(ConfField::txtFileDelDate)};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget::setTabOrder(order[i], order[i + 1]);
-    }
-    m_cmdCancel->setFocus();
+    return m_tabs;
 }
 
-QFrame* QtConfView::buildPage(int index)
+QWidget* QtConfView::makePrinterBox(const ControlDesign& control, QWidget* parent)
 {
-    auto* page = new QFrame(m_form.get());
-    page->setObjectName(QStringLiteral("fraTab%1").arg(index));
-    // Pages lie on one another: each hides the ones beneath it.
-    page->setAutoFillBackground(true);
-    const TwipsBox designed{0, 0, 5535, 2175};
-    m_pageBoxes[static_cast<std::size_t>(index)] = designed;
-    page->setGeometry(toPixels(designed));
+    m_cmbPrint = designed(new QComboBox(parent), control);
+    m_cmbPrint->setEditable(true);
+    m_cmbPrint->setInsertPolicy(QComboBox::NoInsert);
+    // Typing is no choice: no completion (Enter: see eventFilter).
+    m_cmbPrint->setCompleter(nullptr);
+    QObject::connect(m_cmbPrint, &QComboBox::activated, this, [this] {
+        if (m_events.cmbPrintClick) {
+            m_events.cmbPrintClick();
+        }
+    });
+    return m_cmbPrint;
+}
 
-    const QFont boxFont = formFont(12, true);
-    const auto addTextBox = [&](ConfField field, const char* name, const QRect& geometry) {
-        auto* box = place(new QLineEdit(page), name, geometry, boxFont);
-        m_textBoxes[static_cast<std::size_t>(field)] = box;
-        QObject::connect(box, &QLineEdit::textChanged, this, [this, field] {
-            if (m_events.textChanged) {
-                m_events.textChanged(field);
-            }
-        });
-        return box;
+QWidget* QtConfView::makeButton(const ControlDesign& control, QWidget* parent)
+{
+    static const std::map<std::string_view, std::function<void()> Events::*> clicks{
+        {"cmdOK", &Events::cmdOKClick},
+        {"cmdCancel", &Events::cmdCancelClick},
+        {"cmdApply", &Events::cmdApplyClick},
+        {"cmdChkDir", &Events::cmdChkDirClick},
+        {"cmdAcrExeDir", &Events::cmdAcrExeDirClick},
     };
-    const auto addBrowse = [&](const char* name, const QRect& geometry) {
-        addButton(page, name, "参照", geometry)->setFont(formFont(11.25, true));
-    };
-
-    switch (index) {
-    case 0:
-        addLabel(page, "lblChkTime", "チェック間隔", twipsRect(360, 480, 1575, 255), 12);
-        addTextBox(ConfField::txtChkTime, "txtChkTime", twipsRect(2160, 360, 975, 375))
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        // The interval has always been milliseconds; only the label said seconds.
-        addLabel(page, "lblMin", "ミリ秒", twipsRect(3240, 480, 855, 255), 12);
-        addLabel(page, "Label1", "保存期間", twipsRect(360, 1200, 1575, 255), 12);
-        addTextBox(ConfField::txtFileDelDate, "txtFileDelDate", twipsRect(2160, 1080, 975, 375))
-            ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        addLabel(page, "Label2", "日", twipsRect(3240, 1200, 495, 255), 12);
-        break;
-    case 1:
-        addLabel(page, "lblChkFileDir", "印刷チェック場所", twipsRect(120, 240, 1815, 255), 11.25);
-        addTextBox(ConfField::txtFileChkDir, "txtFileChkDir", twipsRect(120, 480, 5295, 375));
-        addBrowse("cmdChkDir", twipsRect(4560, 120, 855, 375));
-        addLabel(page, "lblAcroExe", "Acrobat Reader 場所", twipsRect(120, 960, 2535, 375), 11.25);
-        addTextBox(ConfField::txtAcroExe, "txtAcroExe", twipsRect(120, 1320, 5295, 375));
-        addBrowse("cmdAcrExeDir", twipsRect(4560, 960, 855, 375));
-        break;
-    default: {
-        addLabel(page, "lblPrintFile1", "出力ファイル名 ", twipsRect(120, 240, 1815, 255), 11.25);
-        addTextBox(ConfField::txtPrintFile, "txtPrintFile", twipsRect(120, 480, 5295, 375));
-        QLabel* info = addLabel(page, "lblInfo", "全てのファイルを対象とする場合は、【*】を入力して下さい。",
-                                twipsRect(120, 1080, 5295, 255), 9);
-        QPalette red = info->palette();
-        red.setColor(QPalette::WindowText, Qt::red);
-        info->setPalette(red);
-        addLabel(page, "lblPrintFile0", "印刷プリンタ", twipsRect(120, 1440, 1815, 255), 11.25);
-        m_cmbPrint = place(new QComboBox(page), "cmbPrint", twipsRect(120, 1680, 5295, 360), boxFont);
-        m_cmbPrint->setEditable(true);
-        m_cmbPrint->setInsertPolicy(QComboBox::NoInsert);
-        // Typing is no choice: no completion (Enter: see eventFilter).
-        m_cmbPrint->setCompleter(nullptr);
-        QObject::connect(m_cmbPrint, &QComboBox::activated, this, [this] {
-            if (m_events.cmbPrintClick) {
-                m_events.cmbPrintClick();
-            }
-        });
-        break;
+    auto* button = designed(new QPushButton(captionOf(control.caption()), parent), control);
+    button->setDefault(control.isDefault);
+    const auto event = clicks.at(control.name);
+    QObject::connect(button, &QPushButton::clicked, this, [this, event] {
+        if (m_events.*event) {
+            (m_events.*event)();
+        }
+    });
+    if (control.name == "cmdOK") {
+        m_cmdOK = button;
+    } else if (control.name == "cmdApply") {
+        m_cmdApply = button;
     }
-    }
-    return page;
+    return button;
 }
 
 QLineEdit* QtConfView::lineEdit(ConfField field) const
@@ -335,7 +319,7 @@ TwipsBox QtConfView::pageBox(int page) const
 void QtConfView::setPageBox(int page, TwipsBox box)
 {
     m_pageBoxes[static_cast<std::size_t>(page)] = box;
-    m_pages[static_cast<std::size_t>(page)]->setGeometry(toPixels(box));
+    m_pages[static_cast<std::size_t>(page)]->setGeometry(twipsRect(box));
 }
 
 bool QtConfView::pageEnabled(int page) const

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QDialog;
@@ -17,11 +18,11 @@ class QWidget;
 
 namespace kumoden {
 
-// The settings dialog "環境設定画面" as Qt widgets, built afresh for every
-// object and laid out in twips as designed.
+// The settings dialog as Qt widgets, built afresh for every object from its
+// design.
 class QtConfView final : public QObject, public ConfView {
 public:
-    QtConfView();
+    explicit QtConfView(const FormDesign& design);
     ~QtConfView() override;
 
     void setEvents(Events events) override;
@@ -53,20 +54,24 @@ protected:
 private:
     class Form;
 
-    void build();
-    QFrame* buildPage(int index);
+    void build(const FormDesign& design);
+    // Makes one control of the design; returns the widget that takes the
+    // focus for it.
+    QWidget* makeControl(const ControlDesign& control, QWidget* parent);
+    QWidget* makeTabStrip(const ControlDesign& control, QWidget* parent);
+    QWidget* makePrinterBox(const ControlDesign& control, QWidget* parent);
+    QWidget* makeButton(const ControlDesign& control, QWidget* parent);
     QLineEdit* lineEdit(ConfField field) const;
 
     std::unique_ptr<Form> m_form;
     Events m_events;
     QTabBar* m_tabs = nullptr;
     QFrame* m_tabPanel = nullptr;
-    std::array<QFrame*, 3> m_pages{};
-    std::array<TwipsBox, 3> m_pageBoxes{};
+    std::vector<QFrame*> m_pages;
+    std::vector<TwipsBox> m_pageBoxes;
     std::array<QLineEdit*, 5> m_textBoxes{};
     QComboBox* m_cmbPrint = nullptr;
     QPushButton* m_cmdOK = nullptr;
-    QPushButton* m_cmdCancel = nullptr;
     QPushButton* m_cmdApply = nullptr;
     // The key-down the dialog has heard, until its key comes up again.
     const QEvent* m_keyHeard = nullptr;

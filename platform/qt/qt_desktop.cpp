@@ -1,5 +1,6 @@
 #include "platform/qt/qt_desktop.h"
 
+#include "platform/qt/qt_form_support.h"
 #include "platform/qt/qt_tray_icon.h"
 
 #include <QCoreApplication>
@@ -14,8 +15,6 @@
 
 namespace kumoden {
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
 
 Rect toRect(const QRect& r)
 {

@@ -16,7 +16,6 @@
 namespace kumoden {
 namespace {
 
-constexpr double kTwipsPerPixel = 15;
 constexpr double kTwipsPerInch = 1440;
 constexpr double kTwipsPerPoint = 20;
 
@@ -28,7 +27,8 @@ std::int32_t wholeTwips(double points)
 // A widget is at most QWIDGETSIZE_MAX pixels wide.
 int wholePixels(float twips)
 {
-    return static_cast<int>(std::lround(std::clamp(twips / kTwipsPerPixel, 0.0, double{QWIDGETSIZE_MAX})));
+    return static_cast<int>(
+        std::lround(std::clamp(twips / double{kTwipsPerPixel}, 0.0, double{QWIDGETSIZE_MAX})));
 }
 
 // The current printer when there is one to print on.

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_picker_views.h"
 
-#include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_form_support.h"
 
 #include <QApplication>
@@ -8,8 +7,6 @@
 
 namespace kumoden {
 namespace {
-
-constexpr int kFontPoints = 12;
 
 // The pickers' window: Escape closes nothing (there is no cancel button),
 // and with neither button a default one, Enter presses nothing.
@@ -28,12 +25,9 @@ protected:
     }
 };
 
-QPushButton* addButton(QDialog& form, const char* name, const QString& caption, const QRect& geometry)
+QPushButton* addButton(QDialog& form, const ControlDesign& design)
 {
-    auto* button = new QPushButton(caption, &form);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setFont(formFont(kFontPoints, true));
+    auto* button = designed(new QPushButton(captionOf(design.caption()), &form), design);
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
@@ -42,26 +36,18 @@ QPushButton* addButton(QDialog& form, const char* name, const QString& caption, 
 } // namespace
 
 template <typename View>
-QtPickerBase<View>::QtPickerBase(const PickerDesign& design, std::vector<std::string> drives)
+QtPickerBase<View>::QtPickerBase(const FormDesign& design, std::vector<std::string> drives)
     : m_dialog(std::make_unique<PickerDialog>()), m_drives(std::move(drives))
 {
     QDialog& form = *m_dialog;
-    form.setObjectName(QString::fromLatin1(design.name));
-    form.setWindowTitle(QStringLiteral("PDF File"));
+    form.setObjectName(captionOf(design.name));
+    form.setWindowTitle(captionOf(design.caption));
     form.setFixedSize(twipsSize(design.clientWidth, design.clientHeight));
 
-    m_driveList = new QtDriveList(m_drives, &form);
-    m_driveList->setObjectName(QStringLiteral("Drive"));
-    m_driveList->setGeometry(design.drive);
-    m_driveList->setFont(formFont(kFontPoints, true));
-
-    m_dirList = new QtFolderList(&form);
-    m_dirList->setObjectName(QStringLiteral("DirList"));
-    m_dirList->setGeometry(design.dirList);
-    m_dirList->setFont(formFont(kFontPoints, false));
-
-    m_cmdExec = addButton(form, "cmdExec", QStringLiteral("選   択"), design.cmdExec);
-    m_cmdCancel = addButton(form, "cmdCancel", QStringLiteral("キャンセル"), design.cmdCancel);
+    m_driveList = designed(new QtDriveList(m_drives, &form), design.control("Drive"));
+    m_dirList = designed(new QtFolderList(&form), design.control("DirList"));
+    m_cmdExec = addButton(form, design.control("cmdExec"));
+    m_cmdCancel = addButton(form, design.control("cmdCancel"));
 
     // The controls raise whatever events are set at the time.
     const auto raise = [this](std::function<void()> PickerEvents::*event) {
@@ -79,11 +65,20 @@ QtPickerBase<View>::QtPickerBase(const PickerDesign& design, std::vector<std::st
     });
     QObject::connect(m_cmdExec, &QPushButton::clicked, &form, raise(&PickerEvents::execClick));
     QObject::connect(m_cmdCancel, &QPushButton::clicked, &form, raise(&PickerEvents::cancelClick));
+}
 
-    QWidget::setTabOrder(m_driveList, m_dirList);
-    QWidget::setTabOrder(m_dirList, m_cmdExec);
-    QWidget::setTabOrder(m_cmdExec, m_cmdCancel);
-    m_driveList->setFocus();
+template <typename View> void QtPickerBase<View>::orderFocus(const FormDesign& design)
+{
+    QWidget* previous = nullptr;
+    for (const std::string_view name : design.tabOrder()) {
+        auto* stop = m_dialog->findChild<QWidget*>(captionOf(name));
+        if (previous == nullptr) {
+            stop->setFocus();
+        } else {
+            QWidget::setTabOrder(previous, stop);
+        }
+        previous = stop;
+    }
 }
 
 template <typename View> QtPickerBase<View>::~QtPickerBase() = default;
@@ -155,23 +150,17 @@ template <typename View> void QtPickerBase<View>::unload()
 template class QtPickerBase<FolderPickerView>;
 template class QtPickerBase<ProgramPickerView>;
 
-QtFolderPickerView::QtFolderPickerView(std::vector<std::string> drives)
-    : QtPickerBase({"frmFile", 5085, 3990, twipsRect(2880, 120, 2055, 360), twipsRect(120, 120, 2655, 3600),
-                    twipsRect(2880, 600, 2055, 495), twipsRect(2880, 1440, 2055, 495)},
-                   std::move(drives))
+QtFolderPickerView::QtFolderPickerView(const FormDesign& design, std::vector<std::string> drives)
+    : QtPickerBase(design, std::move(drives))
 {
+    orderFocus(design);
 }
 
-QtProgramPickerView::QtProgramPickerView(std::vector<std::string> drives)
-    : QtPickerBase({"frmExe", 5190, 3810, twipsRect(2880, 120, 2295, 360), twipsRect(120, 120, 2655, 3600),
-                    twipsRect(3000, 2520, 2055, 495), twipsRect(3000, 3120, 2055, 495)},
-                   std::move(drives))
+QtProgramPickerView::QtProgramPickerView(const FormDesign& design, std::vector<std::string> drives)
+    : QtPickerBase(design, std::move(drives))
 {
-    m_filSelect = new QtFileList(m_dialog.get());
-    m_filSelect->setObjectName(QStringLiteral("filSelect"));
-    m_filSelect->setGeometry(twipsRect(2880, 600, 2295, 1770));
-    m_filSelect->setFont(formFont(kFontPoints, true));
-    QWidget::setTabOrder(m_cmdCancel, m_filSelect);
+    m_filSelect = designed(new QtFileList(m_dialog.get()), design.control("filSelect"));
+    orderFocus(design);
 }
 
 void QtProgramPickerView::setFilePattern(const std::string& pattern)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/form_design.h"
 #include "platform/picker_view.h"
 #include "platform/qt/qt_picker_lists.h"
 
@@ -11,18 +12,6 @@
 #include <vector>
 
 namespace kumoden {
-
-// One picker window's design: its object name, client size in twips and
-// where its controls go (from twips, see twipsRect).
-struct PickerDesign {
-    const char* name;
-    int clientWidth;
-    int clientHeight;
-    QRect drive;
-    QRect dirList;
-    QRect cmdExec;
-    QRect cmdCancel;
-};
 
 // What both picker windows share: the window, the drive and folder lists
 // and the two buttons.
@@ -43,7 +32,10 @@ public:
     void unload() override;
 
 protected:
-    QtPickerBase(const PickerDesign& design, std::vector<std::string> drives);
+    // Builds the window and the controls both pickers have from the design.
+    QtPickerBase(const FormDesign& design, std::vector<std::string> drives);
+    // Puts the controls in the design's focus order and focuses the first.
+    void orderFocus(const FormDesign& design);
     ~QtPickerBase() override;
 
     PickerEvents m_events;
@@ -59,13 +51,13 @@ protected:
 class QtFolderPickerView final : public QtPickerBase<FolderPickerView> {
 public:
     // The drive list lists these drives (by their root folders).
-    explicit QtFolderPickerView(std::vector<std::string> drives = mountedDrives());
+    explicit QtFolderPickerView(const FormDesign& design, std::vector<std::string> drives = mountedDrives());
 };
 
 // The program picker "frmExe", with its file list "filSelect".
 class QtProgramPickerView final : public QtPickerBase<ProgramPickerView> {
 public:
-    explicit QtProgramPickerView(std::vector<std::string> drives = mountedDrives());
+    explicit QtProgramPickerView(const FormDesign& design, std::vector<std::string> drives = mountedDrives());
 
     void setFilePattern(const std::string& pattern) override;
     void setFilePath(const std::string& path) override;

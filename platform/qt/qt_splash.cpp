@@ -1,6 +1,5 @@
 #include "platform/qt/qt_splash.h"
 
-#include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_form_support.h"
 
 #include <QCoreApplication>
@@ -12,27 +11,26 @@
 
 namespace kumoden {
 
-QtSplash::QtSplash() = default;
+QtSplash::QtSplash(const FormDesign& design) : m_design(design) {}
 QtSplash::~QtSplash() = default;
 
 void QtSplash::build()
 {
     m_form = std::make_unique<QWidget>(nullptr, kFixedWindowFlags);
-    m_form->setObjectName(QStringLiteral("frmStart"));
-    m_form->setWindowTitle(QStringLiteral("Kumoden Start"));
-    m_form->setFixedSize(twipsSize(3675, 795));
+    m_form->setObjectName(captionOf(m_design.name));
+    m_form->setWindowTitle(captionOf(m_design.caption));
+    m_form->setFixedSize(twipsSize(m_design.clientWidth, m_design.clientHeight));
 
-    auto* lblBlue = new QLabel(QStringLiteral("タスクバーに常駐します。"), m_form.get());
-    lblBlue->setObjectName(QStringLiteral("lblBlue"));
-    lblBlue->setFont(formFont(11.25, true));
-    lblBlue->setGeometry(twipsRect(480, 0, 2775, 255));
-
-    m_prbStart = new QProgressBar(m_form.get());
-    m_prbStart->setObjectName(QStringLiteral("prbStart"));
-    m_prbStart->setRange(0, 20);
-    m_prbStart->setValue(0);
-    m_prbStart->setTextVisible(false);
-    m_prbStart->setGeometry(twipsRect(120, 360, 3495, 375));
+    for (const ControlDesign& control : m_design.controls) {
+        if (control.kind == ControlKind::Label) {
+            designed(new QLabel(captionOf(control.caption()), m_form.get()), control);
+        } else if (control.kind == ControlKind::ProgressBar) {
+            m_prbStart = designed(new QProgressBar(m_form.get()), control);
+            m_prbStart->setRange(0, control.maximum);
+            m_prbStart->setValue(0);
+            m_prbStart->setTextVisible(false);
+        }
+    }
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), m_form->size());

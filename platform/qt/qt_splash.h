@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/form_design.h"
 #include "platform/forms.h"
 
 #include <QProgressBar>
@@ -9,10 +10,11 @@
 
 namespace kumoden {
 
-// The start-up window "frmStart": a line of text and a progress bar.
+// The start-up window "frmStart" from its design: a line of text and a
+// progress bar.
 class QtSplash final : public SplashView {
 public:
-    QtSplash();
+    explicit QtSplash(const FormDesign& design);
     ~QtSplash() override;
 
     void show() override;
@@ -22,6 +24,7 @@ public:
 private:
     void build();
 
+    const FormDesign& m_design;
     std::unique_ptr<QWidget> m_form;
     QProgressBar* m_prbStart = nullptr;
 };

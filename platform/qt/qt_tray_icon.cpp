@@ -1,6 +1,7 @@
 #include "platform/qt/qt_tray_icon.h"
 
 #include "platform/qt/artwork.h"
+#include "platform/qt/qt_form_support.h"
 
 #include <QGuiApplication>
 
@@ -13,7 +14,6 @@ constexpr int kLeftButtonDown = 513;
 constexpr int kLeftButtonDoubleClick = 515;
 constexpr int kRightButtonDown = 516;
 constexpr int kMiddleButtonDown = 519;
-constexpr double kTwipsPerPixel = 15.0;
 
 int messageFor(QSystemTrayIcon::ActivationReason reason)
 {
@@ -89,7 +89,7 @@ void QtTrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
 {
     const int message = messageFor(reason);
     if (m_wanted && message != 0 && m_handler) {
-        m_handler(0, shiftState(), message * kTwipsPerPixel, 0.0);
+        m_handler(0, shiftState(), message * double{kTwipsPerPixel}, 0.0);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/qt/qt_conf_view.h"
 #include "platform/qt/qt_fonts.h"
 #include "settings_ui/frm_conf.h"
+#include "settings_ui/form_designs.h"
 #include "tests/support/offscreen_app.h"
 #include "tests/support/temp_dir.h"
 
@@ -65,7 +66,7 @@ protected:
     ProfileStore profile;
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
-    QtConfView view;
+    QtConfView view{FrmConfDesign()};
     fake::FakeMessageDialog messages;
     FileCheckInfo info;
     FrmConf frmConf{info, {view, profile, app, '/', timer, printers, messages, {}, {}, {}}};
@@ -150,7 +151,7 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
     });
     EXPECT_NE(ini().find("FileDelDate=730\n"), std::string::npos);
 
-    QtConfView second;
+    QtConfView second{FrmConfDesign()};
     FrmConf again{info, {second, profile, app, '/', timer, printers, messages, {}, {}, {}}};
     const std::string before = ini();
     WhileModal(

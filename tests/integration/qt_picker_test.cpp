@@ -3,6 +3,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
 #include "platform/qt/qt_picker_views.h"
+#include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
 #include "tests/support/offscreen_app.h"
@@ -127,14 +128,14 @@ TEST_F(QtPicker, WindowsFollowTheirDesign)
         EXPECT_EQ(child<QPushButton>(form, "cmdExec")->text(), QStringLiteral("選   択"));
         EXPECT_EQ(child<QPushButton>(form, "cmdCancel")->text(), QStringLiteral("キャンセル"));
     };
-    QtProgramPickerView exe;
+    QtProgramPickerView exe{FrmExeDesign()};
     check(exe.dialog(), QSize(346, 254),
           {{"Drive", {2880, 120, 2295, 360}, true},
            {"DirList", {120, 120, 2655, 3600}, false},
            {"cmdExec", {3000, 2520, 2055, 495}, true},
            {"cmdCancel", {3000, 3120, 2055, 495}, true},
            {"filSelect", {2880, 600, 2295, 1770}, true}});
-    QtFolderPickerView file;
+    QtFolderPickerView file{FrmFileDesign()};
     check(file.dialog(), QSize(339, 266),
           {{"Drive", {2880, 120, 2055, 360}, true},
            {"DirList", {120, 120, 2655, 3600}, false},
@@ -144,7 +145,7 @@ TEST_F(QtPicker, WindowsFollowTheirDesign)
 
 TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 {
-    QtProgramPickerView view;
+    QtProgramPickerView view{FrmExeDesign()};
     FrmExe frmExe(view, messages, "kumoden-print", '/');
     std::vector<std::string> order;
     open(frmExe, view.dialog(), [&] {
@@ -166,7 +167,7 @@ TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 
 TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 {
-    QtFolderPickerView view;
+    QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
@@ -189,7 +190,7 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 
 TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 {
-    QtFolderPickerView view;
+    QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
@@ -203,7 +204,7 @@ TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 
 TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 {
-    QtFolderPickerView view;
+    QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
@@ -223,7 +224,7 @@ TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 
 TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 {
-    QtProgramPickerView view;
+    QtProgramPickerView view{FrmExeDesign()};
     FrmExe frmExe(view, messages, "kumoden-print", '/');
     open(frmExe, view.dialog(), [&] {
         auto& dirs = *child<QtFolderList>(view.dialog(), "DirList");
@@ -246,7 +247,7 @@ TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 
 TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
 {
-    QtFolderPickerView view;
+    QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
@@ -270,7 +271,7 @@ TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
     QDialog opener;
     opener.setWindowModality(Qt::WindowModal);
     opener.open();
-    QtFolderPickerView view;
+    QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, messages);
     open(frmFile, view.dialog(), [&] {
         EXPECT_EQ(view.dialog().parentWidget(), &opener);
@@ -308,7 +309,7 @@ TEST_F(QtPicker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "/beta";
     const std::string missing = root + "/missing";
-    QtProgramPickerView view({"/", beta, missing});
+    QtProgramPickerView view(FrmExeDesign(), {"/", beta, missing});
     FrmExe frmExe(view, messages, "kumoden-print", '/');
     open(frmExe, view.dialog(), [&] {
         auto& driveList = *child<QtDriveList>(view.dialog(), "Drive");
