@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
     QtAboutView frmAbout;
-    QtPrinterSetup cdlPrintSet;
+    QtPrinterSetup cdlPrintSet(messages);
     // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
     // printer; one that fails is told on stderr and the program carries on.
     QtClipboard clipboard;
