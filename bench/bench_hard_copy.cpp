@@ -8,6 +8,7 @@
 #include "hardcopy/mod_hard_copy.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
+#include "platform/qt/qt_message_dialog.h"
 #include "platform/qt/qt_printer_setup.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/pdf.h"
@@ -181,7 +182,8 @@ private:
     WindowProcAddress m_hookProc = 0;
 
 public:
-    QtPrinterSetup setup;
+    QtMessageDialog messages;
+    QtPrinterSetup setup{messages};
     QtClipboard clipboard;
     QtClipboardViewer viewer;
     QtHardCopyPage qtPage{setup};

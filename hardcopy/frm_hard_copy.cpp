@@ -62,20 +62,20 @@ void FrmHardCopy::Unload()
     m_services.view.unload();
 }
 
-void FrmHardCopy::ChangeClipBoard()
+bool FrmHardCopy::ChangeClipBoard()
 {
     Clipboard& clipboard = m_services.clipboard;
     HardCopyPageView& view = m_services.view;
 
     // Text beside a picture means it is not a screen capture.
     if (clipboard.getFormat(ClipboardFormat::Text)) {
-        return;
+        return false;
     }
     if (clipboard.getData()->handle() == 0) {
-        return;
+        return false;
     }
     if (!clipboard.getFormat(ClipboardFormat::Bitmap)) {
-        return;
+        return false;
     }
     // The picture printed is this one, whatever the clipboard holds later.
     PicturePtr picture = clipboard.getData();
@@ -101,9 +101,11 @@ void FrmHardCopy::ChangeClipBoard()
 
     // Gone from the clipboard meanwhile: nothing is printed. A picture that
     // had already gone when it was fetched would print an empty page.
-    if (clipboard.getFormat(ClipboardFormat::Bitmap) && hasPicture) {
-        view.printForm();
+    if (!clipboard.getFormat(ClipboardFormat::Bitmap) || !hasPicture) {
+        return false;
     }
+    view.printForm();
+    return true;
 }
 
 } // namespace kumoden

@@ -36,8 +36,9 @@ public:
     void Unload();
 
     // Prints the clipboard's bitmap when the clipboard offers one and no
-    // text; does nothing otherwise. Failures raise HardCopyError.
-    void ChangeClipBoard();
+    // text; does nothing otherwise. True when a page went to the printer.
+    // Failures raise HardCopyError.
+    bool ChangeClipBoard();
 
 private:
     Services m_services;

@@ -64,11 +64,12 @@ void ModHardCopy::hardCopy()
     FrmHardCopy& frmHardCopy = m_services.frmHardCopy;
     // A hard copy that fails is abandoned; the program carries on and the
     // next change prints again.
+    bool printed = false;
     try {
         frmHardCopy.Load();
         try {
             m_services.desktop.doEvents();
-            frmHardCopy.ChangeClipBoard();
+            printed = frmHardCopy.ChangeClipBoard();
         } catch (...) {
             try {
                 frmHardCopy.Unload();
@@ -82,6 +83,10 @@ void ModHardCopy::hardCopy()
         if (m_services.reportFailure) {
             m_services.reportFailure(failure.what());
         }
+        return;
+    }
+    if (printed && m_services.reportPrinted) {
+        m_services.reportPrinted();
     }
 }
 

@@ -23,6 +23,8 @@ public:
         FrmHardCopy& frmHardCopy;
         // Told why a hard copy was abandoned; may be empty.
         std::function<void(const std::string&)> reportFailure;
+        // Told when a hard copy went to the printer; may be empty.
+        std::function<void()> reportPrinted = {};
     };
 
     explicit ModHardCopy(Services services);

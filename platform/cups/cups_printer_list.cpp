@@ -25,11 +25,10 @@ PrinterListing CupsPrinterList::installedPrinters()
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests2(scheduler.http(), &dests);
     PrinterListing listing;
-    if (scheduler.gaveUp()) {
+    const SchedulerAnswer answer = scheduler.lastAnswer();
+    if (answer == SchedulerAnswer::noAnswer) {
         listing.status = PrinterListStatus::noAnswer;
-    } else if (count <= 0 && cupsLastError() > IPP_STATUS_OK_CONFLICTING &&
-               cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) {
-        // "Not found" is how libcups says no printer is installed.
+    } else if (count <= 0 && answer == SchedulerAnswer::unreachable) {
         listing.status = PrinterListStatus::unreachable;
     }
     for (int i = 0; listing.status == PrinterListStatus::listed && i < count; ++i) {

@@ -39,9 +39,38 @@ int SchedulerConnection::keepWaiting(http_t* http, void* self)
     return 1;
 }
 
+SchedulerAnswer SchedulerConnection::lastAnswer() const
+{
+    if (m_http == nullptr) {
+        return SchedulerAnswer::unreachable;
+    }
+    if (m_gaveUp) {
+        return SchedulerAnswer::noAnswer;
+    }
+    // "Not found" is an answer: no printer installed, no default set.
+    const ipp_status_t status = cupsLastError();
+    if (status > IPP_STATUS_OK_CONFLICTING && status != IPP_STATUS_ERROR_NOT_FOUND) {
+        return SchedulerAnswer::unreachable;
+    }
+    return SchedulerAnswer::answered;
+}
+
 std::string SchedulerConnection::noAnswerText()
 {
     return "the print scheduler did not answer within " + std::to_string(kSchedulerTimeout.count()) + " s";
+}
+
+SchedulerAnswer askScheduler()
+{
+    const SchedulerConnection scheduler;
+    if (scheduler.http() == nullptr) {
+        return SchedulerAnswer::unreachable;
+    }
+    ipp_t* const request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ippDelete(cupsDoRequest(scheduler.http(), request, "/"));
+    return scheduler.lastAnswer();
 }
 
 } // namespace kumoden

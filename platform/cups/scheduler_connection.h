@@ -12,6 +12,13 @@ namespace kumoden {
 // each answer, and some of its calls fall back to asking again.
 inline constexpr std::chrono::seconds kSchedulerTimeout{5};
 
+// What became of a request to the scheduler.
+enum class SchedulerAnswer {
+    answered,    // it answered, perhaps that it has nothing of the kind
+    unreachable, // no connection, or it refused the request
+    noAnswer,    // it took the request and let a wait run out
+};
+
 // A connection to the scheduler libcups is set up for (CUPS_SERVER,
 // client.conf) on which no wait lasts longer than kSchedulerTimeout. Once
 // the scheduler has let one wait run out, every later wait on the
@@ -30,6 +37,8 @@ public:
     // Whether a wait ran out: the scheduler took the connection or the
     // request and did not answer.
     bool gaveUp() const { return m_gaveUp; }
+    // What the last request on this connection came to.
+    SchedulerAnswer lastAnswer() const;
 
     // "the print scheduler did not answer within 5 s"
     static std::string noAnswerText();
@@ -40,5 +49,13 @@ private:
     http_t* m_http = nullptr;
     bool m_gaveUp = false;
 };
+
+// Whether the scheduler answers, on a connection of its own: one small
+// request (the name of its default destination), so a few milliseconds
+// when it does and at most about kSchedulerTimeout when it does not. Ask
+// before a call that waits on the scheduler without a bound (Qt's
+// printing): one that went out to a silent scheduler would not come back
+// for minutes. One that cannot reach it fails at once on its own.
+SchedulerAnswer askScheduler();
 
 } // namespace kumoden

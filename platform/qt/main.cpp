@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "app/splash_design.h"
 #include "app/start_up.h"
+#include "hardcopy/hard_copy_report.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/log/file_event_log.h"
 #include "platform/posix/posix_application.h"
@@ -102,17 +103,22 @@ int main(int argc, char** argv)
     Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
     QtAboutView frmAbout(FrmAboutDesign());
-    QtPrinterSetup cdlPrintSet;
+    QtPrinterSetup cdlPrintSet(messages);
     // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
-    // printer; one that fails is told on stderr and the program carries on.
+    // printer; one that fails is told on stderr and as a notice (once for
+    // each reason until one prints), and the program carries on.
     QtClipboard clipboard;
     QtClipboardViewer clipboardViewer;
     QtHardCopyPage frmHardCopyView(cdlPrintSet);
     QtPagePrinter hardCopyPrinter(cdlPrintSet);
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
-    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy, [](const std::string& why) {
+    HardCopyReport hardCopyReport(notices);
+    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy,
+                             [&](const std::string& why) {
                                  qWarning("kumoden: hard copy abandoned: %s", why.c_str());
-                             }});
+                                 hardCopyReport.abandoned(why);
+                             },
+                             [&] { hardCopyReport.printed(); }});
     QtSplash frmStart(FrmStartDesign());
 
     FileCheckInfo info;

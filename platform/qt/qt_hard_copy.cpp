@@ -1,5 +1,6 @@
 #include "platform/qt/qt_hard_copy.h"
 
+#include "platform/cups/scheduler_connection.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_form_support.h"
 #include "platform/qt/qt_printer_setup.h"
@@ -151,6 +152,12 @@ void QtHardCopyPage::printForm()
 {
     requireLoaded();
     QPrinter& printer = usablePrinter(m_setup);
+    // Qt hands the job over on libcups' default connection, whose waits
+    // are not bounded: a silent scheduler would hold the program for
+    // minutes. It is asked once, with a bound, first.
+    if (printer.outputFormat() == QPrinter::NativeFormat && askScheduler() == SchedulerAnswer::noAnswer) {
+        throw HardCopyError(SchedulerConnection::noAnswerText());
+    }
     printer.setDocName(QString::fromLatin1(kHardCopyJobName));
     QPainter painter;
     if (!painter.begin(&printer)) {

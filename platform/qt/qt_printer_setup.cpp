@@ -1,5 +1,7 @@
 #include "platform/qt/qt_printer_setup.h"
 
+#include "platform/clipboard.h"
+#include "platform/cups/scheduler_connection.h"
 #include "platform/qt/qt_form_support.h"
 
 #include <QPrintDialog>
@@ -7,10 +9,25 @@
 
 namespace kumoden {
 
-QtPrinterSetup::QtPrinterSetup() = default;
+namespace {
+
+constexpr const char* kNoAnswerTitle = "プリンター設定";
+constexpr const char* kNoAnswerText = "印刷スケジューラーが応答しないため、プリンターの設定を開けません。";
+
+} // namespace
+
+QtPrinterSetup::QtPrinterSetup(MessageDialog& messages) : m_messages(messages) {}
 QtPrinterSetup::~QtPrinterSetup() = default;
 
 QPrinter& QtPrinterSetup::currentPrinter()
+{
+    if (!m_printer && askScheduler() == SchedulerAnswer::noAnswer) {
+        throw HardCopyError(SchedulerConnection::noAnswerText());
+    }
+    return printer();
+}
+
+QPrinter& QtPrinterSetup::printer()
 {
     if (!m_printer) {
         // With no printer installed (or no scheduler) this is a null info,
@@ -22,7 +39,12 @@ QPrinter& QtPrinterSetup::currentPrinter()
 
 void QtPrinterSetup::showPrinter()
 {
-    QPrintDialog dialog(&currentPrinter());
+    // The dialog asks the scheduler for every printer and its options.
+    if (askScheduler() == SchedulerAnswer::noAnswer) {
+        m_messages.show(kNoAnswerText, kNoAnswerTitle, MessageButtons::Ok);
+        return;
+    }
+    QPrintDialog dialog(&printer());
     keepIconLive(dialog);
     // What the user picked is kept in the printer; the answer itself is not.
     dialog.exec();

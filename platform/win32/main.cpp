@@ -2,6 +2,7 @@
 // them to the resident window and runs the message loop until the window
 // is closed or the session ends.
 #include "app/settings.h"
+#include "hardcopy/hard_copy_report.h"
 #include "platform/log/file_event_log.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
@@ -106,11 +107,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32HardCopyPage frmHardCopyView;
     Win32PagePrinter hardCopyPrinter;
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
-    // A hard copy that fails is abandoned; a debugger hears why.
-    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy, [](const std::string& why) {
+    // A hard copy that fails is abandoned; a debugger hears why, and the
+    // log once for each reason until one prints.
+    HardCopyReport hardCopyReport(notices);
+    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy,
+                             [&](const std::string& why) {
                                  OutputDebugStringW(
                                      ToWide("kumoden: hard copy abandoned: " + why + "\n").c_str());
-                             }});
+                                 hardCopyReport.abandoned(why);
+                             },
+                             [&] { hardCopyReport.printed(); }});
 
     if (app.prevInstance()) {
         return 0; // one instance per copy of the program

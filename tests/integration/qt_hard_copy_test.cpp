@@ -2,20 +2,27 @@
 // an X server of this program's own, filled by xclip, and the scheduler's
 // cups-pdf queue as the current printer.
 #include "hardcopy/frm_hard_copy.h"
+#include "platform/cups/scheduler_connection.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_hard_copy.h"
+#include "platform/qt/qt_message_dialog.h"
 #include "platform/qt/qt_printer_setup.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
+#include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/x_display.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPageLayout>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>
@@ -166,7 +173,8 @@ TEST_F(QtClipboardTest, NoNoticeReachesAProcedureTakenOutOrAWindowThatLeft)
 
 TEST(QtHardCopyPageTest, TheFormKeepsWholePixelsAndTheBoxItsTwips)
 {
-    QtPrinterSetup setup;
+    QtMessageDialog messages;
+    QtPrinterSetup setup(messages);
     QtHardCopyPage page(setup);
     page.load(HardCopyFormDesign());
     ASSERT_NE(page.form(), nullptr);
@@ -211,7 +219,8 @@ protected:
     }
 
     TempDir dir;
-    QtPrinterSetup setup;
+    QtMessageDialog messages;
+    QtPrinterSetup setup{messages};
     QtPagePrinter printer{setup};
     QtHardCopyPage page{setup};
 };
@@ -263,6 +272,108 @@ TEST_F(QtHardCopyPrintTest, NoPrinterOrARefusedJobFailsTheHardCopy)
     setup.currentPrinter().setPrinterName(QString());
     EXPECT_THROW(printer.pageWidth(), HardCopyError);
     EXPECT_THROW(page.printForm(), HardCopyError);
+}
+
+// A scheduler that takes every question and answers none (and, for
+// comparison, one that cannot be reached at all): Qt would wait on it for
+// minutes, so the hard copy and the printer dialog give up after the bound.
+class SchedulerDownTest : public QtHardCopyPrintTest {
+protected:
+    void TearDown() override { cupsSetServer(nullptr); }
+
+    // How long the call took, and why it failed ("" when it did not).
+    template <typename Call> std::pair<std::chrono::steady_clock::duration, std::string> timed(Call call)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        std::string why;
+        try {
+            call();
+        } catch (const HardCopyError& failure) {
+            why = failure.what();
+        }
+        return {std::chrono::steady_clock::now() - start, why};
+    }
+
+    static constexpr auto kBound = kSchedulerTimeout + 4s;
+    const std::string noAnswer = SchedulerConnection::noAnswerText();
+    TempDir nowhere;
+    SilentScheduler silent;
+};
+
+TEST_F(SchedulerDownTest, TheFirstPrinterIsNotMadeWhileTheSchedulerIsSilent)
+{
+    QtPrinterSetup fresh(messages);
+    QtPagePrinter freshPrinter(fresh);
+    cupsSetServer(silent.socket().c_str());
+    const auto [took, why] = timed([&] { freshPrinter.pageWidth(); });
+    EXPECT_EQ(why, noAnswer);
+    EXPECT_LT(took, kBound);
+    EXPECT_GT(silent.connections(), 0);
+
+    // Nothing was kept: once the scheduler answers, the printer starts at
+    // its default destination.
+    cupsSetServer(nullptr);
+    EXPECT_EQ(fresh.currentPrinter().printerName().toStdString(), kHardCopyQueue);
+}
+
+TEST_F(SchedulerDownTest, NoJobIsHandedToASilentScheduler)
+{
+    page.load(HardCopyFormDesign());
+    page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
+    HardCopyOutputs outputs;
+
+    // Unreachable, libcups fails at once on its own; silent, the bound ends it.
+    cupsSetServer((nowhere.path() / "cups.sock").c_str());
+    const auto [unreachableTook, unreachableWhy] = timed([&] { page.printForm(); });
+    EXPECT_FALSE(unreachableWhy.empty());
+    EXPECT_NE(unreachableWhy, noAnswer);
+    EXPECT_LT(unreachableTook, 2s);
+
+    cupsSetServer(silent.socket().c_str());
+    const auto [silentTook, silentWhy] = timed([&] { page.printForm(); });
+    EXPECT_EQ(silentWhy, noAnswer);
+    EXPECT_GT(silentTook, kSchedulerTimeout - 1s);
+    EXPECT_LT(silentTook, kBound);
+    EXPECT_GT(silent.connections(), 0);
+
+    cupsSetServer(nullptr);
+    EXPECT_TRUE(outputs.newFiles().empty());
+}
+
+TEST_F(SchedulerDownTest, ThePrinterSetupSaysTheSchedulerIsSilentInsteadOfOpening)
+{
+    // Closes each message box or printer dialog that comes up, noting it.
+    std::vector<std::string> shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (!window->isVisible()) {
+                continue;
+            }
+            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+                shown.push_back((box->windowTitle() + ": " + box->text()).toStdString());
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* dialog = qobject_cast<QPrintDialog*>(window)) {
+                shown.push_back("printer dialog");
+                dialog->reject();
+            }
+        }
+    });
+    closer.start(50);
+
+    // Answered, or not reached at all: the dialog opens.
+    setup.showPrinter();
+    cupsSetServer((nowhere.path() / "cups.sock").c_str());
+    setup.showPrinter();
+    EXPECT_EQ(shown, (std::vector<std::string>{"printer dialog", "printer dialog"}));
+
+    cupsSetServer(silent.socket().c_str());
+    const auto [took, why] = timed([&] { setup.showPrinter(); });
+    EXPECT_LT(took, kBound);
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{
+                  "printer dialog", "printer dialog",
+                  "プリンター設定: 印刷スケジューラーが応答しないため、プリンターの設定を開けません。"}));
 }
 
 } // namespace

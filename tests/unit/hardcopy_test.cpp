@@ -1,6 +1,10 @@
 #include "hardcopy/frm_hard_copy.h"
+#include "hardcopy/hard_copy_report.h"
 #include "hardcopy/mod_hard_copy.h"
+#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_hard_copy.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +41,19 @@ protected:
     FakeClipboardViewer viewer{journal};
     FrmHardCopy frmHardCopy{{clipboard, page, printer}};
     std::vector<std::string> failures;
-    ModHardCopy hook{
-        {viewer, desktop, frmHardCopy, [this](const std::string& why) { failures.push_back(why); }}};
+    // What the user hears, wired as the program wires it.
+    Journal told;
+    fake::FakeTrayIcon icon{told};
+    fake::FakeEventLog log;
+    fake::FakeClock clock;
+    Notices notices{icon, log, clock, "T"};
+    HardCopyReport report{notices};
+    ModHardCopy hook{{viewer, desktop, frmHardCopy,
+                      [this](const std::string& why) {
+                          failures.push_back(why);
+                          report.abandoned(why);
+                      },
+                      [this] { report.printed(); }}};
     WindowHandle nextViewerWnd = 0;
 };
 
@@ -191,6 +206,42 @@ TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)
         EXPECT_EQ(page.printed.size(), 1u) << name;
         page.printed.clear();
     }
+}
+
+TEST_F(HardCopy, EachReasonAHardCopyFailsForIsToldOnceUntilOnePrints)
+{
+    hookUp();
+    clipboard.holdBitmap(7);
+    printer.installed = false;
+    change();
+    change();
+    EXPECT_EQ(told, (Journal{"notice T: ハードコピーを印刷できませんでした: no printer"}));
+    printer.installed = true;
+    page.failPrint = true;
+    change();
+    change();
+    EXPECT_EQ(told.size(), 2u);
+    EXPECT_EQ(told.back(), "notice T: ハードコピーを印刷できませんでした: the printer failed");
+    EXPECT_EQ(log.lines.size(), 2u);
+
+    // Text on the clipboard prints nothing and clears nothing.
+    page.failPrint = false;
+    clipboard.text = true;
+    change();
+    clipboard.text = false;
+    page.failPrint = true;
+    change();
+    EXPECT_EQ(told.size(), 2u);
+
+    // One that prints clears every reason: each is told again.
+    page.failPrint = false;
+    change();
+    ASSERT_EQ(page.printed.size(), 1u);
+    page.failPrint = true;
+    change();
+    printer.installed = false;
+    change();
+    EXPECT_EQ(told.size(), 4u);
 }
 
 TEST_F(HardCopy, TheEndOfTheProcessInsideAHardCopyStillUnloadsThePage)
