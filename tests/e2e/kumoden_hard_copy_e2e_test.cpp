@@ -149,14 +149,7 @@ TEST_F(HardCopy, WithoutAPrinterTheProgramCarriesOn)
     startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()}, Process::Output::Capture);
     // Each picture is one hard copy abandoned, told on stderr: the hook
     // still takes the next one.
-    const auto abandoned = [&] {
-        std::size_t count = 0;
-        for (std::size_t at = 0; (at = kumoden->err().find("hard copy abandoned", at)) != std::string::npos;
-             ++at) {
-            ++count;
-        }
-        return count;
-    };
+    const auto abandoned = [&] { return countOf(kumoden->err(), "hard copy abandoned"); };
     copyPicture(wide);
     EXPECT_TRUE(eventually(30s, [&] { return abandoned() == 1; })) << kumoden->err();
     copyPicture(tall);
