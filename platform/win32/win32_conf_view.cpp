@@ -133,7 +133,7 @@ bool Win32ConfView::applyEnabled() const
 
 void Win32ConfView::setApplyEnabled(bool enabled)
 {
-    EnableWindow(m_cmdApply, enabled ? TRUE : FALSE);
+    m_form.setEnabled(m_cmdApply, enabled);
 }
 
 int Win32ConfView::tabCount() const
@@ -183,7 +183,7 @@ bool Win32ConfView::pageEnabled(int page) const
 
 void Win32ConfView::setPageEnabled(int page, bool enabled)
 {
-    EnableWindow(m_pages[static_cast<std::size_t>(page)], enabled ? TRUE : FALSE);
+    m_form.setEnabled(m_pages[static_cast<std::size_t>(page)], enabled);
 }
 
 void Win32ConfView::bringPageToFront(int page)

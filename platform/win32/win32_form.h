@@ -61,6 +61,9 @@ public:
     int dpi() const { return m_dpi; }
     int toPixels(int twips) const;
     int toTwips(int pixels) const;
+    // Enables or disables a control or a page; the focus leaves one that is
+    // disabled for the next tab stop.
+    void setEnabled(HWND control, bool enabled);
     // Moves a control to a box in twips of its container.
     void place(HWND control, const TwipsBox& box);
 
@@ -93,7 +96,10 @@ private:
     bool handleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // The keyboard of the form: true when the message was used up.
     bool preTranslate(MSG& message);
+    // The tab stop a window is or lies in; -1 for none.
+    int stopOf(HWND window) const;
     bool moveFocus(bool backwards);
+    bool moveFocus(int from, bool backwards);
     bool reachable(HWND control) const;
     void focusFirstStop();
     void centre();

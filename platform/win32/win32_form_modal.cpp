@@ -148,16 +148,25 @@ bool Win32Form::preTranslate(MSG& message)
     return IsDialogMessageW(m_window, &message) != FALSE;
 }
 
-bool Win32Form::moveFocus(bool backwards)
+int Win32Form::stopOf(HWND window) const
 {
-    const int count = static_cast<int>(m_tabStops.size());
-    int current = -1;
-    for (HWND at = GetFocus(); at != nullptr && at != m_window && current < 0; at = GetParent(at)) {
+    for (HWND at = window; at != nullptr && at != m_window; at = GetParent(at)) {
         const auto found = std::find(m_tabStops.begin(), m_tabStops.end(), at);
         if (found != m_tabStops.end()) {
-            current = static_cast<int>(found - m_tabStops.begin());
+            return static_cast<int>(found - m_tabStops.begin());
         }
     }
+    return -1;
+}
+
+bool Win32Form::moveFocus(bool backwards)
+{
+    return moveFocus(stopOf(GetFocus()), backwards);
+}
+
+bool Win32Form::moveFocus(int current, bool backwards)
+{
+    const int count = static_cast<int>(m_tabStops.size());
     for (int step = 1; step <= count; ++step) {
         int next = 0;
         if (current < 0) {
@@ -172,6 +181,19 @@ bool Win32Form::moveFocus(bool backwards)
         }
     }
     return false;
+}
+
+void Win32Form::setEnabled(HWND control, bool enabled)
+{
+    const HWND focus = GetFocus();
+    const bool losesFocus = !enabled && focus != nullptr && (focus == control || IsChild(control, focus));
+    const int stop = losesFocus ? stopOf(focus) : -1;
+    EnableWindow(control, enabled ? TRUE : FALSE);
+    // A disabled window keeps no focus: it goes on to the next stop, as
+    // Tab would take it, instead of to nowhere.
+    if (losesFocus && m_modal) {
+        moveFocus(stop, false);
+    }
 }
 
 bool Win32Form::reachable(HWND control) const

@@ -240,17 +240,19 @@ TEST_F(Win32Conf, TabsChangeByMouseAndByCtrlTabAndMoveThePages)
         focus("txtChkTime");
         PressKey(VK_TAB, {VK_CONTROL});
         EXPECT_EQ(view.selectedTab(), 2);
+        // The focus left the page that went away for the next stop.
+        EXPECT_EQ(focusName(), "txtFileChkDir");
         EXPECT_EQ(boxIn(child("fraTab0")).left, -20000 * dpi / 1440);
         EXPECT_FALSE(IsWindowEnabled(child("fraTab0")));
         EXPECT_TRUE(IsWindowEnabled(child("fraTab1")));
         EXPECT_EQ(boxIn(child("fraTab1")).left, inside);
 
-        focus("txtFileChkDir");
         PressKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
         EXPECT_EQ(view.selectedTab(), 1);
+        focus("TabMain");
         PressKey(VK_TAB, {VK_CONTROL, VK_SHIFT});
         EXPECT_EQ(view.selectedTab(), 3);
-        EXPECT_EQ(focusName(), "txtFileChkDir"); // Ctrl+Tab moved no focus
+        EXPECT_EQ(focusName(), "TabMain"); // Ctrl+Tab itself moves no focus
 
         ClickTab(child("TabMain"), 1);
         EXPECT_EQ(view.selectedTab(), 2);
