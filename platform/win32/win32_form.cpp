@@ -186,6 +186,10 @@ HWND Win32Form::make(const ControlDesign& control, HWND parent)
         windowClass = L"LISTBOX";
         exStyle |= WS_EX_CLIENTEDGE;
         style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+        // The folder list draws its entries indented by depth.
+        if (control.kind == ControlKind::FolderList) {
+            style |= LBS_OWNERDRAWFIXED;
+        }
         break;
     case ControlKind::Picture:
         style |= SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL;
@@ -343,6 +347,16 @@ bool Win32Form::handleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         }
         result = TRUE;
         return true;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const auto from = m_names.find(item.hwndItem);
+        if (from == m_names.end() || !m_handlers.drawItem) {
+            return false;
+        }
+        m_handlers.drawItem(from->second, item);
+        result = TRUE;
+        return true;
+    }
     case WM_CTLCOLORSTATIC: {
         const auto colored = m_colors.find(reinterpret_cast<HWND>(lParam));
         if (colored == m_colors.end()) {
@@ -370,6 +384,7 @@ LRESULT CALLBACK Win32Form::pageProc(HWND window, UINT message, WPARAM wParam, L
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
         return SendMessageW(GetAncestor(window, GA_ROOT), message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);

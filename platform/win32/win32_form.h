@@ -34,6 +34,8 @@ public:
         std::function<void(std::string_view control, int code)> command;
         // A notification (WM_NOTIFY) from a designed control.
         std::function<void(std::string_view control, const NMHDR& header)> notify;
+        // Draws an entry of an owner-drawn control (WM_DRAWITEM).
+        std::function<void(std::string_view control, const DRAWITEMSTRUCT& item)> drawItem;
         // Every key-down meant for the form, before the focused control or
         // the form's keyboard handling sees it; true uses the key up.
         // shift holds the modifier bits of platform/conf_view.h.

@@ -64,9 +64,27 @@ std::optional<std::vector<std::wstring>> readFolder(const std::string& folder, T
     return names;
 }
 
-void addEntry(HWND list, const std::string& text)
+// An entry of the folder list, with its depth below the root.
+void addEntry(HWND list, const std::string& text, int level)
 {
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+    const auto row = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+    SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(row), level);
+}
+
+constexpr int kIndentPixels = 8;
+
+// A folder as the classic list draws it: a tab over a body, open ones with
+// the body drawn hollow.
+void drawFolder(HDC dc, int left, int middle, bool open)
+{
+    const HBRUSH body = CreateSolidBrush(RGB(240, 200, 80));
+    const HGDIOBJ oldBrush = SelectObject(dc, open ? GetStockObject(WHITE_BRUSH) : body);
+    const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, left, middle - 4, left + 5, middle - 2);
+    Rectangle(dc, left, middle - 3, left + 12, middle + 5);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(body);
 }
 
 } // namespace
@@ -191,23 +209,24 @@ bool Win32FolderList::setPath(const std::string& path)
     m_entries.clear();
     // The chain from the root down to the opened folder.
     std::string chain = RootOf(folder);
-    addEntry(m_list, chain);
+    addEntry(m_list, chain, 0);
     m_entries.push_back(chain);
     std::size_t start = chain.size();
     while (start < folder.size()) {
         const std::size_t end = std::min(folder.find('\\', start), folder.size());
         const std::string name = folder.substr(start, end - start);
         chain = childPath(chain, name);
-        addEntry(m_list, name);
+        addEntry(m_list, name, static_cast<int>(m_entries.size()));
         m_entries.push_back(chain);
         start = end + 1;
     }
     const auto opened = static_cast<WPARAM>(m_entries.size() - 1);
     for (const std::wstring& name : *subFolders) {
         const std::string text = ToUtf8(name);
-        addEntry(m_list, text);
+        addEntry(m_list, text, static_cast<int>(opened) + 1);
         m_entries.push_back(childPath(folder, text));
     }
+    m_openRow = static_cast<UINT>(opened);
     SendMessageW(m_list, LB_SETCURSEL, opened, 0);
     SendMessageW(m_list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_list, nullptr, TRUE);
@@ -222,6 +241,45 @@ std::string Win32FolderList::highlighted() const
         return {};
     }
     return m_entries[static_cast<std::size_t>(row)];
+}
+
+void Win32FolderList::setItemHeight()
+{
+    // An owner-drawn list keeps the height it was made with: the font's.
+    const HDC dc = GetDC(m_list);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(m_list, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(m_list, dc);
+    SendMessageW(m_list, LB_SETITEMHEIGHT, 0, metrics.tmHeight + 2);
+}
+
+void Win32FolderList::draw(const DRAWITEMSTRUCT& item) const
+{
+    if (item.itemID == static_cast<UINT>(-1)) {
+        return;
+    }
+    const bool chosen = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(chosen ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const auto level = static_cast<int>(item.itemData);
+    RECT text = item.rcItem;
+    text.left += 2 + level * kIndentPixels;
+    const int middle = (text.top + text.bottom) / 2;
+    // The folders down to the opened one are open.
+    drawFolder(item.hDC, text.left, middle, item.itemID < m_openRow + 1);
+    text.left += 16;
+    std::wstring name(static_cast<std::size_t>(SendMessageW(m_list, LB_GETTEXTLEN, item.itemID, 0)) + 1,
+                      L'\0');
+    name.resize(static_cast<std::size_t>(std::max<LRESULT>(
+        SendMessageW(m_list, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name.data())), 0)));
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(chosen ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextW(item.hDC, name.c_str(), static_cast<int>(name.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        DrawFocusRect(item.hDC, &item.rcItem);
+    }
 }
 
 void Win32FileList::setPath(const std::string& path)

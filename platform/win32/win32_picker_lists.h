@@ -27,20 +27,26 @@ std::string CurrentFolder();
 // on the drive, else the drive's root.
 std::string DriveCurrentFolder(const std::string& drive, const std::vector<std::string>& drives);
 
-// The folder list on a list box: the folders from the root down to the
-// opened one, then the opened one's sub-folders. Only setPath opens one.
+// The folder list on an owner-drawn list box: the folders from the root
+// down to the opened one, then the opened one's sub-folders, indented by
+// depth. Only setPath opens one.
 class Win32FolderList {
 public:
-    explicit Win32FolderList(HWND list) : m_list(list) {}
+    explicit Win32FolderList(HWND list) : m_list(list) { setItemHeight(); }
 
     const std::string& path() const { return m_path; }
     // False, with the list left as it was, when the folder cannot be read.
     bool setPath(const std::string& path);
     // The full path of the highlighted entry; empty when none is.
     std::string highlighted() const;
+    // Draws one entry (WM_DRAWITEM).
+    void draw(const DRAWITEMSTRUCT& item) const;
 
 private:
+    void setItemHeight();
+
     HWND m_list;
+    UINT m_openRow = 0;
     std::string m_path;
     std::vector<std::string> m_entries;
 };

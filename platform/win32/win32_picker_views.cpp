@@ -17,6 +17,7 @@ Win32PickerBase<View>::Win32PickerBase(const FormDesign& design, std::vector<std
     Win32Form::Handlers handlers;
     handlers.command = [this](std::string_view control, int code) { command(control, code); };
     handlers.keyDown = [this](int keyCode, int) { return keyDown(keyCode); };
+    handlers.drawItem = [this](std::string_view, const DRAWITEMSTRUCT& item) { m_dirList.draw(item); };
     m_form.setHandlers(std::move(handlers));
 }
 

@@ -165,7 +165,29 @@ TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickA
         EXPECT_EQ(texts(list), expected);
         // The opened folder is the highlighted entry at first.
         EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), depth - 1);
+        // Each entry one step deeper than its parent; the sub-folders one below the opened one.
+        for (int row = 0; row < static_cast<int>(expected.size()); ++row) {
+            EXPECT_EQ(SendMessageW(list, LB_GETITEMDATA, row, 0), std::min(row, depth)) << row;
+        }
         EXPECT_TRUE(SameName(view.drive(), RootOf(root)));
+
+        // The list draws its own entries: the highlighted one in the
+        // system's highlight, a sub-folder as a closed folder one step in.
+        RECT row{};
+        SendMessageW(list, LB_GETITEMRECT, depth - 1, reinterpret_cast<LPARAM>(&row));
+        RECT sub{};
+        SendMessageW(list, LB_GETITEMRECT, depth, reinterpret_cast<LPARAM>(&sub));
+        const HDC screen = GetDC(nullptr);
+        const HDC dc = CreateCompatibleDC(screen);
+        const HBITMAP canvas = CreateCompatibleBitmap(screen, 400, 400);
+        const HGDIOBJ previous = SelectObject(dc, canvas);
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        EXPECT_EQ(GetPixel(dc, 1, row.top + 1), GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(GetPixel(dc, 2 + depth * 8 + 5, (sub.top + sub.bottom) / 2 + 1), RGB(240, 200, 80));
+        SelectObject(dc, previous);
+        DeleteObject(canvas);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
 
         // Highlighting an entry opens nothing.
         ClickEntry(list, rowOf(list, "alpha"));
