@@ -116,14 +116,12 @@ void Win32Form::ProcessMessages()
 
 void Win32Form::route(MSG& message)
 {
-    const auto& forms = OpenForms();
-    for (auto form = forms.rbegin(); form != forms.rend(); ++form) {
-        const HWND window = (*form)->m_window;
-        if (message.hwnd == window || IsChild(window, message.hwnd)) {
-            if ((*form)->preTranslate(message)) {
-                return;
-            }
-            break;
+    // Only the innermost form takes input; the ones beneath it are disabled.
+    if (!OpenForms().empty()) {
+        Win32Form& form = *OpenForms().back();
+        const bool forForm = message.hwnd == form.m_window || IsChild(form.m_window, message.hwnd);
+        if (forForm && form.preTranslate(message)) {
+            return;
         }
     }
     TranslateMessage(&message);
