@@ -8,14 +8,22 @@
 #include "platform/win32/win32_application.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_conf_view.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_hard_copy.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_dialog.h"
+#include "platform/win32/win32_picker_views.h"
 #include "platform/win32/win32_printer_list.h"
 #include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_small_forms.h"
 #include "platform/win32/win32_timer.h"
+#include "settings_ui/form_designs.h"
+#include "settings_ui/frm_conf.h"
+#include "settings_ui/frm_exe.h"
+#include "settings_ui/frm_file.h"
+#include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
 #include <windows.h>
@@ -100,6 +108,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
     Win32NoTrayYet noTray;
+    Win32AboutView frmAbout(FrmAboutDesign());
     FileEventLog log(LogPath(app, files.separator()));
     Notices notices(noTray, log, clock, std::string(kTrayTip));
     Win32Clipboard clipboard;
@@ -122,6 +131,26 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         return 0; // one instance per copy of the program
     }
     FileCheckInfo info;
+    // Every opening builds the settings dialog and its pickers afresh.
+    const auto showFolderPicker = [&](TextField& objRetField) {
+        Win32FolderPickerView view(FrmFileDesign());
+        FrmFile frmFile(view, messages);
+        frmFile.objRetField = &objRetField;
+        frmFile.Show();
+    };
+    const auto showProgramPicker = [&](TextField& objRetField) {
+        Win32ProgramPickerView view(FrmExeDesign());
+        FrmExe frmExe(view, messages, "acrord32.exe", files.separator());
+        frmExe.objRetField = &objRetField;
+        frmExe.Show();
+    };
+    const auto showSettings = [&] {
+        Win32ConfView view(FrmConfDesign());
+        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
+                               showFolderPicker, showProgramPicker,
+                               [&](const std::string& line) { notices.record(line); }});
+        frmConf.Show();
+    };
     FrmDummy frmDummy(info, {app,
                              profile,
                              tmrFileCheck,
@@ -129,11 +158,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              noTray,
                              desktop,
                              noTray,
-                             noTray,
+                             frmAbout,
                              noTray,
                              clipboardViewer,
                              modHardCopy,
-                             nullptr,
+                             showSettings,
                              notices});
     Resident resident{frmDummy};
     const HWND window = createResidentWindow(instance, resident);

@@ -27,13 +27,10 @@ private:
 };
 
 // The Windows program has no notification-area icon yet: the icon, its menu
-// and the windows it opens come with the Windows user interface. Until then
+// and the printer dialog come with the Windows user interface. Until then
 // add() says there is no notification area, so no icon event ever arrives
 // and the menu and its windows are never asked for.
-class Win32NoTrayYet final : public TrayIcon,
-                             public PopupMenuView,
-                             public AboutView,
-                             public PrinterSetupDialog {
+class Win32NoTrayYet final : public TrayIcon, public PopupMenuView, public PrinterSetupDialog {
 public:
     void setMouseMoveHandler(MouseMoveHandler) override {}
     bool add(const std::string&) override { return false; }
@@ -44,7 +41,6 @@ public:
     void setDefaultEntry(int) override {}
     Size size() override { return {}; }
     int track(Point) override { return -1; }
-    void showModal() override {}
     void showPrinter() override {}
 };
 

@@ -7,6 +7,11 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+
+namespace kumoden {
+class Win32Form;
+}
 
 namespace kumoden::win32test {
 
@@ -18,5 +23,23 @@ bool CanMakeWindows();
 // Polls until done() holds or the time is up; messages of this thread are
 // handled meanwhile.
 bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done);
+
+// Runs show(), which shows a form modally, and the steps inside the form's
+// modal loop once form() gives it shown. A form that does not come up, or
+// that the steps leave open, fails the test and is unloaded: the loop never
+// outlives the test.
+void WhileModal(const std::function<Win32Form*()>& form, const std::function<void()>& show,
+                const std::function<void()>& steps);
+// Presses a key with the modifiers held, as the keyboard would (to the
+// focused window of the foreground one), and handles what it caused.
+void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+// Types the text's characters (digits, letters) as keys, Shift held for
+// capitals.
+void Type(const char* text);
+// Two clicks on a list box's entry, as the mouse makes them.
+void DoubleClick(HWND list, int row);
+// Clicks a list box's entry, or a tab of a tab control.
+void ClickEntry(HWND list, int row);
+void ClickTab(HWND tabs, int index);
 
 } // namespace kumoden::win32test

@@ -1,0 +1,99 @@
+// The version box and the splash as Win32 windows under Wine.
+#include "app/splash_design.h"
+#include "app/start_up.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_small_forms.h"
+#include "tests/windows/win32_test_support.h"
+#include "tray/about_design.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace kumoden {
+namespace {
+
+using namespace win32test;
+
+RECT boxOn(Win32Form& form, const char* name)
+{
+    RECT box{};
+    GetWindowRect(form.control(name), &box);
+    MapWindowPoints(nullptr, form.window(), reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+TEST(Win32AboutView, ShowsTheVersionAndClosesByOkEnterEscAndTheCloseButton)
+{
+    Win32AboutView frmAbout(FrmAboutDesign());
+    int shown = 0;
+    for (const int way : {0, 1, 2, 3}) {
+        WhileModal([&] { return frmAbout.form(); }, [&] { frmAbout.showModal(); },
+                   [&] {
+                       Win32Form& form = *frmAbout.form();
+                       ++shown;
+                       if (way == 0) {
+                           const auto px = [&](int twips) { return twips * form.dpi() / 1440; };
+                           EXPECT_EQ(WindowText(form.window()), "ﾊﾞｰｼﾞｮﾝ情報");
+                           EXPECT_EQ(WindowText(form.control("Label4")), "バージョン　" KUMODEN_VERSION);
+                           EXPECT_EQ(WindowText(form.control("Label1")), "Kumoden");
+                           for (const char* name : {"Image1", "Label2", "cmdOK"}) {
+                               const TwipsBox& twips = FrmAboutDesign().control(name).box;
+                               const RECT box = boxOn(form, name);
+                               EXPECT_EQ(box.left, px(twips.left)) << name;
+                               EXPECT_EQ(box.top, px(twips.top)) << name;
+                               EXPECT_EQ(box.right - box.left, px(twips.width)) << name;
+                               EXPECT_EQ(box.bottom - box.top, px(twips.height)) << name;
+                           }
+                           EXPECT_NE(SendMessageW(form.control("Image1"), STM_GETICON, 0, 0), 0);
+                           EXPECT_TRUE(GetWindowLongPtrW(form.control("Line1"), GWL_STYLE) & SS_ETCHEDHORZ);
+                           LOGFONTW font{};
+                           GetObjectW(reinterpret_cast<HFONT>(
+                                          SendMessageW(form.control("Label3"), WM_GETFONT, 0, 0)),
+                                      sizeof font, &font);
+                           EXPECT_EQ(ToUtf8(font.lfFaceName), kFormFontFace); // the form's 9 points
+                           EXPECT_EQ(font.lfHeight, -12 * form.dpi() / 96);
+                           EXPECT_EQ(form.nameOf(GetFocus()), "cmdOK");
+                           SendMessageW(form.control("cmdOK"), BM_CLICK, 0, 0);
+                       } else if (way == 1) {
+                           PressKey(VK_RETURN);
+                       } else if (way == 2) {
+                           PressKey(VK_ESCAPE);
+                       } else {
+                           SendMessageW(form.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                       }
+                   });
+        EXPECT_EQ(frmAbout.form(), nullptr) << way;
+    }
+    EXPECT_EQ(shown, 4);
+}
+
+TEST(Win32Splash, CentredWithAProgressBarAndGoneWhenUnloaded)
+{
+    Win32Splash frmStart(FrmStartDesign());
+    frmStart.show();
+    ASSERT_NE(frmStart.form(), nullptr);
+    Win32Form& form = *frmStart.form();
+    const HWND window = form.window();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(WindowText(form.control("lblBlue")), "タスクバーに常駐します。");
+    EXPECT_FALSE(GetWindowLongPtrW(window, GWL_STYLE) & WS_SYSMENU); // no close button
+
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_LE(std::abs((frame.left + frame.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((frame.top + frame.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+
+    const HWND bar = form.control("prbStart");
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), kSplashSteps);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, TRUE, 0), 0);
+    frmStart.setProgress(6.6);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 7);
+
+    frmStart.unload();
+    EXPECT_EQ(frmStart.form(), nullptr);
+    EXPECT_FALSE(IsWindow(window));
+    frmStart.setProgress(8); // after the unload: nothing to fill
+}
+
+} // namespace
+} // namespace kumoden
