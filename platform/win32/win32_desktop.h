@@ -2,7 +2,6 @@
 
 #include "platform/desktop.h"
 #include "platform/forms.h"
-#include "platform/tray_icon.h"
 
 namespace kumoden {
 
@@ -26,26 +25,15 @@ private:
     void* m_window = nullptr;
 };
 
-// The Windows program has no notification-area icon yet: the icon, its menu
-// and the windows it opens come with the Windows user interface. Until then
-// add() says there is no notification area, so no icon event ever arrives
-// and the menu and its windows are never asked for.
-class Win32NoTrayYet final : public TrayIcon,
-                             public PopupMenuView,
-                             public AboutView,
-                             public PrinterSetupDialog {
+// The version box and the splash until their Windows views come: the
+// version box opens nothing, the splash shows nothing (the start-up still
+// takes its time).
+class Win32NoFormsYet final : public AboutView, public SplashView {
 public:
-    void setMouseMoveHandler(MouseMoveHandler) override {}
-    bool add(const std::string&) override { return false; }
-    void remove() override {}
-    // No icon to speak from yet: the log has what would be shown.
-    void showNotice(const std::string&, const std::string&) override {}
-    void setEntries(const std::vector<MenuEntry>&) override {}
-    void setDefaultEntry(int) override {}
-    Size size() override { return {}; }
-    int track(Point) override { return -1; }
     void showModal() override {}
-    void showPrinter() override {}
+    void show() override {}
+    void setProgress(double) override {}
+    void unload() override {}
 };
 
 } // namespace kumoden
