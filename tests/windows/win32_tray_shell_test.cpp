@@ -13,8 +13,8 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace kumoden::win32test {
