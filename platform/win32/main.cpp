@@ -1,7 +1,9 @@
 // The composition root of the Windows program: builds the backends, hands
-// them to the resident window and runs the message loop until the window
-// is closed or the session ends.
+// them to the start-up sequence and the resident window, and runs the
+// message loop until the window is closed or the session ends.
 #include "app/settings.h"
+#include "app/splash_design.h"
+#include "app/start_up.h"
 #include "hardcopy/hard_copy_report.h"
 #include "platform/log/file_event_log.h"
 #include "platform/win32/wide.h"
@@ -15,10 +17,13 @@
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_dialog.h"
 #include "platform/win32/win32_picker_views.h"
+#include "platform/win32/win32_popup_menu.h"
 #include "platform/win32/win32_printer_list.h"
+#include "platform/win32/win32_printer_setup.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_small_forms.h"
 #include "platform/win32/win32_timer.h"
+#include "platform/win32/win32_tray_icon.h"
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_conf.h"
 #include "settings_ui/frm_exe.h"
@@ -28,21 +33,24 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace {
 
-// A hidden top-level window: it receives the session's end and lets other
-// programs close this one by class name.
+// A hidden top-level window: it owns the icon and its menu, receives the
+// session's end and lets other programs close this one by class name.
 constexpr wchar_t kResidentClass[] = L"KumodenResident";
 
 struct Resident {
-    kumoden::FrmDummy& form;
+    kumoden::Win32TrayIcon& icon;
+    std::optional<kumoden::FrmDummy>& form;
     bool unloaded = false;
 
     void unload()
     {
-        if (!unloaded) {
+        if (form && !unloaded) {
             unloaded = true;
-            form.Form_Unload();
+            form->Form_Unload();
         }
     }
 };
@@ -54,6 +62,9 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* resident = reinterpret_cast<Resident*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (resident != nullptr && resident->icon.handleMessage(message, wParam, lParam)) {
+        return 0;
+    }
     switch (message) {
     case WM_CLOSE:
         if (resident != nullptr) {
@@ -68,6 +79,7 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (wParam != FALSE) {
             if (resident != nullptr) {
                 resident->unload();
+                resident->icon.remove();
             }
             PostQuitMessage(0);
         }
@@ -84,6 +96,7 @@ HWND createResidentWindow(HINSTANCE instance, Resident& resident)
     windowClass.lpfnWndProc = residentProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kResidentClass;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kumoden::kProgramIconId));
     if (RegisterClassExW(&windowClass) == 0) {
         return nullptr;
     }
@@ -107,17 +120,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Profile profile;
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
-    Win32NoTrayYet noTray;
-    Win32AboutView frmAbout(FrmAboutDesign());
+    Win32TrayIcon icon(desktop);
     FileEventLog log(LogPath(app, files.separator()));
-    Notices notices(noTray, log, clock, std::string(kTrayTip));
+    Notices notices(icon, log, clock, std::string(kTrayTip));
+    Win32PopupMenu popup;
+    Win32PrinterSetup cdlPrintSet;
+    Win32AboutView frmAbout(FrmAboutDesign());
+    Win32Splash frmStart(FrmStartDesign());
+    // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
+    // printer.
     Win32Clipboard clipboard;
     Win32ClipboardViewer clipboardViewer;
-    Win32HardCopyPage frmHardCopyView;
-    Win32PagePrinter hardCopyPrinter;
+    Win32HardCopyPage frmHardCopyView(cdlPrintSet);
+    Win32PagePrinter hardCopyPrinter(cdlPrintSet);
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
     // A hard copy that fails is abandoned; a debugger hears why, and the
-    // log once for each reason until one prints.
+    // user once for each reason until one prints.
     HardCopyReport hardCopyReport(notices);
     ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy,
                              [&](const std::string& why) {
@@ -127,9 +145,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              },
                              [&] { hardCopyReport.printed(); }});
 
-    if (app.prevInstance()) {
-        return 0; // one instance per copy of the program
-    }
     FileCheckInfo info;
     // Every opening builds the settings dialog and its pickers afresh.
     const auto showFolderPicker = [&](TextField& objRetField) {
@@ -151,28 +166,41 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                [&](const std::string& line) { notices.record(line); }});
         frmConf.Show();
     };
-    FrmDummy frmDummy(info, {app,
-                             profile,
-                             tmrFileCheck,
-                             {files, sleeper, clock, launcher, printers, messages},
-                             noTray,
-                             desktop,
-                             noTray,
-                             frmAbout,
-                             noTray,
-                             clipboardViewer,
-                             modHardCopy,
-                             showSettings,
-                             notices});
-    Resident resident{frmDummy};
-    const HWND window = createResidentWindow(instance, resident);
+    std::optional<FrmDummy> frmDummy;
+    Resident resident{icon, frmDummy};
+    HWND window = nullptr;
+    const auto loadResident = [&] {
+        window = createResidentWindow(instance, resident);
+        if (window == nullptr) {
+            return;
+        }
+        desktop.setWindow(window);
+        clipboardViewer.setWindow(window);
+        icon.setWindow(window);
+        popup.setWindow(window);
+        cdlPrintSet.setWindow(window);
+        frmDummy.emplace(info, FrmDummy::Services{app,
+                                                  profile,
+                                                  tmrFileCheck,
+                                                  {files, sleeper, clock, launcher, printers, messages},
+                                                  icon,
+                                                  desktop,
+                                                  popup,
+                                                  frmAbout,
+                                                  cdlPrintSet,
+                                                  clipboardViewer,
+                                                  modHardCopy,
+                                                  showSettings,
+                                                  notices});
+        frmDummy->Form_Load();
+    };
+    if (!Main(app, frmStart, sleeper, desktop, loadResident)) {
+        return 0; // one instance per copy of the program
+    }
     if (window == nullptr) {
         return 1;
     }
-    desktop.setWindow(window);
-    clipboardViewer.setWindow(window);
 
-    frmDummy.Form_Load();
     MSG message{};
     int result = 0;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
@@ -180,6 +208,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         DispatchMessageW(&message);
     }
     resident.unload();
+    icon.remove();
     DestroyWindow(window);
     return result < 0 ? 1 : static_cast<int>(message.wParam);
 }

@@ -2,7 +2,6 @@
 
 #include "platform/desktop.h"
 #include "platform/forms.h"
-#include "platform/tray_icon.h"
 
 namespace kumoden {
 
@@ -24,24 +23,6 @@ public:
 
 private:
     void* m_window = nullptr;
-};
-
-// The Windows program has no notification-area icon yet: the icon, its menu
-// and the printer dialog come with the Windows user interface. Until then
-// add() says there is no notification area, so no icon event ever arrives
-// and the menu and its windows are never asked for.
-class Win32NoTrayYet final : public TrayIcon, public PopupMenuView, public PrinterSetupDialog {
-public:
-    void setMouseMoveHandler(MouseMoveHandler) override {}
-    bool add(const std::string&) override { return false; }
-    void remove() override {}
-    // No icon to speak from yet: the log has what would be shown.
-    void showNotice(const std::string&, const std::string&) override {}
-    void setEntries(const std::vector<MenuEntry>&) override {}
-    void setDefaultEntry(int) override {}
-    Size size() override { return {}; }
-    int track(Point) override { return -1; }
-    void showPrinter() override {}
 };
 
 } // namespace kumoden

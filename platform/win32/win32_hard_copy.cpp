@@ -1,37 +1,18 @@
 #include "platform/win32/win32_hard_copy.h"
 
 #include <windows.h>
-#include <winspool.h>
 
 #include <cmath>
-#include <string>
 
 namespace kumoden {
 namespace {
 
 constexpr double kTwipsPerInch = 1440;
 
-std::wstring defaultPrinter()
-{
-    DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
-    std::wstring name(size, L'\0');
-    if (size == 0 || !GetDefaultPrinterW(name.data(), &size)) {
-        throw HardCopyError("no printer to print the hard copy on");
-    }
-    name.resize(size > 0 ? size - 1 : 0);
-    return name;
-}
-
-// A device context on the default printer.
+// A device context on the current printer of the printer setup.
 class PrinterDc {
 public:
-    PrinterDc() : m_dc(CreateDCW(L"WINSPOOL", defaultPrinter().c_str(), nullptr, nullptr))
-    {
-        if (m_dc == nullptr) {
-            throw HardCopyError("the printer cannot be opened");
-        }
-    }
+    explicit PrinterDc(Win32PrinterSetup& setup) : m_dc(static_cast<HDC>(setup.createDc())) {}
     PrinterDc(const PrinterDc&) = delete;
     PrinterDc& operator=(const PrinterDc&) = delete;
     ~PrinterDc() { DeleteDC(m_dc); }
@@ -78,13 +59,13 @@ int deviceUnits(float twips, double perTwip)
 
 std::int32_t Win32PagePrinter::pageWidth()
 {
-    const PrinterDc printer;
+    const PrinterDc printer(m_setup);
     return printer.twips(GetDeviceCaps(printer.get(), HORZRES), printer.perTwipX());
 }
 
 std::int32_t Win32PagePrinter::pageHeight()
 {
-    const PrinterDc printer;
+    const PrinterDc printer(m_setup);
     return printer.twips(GetDeviceCaps(printer.get(), VERTRES), printer.perTwipY());
 }
 
@@ -174,7 +155,7 @@ void Win32HardCopyPage::printForm()
     if (picture == nullptr || picture->handle() == 0) {
         throw HardCopyError("the box holds no picture");
     }
-    const PrinterDc printer;
+    const PrinterDc printer(m_setup);
     DOCINFOW job{};
     job.cbSize = sizeof job;
     job.lpszDocName = kHardCopyJobName;

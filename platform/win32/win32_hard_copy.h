@@ -2,6 +2,7 @@
 
 #include "platform/hard_copy_page.h"
 #include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_printer_setup.h"
 
 #include <memory>
 
@@ -10,21 +11,28 @@ namespace kumoden {
 // The hard copy's job name in the print queue.
 inline constexpr const wchar_t* kHardCopyJobName = L"Kumoden";
 
-// The current printer is the default one: its printable area, which is
+// The current printer of the printer setup: its printable area, which is
 // where the page's drawing starts.
 class Win32PagePrinter final : public PagePrinter {
 public:
+    explicit Win32PagePrinter(Win32PrinterSetup& setup) : m_setup(setup) {}
+
     std::int32_t pageWidth() override;
     std::int32_t pageHeight() override;
+
+private:
+    Win32PrinterSetup& m_setup;
 };
 
 // The hidden page form, kept as its sizes: it is never shown, so no window
 // is made for it. Its outer size keeps whole screen pixels, as a window's
 // does; the box keeps its size in twips as it is given. Printing draws the
-// box's picture on the default printer at the printer's resolution,
+// box's picture on the setup's current printer at its resolution,
 // stretched to the box's size in twips, from the printable area's top left.
 class Win32HardCopyPage final : public HardCopyPageView {
 public:
+    explicit Win32HardCopyPage(Win32PrinterSetup& setup) : m_setup(setup) {}
+
     void load(const PageFormDesign& design) override;
     void unload() override;
     void setPicture(PicturePtr picture) override;
@@ -41,6 +49,7 @@ public:
 private:
     void requireLoaded() const;
 
+    Win32PrinterSetup& m_setup;
     bool m_loaded = false;
     bool m_stretch = true;
     std::unique_ptr<Picture> m_picture;

@@ -4,8 +4,8 @@
 #include "platform/profile/profile_store.h"
 #include "platform/qt/qt_conf_view.h"
 #include "platform/qt/qt_fonts.h"
-#include "settings_ui/frm_conf.h"
 #include "settings_ui/form_designs.h"
+#include "settings_ui/frm_conf.h"
 #include "tests/support/offscreen_app.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,8 +1,10 @@
-// kumoden.exe end to end on Windows (under Wine in CI): a PDF file dropped
-// into the watched folder is archived in BackPdf and the reader receives
-// exactly the print command line, with the driver and port of the printer
-// as the platform lists it.
+// kumoden.exe end to end on Windows (under Wine in CI): it starts after its
+// splash, once per copy; its icon's menu ends it, and so does WM_CLOSE; a
+// PDF file dropped into the watched folder is archived in BackPdf and the
+// reader receives exactly the print command line, with the driver and port
+// of the printer as the platform lists it.
 #include "platform/win32/win32_printer_list.h"
+#include "platform/win32/win32_tray_icon.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
@@ -12,6 +14,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -56,14 +59,34 @@ protected:
             << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
     }
 
-    void start()
+    // Starts a copy of the program; its process handle (0 when it failed).
+    HANDLE launch()
     {
         std::wstring commandLine = L"\"" + (app() / "kumoden.exe").wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   app().wstring().c_str(), &startup, &m_process));
-        CloseHandle(m_process.hThread);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            app().wstring().c_str(), &startup, &process)) {
+            return nullptr;
+        }
+        CloseHandle(process.hThread);
+        return process.hProcess;
+    }
+    void start()
+    {
+        m_process.hProcess = launch();
+        ASSERT_NE(m_process.hProcess, nullptr);
+    }
+    static HWND residentWindow() { return FindWindowW(L"KumodenResident", nullptr); }
+    // The exit code of a process that ends within the time; STILL_ACTIVE if not.
+    static DWORD exitCodeWithin(HANDLE process, DWORD milliseconds)
+    {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process, &code);
+        }
+        return code;
     }
 
     // Closes the program the way the system does; its exit code.
@@ -73,8 +96,10 @@ protected:
             return 0;
         }
         DWORD code = STILL_ACTIVE;
-        win32test::WaitFor(10s, [] { return FindWindowW(L"KumodenResident", nullptr) != nullptr; });
-        if (HWND window = FindWindowW(L"KumodenResident", nullptr)) {
+        win32test::WaitFor(10s, [&] {
+            return residentWindow() != nullptr || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+        });
+        if (HWND window = residentWindow()) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
         if (WaitForSingleObject(m_process.hProcess, 30000) != WAIT_OBJECT_0) {
@@ -101,6 +126,91 @@ protected:
     TempDir dir;
     PROCESS_INFORMATION m_process{};
 };
+
+TEST_F(KumodenExe, StartsAfterItsSplashOnceAndEndsOnClose)
+{
+    writeIni("PDF");
+    const auto started = std::chrono::steady_clock::now();
+    start();
+    ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
+    // The resident window loads only after the splash's 20 steps of 100 ms.
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 2s);
+
+    // A second copy ends at once, leaving the first as it was.
+    const HANDLE second = launch();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(exitCodeWithin(second, 10000), 0u);
+    CloseHandle(second);
+    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 0), STILL_ACTIVE);
+
+    EXPECT_EQ(stop(), 0u);
+    EXPECT_EQ(residentWindow(), nullptr);
+}
+
+TEST_F(KumodenExe, TheIconsMenuEndsTheProgram)
+{
+    writeIni("PDF");
+    start();
+    ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
+    // A right-button press on the icon, as the notification area reports it.
+    PostMessageW(residentWindow(), kTrayCallbackMessage, 1, WM_RBUTTONDOWN);
+    ASSERT_TRUE(win32test::WaitFor(10s, [] {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu != nullptr && IsWindowVisible(menu);
+    })) << "no menu opened";
+    // Its access key chooses 終了(&E): the program ends at once.
+    PostMessageW(residentWindow(), WM_CHAR, L'e', 0);
+    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 10000), 0u);
+}
+
+// What Explorer and the notification area take from the program's file.
+TEST(KumodenExeFile, CarriesItsIconVersionAndManifest)
+{
+    const HMODULE file = LoadLibraryExW(builtProgram("kumoden").wstring().c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(file, nullptr);
+    // Every size is drawn, none scaled from another.
+    for (int side : {16, 24, 32, 48, 256}) {
+        const HRSRC group = FindResourceW(file, MAKEINTRESOURCEW(kProgramIconId), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr);
+        const int id = LookupIconIdFromDirectoryEx(
+            static_cast<PBYTE>(LockResource(LoadResource(file, group))), TRUE, side, side, LR_DEFAULTCOLOR);
+        const HRSRC image = FindResourceW(file, MAKEINTRESOURCEW(id), RT_ICON);
+        ASSERT_NE(image, nullptr) << side;
+        const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(file, image)));
+        int width = 0;
+        if (std::memcmp(bytes, "\x89PNG", 4) == 0) {
+            width = bytes[16] << 24 | bytes[17] << 16 | bytes[18] << 8 | bytes[19];
+        } else {
+            std::memcpy(&width, bytes + 4, sizeof width); // BITMAPINFOHEADER's biWidth
+        }
+        EXPECT_EQ(width, side);
+    }
+
+    const HRSRC manifest = FindResourceW(file, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(static_cast<const char*>(LockResource(LoadResource(file, manifest))),
+                           SizeofResource(file, manifest));
+    for (const char* part : {"Microsoft.Windows.Common-Controls", "PerMonitorV2", "asInvoker"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part;
+    }
+    FreeLibrary(file);
+
+    const std::wstring path = builtProgram("kumoden").wstring();
+    std::vector<unsigned char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+    const auto value = [&](const wchar_t* name) {
+        wchar_t* found = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+        return VerQueryValueW(version.data(), key.c_str(), reinterpret_cast<void**>(&found), &length) && found
+                   ? utf8(std::wstring(found))
+                   : std::string();
+    };
+    EXPECT_EQ(value(L"ProductName"), "Kumoden");
+    EXPECT_EQ(value(L"ProductVersion"), KUMODEN_VERSION);
+}
 
 TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
 {

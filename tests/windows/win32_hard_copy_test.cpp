@@ -1,11 +1,13 @@
 // The hard copy's Win32 backend on the real API (under Wine in CI): the
-// clipboard-viewer chain, the window procedure, the clipboard's pictures
-// and a job on the default printer.
+// clipboard-viewer chain, the window procedure, the clipboard's pictures,
+// a job on the default printer and one on the printer chosen in the
+// printer-setup dialog.
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/mod_hard_copy.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hard_copy.h"
+#include "platform/win32/win32_printer_setup.h"
 #include "tests/support/print_outputs.h"
 #include "tests/windows/win32_test_support.h"
 
@@ -61,7 +63,7 @@ std::vector<unsigned char> packedBitmap(int width, int height, std::size_t cutTo
 }
 
 class Win32HardCopyTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
@@ -174,36 +176,154 @@ TEST_F(Win32HardCopyTest, AfterUnhookAndLeavingNoNoticeArrives)
     viewer.changeClipboardChain(viewer.window(), next);
 }
 
+// Prints one hard copy of a bitmap put on the clipboard, through the hook,
+// on the setup's current printer; the new files of the queue.
+std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyTest& test, Win32PrinterSetup& setup,
+                                                    const std::string& queue)
+{
+    Win32PagePrinter printer(setup);
+    Win32HardCopyPage page(setup);
+    Win32Desktop desktop;
+    FrmHardCopy frmHardCopy({test.clipboard, page, printer});
+    std::vector<std::string> failures;
+    ModHardCopy hook(
+        {test.viewer, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
+    WindowHandle nextViewer = test.viewer.setClipboardViewer(test.viewer.window());
+    hook.bindNextViewerWnd(&nextViewer);
+    hook.HookClipboard(test.viewer.window());
+
+    test::PrintOutputs outputs(queue, "Kumoden");
+    test.putBitmap(packedBitmap(64, 32));
+    EXPECT_TRUE(WaitFor(30s, [&] { return !outputs.newFiles().empty() && !outputs.jobsPending(); }))
+        << "no whole job in " << outputs.newFiles().size() << " new files of "
+        << test::printOutputFolder(queue);
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    hook.UnhookClipboard(test.viewer.window());
+    test.viewer.changeClipboardChain(test.viewer.window(), nextViewer);
+    return outputs.newFiles();
+}
+
 TEST_F(Win32HardCopyTest, ABitmapIsPrintedOnTheDefaultPrinter)
 {
     ASSERT_EQ(test::schedulerProblem(), "");
-    Win32PagePrinter printer;
+    Win32PrinterSetup setup;
+    Win32PagePrinter printer(setup);
     const std::int32_t width = printer.pageWidth();
     EXPECT_GT(width, 5000);
     EXPECT_GT(printer.pageHeight(), width / 2);
 
-    Win32HardCopyPage page;
-    Win32Desktop desktop;
-    FrmHardCopy frmHardCopy({clipboard, page, printer});
-    std::vector<std::string> failures;
-    ModHardCopy hook(
-        {viewer, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
-    WindowHandle nextViewer = viewer.setClipboardViewer(viewer.window());
-    hook.bindNextViewerWnd(&nextViewer);
-    hook.HookClipboard(viewer.window());
-
     // The default printer is the queue PDF of the tests' own scheduler.
-    test::PrintOutputs outputs("PDF", "Kumoden");
-    putBitmap(packedBitmap(64, 32));
-    EXPECT_TRUE(WaitFor(30s, [&] { return !outputs.newFiles().empty() && !outputs.jobsPending(); }))
-        << "no whole job in " << outputs.newFiles().size() << " new files of "
-        << test::printOutputFolder("PDF");
-    EXPECT_EQ(outputs.newFiles().size(), 1u);
-    EXPECT_TRUE(failures.empty()) << failures.front();
-    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_EQ(setup.printerName(), "PDF");
+    EXPECT_EQ(printOneHardCopy(*this, setup, "PDF").size(), 1u);
+}
 
-    hook.UnhookClipboard(viewer.window());
-    viewer.changeClipboardChain(viewer.window(), nextViewer);
+// The printer-setup dialog of this thread, once it is open.
+HWND openSetupDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM result) {
+            wchar_t name[16]{};
+            GetClassNameW(window, name, 16);
+            if (std::wstring(name) == L"#32770") {
+                *reinterpret_cast<HWND*>(result) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// What the user does in the dialog: picks a printer in its list and
+// presses OK (or Cancel). Runs from a timer inside the dialog's own loop; a
+// dialog still open 20 seconds on is closed, and the test fails.
+struct SetupDialogUser {
+    explicit SetupDialogUser(std::wstring name, int pressed = IDOK)
+        : printer(std::move(name)), button(pressed)
+    {
+    }
+
+    std::wstring printer;
+    int button;
+    bool picked = false;
+    bool closedByForce = false;
+
+    void showSetup(Win32PrinterSetup& setup)
+    {
+        current = this;
+        m_until = std::chrono::steady_clock::now() + 20s;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, act);
+        setup.showPrinter();
+        KillTimer(nullptr, timer);
+        current = nullptr;
+        EXPECT_FALSE(closedByForce) << "the dialog did not close on its button";
+    }
+
+private:
+    static BOOL CALLBACK pick(HWND child, LPARAM data)
+    {
+        auto& user = *reinterpret_cast<SetupDialogUser*>(data);
+        wchar_t name[16]{};
+        GetClassNameW(child, name, 16);
+        if (std::wstring(name) != L"ComboBox") {
+            return TRUE;
+        }
+        const LRESULT index = SendMessageW(child, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(user.printer.c_str()));
+        if (index == CB_ERR) {
+            return TRUE;
+        }
+        SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(GetParent(child), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(child));
+        user.picked = true;
+        return FALSE;
+    }
+    static void CALLBACK act(HWND, UINT, UINT_PTR, DWORD)
+    {
+        SetupDialogUser* user = current;
+        const HWND dialog = openSetupDialog();
+        if (user == nullptr || dialog == nullptr) {
+            return;
+        }
+        if (!user->m_acted) {
+            user->m_acted = true;
+            EnumChildWindows(dialog, pick, reinterpret_cast<LPARAM>(user));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(user->button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, user->button)));
+        } else if (std::chrono::steady_clock::now() > user->m_until) {
+            user->closedByForce = true;
+            EndDialog(dialog, IDCANCEL);
+        }
+    }
+
+    static inline SetupDialogUser* current = nullptr;
+    bool m_acted = false;
+    std::chrono::steady_clock::time_point m_until;
+};
+
+TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
+{
+    ASSERT_EQ(test::schedulerProblem(), "");
+    Win32PrinterSetup setup;
+    setup.setWindow(m_window);
+    SetupDialogUser choosePdf2(L"PDF2");
+    choosePdf2.showSetup(setup);
+    ASSERT_TRUE(choosePdf2.picked) << "the dialog lists no printer PDF2";
+    EXPECT_EQ(setup.printerName(), "PDF2");
+
+    // Cancel keeps the printer, whatever was picked before it.
+    SetupDialogUser cancelOnPdf(L"PDF", IDCANCEL);
+    cancelOnPdf.showSetup(setup);
+    ASSERT_TRUE(cancelOnPdf.picked);
+    EXPECT_EQ(setup.printerName(), "PDF2");
+
+    test::PrintOutputs defaultQueue("PDF", "Kumoden");
+    EXPECT_EQ(printOneHardCopy(*this, setup, "PDF2").size(), 1u);
+    EXPECT_TRUE(defaultQueue.newFiles().empty());
 }
 
 } // namespace

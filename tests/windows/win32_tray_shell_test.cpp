@@ -1,0 +1,176 @@
+// The icon's bookkeeping with the notification area, against a stand-in
+// for it: Wine's null graphics driver has none, and Shell_NotifyIconW then
+// hands its requests to whatever top-level window of the class
+// "Shell_TrayWnd" there is, as WM_COPYDATA with the request as dwData. The
+// stand-in records them and can refuse to add.
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_tray_icon.h"
+#include "tests/windows/win32_test_support.h"
+#include "tray/frm_dummy.h"
+#include "tray/popup_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace kumoden::win32test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// What reached the stand-in: the request, and the first fields of the data
+// (window, icon number, flags, callback message, tip), as Wine passes them.
+struct Request {
+    DWORD command = 0;
+    UINT flags = 0;
+    UINT callbackMessage = 0;
+    std::wstring tip;
+};
+
+class StandInShell {
+public:
+    StandInShell()
+    {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"Shell_TrayWnd";
+        RegisterClassExW(&windowClass);
+        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_OVERLAPPED, 0, 0, 0, 0,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~StandInShell() { DestroyWindow(m_window); }
+    StandInShell(const StandInShell&) = delete;
+    StandInShell& operator=(const StandInShell&) = delete;
+
+    bool exists() const { return m_window != nullptr; }
+    std::vector<DWORD> commands() const
+    {
+        std::vector<DWORD> found;
+        for (const Request& request : requests) {
+            found.push_back(request.command);
+        }
+        return found;
+    }
+
+    std::vector<Request> requests;
+    bool refuseAdd = false;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<StandInShell*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self == nullptr || message != WM_COPYDATA) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        Request request;
+        request.command = static_cast<DWORD>(data->dwData);
+        const auto* bytes = static_cast<const unsigned char*>(data->lpData);
+        if (data->cbData >= 16 + 128 * sizeof(wchar_t)) {
+            std::memcpy(&request.flags, bytes + 8, sizeof request.flags);
+            std::memcpy(&request.callbackMessage, bytes + 12, sizeof request.callbackMessage);
+            request.tip.assign(reinterpret_cast<const wchar_t*>(bytes + 16));
+        }
+        self->requests.push_back(request);
+        return request.command == NIM_ADD && self->refuseAdd ? FALSE : TRUE;
+    }
+
+    HWND m_window = nullptr;
+};
+
+// A screen of 168 dots per inch (175 %): 8.57 twips per pixel.
+class ScaledDesktop final : public Desktop {
+public:
+    double twipsPerPixelX() const override { return 1440.0 / 168; }
+    double twipsPerPixelY() const override { return 1440.0 / 168; }
+    double screenWidth() const override { return 0; }
+    double screenHeight() const override { return 0; }
+    Rect taskbarRect() const override { return {}; }
+    Rect notificationRect() const override { return {}; }
+    void setForegroundWindow() override {}
+    void doEvents() override {}
+    [[noreturn]] void endProcess() override { std::abort(); }
+};
+
+class Win32TrayShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CanMakeWindows());
+        ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "a notification area is there already";
+        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        icon.setWindow(m_window);
+        icon.setMouseMoveHandler([this](int, int, double x, double) { xs.push_back(x); });
+    }
+    void TearDown() override { DestroyWindow(m_window); }
+
+    // The taskbar's "TaskbarCreated", as the resident window gets it.
+    bool taskbarCreated() { return icon.handleMessage(RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
+
+    ScaledDesktop desktop;
+    Win32TrayIcon icon{desktop};
+    std::vector<double> xs;
+    HWND m_window = nullptr;
+};
+
+TEST_F(Win32TrayShellTest, TheIconIsAddedWithItsTipAndCallbackAndRemoved)
+{
+    StandInShell shell;
+    ASSERT_TRUE(shell.exists());
+    ASSERT_TRUE(icon.add(std::string(kTrayTip)));
+    ASSERT_EQ(shell.commands(), std::vector<DWORD>{NIM_ADD});
+    const Request& added = shell.requests[0];
+    EXPECT_EQ(added.flags & (NIF_MESSAGE | NIF_ICON | NIF_TIP), UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
+    EXPECT_EQ(added.callbackMessage, kTrayCallbackMessage);
+    EXPECT_EQ(added.tip, ToWide(kTrayTip));
+
+    // A notice is the icon's balloon while it is shown, and nothing after.
+    icon.showNotice("PDF印刷ツール", "監視フォルダーが見つかりません");
+    icon.remove();
+    icon.showNotice("PDF印刷ツール", "監視フォルダーが見つかりません");
+    EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
+    EXPECT_NE(shell.requests[1].flags & NIF_INFO, 0u);
+    // Nor does a new taskbar bring a removed icon back.
+    EXPECT_TRUE(taskbarCreated());
+    EXPECT_EQ(shell.requests.size(), 3u);
+    EXPECT_FALSE(icon.shown());
+}
+
+TEST_F(Win32TrayShellTest, ANewTaskbarGetsTheIconBack)
+{
+    // None at first: the program runs on without it.
+    EXPECT_FALSE(icon.add(std::string(kTrayTip)));
+    StandInShell shell;
+    EXPECT_TRUE(taskbarCreated());
+    EXPECT_EQ(shell.commands(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(icon.shown());
+
+    // One that still has the icon refuses to add it again: it is modified.
+    shell.refuseAdd = true;
+    EXPECT_TRUE(taskbarCreated());
+    EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY}));
+    EXPECT_TRUE(icon.shown());
+    // Other messages are not the icon's.
+    EXPECT_FALSE(icon.handleMessage(WM_USER + 5, 0, 0));
+}
+
+TEST_F(Win32TrayShellTest, AScreenWithAFractionalTwipsPerPixelStillTellsTheMessage)
+{
+    icon.add(std::string(kTrayTip));
+    EXPECT_TRUE(icon.handleMessage(kTrayCallbackMessage, 1, WM_RBUTTONDOWN));
+    EXPECT_TRUE(icon.handleMessage(kTrayCallbackMessage, 1, WM_LBUTTONDBLCLK));
+    ASSERT_EQ(xs.size(), 2u);
+    EXPECT_EQ(DecodeIconMessage(xs[0], desktop.twipsPerPixelX()), kRightButtonDown);
+    EXPECT_EQ(DecodeIconMessage(xs[1], desktop.twipsPerPixelX()), kLeftButtonDoubleClick);
+}
+
+} // namespace
+} // namespace kumoden::win32test
