@@ -5,7 +5,7 @@
 
 namespace kumoden {
 
-// The program's pictures, drawn at run time so that no image files ship.
+// The program's pictures, from the icon files built into the program.
 
 // The notification-area icon: a sheet with a folded corner over a printer.
 QIcon trayIcon();
