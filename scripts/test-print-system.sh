@@ -48,13 +48,23 @@ scheduler_pid() {
     [[ -n "$pid" && "$(readlink "/proc/$pid/ns/mnt" 2>/dev/null)" == "$(cat "$dir/scheduler.ns" 2>/dev/null)" ]]
 }
 
+# What the scheduler's namespace has mounted on /etc/cups: this folder's etc.
+bind_of() {
+    awk '$5 == "/etc/cups" { print $4 }' "/proc/$1/mountinfo" 2>/dev/null
+}
+
 # Every process in the scheduler's mount namespace: cupsd and what it started.
+# A namespace's number is used again once the namespace has gone, maybe by
+# another folder's scheduler, so the namespace must also have this folder's
+# configuration on /etc/cups.
 namespace_pids() {
-    local ns entry
+    local ns bind entry
     ns=$(cat "$dir/scheduler.ns" 2>/dev/null) || return 0
     [[ -n "$ns" && "$ns" != "$(readlink /proc/self/ns/mnt)" ]] || return 0
+    bind=$(cat "$dir/scheduler.mnt" 2>/dev/null)
     for entry in /proc/[0-9]*; do
-        [[ "$(readlink "$entry/ns/mnt" 2>/dev/null)" == "$ns" ]] && echo "${entry#/proc/}"
+        [[ "$(readlink "$entry/ns/mnt" 2>/dev/null)" == "$ns" ]] || continue
+        [[ -z "$bind" || "$(bind_of "${entry#/proc/}")" == "$bind" ]] && echo "${entry#/proc/}"
     done
 }
 
@@ -71,7 +81,7 @@ stop() {
         sleep 0.1
     done
     [[ -z "$(namespace_pids)" ]] || fail "processes of the scheduler in $dir do not end: $(namespace_pids | tr '\n' ' ')"
-    rm -f "$dir/scheduler.pid" "$dir/scheduler.ns" "$socket"
+    rm -f "$dir/scheduler.pid" "$dir/scheduler.ns" "$dir/scheduler.mnt" "$socket"
 }
 
 write_config() {
@@ -178,6 +188,8 @@ start() {
         stop
         fail "the scheduler in $dir does not answer within 15 s: $why"
     fi
+    bind_of "$pid" >"$dir/scheduler.mnt"
+    [[ -s "$dir/scheduler.mnt" ]] || failed "cupsd does not have $dir/etc on /etc/cups"
     add_queue PDF cups-pdf:/
     add_queue PDF2 cups-pdf:/PDF2
     client lpadmin -d PDF || failed "cannot make PDF the default destination"
