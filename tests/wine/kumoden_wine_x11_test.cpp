@@ -77,8 +77,8 @@ TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
     screenshot("wine-tray.png", *host);
 
     // A second copy ends at once, and adds no icon.
-    const std::unique_ptr<Process> second = launch();
-    EXPECT_EQ(second->wait(30s), 0);
+    const std::unique_ptr<Process> second = launch(Process::Output::Capture);
+    EXPECT_EQ(second->wait(30s), 0) << second->out() << second->err();
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(icons().size(), 1u);
     EXPECT_TRUE(m_kumoden->running());

@@ -108,10 +108,10 @@ protected:
     }
     void stopTrayHost() { m_trayer.reset(); }
     // A copy of the program; the first one started is m_kumoden.
-    std::unique_ptr<Process> launch()
+    std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit)
     {
         return std::make_unique<Process>(std::vector<std::string>{"wine", (app() / "kumoden.exe").string()},
-                                         wineEnv());
+                                         wineEnv(), output);
     }
     void start() { m_kumoden = launch(); }
 
