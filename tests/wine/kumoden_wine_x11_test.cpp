@@ -1,0 +1,182 @@
+// kumoden.exe under Wine's X11 driver with a real tray host: the splash,
+// the icon, its menu, the version box, the settings dialog writing the INI,
+// one copy at a time and the end from the menu.
+#include "tests/wine/wine_x11_fixture.h"
+
+namespace kumoden::test {
+namespace {
+
+const std::string kSplashTitle = "Kumoden Start";
+const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
+const std::string kConfTitle = "環境設定画面";
+// "; 設定" in the Japanese code page, as a Windows editor saves it.
+const std::string kCp932Comment = "; \x90\xdd\x92\xe8\r\n";
+
+class WineTray : public WineX11 {
+protected:
+    // The program on an INI of the given lines, with the tray host up, once
+    // its icon sits in the tray. The reader is one every prefix has: a
+    // missing one would be told in a balloon over the tray.
+    void startWith(const std::string& ini = "")
+    {
+        m_ini = ini.empty() ? kCp932Comment +
+                                  "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + windowsPath(in()) +
+                                  "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
+                                  "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
+                            : ini;
+        m_dir.write("app/kumoden.INI", m_ini);
+        std::filesystem::create_directories(in());
+        startTrayHost();
+        start();
+    }
+    std::filesystem::path in() const { return m_dir.path() / "in"; }
+    // The program's shown windows on the Windows side, the controls too.
+    std::vector<WinWindow> programWindows()
+    {
+        std::vector<WinWindow> all = winWindows();
+        std::erase_if(all, [](const WinWindow& w) { return !w.shown || w.process != "kumoden.exe"; });
+        return all;
+    }
+    static std::string classes(const std::vector<WinWindow>& windows)
+    {
+        std::string names;
+        for (const WinWindow& w : windows) {
+            names += w.className + " \"" + w.text + "\" at " + std::to_string(w.x) + "," +
+                     std::to_string(w.y) + "\n";
+        }
+        return names;
+    }
+
+    std::string m_ini;
+};
+
+TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
+{
+    startWith();
+    // The splash, and the icon only once it has gone.
+    bool splash = false;
+    bool together = false;
+    ASSERT_TRUE(eventually(30s, [&] {
+        const std::uint32_t splashNow = windowNamed(kSplashTitle);
+        const bool icon = !icons().empty();
+        if (splashNow != 0 && !splash) {
+            screenshot("wine-splash.png", geometryOf(splashNow));
+        }
+        splash = splash || splashNow != 0;
+        together = together || (splashNow != 0 && icon);
+        return icon;
+    })) << "no icon";
+    EXPECT_TRUE(splash) << "no splash";
+    EXPECT_FALSE(together) << "the splash was still there when the icon came";
+    const XWindow icon = waitForIcon();
+    const std::optional<XWindow> host = panel();
+    ASSERT_TRUE(host);
+    EXPECT_TRUE(icon.width > 0 && icon.x >= host->x && icon.x + icon.width <= host->x + host->width &&
+                icon.y >= host->y && icon.y + icon.height <= host->y + host->height)
+        << "the icon is not inside the tray";
+    screenshot("wine-tray.png", *host);
+
+    // A second copy ends at once, and adds no icon.
+    const std::unique_ptr<Process> second = launch(Process::Output::Capture);
+    EXPECT_EQ(second->wait(30s), 0) << second->out() << second->err();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(icons().size(), 1u);
+    EXPECT_TRUE(m_kumoden->running());
+
+    // 終了(&E) ends the program; its icon goes with it.
+    ASSERT_NE(openMenu(icon), 0u) << "no menu";
+    key("e");
+    EXPECT_EQ(m_kumoden->wait(20s), 0);
+    EXPECT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
+}
+
+TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
+{
+    startWith();
+    const XWindow icon = waitForIcon();
+
+    // A right click opens the menu: one popup window of the program.
+    const std::uint32_t menu = openMenu(icon);
+    ASSERT_NE(menu, 0u) << "no menu";
+    const std::vector<WinWindow> shown = programWindows();
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const WinWindow& w) { return w.topLevel && w.className == "#32768"; }),
+              1)
+        << classes(shown);
+    const XWindow placed = geometryOf(menu);
+    // Four entries in a line each, three separators between them.
+    EXPECT_GT(placed.height, 4 * 16);
+    screenshot("wine-menu.png", placed);
+    key("Escape");
+    EXPECT_TRUE(eventually(10s, [&] { return shownWindows().empty(); })) << "Esc leaves the menu open";
+
+    // A double click opens the version box, and nothing besides; Enter closes it.
+    click(icon, 1, 2);
+    const std::uint32_t box = waitForWindow(kAboutTitle);
+    ASSERT_NE(box, 0u) << "no version box";
+    EXPECT_EQ(shownWindows().size(), 1u);
+    screenshot("wine-about.png", geometryOf(box));
+    focus(box);
+    key("Return");
+    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+
+    // The menu's バージョン情報(&V) opens it too, after the box has gone.
+    ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box";
+    key("v");
+    const std::uint32_t again = waitForWindow(kAboutTitle);
+    ASSERT_NE(again, 0u) << "the menu does not open the version box";
+    focus(again);
+    key("Escape");
+    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    EXPECT_TRUE(m_kumoden->running());
+}
+
+TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
+{
+    startWith();
+    const XWindow icon = waitForIcon();
+    ASSERT_NE(openMenu(icon), 0u) << "no menu";
+    key("c");
+    const std::uint32_t conf = waitForWindow(kConfTitle);
+    ASSERT_NE(conf, 0u) << "no settings dialog";
+    focus(conf);
+    const XWindow placed = geometryOf(conf);
+    // Ctrl+Tab goes round the three tabs and back to the first.
+    for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
+        std::this_thread::sleep_for(300ms);
+        screenshot(shot, placed);
+        key("ctrl+Tab");
+    }
+
+    // The retention box holds the INI's value; the focus starts on Cancel,
+    // and the box comes before it.
+    std::vector<WinWindow> controls;
+    const auto retention = [&] {
+        controls = programWindows();
+        std::optional<WinWindow> lowest;
+        for (const WinWindow& w : controls) {
+            if (!w.topLevel && w.className == "Edit" && w.y > placed.y &&
+                w.y < placed.y + placed.height / 2 && (!lowest || w.y > lowest->y)) {
+                lowest = w;
+            }
+        }
+        return lowest.value_or(WinWindow{}).text;
+    };
+    EXPECT_EQ(retention(), "7") << classes(controls);
+    key("shift+Tab");
+    key("ctrl+a");
+    x({"xdotool", "type", "--delay", "60", "30"});
+    EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(kConfTitle)) << "OK leaves the dialog open";
+
+    // The fields filled at opening are written again as they were; the
+    // printer was not chosen from the list; the comment keeps its bytes.
+    std::string expected = m_ini;
+    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+    EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
+    EXPECT_TRUE(m_kumoden->running());
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,274 @@
+#pragma once
+
+// kumoden.exe of the Windows build, run by Wine with its X11 driver on an X
+// server of the test's own with a tray host, as a user would meet it: X
+// shows the top-level windows and the icon, a helper of the Windows build
+// (window_lister.exe, in the same prefix) the controls inside them, xdotool
+// clicks and types. The prefix (build-win/wineprefix-x11, made by
+// scripts/test-windows.sh) has no window manager's frames and a Japanese
+// font for the program's; every wine process in it ends with the test.
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/x_display.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kumoden::test {
+
+using namespace std::chrono_literals;
+
+// One window as the Windows side has it (window_lister.exe list).
+struct WinWindow {
+    bool topLevel = false;
+    std::string process;
+    std::string className;
+    std::string text;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool shown = false;
+};
+
+class WineX11 : public ::testing::Test {
+protected:
+    WineX11()
+    {
+        const char* build = std::getenv("KUMODEN_WIN_BUILD_DIR");
+        m_winBuild = build != nullptr ? build : "";
+        std::filesystem::create_directories(app());
+    }
+
+    void SetUp() override
+    {
+        for (const char* built : {"kumoden.exe", "win32_window_lister.exe"}) {
+            ASSERT_TRUE(std::filesystem::exists(m_winBuild / built))
+                << built << " is not built in KUMODEN_WIN_BUILD_DIR=" << m_winBuild;
+        }
+        ASSERT_TRUE(std::filesystem::exists(prefix() / "system.reg")) << "no Wine prefix " << prefix();
+        std::filesystem::copy_file(m_winBuild / "kumoden.exe", app() / "kumoden.exe");
+        // Whatever an earlier run left in the prefix talks to an X server of its own.
+        wineServer("-k");
+    }
+
+    void TearDown() override
+    {
+        // Every process of the prefix goes before the X server does.
+        wineServer("-k");
+        const RunResult waited = wineServer("-w");
+        EXPECT_EQ(waited.exitCode, 0) << "the prefix's wine server does not end";
+        m_kumoden.reset();
+        m_trayer.reset();
+    }
+
+    std::filesystem::path app() const { return m_dir.path() / "app"; }
+    std::filesystem::path ini() const { return app() / "kumoden.INI"; }
+    std::filesystem::path prefix() const { return m_winBuild / "wineprefix-x11"; }
+    // A folder of this machine as the program under Wine names it.
+    static std::string windowsPath(const std::filesystem::path& path)
+    {
+        std::string name = "Z:" + path.string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return name;
+    }
+
+    std::vector<std::string> wineEnv() const
+    {
+        return {"WINEPREFIX=" + prefix().string(),
+                "WINEDEBUG=-all",
+                "WINEDLLOVERRIDES=mscoree,mshtml=",
+                "LOCPATH=" + (m_winBuild / "locale").string(),
+                "LC_ALL=ja_JP.UTF-8",
+                "DISPLAY=" + m_x.name()};
+    }
+    RunResult wineServer(const std::string& option)
+    {
+        return runProgram({"wineserver", option}, wineEnv(), 30s);
+    }
+
+    void startTrayHost()
+    {
+        m_trayer = std::make_unique<Process>(
+            std::vector<std::string>{installedProgram("trayer").string(), "--edge", "top", "--align", "right",
+                                     "--widthtype", "pixel", "--width", "200", "--height", "32"},
+            std::vector<std::string>{"DISPLAY=" + m_x.name()});
+        ASSERT_TRUE(eventually(10s, [&] { return panel().has_value(); })) << "trayer does not come up";
+    }
+    void stopTrayHost() { m_trayer.reset(); }
+    // A copy of the program; the first one started is m_kumoden.
+    std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit)
+    {
+        return std::make_unique<Process>(std::vector<std::string>{"wine", (app() / "kumoden.exe").string()},
+                                         wineEnv(), output);
+    }
+    void start() { m_kumoden = launch(); }
+
+    // What the Windows side shows: every top-level window and the controls
+    // of the shown ones.
+    std::vector<WinWindow> winWindows()
+    {
+        const RunResult listed =
+            runProgram({"wine", (m_winBuild / "win32_window_lister.exe").string(), "list"}, wineEnv(), 20s);
+        EXPECT_EQ(listed.exitCode, 0) << listed.err;
+        std::vector<WinWindow> found;
+        std::istringstream lines(listed.out);
+        for (std::string line; std::getline(lines, line);) {
+            // A Windows program's text output ends its lines with CR LF.
+            std::erase(line, '\r');
+            std::vector<std::string> field;
+            std::istringstream parts(line);
+            for (std::string part; std::getline(parts, part, '\t');) {
+                field.push_back(part);
+            }
+            if (field.size() != 7) {
+                continue;
+            }
+            WinWindow& w = found.emplace_back();
+            w.topLevel = field[0] == "top";
+            w.process = field[2];
+            w.className = field[3];
+            w.text = field[4];
+            std::istringstream(field[5]) >> w.x >> w.y >> w.width >> w.height;
+            w.shown = field[6] == "1";
+        }
+        return found;
+    }
+
+    // Xdotool and the like on the test's X server.
+    RunResult x(const std::vector<std::string>& argv)
+    {
+        return runProgram(argv, {"DISPLAY=" + m_x.name()}, 20s);
+    }
+    template <typename Match> std::optional<XWindow> findWindow(Match match)
+    {
+        const std::vector<XWindow> all = m_display.windows();
+        const auto found = std::find_if(all.begin(), all.end(), match);
+        return found != all.end() ? std::optional(*found) : std::nullopt;
+    }
+    std::optional<XWindow> panel()
+    {
+        return findWindow([](const XWindow& w) { return w.isTrayPanel(); });
+    }
+    // Wine's desktop process (explorer.exe) docks the icons of every
+    // program of the prefix; the program under test is the only one that
+    // has any.
+    std::vector<XWindow> icons()
+    {
+        std::vector<XWindow> found = m_display.windows();
+        std::erase_if(found, [](const XWindow& w) { return !w.inTray || w.instance != "explorer.exe"; });
+        return found;
+    }
+    // The icon once it is shown and has stopped moving (a click that comes
+    // while trayer still lays it out lands on trayer).
+    XWindow waitForIcon()
+    {
+        std::optional<XWindow> settled;
+        std::vector<XWindow> before;
+        eventually(20s, [&] {
+            std::vector<XWindow> now = icons();
+            if (now.size() == 1 && now.front().viewable && before.size() == 1 &&
+                now.front().x == before.front().x && now.front().y == before.front().y &&
+                now.front().width == before.front().width) {
+                settled = now.front();
+            }
+            before = std::move(now);
+            return settled.has_value();
+        });
+        if (!settled) {
+            ADD_FAILURE() << before.size() << " icons in the tray, none settled";
+            return {};
+        }
+        return *settled;
+    }
+    // The program's shown top-level X windows (its menus included).
+    std::vector<XWindow> shownWindows()
+    {
+        std::vector<XWindow> shown = m_display.windows();
+        std::erase_if(shown, [](const XWindow& w) { return !w.viewable || w.instance != "kumoden.exe"; });
+        return shown;
+    }
+    // The shown window of that title; 0 for none.
+    std::uint32_t windowNamed(const std::string& title)
+    {
+        return findWindow([&](const XWindow& w) { return w.viewable && w.name == title; })
+            .value_or(XWindow{})
+            .id;
+    }
+    std::uint32_t waitForWindow(const std::string& title)
+    {
+        std::uint32_t id = 0;
+        eventually(10s, [&] { return (id = windowNamed(title)) != 0; });
+        return id;
+    }
+    bool waitUntilGone(const std::string& title)
+    {
+        return eventually(10s, [&] { return windowNamed(title) == 0; });
+    }
+    XWindow geometryOf(std::uint32_t id)
+    {
+        return findWindow([&](const XWindow& w) { return w.id == id; }).value_or(XWindow{});
+    }
+    // Without a window manager the keyboard goes where the focus is put.
+    void focus(std::uint32_t id) { x({"xdotool", "windowfocus", "--sync", std::to_string(id)}); }
+    void click(int atX, int atY, int button, int times = 1)
+    {
+        x({"xdotool", "mousemove", std::to_string(atX), std::to_string(atY), "click", "--repeat",
+           std::to_string(times), "--delay", "80", std::to_string(button)});
+    }
+    void click(const XWindow& at, int button, int times = 1)
+    {
+        click(at.x + at.width / 2, at.y + at.height / 2, button, times);
+    }
+    void key(const std::string& name) { x({"xdotool", "key", "--delay", "60", name}); }
+    // Opens the icon's menu; its X window (0 when it does not come). Wine
+    // puts it where it likes; the keys go to it once the pointer rests on it.
+    std::uint32_t openMenu(const XWindow& icon)
+    {
+        std::optional<XWindow> menu;
+        for (int i = 0; i < 5 && !menu; ++i) {
+            click(icon, 3);
+            eventually(2s, [&] {
+                menu = findWindow([](const XWindow& w) {
+                    return w.viewable && w.instance == "kumoden.exe" && w.name.empty();
+                });
+                return menu.has_value();
+            });
+        }
+        if (!menu) {
+            return 0;
+        }
+        x({"xdotool", "mousemove", std::to_string(menu->x + 1), std::to_string(menu->y + 1)});
+        return menu->id;
+    }
+    // The screen's part, kept in build-win/artifacts for a look by eye.
+    void screenshot(const std::string& file, const XWindow& area)
+    {
+        const std::filesystem::path folder = m_winBuild / "artifacts";
+        std::filesystem::create_directories(folder);
+        const std::string crop = std::to_string(area.width) + "x" + std::to_string(area.height) + "+" +
+                                 std::to_string(area.x) + "+" + std::to_string(area.y);
+        const RunResult shot = x({"import", "-window", "root", "-crop", crop, (folder / file).string()});
+        EXPECT_EQ(shot.exitCode, 0) << shot.err;
+    }
+
+    std::filesystem::path m_winBuild;
+    TempDir m_dir;
+    XServer m_x;
+    XDisplay m_display{m_x.name()};
+    std::unique_ptr<Process> m_trayer;
+    std::unique_ptr<Process> m_kumoden;
+};
+
+} // namespace kumoden::test
