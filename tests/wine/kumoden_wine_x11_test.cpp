@@ -1,6 +1,7 @@
 // kumoden.exe under Wine's X11 driver with a real tray host: the splash,
 // the icon, its menu, the version box, the settings dialog writing the INI,
 // one copy at a time and the end from the menu.
+#include "tests/support/print_outputs.h"
 #include "tests/wine/wine_x11_fixture.h"
 
 namespace kumoden::test {
@@ -175,6 +176,68 @@ TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
     std::string expected = m_ini;
     expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
     EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
+    EXPECT_TRUE(m_kumoden->running());
+}
+
+TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
+{
+    startWith();
+    const XWindow icon = waitForIcon();
+    PrintOutputs pdf("PDF");
+    PrintOutputs pdf2("PDF2");
+
+    // The menu's second command, which has no access key: the printer setup.
+    ASSERT_NE(openMenu(icon), 0u) << "no menu";
+    key("Down");
+    key("Down");
+    key("Return");
+    std::optional<WinWindow> dialog;
+    std::vector<WinWindow> shown;
+    ASSERT_TRUE(eventually(30s,
+                           [&] {
+                               shown = programWindows();
+                               const auto found =
+                                   std::find_if(shown.begin(), shown.end(), [](const WinWindow& w) {
+                                       return w.topLevel && w.className == "#32770";
+                                   });
+                               dialog = found != shown.end() ? std::optional(*found) : std::nullopt;
+                               return dialog.has_value();
+                           }))
+        << "no printer setup\n"
+        << classes(shown);
+    const auto box = std::find_if(shown.begin(), shown.end(), [](const WinWindow& w) {
+        return !w.topLevel && w.className == "ComboBox" && w.text == "PDF";
+    });
+    ASSERT_NE(box, shown.end()) << "the setup does not show the current printer PDF\n" << classes(shown);
+    const std::uint32_t window = windowNamed(dialog->text);
+    ASSERT_NE(window, 0u);
+    screenshot("wine-printer-setup.png", geometryOf(window));
+    // The list drops down under a click; the next queue is PDF2.
+    click(box->x + box->width / 2, box->y + box->height / 2, 1);
+    std::this_thread::sleep_for(500ms);
+    key("Down");
+    key("Return");
+    EXPECT_TRUE(eventually(5s, [&] {
+        shown = programWindows();
+        return std::any_of(shown.begin(), shown.end(),
+                           [](const WinWindow& w) { return w.className == "ComboBox" && w.text == "PDF2"; });
+    })) << classes(shown);
+    focus(window);
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(dialog->text)) << "OK leaves the setup open";
+
+    // A bitmap on the clipboard prints on PDF2, and on nothing else.
+    const std::filesystem::path png = m_dir.path() / "picture.png";
+    const std::filesystem::path bmp = m_dir.path() / "picture.bmp";
+    ASSERT_EQ(
+        runProgram({builtProgram("clipboard_owner").string(), "picture", png.string(), "240", "160"}, {}, 20s)
+            .exitCode,
+        0);
+    ASSERT_EQ(runProgram({"convert", png.string(), "BMP3:" + bmp.string()}, {}, 20s).exitCode, 0);
+    const RunResult copied = x({"xclip", "-selection", "clipboard", "-t", "image/bmp", "-i", bmp.string()});
+    ASSERT_EQ(copied.exitCode, 0) << copied.err;
+    EXPECT_EQ(pdf2.waitForNew(60s).size(), 1u) << "no hard copy on PDF2";
+    EXPECT_TRUE(pdf.newFiles().empty()) << "a hard copy went to PDF";
     EXPECT_TRUE(m_kumoden->running());
 }
 
