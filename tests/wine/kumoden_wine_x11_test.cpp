@@ -18,7 +18,7 @@ protected:
     // The program on an INI of the given lines, with the tray host up, once
     // its icon sits in the tray. The reader is one every prefix has: a
     // missing one would be told in a balloon over the tray.
-    void startWith(const std::string& ini = "")
+    void startWith(const std::string& ini = "", const std::filesystem::path& folder = {})
     {
         m_ini = ini.empty() ? kCp932Comment +
                                   "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + windowsPath(in()) +
@@ -28,7 +28,7 @@ protected:
         m_dir.write("app/kumoden.INI", m_ini);
         std::filesystem::create_directories(in());
         startTrayHost();
-        start();
+        start(folder);
     }
     std::filesystem::path in() const { return m_dir.path() / "in"; }
     // The program's shown windows on the Windows side, the controls too.
@@ -239,6 +239,69 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     EXPECT_EQ(pdf2.waitForNew(60s).size(), 1u) << "no hard copy on PDF2";
     EXPECT_TRUE(pdf.newFiles().empty()) << "a hard copy went to PDF";
     EXPECT_TRUE(m_kumoden->running());
+}
+
+TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
+{
+    // The pickers open at the program's current folder: the watched one.
+    std::filesystem::create_directories(in() / "sub");
+    startWith("", in());
+    const XWindow icon = waitForIcon();
+    ASSERT_NE(openMenu(icon), 0u) << "no menu";
+    key("c");
+    const std::uint32_t conf = waitForWindow(kConfTitle);
+    ASSERT_NE(conf, 0u) << "no settings dialog";
+    focus(conf);
+    key("ctrl+Tab");
+    std::vector<WinWindow> shown;
+    const auto control = [&](const std::string& className, const std::string& text) {
+        shown = programWindows();
+        std::optional<WinWindow> first;
+        for (const WinWindow& w : shown) {
+            if (!w.topLevel && w.className == className && (text.empty() || w.text == text) &&
+                (!first || w.y < first->y)) {
+                first = w;
+            }
+        }
+        return first;
+    };
+    // The upper 参照 is the watched folder's.
+    std::optional<WinWindow> browse;
+    ASSERT_TRUE(eventually(5s, [&] { return (browse = control("Button", "参照")).has_value(); }))
+        << classes(shown);
+    click(browse->x + browse->width / 2, browse->y + browse->height / 2, 1);
+    const std::uint32_t picker = waitForWindow("PDF File");
+    ASSERT_NE(picker, 0u) << "no folder picker";
+    screenshot("wine-folder-picker.png", geometryOf(picker));
+
+    // The folder list opens there, its one sub-folder last: highlighted and
+    // opened with Enter, then handed back with 選択.
+    std::optional<WinWindow> list = control("ListBox", "");
+    ASSERT_TRUE(list) << classes(shown);
+    click(list->x + list->width / 2, list->y + 8, 1);
+    key("End");
+    key("Return");
+    std::this_thread::sleep_for(500ms);
+    std::optional<WinWindow> choose = control("Button", "選   択");
+    ASSERT_TRUE(choose) << classes(shown);
+    click(choose->x + choose->width / 2, choose->y + choose->height / 2, 1);
+    ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
+
+    const std::string chosen = windowsPath(in() / "sub");
+    EXPECT_TRUE(eventually(5s,
+                           [&] {
+                               shown = programWindows();
+                               return std::any_of(shown.begin(), shown.end(), [&](const WinWindow& w) {
+                                   return w.className == "Edit" && w.text == chosen;
+                               });
+                           }))
+        << chosen << "\n"
+        << classes(shown);
+    // Cancel: the INI keeps every byte.
+    focus(conf);
+    key("Escape");
+    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    EXPECT_EQ(readFile(ini()), m_ini);
 }
 
 } // namespace

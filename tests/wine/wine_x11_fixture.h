@@ -107,13 +107,22 @@ protected:
         ASSERT_TRUE(eventually(10s, [&] { return panel().has_value(); })) << "trayer does not come up";
     }
     void stopTrayHost() { m_trayer.reset(); }
-    // A copy of the program; the first one started is m_kumoden.
-    std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit)
+    // A copy of the program, in the current folder given (else this one's);
+    // the first one started is m_kumoden.
+    std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit,
+                                    const std::filesystem::path& folder = {})
     {
-        return std::make_unique<Process>(std::vector<std::string>{"wine", (app() / "kumoden.exe").string()},
-                                         wineEnv(), output);
+        const std::string exe = (app() / "kumoden.exe").string();
+        std::vector<std::string> command{"wine", exe};
+        if (!folder.empty()) {
+            command = {"/bin/sh", "-c", "cd \"$0\" && exec wine \"$1\"", folder.string(), exe};
+        }
+        return std::make_unique<Process>(command, wineEnv(), output);
     }
-    void start() { m_kumoden = launch(); }
+    void start(const std::filesystem::path& folder = {})
+    {
+        m_kumoden = launch(Process::Output::Inherit, folder);
+    }
 
     // What the Windows side shows: every top-level window and the controls
     // of the shown ones.
