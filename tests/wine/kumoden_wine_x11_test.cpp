@@ -297,6 +297,30 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
                            }))
         << chosen << "\n"
         << classes(shown);
+    // The lower 参照 opens the program picker; キャンセル leaves the field.
+    shown = programWindows();
+    std::optional<WinWindow> program;
+    for (const WinWindow& w : shown) {
+        if (w.className == "Button" && w.text == "参照" && (!program || w.y > program->y)) {
+            program = w;
+        }
+    }
+    ASSERT_TRUE(program) << classes(shown);
+    click(program->x + program->width / 2, program->y + program->height / 2, 1);
+    const std::uint32_t programPicker = waitForWindow("PDF File");
+    ASSERT_NE(programPicker, 0u) << "no program picker";
+    screenshot("wine-program-picker.png", geometryOf(programPicker));
+    // The picker's own キャンセル, not the dialog's beneath it.
+    const XWindow area = geometryOf(programPicker);
+    shown = programWindows();
+    const auto cancel = std::find_if(shown.begin(), shown.end(), [&](const WinWindow& w) {
+        return w.className == "Button" && w.text == "キャンセル" && w.x >= area.x &&
+               w.x < area.x + area.width && w.y >= area.y && w.y < area.y + area.height;
+    });
+    ASSERT_NE(cancel, shown.end()) << classes(shown);
+    click(cancel->x + cancel->width / 2, cancel->y + cancel->height / 2, 1);
+    ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
+
     // Cancel: the INI keeps every byte.
     focus(conf);
     key("Escape");
