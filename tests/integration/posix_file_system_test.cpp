@@ -385,14 +385,15 @@ TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
     std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
     const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
 
+    const std::string ini = readOnlyProgram("kumoden") + ".INI";
     auto first = std::make_unique<PosixApplication>(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first->prevInstance());
-    // The same INI (the extension is no part of its name) is the same program.
-    PosixApplication second(readOnlyProgram("kumoden") + ".bin");
-    EXPECT_TRUE(second.prevInstance());
+    EXPECT_FALSE(first->prevInstance(ini));
+    // Another program on the same INI is the same instance.
+    PosixApplication second(readOnlyProgram("watcher"));
+    EXPECT_TRUE(second.prevInstance(ini));
     // Another INI beside it runs on its own.
-    PosixApplication other(readOnlyProgram("watcher"));
-    EXPECT_FALSE(other.prevInstance());
+    PosixApplication other(readOnlyProgram("kumoden"));
+    EXPECT_FALSE(other.prevInstance(readOnlyProgram("watcher") + ".INI"));
     std::size_t locks = 0;
     for (const auto& entry : std::filesystem::directory_iterator(runtime.path())) {
         EXPECT_EQ(entry.status().permissions() & std::filesystem::perms::all,
@@ -403,7 +404,7 @@ TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
 
     // The lock goes with its process.
     first.reset();
-    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
 }
 
 TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
@@ -416,15 +417,15 @@ TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
     std::filesystem::permissions(shared.path(), std::filesystem::perms::all);
     const ScopedEnv sharedRuntime("XDG_RUNTIME_DIR", shared.path().c_str());
 
+    const std::string ini = readOnlyProgram("kumoden") + ".INI";
     PosixApplication first(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first.prevInstance());
-    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+    EXPECT_FALSE(first.prevInstance(ini));
+    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
     EXPECT_TRUE(std::filesystem::is_empty(shared.path()));
     const std::string folder = PosixApplication::lockFolder();
     if (folder != "/run/user/" + std::to_string(::geteuid())) {
         EXPECT_EQ(folder, home.slash() + ".cache/kumoden");
-        EXPECT_TRUE(
-            std::filesystem::exists(PosixApplication::lockPath(readOnlyProgram("kumoden") + ".INI", folder)));
+        EXPECT_TRUE(std::filesystem::exists(PosixApplication::lockPath(ini, folder)));
     }
 }
 
