@@ -121,7 +121,9 @@ std::string PosixApplication::userSettingsFolder() const
 
 bool PosixApplication::folderWritable(const std::string& folder) const
 {
-    return !folder.empty() && faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+    struct stat info {};
+    return !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 bool PosixApplication::prevInstance(const std::string& iniPath)

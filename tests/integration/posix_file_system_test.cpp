@@ -372,6 +372,35 @@ private:
     std::optional<std::string> m_old;
 };
 
+TEST(PosixApplication, TheUsersSettingsFolderFollowsXdgConfigHomeElseHome)
+{
+    const PosixApplication app("/usr/bin/kumoden");
+    const ScopedEnv home("HOME", "/home/me");
+    {
+        const ScopedEnv unset("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(app.userSettingsFolder(), "/home/me/.config/kumoden");
+    }
+    {
+        const ScopedEnv set("XDG_CONFIG_HOME", "/srv/config/");
+        EXPECT_EQ(app.userSettingsFolder(), "/srv/config/kumoden");
+    }
+    {
+        // A relative one is no base directory: it is ignored.
+        const ScopedEnv relative("XDG_CONFIG_HOME", "config");
+        EXPECT_EQ(app.userSettingsFolder(), "/home/me/.config/kumoden");
+    }
+}
+
+TEST(PosixApplication, AFolderIsWritableOnlyWhereFilesCanBeMade)
+{
+    const TempDir dir;
+    const PosixApplication app("/usr/bin/kumoden");
+    EXPECT_TRUE(app.folderWritable(dir.path().string()));
+    EXPECT_FALSE(app.folderWritable((dir.path() / "missing").string()));
+    EXPECT_FALSE(app.folderWritable("/etc/hostname")); // a file is no folder
+    EXPECT_FALSE(app.folderWritable(""));
+}
+
 // /proc takes no new file, not even from root: a program folder no lock
 // can be made in.
 std::string readOnlyProgram(const std::string& name)

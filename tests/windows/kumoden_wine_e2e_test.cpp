@@ -289,7 +289,8 @@ TEST_F(KumodenExe, RunsOnANamedIniAndLogsBesideIt)
     ASSERT_NE(m_process.hProcess, nullptr);
     std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
     ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
-    EXPECT_TRUE(fs::exists(named.parent_path() / "print.log"));
+    // The log's line comes once the reader's waits are over.
+    EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
     EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
     EXPECT_EQ(stop(), 0u);
 }

@@ -32,8 +32,8 @@ TEST(Win32ApplicationTest, SplitsTheProgramPath)
     EXPECT_EQ(dotted.exeName(), "印刷.v2");
 
     const Win32Application self;
-    EXPECT_EQ(self.path(), utf8(test::builtProgram("win32_backend_test").parent_path()));
-    EXPECT_EQ(self.exeName(), "win32_backend_test");
+    EXPECT_EQ(self.path(), utf8(test::builtProgram("win32_application_test").parent_path()));
+    EXPECT_EQ(self.exeName(), "win32_application_test");
 }
 
 TEST(Win32ApplicationTest, TheUsersSettingsAreInRoamingAppData)
