@@ -89,6 +89,7 @@ int main(int argc, char** argv)
     if (!command.iniPath.empty()) {
         std::error_code error;
         named = std::filesystem::absolute(command.iniPath, error).lexically_normal().string();
+        named = error ? command.iniPath : named;
     }
     const std::string iniPath = IniPath(app, files, named);
     if (command.action == CommandLine::Action::Help) {
