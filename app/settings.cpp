@@ -2,18 +2,53 @@
 
 #include "app/number_text.h"
 #include "platform/application.h"
+#include "platform/file_system.h"
 #include "platform/profile.h"
 
 namespace kumoden {
 
-std::string IniPath(const Application& app, char separator)
+std::string IniPath(const IniPlace& place, char separator)
 {
-    return app.path() + separator + app.exeName() + ".INI";
+    const std::string name = place.programName + ".INI";
+    if (place.portableFileExists || place.programFolderWritable || place.userFolder.empty()) {
+        return place.programFolder + separator + name;
+    }
+    const bool endsInSeparator = place.userFolder.back() == separator;
+    return place.userFolder + (endsInSeparator ? "" : std::string(1, separator)) + name;
 }
 
-std::string LogPath(const Application& app, char separator)
+std::string IniPath(const Application& app, FileSystem& files, const std::string& named)
 {
-    return app.path() + separator + app.exeName() + ".log";
+    if (!named.empty()) {
+        return named;
+    }
+    IniPlace place{app.path(), app.exeName(), false, false, {}};
+    const char separator = files.separator();
+    place.portableFileExists = files.fileExists(IniPath(place, separator));
+    // Asked only when it matters: the check may leave a trace in the folder.
+    if (!place.portableFileExists) {
+        place.programFolderWritable = app.folderWritable(place.programFolder);
+        place.userFolder = place.programFolderWritable ? std::string() : app.userSettingsFolder();
+    }
+    return IniPath(place, separator);
+}
+
+std::string LogPath(const std::string& iniPath, char separator)
+{
+    // Windows takes "/" between folders as well.
+    const auto folderEnd = iniPath.find_last_of(std::string{separator, '/'});
+    const std::size_t nameStart = folderEnd == std::string::npos ? 0 : folderEnd + 1;
+    const auto dot = iniPath.rfind('.');
+    // A name that is all extension (".kumoden") has none; a log never
+    // takes the INI's own place.
+    if (dot == std::string::npos || dot <= nameStart) {
+        return iniPath + ".log";
+    }
+    std::string extension = iniPath.substr(dot);
+    for (char& c : extension) {
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return extension == ".log" ? iniPath + ".log" : iniPath.substr(0, dot) + ".log";
 }
 
 std::string TrimNull(const std::string& text)

@@ -7,6 +7,7 @@
 namespace kumoden {
 
 class Application;
+class FileSystem;
 class Profile;
 
 // The program-wide settings, one field per key of the INI section
@@ -23,11 +24,27 @@ struct FileCheckInfo {
 
 inline constexpr std::string_view kSettingsSection = "FileCheck_Info";
 
-// Where the settings live: the executable's folder, the separator, the
-// executable's base name and ".INI", joined as they come.
-std::string IniPath(const Application& app, char separator);
-// The program's log, beside the settings: the same path with ".log".
-std::string LogPath(const Application& app, char separator);
+// What decides where the settings live.
+struct IniPlace {
+    std::string programFolder; // the executable's folder, as Application::path gives it
+    std::string programName;   // the executable's base name
+    bool portableFileExists = false;
+    bool programFolderWritable = false;
+    std::string userFolder; // the user's own settings folder; empty when there is none
+};
+
+// Where the settings live. Beside the program (its folder, the separator,
+// its base name and ".INI", joined as they come) when that file exists or
+// the folder takes new files: a copy carried anywhere keeps its INI with
+// it. Otherwise (an installed program) the same name in the user's own
+// settings folder, which the first write makes.
+std::string IniPath(const IniPlace& place, char separator);
+// The rule above on the platform's facts; a path named on the command line
+// wins over it.
+std::string IniPath(const Application& app, FileSystem& files, const std::string& named = {});
+// The program's log, beside the settings: the INI's name with ".log" in
+// place of its extension.
+std::string LogPath(const std::string& iniPath, char separator);
 
 // The part of text before its first NUL character.
 std::string TrimNull(const std::string& text);

@@ -4,10 +4,10 @@
 
 namespace kumoden {
 
-bool Main(Application& app, SplashView& frmStart, Sleeper& sleeper, Desktop& desktop,
-          const std::function<void()>& loadResident)
+bool Main(Application& app, const std::string& iniPath, SplashView& frmStart, Sleeper& sleeper,
+          Desktop& desktop, const std::function<void()>& loadResident)
 {
-    if (app.prevInstance()) {
+    if (app.prevInstance(iniPath)) {
         return false;
     }
     frmStart.show();

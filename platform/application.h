@@ -17,10 +17,16 @@ public:
     virtual std::string path() const = 0;
     // The executable's file name without its extension.
     virtual std::string exeName() const = 0;
-    // Whether another instance of this program (the same executable) runs
-    // already. The first call makes this process the running instance for
-    // as long as it lives.
-    virtual bool prevInstance() = 0;
+    // Whether another instance of this program runs already on the same
+    // settings file. The first call makes this process the running instance
+    // for as long as it lives.
+    virtual bool prevInstance(const std::string& iniPath) = 0;
+
+    // The user's own folder for this program's settings (it need not exist
+    // yet); empty when the user has none.
+    virtual std::string userSettingsFolder() const = 0;
+    // Whether this process may make files in the folder.
+    virtual bool folderWritable(const std::string& folder) const = 0;
 };
 
 } // namespace kumoden

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite on a fresh Debian 12 machine: installs what is
 # needed, builds (plain and with AddressSanitizer + UndefinedBehaviorSanitizer),
-# checks the formatting, runs every test of both builds, fuzzes the INI
-# store briefly, runs the Windows leg under Wine and the benchmarks briefly.
+# checks the formatting, runs every test of both builds, builds and checks
+# the Debian package, fuzzes the INI store briefly, runs the Windows leg
+# under Wine and the benchmarks briefly.
 # Each test run starts (and stops) a print scheduler of its own in its build
 # folder, and each test that needs X starts its own X server: the machine's
 # scheduler, its printers and the caller's display are left alone.
@@ -35,6 +36,9 @@ echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir build-asan -j 4 -LE wine --output-on-failure
+
+echo "== the Debian package (lintian, desktop entries, AppStream, the unpacked program)"
+scripts/package.sh build
 
 echo "== fuzzing the INI reader and writer (short run; long one: scripts/fuzz.sh -runs=1000000)"
 scripts/fuzz.sh 45

@@ -113,7 +113,7 @@ void FrmConf::Form_Load()
     for (const PrinterEntry& printer : m_services.printers.installedPrinters().printers) {
         m_view.addPrinter(printer.deviceName);
     }
-    LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.separator));
+    LoadSettings(m_info, m_services.profile, m_services.iniPath);
     ShowSettings();
     m_view.setApplyEnabled(false);
 }
@@ -136,7 +136,7 @@ std::int16_t FrmConf::SaveSettings()
         tell(why);
         return kRefused;
     }
-    const std::string path = IniPath(m_services.app, m_services.separator);
+    const std::string path = m_services.iniPath;
     for (const SavedField& field : kSaveOrder) {
         if (Tag(field.control) != kChangedTag) {
             continue;

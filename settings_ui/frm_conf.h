@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/settings.h"
-#include "platform/application.h"
 #include "platform/conf_view.h"
 #include "platform/message_dialog.h"
 #include "platform/printers.h"
@@ -37,7 +36,7 @@ public:
     struct Services {
         ConfView& view;
         Profile& profile;
-        const Application& app;
+        std::string iniPath;
         char separator;
         // The resident window's watch timer.
         Timer& tmrFileCheck;

@@ -50,7 +50,7 @@ FrmDummy::~FrmDummy()
 void FrmDummy::Form_Load()
 {
     m_services.icon.add(std::string(kTrayTip));
-    LoadSettings(m_info, m_services.profile, IniPath(m_services.app, m_services.watch.files.separator()));
+    LoadSettings(m_info, m_services.profile, m_services.iniPath);
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
     checkWatchSetup();
     // In the chain before the hook, so a notice that comes in between starts

@@ -4,7 +4,6 @@
 #include "app/notices.h"
 #include "app/settings.h"
 #include "hardcopy/mod_hard_copy.h"
-#include "platform/application.h"
 #include "platform/clipboard_viewer.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
@@ -16,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace kumoden {
@@ -34,7 +34,8 @@ inline constexpr int kRightButtonDown = 516;
 class FrmDummy {
 public:
     struct Services {
-        Application& app;
+        // The settings file, as IniPath found it.
+        std::string iniPath;
         Profile& profile;
         Timer& tmrFileCheck;
         WatchServices watch;

@@ -122,8 +122,23 @@ public:
 
     std::string path() const override { return m_path; }
     std::string exeName() const override { return m_exeName; }
-    bool prevInstance() override { return m_prevInstance; }
+    bool prevInstance(const std::string& iniPath) override
+    {
+        lockedOn = iniPath;
+        return m_prevInstance;
+    }
     void setPrevInstance(bool running) { m_prevInstance = running; }
+    std::string userSettingsFolder() const override { return userFolder; }
+    bool folderWritable(const std::string& folder) const override
+    {
+        askedWritable.push_back(folder);
+        return writable;
+    }
+
+    std::string lockedOn;
+    std::string userFolder;
+    bool writable = true;
+    mutable std::vector<std::string> askedWritable;
 
 private:
     std::string m_path;

@@ -26,6 +26,13 @@ void FileEventLog::append(const std::string& line)
         std::filesystem::rename(m_path, m_old, error);
     }
     std::ofstream out(m_path, std::ios::binary | std::ios::app);
+    if (!out && !m_path.parent_path().empty() && !std::filesystem::exists(m_path.parent_path(), error)) {
+        // The user's settings folder before the first save: the log makes it.
+        if (std::filesystem::create_directories(m_path.parent_path(), error)) {
+            std::filesystem::permissions(m_path.parent_path(), std::filesystem::perms::owner_all, error);
+        }
+        out.open(m_path, std::ios::binary | std::ios::app);
+    }
     out << line << '\n';
 }
 

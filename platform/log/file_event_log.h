@@ -10,7 +10,8 @@ namespace kumoden {
 
 // The log as a text file (UTF-8, one line each, "\n" ends). When a line
 // would take the file past its cap, the file becomes the one old copy
-// ("<file>.1", replacing the copy before) and a new file starts.
+// ("<file>.1", replacing the copy before) and a new file starts. A missing
+// folder is made for the first line.
 class FileEventLog final : public EventLog {
 public:
     static constexpr std::uintmax_t kDefaultCap = 1024 * 1024;

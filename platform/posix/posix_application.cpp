@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,15 +100,40 @@ std::string PosixApplication::lockFolder()
     return isOwnFolder(folder) ? folder : std::string();
 }
 
-bool PosixApplication::prevInstance()
+std::string PosixApplication::userSettingsFolder() const
+{
+    // A relative XDG_CONFIG_HOME is invalid and ignored.
+    std::string config = absoluteEnv("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        std::string home = absoluteEnv("HOME");
+        if (home.empty()) {
+            if (const passwd* user = getpwuid(geteuid()); user != nullptr && user->pw_dir[0] == '/') {
+                home = user->pw_dir;
+            }
+        }
+        if (home.empty()) {
+            return {};
+        }
+        config = home + (home.ends_with('/') ? "" : "/") + ".config";
+    }
+    return config + (config.ends_with('/') ? "" : "/") + "kumoden";
+}
+
+bool PosixApplication::folderWritable(const std::string& folder) const
+{
+    struct stat info {};
+    return !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool PosixApplication::prevInstance(const std::string& iniPath)
 {
     if (m_lock >= 0) {
         return false;
     }
-    const std::string ini = m_path + (m_path.ends_with('/') ? "" : "/") + m_exeName + ".INI";
     int fd = -1;
     for (const std::string& folder : {lockFolder(), std::string()}) {
-        fd = open(lockPath(ini, folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        fd = open(lockPath(iniPath, folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd >= 0) {
             break;
         }

@@ -18,7 +18,12 @@ public:
     // user's own (the runtime folder, else ~/.cache/kumoden), else beside
     // the INI; held until the process ends however it ends. The program's
     // folder may be read-only: it is only the last resort.
-    bool prevInstance() override;
+    bool prevInstance(const std::string& iniPath) override;
+    // $XDG_CONFIG_HOME/kumoden, else ~/.config/kumoden.
+    std::string userSettingsFolder() const override;
+    // Write and search permission for the effective user on a file system
+    // mounted for writing.
+    bool folderWritable(const std::string& folder) const override;
 
     // The lock file for an INI path in the given folder of the user's; an
     // empty folder means beside the INI.

@@ -44,6 +44,21 @@ mode_t currentUmask()
     return 022;
 }
 
+// Makes the folder and those above it that are missing, private to the
+// user as settings folders should be. True when the folder is there.
+bool makeFolders(const std::filesystem::path& folder)
+{
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        return S_ISDIR(info.st_mode);
+    }
+    const std::filesystem::path parent = folder.parent_path();
+    if (parent != folder && !parent.empty() && !makeFolders(parent)) {
+        return false;
+    }
+    return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
 } // namespace
 
 FileContent readFile(const std::string& path)
@@ -114,6 +129,10 @@ bool replaceFile(const std::string& path, std::string_view bytes, const FileCont
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";
+    }
+    // The first write into the user's settings folder makes it.
+    if (previous == nullptr && !makeFolders(folder)) {
+        return false;
     }
     // A hidden name beside the target; mkostemp makes the suffix unguessable
     // and creates the file exclusively. The name is kept short of NAME_MAX.

@@ -34,7 +34,8 @@ std::optional<std::string> resolveLinks(const std::string& path);
 // either the old or the new file, never a part: written to a fresh
 // temporary file in the same folder, flushed to disk, renamed over the
 // target. `previous`, when the file existed, gives the permission bits and
-// owner to keep. On failure the target is untouched and no temporary file
+// owner to keep; a new file's missing folders are made (for the user
+// alone). On failure the target is untouched and no temporary file
 // stays behind.
 bool replaceFile(const std::string& path, std::string_view bytes, const FileContent* previous);
 

@@ -1,5 +1,6 @@
 // The composition root of the Linux program: builds the backends and hands
 // them to the start-up sequence and the resident window.
+#include "app/command_line.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
 #include "app/start_up.h"
@@ -38,8 +39,11 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -68,8 +72,34 @@ void chooseDisplayPlatform()
 int main(int argc, char** argv)
 {
     using namespace kumoden;
+    // The command line is the program's own: Qt sees none of it, so that it
+    // neither takes an option meant for the program nor acts on one.
+    const CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (command.action == CommandLine::Action::Refused) {
+        std::fprintf(stderr, "%s\n", command.error.c_str());
+        return kUsageExitCode;
+    }
+    if (command.action == CommandLine::Action::Version) {
+        std::fputs(VersionText(KUMODEN_VERSION).c_str(), stdout);
+        return 0;
+    }
+    PosixApplication app;
+    PosixFileSystem files;
+    std::string named;
+    if (!command.iniPath.empty()) {
+        std::error_code error;
+        named = std::filesystem::absolute(command.iniPath, error).lexically_normal().string();
+        named = error ? command.iniPath : named;
+    }
+    const std::string iniPath = IniPath(app, files, named);
+    if (command.action == CommandLine::Action::Help) {
+        std::fputs(HelpText(iniPath, LogPath(iniPath, files.separator())).c_str(), stdout);
+        return 0;
+    }
+
     chooseDisplayPlatform();
-    QApplication qapp(argc, argv);
+    int qtArgc = 1;
+    QApplication qapp(qtArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutes();
     // The program speaks Japanese; so do Qt's own dialogs (printer setup,
@@ -88,8 +118,6 @@ int main(int argc, char** argv)
         QCoreApplication::quit();
     });
 
-    PosixApplication app;
-    PosixFileSystem files;
     SystemClock clock;
     ThreadSleeper sleeper;
     PosixLauncher launcher;
@@ -99,7 +127,7 @@ int main(int argc, char** argv)
     QtTimer tmrFileCheck;
     QtTrayIcon icon;
     QtDesktop desktop(icon);
-    FileEventLog log(LogPath(app, files.separator()));
+    FileEventLog log(LogPath(iniPath, files.separator()));
     Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
     QtAboutView frmAbout(FrmAboutDesign());
@@ -138,14 +166,14 @@ int main(int argc, char** argv)
     };
     const auto showSettings = [&] {
         QtConfView view(FrmConfDesign());
-        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
+        FrmConf frmConf(info, {view, profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
                                showFolderPicker, showProgramPicker,
                                [&](const std::string& line) { notices.record(line); }});
         frmConf.Show();
     };
     std::optional<FrmDummy> frmDummy;
     const auto loadResident = [&] {
-        frmDummy.emplace(info, FrmDummy::Services{app,
+        frmDummy.emplace(info, FrmDummy::Services{iniPath,
                                                   profile,
                                                   tmrFileCheck,
                                                   {files, sleeper, clock, launcher, printers, messages},
@@ -160,7 +188,7 @@ int main(int argc, char** argv)
                                                   notices});
         frmDummy->Form_Load();
     };
-    if (!Main(app, frmStart, sleeper, desktop, loadResident)) {
+    if (!Main(app, iniPath, frmStart, sleeper, desktop, loadResident)) {
         return 0;
     }
     const int result = quitRequested ? 0 : QApplication::exec();

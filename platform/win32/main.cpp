@@ -1,6 +1,7 @@
 // The composition root of the Windows program: builds the backends, hands
 // them to the start-up sequence and the resident window, and runs the
 // message loop until the window is closed or the session ends.
+#include "app/command_line.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
 #include "app/start_up.h"
@@ -31,9 +32,15 @@
 #include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
+#include "kumoden_version.h"
+
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -105,13 +112,79 @@ HWND createResidentWindow(HINSTANCE instance, Resident& resident)
                            nullptr, instance, &resident);
 }
 
+// The arguments after the program's name, split as the C runtime splits them.
+std::vector<std::string> commandArguments()
+{
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> result;
+    for (int i = 1; arguments != nullptr && i < count; ++i) {
+        result.push_back(kumoden::ToUtf8(arguments[i]));
+    }
+    LocalFree(arguments);
+    return result;
+}
+
+// A windowed program has no console of its own: the text goes to the
+// handle it was given (a pipe or a file), else to the console of the
+// program that started it, else into a message box.
+void tell(DWORD stream, const std::string& text)
+{
+    HANDLE handle = GetStdHandle(stream);
+    DWORD written = 0;
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_CHAR) {
+        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    const std::wstring wide = kumoden::ToWide(text);
+    if (AttachConsole(ATTACH_PARENT_PROCESS) != 0) {
+        handle = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+            CloseHandle(handle);
+            return;
+        }
+    }
+    MessageBoxW(nullptr, wide.c_str(), L"Kumoden",
+                MB_OK | (stream == STD_ERROR_HANDLE ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// The full path of a file named on the command line.
+std::string fullPath(const std::string& path)
+{
+    const std::wstring wide = kumoden::ToWide(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return path;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    full.resize(length < size ? length : 0);
+    return full.empty() ? path : kumoden::ToUtf8(full);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     using namespace kumoden;
+    const CommandLine command = ParseCommandLine(commandArguments());
+    if (command.action == CommandLine::Action::Refused) {
+        tell(STD_ERROR_HANDLE, command.error + "\n");
+        return kUsageExitCode;
+    }
+    if (command.action == CommandLine::Action::Version) {
+        tell(STD_OUTPUT_HANDLE, VersionText(KUMODEN_VERSION_TEXT));
+        return 0;
+    }
     Win32Application app;
     Win32FileSystem files;
+    const std::string iniPath =
+        IniPath(app, files, command.iniPath.empty() ? std::string() : fullPath(command.iniPath));
+    if (command.action == CommandLine::Action::Help) {
+        tell(STD_OUTPUT_HANDLE, HelpText(iniPath, LogPath(iniPath, files.separator())));
+        return 0;
+    }
     Win32Clock clock;
     Win32Sleeper sleeper;
     Win32Launcher launcher;
@@ -121,7 +194,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
     Win32TrayIcon icon(desktop);
-    FileEventLog log(LogPath(app, files.separator()));
+    FileEventLog log(LogPath(iniPath, files.separator()));
     Notices notices(icon, log, clock, std::string(kTrayTip));
     Win32PopupMenu popup;
     Win32PrinterSetup cdlPrintSet;
@@ -161,7 +234,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     };
     const auto showSettings = [&] {
         Win32ConfView view(FrmConfDesign());
-        FrmConf frmConf(info, {view, profile, app, files.separator(), tmrFileCheck, printers, messages,
+        FrmConf frmConf(info, {view, profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
                                showFolderPicker, showProgramPicker,
                                [&](const std::string& line) { notices.record(line); }});
         frmConf.Show();
@@ -179,7 +252,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         icon.setWindow(window);
         popup.setWindow(window);
         cdlPrintSet.setWindow(window);
-        frmDummy.emplace(info, FrmDummy::Services{app,
+        frmDummy.emplace(info, FrmDummy::Services{iniPath,
                                                   profile,
                                                   tmrFileCheck,
                                                   {files, sleeper, clock, launcher, printers, messages},
@@ -194,8 +267,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                                   notices});
         frmDummy->Form_Load();
     };
-    if (!Main(app, frmStart, sleeper, desktop, loadResident)) {
-        return 0; // one instance per copy of the program
+    if (!Main(app, iniPath, frmStart, sleeper, desktop, loadResident)) {
+        return 0; // one instance per INI
     }
     if (window == nullptr) {
         return 1;

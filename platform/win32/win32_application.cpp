@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -35,7 +39,7 @@ std::string selfExecutable()
 
 Win32Application::Win32Application() : Win32Application(selfExecutable()) {}
 
-Win32Application::Win32Application(const std::string& executable) : m_executable(executable)
+Win32Application::Win32Application(const std::string& executable)
 {
     const auto cut = executable.find_last_of("\\/");
     const std::string name = cut == std::string::npos ? executable : executable.substr(cut + 1);
@@ -60,15 +64,53 @@ Win32Application::~Win32Application()
     }
 }
 
-bool Win32Application::prevInstance()
+std::string Win32Application::userSettingsFolder() const
+{
+    PWSTR folder = nullptr;
+    std::string result;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder))) {
+        result = ToUtf8(folder) + "\\Kumoden";
+    }
+    CoTaskMemFree(folder);
+    return result;
+}
+
+bool Win32Application::folderWritable(const std::string& folder) const
+{
+    if (folder.empty()) {
+        return false;
+    }
+    // A hidden file that goes as its handle closes; its name is this
+    // process's own, so no other file is ever touched.
+    wchar_t name[64];
+    std::swprintf(name, 64, L"\\.kumoden-%lu-%llu.tmp", GetCurrentProcessId(),
+                  static_cast<unsigned long long>(GetTickCount64()));
+    std::wstring path = ToWide(folder);
+    if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) {
+        path.pop_back();
+    }
+    path += name;
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
+bool Win32Application::prevInstance(const std::string& iniPath)
 {
     if (m_mutex != nullptr) {
         return false;
     }
-    // One instance per installed copy of the program.
+    // One instance per settings file; "C:\A.INI" and "c:\a.ini" are one file.
+    std::wstring key = ToWide(iniPath);
+    CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     wchar_t name[64];
     std::swprintf(name, 64, L"Local\\Kumoden-%016llx",
-                  static_cast<unsigned long long>(InstanceKey(m_executable)));
+                  static_cast<unsigned long long>(InstanceKey(ToUtf8(key))));
     const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
     if (mutex == nullptr) {
         return false;

@@ -15,12 +15,17 @@ public:
     // The folder without a trailing "\", except a drive's root ("C:\").
     std::string path() const override { return m_path; }
     std::string exeName() const override { return m_exeName; }
-    // A named mutex per executable path in the session, held until the
-    // process ends however it ends.
-    bool prevInstance() override;
+    // A named mutex per INI path in the session (letter case ignored, as
+    // the file system ignores it), held until the process ends however it
+    // ends.
+    bool prevInstance(const std::string& iniPath) override;
+    // The roaming application data folder's "Kumoden".
+    std::string userSettingsFolder() const override;
+    // Whether a file can be made there: asked of the system by making one,
+    // as permissions alone do not tell.
+    bool folderWritable(const std::string& folder) const override;
 
 private:
-    std::string m_executable;
     void* m_mutex = nullptr;
     std::string m_path;
     std::string m_exeName;

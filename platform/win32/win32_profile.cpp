@@ -48,6 +48,24 @@ bool fitsAnsiCodePage(const std::wstring& text)
     return bytes > 0 && usedDefault == FALSE;
 }
 
+// Makes the folder of a file and those above it that are missing: the
+// platform's profile functions write no file into a folder that is not
+// there. True when the folder is there.
+bool makeFolderOf(const std::wstring& path)
+{
+    const auto cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos || cut == 0 || path[cut - 1] == L':') {
+        return true; // the current folder or a root
+    }
+    const std::wstring folder = path.substr(0, cut);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    return makeFolderOf(folder) &&
+           (CreateDirectoryW(folder.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
 } // namespace
 
 std::string Win32Profile::readString(const std::string& section, const std::string& key,
@@ -89,6 +107,10 @@ bool Win32Profile::writeString(const std::string& section, const std::string& ke
     // write it regardless (an administrator, root under Wine).
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return false;
+    }
+    // The first write into the user's settings folder makes it.
+    if (attributes == INVALID_FILE_ATTRIBUTES && !makeFolderOf(widePath)) {
         return false;
     }
     return WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),

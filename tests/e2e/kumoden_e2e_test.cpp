@@ -335,5 +335,38 @@ TEST_F(Program, RunsOnWithoutADisplayThatAnswers)
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 
+TEST_F(Program, AnswersItsOptionsAndRunsOnANamedIni)
+{
+    const std::string program = (app() / "kumoden").string();
+    const RunResult version = runProgram({program, "--version"}, environment());
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "kumoden " KUMODEN_VERSION "\n");
+    // Options of Qt's are not the program's either.
+    for (const char* refused : {"--bogus", "-platform"}) {
+        const RunResult result = runProgram({program, refused}, environment());
+        EXPECT_EQ(result.exitCode, 2) << refused;
+        EXPECT_TRUE(result.err.starts_with("kumoden: unknown option")) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    }
+
+    // The named INI, not the one beside the program; the log beside it.
+    writeIni("FileChkTime=0\r\n");
+    const fs::path named =
+        dir.write("settings/print.ini", "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" + in().string() +
+                                            "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
+    drop("job1.pdf");
+    Process named1({program, "--ini", named.string()}, environment());
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    // The log's line comes once the reader's waits are over.
+    EXPECT_TRUE(eventually(30s, [&] { return fs::exists(dir.path() / "settings" / "print.log"); }));
+    EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
+    // One instance per INI: the same INI by another path ends at once.
+    const std::string roundabout = (dir.path() / "settings" / ".." / "settings" / "print.ini").string();
+    const RunResult second = runProgram({program, "--ini=" + roundabout}, environment(), 20s);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(named1.running());
+    EXPECT_EQ(named1.terminate(), 0);
+}
+
 } // namespace
 } // namespace kumoden::test

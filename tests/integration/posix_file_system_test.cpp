@@ -372,6 +372,35 @@ private:
     std::optional<std::string> m_old;
 };
 
+TEST(PosixApplication, TheUsersSettingsFolderFollowsXdgConfigHomeElseHome)
+{
+    const PosixApplication app("/usr/bin/kumoden");
+    const ScopedEnv home("HOME", "/home/me");
+    {
+        const ScopedEnv unset("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(app.userSettingsFolder(), "/home/me/.config/kumoden");
+    }
+    {
+        const ScopedEnv set("XDG_CONFIG_HOME", "/srv/config/");
+        EXPECT_EQ(app.userSettingsFolder(), "/srv/config/kumoden");
+    }
+    {
+        // A relative one is no base directory: it is ignored.
+        const ScopedEnv relative("XDG_CONFIG_HOME", "config");
+        EXPECT_EQ(app.userSettingsFolder(), "/home/me/.config/kumoden");
+    }
+}
+
+TEST(PosixApplication, AFolderIsWritableOnlyWhereFilesCanBeMade)
+{
+    const TempDir dir;
+    const PosixApplication app("/usr/bin/kumoden");
+    EXPECT_TRUE(app.folderWritable(dir.path().string()));
+    EXPECT_FALSE(app.folderWritable((dir.path() / "missing").string()));
+    EXPECT_FALSE(app.folderWritable("/etc/hostname")); // a file is no folder
+    EXPECT_FALSE(app.folderWritable(""));
+}
+
 // /proc takes no new file, not even from root: a program folder no lock
 // can be made in.
 std::string readOnlyProgram(const std::string& name)
@@ -385,14 +414,15 @@ TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
     std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
     const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
 
+    const std::string ini = readOnlyProgram("kumoden") + ".INI";
     auto first = std::make_unique<PosixApplication>(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first->prevInstance());
-    // The same INI (the extension is no part of its name) is the same program.
-    PosixApplication second(readOnlyProgram("kumoden") + ".bin");
-    EXPECT_TRUE(second.prevInstance());
+    EXPECT_FALSE(first->prevInstance(ini));
+    // Another program on the same INI is the same instance.
+    PosixApplication second(readOnlyProgram("watcher"));
+    EXPECT_TRUE(second.prevInstance(ini));
     // Another INI beside it runs on its own.
-    PosixApplication other(readOnlyProgram("watcher"));
-    EXPECT_FALSE(other.prevInstance());
+    PosixApplication other(readOnlyProgram("kumoden"));
+    EXPECT_FALSE(other.prevInstance(readOnlyProgram("watcher") + ".INI"));
     std::size_t locks = 0;
     for (const auto& entry : std::filesystem::directory_iterator(runtime.path())) {
         EXPECT_EQ(entry.status().permissions() & std::filesystem::perms::all,
@@ -403,7 +433,7 @@ TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
 
     // The lock goes with its process.
     first.reset();
-    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
 }
 
 TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
@@ -416,15 +446,15 @@ TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
     std::filesystem::permissions(shared.path(), std::filesystem::perms::all);
     const ScopedEnv sharedRuntime("XDG_RUNTIME_DIR", shared.path().c_str());
 
+    const std::string ini = readOnlyProgram("kumoden") + ".INI";
     PosixApplication first(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first.prevInstance());
-    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance());
+    EXPECT_FALSE(first.prevInstance(ini));
+    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
     EXPECT_TRUE(std::filesystem::is_empty(shared.path()));
     const std::string folder = PosixApplication::lockFolder();
     if (folder != "/run/user/" + std::to_string(::geteuid())) {
         EXPECT_EQ(folder, home.slash() + ".cache/kumoden");
-        EXPECT_TRUE(
-            std::filesystem::exists(PosixApplication::lockPath(readOnlyProgram("kumoden") + ".INI", folder)));
+        EXPECT_TRUE(std::filesystem::exists(PosixApplication::lockPath(ini, folder)));
     }
 }
 

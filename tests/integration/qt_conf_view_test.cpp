@@ -37,7 +37,7 @@ constexpr const char* kIni = "[FileCheck_Info]\n"
 
 class QtConf : public ::testing::Test {
 protected:
-    QtConf() : app(dir.path().string(), "kumoden") { dir.write("kumoden.INI", kIni); }
+    QtConf() { dir.write("kumoden.INI", kIni); }
 
     // Opens the dialog and runs the test's steps once it is up; fails the
     // test if the steps leave it open.
@@ -62,14 +62,14 @@ protected:
 
     QApplication& qapp = OffscreenApplication(); // before any widget
     TempDir dir;
-    fake::FakeApplication app;
+    std::string iniPath = (dir.path() / "kumoden.INI").string();
     ProfileStore profile;
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
     QtConfView view{FrmConfDesign()};
     fake::FakeMessageDialog messages;
     FileCheckInfo info;
-    FrmConf frmConf{info, {view, profile, app, '/', timer, printers, messages, {}, {}, {}}};
+    FrmConf frmConf{info, {view, profile, iniPath, '/', timer, printers, messages, {}, {}, {}}};
 };
 
 TEST_F(QtConf, IsLaidOutInTwipsAsDesigned)
@@ -152,7 +152,7 @@ TEST_F(QtConf, EnterSavesAndClosesEscClosesWithoutWriting)
     EXPECT_NE(ini().find("FileDelDate=730\n"), std::string::npos);
 
     QtConfView second{FrmConfDesign()};
-    FrmConf again{info, {second, profile, app, '/', timer, printers, messages, {}, {}, {}}};
+    FrmConf again{info, {second, profile, iniPath, '/', timer, printers, messages, {}, {}, {}}};
     const std::string before = ini();
     WhileModal(
         second.dialog(), [&] { again.Show(); },

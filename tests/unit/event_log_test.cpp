@@ -26,12 +26,18 @@ TEST(FileEventLog, KeepsLinesUpToItsCapThenStartsAfreshKeepingOneOldFile)
     EXPECT_EQ(readFile(path + ".1"), "a line that would go past\n");
 }
 
-TEST(FileEventLog, ALogThatCannotBeWrittenIsNoFailure)
+TEST(FileEventLog, MakesAMissingFolderAndAnUnwritableLogIsNoFailure)
 {
     TempDir dir;
-    FileEventLog log(dir.slash() + "missing/kumoden.log");
-    log.append("lost");
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing"));
+    // The user's settings folder before the first save.
+    FileEventLog log(dir.slash() + "config/kumoden/kumoden.log");
+    log.append("kept");
+    EXPECT_EQ(readFile(dir.path() / "config" / "kumoden" / "kumoden.log"), "kept\n");
+
+    dir.write("file", "");
+    FileEventLog lost(dir.slash() + "file/kumoden.log");
+    lost.append("lost");
+    EXPECT_EQ(readFile(dir.path() / "file"), "");
 }
 
 } // namespace

@@ -49,7 +49,7 @@ constexpr const char* kIni = "; written by hand\r\n"
 
 class Conf : public ::testing::Test {
 protected:
-    Conf() : app(dir.path().string(), "kumoden") { dir.write("kumoden.INI", kIni); }
+    Conf() { dir.write("kumoden.INI", kIni); }
 
     static char separator() { return MakeFileSystem()->separator(); }
 
@@ -63,7 +63,7 @@ protected:
     }
 
     TempDir dir;
-    fake::FakeApplication app;
+    std::string iniPath = dir.path().string() + separator() + "kumoden.INI";
     RecordingProfile profile;
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
@@ -74,7 +74,7 @@ protected:
     std::vector<std::string> logged;
     FileCheckInfo info;
     FrmConf frmConf{info,
-                    {view, profile, app, separator(), timer, printers, messages,
+                    {view, profile, iniPath, separator(), timer, printers, messages,
                      [this](TextField& f) { folderPicker(f); }, [this](TextField& f) { programPicker(f); },
                      [this](const std::string& line) { logged.push_back(line); }}};
 };
@@ -161,7 +161,7 @@ TEST_F(Conf, OnlyAChoiceFromTheListMarksThePrinter)
 
     // Typed beside another change: the other field goes, the printer not.
     fake::FakeConfView fresh;
-    FrmConf second{info, {fresh, profile, app, separator(), timer, printers, messages, {}, {}, {}}};
+    FrmConf second{info, {fresh, profile, iniPath, separator(), timer, printers, messages, {}, {}, {}}};
     fresh.whileOpen = [&] {
         fresh.type(F::cmbPrint, "PDF2");
         fresh.type(F::txtPrintFile, "xyz");

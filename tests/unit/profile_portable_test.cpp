@@ -159,7 +159,7 @@ TEST_F(PortableStoreTest, FailedWriteLeavesEverythingAsItWas)
     const std::string before = "[s]\nk=1\n";
     m_dir.write("a.ini", before);
     EXPECT_FALSE(m_store.writeString("s", "k", "2", path() + "/below-a-file.ini"));
-    EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash() + "missing/a.ini"));
+    EXPECT_FALSE(m_store.writeString("s", "k", "2", path() + "/missing/below-a-file.ini"));
     EXPECT_FALSE(m_store.writeString("s", "k", "2", m_dir.slash())); // a folder
     // Input that would not read back as written.
     EXPECT_FALSE(m_store.writeString("s", "k", "2\n[t]", path()));
@@ -174,6 +174,15 @@ TEST_F(PortableStoreTest, FailedWriteLeavesEverythingAsItWas)
     EXPECT_FALSE(m_store.writeString("s", "k", "2", path()));
     EXPECT_EQ(readFile(path()), before);
     EXPECT_EQ(folderNames(), std::vector<std::string>{"a.ini"});
+}
+
+TEST_F(PortableStoreTest, FoldersMadeForANewFileAreTheUsersAlone)
+{
+    ASSERT_TRUE(m_store.writeString("s", "k", "1", m_dir.slash() + "config/kumoden/a.ini"));
+    for (const char* folder : {"config", "config/kumoden"}) {
+        EXPECT_EQ(fs::status(m_dir.path() / folder).permissions() & fs::perms::all, fs::perms::owner_all)
+            << folder;
+    }
 }
 
 TEST_F(PortableStoreTest, KeepsPermissionsAndWritesThroughLinks)

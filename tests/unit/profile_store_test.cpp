@@ -116,6 +116,19 @@ TEST_F(ProfileStoreTest, WritesReplaceTheFirstKeyAndAddWhatIsMissing)
     EXPECT_EQ(m_store.readString("new", "key", (m_dir.path() / "new.ini").string(), 1024), "value");
 }
 
+TEST_F(ProfileStoreTest, TheFirstWriteMakesTheMissingFolders)
+{
+    // A user's settings folder before the first save: reading finds nothing,
+    // writing makes it.
+    const std::string ini = (m_dir.path() / "config" / "kumoden" / "kumoden.INI").string();
+    EXPECT_EQ(m_store.readString("FileCheck_Info", "FileChkTime", ini, 1024), "");
+    ASSERT_TRUE(m_store.writeString("FileCheck_Info", "FileChkTime", "500", ini));
+    EXPECT_EQ(m_store.readString("FileCheck_Info", "FileChkTime", ini, 1024), "500");
+    // Never below a file.
+    EXPECT_FALSE(m_store.writeString(
+        "s", "k", "v", (m_dir.path() / "config" / "kumoden" / "kumoden.INI" / "x" / "y.ini").string()));
+}
+
 TEST_F(ProfileStoreTest, AWriteThatWouldNotReadBackIsRefused)
 {
     const std::string before = "[Main]\r\nPath=old\r\n";

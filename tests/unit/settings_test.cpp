@@ -32,10 +32,56 @@ public:
     }
 };
 
-TEST(Settings, IniPathJoinsFolderNameAndExtensionAsTheyCome)
+TEST(Settings, TheIniIsBesideTheProgramWhenItIsThereOrCanBeMadeElseTheUsers)
 {
-    EXPECT_EQ(IniPath(fake::FakeApplication("/opt/tools", "kumoden"), '/'), "/opt/tools/kumoden.INI");
-    EXPECT_EQ(IniPath(fake::FakeApplication("C:\\Tools", "Kumoden"), '\\'), "C:\\Tools\\Kumoden.INI");
+    const std::string user = "/home/me/.config/kumoden";
+    // Beside the program, joined as they come.
+    EXPECT_EQ(IniPath({"/opt/tools", "kumoden", true, false, user}, '/'), "/opt/tools/kumoden.INI");
+    EXPECT_EQ(IniPath({"/opt/tools", "kumoden", false, true, user}, '/'), "/opt/tools/kumoden.INI");
+    EXPECT_EQ(IniPath({"C:\\Tools", "Kumoden", true, false, ""}, '\\'), "C:\\Tools\\Kumoden.INI");
+    // Installed where the user cannot write: the user's folder, the program's name.
+    EXPECT_EQ(IniPath({"/usr/bin", "kumoden", false, false, user}, '/'), user + "/kumoden.INI");
+    EXPECT_EQ(IniPath({"/usr/bin", "watcher", false, false, user + "/"}, '/'), user + "/watcher.INI");
+    EXPECT_EQ(IniPath({"C:\\Program Files\\Kumoden", "kumoden", false, false,
+                       "C:\\Users\\me\\AppData\\Roaming\\Kumoden"},
+                      '\\'),
+              "C:\\Users\\me\\AppData\\Roaming\\Kumoden\\kumoden.INI");
+    // A user without a settings folder still gets the program's own path.
+    EXPECT_EQ(IniPath({"/usr/bin", "kumoden", false, false, ""}, '/'), "/usr/bin/kumoden.INI");
+}
+
+TEST(Settings, TheIniIsFoundFromThePlatformsFactsAndANamedOneWins)
+{
+    const test::TempDir dir;
+    const auto files = test::MakeFileSystem();
+    const char sep = files->separator();
+    const std::string folder = dir.path().string();
+    fake::FakeApplication app(folder, "kumoden");
+    app.userFolder = "/home/me/.config/kumoden";
+
+    // A portable INI is taken without asking whether the folder is writable.
+    dir.write("kumoden.INI", "");
+    app.writable = false;
+    EXPECT_EQ(IniPath(app, *files), folder + sep + "kumoden.INI");
+    EXPECT_TRUE(app.askedWritable.empty());
+    EXPECT_EQ(IniPath(app, *files, "/srv/other.ini"), "/srv/other.ini");
+
+    std::filesystem::remove(dir.path() / "kumoden.INI");
+    EXPECT_EQ(IniPath(app, *files), "/home/me/.config/kumoden" + std::string(1, sep) + "kumoden.INI");
+    EXPECT_EQ(app.askedWritable, std::vector<std::string>{folder});
+    app.writable = true;
+    EXPECT_EQ(IniPath(app, *files), folder + sep + "kumoden.INI");
+}
+
+TEST(Settings, TheLogIsBesideTheIniUnderItsName)
+{
+    EXPECT_EQ(LogPath("/opt/tools/kumoden.INI", '/'), "/opt/tools/kumoden.log");
+    EXPECT_EQ(LogPath("/home/me/.config/kumoden/watcher.INI", '/'), "/home/me/.config/kumoden/watcher.log");
+    EXPECT_EQ(LogPath("C:\\Tools\\Kumoden.INI", '\\'), "C:\\Tools\\Kumoden.log");
+    EXPECT_EQ(LogPath("C:/v1.2/settings", '\\'), "C:/v1.2/settings.log"); // the dot is the folder's
+    EXPECT_EQ(LogPath("/srv/print.d/.kumoden", '/'), "/srv/print.d/.kumoden.log");
+    // Never the INI itself.
+    EXPECT_EQ(LogPath("/srv/odd.LOG", '/'), "/srv/odd.LOG.log");
 }
 
 TEST(Settings, TrimNullKeepsTheTextBeforeTheFirstNul)

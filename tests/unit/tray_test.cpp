@@ -56,7 +56,7 @@ TEST(PopupPlacement, DecodesTheIconsMouseMessage)
 // The resident window with fake views; real files and the watch's fakes.
 class Resident : public WatchFixture {
 protected:
-    Resident() : app(dir.path().string(), "kumoden")
+    Resident()
     {
         dir.write("reader", "");
         dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=60\nFileChkDir=" + dir.path().string() +
@@ -66,8 +66,8 @@ protected:
 
     FrmDummy::Services residentServices()
     {
-        return {app,    *profile, timer,        services, icon,     desktop,
-                popup,  about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); },
+        return {iniPath, *profile, timer,        services, icon,     desktop,
+                popup,   about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); },
                 notices};
     }
 
@@ -78,7 +78,7 @@ protected:
     }
 
     Journal journal;
-    fake::FakeApplication app;
+    std::string iniPath = (dir.path() / "kumoden.INI").string();
     std::unique_ptr<Profile> profile = MakeProfile();
     fake::FakeTimer timer;
     fake::FakeTrayIcon icon{journal};
@@ -292,7 +292,8 @@ TEST(StartUp, ASecondInstanceEndsBeforeAnyWindow)
     fake::FakeSleeper sleeper;
     fake::FakeDesktop desktop{journal};
     bool loaded = false;
-    EXPECT_FALSE(Main(app, splash, sleeper, desktop, [&] { loaded = true; }));
+    EXPECT_FALSE(Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { loaded = true; }));
+    EXPECT_EQ(app.lockedOn, "/opt/kumoden.INI"); // one instance per INI
     EXPECT_TRUE(journal.empty());
     EXPECT_FALSE(loaded);
     EXPECT_TRUE(sleeper.waits().empty());
@@ -305,7 +306,8 @@ TEST(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
     fake::FakeModal splash{journal, "splash"};
     fake::FakeSleeper sleeper;
     fake::FakeDesktop desktop{journal};
-    EXPECT_TRUE(Main(app, splash, sleeper, desktop, [&] { journal.push_back("load frmDummy"); }));
+    EXPECT_TRUE(
+        Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { journal.push_back("load frmDummy"); }));
 
     std::vector<double> steps;
     for (int i = 1; i <= 20; ++i) {

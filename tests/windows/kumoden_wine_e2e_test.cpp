@@ -59,14 +59,20 @@ protected:
             << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
     }
 
-    // Starts a copy of the program; its process handle (0 when it failed).
-    HANDLE launch()
+    // Starts a copy of the program with the arguments; its process handle
+    // (0 when it failed). Its standard output and error go to output when given.
+    HANDLE launch(const std::wstring& arguments = L"", HANDLE output = nullptr)
     {
-        std::wstring commandLine = L"\"" + (app() / "kumoden.exe").wstring() + L"\"";
+        std::wstring commandLine = L"\"" + (app() / "kumoden.exe").wstring() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        if (output != nullptr) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = output;
+            startup.hStdError = output;
+        }
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                             app().wstring().c_str(), &startup, &process)) {
             return nullptr;
         }
@@ -246,6 +252,46 @@ TEST_F(KumodenExe, AnUnknownPrinterGoesOutWithEmptyDriverAndPort)
     ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
     EXPECT_EQ(readerLog(), "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) +
                                "\\BackPdf\\job1.pdf\" \"No Such Printer\" \"\" \"\"\n");
+    EXPECT_EQ(stop(), 0u);
+}
+
+TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
+{
+    const fs::path said = dir.path() / "said.txt";
+    const auto run = [&](const std::wstring& arguments) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const HANDLE output =
+            CreateFileW(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        const HANDLE process = launch(arguments, output);
+        CloseHandle(output);
+        const DWORD code = process != nullptr ? exitCodeWithin(process, 30000) : STILL_ACTIVE;
+        if (process != nullptr) {
+            CloseHandle(process);
+        }
+        return code;
+    };
+    EXPECT_EQ(run(L"--version"), 0u);
+    EXPECT_EQ(readFile(said), "kumoden " KUMODEN_VERSION "\n");
+    EXPECT_EQ(run(L"--bogus"), 2u);
+    EXPECT_TRUE(readFile(said).starts_with("kumoden: unknown option '--bogus'")) << readFile(said);
+    // A writable program folder keeps the INI beside the program.
+    EXPECT_EQ(run(L"--help"), 0u);
+    EXPECT_NE(readFile(said).find("\\app\\kumoden.INI\n"), std::string::npos) << readFile(said);
+}
+
+TEST_F(KumodenExe, RunsOnANamedIniAndLogsBesideIt)
+{
+    writeIni("No Such Printer");
+    const fs::path named = dir.path() / "settings" / "print.ini";
+    fs::create_directories(named.parent_path());
+    fs::rename(app() / "kumoden.INI", named);
+    m_process.hProcess = launch(L"--ini \"" + named.wstring() + L"\"");
+    ASSERT_NE(m_process.hProcess, nullptr);
+    std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
+    ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
+    // The log's line comes once the reader's waits are over.
+    EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
+    EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
     EXPECT_EQ(stop(), 0u);
 }
 

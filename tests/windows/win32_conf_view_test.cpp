@@ -61,7 +61,7 @@ protected:
     std::string ini() const { return readFile(dir.path() / "kumoden.INI"); }
 
     TempDir dir;
-    fake::FakeApplication app{utf8(dir.path()), "kumoden"};
+    std::string iniPath = utf8(dir.path() / "kumoden.INI");
     Win32Profile profile;
     fake::FakeTimer timer;
     fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
@@ -72,7 +72,7 @@ protected:
     FrmConf frmConf{info,
                     {view,
                      profile,
-                     app,
+                     iniPath,
                      '\\',
                      timer,
                      printers,
@@ -192,7 +192,7 @@ TEST_F(Win32Conf, EnterSavesAndClosesEscAndTheCloseButtonWriteNothing)
     const std::string before = ini();
     for (const bool escape : {true, false}) {
         Win32ConfView again{FrmConfDesign()};
-        FrmConf presenter{info, {again, profile, app, '\\', timer, printers, messages, {}, {}, {}}};
+        FrmConf presenter{info, {again, profile, iniPath, '\\', timer, printers, messages, {}, {}, {}}};
         open(again, presenter, [&] {
             SendMessageW(again.form().window(), WM_NEXTDLGCTL,
                          reinterpret_cast<WPARAM>(again.form().control("txtPrintFile")), TRUE);
@@ -221,7 +221,7 @@ TEST_F(Win32Conf, ThePrinterListChoiceMarksItTypingAndEnterDoNot)
     EXPECT_EQ(ini(), kIni);
 
     Win32ConfView again{FrmConfDesign()};
-    FrmConf presenter{info, {again, profile, app, '\\', timer, printers, messages, {}, {}, {}}};
+    FrmConf presenter{info, {again, profile, iniPath, '\\', timer, printers, messages, {}, {}, {}}};
     open(again, presenter, [&] {
         SendMessageW(again.form().window(), WM_NEXTDLGCTL,
                      reinterpret_cast<WPARAM>(again.form().control("cmbPrint")), TRUE);
