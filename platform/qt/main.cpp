@@ -26,10 +26,7 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
-#include "settings_ui/form_designs.h"
-#include "settings_ui/frm_conf.h"
-#include "settings_ui/frm_exe.h"
-#include "settings_ui/frm_file.h"
+#include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
@@ -150,27 +147,12 @@ int main(int argc, char** argv)
     QtSplash frmStart(FrmStartDesign());
 
     FileCheckInfo info;
-    // Every opening builds the settings dialog and its pickers afresh.
-    const auto showFolderPicker = [&](TextField& objRetField) {
-        QtFolderPickerView view(FrmFileDesign());
-        FrmFile frmFile(view, messages);
-        frmFile.objRetField = &objRetField;
-        frmFile.Show();
-    };
-    const auto showProgramPicker = [&](TextField& objRetField) {
-        QtProgramPickerView view(FrmExeDesign());
-        // The stand-in reader is the program the picker looks for.
-        FrmExe frmExe(view, messages, "kumoden-print", files.separator());
-        frmExe.objRetField = &objRetField;
-        frmExe.Show();
-    };
-    const auto showSettings = [&] {
-        QtConfView view(FrmConfDesign());
-        FrmConf frmConf(info, {view, profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
-                               showFolderPicker, showProgramPicker,
-                               [&](const std::string& line) { notices.record(line); }});
-        frmConf.Show();
-    };
+    // The settings dialog and its pickers, built afresh for every opening.
+    // The stand-in reader is the program the picker looks for.
+    SettingsWindows<QtConfView, QtFolderPickerView, QtProgramPickerView> settingsWindows(
+        info, {profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
+               [&](const std::string& line) { notices.record(line); }, "kumoden-print"});
+    const auto showSettings = [&] { settingsWindows.showSettings(); };
     std::optional<FrmDummy> frmDummy;
     const auto loadResident = [&] {
         frmDummy.emplace(info, FrmDummy::Services{iniPath,

@@ -25,10 +25,7 @@
 #include "platform/win32/win32_small_forms.h"
 #include "platform/win32/win32_timer.h"
 #include "platform/win32/win32_tray_icon.h"
-#include "settings_ui/form_designs.h"
-#include "settings_ui/frm_conf.h"
-#include "settings_ui/frm_exe.h"
-#include "settings_ui/frm_file.h"
+#include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
@@ -219,26 +216,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                              [&] { hardCopyReport.printed(); }});
 
     FileCheckInfo info;
-    // Every opening builds the settings dialog and its pickers afresh.
-    const auto showFolderPicker = [&](TextField& objRetField) {
-        Win32FolderPickerView view(FrmFileDesign());
-        FrmFile frmFile(view, messages);
-        frmFile.objRetField = &objRetField;
-        frmFile.Show();
-    };
-    const auto showProgramPicker = [&](TextField& objRetField) {
-        Win32ProgramPickerView view(FrmExeDesign());
-        FrmExe frmExe(view, messages, "acrord32.exe", files.separator());
-        frmExe.objRetField = &objRetField;
-        frmExe.Show();
-    };
-    const auto showSettings = [&] {
-        Win32ConfView view(FrmConfDesign());
-        FrmConf frmConf(info, {view, profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
-                               showFolderPicker, showProgramPicker,
-                               [&](const std::string& line) { notices.record(line); }});
-        frmConf.Show();
-    };
+    // The settings dialog and its pickers, built afresh for every opening.
+    SettingsWindows<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView> settingsWindows(
+        info, {profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
+               [&](const std::string& line) { notices.record(line); }, "acrord32.exe"});
+    const auto showSettings = [&] { settingsWindows.showSettings(); };
     std::optional<FrmDummy> frmDummy;
     Resident resident{icon, frmDummy};
     HWND window = nullptr;
