@@ -10,7 +10,7 @@
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/x_display.h"
+#include "tests/support/tray_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ struct WinWindow {
     bool shown = false;
 };
 
-class WineX11 : public ::testing::Test {
+class WineX11 : public ::testing::Test, protected TrayScreen {
 protected:
     WineX11()
     {
@@ -98,15 +98,6 @@ protected:
         return runProgram({"wineserver", option}, wineEnv(), 30s);
     }
 
-    void startTrayHost()
-    {
-        m_trayer = std::make_unique<Process>(
-            std::vector<std::string>{installedProgram("trayer").string(), "--edge", "top", "--align", "right",
-                                     "--widthtype", "pixel", "--width", "200", "--height", "32"},
-            std::vector<std::string>{"DISPLAY=" + m_x.name()});
-        ASSERT_TRUE(eventually(10s, [&] { return panel().has_value(); })) << "trayer does not come up";
-    }
-    void stopTrayHost() { m_trayer.reset(); }
     // A copy of the program, in the current folder given (else this one's);
     // the first one started is m_kumoden.
     std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit,
@@ -155,92 +146,21 @@ protected:
         return found;
     }
 
-    // Xdotool and the like on the test's X server.
-    RunResult x(const std::vector<std::string>& argv)
-    {
-        return runProgram(argv, {"DISPLAY=" + m_x.name()}, 20s);
-    }
-    template <typename Match> std::optional<XWindow> findWindow(Match match)
-    {
-        const std::vector<XWindow> all = m_display.windows();
-        const auto found = std::find_if(all.begin(), all.end(), match);
-        return found != all.end() ? std::optional(*found) : std::nullopt;
-    }
-    std::optional<XWindow> panel()
-    {
-        return findWindow([](const XWindow& w) { return w.isTrayPanel(); });
-    }
     // Wine's desktop process (explorer.exe) docks the icons of every
     // program of the prefix; the program under test is the only one that
     // has any.
-    std::vector<XWindow> icons()
-    {
-        std::vector<XWindow> found = m_display.windows();
-        std::erase_if(found, [](const XWindow& w) { return !w.inTray || w.instance != "explorer.exe"; });
-        return found;
-    }
-    // The icon once it is shown and has stopped moving (a click that comes
-    // while trayer still lays it out lands on trayer).
-    XWindow waitForIcon()
-    {
-        std::optional<XWindow> settled;
-        std::vector<XWindow> before;
-        eventually(20s, [&] {
-            std::vector<XWindow> now = icons();
-            if (now.size() == 1 && now.front().viewable && before.size() == 1 &&
-                now.front().x == before.front().x && now.front().y == before.front().y &&
-                now.front().width == before.front().width) {
-                settled = now.front();
-            }
-            before = std::move(now);
-            return settled.has_value();
-        });
-        if (!settled) {
-            ADD_FAILURE() << before.size() << " icons in the tray, none settled";
-            return {};
-        }
-        return *settled;
-    }
-    // The program's shown top-level X windows (its menus included).
-    std::vector<XWindow> shownWindows()
-    {
-        std::vector<XWindow> shown = m_display.windows();
-        std::erase_if(shown, [](const XWindow& w) { return !w.viewable || w.instance != "kumoden.exe"; });
-        return shown;
-    }
-    // The shown window of that title; 0 for none.
-    std::uint32_t windowNamed(const std::string& title)
-    {
-        return findWindow([&](const XWindow& w) { return w.viewable && w.name == title; })
-            .value_or(XWindow{})
-            .id;
-    }
+    bool ours(const XWindow& window) const override { return window.instance == "kumoden.exe"; }
+    bool oursInTray(const XWindow& window) const override { return window.instance == "explorer.exe"; }
+    std::filesystem::path artifacts() const override { return m_winBuild / "artifacts"; }
+
     std::uint32_t waitForWindow(const std::string& title)
     {
         std::uint32_t id = 0;
         eventually(10s, [&] { return (id = windowNamed(title)) != 0; });
         return id;
     }
-    bool waitUntilGone(const std::string& title)
-    {
-        return eventually(10s, [&] { return windowNamed(title) == 0; });
-    }
-    XWindow geometryOf(std::uint32_t id)
-    {
-        return findWindow([&](const XWindow& w) { return w.id == id; }).value_or(XWindow{});
-    }
     // Without a window manager the keyboard goes where the focus is put.
     void focus(std::uint32_t id) { x({"xdotool", "windowfocus", "--sync", std::to_string(id)}); }
-    void click(int atX, int atY, int button, int times = 1)
-    {
-        x({"xdotool", "mousemove", std::to_string(atX), std::to_string(atY), "click", "--repeat",
-           std::to_string(times), "--delay", "80", std::to_string(button)});
-    }
-    void click(const XWindow& at, int button, int times = 1)
-    {
-        click(at.x + at.width / 2, at.y + at.height / 2, button, times);
-    }
-    void key(const std::string& name) { x({"xdotool", "key", "--delay", "60", name}); }
     // Opens the icon's menu; its X window (0 when it does not come). Wine
     // puts it where it likes; the keys go to it once the pointer rests on it.
     std::uint32_t openMenu(const XWindow& icon)
@@ -261,22 +181,8 @@ protected:
         x({"xdotool", "mousemove", std::to_string(menu->x + 1), std::to_string(menu->y + 1)});
         return menu->id;
     }
-    // The screen's part, kept in build-win/artifacts for a look by eye.
-    void screenshot(const std::string& file, const XWindow& area)
-    {
-        const std::filesystem::path folder = m_winBuild / "artifacts";
-        std::filesystem::create_directories(folder);
-        const std::string crop = std::to_string(area.width) + "x" + std::to_string(area.height) + "+" +
-                                 std::to_string(area.x) + "+" + std::to_string(area.y);
-        const RunResult shot = x({"import", "-window", "root", "-crop", crop, (folder / file).string()});
-        EXPECT_EQ(shot.exitCode, 0) << shot.err;
-    }
-
     std::filesystem::path m_winBuild;
     TempDir m_dir;
-    XServer m_x;
-    XDisplay m_display{m_x.name()};
-    std::unique_ptr<Process> m_trayer;
     std::unique_ptr<Process> m_kumoden;
 };
 

@@ -1,0 +1,164 @@
+#pragma once
+
+// An X server of a test's own with a tray host (trayer), looked at through a
+// connection of the test's own and driven by xdotool: what the tray tests
+// of the Linux program and of the Windows program under Wine share. A
+// private server per test keeps the pointer, the keyboard and the tray's
+// icons away from the other tests that run meanwhile.
+#include "tests/support/eventually.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
+#include "tests/support/x_display.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kumoden::test {
+
+class TrayScreen {
+protected:
+    using Clock = std::chrono::steady_clock;
+
+    TrayScreen() = default;
+    TrayScreen(const TrayScreen&) = delete;
+    TrayScreen& operator=(const TrayScreen&) = delete;
+    virtual ~TrayScreen() = default;
+
+    // Whether a window is one of the program's own (its icon aside).
+    virtual bool ours(const XWindow& window) const = 0;
+    // Whether a window inside the tray host's panel is the program's icon.
+    virtual bool oursInTray(const XWindow& window) const = 0;
+    // Where screenshots are kept for a look by eye.
+    virtual std::filesystem::path artifacts() const = 0;
+
+    void startTrayHost()
+    {
+        m_trayer = std::make_unique<Process>(
+            std::vector<std::string>{installedProgram("trayer").string(), "--edge", "top", "--align", "right",
+                                     "--widthtype", "pixel", "--width", "200", "--height", "32"},
+            std::vector<std::string>{"DISPLAY=" + m_x.name()});
+        ASSERT_TRUE(eventually(std::chrono::seconds(10), [&] { return panel().has_value(); }))
+            << "trayer does not come up";
+    }
+    void stopTrayHost() { m_trayer.reset(); }
+
+    // xdotool, xclip and the like on the test's X server.
+    RunResult x(const std::vector<std::string>& argv)
+    {
+        return runProgram(argv, {"DISPLAY=" + m_x.name()}, std::chrono::seconds(20));
+    }
+    template <typename Match> std::optional<XWindow> findWindow(Match match)
+    {
+        const std::vector<XWindow> all = m_display.windows();
+        const auto found = std::find_if(all.begin(), all.end(), match);
+        return found != all.end() ? std::optional(*found) : std::nullopt;
+    }
+    std::optional<XWindow> panel()
+    {
+        return findWindow([](const XWindow& w) { return w.isTrayPanel(); });
+    }
+    std::vector<XWindow> icons()
+    {
+        std::vector<XWindow> found = m_display.windows();
+        std::erase_if(found, [&](const XWindow& w) { return !w.inTray || !oursInTray(w); });
+        return found;
+    }
+    // The icon once it is shown and has stopped moving: the tray host
+    // reparents it, then maps it and lays out its icons, and a click that
+    // comes before that lands on the host.
+    XWindow waitForIcon(std::chrono::milliseconds limit = std::chrono::seconds(20))
+    {
+        std::optional<XWindow> settled;
+        std::vector<XWindow> before;
+        eventually(limit, [&] {
+            std::vector<XWindow> now = icons();
+            const auto same = [](const XWindow& a, const XWindow& b) {
+                return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+            };
+            if (now.size() == 1 && now.front().viewable && before.size() == 1 &&
+                same(now.front(), before.front())) {
+                settled = now.front();
+            }
+            before = std::move(now);
+            return settled.has_value();
+        });
+        if (!settled) {
+            ADD_FAILURE() << before.size() << " icons in the tray, none settled";
+            return {};
+        }
+        return *settled;
+    }
+    // The program's shown windows, its icon left out.
+    std::vector<std::uint32_t> shownWindows()
+    {
+        std::vector<std::uint32_t> shown;
+        for (const XWindow& w : m_display.windows()) {
+            if (ours(w) && w.viewable && !w.inTray) {
+                shown.push_back(w.id);
+            }
+        }
+        return shown;
+    }
+    // The shown window of that title; 0 for none.
+    std::uint32_t windowNamed(const std::string& title)
+    {
+        return findWindow([&](const XWindow& w) { return w.viewable && w.name == title; })
+            .value_or(XWindow{})
+            .id;
+    }
+    bool waitUntilGone(const std::string& title)
+    {
+        return eventually(std::chrono::seconds(10), [&] { return windowNamed(title) == 0; });
+    }
+    XWindow geometryOf(std::uint32_t id)
+    {
+        return findWindow([&](const XWindow& w) { return w.id == id; }).value_or(XWindow{});
+    }
+    // A click (times 2: a double click) there. Two clicks on one spot within
+    // the double-click time are a double click to the program as to the user
+    // (the second press of a double right-click opens no menu, as on
+    // Windows), so separate clicks keep that time apart.
+    void click(int atX, int atY, int button, int times = 1)
+    {
+        std::this_thread::sleep_until(m_lastClick + kDoubleClickTime);
+        x({"xdotool", "mousemove", std::to_string(atX), std::to_string(atY), "click", "--repeat",
+           std::to_string(times), "--delay", "80", std::to_string(button)});
+        m_lastClick = Clock::now();
+    }
+    // In the middle of the window.
+    void click(const XWindow& at, int button, int times = 1)
+    {
+        click(at.x + at.width / 2, at.y + at.height / 2, button, times);
+    }
+    void key(const std::string& name) { x({"xdotool", "key", "--delay", "60", name}); }
+    // A part of the screen, kept for a look by eye.
+    void screenshot(const std::string& file, const XWindow& area)
+    {
+        const std::filesystem::path folder = artifacts();
+        std::filesystem::create_directories(folder);
+        const std::string crop = std::to_string(area.width) + "x" + std::to_string(area.height) + "+" +
+                                 std::to_string(area.x) + "+" + std::to_string(area.y);
+        const RunResult shot = x({"import", "-window", "root", "-crop", crop, (folder / file).string()});
+        EXPECT_EQ(shot.exitCode, 0) << shot.err;
+    }
+
+    XServer m_x;
+    XDisplay m_display{m_x.name()};
+    std::unique_ptr<Process> m_trayer;
+
+private:
+    // Qt's double-click time on X is 400 ms, Windows' 500 ms.
+    static constexpr auto kDoubleClickTime = std::chrono::milliseconds(550);
+    Clock::time_point m_lastClick;
+};
+
+} // namespace kumoden::test
