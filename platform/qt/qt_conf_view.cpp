@@ -38,17 +38,13 @@ private:
 
 namespace {
 
-// The controls that hold a setting, in the order of ConfField.
-constexpr std::array<std::string_view, 6> kFieldControls{"txtChkTime", "txtFileDelDate", "txtFileChkDir",
-                                                         "txtAcroExe", "txtPrintFile",   "cmbPrint"};
-
 ConfField fieldOf(std::string_view control)
 {
-    const auto found = std::find(kFieldControls.begin(), kFieldControls.end(), control);
-    if (found == kFieldControls.end()) {
+    const auto found = std::find(kConfFieldControls.begin(), kConfFieldControls.end(), control);
+    if (found == kConfFieldControls.end()) {
         throw std::logic_error("no setting is held in " + std::string(control));
     }
-    return static_cast<ConfField>(found - kFieldControls.begin());
+    return static_cast<ConfField>(found - kConfFieldControls.begin());
 }
 
 TwipsBox toTwips(const QRect& pixels)
@@ -213,16 +209,12 @@ QWidget* QtConfView::makePrinterBox(const ControlDesign& control, QWidget* paren
 
 QWidget* QtConfView::makeButton(const ControlDesign& control, QWidget* parent)
 {
-    static const std::map<std::string_view, std::function<void()> Events::*> clicks{
-        {"cmdOK", &Events::cmdOKClick},
-        {"cmdCancel", &Events::cmdCancelClick},
-        {"cmdApply", &Events::cmdApplyClick},
-        {"cmdChkDir", &Events::cmdChkDirClick},
-        {"cmdAcrExeDir", &Events::cmdAcrExeDirClick},
-    };
     auto* button = designed(new QPushButton(captionOf(control.caption()), parent), control);
     button->setDefault(control.isDefault);
-    const auto event = clicks.at(control.name);
+    const auto event = ConfButtonClick(control.name);
+    if (event == nullptr) {
+        throw std::logic_error("the settings dialog has no button " + std::string(control.name));
+    }
     QObject::connect(button, &QPushButton::clicked, this, [this, event] {
         if (m_events.*event) {
             (m_events.*event)();

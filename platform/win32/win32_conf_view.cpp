@@ -5,21 +5,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 
 namespace kumoden {
-namespace {
-
-// The controls that hold a setting, in the order of ConfField.
-constexpr std::array<std::string_view, 6> kFieldControls{"txtChkTime", "txtFileDelDate", "txtFileChkDir",
-                                                         "txtAcroExe", "txtPrintFile",   "cmbPrint"};
-
-} // namespace
 
 Win32ConfView::Win32ConfView(const FormDesign& design) : m_form(design)
 {
-    for (std::size_t i = 0; i < kFieldControls.size(); ++i) {
-        m_boxes[i] = m_form.control(kFieldControls[i]);
+    for (std::size_t i = 0; i < kConfFieldControls.size(); ++i) {
+        m_boxes[i] = m_form.control(kConfFieldControls[i]);
     }
     for (const ControlDesign& control : design.controls) {
         if (control.kind == ControlKind::Page) {
@@ -60,16 +52,9 @@ void Win32ConfView::raise(const std::function<void()>& event)
 
 void Win32ConfView::command(std::string_view control, int code)
 {
-    static const std::map<std::string_view, std::function<void()> Events::*> clicks{
-        {"cmdOK", &Events::cmdOKClick},
-        {"cmdCancel", &Events::cmdCancelClick},
-        {"cmdApply", &Events::cmdApplyClick},
-        {"cmdChkDir", &Events::cmdChkDirClick},
-        {"cmdAcrExeDir", &Events::cmdAcrExeDirClick},
-    };
-    if (const auto click = clicks.find(control); click != clicks.end()) {
+    if (const auto click = ConfButtonClick(control)) {
         if (code == BN_CLICKED) {
-            raise(m_events.*(click->second));
+            raise(m_events.*click);
         }
         return;
     }
@@ -81,9 +66,9 @@ void Win32ConfView::command(std::string_view control, int code)
         }
         return;
     }
-    const auto field = std::find(kFieldControls.begin(), kFieldControls.end(), control);
-    if (code == EN_CHANGE && field != kFieldControls.end() && m_events.textChanged) {
-        m_events.textChanged(static_cast<ConfField>(field - kFieldControls.begin()));
+    const auto field = std::find(kConfFieldControls.begin(), kConfFieldControls.end(), control);
+    if (code == EN_CHANGE && field != kConfFieldControls.end() && m_events.textChanged) {
+        m_events.textChanged(static_cast<ConfField>(field - kConfFieldControls.begin()));
     }
 }
 
