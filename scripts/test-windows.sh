@@ -3,7 +3,8 @@
 # with mingw-w64, and runs them under Wine with the Japanese code page and no
 # display; then the tests of the Linux build labelled "wine" drive kumoden.exe
 # under Wine's X11 driver on X servers of their own. The tests start a print
-# scheduler of their own (Wine lists its queues as printers); called by
+# scheduler of their own (Wine lists its queues as printers). It also builds
+# and checks the Windows packages (scripts/package-windows.sh). Called by
 # scripts/test.sh. Prints how long each step took.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,6 +60,11 @@ lap "Wine prefixes"
 
 ctest --test-dir "$build" --output-on-failure
 lap "tests under Wine"
+
+# The portable zip and the installer, installed and uninstalled in a copy
+# of the prefix.
+scripts/package-windows.sh "$build"
+lap "Windows packages"
 
 # The tests on X are programs of the Linux build (scripts/test.sh makes it
 # first; alone, this makes what they need).
