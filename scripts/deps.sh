@@ -10,7 +10,8 @@ packages=(
   poppler-utils imagemagick libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 wine fonts-wine locales
   clang libclang-rt-14-dev
-  lintian desktop-file-utils appstream file
+  lintian desktop-file-utils appstream file unzip
+  nsis
 )
 
 missing=()

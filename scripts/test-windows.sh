@@ -3,7 +3,8 @@
 # with mingw-w64, and runs them under Wine with the Japanese code page and no
 # display; then the tests of the Linux build labelled "wine" drive kumoden.exe
 # under Wine's X11 driver on X servers of their own. The tests start a print
-# scheduler of their own (Wine lists its queues as printers); called by
+# scheduler of their own (Wine lists its queues as printers). It also builds
+# and checks the Windows packages (scripts/package-windows.sh). Called by
 # scripts/test.sh. Prints how long each step took.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,12 +61,17 @@ lap "Wine prefixes"
 ctest --test-dir "$build" --output-on-failure
 lap "tests under Wine"
 
+# The portable zip and the installer, installed and uninstalled in a copy
+# of the prefix.
+scripts/package-windows.sh "$build"
+lap "Windows packages"
+
 # The tests on X are programs of the Linux build (scripts/test.sh makes it
 # first; alone, this makes what they need).
 linux=${KUMODEN_LINUX_BUILD:-build}
 [ -f "$linux/CMakeCache.txt" ] ||
   cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMODEN_TESTS=ON -DKUMODEN_BENCH=OFF >/dev/null
 cmake "$linux" -DKUMODEN_WIN_BUILD_DIR="$root/$build" >/dev/null
-cmake --build "$linux" -j "$(nproc)" --target kumoden_wine_x11_test
+cmake --build "$linux" -j "$(nproc)" --target kumoden_wine_x11_test clipboard_owner
 ctest --test-dir "$linux" -L wine --output-on-failure
 lap "kumoden.exe under Wine on X"
