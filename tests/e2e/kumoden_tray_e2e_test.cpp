@@ -13,20 +13,7 @@ TEST_F(Tray, SplashGoesBeforeTheIconComes)
 {
     startTrayHost();
     startProgram();
-    bool splash = false;
-    bool together = false;
-    ASSERT_TRUE(eventually(15s, [&] {
-        const std::uint32_t splashNow = windowNamed(kSplashTitle);
-        const bool icon = !icons().empty();
-        if (splashNow != 0 && !splash) {
-            screenshot("splash.png", geometryOf(splashNow));
-        }
-        splash = splash || splashNow != 0;
-        together = together || (splashNow != 0 && icon);
-        return icon;
-    })) << "no icon";
-    EXPECT_TRUE(splash) << "no splash";
-    EXPECT_FALSE(together) << "the splash was still there when the icon came";
+    expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s);
     EXPECT_TRUE(kumoden->running());
 }
 

@@ -97,6 +97,28 @@ protected:
         }
         return *settled;
     }
+    // Watches the start-up until the icon comes: the splash titled so must
+    // show, and be gone before the icon comes; its first sight is kept as
+    // the screenshot given.
+    void expectSplashBeforeIcon(const std::string& splashTitle, const std::string& shot,
+                                std::chrono::milliseconds limit)
+    {
+        bool splash = false;
+        bool together = false;
+        const bool iconCame = eventually(limit, [&] {
+            const std::uint32_t splashNow = windowNamed(splashTitle);
+            const bool icon = !icons().empty();
+            if (splashNow != 0 && !splash) {
+                screenshot(shot, geometryOf(splashNow));
+            }
+            splash = splash || splashNow != 0;
+            together = together || (splashNow != 0 && icon);
+            return icon;
+        });
+        ASSERT_TRUE(iconCame) << "no icon";
+        EXPECT_TRUE(splash) << "no splash";
+        EXPECT_FALSE(together) << "the splash was still there when the icon came";
+    }
     // The program's shown windows, its icon left out.
     std::vector<std::uint32_t> shownWindows()
     {

@@ -48,6 +48,22 @@ protected:
         return names;
     }
 
+    // The settings dialog from the menu's 環境設定(&C), with the focus; 0
+    // when it does not come.
+    std::uint32_t openSettings(const XWindow& icon)
+    {
+        if (openMenu(icon) == 0) {
+            ADD_FAILURE() << "no menu";
+            return 0;
+        }
+        key("c");
+        const std::uint32_t conf = waitForWindow(kConfTitle);
+        if (conf != 0) {
+            focus(conf);
+        }
+        return conf;
+    }
+
     std::string m_ini;
 };
 
@@ -55,20 +71,8 @@ TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
 {
     startWith();
     // The splash, and the icon only once it has gone.
-    bool splash = false;
-    bool together = false;
-    ASSERT_TRUE(eventually(30s, [&] {
-        const std::uint32_t splashNow = windowNamed(kSplashTitle);
-        const bool icon = !icons().empty();
-        if (splashNow != 0 && !splash) {
-            screenshot("wine-splash.png", geometryOf(splashNow));
-        }
-        splash = splash || splashNow != 0;
-        together = together || (splashNow != 0 && icon);
-        return icon;
-    })) << "no icon";
-    EXPECT_TRUE(splash) << "no splash";
-    EXPECT_FALSE(together) << "the splash was still there when the icon came";
+    expectSplashBeforeIcon(kSplashTitle, "wine-splash.png", 30s);
+    ASSERT_FALSE(HasFatalFailure());
     const XWindow icon = waitForIcon();
     const std::optional<XWindow> host = panel();
     ASSERT_TRUE(host);
@@ -136,11 +140,8 @@ TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
 {
     startWith();
     const XWindow icon = waitForIcon();
-    ASSERT_NE(openMenu(icon), 0u) << "no menu";
-    key("c");
-    const std::uint32_t conf = waitForWindow(kConfTitle);
+    const std::uint32_t conf = openSettings(icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
-    focus(conf);
     const XWindow placed = geometryOf(conf);
     // Ctrl+Tab goes round the three tabs and back to the first.
     for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
@@ -247,11 +248,8 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     std::filesystem::create_directories(in() / "sub");
     startWith("", in());
     const XWindow icon = waitForIcon();
-    ASSERT_NE(openMenu(icon), 0u) << "no menu";
-    key("c");
-    const std::uint32_t conf = waitForWindow(kConfTitle);
+    const std::uint32_t conf = openSettings(icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
-    focus(conf);
     key("ctrl+Tab");
     std::vector<WinWindow> shown;
     const auto control = [&](const std::string& className, const std::string& text) {
