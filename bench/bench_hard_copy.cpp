@@ -123,6 +123,27 @@ long residentKilobytes()
 }
 
 // The program's side of the hard copy, hooked to a clipboard of its own.
+// Notes when a change notice arrives, then hands it on.
+class NotingWatcher final : public ClipboardWatcher {
+public:
+    NotingWatcher(ClipboardWatcher& inner, std::optional<Clock::time_point>& noticed)
+        : m_inner(inner), m_noticed(noticed)
+    {
+    }
+    bool watch(ChangeHandler changed) override
+    {
+        return m_inner.watch([this, changed = std::move(changed)] {
+            m_noticed = Clock::now();
+            changed();
+        });
+    }
+    void stop() override { m_inner.stop(); }
+
+private:
+    ClipboardWatcher& m_inner;
+    std::optional<Clock::time_point>& m_noticed;
+};
+
 class Bench {
 public:
     // Made on first use, gone before the program's end: Qt's own statics
@@ -179,18 +200,18 @@ private:
     // The files this run prints go with it.
     test::HardCopyOutputs m_printed;
     EventsOnly m_desktop;
-    WindowProcAddress m_hookProc = 0;
 
 public:
     QtMessageDialog messages;
     QtPrinterSetup setup{messages};
     QtClipboard clipboard;
-    QtClipboardViewer viewer;
+    QtClipboardWatcher qtWatcher;
+    NotingWatcher watcher{qtWatcher, noticed};
     QtHardCopyPage qtPage{setup};
     TimedPage page{qtPage};
     QtPagePrinter printer{setup};
     FrmHardCopy frmHardCopy{{clipboard, page, printer}};
-    ModHardCopy hook{{viewer, m_desktop, frmHardCopy, [](const std::string& why) {
+    ModHardCopy hook{{watcher, m_desktop, frmHardCopy, [](const std::string& why) {
                           std::fprintf(stderr, "hard copy abandoned: %s\n", why.c_str());
                       }}};
     std::optional<Clock::time_point> noticed;
@@ -200,14 +221,7 @@ private:
     Bench()
     {
         setup.currentPrinter().setPrinterName(QString::fromStdString(test::kHardCopyQueue));
-        viewer.setClipboardViewer(viewer.window());
-        hook.HookClipboard(viewer.window());
-        // Notes the notice's arrival, then hands it to the hook.
-        m_hookProc = viewer.setWindowProc(viewer.window(), [this](WindowHandle window, std::uint32_t message,
-                                                                  MessageParam wParam, MessageLong lParam) {
-            noticed = Clock::now();
-            return viewer.callWindowProc(m_hookProc, window, message, wParam, lParam);
-        });
+        hook.HookClipboard();
         const QImage screen = screenLikePicture(1920, 1080);
         for (int i = 0; i < 2; ++i) {
             pictures[i] = dir.path() / ("screen" + std::to_string(i) + ".png");

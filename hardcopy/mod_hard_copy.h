@@ -2,23 +2,21 @@
 
 #include "app/flag.h"
 #include "hardcopy/frm_hard_copy.h"
-#include "platform/clipboard_viewer.h"
+#include "platform/clipboard_watcher.h"
 #include "platform/desktop.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
 namespace kumoden {
 
-// The clipboard hook of the resident window: its procedure turns every
-// clipboard change notice into one hard copy, passes the notice on to the
-// next viewer and hands every message to the procedure it replaced.
+// The clipboard hook of the resident window: every change of the
+// clipboard's content becomes one hard copy, unless one is running.
 // One per program.
 class ModHardCopy {
 public:
     struct Services {
-        ClipboardViewer& viewer;
+        ClipboardWatcher& watcher;
         Desktop& desktop;
         FrmHardCopy& frmHardCopy;
         // Told why a hard copy was abandoned; may be empty.
@@ -31,30 +29,21 @@ public:
     ModHardCopy(const ModHardCopy&) = delete;
     ModHardCopy& operator=(const ModHardCopy&) = delete;
 
-    // The next viewer is the resident window's, kept there when it joins the
-    // chain; the hook reads it, and follows the chain when a viewer leaves.
-    // Null while there is no resident window.
-    void bindNextViewerWnd(WindowHandle* nextViewerWnd) { m_nextViewerWnd = nextViewerWnd; }
+    // Starts hearing of the clipboard's changes; nothing when hooked already.
+    void HookClipboard();
+    // Stops hearing of them; nothing when there is no hook.
+    void UnhookClipboard();
+    // One change of the clipboard: a hard copy, unless one is running (that
+    // change is then neither printed nor remembered).
+    void ClipboardChanged();
 
-    // Puts ClipboardWndProc in front of the window's procedure. Once only.
-    void HookClipboard(WindowHandle hWnd);
-    // Puts the replaced procedure back; nothing when there is no hook.
-    void UnhookClipboard(WindowHandle hWnd);
-    MessageResult ClipboardWndProc(WindowHandle hWnd, std::uint32_t uMsg, MessageParam wParam,
-                                   MessageLong lParam);
-
-    // The procedure the hook replaced; 0 while there is no hook.
-    WindowProcAddress PrevWndProc() const { return m_prevWndProc; }
+    bool Hooked() const { return m_hooked; }
     // True while a hard copy runs.
     Flag HardCopyBusy() const { return m_hardCopyBusy; }
 
 private:
-    void hardCopy();
-    WindowHandle nextViewer() const { return m_nextViewerWnd != nullptr ? *m_nextViewerWnd : 0; }
-
     Services m_services;
-    WindowHandle* m_nextViewerWnd = nullptr;
-    WindowProcAddress m_prevWndProc = 0;
+    bool m_hooked = false;
     Flag m_hardCopyBusy = kFalse;
 };
 

@@ -52,7 +52,7 @@ struct MenuEntry {
     bool isSeparator() const { return caption == "-"; }
 };
 
-// The icon's popup menu.
+// The icon's popup menu, where the program shows it itself.
 class PopupMenuView {
 public:
     PopupMenuView() = default;
@@ -63,11 +63,9 @@ public:
     virtual void setEntries(const std::vector<MenuEntry>& entries) = 0;
     // The entry at this position is the default one, shown in bold.
     virtual void setDefaultEntry(int position) = 0;
-    // The menu's size in pixels as it will be shown.
-    virtual Size size() = 0;
-    // Shows the menu with its top-left corner there and returns when it
+    // Shows the menu placed as given, at its real size, and returns when it
     // closes: the position of the chosen entry, or -1 when none was chosen.
-    virtual int track(Point topLeft) = 0;
+    virtual int track(const PopupPlacement& placement) = 0;
 };
 
 } // namespace kumoden

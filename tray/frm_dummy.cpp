@@ -36,16 +36,12 @@ const std::vector<MenuEntry>& popupEntries()
 FrmDummy::FrmDummy(FileCheckInfo& info, Services services) : m_info(info), m_services(std::move(services))
 {
     m_services.tmrFileCheck.setHandler([this] { tmrFileCheck_Timer(); });
-    m_services.icon.setMouseMoveHandler(
-        [this](int button, int shift, double x, double y) { Picture1_MouseMove(button, shift, x, y); });
+    m_services.icon.setActionHandler([this](TrayAction action) { Picture1_Action(action); });
+    m_services.icon.setHostMenu(popupEntries(), [this](int position) { RunMenuCommand(position); });
     m_services.popup.setEntries(popupEntries());
-    m_services.hardCopy.bindNextViewerWnd(&m_nextViewerWnd);
 }
 
-FrmDummy::~FrmDummy()
-{
-    m_services.hardCopy.bindNextViewerWnd(nullptr);
-}
+FrmDummy::~FrmDummy() = default;
 
 void FrmDummy::Form_Load()
 {
@@ -53,11 +49,7 @@ void FrmDummy::Form_Load()
     LoadSettings(m_info, m_services.profile, m_services.iniPath);
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
     checkWatchSetup();
-    // In the chain before the hook, so a notice that comes in between starts
-    // no hard copy.
-    const WindowHandle hWnd = m_services.clipboardViewer.window();
-    m_nextViewerWnd = m_services.clipboardViewer.setClipboardViewer(hWnd);
-    m_services.hardCopy.HookClipboard(hWnd);
+    m_services.hardCopy.HookClipboard();
 }
 
 void FrmDummy::checkWatchSetup()
@@ -78,9 +70,7 @@ void FrmDummy::checkWatchSetup()
 
 void FrmDummy::Form_Unload()
 {
-    const WindowHandle hWnd = m_services.clipboardViewer.window();
-    m_services.hardCopy.UnhookClipboard(hWnd);
-    m_services.clipboardViewer.changeClipboardChain(hWnd, m_nextViewerWnd);
+    m_services.hardCopy.UnhookClipboard();
     m_services.tmrFileCheck.setInterval(0);
 }
 
@@ -98,18 +88,18 @@ void FrmDummy::tmrFileCheck_Timer()
     m_tickRunning = false;
 }
 
-void FrmDummy::Picture1_MouseMove(int, int, double x, double)
+void FrmDummy::Picture1_Action(TrayAction action)
 {
-    switch (DecodeIconMessage(x, m_services.desktop.twipsPerPixelX())) {
-    case kLeftButtonDoubleClick:
+    switch (action) {
+    case TrayAction::Activate:
         mnuVer_Click();
         break;
-    case kRightButtonDown:
+    case TrayAction::Context:
         if (m_popupActive == kFalse) {
             ShowPopupMenu();
         }
         break;
-    default:
+    case TrayAction::PrimaryClick:
         break;
     }
 }
@@ -125,15 +115,12 @@ void FrmDummy::ShowPopupMenu()
 
     m_popupActive = kTrue;
     m_services.popup.setDefaultEntry(mnuConf);
-    const Size menu = m_services.popup.size();
-    const Rect screen{0, 0, static_cast<std::int32_t>(desktop.screenWidth() / desktop.twipsPerPixelX()),
-                      static_cast<std::int32_t>(desktop.screenHeight() / desktop.twipsPerPixelY())};
-    const int chosen = m_services.popup.track(PopupTopLeft(placement, menu, screen));
+    const int chosen = m_services.popup.track(placement);
     m_popupActive = kFalse;
-    runMenuCommand(chosen);
+    RunMenuCommand(chosen);
 }
 
-void FrmDummy::runMenuCommand(int position)
+void FrmDummy::RunMenuCommand(int position)
 {
     switch (position) {
     case mnuConf:
@@ -191,11 +178,10 @@ void FrmDummy::mnuVer_Click()
 void FrmDummy::mnuEnd_Click()
 {
     m_services.icon.remove();
-    const WindowHandle hWnd = m_services.clipboardViewer.window();
-    m_services.hardCopy.UnhookClipboard(hWnd);
-    // A viewer that ends without leaving the chain cuts the viewers behind
-    // it off from every later change.
-    m_services.clipboardViewer.changeClipboardChain(hWnd, m_nextViewerWnd);
+    // Unhooking leaves the platform's clipboard chain too: a viewer that
+    // ends without leaving it cuts the viewers behind it off from every
+    // later change.
+    m_services.hardCopy.UnhookClipboard();
     m_services.desktop.endProcess();
 }
 

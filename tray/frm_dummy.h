@@ -4,7 +4,6 @@
 #include "app/notices.h"
 #include "app/settings.h"
 #include "hardcopy/mod_hard_copy.h"
-#include "platform/clipboard_viewer.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/profile.h"
@@ -13,7 +12,6 @@
 #include "watch/reader_ends.h"
 #include "watch/watch_services.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,11 +20,6 @@ namespace kumoden {
 
 // The icon's tip.
 inline constexpr std::string_view kTrayTip = "PDF印刷ツール";
-
-// Mouse messages of the icon.
-inline constexpr int kMouseMove = 512;
-inline constexpr int kLeftButtonDoubleClick = 515;
-inline constexpr int kRightButtonDown = 516;
 
 // The resident window: it is never shown. It owns the icon in the
 // notification area, the watch timer and the icon's menu, and brings the
@@ -44,9 +37,7 @@ public:
         PopupMenuView& popup;
         AboutView& about;
         PrinterSetupDialog& printerSetup;
-        // The form's own window in the clipboard-viewer chain, and the hard
-        // copy's hook on it.
-        ClipboardViewer& clipboardViewer;
+        // The hard copy's hook on the clipboard.
         ModHardCopy& hardCopy;
         // Shows the settings dialog modally; nothing while there is none.
         std::function<void()> showSettings;
@@ -59,18 +50,22 @@ public:
     FrmDummy(const FrmDummy&) = delete;
     FrmDummy& operator=(const FrmDummy&) = delete;
 
-    // Adds the icon, reads the settings, arms the watch timer and joins the
+    // Adds the icon, reads the settings, arms the watch timer and hooks the
     // clipboard for the hard copy.
     void Form_Load();
     // Runs when the platform takes the window away (session end, SIGTERM):
-    // the window leaves the clipboard; the icon stays.
+    // the clipboard is unhooked; the icon stays.
     void Form_Unload();
     // One tick of the watch timer.
     void tmrFileCheck_Timer();
 
-    // The icon's mouse messages (see TrayIcon).
-    void Picture1_MouseMove(int button, int shift, double x, double y);
+    // What the user asked of the icon: its action opens the version box,
+    // the context request the menu.
+    void Picture1_Action(TrayAction action);
     void ShowPopupMenu();
+    // An entry of the menu, by position, chosen in the program's menu or in
+    // the one a tray host draws.
+    void RunMenuCommand(int position);
 
     void mnuConf_Click();
     void mnuPrint_Click();
@@ -81,8 +76,6 @@ public:
     const FileCheckInfo& settings() const { return m_info; }
     Flag PopupActive() const { return m_popupActive; }
     Flag DialogOpen() const { return m_dialogOpen; }
-    // The viewer after this window in the clipboard-viewer chain; 0 for none.
-    WindowHandle NextViewerWnd() const { return m_nextViewerWnd; }
 
 private:
     // Tells the user what keeps the watch from working with the settings
@@ -90,12 +83,10 @@ private:
     void checkWatchSetup();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
-    void runMenuCommand(int position);
 
     FileCheckInfo& m_info;
     Services m_services;
     Flag m_popupActive = kFalse;
-    WindowHandle m_nextViewerWnd = 0;
     // Program-wide: one window at a time opens from the menu.
     Flag m_dialogOpen = kFalse;
     // A message box shown inside a tick runs the event loop; a tick that

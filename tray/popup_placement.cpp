@@ -1,6 +1,5 @@
 #include "tray/popup_placement.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace kumoden {
@@ -18,23 +17,6 @@ std::int64_t roundHalfEven(double value)
     return whole;
 }
 
-bool overlaps(const Rect& a, const Rect& b)
-{
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-Rect at(Point topLeft, Size size)
-{
-    return {topLeft.x, topLeft.y, topLeft.x + size.width, topLeft.y + size.height};
-}
-
-Point keptOnScreen(Point p, Size size, const Rect& screen)
-{
-    p.x = std::max(std::min(p.x, screen.right - size.width), screen.left);
-    p.y = std::max(std::min(p.y, screen.bottom - size.height), screen.top);
-    return p;
-}
-
 } // namespace
 
 PopupPlacement PlacePopup(const Rect& taskbar, const Rect& notification, double screenWidthTwips,
@@ -50,51 +32,6 @@ PopupPlacement PlacePopup(const Rect& taskbar, const Rect& notification, double 
         return {kTpmRightAlign | kTpmVertical, n.right, n.top, {n.left, 0, sw, n.bottom}};
     }
     return {kTpmLeftAlign | kTpmVertical, n.left, n.bottom, {0, n.top, n.right, sh}};
-}
-
-Point PopupTopLeft(const PopupPlacement& placement, Size menu, const Rect& screen)
-{
-    Point p{placement.x, placement.y};
-    if (placement.flags & kTpmRightAlign) {
-        p.x -= menu.width;
-    } else if (placement.flags & kTpmCenterAlign) {
-        p.x -= menu.width / 2;
-    }
-    if (placement.flags & kTpmBottomAlign) {
-        p.y -= menu.height;
-    } else if (placement.flags & kTpmVCenterAlign) {
-        p.y -= menu.height / 2;
-    }
-    p = keptOnScreen(p, menu, screen);
-
-    const Rect& ex = placement.exclude;
-    if (!overlaps(at(p, menu), ex)) {
-        return p;
-    }
-    const Point above{p.x, ex.top - menu.height};
-    const Point below{p.x, ex.bottom};
-    const Point left{ex.left - menu.width, p.y};
-    const Point right{ex.right, p.y};
-    const bool vertical = placement.flags & kTpmVertical;
-    const Point tries[] = {vertical ? above : left, vertical ? below : right, vertical ? left : above,
-                           vertical ? right : below};
-    for (const Point& candidate : tries) {
-        const Rect r = at(candidate, menu);
-        if (r.left >= screen.left && r.top >= screen.top && r.right <= screen.right &&
-            r.bottom <= screen.bottom) {
-            return candidate;
-        }
-    }
-    return p; // no room anywhere: stay on the screen
-}
-
-int DecodeIconMessage(double x, double twipsPerPixelX)
-{
-    const std::int64_t perPixel = roundHalfEven(twipsPerPixelX);
-    if (perPixel == 0) {
-        return 0;
-    }
-    return static_cast<int>(roundHalfEven(x) / perPixel);
 }
 
 } // namespace kumoden

@@ -53,7 +53,12 @@ class FakeTrayIcon final : public TrayIcon {
 public:
     explicit FakeTrayIcon(Journal& journal) : m_journal(journal) {}
 
-    void setMouseMoveHandler(MouseMoveHandler handler) override { m_handler = std::move(handler); }
+    void setActionHandler(ActionHandler handler) override { m_handler = std::move(handler); }
+    void setHostMenu(const std::vector<MenuEntry>& entries, MenuHandler chosen) override
+    {
+        hostMenu = entries;
+        m_chosen = std::move(chosen);
+    }
     bool add(const std::string& tip) override
     {
         m_journal.push_back("icon add " + tip);
@@ -69,14 +74,18 @@ public:
     {
         m_journal.push_back("notice " + title + ": " + text);
     }
-    // The notification area reports a mouse message of the icon.
-    void send(int message) { m_handler(0, 0, message * 15.0, 0); }
+    // The notification area reports what the user did with the icon.
+    void send(TrayAction action) { m_handler(action); }
+    // A tray host that draws the menu reports the entry chosen in it.
+    void chooseInHostMenu(int position) { m_chosen(position); }
 
     bool shown = false;
+    std::vector<MenuEntry> hostMenu;
 
 private:
     Journal& m_journal;
-    MouseMoveHandler m_handler;
+    ActionHandler m_handler;
+    MenuHandler m_chosen;
 };
 
 // A popup menu that answers with a scripted choice; what happens while it
@@ -87,11 +96,10 @@ public:
 
     void setEntries(const std::vector<MenuEntry>& entries) override { this->entries = entries; }
     void setDefaultEntry(int position) override { defaultEntry = position; }
-    Size size() override { return menuSize; }
-    int track(Point topLeft) override
+    int track(const PopupPlacement& placement) override
     {
         m_journal.push_back("track");
-        shownAt.push_back(topLeft);
+        shownAt.push_back(placement);
         if (whileOpen) {
             whileOpen();
         }
@@ -100,9 +108,8 @@ public:
 
     std::vector<MenuEntry> entries;
     int defaultEntry = -1;
-    Size menuSize{180, 120};
     int choice = -1;
-    std::vector<Point> shownAt;
+    std::vector<PopupPlacement> shownAt;
     std::function<void()> whileOpen;
 
 private:

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/clipboard.h"
-#include "platform/clipboard_viewer.h"
+#include "platform/clipboard_watcher.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/hard_copy_page.h"
 
@@ -170,85 +170,36 @@ private:
     }
 };
 
-// The resident window's place in the viewer chain and its procedure: the
-// procedure put in place gets what notify() delivers; what the window did
-// before answers previousResult.
-class FakeClipboardViewer final : public ClipboardViewer {
+// The clipboard's change notices: change() is the platform telling of one.
+class FakeClipboardWatcher final : public ClipboardWatcher {
 public:
-    struct Message {
-        WindowProcAddress procedure = 0; // or the window it was sent to
-        WindowHandle window = 0;
-        std::uint32_t message = 0;
-        MessageParam wParam = 0;
-        MessageLong lParam = 0;
+    explicit FakeClipboardWatcher(Journal& journal) : m_journal(journal) {}
 
-        friend bool operator==(const Message&, const Message&) = default;
-    };
-
-    static constexpr WindowHandle kWindow = 0x1010;
-    static constexpr WindowProcAddress kOriginalProc = 0x4040;
-
-    explicit FakeClipboardViewer(Journal& journal) : m_journal(journal) {}
-
-    WindowHandle window() const override { return kWindow; }
-    WindowHandle setClipboardViewer(WindowHandle window) override
+    bool watch(ChangeHandler changed) override
     {
-        m_journal.push_back("join chain " + std::to_string(window));
-        return nextViewer;
-    }
-    bool changeClipboardChain(WindowHandle window, WindowHandle next) override
-    {
-        m_journal.push_back("leave chain " + std::to_string(window) + " " + std::to_string(next));
+        m_journal.push_back("clipboard watch");
+        m_changed = std::move(changed);
         return true;
     }
-    WindowProcAddress setWindowProc(WindowHandle window, WindowProcedure procedure) override
+    void stop() override
     {
-        m_journal.push_back("hook " + std::to_string(window));
-        if (refuse) {
-            return 0;
-        }
-        m_procedure = std::move(procedure);
-        return kOriginalProc;
-    }
-    WindowProcAddress restoreWindowProc(WindowHandle window, WindowProcAddress procedure) override
-    {
-        m_journal.push_back("unhook " + std::to_string(window) + " " + std::to_string(procedure));
-        m_procedure = nullptr;
-        return 0;
-    }
-    MessageResult callWindowProc(WindowProcAddress procedure, WindowHandle window, std::uint32_t message,
-                                 MessageParam wParam, MessageLong lParam) override
-    {
-        passedOn.push_back({procedure, window, message, wParam, lParam});
-        return previousResult;
-    }
-    MessageResult sendMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
-                              MessageLong lParam) override
-    {
-        sent.push_back({0, window, message, wParam, lParam});
-        return 0;
+        m_journal.push_back("clipboard stop");
+        m_changed = nullptr;
     }
 
-    bool hooked() const { return static_cast<bool>(m_procedure); }
-    // The platform delivers a message to the window: through the procedure
-    // in place, or straight to the window's own when there is no hook.
-    MessageResult notify(std::uint32_t message, MessageParam wParam = 0, MessageLong lParam = 0)
+    bool watching() const { return static_cast<bool>(m_changed); }
+    // A change of the clipboard; heard only while watched.
+    void change()
     {
-        if (!m_procedure) {
-            return callWindowProc(kOriginalProc, kWindow, message, wParam, lParam);
+        if (m_changed) {
+            const ChangeHandler changed = m_changed; // the handler may stop the watch
+            changed();
         }
-        return m_procedure(kWindow, message, wParam, lParam);
     }
-
-    WindowHandle nextViewer = 0;
-    bool refuse = false;
-    MessageResult previousResult = 0;
-    std::vector<Message> passedOn;
-    std::vector<Message> sent;
 
 private:
     Journal& m_journal;
-    WindowProcedure m_procedure;
+    ChangeHandler m_changed;
 };
 
 } // namespace kumoden::fake

@@ -133,12 +133,12 @@ int main(int argc, char** argv)
     // printer; one that fails is told on stderr and as a notice (once for
     // each reason until one prints), and the program carries on.
     QtClipboard clipboard;
-    QtClipboardViewer clipboardViewer;
+    QtClipboardWatcher clipboardWatcher;
     QtHardCopyPage frmHardCopyView(cdlPrintSet);
     QtPagePrinter hardCopyPrinter(cdlPrintSet);
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
     HardCopyReport hardCopyReport(notices);
-    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy,
+    ModHardCopy modHardCopy({clipboardWatcher, desktop, frmHardCopy,
                              [&](const std::string& why) {
                                  qWarning("kumoden: hard copy abandoned: %s", why.c_str());
                                  hardCopyReport.abandoned(why);
@@ -164,7 +164,6 @@ int main(int argc, char** argv)
                                                   popup,
                                                   frmAbout,
                                                   cdlPrintSet,
-                                                  clipboardViewer,
                                                   modHardCopy,
                                                   showSettings,
                                                   notices});

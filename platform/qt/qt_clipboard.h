@@ -1,12 +1,10 @@
 #pragma once
 
 #include "platform/clipboard.h"
-#include "platform/clipboard_viewer.h"
+#include "platform/clipboard_watcher.h"
 
 #include <QImage>
 #include <QMetaObject>
-
-#include <vector>
 
 namespace kumoden {
 
@@ -30,35 +28,20 @@ public:
     PicturePtr getData() override;
 };
 
-// X11 tells every client of a clipboard change itself: there is no chain
-// to join and no next viewer to pass notices on to. Joining connects to the
-// clipboard's change signal, and each change reaches the procedure in
-// place as a change notice for the resident window. The window's own
-// procedure, the one a hook replaces, has nothing to do with notices.
-class QtClipboardViewer final : public ClipboardViewer {
+// The clipboard's changes as Qt hears them: on X11 (XWayland included)
+// the clipboard's owner changing, which is what a copy does and a focus
+// change does not; the primary selection has a signal of its own, left
+// unheard.
+class QtClipboardWatcher final : public ClipboardWatcher {
 public:
-    QtClipboardViewer();
-    ~QtClipboardViewer() override;
+    QtClipboardWatcher() = default;
+    ~QtClipboardWatcher() override;
 
-    WindowHandle window() const override;
-    WindowHandle setClipboardViewer(WindowHandle window) override;
-    bool changeClipboardChain(WindowHandle window, WindowHandle next) override;
-    WindowProcAddress setWindowProc(WindowHandle window, WindowProcedure procedure) override;
-    WindowProcAddress restoreWindowProc(WindowHandle window, WindowProcAddress procedure) override;
-    MessageResult callWindowProc(WindowProcAddress procedure, WindowHandle window, std::uint32_t message,
-                                 MessageParam wParam, MessageLong lParam) override;
-    MessageResult sendMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
-                              MessageLong lParam) override;
+    bool watch(ChangeHandler changed) override;
+    void stop() override;
 
 private:
-    void clipboardChanged();
-    const WindowProcedure* procedureAt(WindowProcAddress address) const;
-
     QMetaObject::Connection m_connection;
-    // Procedures put in place, addressed by their position; the window's
-    // own procedure has the address before the first.
-    std::vector<WindowProcedure> m_procedures;
-    WindowProcAddress m_current;
 };
 
 } // namespace kumoden

@@ -4,6 +4,7 @@
 #include "platform/qt/qt_tray_icon.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtGui/qguiapplication_platform.h>
@@ -111,8 +112,10 @@ Rect QtDesktop::taskbarRect() const
 
 Rect QtDesktop::notificationRect() const
 {
+    // A tray host that does not tell where the icon is (a D-Bus tray asking
+    // the program for its menu): the click was at the pointer.
     const QRect icon = m_icon.geometry();
-    return icon.isEmpty() ? Rect{} : toRect(icon);
+    return icon.isEmpty() ? toRect(QRect(QCursor::pos(), QSize(1, 1))) : toRect(icon);
 }
 
 void QtDesktop::setForegroundWindow()

@@ -16,7 +16,10 @@ QtSplash::~QtSplash() = default;
 
 void QtSplash::build()
 {
-    m_form = std::make_unique<QWidget>(nullptr, kFixedWindowFlags);
+    // A splash to the window manager too: no frame, no taskbar entry, above
+    // the windows it comes up over.
+    m_form = std::make_unique<QWidget>(nullptr,
+                                       Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     m_form->setObjectName(captionOf(m_design.name));
     m_form->setWindowTitle(captionOf(m_design.caption));
     m_form->setFixedSize(twipsSize(m_design.clientWidth, m_design.clientHeight));

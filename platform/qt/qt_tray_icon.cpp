@@ -1,61 +1,88 @@
 #include "platform/qt/qt_tray_icon.h"
 
 #include "platform/qt/artwork.h"
-#include "platform/qt/qt_form_support.h"
 
-#include <QGuiApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+
+#include <optional>
 
 namespace kumoden {
+
+bool DBusTrayHostRegistered()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return false;
+    }
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 namespace {
 
-// The mouse messages of the Windows icon, and the twips per pixel they are
-// scaled by on their way to the program.
-constexpr int kLeftButtonDown = 513;
-constexpr int kLeftButtonDoubleClick = 515;
-constexpr int kRightButtonDown = 516;
-constexpr int kMiddleButtonDown = 519;
-
-int messageFor(QSystemTrayIcon::ActivationReason reason)
+std::optional<TrayAction> actionFor(QSystemTrayIcon::ActivationReason reason, bool hostDrawsMenu)
 {
     switch (reason) {
     case QSystemTrayIcon::Context:
-        return kRightButtonDown;
+        // A D-Bus host asks for it only when it draws no menu of its own.
+        return TrayAction::Context;
     case QSystemTrayIcon::DoubleClick:
-        return kLeftButtonDoubleClick;
+        return TrayAction::Activate;
     case QSystemTrayIcon::Trigger:
-        return kLeftButtonDown;
+        // A D-Bus host's left button sends Activate and never a double-click.
+        return hostDrawsMenu ? TrayAction::Activate : TrayAction::PrimaryClick;
     case QSystemTrayIcon::MiddleClick:
-        return kMiddleButtonDown;
     case QSystemTrayIcon::Unknown:
         break;
     }
-    return 0;
-}
-
-// The shift argument of a mouse event: 1 shift, 2 control, 4 alt.
-int shiftState()
-{
-    const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
+    return std::nullopt;
 }
 
 } // namespace
 
-QtTrayIcon::QtTrayIcon()
+QtTrayIcon::QtTrayIcon() : m_hostDrawsMenu(DBusTrayHostRegistered())
 {
     m_icon.setIcon(trayIcon());
     // Queued: the program opens menus and modal windows from these events,
     // and the icon's own window may be replaced (tray host restart) while
-    // they run; by then Qt's mouse handler has long returned.
+    // they run; by then Qt's mouse or D-Bus handler has long returned.
     QObject::connect(
         &m_icon, &QSystemTrayIcon::activated, &m_icon,
         [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); }, Qt::QueuedConnection);
 }
 
-void QtTrayIcon::setMouseMoveHandler(MouseMoveHandler handler)
+void QtTrayIcon::setActionHandler(ActionHandler handler)
 {
     m_handler = std::move(handler);
+}
+
+void QtTrayIcon::setHostMenu(const std::vector<MenuEntry>& entries, MenuHandler chosen)
+{
+    // An XEmbed icon with a context menu would pop it up itself, at the
+    // pointer and beside the program's own placement.
+    if (!m_hostDrawsMenu) {
+        return;
+    }
+    m_hostMenu.clear();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].isSeparator()) {
+            m_hostMenu.addSeparator();
+            continue;
+        }
+        QAction* action = m_hostMenu.addAction(QString::fromStdString(entries[i].caption));
+        const int position = static_cast<int>(i);
+        QObject::connect(
+            action, &QAction::triggered, &m_hostMenu,
+            [this, chosen, position] {
+                if (m_wanted) {
+                    chosen(position);
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    m_icon.setContextMenu(&m_hostMenu);
 }
 
 bool QtTrayIcon::add(const std::string& tip)
@@ -87,9 +114,9 @@ QRect QtTrayIcon::geometry() const
 
 void QtTrayIcon::activated(QSystemTrayIcon::ActivationReason reason)
 {
-    const int message = messageFor(reason);
-    if (m_wanted && message != 0 && m_handler) {
-        m_handler(0, shiftState(), message * double{kTwipsPerPixel}, 0.0);
+    const std::optional<TrayAction> action = actionFor(reason, m_hostDrawsMenu);
+    if (m_wanted && action && m_handler) {
+        m_handler(*action);
     }
 }
 

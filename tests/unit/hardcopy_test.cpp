@@ -14,31 +14,24 @@
 namespace kumoden::test {
 namespace {
 
-using fake::FakeClipboardViewer;
 using fake::Journal;
-using Message = FakeClipboardViewer::Message;
 
-constexpr WindowHandle kNextViewer = 0x2020;
-
-// The hook on the resident window with a fake clipboard, page form, printer
-// and viewer chain.
+// The hook with a fake clipboard, page form, printer and change notices.
 class HardCopy : public ::testing::Test {
 protected:
-    HardCopy() { hook.bindNextViewerWnd(&nextViewerWnd); }
-
     void hookUp()
     {
-        hook.HookClipboard(viewer.window());
+        hook.HookClipboard();
         journal.clear();
     }
-    MessageResult change() { return viewer.notify(kDrawClipboardMessage, 3, 4); }
+    void change() { watcher.change(); }
 
     Journal journal;
     fake::FakeClipboard clipboard;
     fake::FakePageView page{journal};
     fake::FakePagePrinter printer;
     fake::FakeDesktop desktop{journal};
-    FakeClipboardViewer viewer{journal};
+    fake::FakeClipboardWatcher watcher{journal};
     FrmHardCopy frmHardCopy{{clipboard, page, printer}};
     std::vector<std::string> failures;
     // What the user hears, wired as the program wires it.
@@ -48,13 +41,12 @@ protected:
     fake::FakeClock clock;
     Notices notices{icon, log, clock, "T"};
     HardCopyReport report{notices};
-    ModHardCopy hook{{viewer, desktop, frmHardCopy,
+    ModHardCopy hook{{watcher, desktop, frmHardCopy,
                       [this](const std::string& why) {
                           failures.push_back(why);
                           report.abandoned(why);
                       },
                       [this] { report.printed(); }}};
-    WindowHandle nextViewerWnd = 0;
 };
 
 TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrinted)
@@ -81,20 +73,14 @@ TEST_F(HardCopy, OneChangeIsOneHardCopyBetweenLoadAndUnload)
     hookUp();
     clipboard.holdBitmap(7);
     page.whilePrinting = [&] { EXPECT_EQ(hook.HardCopyBusy(), kTrue); };
-    viewer.previousResult = 5;
-    EXPECT_EQ(change(), 5);
+    change();
     EXPECT_EQ(journal, (Journal{"page load", "doEvents", "printForm", "page unload"}));
     EXPECT_EQ(hook.HardCopyBusy(), kFalse);
     EXPECT_FALSE(page.loaded);
-    // The notice still reaches the window's own procedure, unchanged.
-    EXPECT_EQ(viewer.passedOn,
-              (std::vector<Message>{{FakeClipboardViewer::kOriginalProc, FakeClipboardViewer::kWindow,
-                                     kDrawClipboardMessage, 3, 4}}));
 }
 
-TEST_F(HardCopy, AChangeDuringAHardCopyIsPassedOnButNeitherPrintedNorRemembered)
+TEST_F(HardCopy, AChangeDuringAHardCopyIsNeitherPrintedNorRemembered)
 {
-    nextViewerWnd = kNextViewer;
     hookUp();
     clipboard.holdBitmap(7);
     desktop.onDoEvents = [&] { change(); };
@@ -106,9 +92,6 @@ TEST_F(HardCopy, AChangeDuringAHardCopyIsPassedOnButNeitherPrintedNorRemembered)
     ASSERT_EQ(page.printed.size(), 1u);
     EXPECT_EQ(page.printed[0].picture, 7u);
     EXPECT_EQ(hook.HardCopyBusy(), kFalse);
-    // Every notice went on to the next viewer once and to the old procedure.
-    EXPECT_EQ(viewer.sent, std::vector<Message>(3, Message{0, kNextViewer, kDrawClipboardMessage, 3, 4}));
-    EXPECT_EQ(viewer.passedOn.size(), 3u);
 
     desktop.onDoEvents = nullptr;
     page.whilePrinting = nullptr;
@@ -116,69 +99,23 @@ TEST_F(HardCopy, AChangeDuringAHardCopyIsPassedOnButNeitherPrintedNorRemembered)
     EXPECT_EQ(page.printed.size(), 2u);
 }
 
-TEST_F(HardCopy, OtherMessagesOnlyReachTheReplacedProcedure)
+TEST_F(HardCopy, HookingStartsAndUnhookingStopsTheNoticesOnce)
 {
-    nextViewerWnd = kNextViewer;
-    hookUp();
-    clipboard.holdBitmap(7);
-    viewer.previousResult = -12;
-    EXPECT_EQ(viewer.notify(0x0010, 5, -7), -12);
-    EXPECT_EQ(viewer.passedOn, (std::vector<Message>{{FakeClipboardViewer::kOriginalProc,
-                                                      FakeClipboardViewer::kWindow, 0x0010, 5, -7}}));
-    EXPECT_TRUE(viewer.sent.empty());
-    EXPECT_TRUE(journal.empty());
-}
-
-TEST_F(HardCopy, WithoutANextViewerNothingIsSentOn)
-{
-    hookUp();
-    change();
-    EXPECT_TRUE(viewer.sent.empty());
-    EXPECT_EQ(viewer.passedOn.size(), 1u);
-}
-
-TEST_F(HardCopy, TheChainIsFollowedWhenAViewerLeaves)
-{
-    nextViewerWnd = kNextViewer;
-    hookUp();
-    // One further down leaves: the next viewer hears of it.
-    viewer.notify(kChangeClipboardChainMessage, 0x3030, 0x4040);
-    EXPECT_EQ(viewer.sent,
-              (std::vector<Message>{{0, kNextViewer, kChangeClipboardChainMessage, 0x3030, 0x4040}}));
-    // The next one leaves: the one behind it becomes the next.
-    viewer.notify(kChangeClipboardChainMessage, kNextViewer, 0x5050);
-    EXPECT_EQ(nextViewerWnd, 0x5050u);
-    EXPECT_EQ(viewer.sent.size(), 1u);
-    EXPECT_EQ(viewer.passedOn.size(), 2u);
-}
-
-TEST_F(HardCopy, HookAndUnhookReplaceAndRestoreTheProcedure)
-{
-    hook.UnhookClipboard(viewer.window()); // not hooked: nothing happens
+    hook.UnhookClipboard(); // not hooked: nothing happens
     EXPECT_TRUE(journal.empty());
 
-    hook.HookClipboard(viewer.window());
-    EXPECT_EQ(hook.PrevWndProc(), FakeClipboardViewer::kOriginalProc);
-    hook.UnhookClipboard(viewer.window());
-    hook.UnhookClipboard(viewer.window());
-    EXPECT_EQ(journal, (Journal{"hook 4112", "unhook 4112 16448"}));
-    EXPECT_EQ(hook.PrevWndProc(), 0u);
+    hook.HookClipboard();
+    hook.HookClipboard();
+    EXPECT_TRUE(hook.Hooked());
+    hook.UnhookClipboard();
+    hook.UnhookClipboard();
+    EXPECT_EQ(journal, (Journal{"clipboard watch", "clipboard stop"}));
+    EXPECT_FALSE(hook.Hooked());
 
+    // A notice already on its way when the hook went prints nothing.
     clipboard.holdBitmap(7);
-    change(); // straight to the window's own procedure
+    hook.ClipboardChanged();
     EXPECT_TRUE(page.printed.empty());
-}
-
-TEST_F(HardCopy, AWindowThatRefusesTheHookStaysUnhooked)
-{
-    viewer.refuse = true;
-    hookUp();
-    EXPECT_EQ(hook.PrevWndProc(), 0u);
-    clipboard.holdBitmap(7);
-    change();
-    EXPECT_TRUE(page.printed.empty());
-    hook.UnhookClipboard(viewer.window());
-    EXPECT_TRUE(journal.empty());
 }
 
 TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)

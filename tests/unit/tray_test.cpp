@@ -26,33 +26,6 @@ TEST(PopupPlacement, FollowsTheTaskbarToEachEdge)
     EXPECT_EQ(PlacePopup({}, {}, w, h, 15, 15), (PopupPlacement{64, 0, 0, {0, 0, 0, 768}})); // none found
 }
 
-TEST(PopupPlacement, TheMenuEndsUpBesideTheNotificationArea)
-{
-    const Rect screen{0, 0, 1024, 768};
-    const Size menu{180, 120};
-    // Bottom: right edge at the screen's right, just above the taskbar.
-    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {900, 738, 1024, 768}}, menu, screen), (Point{844, 618}));
-    // Top: below the taskbar.
-    EXPECT_EQ(PopupTopLeft({72, 1024, 0, {900, 0, 1024, 30}}, menu, screen), (Point{844, 30}));
-    // Left: beside the taskbar, above the notification area.
-    EXPECT_EQ(PopupTopLeft({64, 0, 768, {0, 700, 60, 768}}, menu, screen), (Point{0, 580}));
-    // Right: above the notification area.
-    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {964, 700, 1024, 768}}, menu, screen), (Point{844, 580}));
-    // Nothing found: at the screen's origin.
-    EXPECT_EQ(PopupTopLeft({64, 0, 0, {0, 0, 0, 768}}, menu, screen), (Point{0, 0}));
-    // A menu taller than the room above and below stays on the screen.
-    EXPECT_EQ(PopupTopLeft({72, 1024, 768, {900, 100, 1024, 700}}, {180, 700}, screen), (Point{720, 68}));
-}
-
-TEST(PopupPlacement, DecodesTheIconsMouseMessage)
-{
-    EXPECT_EQ(DecodeIconMessage(516 * 15, 15), 516);
-    EXPECT_EQ(DecodeIconMessage(515 * 15 + 14, 15), 515); // the remainder is dropped
-    EXPECT_EQ(DecodeIconMessage(7724.5, 15), 514);        // 7724.5 rounds to 7724
-    EXPECT_EQ(DecodeIconMessage(516 * 15, 0.4), 0);       // no twips per pixel: nothing
-    EXPECT_EQ(DecodeIconMessage(516 * 12, 12.4), 516);
-}
-
 // The resident window with fake views; real files and the watch's fakes.
 class Resident : public WatchFixture {
 protected:
@@ -66,8 +39,17 @@ protected:
 
     FrmDummy::Services residentServices()
     {
-        return {iniPath, *profile, timer,        services, icon,     desktop,
-                popup,   about,    printerSetup, viewer,   hardCopy, [this] { settingsDialog.showModal(); },
+        return {iniPath,
+                *profile,
+                timer,
+                services,
+                icon,
+                desktop,
+                popup,
+                about,
+                printerSetup,
+                hardCopy,
+                [this] { settingsDialog.showModal(); },
                 notices};
     }
 
@@ -89,12 +71,12 @@ protected:
     fake::FakeModal about{journal, "about"};
     fake::FakeModal printerSetup{journal, "printer"};
     fake::FakeModal settingsDialog{journal, "settings"};
-    fake::FakeClipboardViewer viewer{journal};
+    fake::FakeClipboardWatcher watcher{journal};
     fake::FakeClipboard clipboard;
     fake::FakePageView page{journal};
     fake::FakePagePrinter printer;
     FrmHardCopy frmHardCopy{{clipboard, page, printer}};
-    ModHardCopy hardCopy{{viewer, desktop, frmHardCopy, nullptr}};
+    ModHardCopy hardCopy{{watcher, desktop, frmHardCopy, nullptr}};
     FileCheckInfo settings;
     FrmDummy frmDummy{settings, residentServices()};
 };
@@ -102,33 +84,27 @@ protected:
 TEST_F(Resident, LoadingAddsTheIconThenReadsTheSettingsThenArmsTheTimerThenHooksTheClipboard)
 {
     EXPECT_EQ(timer.interval(), 0);
-    viewer.nextViewer = 0x2020;
     frmDummy.Form_Load();
-    // The form's own window joins the chain, then gets the hook.
-    EXPECT_EQ(journal, (Journal{"icon add PDF印刷ツール", "join chain 4112", "hook 4112"}));
+    EXPECT_EQ(journal, (Journal{"icon add PDF印刷ツール", "clipboard watch"}));
     EXPECT_EQ(settings.FileChkTime, 60);
     EXPECT_EQ(timer.interval(), 60); // milliseconds, not seconds
     EXPECT_TRUE(icon.shown);
-    EXPECT_EQ(frmDummy.NextViewerWnd(), 0x2020u);
-    EXPECT_EQ(hardCopy.PrevWndProc(), fake::FakeClipboardViewer::kOriginalProc);
 }
 
-TEST_F(Resident, ClipboardChangesArePrintedAndPassedOnWhileLoaded)
+TEST_F(Resident, ClipboardChangesArePrintedWhileLoaded)
 {
-    viewer.nextViewer = 0x2020;
     clipboard.holdBitmap(7);
-    viewer.notify(kDrawClipboardMessage); // before the hook: nothing
+    watcher.change(); // before the hook: nothing
     frmDummy.Form_Load();
-    viewer.notify(kDrawClipboardMessage);
+    watcher.change();
     EXPECT_EQ(page.printed.size(), 1u);
-    EXPECT_EQ(viewer.sent.size(), 1u);
 
     journal.clear();
     frmDummy.Form_Unload();
-    // The hook goes first, then the window leaves the chain; the icon stays.
-    EXPECT_EQ(journal, (Journal{"unhook 4112 16448", "leave chain 4112 8224"}));
+    // The icon stays.
+    EXPECT_EQ(journal, (Journal{"clipboard stop"}));
     EXPECT_TRUE(icon.shown);
-    viewer.notify(kDrawClipboardMessage);
+    watcher.change();
     EXPECT_EQ(page.printed.size(), 1u);
 }
 
@@ -168,8 +144,7 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
         "notice PDF印刷ツール: 監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。",
         "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep(),
         "notice PDF印刷ツール: 印刷プログラムが見つかりません: " + dir.slash() + "none/reader",
-        "join chain 4112",
-        "hook 4112"};
+        "clipboard watch"};
     EXPECT_EQ(journal, told);
     ASSERT_EQ(log.lines.size(), 3u);
     EXPECT_EQ(log.lines[0],
@@ -189,7 +164,7 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
     EXPECT_EQ(log.lines.size(), 4u);
 }
 
-TEST_F(Resident, TheMenuHasItsItemsInOrder)
+TEST_F(Resident, TheMenuHasItsItemsInOrderInTheProgramsMenuAndTheHosts)
 {
     std::vector<std::string> captions;
     for (const auto& entry : popup.entries) {
@@ -197,32 +172,53 @@ TEST_F(Resident, TheMenuHasItsItemsInOrder)
     }
     EXPECT_EQ(captions, (std::vector<std::string>{"環境設定(&C)", "-", "ハードコピー用（プリンター設定）",
                                                   "-", "バージョン情報(&V)", "-", "終了(&E)"}));
+    ASSERT_EQ(icon.hostMenu.size(), popup.entries.size());
+    for (std::size_t i = 0; i < popup.entries.size(); ++i) {
+        EXPECT_EQ(icon.hostMenu[i].caption, popup.entries[i].caption);
+    }
 }
 
-TEST_F(Resident, ARightPressOpensTheMenuBesideTheNotificationArea)
+TEST_F(Resident, AContextRequestOpensTheMenuBesideTheNotificationArea)
 {
     popup.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kTrue); };
-    icon.send(kRightButtonDown);
+    icon.send(TrayAction::Context);
     EXPECT_EQ(journal, (Journal{"foreground", "doEvents", "track"}));
     EXPECT_EQ(popup.defaultEntry, 0);
-    EXPECT_EQ(popup.shownAt, std::vector<Point>{(Point{844, 618})});
+    // The placement reaches the menu as computed, for the platform to apply.
+    EXPECT_EQ(popup.shownAt,
+              std::vector<PopupPlacement>{(PopupPlacement{72, 1024, 768, {900, 738, 1024, 768}})});
     EXPECT_EQ(frmDummy.PopupActive(), kFalse);
+}
+
+TEST_F(Resident, AnEntryChosenInTheHostsMenuRunsItsCommandWithTheGuards)
+{
+    icon.chooseInHostMenu(4); // バージョン情報
+    EXPECT_EQ(about.opened, 1);
+    settingsDialog.whileOpen = [&] {
+        icon.chooseInHostMenu(2); // プリンター設定: a window is open already
+        icon.chooseInHostMenu(4);
+    };
+    icon.chooseInHostMenu(0);
+    EXPECT_EQ(settingsDialog.opened, 1);
+    EXPECT_EQ(printerSetup.opened, 0);
+    EXPECT_EQ(about.opened, 1);
+    EXPECT_TRUE(popup.shownAt.empty()); // the host drew the menu
+    EXPECT_THROW(icon.chooseInHostMenu(6), fake::ProcessEnded);
+    EXPECT_FALSE(icon.shown);
 }
 
 TEST_F(Resident, ASecondRightPressWhileTheMenuIsOpenOpensNoSecondMenu)
 {
-    popup.whileOpen = [&] { icon.send(kRightButtonDown); };
-    icon.send(kRightButtonDown);
+    popup.whileOpen = [&] { icon.send(TrayAction::Context); };
+    icon.send(TrayAction::Context);
     EXPECT_EQ(popup.shownAt.size(), 1u);
 }
 
-TEST_F(Resident, OnlyRightPressAndLeftDoubleClickDoAnything)
+TEST_F(Resident, AFirstClickDoesNothingAndTheIconsActionOpensTheVersionBox)
 {
-    for (const int message : {512, 513, 514, 517, 518, 519, 520}) {
-        icon.send(message);
-    }
+    icon.send(TrayAction::PrimaryClick);
     EXPECT_TRUE(journal.empty());
-    icon.send(kLeftButtonDoubleClick);
+    icon.send(TrayAction::Activate);
     EXPECT_EQ(journal, (Journal{"about open", "about closed"}));
 }
 
@@ -230,16 +226,16 @@ TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
 {
     popup.choice = 4; // バージョン情報
     about.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kFalse); };
-    icon.send(kRightButtonDown);
+    icon.send(TrayAction::Context);
     EXPECT_EQ(about.opened, 1);
     popup.choice = 2; // プリンター設定
-    icon.send(kRightButtonDown);
+    icon.send(TrayAction::Context);
     EXPECT_EQ(printerSetup.opened, 1);
     popup.choice = 0; // 環境設定
-    icon.send(kRightButtonDown);
+    icon.send(TrayAction::Context);
     EXPECT_EQ(settingsDialog.opened, 1);
     popup.choice = -1; // closed without a choice
-    icon.send(kRightButtonDown);
+    icon.send(TrayAction::Context);
     EXPECT_EQ(about.opened + printerSetup.opened + settingsDialog.opened, 3);
 }
 
@@ -247,11 +243,11 @@ TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
 {
     settingsDialog.whileOpen = [&] {
         EXPECT_EQ(frmDummy.DialogOpen(), kTrue);
-        icon.send(kLeftButtonDoubleClick); // the version box stays shut
+        icon.send(TrayAction::Activate); // the version box stays shut
         frmDummy.mnuPrint_Click();
         frmDummy.mnuConf_Click();
         popup.choice = -1;
-        icon.send(kRightButtonDown); // the menu itself still opens
+        icon.send(TrayAction::Context); // the menu itself still opens
     };
     frmDummy.mnuConf_Click();
     EXPECT_EQ(about.opened, 0);
@@ -278,8 +274,7 @@ TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
     EXPECT_THROW(frmDummy.mnuConf_Click(), fake::ProcessEnded);
     // It leaves the clipboard on the way out, so the viewers after it are
     // not cut off.
-    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "unhook 4112 16448", "leave chain 4112 0",
-                                "endProcess"}));
+    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "clipboard stop", "endProcess"}));
     EXPECT_FALSE(icon.shown);
 }
 
