@@ -46,6 +46,11 @@ namespace {
 
 // Without a display that answers, the program still watches and prints,
 // just without an icon: every display platform falls back to headless.
+// In a Wayland session it runs under XWayland where there is one: there
+// its menu is a popup rather than a window the compositor tiles, its
+// splash a splash, and on GNOME the clipboard reaches it without the focus
+// (wlroots and KDE tell it through their clipboard-manager protocol in
+// either case). A platform the user chose is kept.
 void chooseDisplayPlatform()
 {
     const auto set = [](const char* name) {
@@ -56,10 +61,10 @@ void chooseDisplayPlatform()
         return;
     }
     const char* platforms = "offscreen";
-    if (set("WAYLAND_DISPLAY")) {
-        platforms = "wayland;xcb;offscreen";
-    } else if (set("DISPLAY")) {
-        platforms = "xcb;offscreen";
+    if (set("DISPLAY")) {
+        platforms = set("WAYLAND_DISPLAY") ? "xcb;wayland;offscreen" : "xcb;offscreen";
+    } else if (set("WAYLAND_DISPLAY")) {
+        platforms = "wayland;offscreen";
     }
     setenv("QT_QPA_PLATFORM", platforms, 1);
 }
