@@ -13,7 +13,16 @@ TEST_F(Tray, SplashGoesBeforeTheIconComes)
 {
     startTrayHost();
     startProgram();
-    expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s);
+    // A splash to any window manager: no frame, no taskbar entry, centred.
+    std::string type;
+    XWindow seen;
+    expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s, [&](const XWindow& splash) {
+        seen = splash;
+        type = x({"xprop", "-id", std::to_string(splash.id), "_NET_WM_WINDOW_TYPE"}).out;
+    });
+    EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos) << type;
+    EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
+    EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
     EXPECT_TRUE(kumoden->running());
 }
 

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,9 +100,10 @@ protected:
     }
     // Watches the start-up until the icon comes: the splash titled so must
     // show, and be gone before the icon comes; its first sight is kept as
-    // the screenshot given.
+    // the screenshot given, and handed to atFirstSight while it is shown.
     void expectSplashBeforeIcon(const std::string& splashTitle, const std::string& shot,
-                                std::chrono::milliseconds limit)
+                                std::chrono::milliseconds limit,
+                                const std::function<void(const XWindow&)>& atFirstSight = {})
     {
         bool splash = false;
         bool together = false;
@@ -109,7 +111,11 @@ protected:
             const std::uint32_t splashNow = windowNamed(splashTitle);
             const bool icon = !icons().empty();
             if (splashNow != 0 && !splash) {
-                screenshot(shot, geometryOf(splashNow));
+                const XWindow seen = geometryOf(splashNow);
+                screenshot(shot, seen);
+                if (atFirstSight) {
+                    atFirstSight(seen);
+                }
             }
             splash = splash || splashNow != 0;
             together = together || (splashNow != 0 && icon);
