@@ -10,6 +10,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
 #include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_clipboard_watcher.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_conf_view.h"
 #include "platform/win32/win32_desktop.h"
@@ -41,12 +42,14 @@
 
 namespace {
 
-// A hidden top-level window: it owns the icon and its menu, receives the
-// session's end and lets other programs close this one by class name.
+// A hidden top-level window: it is in the clipboard-viewer chain, owns the
+// icon's menu, receives the session's end and lets other programs close
+// this one by class name. The icon has a window of its own.
 constexpr wchar_t kResidentClass[] = L"KumodenResident";
 
 struct Resident {
     kumoden::Win32TrayIcon& icon;
+    kumoden::Win32ClipboardWatcher& watcher;
     std::optional<kumoden::FrmDummy>& form;
     bool unloaded = false;
 
@@ -66,8 +69,9 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* resident = reinterpret_cast<Resident*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (resident != nullptr && resident->icon.handleMessage(message, wParam, lParam)) {
-        return 0;
+    // The watcher only looks: every message is then handled here as well.
+    if (resident != nullptr) {
+        resident->watcher.handleMessage(message, wParam, lParam);
     }
     switch (message) {
     case WM_CLOSE:
@@ -190,7 +194,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Profile profile;
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
-    Win32TrayIcon icon(desktop);
+    Win32TrayIcon icon;
     FileEventLog log(LogPath(iniPath, files.separator()));
     Notices notices(icon, log, clock, std::string(kTrayTip));
     Win32PopupMenu popup;
@@ -200,14 +204,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
     // printer.
     Win32Clipboard clipboard;
-    Win32ClipboardViewer clipboardViewer;
+    Win32ClipboardWatcher clipboardWatcher;
     Win32HardCopyPage frmHardCopyView(cdlPrintSet);
     Win32PagePrinter hardCopyPrinter(cdlPrintSet);
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
     // A hard copy that fails is abandoned; a debugger hears why, and the
     // user once for each reason until one prints.
     HardCopyReport hardCopyReport(notices);
-    ModHardCopy modHardCopy({clipboardViewer, desktop, frmHardCopy,
+    ModHardCopy modHardCopy({clipboardWatcher, desktop, frmHardCopy,
                              [&](const std::string& why) {
                                  OutputDebugStringW(
                                      ToWide("kumoden: hard copy abandoned: " + why + "\n").c_str());
@@ -222,7 +226,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                [&](const std::string& line) { notices.record(line); }, "acrord32.exe"});
     const auto showSettings = [&] { settingsWindows.showSettings(); };
     std::optional<FrmDummy> frmDummy;
-    Resident resident{icon, frmDummy};
+    Resident resident{icon, clipboardWatcher, frmDummy};
     HWND window = nullptr;
     const auto loadResident = [&] {
         window = createResidentWindow(instance, resident);
@@ -230,8 +234,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return;
         }
         desktop.setWindow(window);
-        clipboardViewer.setWindow(window);
-        icon.setWindow(window);
+        clipboardWatcher.setWindow(window);
         popup.setWindow(window);
         cdlPrintSet.setWindow(window);
         frmDummy.emplace(info, FrmDummy::Services{iniPath,
@@ -243,7 +246,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                                                   popup,
                                                   frmAbout,
                                                   cdlPrintSet,
-                                                  clipboardViewer,
                                                   modHardCopy,
                                                   showSettings,
                                                   notices});

@@ -4,37 +4,11 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <utility>
 
 namespace kumoden {
 namespace {
-
-HWND hwnd(WindowHandle window)
-{
-    return reinterpret_cast<HWND>(window);
-}
-
-// The procedure put in front of a window's: the system calls a plain
-// function, which hands the message on.
-WindowProcedure& procedureInPlace()
-{
-    static WindowProcedure procedure;
-    return procedure;
-}
-
-LRESULT CALLBACK procedureEntry(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // Nothing may be thrown across the system's frames.
-    try {
-        const WindowProcedure& procedure = procedureInPlace();
-        if (procedure) {
-            return procedure(reinterpret_cast<WindowHandle>(window), message, wParam, lParam);
-        }
-    } catch (...) {
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
 // Another program may hold the clipboard open for a moment.
 class OpenedClipboard {
@@ -202,58 +176,6 @@ PicturePtr Win32Clipboard::getData()
         }
     }
     return std::make_unique<Win32Picture>();
-}
-
-WindowHandle Win32ClipboardViewer::window() const
-{
-    return reinterpret_cast<WindowHandle>(m_window);
-}
-
-WindowHandle Win32ClipboardViewer::setClipboardViewer(WindowHandle window)
-{
-    return reinterpret_cast<WindowHandle>(SetClipboardViewer(hwnd(window)));
-}
-
-bool Win32ClipboardViewer::changeClipboardChain(WindowHandle window, WindowHandle next)
-{
-    return ChangeClipboardChain(hwnd(window), hwnd(next)) != FALSE;
-}
-
-WindowProcAddress Win32ClipboardViewer::setWindowProc(WindowHandle window, WindowProcedure procedure)
-{
-    // The previous procedure stays callable until the window has taken the
-    // new one.
-    WindowProcedure previous = std::exchange(procedureInPlace(), std::move(procedure));
-    const LONG_PTR replaced =
-        SetWindowLongPtrW(hwnd(window), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&procedureEntry));
-    if (replaced == 0) {
-        procedureInPlace() = std::move(previous);
-    }
-    return static_cast<WindowProcAddress>(replaced);
-}
-
-WindowProcAddress Win32ClipboardViewer::restoreWindowProc(WindowHandle window, WindowProcAddress procedure)
-{
-    // The procedure taken out may still be running (a hard copy that ends
-    // the hook); it stays in place, and no longer receives anything.
-    return static_cast<WindowProcAddress>(
-        SetWindowLongPtrW(hwnd(window), GWLP_WNDPROC, static_cast<LONG_PTR>(procedure)));
-}
-
-MessageResult Win32ClipboardViewer::callWindowProc(WindowProcAddress procedure, WindowHandle window,
-                                                   std::uint32_t message, MessageParam wParam,
-                                                   MessageLong lParam)
-{
-    if (procedure == 0) {
-        return DefWindowProcW(hwnd(window), message, wParam, lParam);
-    }
-    return CallWindowProcW(reinterpret_cast<WNDPROC>(procedure), hwnd(window), message, wParam, lParam);
-}
-
-MessageResult Win32ClipboardViewer::sendMessage(WindowHandle window, std::uint32_t message,
-                                                MessageParam wParam, MessageLong lParam)
-{
-    return SendMessageW(hwnd(window), message, wParam, lParam);
 }
 
 } // namespace kumoden

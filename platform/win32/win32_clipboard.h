@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/clipboard.h"
-#include "platform/clipboard_viewer.h"
 
 #include <vector>
 
@@ -37,27 +36,6 @@ class Win32Clipboard final : public Clipboard {
 public:
     bool getFormat(ClipboardFormat format) override;
     PicturePtr getData() override;
-};
-
-// The clipboard-viewer chain and the resident window's procedure. One
-// window at a time has its procedure replaced.
-class Win32ClipboardViewer final : public ClipboardViewer {
-public:
-    // The resident window, once it exists.
-    void setWindow(void* window) { m_window = window; }
-
-    WindowHandle window() const override;
-    WindowHandle setClipboardViewer(WindowHandle window) override;
-    bool changeClipboardChain(WindowHandle window, WindowHandle next) override;
-    WindowProcAddress setWindowProc(WindowHandle window, WindowProcedure procedure) override;
-    WindowProcAddress restoreWindowProc(WindowHandle window, WindowProcAddress procedure) override;
-    MessageResult callWindowProc(WindowProcAddress procedure, WindowHandle window, std::uint32_t message,
-                                 MessageParam wParam, MessageLong lParam) override;
-    MessageResult sendMessage(WindowHandle window, std::uint32_t message, MessageParam wParam,
-                              MessageLong lParam) override;
-
-private:
-    void* m_window = nullptr;
 };
 
 } // namespace kumoden

@@ -18,9 +18,9 @@ public:
 
     void setEntries(const std::vector<MenuEntry>& entries) override;
     void setDefaultEntry(int position) override;
-    // Computed from the menu font and the system's metrics, see the source.
-    Size size() override;
-    int track(Point topLeft) override;
+    // TrackPopupMenuEx places it: the flags against x and y, and off the
+    // excluded rectangle.
+    int track(const PopupPlacement& placement) override;
 
     // The menu itself, for a look at what it holds.
     void* handle() const { return m_menu; }
@@ -29,7 +29,6 @@ private:
     void* m_menu = nullptr;
     void* m_window = nullptr;
     std::vector<MenuEntry> m_entries;
-    int m_default = -1;
 };
 
 } // namespace kumoden

@@ -7,13 +7,13 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cwchar>
 
 namespace kumoden {
 namespace {
 
-constexpr UINT kIconNumber = 1;
+// The icon is known to the shell by its window and this number.
+constexpr UINT kIconNumber = 0;
 
 // Copies text into a fixed field of the notification data, cut where it
 // does not fit (never inside a surrogate pair) and always terminated.
@@ -27,17 +27,56 @@ template <std::size_t N> void copyField(wchar_t (&field)[N], const std::wstring&
     field[length] = L'\0';
 }
 
-// The shift argument of a mouse event: 1 shift, 2 control, 4 alt.
-int shiftState()
+LRESULT CALLBACK iconWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
-    return (down(VK_SHIFT) ? 1 : 0) | (down(VK_CONTROL) ? 2 : 0) | (down(VK_MENU) ? 4 : 0);
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* icon = reinterpret_cast<Win32TrayIcon*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // Nothing may be thrown across the system's frames.
+    try {
+        if (icon != nullptr && icon->handleMessage(message, lParam)) {
+            return 0;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND createIconWindow(Win32TrayIcon* icon)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = iconWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTrayWindowClass;
+    // A second icon finds the class registered already.
+    RegisterClassExW(&windowClass);
+    // Top-level, for the broadcast; never shown.
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, icon);
 }
 
 } // namespace
 
-Win32TrayIcon::Win32TrayIcon(const Desktop& desktop)
-    : m_desktop(desktop), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
+std::optional<TrayAction> TrayActionOf(std::uint32_t mouseMessage)
+{
+    switch (mouseMessage) {
+    case WM_RBUTTONDOWN:
+        return TrayAction::Context;
+    case WM_LBUTTONDBLCLK:
+        return TrayAction::Activate;
+    case WM_LBUTTONDOWN:
+        return TrayAction::PrimaryClick;
+    default:
+        return std::nullopt;
+    }
+}
+
+Win32TrayIcon::Win32TrayIcon() : m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
 {
     // The notification area draws small icons; the program's own, else the
     // system's application icon (a program without the resource, a test).
@@ -46,14 +85,18 @@ Win32TrayIcon::Win32TrayIcon(const Desktop& desktop)
     if (m_icon == nullptr) {
         m_icon = LoadIconW(nullptr, IDI_APPLICATION);
     }
+    m_window = createIconWindow(this);
 }
 
 Win32TrayIcon::~Win32TrayIcon()
 {
     remove();
+    if (m_window != nullptr) {
+        DestroyWindow(static_cast<HWND>(m_window));
+    }
 }
 
-void Win32TrayIcon::setMouseMoveHandler(MouseMoveHandler handler)
+void Win32TrayIcon::setActionHandler(ActionHandler handler)
 {
     m_handler = std::move(handler);
 }
@@ -82,17 +125,14 @@ void Win32TrayIcon::showNotice(const std::string& title, const std::string& text
     }
 }
 
-bool Win32TrayIcon::handleMessage(std::uint32_t message, std::uintptr_t, std::intptr_t lParam)
+bool Win32TrayIcon::handleMessage(std::uint32_t message, std::intptr_t lParam)
 {
     if (message == kTrayCallbackMessage) {
-        if (m_wanted && m_handler) {
-            // The event's x in twips is the mouse message times the twips per
-            // pixel. A screen whose twips per pixel is no whole number (175 %)
-            // is taken at the nearest whole one, as the event's reader does,
-            // so that the message comes back whole.
-            const int mouseMessage = LOWORD(static_cast<LPARAM>(lParam));
-            const double perPixel = std::nearbyint(m_desktop.twipsPerPixelX());
-            m_handler(0, shiftState(), mouseMessage * perPixel, 0.0);
+        const std::optional<TrayAction> action = TrayActionOf(LOWORD(static_cast<LPARAM>(lParam)));
+        if (action && m_wanted && m_handler) {
+            // A copy: the handler may set another one while it runs.
+            const ActionHandler handler = m_handler;
+            handler(*action);
         }
         return true;
     }
