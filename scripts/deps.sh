@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream file unzip
   nsis
+  # A sway session for the desktop tests: the clipboard manager protocol, waybar's tray, XWayland.
+  sway wl-clipboard libwayland-dev wayland-protocols libwayland-bin waybar xwayland x11-xserver-utils dbus-daemon qt6-wayland
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include "platform/posix/posix_launcher.h"
 #include "platform/posix/system_clock.h"
 #include "platform/profile/profile_store.h"
+#include "platform/qt/distinct_clipboard_watcher.h"
 #include "platform/qt/qt_about_view.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_conf_view.h"
@@ -26,11 +27,13 @@
 #include "platform/qt/qt_timer.h"
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
+#include "platform/wayland/wayland_clipboard.h"
 #include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
 #include "tray/frm_dummy.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -39,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -50,7 +54,7 @@ namespace {
 // its menu is a popup rather than a window the compositor tiles, its
 // splash a splash, and on GNOME the clipboard reaches it without the focus
 // (wlroots and KDE tell it through their clipboard-manager protocol in
-// either case). A platform the user chose is kept.
+// either case, see the hard copy below). A platform the user chose is kept.
 void chooseDisplayPlatform()
 {
     const auto set = [](const char* name) {
@@ -137,8 +141,31 @@ int main(int argc, char** argv)
     // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
     // printer; one that fails is told on stderr and as a notice (once for
     // each reason until one prints), and the program carries on.
-    QtClipboard clipboard;
-    QtClipboardWatcher clipboardWatcher;
+    // Where the compositor has a clipboard manager the clipboard is heard
+    // through it, whatever window has the focus. Qt's own Wayland client
+    // reports a change at every focus: there the same content again is no
+    // change. Headless there is no clipboard to hear.
+    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+    const std::unique_ptr<DataControl> dataControl = headless ? nullptr : DataControl::connect();
+    QtClipboard qtClipboard;
+    QtClipboardWatcher qtClipboardWatcher;
+    DistinctClipboardWatcher distinctClipboardWatcher(qtClipboardWatcher, qtClipboardContent);
+    std::optional<WaylandClipboard> wlClipboard;
+    std::optional<WaylandClipboardWatcher> wlClipboardWatcher;
+    if (dataControl) {
+        wlClipboard.emplace(*dataControl);
+        wlClipboardWatcher.emplace(*dataControl);
+    }
+    Clipboard& clipboard = dataControl ? static_cast<Clipboard&>(*wlClipboard) : qtClipboard;
+    ClipboardWatcher& clipboardWatcher = [&]() -> ClipboardWatcher& {
+        if (dataControl) {
+            return *wlClipboardWatcher;
+        }
+        if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+            return distinctClipboardWatcher;
+        }
+        return qtClipboardWatcher;
+    }();
     QtHardCopyPage frmHardCopyView(cdlPrintSet);
     QtPagePrinter hardCopyPrinter(cdlPrintSet);
     FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});

@@ -1,0 +1,98 @@
+// The hard copy in a sway session: the program runs as it would there (on
+// XWayland, its icon in waybar's tray) and hears the clipboard through the
+// compositor's clipboard manager, whatever window has the focus.
+#include "tests/desktop/sway_session.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/integration/hard_copy_test_support.h"
+
+#include <thread>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
+
+class Sway : public E2e {
+protected:
+    void SetUp() override
+    {
+        // The test command starts the scheduler: without it this would check nothing.
+        ASSERT_EQ(schedulerProblem(), "");
+        session = std::make_unique<SwaySession>();
+        wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
+        tall = writeQuartersPicture(dir.path() / "tall.png", 120, 320);
+    }
+    void TearDown() override
+    {
+        kumoden.reset();
+        session.reset();
+    }
+
+    // The program as the session starts it, once its icon is in the tray.
+    std::string startProgram()
+    {
+        writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\n");
+        std::vector<std::string> env = session->programEnv();
+        // The platform the program picks for itself.
+        env.insert(env.end(), {"QT_QPA_PLATFORM=", "LPDEST=" + kHardCopyQueue});
+        kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
+        std::string item;
+        eventually(20s, [&] {
+            const std::vector<std::string> items = session->trayItems();
+            item = items.empty() ? "" : items.front();
+            return !item.empty();
+        });
+        // The clipboard hook comes right after the icon.
+        std::this_thread::sleep_for(300ms);
+        return item;
+    }
+    // Nothing more printed for a while: the jobs since the outputs were
+    // first looked at.
+    static std::size_t settled(HardCopyOutputs& outputs, std::chrono::milliseconds quiet)
+    {
+        std::this_thread::sleep_for(quiet);
+        return outputs.newFiles().size();
+    }
+
+    std::unique_ptr<SwaySession> session;
+    std::filesystem::path wide;
+    std::filesystem::path tall;
+};
+
+TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocus)
+{
+    HardCopyOutputs outputs;
+    // The clipboard as it was before the program came is no change, and its
+    // splash taking the focus is none either.
+    session->copy(wide, "image/png");
+    const std::string item = startProgram();
+    ASSERT_FALSE(item.empty()) << "the icon never reached the tray";
+    EXPECT_NE(session->focusedTitle(), kAboutTitle);
+
+    // Text prints nothing; a picture copied by another client while none of
+    // the program's windows has the focus prints once, within seconds.
+    const auto start = std::chrono::steady_clock::now();
+    session->copy(dir.write("text", "a line"), "text/plain;charset=utf-8");
+    std::this_thread::sleep_for(1s);
+    session->copy(tall, "image/png");
+    EXPECT_EQ(outputs.waitForNew(15s).size(), 1u) << "the picture was not printed once";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+
+    // The version box, opened as the tray host does, takes the focus: the
+    // same picture is not printed again.
+    ASSERT_TRUE(session->activate(item));
+    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kAboutTitle; }))
+        << "the version box never had the focus";
+    EXPECT_EQ(settled(outputs, 2s), 1u) << "a focus change printed the picture again";
+
+    // And the hook is still live: the next change prints.
+    session->copy(wide, "image/png");
+    EXPECT_EQ(outputs.waitForNew(15s, 2).size(), 2u);
+    EXPECT_EQ(settled(outputs, 1s), 2u);
+    EXPECT_TRUE(kumoden->running());
+}
+
+} // namespace
+} // namespace kumoden::test

@@ -1,0 +1,216 @@
+#include "tests/desktop/sway_session.h"
+
+#include "tests/support/programs.h"
+
+#include <chrono>
+#include <pwd.h>
+#include <regex>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// The unprivileged user sway runs as when the tests run as root.
+const char* const kSessionUser = "kumoden-desktop";
+
+const passwd* sessionUser()
+{
+    if (const passwd* user = ::getpwnam(kSessionUser)) {
+        return user;
+    }
+    const RunResult made =
+        runProgram({"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", kSessionUser});
+    const passwd* user = ::getpwnam(kSessionUser);
+    if (user == nullptr) {
+        throw std::runtime_error("no user to run sway as: " + made.err);
+    }
+    return user;
+}
+
+// The first file in the folder whose name matches.
+std::string findIn(const fs::path& folder, const std::regex& name)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (std::regex_match(entry.path().filename().string(), name)) {
+            return entry.path().string();
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+SwaySession::SwaySession()
+{
+    const fs::path sway = installedProgram("sway");
+    installedProgram("waybar");
+    installedProgram("wl-copy");
+    installedProgram("xhost");
+    const bool root = ::geteuid() == 0;
+    const passwd* user = root ? sessionUser() : nullptr;
+
+    // The user's runtime folder is the user's alone, as a login makes it.
+    fs::permissions(m_dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+    m_run = m_dir.path() / "run";
+    m_programRun = m_dir.path() / "program-run";
+    fs::create_directories(m_run);
+    fs::create_directories(m_programRun);
+    fs::permissions(m_run, fs::perms::owner_all);
+    fs::permissions(m_programRun, fs::perms::owner_all);
+    if (user != nullptr && ::chown(m_run.c_str(), user->pw_uid, user->pw_gid) != 0) {
+        throw std::runtime_error("cannot hand the runtime folder to " + std::string(kSessionUser));
+    }
+
+    // A bus that both the session's user and this process may use.
+    const fs::path busSocket = m_dir.path() / "bus";
+    m_bus = "unix:path=" + busSocket.string();
+    const fs::path busConfig = m_dir.write("bus.conf", R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>)" + m_bus + R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+  </policy>
+</busconfig>
+)");
+    m_busDaemon = std::make_unique<Process>(std::vector<std::string>{
+        installedProgram("dbus-daemon").string(), "--nofork", "--config-file=" + busConfig.string()});
+    if (!eventually(10s, [&] { return fs::exists(busSocket); })) {
+        throw std::runtime_error("the session bus did not come up");
+    }
+
+    // waybar is the tray host; once XWayland is up this process may use it
+    // too, and the session says which display it is.
+    const fs::path displayFile = m_run / "display";
+    const fs::path config =
+        m_dir.write("sway.conf", "output HEADLESS-1 resolution 1280x800\n"
+                                 "xwayland enable\n"
+                                 "exec waybar -c " +
+                                     m_dir.write("waybar.json", R"({"modules-right": ["tray"]})").string() +
+                                     "\n"
+                                     "exec sh -c 'xhost +si:localuser:root && echo \"$DISPLAY\" > " +
+                                     displayFile.string() + ".part && mv " + displayFile.string() + ".part " +
+                                     displayFile.string() + "'\n");
+    fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read |
+                                fs::perms::group_read);
+    fs::permissions(m_dir.path() / "waybar.json", fs::perms::owner_read | fs::perms::others_read);
+    std::vector<std::string> command{sway.string(), "-c", config.string()};
+    if (user != nullptr) {
+        command.insert(command.begin(),
+                       {installedProgram("setpriv").string(), "--reuid=" + std::to_string(user->pw_uid),
+                        "--regid=" + std::to_string(user->pw_gid), "--clear-groups", "--"});
+    }
+    m_sway = std::make_unique<Process>(command, swayEnv());
+    if (!eventually(15s, [&] {
+            m_wayland = findIn(m_run, std::regex("wayland-[0-9]+"));
+            m_swaySocket = findIn(m_run, std::regex("sway-ipc\\..*\\.sock"));
+            return !m_wayland.empty() && !m_swaySocket.empty() && fs::exists(displayFile);
+        })) {
+        throw std::runtime_error("sway did not come up with XWayland");
+    }
+    m_display = readFile(displayFile);
+    m_display.erase(m_display.find_last_not_of("\n") + 1);
+    const auto hostThere = [&] {
+        const RunResult answer =
+            runProgram({"dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
+                        "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+                        "string:org.kde.StatusNotifierWatcher", "string:IsStatusNotifierHostRegistered"},
+                       busEnv(), 5s);
+        return answer.out.find("boolean true") != std::string::npos;
+    };
+    if (!eventually(15s, hostThere)) {
+        throw std::runtime_error("waybar's tray did not come up");
+    }
+}
+
+SwaySession::~SwaySession()
+{
+    m_owners.clear();
+    m_sway.reset();
+    m_busDaemon.reset();
+}
+
+std::vector<std::string> SwaySession::busEnv() const
+{
+    return {"DBUS_SESSION_BUS_ADDRESS=" + m_bus};
+}
+
+std::vector<std::string> SwaySession::swayEnv() const
+{
+    return {"DBUS_SESSION_BUS_ADDRESS=" + m_bus,
+            "XDG_RUNTIME_DIR=" + m_run.string(),
+            "HOME=" + m_dir.path().string(),
+            "WLR_BACKENDS=headless",
+            "WLR_LIBINPUT_NO_DEVICES=1",
+            "WLR_RENDERER=pixman",
+            "WAYLAND_DISPLAY=",
+            "DISPLAY=",
+            "GSETTINGS_BACKEND=memory"};
+}
+
+std::vector<std::string> SwaySession::programEnv() const
+{
+    return {"WAYLAND_DISPLAY=" + m_wayland, "DISPLAY=" + m_display, "DBUS_SESSION_BUS_ADDRESS=" + m_bus,
+            "XDG_RUNTIME_DIR=" + m_programRun.string(), "SWAYSOCK=" + m_swaySocket};
+}
+
+std::vector<std::string> SwaySession::trayItems() const
+{
+    const RunResult answer =
+        runProgram({"dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
+                    "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+                    "string:org.kde.StatusNotifierWatcher", "string:RegisteredStatusNotifierItems"},
+                   busEnv(), 5s);
+    std::vector<std::string> items;
+    const std::regex item("string \"([^\"]+)\"");
+    for (auto it = std::sregex_iterator(answer.out.begin(), answer.out.end(), item);
+         it != std::sregex_iterator(); ++it) {
+        items.push_back((*it)[1]);
+    }
+    return items;
+}
+
+bool SwaySession::activate(const std::string& item) const
+{
+    const std::size_t slash = item.find('/');
+    return runProgram({"dbus-send", "--session", "--print-reply", "--dest=" + item.substr(0, slash),
+                       item.substr(slash), "org.kde.StatusNotifierItem.Activate", "int32:0", "int32:0"},
+                      busEnv(), 5s)
+               .exitCode == 0;
+}
+
+std::string SwaySession::focusedTitle() const
+{
+    const std::string tree = runProgram({"swaymsg", "-r", "-t", "get_tree"}, programEnv(), 5s).out;
+    // A node's name follows its focus mark, nested rectangles have none.
+    std::smatch found;
+    if (std::regex_search(
+            tree, found,
+            std::regex("\"focused\": *true[^{}]*(\\{[^{}]*\\}[^{}]*)*\"name\": *\"([^\"]*)\""))) {
+        return found[2];
+    }
+    return {};
+}
+
+void SwaySession::copy(const fs::path& file, const std::string& type)
+{
+    // In the foreground it serves until the next copy replaces it.
+    m_owners.push_back(std::make_unique<Process>(
+        std::vector<std::string>{"sh", "-c", "exec wl-copy --foreground --type \"$0\" < \"$1\"", type,
+                                 file.string()},
+        programEnv()));
+}
+
+} // namespace kumoden::test

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kumoden::test {
+
+// A sway session as a user has one, headless: a session bus of its own,
+// sway run as an unprivileged user (it refuses root) with waybar as its
+// tray host and XWayland, which this process may use too. Throws when a
+// program it needs is not installed or the session does not come up.
+class SwaySession {
+public:
+    SwaySession();
+    ~SwaySession();
+    SwaySession(const SwaySession&) = delete;
+    SwaySession& operator=(const SwaySession&) = delete;
+
+    // What a program of the session gets: the compositor's socket by its
+    // absolute path, XWayland, the session bus and a runtime folder of the
+    // program's own.
+    std::vector<std::string> programEnv() const;
+
+    // The tray items the host has, as "bus/path".
+    std::vector<std::string> trayItems() const;
+    // Calls Activate on a tray item, as a host does on a left click.
+    bool activate(const std::string& item) const;
+    // The title of the window that has the focus; empty when none has.
+    std::string focusedTitle() const;
+    // Sets the clipboard from another client, kept until the next one.
+    void copy(const std::filesystem::path& file, const std::string& type);
+
+private:
+    std::vector<std::string> busEnv() const;
+    std::vector<std::string> swayEnv() const;
+
+    TempDir m_dir;
+    std::filesystem::path m_run;
+    std::filesystem::path m_programRun;
+    std::string m_bus;
+    std::string m_wayland;
+    std::string m_swaySocket;
+    std::string m_display;
+    std::unique_ptr<Process> m_busDaemon;
+    std::unique_ptr<Process> m_sway;
+    std::vector<std::unique_ptr<Process>> m_owners;
+};
+
+} // namespace kumoden::test
