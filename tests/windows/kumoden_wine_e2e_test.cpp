@@ -156,17 +156,35 @@ TEST_F(KumodenExe, StartsAfterItsSplashOnceAndEndsOnClose)
 TEST_F(KumodenExe, TheIconsMenuEndsTheProgram)
 {
     writeIni("PDF");
+    // A viewer of the test's joins the clipboard chain before the program.
+    const HWND viewer = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+    const HWND afterViewer = SetClipboardViewer(viewer);
     start();
     ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
-    // A right-button press on the icon, as the notification area reports it.
-    PostMessageW(residentWindow(), kTrayCallbackMessage, 1, WM_RBUTTONDOWN);
+    EXPECT_TRUE(win32test::WaitFor(10s, [] { return GetClipboardViewer() == residentWindow(); }))
+        << "the resident window is not first in the clipboard chain";
+    // A right-button press on the icon, as the notification area reports it
+    // to the icon's own window: not the resident one, which is in the
+    // clipboard-viewer chain.
+    const HWND iconWindow = FindWindowW(kTrayWindowClass, nullptr);
+    ASSERT_NE(iconWindow, nullptr);
+    EXPECT_NE(iconWindow, residentWindow());
+    PostMessageW(iconWindow, kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
     ASSERT_TRUE(win32test::WaitFor(10s, [] {
         const HWND menu = FindWindowW(L"#32768", nullptr);
         return menu != nullptr && IsWindowVisible(menu);
     })) << "no menu opened";
     // Its access key chooses 終了(&E): the program ends at once.
     PostMessageW(residentWindow(), WM_CHAR, L'e', 0);
-    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 10000), 0u);
+    // This thread answers the chain's messages meanwhile.
+    EXPECT_TRUE(
+        win32test::WaitFor(10s, [&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; }));
+    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 0), 0u);
+    // It left the chain in order: the viewer behind it is first again.
+    EXPECT_EQ(GetClipboardViewer(), viewer);
+    ChangeClipboardChain(viewer, afterViewer);
+    DestroyWindow(viewer);
 }
 
 // What Explorer and the notification area take from the program's file.

@@ -1,10 +1,11 @@
 // The hard copy's Win32 backend on the real API (under Wine in CI): the
-// clipboard-viewer chain, the window procedure, the clipboard's pictures,
-// a job on the default printer and one on the printer chosen in the
-// printer-setup dialog.
+// clipboard-viewer chain with other viewers in it, the clipboard's
+// pictures, a job on the default printer and one on the printer chosen in
+// the printer-setup dialog.
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/mod_hard_copy.h"
 #include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_clipboard_watcher.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hard_copy.h"
 #include "platform/win32/win32_printer_setup.h"
@@ -14,19 +15,89 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace kumoden::win32test {
 namespace {
 
 using namespace std::chrono_literals;
 
-constexpr UINT kAskOwnProcedure = WM_APP + 1;
-
-// The window's own procedure: it answers one message of its own.
-LRESULT CALLBACK ownProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The resident window's procedure as the program has it: the watcher looks
+// at every message first.
+LRESULT CALLBACK residentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return message == kAskOwnProcedure ? 42 : DefWindowProcW(window, message, wParam, lParam);
+    if (auto* watcher = reinterpret_cast<Win32ClipboardWatcher*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        watcher->handleMessage(message, wParam, lParam);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
 }
+
+HWND hiddenWindow(const wchar_t* className, WNDPROC procedure, void* data)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassExW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+    return window;
+}
+
+// Another program's viewer, written as the platform asks: it counts the
+// changes, passes them on and follows the chain when a viewer leaves.
+class OtherViewer {
+public:
+    OtherViewer() : window(hiddenWindow(L"KumodenOtherViewer", procedure, this))
+    {
+        next = SetClipboardViewer(window);
+        joined = true;
+    }
+    ~OtherViewer()
+    {
+        leave();
+        DestroyWindow(window);
+    }
+    OtherViewer(const OtherViewer&) = delete;
+    OtherViewer& operator=(const OtherViewer&) = delete;
+
+    void leave()
+    {
+        if (joined) {
+            joined = false;
+            ChangeClipboardChain(window, next);
+        }
+    }
+
+    HWND window;
+    HWND next = nullptr;
+    bool joined = false;
+    int changes = 0;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<OtherViewer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self != nullptr && message == WM_DRAWCLIPBOARD) {
+            self->changes += self->joined ? 1 : 0;
+            if (self->next != nullptr) {
+                SendMessageW(self->next, message, wParam, lParam);
+            }
+            return 0;
+        }
+        if (self != nullptr && message == WM_CHANGECBCHAIN) {
+            if (reinterpret_cast<HWND>(wParam) == self->next) {
+                self->next = reinterpret_cast<HWND>(lParam);
+            } else if (self->next != nullptr) {
+                SendMessageW(self->next, message, wParam, lParam);
+            }
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+};
 
 HGLOBAL globalCopy(const void* data, std::size_t size)
 {
@@ -67,34 +138,16 @@ public:
     void SetUp() override
     {
         ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = ownProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"KumodenHardCopyTest";
-        RegisterClassExW(&windowClass);
-        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"KumodenHardCopyTest", L"", WS_OVERLAPPED, 0, 0, 0, 0,
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_window = hiddenWindow(L"KumodenHardCopyTest", residentProcedure, &watcher);
         ASSERT_NE(m_window, nullptr);
-        viewer.setWindow(m_window);
+        watcher.setWindow(m_window);
     }
     void TearDown() override
     {
-        if (m_window != nullptr) {
-            DestroyWindow(m_window);
-        }
+        watcher.stop();
+        DestroyWindow(m_window);
     }
 
-    // Joins the chain and puts a procedure in front that counts notices.
-    void hookCounting()
-    {
-        next = viewer.setClipboardViewer(viewer.window());
-        previous = viewer.setWindowProc(viewer.window(), [this](WindowHandle window, std::uint32_t message,
-                                                                MessageParam wParam, MessageLong lParam) {
-            notices += message == kDrawClipboardMessage ? 1 : 0;
-            return viewer.callWindowProc(previous, window, message, wParam, lParam);
-        });
-    }
     // Replaces the clipboard's content with the given formats.
     void putOnClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats)
     {
@@ -109,25 +162,91 @@ public:
     {
         putOnClipboard({{CF_DIB, globalCopy(dib.data(), dib.size())}});
     }
+    // Watches, counting the changes.
+    void watchCounting()
+    {
+        ASSERT_TRUE(watcher.watch([this] { ++changes; }));
+    }
     bool noticed(int count)
     {
-        return WaitFor(5s, [&] { return notices >= count; });
+        return WaitFor(5s, [&] { return changes >= count; });
+    }
+    // Time for a notice that should not come, were one coming.
+    static void settle()
+    {
+        WaitFor(300ms, [] { return false; });
     }
 
     HWND m_window = nullptr;
-    Win32ClipboardViewer viewer;
+    Win32ClipboardWatcher watcher;
     Win32Clipboard clipboard;
-    WindowHandle next = 0;
-    WindowProcAddress previous = 0;
-    int notices = 0;
+    int changes = 0;
 };
 
-TEST_F(Win32HardCopyTest, EveryChangeReachesTheHookAndItsPictureIsRead)
+TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndLeavingIsFollowed)
 {
-    hookCounting();
-    ASSERT_NE(previous, 0u);
-    EXPECT_EQ(SendMessageW(m_window, kAskOwnProcedure, 0, 0), 42); // through the hook
+    OtherViewer last;
+    OtherViewer other;
+    // A bitmap there before the watch: joining tells of no change.
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(WaitFor(5s, [&] { return last.changes == 1; })) << "the viewers' own chain does not work";
+    other.changes = last.changes = 0;
+    watchCounting();
+    EXPECT_EQ(watcher.nextViewer(), other.window);
+    settle();
+    EXPECT_EQ(changes, 0);
 
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(WaitFor(5s, [&] { return changes >= 1 && last.changes >= 1; }));
+    settle();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(other.changes, 1);
+    EXPECT_EQ(last.changes, 1);
+
+    // A viewer further on leaves: the notice goes on to the one before it.
+    const HWND afterLast = last.next;
+    last.leave();
+    EXPECT_EQ(other.next, afterLast);
+    EXPECT_EQ(watcher.nextViewer(), other.window);
+    // The next viewer leaves: the watcher passes notices to the one after it.
+    other.leave();
+    EXPECT_EQ(watcher.nextViewer(), afterLast);
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(noticed(2));
+    settle();
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(other.changes, 1);
+    EXPECT_EQ(last.changes, 1);
+}
+
+TEST_F(Win32HardCopyTest, AfterStopTheOtherViewersStillHearAndTheHandlerNoLonger)
+{
+    OtherViewer other;
+    watchCounting();
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(noticed(1));
+    watcher.stop();
+    EXPECT_FALSE(watcher.watching());
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(WaitFor(5s, [&] { return other.changes >= 2; })) << "the chain was cut when the watch left";
+    settle();
+    EXPECT_EQ(changes, 1);
+
+    // Watching again joins again; watching twice does not join twice (the
+    // window would be its own next viewer, and a notice would go round).
+    watchCounting();
+    watchCounting();
+    EXPECT_EQ(watcher.nextViewer(), other.window);
+    putBitmap(packedBitmap(8, 4));
+    ASSERT_TRUE(noticed(2));
+    settle();
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(other.changes, 3);
+}
+
+TEST_F(Win32HardCopyTest, TheClipboardsPicturesAreReadAsTheyAre)
+{
+    watchCounting();
     putBitmap(packedBitmap(8, 4));
     ASSERT_TRUE(noticed(1));
     EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
@@ -157,50 +276,61 @@ TEST_F(Win32HardCopyTest, EveryChangeReachesTheHookAndItsPictureIsRead)
     EXPECT_EQ(clipboard.getData()->handle(), 0u);
 }
 
-TEST_F(Win32HardCopyTest, AfterUnhookAndLeavingNoNoticeArrives)
-{
-    hookCounting();
-    EXPECT_NE(viewer.restoreWindowProc(viewer.window(), previous), 0u);
-    EXPECT_EQ(SendMessageW(m_window, kAskOwnProcedure, 0, 0), 42);
-    EXPECT_TRUE(viewer.changeClipboardChain(viewer.window(), next));
-    putBitmap(packedBitmap(8, 4));
-    EXPECT_FALSE(noticed(1));
+// The screen's desktop, with something done the first time the hard copy
+// lets the queue's messages through.
+class DesktopDuringHardCopy final : public Desktop {
+public:
+    double twipsPerPixelX() const override { return m_real.twipsPerPixelX(); }
+    double twipsPerPixelY() const override { return m_real.twipsPerPixelY(); }
+    double screenWidth() const override { return m_real.screenWidth(); }
+    double screenHeight() const override { return m_real.screenHeight(); }
+    Rect taskbarRect() const override { return m_real.taskbarRect(); }
+    Rect notificationRect() const override { return m_real.notificationRect(); }
+    void setForegroundWindow() override {}
+    void doEvents() override
+    {
+        if (const std::function<void()> once = std::exchange(during, {})) {
+            once();
+        }
+        m_real.doEvents();
+    }
+    [[noreturn]] void endProcess() override { m_real.endProcess(); }
 
-    // Hooked again, the same change is noticed once: the quiet was the unhook's.
-    hookCounting();
-    putBitmap(packedBitmap(8, 4));
-    EXPECT_TRUE(noticed(1));
-    WaitFor(300ms, [] { return false; }); // time for a second notice, were one coming
-    EXPECT_EQ(notices, 1);
-    viewer.restoreWindowProc(viewer.window(), previous);
-    viewer.changeClipboardChain(viewer.window(), next);
-}
+    std::function<void()> during;
 
-// Prints one hard copy of a bitmap put on the clipboard, through the hook,
-// on the setup's current printer; the new files of the queue.
+private:
+    Win32Desktop m_real;
+};
+
+// Prints one hard copy of a bitmap put on the clipboard, through the
+// watch, on the setup's current printer, with another viewer in the chain;
+// the new files of the queue. A second change while the hard copy runs is
+// dropped, and still reaches the other viewer.
 std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyTest& test, Win32PrinterSetup& setup,
                                                     const std::string& queue)
 {
     Win32PagePrinter printer(setup);
     Win32HardCopyPage page(setup);
-    Win32Desktop desktop;
+    DesktopDuringHardCopy desktop;
     FrmHardCopy frmHardCopy({test.clipboard, page, printer});
     std::vector<std::string> failures;
     ModHardCopy hook(
-        {test.viewer, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
-    WindowHandle nextViewer = test.viewer.setClipboardViewer(test.viewer.window());
-    hook.bindNextViewerWnd(&nextViewer);
-    hook.HookClipboard(test.viewer.window());
+        {test.watcher, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
+    OtherViewer other;
+    hook.HookClipboard();
+    desktop.during = [&] { test.putBitmap(packedBitmap(64, 32)); };
 
     test::PrintOutputs outputs(queue, "Kumoden");
     test.putBitmap(packedBitmap(64, 32));
     EXPECT_TRUE(WaitFor(30s, [&] { return !outputs.newFiles().empty() && !outputs.jobsPending(); }))
         << "no whole job in " << outputs.newFiles().size() << " new files of "
         << test::printOutputFolder(queue);
+    EXPECT_FALSE(desktop.during) << "the hard copy let no messages through";
+    EXPECT_EQ(other.changes, 2);
     EXPECT_TRUE(failures.empty()) << failures.front();
     EXPECT_EQ(hook.HardCopyBusy(), kFalse);
-    hook.UnhookClipboard(test.viewer.window());
-    test.viewer.changeClipboardChain(test.viewer.window(), nextViewer);
+    hook.UnhookClipboard();
+    EXPECT_FALSE(test.watcher.watching());
     return outputs.newFiles();
 }
 

@@ -7,13 +7,11 @@
 #include "platform/win32/win32_tray_icon.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/frm_dummy.h"
-#include "tray/popup_placement.h"
 
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -26,6 +24,8 @@ using namespace std::chrono_literals;
 // (window, icon number, flags, callback message, tip), as Wine passes them.
 struct Request {
     DWORD command = 0;
+    UINT window = 0;
+    UINT iconNumber = 0;
     UINT flags = 0;
     UINT callbackMessage = 0;
     std::wstring tip;
@@ -74,6 +74,8 @@ private:
         request.command = static_cast<DWORD>(data->dwData);
         const auto* bytes = static_cast<const unsigned char*>(data->lpData);
         if (data->cbData >= 16 + 128 * sizeof(wchar_t)) {
+            std::memcpy(&request.window, bytes, sizeof request.window);
+            std::memcpy(&request.iconNumber, bytes + 4, sizeof request.iconNumber);
             std::memcpy(&request.flags, bytes + 8, sizeof request.flags);
             std::memcpy(&request.callbackMessage, bytes + 12, sizeof request.callbackMessage);
             request.tip.assign(reinterpret_cast<const wchar_t*>(bytes + 16));
@@ -85,40 +87,24 @@ private:
     HWND m_window = nullptr;
 };
 
-// A screen of 168 dots per inch (175 %): 8.57 twips per pixel.
-class ScaledDesktop final : public Desktop {
-public:
-    double twipsPerPixelX() const override { return 1440.0 / 168; }
-    double twipsPerPixelY() const override { return 1440.0 / 168; }
-    double screenWidth() const override { return 0; }
-    double screenHeight() const override { return 0; }
-    Rect taskbarRect() const override { return {}; }
-    Rect notificationRect() const override { return {}; }
-    void setForegroundWindow() override {}
-    void doEvents() override {}
-    [[noreturn]] void endProcess() override { std::abort(); }
-};
-
 class Win32TrayShellTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(CanMakeWindows());
         ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "a notification area is there already";
-        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                   nullptr, GetModuleHandleW(nullptr), nullptr);
-        icon.setWindow(m_window);
-        icon.setMouseMoveHandler([this](int, int, double x, double) { xs.push_back(x); });
     }
-    void TearDown() override { DestroyWindow(m_window); }
 
-    // The taskbar's "TaskbarCreated", as the resident window gets it.
-    bool taskbarCreated() { return icon.handleMessage(RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
+    // A new taskbar's "TaskbarCreated", broadcast to every top-level window
+    // as Explorer does.
+    static void taskbarCreated()
+    {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                            5000, &result);
+    }
 
-    ScaledDesktop desktop;
-    Win32TrayIcon icon{desktop};
-    std::vector<double> xs;
-    HWND m_window = nullptr;
+    Win32TrayIcon icon;
 };
 
 TEST_F(Win32TrayShellTest, TheIconIsAddedWithItsTipAndCallbackAndRemoved)
@@ -128,6 +114,9 @@ TEST_F(Win32TrayShellTest, TheIconIsAddedWithItsTipAndCallbackAndRemoved)
     ASSERT_TRUE(icon.add(std::string(kTrayTip)));
     ASSERT_EQ(shell.commands(), std::vector<DWORD>{NIM_ADD});
     const Request& added = shell.requests[0];
+    // Known to the shell by its own window and the number 0.
+    EXPECT_EQ(added.window, static_cast<UINT>(reinterpret_cast<UINT_PTR>(icon.window())));
+    EXPECT_EQ(added.iconNumber, 0u);
     EXPECT_EQ(added.flags & (NIF_MESSAGE | NIF_ICON | NIF_TIP), UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
     EXPECT_EQ(added.callbackMessage, kTrayCallbackMessage);
     EXPECT_EQ(added.tip, ToWide(kTrayTip));
@@ -139,7 +128,7 @@ TEST_F(Win32TrayShellTest, TheIconIsAddedWithItsTipAndCallbackAndRemoved)
     EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_DELETE}));
     EXPECT_NE(shell.requests[1].flags & NIF_INFO, 0u);
     // Nor does a new taskbar bring a removed icon back.
-    EXPECT_TRUE(taskbarCreated());
+    taskbarCreated();
     EXPECT_EQ(shell.requests.size(), 3u);
     EXPECT_FALSE(icon.shown());
 }
@@ -149,27 +138,15 @@ TEST_F(Win32TrayShellTest, ANewTaskbarGetsTheIconBack)
     // None at first: the program runs on without it.
     EXPECT_FALSE(icon.add(std::string(kTrayTip)));
     StandInShell shell;
-    EXPECT_TRUE(taskbarCreated());
+    taskbarCreated();
     EXPECT_EQ(shell.commands(), std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(icon.shown());
 
     // One that still has the icon refuses to add it again: it is modified.
     shell.refuseAdd = true;
-    EXPECT_TRUE(taskbarCreated());
+    taskbarCreated();
     EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY}));
     EXPECT_TRUE(icon.shown());
-    // Other messages are not the icon's.
-    EXPECT_FALSE(icon.handleMessage(WM_USER + 5, 0, 0));
-}
-
-TEST_F(Win32TrayShellTest, AScreenWithAFractionalTwipsPerPixelStillTellsTheMessage)
-{
-    icon.add(std::string(kTrayTip));
-    EXPECT_TRUE(icon.handleMessage(kTrayCallbackMessage, 1, WM_RBUTTONDOWN));
-    EXPECT_TRUE(icon.handleMessage(kTrayCallbackMessage, 1, WM_LBUTTONDBLCLK));
-    ASSERT_EQ(xs.size(), 2u);
-    EXPECT_EQ(DecodeIconMessage(xs[0], desktop.twipsPerPixelX()), kRightButtonDown);
-    EXPECT_EQ(DecodeIconMessage(xs[1], desktop.twipsPerPixelX()), kLeftButtonDoubleClick);
 }
 
 } // namespace

@@ -1,16 +1,15 @@
 // The icon and its menu on the real API (under Wine's null graphics driver
 // in CI, which makes real hidden windows and menus but has no notification
-// area): the icon's mouse messages reach the program as the mouse-move
-// event carries them, and the menu holds, measures and returns its entries.
-#include "platform/win32/win32_desktop.h"
+// area): the icon's mouse messages reach the program as what they mean,
+// and the menu is placed where its flags and exclusion rectangle say.
 #include "platform/win32/win32_popup_menu.h"
 #include "platform/win32/win32_tray_icon.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/frm_dummy.h"
-#include "tray/popup_placement.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace kumoden::win32test {
@@ -18,153 +17,176 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr UINT kSentinel = WM_APP + 0x30;
-
-// A hidden window that hands its messages to the icon first, as the
-// resident window does, and counts the sentinel that marks the queue's end.
-struct IconWindow {
-    Win32TrayIcon* icon = nullptr;
-    int sentinels = 0;
-
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<IconWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self != nullptr && message == kSentinel) {
-            ++self->sentinels;
-            return 0;
-        }
-        if (self != nullptr && self->icon != nullptr && self->icon->handleMessage(message, wParam, lParam)) {
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-};
-
-class Win32TrayTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = IconWindow::procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"KumodenTrayTest";
-        RegisterClassExW(&windowClass);
-        m_window = CreateWindowExW(WS_EX_TOOLWINDOW, L"KumodenTrayTest", L"", WS_OVERLAPPED, 0, 0, 0, 0,
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(m_window, nullptr);
-        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&m_owner));
-    }
-    void TearDown() override
-    {
-        m_owner.icon = nullptr;
-        DestroyWindow(m_window);
-    }
-
-    // Posts the markers, then the sentinel, and waits until it has arrived:
-    // whatever the markers did is done by then.
-    void postAndSettle(const std::vector<std::pair<UINT, LPARAM>>& messages)
-    {
-        const int before = m_owner.sentinels;
-        for (const auto& [message, lParam] : messages) {
-            PostMessageW(m_window, message, 0, lParam);
-        }
-        PostMessageW(m_window, kSentinel, 0, 0);
-        ASSERT_TRUE(WaitFor(5s, [&] { return m_owner.sentinels > before; }));
-    }
-
-    HWND m_window = nullptr;
-    IconWindow m_owner;
-};
-
-TEST_F(Win32TrayTest, TheIconsMouseMessagesReachTheHandlerAsTheMouseMoveCarriesThem)
+// Wine's TrackPopupMenuEx (8.0) honours the alignment flags and keeps the
+// menu on the screen, but does not look at the exclusion rectangle.
+bool underWine()
 {
-    Win32Desktop desktop;
-    Win32TrayIcon icon(desktop);
-    icon.setWindow(m_window);
-    m_owner.icon = &icon;
-    std::vector<double> xs;
-    icon.setMouseMoveHandler([&](int button, int, double x, double y) {
-        EXPECT_EQ(button, 0);
-        EXPECT_EQ(y, 0.0);
-        xs.push_back(x);
-    });
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// What the program last passed to TrackPopupMenuEx.
+struct TrackCall {
+    UINT flags = 0;
+    int x = 0;
+    int y = 0;
+    bool hasParams = false;
+    TPMPARAMS params{};
+};
+TrackCall s_lastTrack;
+decltype(&TrackPopupMenuEx) s_realTrack = nullptr;
+
+BOOL WINAPI recordTrack(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params)
+{
+    s_lastTrack = {flags, x, y, params != nullptr, params != nullptr ? *params : TPMPARAMS{}};
+    return s_realTrack(menu, flags, x, y, owner, params);
+}
+
+// Puts recordTrack in the program's import of TrackPopupMenuEx for as long
+// as it lives; the calls still reach the system's.
+class TrackRecorder {
+public:
+    TrackRecorder()
+    {
+        auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name != 0; ++dll) {
+            auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+            for (; dll->OriginalFirstThunk != 0 && name->u1.AddressOfData != 0; ++name, ++slot) {
+                if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
+                    std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
+                                "TrackPopupMenuEx") == 0) {
+                    m_slot = &slot->u1.Function;
+                }
+            }
+        }
+        if (m_slot != nullptr) {
+            s_realTrack = reinterpret_cast<decltype(s_realTrack)>(*m_slot);
+            put(reinterpret_cast<ULONG_PTR>(&recordTrack));
+        }
+    }
+    ~TrackRecorder()
+    {
+        if (m_slot != nullptr) {
+            put(reinterpret_cast<ULONG_PTR>(s_realTrack));
+        }
+    }
+    TrackRecorder(const TrackRecorder&) = delete;
+    TrackRecorder& operator=(const TrackRecorder&) = delete;
+
+    bool installed() const { return m_slot != nullptr; }
+
+private:
+    void put(ULONG_PTR function)
+    {
+        DWORD old = 0;
+        VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &old);
+        *m_slot = function;
+        VirtualProtect(m_slot, sizeof *m_slot, old, &old);
+    }
+
+    decltype(IMAGE_THUNK_DATA::u1.Function)* m_slot = nullptr;
+};
+
+TEST(Win32TrayIconTest, TheIconsMouseMessagesBecomeActionsOnItsOwnWindow)
+{
+    ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
+    Win32TrayIcon icon;
+    const auto window = static_cast<HWND>(icon.window());
+    ASSERT_NE(window, nullptr);
+    // Top-level, so that a new taskbar's broadcast reaches it; never shown.
+    EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    std::vector<TrayAction> actions;
+    icon.setActionHandler([&](TrayAction action) { actions.push_back(action); });
     // No notification area here: the program runs on without the icon, and
     // its messages (once one appears) still reach it.
     EXPECT_FALSE(icon.add(std::string(kTrayTip)));
     EXPECT_FALSE(icon.shown());
-
-    postAndSettle({{kTrayCallbackMessage, WM_MOUSEMOVE},
-                   {kTrayCallbackMessage, WM_RBUTTONDOWN},
-                   {kTrayCallbackMessage, WM_LBUTTONDBLCLK}});
-    const double perPixel = desktop.twipsPerPixelX();
-    ASSERT_EQ(xs.size(), 3u);
-    EXPECT_EQ(xs[1], 516 * perPixel); // 7740 at 96 dots per inch
-    std::vector<int> decoded;
-    for (double x : xs) {
-        decoded.push_back(DecodeIconMessage(x, perPixel));
+    for (const UINT mouse : {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                             WM_LBUTTONDBLCLK, WM_MBUTTONDOWN, WM_CONTEXTMENU}) {
+        PostMessageW(window, kTrayCallbackMessage, 0, mouse);
     }
-    EXPECT_EQ(decoded, (std::vector<int>{kMouseMove, kRightButtonDown, kLeftButtonDoubleClick}));
+    ASSERT_TRUE(WaitFor(5s, [&] { return actions.size() >= 3; }));
+    WaitFor(200ms, [] { return false; });
+    EXPECT_EQ(actions,
+              (std::vector<TrayAction>{TrayAction::Context, TrayAction::PrimaryClick, TrayAction::Activate}));
 
-    // Removed, the icon hears nothing more, though its messages still come.
+    // Removed, the icon tells of nothing more, though its messages still come.
     icon.remove();
-    postAndSettle({{kTrayCallbackMessage, WM_RBUTTONDOWN}});
-    EXPECT_EQ(xs.size(), 3u);
+    SendMessageW(window, kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(actions.size(), 3u);
 }
 
 const std::vector<MenuEntry> kEntries{
     {"環境設定(&C)"}, {"-"}, {"ハードコピー用（プリンター設定）"}, {"-"}, {"バージョン情報(&V)"}, {"-"},
     {"終了(&E)"}};
 
-// Shows the menu with these messages already waiting; a menu still open
-// after 10 seconds is closed (track returns -1 and the test fails).
-class MenuUser {
-public:
-    explicit MenuUser(HWND owner) : m_owner(owner) {}
-
-    int track(Win32PopupMenu& menu, Point at, const std::vector<std::pair<UINT, WPARAM>>& keys)
+class Win32PopupMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
     {
-        current = this;
+        ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
+        m_owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_owner, nullptr);
+        popup.setWindow(m_owner);
+        popup.setEntries(kEntries);
+        popup.setDefaultEntry(0);
+    }
+    void TearDown() override { DestroyWindow(m_owner); }
+
+    // Shows the menu with these keys already waiting; a menu still open
+    // after 10 seconds is closed (track returns -1 and the test fails).
+    int track(const PopupPlacement& placement, const std::vector<std::pair<UINT, WPARAM>>& keys)
+    {
         for (const auto& [message, key] : keys) {
             PostMessageW(m_owner, message, key, 0);
         }
-        const UINT_PTR look = SetTimer(nullptr, 0, 50, lookAtMenu);
         const UINT_PTR limit = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
-        const int chosen = menu.track(at);
-        KillTimer(nullptr, look);
+        const int chosen = popup.track(placement);
         KillTimer(nullptr, limit);
-        current = nullptr;
         return chosen;
     }
-    // The open menu's window, as first seen; closed with Esc when asked to.
-    RECT shown{};
-    bool seen = false;
-    bool escapeWhenSeen = false;
+    // Where the menu window (class "#32768") is while it tracks, looked at
+    // from a timer; then Esc closes it, choosing nothing.
+    RECT shownAt(const PopupPlacement& placement)
+    {
+        s_current = this;
+        m_seen = false;
+        const UINT_PTR look = SetTimer(nullptr, 0, 50, lookAtMenu);
+        EXPECT_EQ(track(placement, {}), -1);
+        KillTimer(nullptr, look);
+        s_current = nullptr;
+        EXPECT_TRUE(m_seen) << "the menu was not seen";
+        return m_shown;
+    }
+
+    Win32PopupMenu popup;
+    HWND m_owner = nullptr;
 
 private:
     static void CALLBACK lookAtMenu(HWND, UINT, UINT_PTR, DWORD)
     {
-        MenuUser* user = current;
-        const HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (user == nullptr || user->seen || menuWindow == nullptr || !IsWindowVisible(menuWindow)) {
+        Win32PopupMenuTest* self = s_current;
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        if (self == nullptr || self->m_seen || menu == nullptr || !IsWindowVisible(menu)) {
             return;
         }
-        user->seen = GetWindowRect(menuWindow, &user->shown) != FALSE;
-        if (user->escapeWhenSeen) {
-            PostMessageW(user->m_owner, WM_KEYDOWN, VK_ESCAPE, 0);
-        }
+        self->m_seen = GetWindowRect(menu, &self->m_shown) != FALSE;
+        PostMessageW(self->m_owner, WM_KEYDOWN, VK_ESCAPE, 0);
     }
 
-    static inline MenuUser* current = nullptr;
-    HWND m_owner;
+    static inline Win32PopupMenuTest* s_current = nullptr;
+    RECT m_shown{};
+    bool m_seen = false;
 };
 
-TEST_F(Win32TrayTest, TheMenuHoldsItsEntriesWithTheDefaultInBold)
+TEST_F(Win32PopupMenuTest, TheMenuHoldsItsEntriesWithTheDefaultInBold)
 {
-    Win32PopupMenu popup;
-    popup.setEntries(kEntries);
-    popup.setDefaultEntry(0);
     const auto menu = static_cast<HMENU>(popup.handle());
     ASSERT_EQ(GetMenuItemCount(menu), 7);
     for (int i = 0; i < 7; ++i) {
@@ -187,49 +209,63 @@ TEST_F(Win32TrayTest, TheMenuHoldsItsEntriesWithTheDefaultInBold)
     EXPECT_EQ(GetMenuItemCount(menu), 3);
 }
 
-TEST_F(Win32TrayTest, TheMenuIsShownAtItsPlaceInTheSizeItGaveAndNothingIsChosenOnEsc)
+TEST_F(Win32PopupMenuTest, TheFlagsAndTheExclusionRectangleReachTrackPopupMenuEx)
 {
-    Win32PopupMenu popup;
-    popup.setWindow(m_window);
-    popup.setEntries(kEntries);
-    popup.setDefaultEntry(0);
-    const Size size = popup.size();
-    EXPECT_GT(size.width, 100);
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_GT(sw, 400);
+    ASSERT_GT(sh, 300);
+    constexpr std::uint32_t kRightVertical = kTpmRightAlign | kTpmVertical;
+    const TrackRecorder recorder;
+    ASSERT_TRUE(recorder.installed());
 
-    MenuUser user(m_window);
-    user.escapeWhenSeen = true;
-    EXPECT_EQ(user.track(popup, {40, 30}, {}), -1);
-    ASSERT_TRUE(user.seen);
-    EXPECT_EQ(user.shown.left, 40);
-    EXPECT_EQ(user.shown.top, 30);
-    EXPECT_EQ(user.shown.right - user.shown.left, size.width);
-    EXPECT_EQ(user.shown.bottom - user.shown.top, size.height);
+    // A taskbar at the bottom: anchored at the screen's corner, the menu
+    // goes up onto the notification area's top edge rather than over it.
+    const Rect strip{sw - 124, sh - 30, sw, sh};
+    const RECT bottom = shownAt({kRightVertical, sw, sh, strip});
+    EXPECT_EQ(s_lastTrack.flags, kRightVertical | TPM_RETURNCMD | TPM_NONOTIFY);
+    EXPECT_EQ(s_lastTrack.x, sw);
+    EXPECT_EQ(s_lastTrack.y, sh);
+    ASSERT_TRUE(s_lastTrack.hasParams);
+    EXPECT_EQ(s_lastTrack.params.cbSize, sizeof(TPMPARAMS));
+    const RECT& passed = s_lastTrack.params.rcExclude;
+    EXPECT_EQ((Rect{passed.left, passed.top, passed.right, passed.bottom}), strip);
+    EXPECT_EQ(bottom.right, sw);
+    // Wine only keeps it on the screen, over the strip.
+    EXPECT_EQ(bottom.bottom, underWine() ? sh : strip.top);
 
-    // Without the bold default the widest entry sets the width alone.
-    popup.setDefaultEntry(-1);
-    MenuUser plain(m_window);
-    plain.escapeWhenSeen = true;
-    plain.track(popup, {40, 30}, {});
-    ASSERT_TRUE(plain.seen);
-    EXPECT_EQ(plain.shown.right - plain.shown.left, popup.size().width);
+    // A taskbar at the top: the menu would fit at its anchor, over the
+    // notification area; Windows moves it below (vertically first).
+    const Rect topStrip{sw - 124, 0, sw, 30};
+    const RECT top = shownAt({kRightVertical, sw, 0, topStrip});
+    EXPECT_EQ(top.right, sw);
+    EXPECT_EQ(top.top, underWine() ? 0 : topStrip.bottom);
+
+    // Where nothing is excluded the anchor is a corner: the right one for a
+    // right-aligned menu, the left one otherwise, the top edge at y (the
+    // bottom one when bottom-aligned).
+    const RECT right = shownAt({kRightVertical, sw / 2, sh / 4, {}});
+    EXPECT_EQ(right.right, sw / 2);
+    EXPECT_EQ(right.top, sh / 4);
+    const RECT left = shownAt({kTpmVertical, sw / 2, sh / 4, {}});
+    EXPECT_EQ(left.left, sw / 2);
+    EXPECT_EQ(left.top, sh / 4);
+    const RECT above = shownAt({kTpmBottomAlign, sw / 2, sh / 2, {}});
+    EXPECT_EQ(above.left, sw / 2);
+    EXPECT_EQ(above.bottom, sh / 2);
+    EXPECT_GT(left.bottom - left.top, 4 * 12);
 }
 
-TEST_F(Win32TrayTest, TheEntryChosenWithTheKeysIsReturnedByItsPosition)
+TEST_F(Win32PopupMenuTest, TheEntryChosenWithTheKeysIsReturnedByItsPosition)
 {
-    Win32PopupMenu popup;
-    popup.setWindow(m_window);
-    popup.setEntries(kEntries);
-    popup.setDefaultEntry(0);
+    const PopupPlacement at{kTpmVertical, 10, 10, {}};
     // Down, down, down: the first entry, then over each separator.
-    MenuUser arrows(m_window);
     EXPECT_EQ(
-        arrows.track(
-            popup, {10, 10},
-            {{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}}),
+        track(at,
+              {{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}}),
         4);
     // The access key of 終了(&E).
-    MenuUser accessKey(m_window);
-    EXPECT_EQ(accessKey.track(popup, {10, 10}, {{WM_CHAR, L'e'}}), 6);
+    EXPECT_EQ(track(at, {{WM_CHAR, L'e'}}), 6);
 }
 
 } // namespace
