@@ -1,0 +1,212 @@
+// The clipboard through sway's clipboard manager: what it reports, what it
+// reads, and what it does when an owner or the compositor fails it.
+#include "platform/qt/qt_clipboard.h"
+#include "platform/wayland/wayland_clipboard.h"
+#include "tests/desktop/sway_session.h"
+#include "tests/integration/hard_copy_test_support.h"
+#include "tests/support/offscreen_app.h"
+
+#include "wlr-data-control-unstable-v1-client-protocol.h"
+
+#include <wayland-client.h>
+
+#include <atomic>
+#include <cstring>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An owner of the clipboard that offers types and never writes a byte: the
+// pipes it is handed stay open until it goes.
+class SilentOwner {
+public:
+    SilentOwner(const std::string& socket, const std::vector<std::string>& types)
+    {
+        m_display = wl_display_connect(socket.c_str());
+        if (m_display == nullptr) {
+            throw std::runtime_error("cannot reach the compositor");
+        }
+        wl_registry* registry = wl_display_get_registry(m_display);
+        static const wl_registry_listener listener{&SilentOwner::global,
+                                                   [](void*, wl_registry*, uint32_t) {}};
+        wl_registry_add_listener(registry, &listener, this);
+        wl_display_roundtrip(m_display);
+        if (m_manager == nullptr || m_seat == nullptr) {
+            throw std::runtime_error("no clipboard manager");
+        }
+        zwlr_data_control_device_v1* device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
+        zwlr_data_control_source_v1* source = zwlr_data_control_manager_v1_create_data_source(m_manager);
+        static const zwlr_data_control_source_v1_listener sourceListener{
+            [](void* self, zwlr_data_control_source_v1*, const char*, int32_t fd) {
+                static_cast<SilentOwner*>(self)->m_held.push_back(fd);
+            },
+            [](void*, zwlr_data_control_source_v1*) {}};
+        zwlr_data_control_source_v1_add_listener(source, &sourceListener, this);
+        for (const std::string& type : types) {
+            zwlr_data_control_source_v1_offer(source, type.c_str());
+        }
+        zwlr_data_control_device_v1_set_selection(device, source);
+        wl_display_roundtrip(m_display);
+        m_thread = std::thread([this] {
+            while (!m_stop && wl_display_dispatch(m_display) >= 0) {
+            }
+        });
+    }
+    ~SilentOwner()
+    {
+        m_stop = true;
+        ::shutdown(wl_display_get_fd(m_display), SHUT_RDWR);
+        m_thread.join();
+        for (int fd : m_held) {
+            ::close(fd);
+        }
+        wl_display_disconnect(m_display);
+    }
+
+private:
+    static void global(void* self, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
+    {
+        auto* owner = static_cast<SilentOwner*>(self);
+        if (std::strcmp(interface, "wl_seat") == 0 && owner->m_seat == nullptr) {
+            owner->m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        } else if (std::strcmp(interface, zwlr_data_control_manager_v1_interface.name) == 0) {
+            owner->m_manager = static_cast<zwlr_data_control_manager_v1*>(
+                wl_registry_bind(registry, name, &zwlr_data_control_manager_v1_interface, 1));
+        }
+    }
+
+    wl_display* m_display = nullptr;
+    wl_seat* m_seat = nullptr;
+    zwlr_data_control_manager_v1* m_manager = nullptr;
+    std::vector<int> m_held;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
+class WaylandClipboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        OffscreenApplication();
+        session = std::make_unique<SwaySession>();
+        // The session's socket only: the next session must not inherit its other names.
+        for (const std::string& entry : session->programEnv()) {
+            if (entry.starts_with("WAYLAND_DISPLAY=")) {
+                setenv("WAYLAND_DISPLAY", entry.substr(entry.find('=') + 1).c_str(), 1);
+            }
+        }
+        socket = std::getenv("WAYLAND_DISPLAY");
+    }
+    void TearDown() override { unsetenv("WAYLAND_DISPLAY"); }
+    // Qt's events until the condition holds, or the time is up.
+    static bool heard(std::chrono::milliseconds limit, const std::function<bool()>& condition)
+    {
+        return eventually(limit, [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            return condition();
+        });
+    }
+
+    TempDir dir;
+    std::unique_ptr<SwaySession> session;
+    std::string socket;
+};
+
+TEST_F(WaylandClipboardTest, EachNewSelectionIsOneChangeAndItsPictureIsRead)
+{
+    const std::filesystem::path wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
+    session->copy(wide, "image/png");
+    std::this_thread::sleep_for(500ms);
+    const std::unique_ptr<DataControl> control = DataControl::connect();
+    ASSERT_TRUE(control);
+    WaylandClipboard clipboard(*control);
+    WaylandClipboardWatcher watcher(*control);
+    int changes = 0;
+    ASSERT_TRUE(watcher.watch([&] { ++changes; }));
+
+    // The picture there at connecting is the clipboard as it was: no change,
+    // but it can be read.
+    EXPECT_FALSE(heard(500ms, [&] { return changes > 0; }));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
+    const PicturePtr picture = clipboard.getData();
+    EXPECT_EQ(static_cast<const QtPicture&>(*picture).image().size(), QSize(320, 120));
+
+    session->copy(dir.write("text", "a line"), "text/plain;charset=utf-8");
+    EXPECT_TRUE(heard(5s, [&] { return changes == 1; }));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Text));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+
+    // Data offered as a picture that is none is no picture.
+    session->copy(dir.write("broken.png", "\x89PNG\r\n\x1a\n but nothing after"), "image/png");
+    EXPECT_TRUE(heard(5s, [&] { return changes == 2; }));
+    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+
+    // Nothing is reported once the watch has stopped.
+    watcher.stop();
+    session->copy(wide, "image/png");
+    EXPECT_FALSE(heard(1s, [&] { return changes > 2; }));
+}
+
+TEST_F(WaylandClipboardTest, AnOwnerThatNeverWritesOrAGoneCompositorFreezesNothing)
+{
+    const std::unique_ptr<DataControl> control = DataControl::connect();
+    ASSERT_TRUE(control);
+    WaylandClipboard clipboard(*control, {500ms, 1u << 20});
+    WaylandClipboardWatcher watcher(*control);
+    int changes = 0;
+    ASSERT_TRUE(watcher.watch([&] { ++changes; }));
+    {
+        SilentOwner owner(socket, {"image/png", "text/plain"});
+        ASSERT_TRUE(heard(5s, [&] { return changes == 1; }));
+        EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Text));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_THROW(clipboard.getData(), HardCopyError);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    }
+
+    // The owner gone, the clipboard is empty: a change too.
+    ASSERT_TRUE(heard(5s, [&] { return changes == 2; }));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
+
+    // A picture larger than allowed is given up as it comes.
+    WaylandClipboard small(*control, {5s, 64});
+    session->copy(writeQuartersPicture(dir.path() / "big.png", 800, 600), "image/png");
+    ASSERT_TRUE(heard(5s, [&] { return changes == 3; }));
+    EXPECT_THROW(small.getData(), HardCopyError);
+
+    // The compositor goes: the clipboard is empty from then on.
+    session.reset();
+    EXPECT_TRUE(heard(5s, [&] { return !control->connected(); }));
+    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
+    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+    const int before = changes;
+    EXPECT_FALSE(heard(300ms, [&] { return changes != before; }));
+}
+
+TEST(WaylandClipboardTypes, TextAndPictureTypesAsTheToolkitsNameThem)
+{
+    OffscreenApplication();
+    for (const char* text : {"text/plain", "text/plain;charset=utf-8", "UTF8_STRING", "TEXT", "STRING"}) {
+        EXPECT_TRUE(isTextType(text)) << text;
+    }
+    for (const char* other : {"text/html", "text/uri-list", "image/png", "STRINGS"}) {
+        EXPECT_FALSE(isTextType(other)) << other;
+    }
+    EXPECT_EQ(pictureType({"image/bmp", "text/html", "image/png"}), "image/png");
+    EXPECT_EQ(pictureType({"image/x-unheard-of", "image/bmp"}), "image/bmp");
+    EXPECT_EQ(pictureType({"image/x-unheard-of", "text/plain"}), "");
+    // Without a clipboard manager, or outside a Wayland session, there is none.
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(DataControl::connect());
+}
+
+} // namespace
+} // namespace kumoden::test
