@@ -31,26 +31,26 @@ public:
         if (m_display == nullptr) {
             throw std::runtime_error("cannot reach the compositor");
         }
-        wl_registry* registry = wl_display_get_registry(m_display);
+        m_registry = wl_display_get_registry(m_display);
         static const wl_registry_listener listener{&SilentOwner::global,
                                                    [](void*, wl_registry*, uint32_t) {}};
-        wl_registry_add_listener(registry, &listener, this);
+        wl_registry_add_listener(m_registry, &listener, this);
         wl_display_roundtrip(m_display);
         if (m_manager == nullptr || m_seat == nullptr) {
             throw std::runtime_error("no clipboard manager");
         }
-        zwlr_data_control_device_v1* device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
-        zwlr_data_control_source_v1* source = zwlr_data_control_manager_v1_create_data_source(m_manager);
+        m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
+        m_source = zwlr_data_control_manager_v1_create_data_source(m_manager);
         static const zwlr_data_control_source_v1_listener sourceListener{
             [](void* self, zwlr_data_control_source_v1*, const char*, int32_t fd) {
                 static_cast<SilentOwner*>(self)->m_held.push_back(fd);
             },
             [](void*, zwlr_data_control_source_v1*) {}};
-        zwlr_data_control_source_v1_add_listener(source, &sourceListener, this);
+        zwlr_data_control_source_v1_add_listener(m_source, &sourceListener, this);
         for (const std::string& type : types) {
-            zwlr_data_control_source_v1_offer(source, type.c_str());
+            zwlr_data_control_source_v1_offer(m_source, type.c_str());
         }
-        zwlr_data_control_device_v1_set_selection(device, source);
+        zwlr_data_control_device_v1_set_selection(m_device, m_source);
         wl_display_roundtrip(m_display);
         m_thread = std::thread([this] {
             while (!m_stop && wl_display_dispatch(m_display) >= 0) {
@@ -65,6 +65,11 @@ public:
         for (int fd : m_held) {
             ::close(fd);
         }
+        zwlr_data_control_source_v1_destroy(m_source);
+        zwlr_data_control_device_v1_destroy(m_device);
+        zwlr_data_control_manager_v1_destroy(m_manager);
+        wl_seat_destroy(m_seat);
+        wl_registry_destroy(m_registry);
         wl_display_disconnect(m_display);
     }
 
@@ -81,7 +86,10 @@ private:
     }
 
     wl_display* m_display = nullptr;
+    wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
+    zwlr_data_control_device_v1* m_device = nullptr;
+    zwlr_data_control_source_v1* m_source = nullptr;
     zwlr_data_control_manager_v1* m_manager = nullptr;
     std::vector<int> m_held;
     std::atomic<bool> m_stop = false;
