@@ -6,10 +6,42 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 namespace kumoden {
+namespace {
+
+// Qt marks an X splash by its window type alone and gives it no Motif
+// hints; window managers that go by those hints (sway) then frame it and
+// give it a title bar. Ask for no decorations outright.
+void askForNoFrame(QWidget& form)
+{
+    const auto* x11 =
+        qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr) {
+        return;
+    }
+    xcb_connection_t* connection = x11->connection();
+    static constexpr char kName[] = "_MOTIF_WM_HINTS";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof kName - 1, kName), nullptr);
+    if (atom == nullptr) {
+        return;
+    }
+    // flags: decorations given; functions, decorations (none), input mode, status
+    const std::uint32_t hints[5] = {2, 0, 0, 0, 0};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(form.winId()),
+                        atom->atom, atom->atom, 32, 5, hints);
+    std::free(atom);
+}
+
+} // namespace
 
 QtSplash::QtSplash(const FormDesign& design) : m_design(design) {}
 QtSplash::~QtSplash() = default;
@@ -40,6 +72,9 @@ void QtSplash::build()
         frame.moveCenter(screen->geometry().center());
         m_form->move(frame.topLeft());
     }
+    // After the native window exists: Qt writes the hints when it creates it.
+    m_form->winId();
+    askForNoFrame(*m_form);
 }
 
 void QtSplash::show()

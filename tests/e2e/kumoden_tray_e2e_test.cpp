@@ -15,12 +15,17 @@ TEST_F(Tray, SplashGoesBeforeTheIconComes)
     startProgram();
     // A splash to any window manager: no frame, no taskbar entry, centred.
     std::string type;
+    std::string hints;
     XWindow seen;
     expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s, [&](const XWindow& splash) {
         seen = splash;
         type = x({"xprop", "-id", std::to_string(splash.id), "_NET_WM_WINDOW_TYPE"}).out;
+        hints = x({"xprop", "-id", std::to_string(splash.id), "_MOTIF_WM_HINTS"}).out;
     });
     EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos) << type;
+    // Window managers that frame by the Motif hints alone (sway) must be
+    // told too: decorations given, and none.
+    EXPECT_NE(hints.find("0x2, 0x0, 0x0"), std::string::npos) << hints;
     EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
     EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
     EXPECT_TRUE(kumoden->running());
