@@ -14,6 +14,8 @@ packages=(
   nsis
   # A sway session for the desktop tests: the clipboard manager protocol, waybar's tray, XWayland.
   sway wl-clipboard libwayland-dev wayland-protocols libwayland-bin waybar xwayland x11-xserver-utils dbus-daemon qt6-wayland
+  # An XFCE panel for the desktop tests: its tray is a D-Bus tray host that also docks XEmbed icons.
+  xfce4-panel xfconf dbus-daemon dbus-bin
 )
 
 missing=()

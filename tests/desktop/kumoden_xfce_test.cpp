@@ -1,0 +1,132 @@
+// The resident program in an XFCE session: with the panel there first its
+// icon is a D-Bus tray item whose menu the panel draws; started before the
+// panel it docks as an XEmbed icon and places its own menu.
+#include "tests/desktop/xfce_session.h"
+
+namespace kumoden::test {
+namespace {
+
+using Xfce = XfceSession;
+
+const std::string kSettingsTitle = "環境設定画面";
+
+TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
+{
+    startBus();
+    startPanel();
+    const int emptyWidth = trayPlugin().value_or(XWindow{}).width;
+    startProgramInSession();
+    const XWindow item = waitForItem(emptyWidth);
+    ASSERT_GT(item.width, 0);
+    const std::vector<std::string> items = registeredItems();
+    ASSERT_EQ(items.size(), 1u);
+    screenshot("xfce_tray.png", *topPanel());
+    // The tip, as the panel shows it on hover.
+    const std::size_t slash = items.front().find('/');
+    EXPECT_NE(busCall({"--dest=" + items.front().substr(0, slash), items.front().substr(slash),
+                       "org.freedesktop.DBus.Properties.Get", "string:org.kde.StatusNotifierItem",
+                       "string:ToolTip"})
+                  .out.find("\"PDF印刷ツール\""),
+              std::string::npos);
+    // The four commands and their separators, the access keys in the
+    // form the host draws them in.
+    EXPECT_EQ(hostMenuLayout(items.front()),
+              (std::vector<std::string>{"環境設定(_C)", "-", "ハードコピー用（プリンター設定）", "-",
+                                        "バージョン情報(_V)", "-", "終了(_E)"}));
+
+    // The right button: the panel's own menu, nothing of the program's.
+    const std::uint32_t menu = openHostMenu(item);
+    ASSERT_NE(menu, 0u) << "the panel shows no menu";
+    const XWindow drawn = geometryOf(menu);
+    EXPECT_GE(drawn.y, item.y + item.height - 1);
+    screenshot("xfce_menu.png", drawn);
+    EXPECT_TRUE(shownWindows().empty());
+
+    // V: one version box, closed with Enter.
+    key("v");
+    ASSERT_NE(waitForWindow(kAboutTitle), 0u);
+    EXPECT_EQ(shownWindows().size(), 1u);
+    key("Return");
+    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+
+    // C: the settings dialog, closed with Esc.
+    ASSERT_NE(openHostMenu(item), 0u);
+    EXPECT_TRUE(shownWindows().empty()) << "a second version box came";
+    key("c");
+    ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
+    key("Escape");
+    EXPECT_TRUE(waitUntilGone(kSettingsTitle));
+
+    // The printer setup, which has no access key: the printer dialog.
+    ASSERT_NE(openHostMenu(item), 0u);
+    key("Down");
+    key("Down");
+    key("Return");
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(eventually(10s, [&] { return (shown = shownWindows()).size() == 1; })) << "no printer dialog";
+    ASSERT_TRUE(waitForFocus(shown.front()));
+    key("Escape");
+    EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+
+    // The left button is the icon's action: the version box. A second
+    // click while it is open reaches the program and opens no second one.
+    Process activations({"dbus-monitor", "type='method_call',interface='org.kde.StatusNotifierItem'"},
+                        sessionEnv(), Process::Output::Capture);
+    std::this_thread::sleep_for(200ms);
+    click(item, 1);
+    const std::uint32_t box = waitForWindow(kAboutTitle);
+    ASSERT_NE(box, 0u) << "the left button opens no version box";
+    click(item, 1);
+    EXPECT_TRUE(eventually(5s, [&] { return countOf(activations.out(), "member=Activate") == 2; }))
+        << activations.out();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+
+    // The menu still comes while the box is open; its version command then
+    // does nothing, and E ends the program from inside the box's loop. The
+    // item leaves the watcher and the panel.
+    ASSERT_NE(openHostMenu(item), 0u);
+    key("v");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+    ASSERT_NE(openHostMenu(item), 0u);
+    key("e");
+    EXPECT_EQ(kumoden->wait(10s), 0);
+    EXPECT_TRUE(eventually(5s, [&] { return registeredItems().empty(); }));
+    EXPECT_TRUE(eventually(5s, [&] { return trayPlugin().value_or(XWindow{}).width < item.width; }));
+}
+
+TEST_F(Xfce, StartedBeforeThePanelTheIconDocksAsXEmbed)
+{
+    startBus();
+    startProgramInSession();
+    // Past its splash the program has made its icon, with no tray to show it in.
+    ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; })) << "no splash";
+    ASSERT_TRUE(waitUntilGone(kSplashTitle));
+    startPanel();
+
+    // The panel's tray docks it as an XEmbed icon; the watcher has no item.
+    std::optional<XWindow> icon;
+    ASSERT_TRUE(eventually(10s, [&] {
+        const std::optional<XWindow> tray = trayPlugin();
+        icon = findWindow([&](const XWindow& w) {
+            return tray && w.viewable && w.isOurs() && w.x >= tray->x &&
+                   w.x + w.width <= tray->x + tray->width;
+        });
+        return icon.has_value();
+    })) << "the icon does not dock in the panel";
+    EXPECT_TRUE(registeredItems().empty());
+
+    // Its right button opens the program's own menu, below the icon.
+    const std::uint32_t menu = openMenu(*icon);
+    ASSERT_NE(menu, 0u);
+    const XWindow placed = geometryOf(menu);
+    EXPECT_EQ(placed.x + placed.width, icon->x + icon->width);
+    EXPECT_GE(placed.y, icon->y + icon->height);
+    screenshot("xfce_xembed_menu.png", placed);
+    key("e");
+    EXPECT_EQ(kumoden->wait(10s), 0);
+}
+
+} // namespace
+} // namespace kumoden::test

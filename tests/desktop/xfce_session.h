@@ -1,0 +1,66 @@
+#pragma once
+
+// An XFCE 4.18 session of the test's own on its X server: a session bus,
+// xfconfd (started by the bus when the panel asks for its settings) and
+// xfce4-panel with its default layout, whose systray plugin is a
+// StatusNotifierWatcher and host and also docks XEmbed icons. Started as
+// a session starts them, the panel before the program.
+#include "tests/e2e/tray_fixture.h"
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kumoden::test {
+
+class XfceSession : public TrayFixture {
+protected:
+    void TearDown() override;
+
+    // The program's windows, its XEmbed icon in the panel left out.
+    bool ours(const XWindow& window) const override;
+
+    void startBus();
+    // Waits until the panel's tray has registered as the watcher's host.
+    void startPanel();
+    // The program on the session's bus.
+    void startProgramInSession();
+    std::vector<std::string> sessionEnv() const;
+
+    // dbus-send on the session's bus; its reply as printed.
+    RunResult busCall(const std::vector<std::string>& arguments);
+    // The watcher's property as printed; empty when there is no watcher.
+    std::string watcherProperty(const std::string& name);
+    // The items the watcher has, as "bus/path".
+    std::vector<std::string> registeredItems();
+    // The item's menu as the host reads it: each entry's label, "-" for a
+    // separator.
+    std::vector<std::string> hostMenuLayout(const std::string& item);
+
+    // The panel along the top edge.
+    std::optional<XWindow> topPanel();
+    // The systray plugin's window inside it: the items sit in a row there.
+    std::optional<XWindow> trayPlugin();
+    // The plugin once it holds the one item and has stopped moving: wider
+    // than it was empty.
+    XWindow waitForItem(int emptyWidth);
+    // Windows of the panel's plugins shown outside the panel: its menus.
+    std::vector<std::uint32_t> hostPopups();
+    // The host's menu after a right-click on the item; 0 if none opens.
+    std::uint32_t openHostMenu(const XWindow& item);
+
+    std::unique_ptr<Process> m_bus;
+    std::unique_ptr<Process> m_panel;
+    XWindow m_panelArea{};
+
+private:
+    pid_t trayPluginPid();
+    pid_t m_trayPid = 0;
+};
+
+// The strings of a reply printed by dbus-send, in order.
+std::vector<std::string> PrintedStrings(const std::string& reply);
+
+} // namespace kumoden::test
