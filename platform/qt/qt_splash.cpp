@@ -22,12 +22,15 @@ namespace {
 // give it a title bar. Ask for no decorations outright.
 void askForNoFrame(QWidget& form)
 {
-    const auto* x11 =
-        qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr) {
+    // The offscreen platform answers for X11 too, without a connection.
+    if (qGuiApp == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return;
+    }
     static constexpr char kName[] = "_MOTIF_WM_HINTS";
     xcb_intern_atom_reply_t* atom =
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof kName - 1, kName), nullptr);
