@@ -12,8 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream file unzip
   nsis
-  # A sway session for the desktop tests: the clipboard manager protocol, waybar's tray, XWayland.
-  sway wl-clipboard libwayland-dev wayland-protocols libwayland-bin waybar xwayland x11-xserver-utils dbus-daemon qt6-wayland
+  # A sway session for the desktop tests: the clipboard manager protocol, waybar's tray, XWayland, screenshots.
+  sway wl-clipboard libwayland-dev wayland-protocols libwayland-bin waybar xwayland x11-xserver-utils dbus-daemon qt6-wayland grim
   # An XFCE panel for the desktop tests: its tray is a D-Bus tray host that also docks XEmbed icons.
   xfce4-panel xfconf dbus-daemon dbus-bin
 )

@@ -1,10 +1,16 @@
-// The hard copy in a sway session: the program runs as it would there (on
-// XWayland, its icon in waybar's tray) and hears the clipboard through the
-// compositor's clipboard manager, whatever window has the focus.
+// The program in a sway session: it runs as it would there (on XWayland,
+// its icon in waybar's tray), hears the clipboard through the compositor's
+// clipboard manager whatever window has the focus, and the pointer on the
+// tray reaches its commands.
 #include "tests/desktop/sway_session.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/integration/hard_copy_test_support.h"
 
+#include <QImage>
+#include <QRect>
+
+#include <algorithm>
+#include <optional>
 #include <thread>
 
 namespace kumoden::test {
@@ -92,6 +98,58 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocus)
     EXPECT_EQ(outputs.waitForNew(15s, 2).size(), 2u);
     EXPECT_EQ(settled(outputs, 1s), 2u);
     EXPECT_TRUE(kumoden->running());
+}
+
+// The menu waybar draws for the program: the rectangle of its light
+// background below the bar, near the icon, on a picture of the screen.
+std::optional<QRect> drawnMenu(const SwaySession& session, const TempDir& dir)
+{
+    const std::filesystem::path shot = dir.path() / "screen.png";
+    if (runProgram({"grim", shot.string()}, session.programEnv(), 10s).exitCode != 0) {
+        return std::nullopt;
+    }
+    const QImage screen(QString::fromStdString(shot.string()));
+    QRect menu;
+    for (int y = 17; y < std::min(screen.height(), 300); ++y) {
+        for (int x = 0; x < std::min(screen.width(), 500); ++x) {
+            if (qGray(screen.pixel(x, y)) >= 230) {
+                menu |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return menu.height() >= 40 ? std::optional<QRect>(menu) : std::nullopt;
+}
+
+TEST_F(Sway, ThePointerOnWaybarsTrayRunsTheProgramsCommands)
+{
+    ASSERT_FALSE(startProgram().empty());
+    const int iconX = SwaySession::kFirstIconX;
+    const int iconY = SwaySession::kFirstIconY;
+
+    // The right button: waybar draws the program's own menu; its first
+    // entry is the settings dialog.
+    session->click(iconX, iconY, 3);
+    std::optional<QRect> menu;
+    ASSERT_TRUE(eventually(5s, [&] { return (menu = drawnMenu(*session, dir)).has_value(); }))
+        << "waybar drew no menu";
+    session->click(menu->center().x(), menu->top() + 8, 1);
+    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == "環境設定画面"; }))
+        << "the first entry opened no settings dialog";
+    ASSERT_EQ(runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode, 0);
+    ASSERT_TRUE(eventually(5s, [&] { return session->focusedTitle() != "環境設定画面"; }));
+
+    // The left button: the version box.
+    session->click(iconX, iconY, 1);
+    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kAboutTitle; }))
+        << "the left button opened no version box";
+    ASSERT_EQ(runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode, 0);
+
+    // The last entry ends the program, and its icon leaves the tray.
+    session->click(iconX, iconY, 3);
+    ASSERT_TRUE(eventually(5s, [&] { return (menu = drawnMenu(*session, dir)).has_value(); }));
+    session->click(menu->center().x(), menu->bottom() - 8, 1);
+    EXPECT_EQ(kumoden->wait(10s), 0);
+    EXPECT_TRUE(eventually(5s, [&] { return session->trayItems().empty(); }));
 }
 
 } // namespace

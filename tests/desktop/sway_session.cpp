@@ -17,6 +17,11 @@ namespace fs = std::filesystem;
 // The unprivileged user sway runs as when the tests run as root.
 const char* const kSessionUser = "kumoden-desktop";
 
+// waybar with its tray alone, at the top left, nothing around the icons:
+// the first icon covers (0,0)-(16,16) of the bar.
+const char* const kWaybarConfig = R"({"height": 16, "modules-left": ["tray"], "tray": {"icon-size": 16}})";
+const char* const kWaybarStyle = "* { margin: 0; padding: 0; border: none; min-height: 0; }\n";
+
 const passwd* sessionUser()
 {
     if (const passwd* user = ::getpwnam(kSessionUser)) {
@@ -50,6 +55,7 @@ SwaySession::SwaySession()
     const fs::path sway = installedProgram("sway");
     installedProgram("waybar");
     installedProgram("wl-copy");
+    installedProgram("grim");
     installedProgram("xhost");
     const bool root = ::geteuid() == 0;
     const passwd* user = root ? sessionUser() : nullptr;
@@ -98,14 +104,17 @@ SwaySession::SwaySession()
         m_dir.write("sway.conf", "output HEADLESS-1 resolution 1280x800\n"
                                  "xwayland enable\n"
                                  "exec waybar -c " +
-                                     m_dir.write("waybar.json", R"({"modules-right": ["tray"]})").string() +
+                                     m_dir.write("waybar.json", kWaybarConfig).string() + " -s " +
+                                     m_dir.write("waybar.css", kWaybarStyle).string() +
                                      "\n"
                                      "exec sh -c 'xhost +si:localuser:root && echo \"$DISPLAY\" > " +
                                      displayFile.string() + ".part && mv " + displayFile.string() + ".part " +
                                      displayFile.string() + "'\n");
     fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read |
                                 fs::perms::group_read);
-    fs::permissions(m_dir.path() / "waybar.json", fs::perms::owner_read | fs::perms::others_read);
+    for (const char* file : {"waybar.json", "waybar.css"}) {
+        fs::permissions(m_dir.path() / file, fs::perms::owner_read | fs::perms::others_read);
+    }
     std::vector<std::string> command{sway.string(), "-c", config.string()};
     if (user != nullptr) {
         command.insert(command.begin(),
@@ -138,6 +147,7 @@ SwaySession::SwaySession()
 SwaySession::~SwaySession()
 {
     m_owners.clear();
+    m_pointer.reset();
     m_sway.reset();
     m_busDaemon.reset();
 }
@@ -202,6 +212,30 @@ std::string SwaySession::focusedTitle() const
         return found[2];
     }
     return {};
+}
+
+void SwaySession::click(int x, int y, int button)
+{
+    const std::vector<std::string> env = programEnv();
+    if (!m_pointer) {
+        // The headless seat has no pointer until a device is made for it.
+        m_pointer =
+            std::make_unique<Process>(std::vector<std::string>{builtProgram("virtual_pointer").string()}, env,
+                                      Process::Output::Capture);
+        if (!eventually(10s, [&] { return m_pointer->out().find("ready") != std::string::npos; })) {
+            throw std::runtime_error("the session got no pointer: " + m_pointer->err());
+        }
+    }
+    const std::string name = "button" + std::to_string(button);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"swaymsg", "seat", "-", "cursor", "set", std::to_string(x),
+                                   std::to_string(y)},
+          {"swaymsg", "seat", "-", "cursor", "press", name},
+          {"swaymsg", "seat", "-", "cursor", "release", name}}) {
+        if (runProgram(command, env, 5s).exitCode != 0) {
+            throw std::runtime_error("sway did not take the pointer's move or button");
+        }
+    }
 }
 
 void SwaySession::copy(const fs::path& file, const std::string& type)

@@ -32,6 +32,12 @@ public:
     bool activate(const std::string& item) const;
     // The title of the window that has the focus; empty when none has.
     std::string focusedTitle() const;
+    // Where the host draws the first tray icon, on the screen.
+    static constexpr int kFirstIconX = 8;
+    static constexpr int kFirstIconY = 8;
+    // A press and release of a pointer button (1 left, 3 right) at a point
+    // of the screen, by the seat's own pointer as a mouse would.
+    void click(int x, int y, int button);
     // Sets the clipboard from another client, kept until the next one.
     void copy(const std::filesystem::path& file, const std::string& type);
 
@@ -49,6 +55,7 @@ private:
     std::unique_ptr<Process> m_busDaemon;
     std::unique_ptr<Process> m_sway;
     std::vector<std::unique_ptr<Process>> m_owners;
+    std::unique_ptr<Process> m_pointer;
 };
 
 } // namespace kumoden::test
