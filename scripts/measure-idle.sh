@@ -8,7 +8,7 @@ work=$(mktemp -d /tmp/kumoden-idle.XXXXXX)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/in"
 cp "$root/build/kumoden" "$work/kumoden"
-printf '[FileCheck_Info]\nFileChkTime=1000\nFileChkDir=%s\nFileSelect=job\nPrinterNm=PDF\nFileDelDate=7\n' \
+printf '[FileCheck_Info]\nFileChkTime=1000\nFileChkDir=%s\nFileSelect=job\nPrinterNm=KumodenPDF\nFileDelDate=7\n' \
   "$work/in" > "$work/kumoden.INI"
 export DISPLAY="${KUMODEN_DISPLAY:-:99}"
 "$work/kumoden" >/dev/null 2>&1 &

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs Kumoden with a working demo configuration on Debian 12: installs what
-# is needed, builds, starts cupsd with the cups-pdf queue "PDF", writes a
-# demo INI beside the program if none is there, and starts the program.
-# Stop it with Ctrl+C.
+# is needed, builds, starts cupsd (or uses the one running) with the demo's
+# own cups-pdf queue "KumodenPDF", writes a demo INI beside the program if
+# none is there, and starts the program. The machine's queues, its default
+# destination and its files stay as they are. Stop it with Ctrl+C.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 
 scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -14,6 +17,11 @@ cmake --build build -j "$(nproc)" --target kumoden kumoden-print
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo scripts/services.sh start cups
+# The hard copy prints on the default destination; where the machine has
+# none, the demo's queue stands in for this program alone.
+if ! cups_client lpstat -d 2>/dev/null | grep -q 'destination:'; then
+  export LPDEST=KumodenPDF
+fi
 
 # On a desktop Kumoden goes into its tray; without one it gets a virtual
 # display with a tray host of its own.
@@ -40,7 +48,7 @@ FileChkTime=1000
 FileChkDir=$watched
 FileSelect=
 AcrExeDir=$root/build/kumoden-print
-PrinterNm=PDF
+PrinterNm=KumodenPDF
 FileDelDate=7
 INI
   echo "run.sh: wrote the demo settings $ini"
@@ -53,8 +61,7 @@ right-click it for the menu, double-click it for the version box).
   Settings:                 $ini
   Drop PDF files into:      $watched
   They are archived in:     $watched/BackPdf   (kept 7 days)
-  The printed output is in: the cups-pdf folder of the queue PDF, ${HOME}/PDF for your user
-                            (/root/PDF when run as root)
+  The printed output is in: ${HOME}/PDF, by the queue KumodenPDF
   Stop it with Ctrl+C.
 
 TEXT

@@ -12,44 +12,22 @@
 # what this script started (recorded in $KUMODEN_STATE_DIR). Run as root.
 # Programs that need the X server: export DISPLAY=${KUMODEN_DISPLAY:-:99}
 #
-# Queue: PDF -> cups-pdf:/   output in the job user's ${HOME}/PDF
-set -u -o pipefail
+# Queue: KumodenPDF -> cups-pdf:/KumodenPDF   output in the job user's ${HOME}/PDF
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 
 STATE_DIR=${KUMODEN_STATE_DIR:-/run/kumoden-services}
 DISPLAY_NAME=${KUMODEN_DISPLAY:-:99}
-PDF_CONF=/etc/cups/cups-pdf.conf
-PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
+# The demo's own queue and its own cups-pdf configuration beside the
+# machine's: the machine's queues, its default destination and its
+# cups-pdf.conf stay as they are.
+DEMO_QUEUE=KumodenPDF
+DEMO_CONF=/etc/cups/cups-pdf-$DEMO_QUEUE.conf
 CUPSD_PIDFILE=/run/cups/cupsd.pid
 
 # Always talk to the local scheduler, whatever the caller's environment says.
 unset CUPS_SERVER
-
-fail() {
-    echo "services.sh: $*" >&2
-    exit 1
-}
-
-note() {
-    echo "services.sh: $*"
-}
-
-# wait_for <seconds> <command...>: true as soon as the command succeeds.
-wait_for() {
-    local limit=$(($1 * 10))
-    shift
-    local i
-    for ((i = 0; i < limit; i++)); do
-        if "$@" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
-
-alive() {
-    [[ -n "${1:-}" ]] && kill -0 "$1" 2>/dev/null
-}
 
 # The pid recorded for a service this script started, if that process still
 # runs (checked by its command name, so a reused pid is not taken for it).
@@ -82,9 +60,9 @@ record_pid() {
 # stop_pid <name> <pid>: SIGTERM, then SIGKILL after a bounded wait.
 stop_pid() {
     local name=$1 pid=$2
-    kill "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
     if ! wait_for 10 bash -c "! kill -0 $pid"; then
-        kill -KILL "$pid" 2>/dev/null
+        kill -KILL "$pid" 2>/dev/null || true
         wait_for 5 bash -c "! kill -0 $pid" || fail "$name (pid $pid) does not stop"
     fi
     rm -f "$STATE_DIR/$name.pid"
@@ -92,14 +70,6 @@ stop_pid() {
 }
 
 # ---------------------------------------------------------------- CUPS
-
-scheduler_running() {
-    lpstat -r 2>/dev/null | grep -q 'scheduler is running'
-}
-
-queue_exists() {
-    lpstat -v "$1" >/dev/null 2>&1
-}
 
 # "Out" of a cups-pdf configuration, with ${HOME} and ${USER} of the caller.
 output_folder() {
@@ -115,41 +85,24 @@ output_folder() {
     echo "$out"
 }
 
-# cups-pdf names its output after the job title; a job-id suffix keeps two
-# jobs with the same title from overwriting each other.
-ensure_unique_names() {
-    local conf=$1
-    if grep -q '^[[:space:]]*Label[[:space:]]\+[12]\b' "$conf"; then
-        return 0
-    fi
-    if grep -q '^[[:space:]]*Label[[:space:]]' "$conf"; then
-        sed -i 's/^[[:space:]]*Label[[:space:]].*/Label 2/' "$conf" || fail "cannot edit $conf"
-    else
-        echo 'Label 2' >>"$conf" || fail "cannot edit $conf"
-    fi
-    note "set 'Label 2' in $conf"
-}
-
-add_queue() {
-    local name=$1 uri=$2
-    if ! queue_exists "$name"; then
-        # lpadmin warns that PPD drivers are deprecated; only failures matter.
-        lpadmin -p "$name" -v "$uri" -E -m "$PPD" -o printer-is-shared=no 2>/dev/null ||
-            fail "cannot create queue $name ($uri)"
-        queue_exists "$name" || fail "queue $name missing after lpadmin"
-        note "created queue $name ($uri)"
-    fi
-    # A job whose document fails to convert is dropped at once instead of
-    # being retried for minutes while it keeps the queue from going idle.
-    lpadmin -p "$name" -o printer-error-policy=abort-job 2>/dev/null ||
-        fail "cannot set the error policy of queue $name"
+# The demo queue's configuration: the job user's ~/PDF, as cups-pdf's own
+# default, and a job-id suffix so that two jobs of the same title do not
+# overwrite each other. Written once; kept when it is there.
+write_demo_conf() {
+    [[ -f "$DEMO_CONF" ]] && return 0
+    [[ -d /etc/cups ]] || fail "/etc/cups missing (package cups)"
+    # shellcheck disable=SC2016 # cups-pdf expands ${HOME} for the job's user
+    printf 'Out ${HOME}/PDF\nLabel 2\n' >"$DEMO_CONF" || fail "cannot write $DEMO_CONF"
+    note "wrote $DEMO_CONF"
 }
 
 start_cups() {
     [[ -x /usr/sbin/cupsd ]] || fail "cupsd is not installed (package cups)"
     if ! scheduler_running; then
         local pid=""
-        [[ -f "$CUPSD_PIDFILE" ]] && pid=$(<"$CUPSD_PIDFILE")
+        if [[ -f "$CUPSD_PIDFILE" ]]; then
+            pid=$(<"$CUPSD_PIDFILE")
+        fi
         if alive "$pid"; then
             # Running but not answering yet (just started by someone else).
             wait_for 15 scheduler_running || fail "cupsd (pid $pid) does not answer within 15 s"
@@ -162,12 +115,11 @@ start_cups() {
             note "started cupsd (pid $pid)"
         fi
     fi
-    [[ -f "$PDF_CONF" ]] || fail "$PDF_CONF missing (package printer-driver-cups-pdf)"
-    ensure_unique_names "$PDF_CONF"
-    add_queue PDF cups-pdf:/
-    if ! lpstat -d 2>/dev/null | grep -q 'destination:'; then
-        lpadmin -d PDF || fail "cannot make PDF the default destination"
-        note "made PDF the default destination"
+    [[ -x /usr/lib/cups/backend/cups-pdf ]] || fail "the cups-pdf backend is not installed (package printer-driver-cups-pdf)"
+    write_demo_conf
+    if ! queue_exists "$DEMO_QUEUE"; then
+        pdf_queue "$DEMO_QUEUE" "cups-pdf:/$DEMO_QUEUE" || fail "cannot create queue $DEMO_QUEUE"
+        note "created queue $DEMO_QUEUE (cups-pdf:/$DEMO_QUEUE)"
     fi
 }
 
@@ -184,6 +136,11 @@ stop_cups() {
 
 display_answers() {
     xdpyinfo -display "$DISPLAY_NAME" >/dev/null 2>&1
+}
+
+# The tray host's window is on the display (whoever started it).
+tray_host_present() {
+    DISPLAY=$DISPLAY_NAME xdotool search --classname trayer >/dev/null 2>&1
 }
 
 # A lock left by an X server that died keeps a new one from starting.
@@ -231,11 +188,6 @@ start_x() {
     fi
 }
 
-# The tray host's window is on the display (whoever started it).
-tray_host_present() {
-    DISPLAY=$DISPLAY_NAME xdotool search --classname trayer >/dev/null 2>&1
-}
-
 stop_x() {
     local pid
     if pid=$(started_pid trayer); then
@@ -253,12 +205,12 @@ stop_x() {
 status() {
     if scheduler_running; then
         echo "cups: running$(started_pid cupsd >/dev/null && echo ' (started by services.sh)')"
-        lpstat -v 2>/dev/null | sed 's/^/  /'
-        lpstat -d 2>/dev/null | sed 's/^/  /'
+        cups_client lpstat -v 2>/dev/null | sed 's/^/  /'
+        cups_client lpstat -d 2>/dev/null | sed 's/^/  /'
     else
         echo "cups: not running"
     fi
-    echo "  output PDF: $(output_folder "$PDF_CONF")"
+    echo "  output $DEMO_QUEUE: $(output_folder "$DEMO_CONF")"
     if display_answers; then
         echo "x: $DISPLAY_NAME answering$(started_pid xvfb >/dev/null && echo ' (started by services.sh)')"
         if tray_host_present; then

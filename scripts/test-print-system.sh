@@ -12,15 +12,11 @@
 # Clients reach it through the unix socket <folder>/cups.sock (CUPS_SERVER);
 # CUPS_SERVERROOT and HOME keep the machine's and the user's client settings
 # (lpoptions, client.conf) out. Output: <folder>/out/<queue>.
-set -u -o pipefail
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "$0")/lib.sh"
 
-PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
 MARK=.kumoden-print-system
-
-fail() {
-    echo "test-print-system.sh: $*" >&2
-    exit 1
-}
 
 action=${1:-}
 [[ $# -eq 2 ]] || fail "usage: test-print-system.sh start|stop|env <folder>"
@@ -29,7 +25,7 @@ dir=$(cd "$2" && pwd)
 socket=$dir/cups.sock
 
 # Only the private scheduler, whatever the caller's environment says.
-client() {
+cups_client() {
     env -u LPDEST -u PRINTER CUPS_SERVER="$socket" CUPS_SERVERROOT="$dir/client" HOME="$dir/home" \
         LANG=C LC_ALL=C "$@"
 }
@@ -61,25 +57,30 @@ namespace_pids() {
     local ns bind entry
     ns=$(cat "$dir/scheduler.ns" 2>/dev/null) || return 0
     [[ -n "$ns" && "$ns" != "$(readlink /proc/self/ns/mnt)" ]] || return 0
-    bind=$(cat "$dir/scheduler.mnt" 2>/dev/null)
+    bind=$(cat "$dir/scheduler.mnt" 2>/dev/null) || bind=""
     for entry in /proc/[0-9]*; do
         [[ "$(readlink "$entry/ns/mnt" 2>/dev/null)" == "$ns" ]] || continue
-        [[ -z "$bind" || "$(bind_of "${entry#/proc/}")" == "$bind" ]] && echo "${entry#/proc/}"
+        if [[ -z "$bind" || "$(bind_of "${entry#/proc/}")" == "$bind" ]]; then
+            echo "${entry#/proc/}"
+        fi
     done
 }
 
+no_namespace_pids() {
+    [[ -z "$(namespace_pids)" ]]
+}
+
 stop() {
-    local pid pids i
+    local pid pids
     if pid=$(cat "$dir/scheduler.pid" 2>/dev/null) && [[ -n "$pid" ]]; then
-        kill -TERM "$pid" 2>/dev/null
+        kill -TERM "$pid" 2>/dev/null || true
     fi
-    for ((i = 0; i < 100; i++)); do
+    # cupsd ends its filters itself; whatever is left after 5 s is killed.
+    if ! wait_for 5 no_namespace_pids; then
         pids=$(namespace_pids)
-        [[ -z "$pids" ]] && break
-        # cupsd ends its filters itself; whatever is left after 5 s is killed.
-        ((i == 50)) && kill -KILL $pids 2>/dev/null
-        sleep 0.1
-    done
+        [[ -z "$pids" ]] || kill -KILL $pids 2>/dev/null || true
+        wait_for 5 no_namespace_pids || true
+    fi
     [[ -z "$(namespace_pids)" ]] || fail "processes of the scheduler in $dir do not end: $(namespace_pids | tr '\n' ' ')"
     rm -f "$dir/scheduler.pid" "$dir/scheduler.ns" "$dir/scheduler.mnt" "$socket"
 }
@@ -138,6 +139,27 @@ EOF
     echo "ServerName $socket" >"$dir/client/client.conf"
 }
 
+# A failure once cupsd runs: nothing is left behind.
+failed() {
+    stop
+    fail "$*"
+}
+
+add_queue() {
+    pdf_queue "$1" "$2" || failed "cannot create queue $1 ($2): $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
+}
+
+# The namespace the scheduler started in, once it has its own.
+own_namespace() {
+    local now
+    now=$(readlink "/proc/$1/ns/mnt" 2>/dev/null) && [[ "$now" != "$2" ]] && echo "$now" >"$dir/scheduler.ns"
+}
+
+# The scheduler answers, or has ended (then waiting longer is pointless).
+answered_or_gone() {
+    scheduler_running || ! scheduler_pid
+}
+
 start() {
     [[ $(id -u) -eq 0 ]] || fail "must run as root (the cups-pdf backend needs a scheduler running as root)"
     [[ -x /usr/sbin/cupsd ]] || fail "cupsd is not installed (package cups)"
@@ -149,7 +171,7 @@ start() {
         fail "$dir is not empty and was not made by this script; not touching it"
     fi
     stop
-    rm -rf "$dir/etc" "$dir/run" "$dir/spool" "$dir/cache" "$dir/log" "$dir/out" "$dir/cups-pdf" "$dir/client" "$dir/home"
+    rm -rf "${dir:?}/etc" "${dir:?}/run" "${dir:?}/spool" "${dir:?}/cache" "${dir:?}/log" "${dir:?}/out" "${dir:?}/cups-pdf" "${dir:?}/client" "${dir:?}/home"
     touch "$dir/$MARK"
     mkdir -p "$dir"/{etc,run,spool/tmp,cache,log,out/PDF,out/PDF2,client,home} || fail "cannot fill $dir"
     # Filters run as lp: the folders on the way must let them through.
@@ -166,25 +188,14 @@ start() {
         sh "$dir" </dev/null >"$dir/log/cupsd.out" 2>&1 &
     local pid=$!
     echo "$pid" >"$dir/scheduler.pid"
-    local i
-    for ((i = 0; i < 50; i++)); do
-        local now
-        now=$(readlink "/proc/$pid/ns/mnt" 2>/dev/null) || break
-        [[ "$now" != "$ns" ]] && echo "$now" >"$dir/scheduler.ns" && break
-        sleep 0.1
-    done
-    if [[ ! -s "$dir/scheduler.ns" ]]; then
-        kill -KILL "$pid" 2>/dev/null
+    if ! wait_for 5 own_namespace "$pid" "$ns"; then
+        kill -KILL "$pid" 2>/dev/null || true
         fail "cupsd did not start in a mount namespace of its own: $(tail -n 5 "$dir/log/cupsd.out")"
     fi
-    for ((i = 0; i < 150; i++)); do
-        client lpstat -r 2>/dev/null | grep -q 'scheduler is running' && break
-        scheduler_pid || break
-        sleep 0.1
-    done
-    if ! client lpstat -r 2>/dev/null | grep -q 'scheduler is running'; then
+    wait_for 15 answered_or_gone || true
+    if ! scheduler_running; then
         local why
-        why=$(tail -n 5 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)
+        why=$(tail -n 5 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null || true)
         stop
         fail "the scheduler in $dir does not answer within 15 s: $why"
     fi
@@ -192,25 +203,10 @@ start() {
     [[ -s "$dir/scheduler.mnt" ]] || failed "cupsd does not have $dir/etc on /etc/cups"
     add_queue PDF cups-pdf:/
     add_queue PDF2 cups-pdf:/PDF2
-    client lpadmin -d PDF || failed "cannot make PDF the default destination"
-    [[ "$(client lpstat -d)" == "system default destination: PDF" ]] ||
-        failed "the default destination is not PDF: $(client lpstat -d 2>&1)"
+    cups_client lpadmin -d PDF || failed "cannot make PDF the default destination"
+    [[ "$(cups_client lpstat -d)" == "system default destination: PDF" ]] ||
+        failed "the default destination is not PDF: $(cups_client lpstat -d 2>&1)"
     echo "test-print-system.sh: scheduler (pid $pid) on $socket, output in $dir/out"
-}
-
-# A failure once cupsd runs: nothing is left behind.
-failed() {
-    stop
-    fail "$*"
-}
-
-add_queue() {
-    # lpadmin warns that PPD drivers are deprecated; only failures matter.
-    client lpadmin -p "$1" -v "$2" -E -m "$PPD" -o printer-is-shared=no 2>/dev/null ||
-        failed "cannot create queue $1 ($2): $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
-    # A document that fails to convert is dropped at once, not retried for minutes.
-    client lpadmin -p "$1" -o printer-error-policy=abort-job 2>/dev/null ||
-        failed "cannot set the error policy of queue $1"
 }
 
 case "$action" in
