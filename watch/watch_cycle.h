@@ -26,7 +26,7 @@ struct WatchCycleResult {
     std::vector<FileResult> files;   // of the print pass, when one ran
     std::vector<std::string> purged; // backups deleted
     // Takes cut short by an earlier process that could not be undone (paths).
-    std::vector<std::string> leftovers;
+    std::vector<std::string> leftovers{};
 };
 
 // One tick of the watch: undo the takes an earlier process cut short (the
