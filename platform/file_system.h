@@ -86,6 +86,18 @@ public:
     // for writing is not taken where the platform can tell.
     virtual TakeResult takeFile(const std::string& source, const std::string& destination,
                                 const FileIdentity& found) = 0;
+    // A take cut short (the process ended during it) leaves the file under
+    // a hidden temporary name in the archive folder. This puts such files
+    // of takes that no running process holds back into the watched folder,
+    // never over a file there ("a (2).pdf" and on then), and drops copies
+    // of files that still wait there. Both paths end in the separator. The
+    // paths of the leftovers that could not be undone; nothing where the
+    // backend leaves none.
+    virtual std::vector<std::string> undoTakesCutShort(const std::string& /*archive*/,
+                                                       const std::string& /*watched*/)
+    {
+        return {};
+    }
     // When the file was created, on the local clock. Where the file system
     // keeps no creation time: the later of its last modification and its
     // last status change (which a move or a copy into the folder sets), so

@@ -1,6 +1,7 @@
 #include "watch/backup_purge.h"
 
 #include "app/number_text.h"
+#include "platform/take_leftovers.h"
 #include "watch/watch_cycle.h"
 
 namespace kumoden {
@@ -39,8 +40,9 @@ std::vector<std::string> DeleteOldBackups(std::string watchedPath, const FileChe
     const std::string folder = watchedPath + std::string(kBackupFolderName) + files.separator();
     const LocalTime now = services.clock.now();
     for (const DatedFile& file : files.listDatedFiles(folder + "*.*")) {
-        // A file whose age cannot be told is never due.
-        if (file.created && BackupDeadline(*file.created, *days) < now &&
+        // A file whose age cannot be told is never due; a take's temporary
+        // is not a backup yet, hidden or not.
+        if (file.created && !ParseTakeTemporary(file.name) && BackupDeadline(*file.created, *days) < now &&
             files.deleteFile(folder + file.name, false)) {
             deleted.push_back(file.name);
         }

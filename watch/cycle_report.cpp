@@ -71,6 +71,9 @@ void ReportWatchCycle(const WatchCycleResult& result, const FileCheckInfo& info,
             reportPrinters(file.printers, info, notices);
         }
     }
+    for (const std::string& path : result.leftovers) {
+        notices.fail("leftover:" + path, "移動が途中で終わったファイルを監視フォルダーに戻せません: " + path);
+    }
     for (const std::string& name : result.purged) {
         notices.record("保存期間を過ぎたため削除: " + backup + " の " + name);
     }

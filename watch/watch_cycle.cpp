@@ -44,6 +44,9 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
     WatchCycleResult result;
     try {
         result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+        result.leftovers = services.files.undoTakesCutShort(
+            result.watchedPath + std::string(kBackupFolderName) + services.files.separator(),
+            result.watchedPath);
         if (services.files.firstFile(MatchPattern(result.watchedPath, info.FileSelect))) {
             result.files = PrintPdfFiles(result.watchedPath, info, services);
         }

@@ -25,10 +25,13 @@ struct WatchCycleResult {
     std::string watchedPath;
     std::vector<FileResult> files;   // of the print pass, when one ran
     std::vector<std::string> purged; // backups deleted
+    // Takes cut short by an earlier process that could not be undone (paths).
+    std::vector<std::string> leftovers{};
 };
 
-// One tick of the watch: print the waiting PDF files, if any, then purge
-// old backups. Never throws; a failing step is abandoned and the next runs.
+// One tick of the watch: undo the takes an earlier process cut short (the
+// file system does that once per archive folder), print the waiting PDF
+// files, if any, then purge old backups. Never throws; a failing step is abandoned and the next runs.
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services);
 
 } // namespace kumoden

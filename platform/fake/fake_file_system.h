@@ -71,6 +71,11 @@ public:
         }
         return m_takeResult ? *m_takeResult : m_real.takeFile(source, destination, found);
     }
+    std::vector<std::string> undoTakesCutShort(const std::string& archive,
+                                               const std::string& watched) override
+    {
+        return m_real.undoTakesCutShort(archive, watched);
+    }
     std::optional<LocalTime> dateCreated(const std::string& path) override
     {
         const auto it = m_created.find(path);

@@ -10,6 +10,9 @@ namespace kumoden::posix {
 // set when nothing moved.
 bool MoveNoReplace(const std::string& source, const std::string& destination);
 
+// Copies what the open file in holds into the open file out, synced.
+bool CopyInto(int in, int out);
+
 // Copies what the open file in holds into a new file destination with the
 // given mode, synced. Leaves no destination behind on failure.
 bool CopyIntoNew(int in, const std::string& destination, mode_t mode);

@@ -134,12 +134,8 @@ bool MoveNoReplace(const std::string& source, const std::string& destination)
     return false;
 }
 
-bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
+bool CopyInto(int in, int out)
 {
-    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (out < 0) {
-        return false;
-    }
     bool ok = lseek(in, 0, SEEK_SET) == 0;
     char buffer[64 * 1024];
     while (ok) {
@@ -160,7 +156,16 @@ bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
             }
         }
     }
-    ok = fsync(out) == 0 && ok;
+    return fsync(out) == 0 && ok;
+}
+
+bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
+{
+    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (out < 0) {
+        return false;
+    }
+    bool ok = CopyInto(in, out);
     ok = close(out) == 0 && ok;
     if (!ok) {
         unlink(destination.c_str());

@@ -42,19 +42,19 @@ public:
     // the size that stayed the same over the waits is then the only sign
     // that the writer is done.
     //
-    // The file goes beside destination under a hidden name first. Should the
-    // process die before the last step, the file stays there under that
-    // name: the first take into a folder in a process's life moves any such
-    // file of an ended process back to source's folder, under its own name
-    // and never over a file there.
+    // The file goes beside destination under a hidden name first (a copy
+    // where destination is on another file system), held under flock for
+    // as long as the take runs. A name too long to go in a hidden one is
+    // moved straight to destination.
     TakeResult takeFile(const std::string& source, const std::string& destination,
                         const FileIdentity& found) override;
+    // Once for each archive folder in a process's life (a missing folder
+    // is looked at again next time).
+    std::vector<std::string> undoTakesCutShort(const std::string& archive,
+                                               const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
 
 private:
-    // folder and origin end in the separator (or are empty: the working folder).
-    void undoTakesCutShort(const std::string& folder, const std::string& origin);
-
     PosixFileOptions m_options;
     std::set<std::string> m_foldersChecked;
 };

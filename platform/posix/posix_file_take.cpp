@@ -4,16 +4,15 @@
 #include "platform/posix/descriptor.h"
 #include "platform/posix/file_moves.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/take_leftovers.h"
 
-#include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -51,8 +50,6 @@ bool isTheFile(const std::string& path, const FileIdentity& found)
     return statOf(AT_FDCWD, path.c_str(), 0, info) && S_ISREG(info.stx_mode) && identityOf(info) == found;
 }
 
-constexpr std::string_view kHiddenPrefix = ".kumoden-";
-
 // "<path> up to and with its last separator", and the name after it.
 std::pair<std::string, std::string> splitPath(const std::string& path)
 {
@@ -61,50 +58,27 @@ std::pair<std::string, std::string> splitPath(const std::string& path)
                                       : std::pair{path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// A hidden name beside destination that no other process, this program's
-// other copies included, uses at the same time: ".kumoden-<pid>-<n>", and
-// when named "~<name>" after it where that fits, so that a take cut short
-// can be undone by the next process (see undoTakesCutShort).
-std::string temporaryBeside(const std::string& destination, bool named = true)
+// Whether every temporary name of the file fits in a folder entry.
+bool fitsBeside(const std::string& name)
 {
-    static std::atomic<unsigned> counter{0};
-    const auto [folder, name] = splitPath(destination);
-    std::string hidden =
-        std::string(kHiddenPrefix) + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    if (named && hidden.size() + 1 + name.size() <= NAME_MAX) {
-        hidden += "~" + name;
-    }
-    return folder + hidden;
+    return TakeTemporaryName(TakeStage::Copying, 999, name).size() <= NAME_MAX;
 }
 
-// The name a hidden file of an ended process's take was meant to have;
-// nothing for any other file, and while the process that made it runs.
-std::optional<std::string> nameCutShort(std::string_view hidden)
+// Moves from to the first free temporary name of stage in folder; empty,
+// with errno set, when it did not move.
+std::string moveToTemporary(const std::string& from, const std::string& folder, TakeStage stage,
+                            const std::string& name)
 {
-    if (!hidden.starts_with(kHiddenPrefix)) {
-        return std::nullopt;
+    for (unsigned number = 0; number < 1000; ++number) {
+        std::string temp = folder + TakeTemporaryName(stage, number, name);
+        if (posix::MoveNoReplace(from, temp)) {
+            return temp;
+        }
+        if (errno != EEXIST) {
+            return {};
+        }
     }
-    const char* at = hidden.data() + kHiddenPrefix.size();
-    const char* end = hidden.data() + hidden.size();
-    pid_t pid = 0;
-    unsigned number = 0;
-    auto [afterPid, pidError] = std::from_chars(at, end, pid);
-    if (pidError != std::errc() || pid <= 0 || afterPid == end || *afterPid != '-') {
-        return std::nullopt;
-    }
-    auto [afterNumber, numberError] = std::from_chars(afterPid + 1, end, number);
-    if (numberError != std::errc() || afterNumber == end || *afterNumber != '~') {
-        return std::nullopt;
-    }
-    const std::string name(afterNumber + 1, end);
-    if (name.empty() || name == "." || name == "..") {
-        return std::nullopt;
-    }
-    // A process that cannot be asked is taken for running.
-    if (kill(pid, 0) == 0 || errno != ESRCH) {
-        return std::nullopt;
-    }
-    return name;
+    return {};
 }
 
 // Why a move of source failed: the file is gone, or the move itself failed
@@ -115,48 +89,121 @@ TakeResult failure(int error, const std::string& source)
     return error == ENOENT && lstat(source.c_str(), &info) != 0 ? TakeResult::Vanished : TakeResult::Failed;
 }
 
-// Puts the file at temp (the file found) under the temporary name beside
-// its destination; errno tells why not.
-bool placeBeside(int fd, const std::string& source, const std::string& temp, const FileIdentity& found,
-                 bool& notTheFile)
+// A new file for the copy under the first free temporary name, locked for
+// as long as the take holds it.
+Descriptor newCopy(const std::string& folder, const std::string& name, mode_t mode, std::string& path)
 {
-    if (posix::MoveNoReplace(source, temp)) {
-        // The name may have been given to another file between the check on
-        // the open file and the move: what moved must be the file found.
-        if (isTheFile(temp, found)) {
-            return true;
+    for (unsigned number = 0; number < 1000; ++number) {
+        path = folder + TakeTemporaryName(TakeStage::Copying, number, name);
+        Descriptor out(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (out.get() >= 0) {
+            // Refused only when a leftover check of another process got in
+            // first: the copy is then no longer this take's.
+            if (flock(out.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+                return Descriptor(-1);
+            }
+            return out;
         }
-        posix::MoveNoReplace(temp, source);
-        notTheFile = true;
-        return false;
+        if (errno != EEXIST) {
+            break;
+        }
     }
-    if (errno != EXDEV) {
-        return false;
-    }
-    // Another file system: copy what the open file holds under a name no
-    // later process takes for a whole file, give the whole copy the name
-    // temp, then remove the name found only while it still stands for that
-    // file.
-    const std::string copy = temporaryBeside(temp, false);
+    return Descriptor(-1);
+}
+
+// Another file system: the open file is copied beside its destination, the
+// copy named whole once it is, and then the name found removed, only while
+// it still stands for the file found. The copy's path; empty when the file
+// was left as it was.
+std::string copyBeside(int fd, const std::string& source, const std::string& folder, const std::string& name,
+                       const FileIdentity& found, bool& notTheFile, Descriptor& lock)
+{
     struct stat info {};
-    if (fstat(fd, &info) != 0 || !posix::CopyIntoNew(fd, copy, info.st_mode & 07777)) {
-        return false;
+    std::string part;
+    if (fstat(fd, &info) != 0) {
+        return {};
     }
-    if (!posix::MoveNoReplace(copy, temp)) {
+    Descriptor out = newCopy(folder, name, info.st_mode & 07777, part);
+    if (out.get() < 0) {
+        return {};
+    }
+    // The copy keeps the file's last write: what tells it from a newcomer.
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    std::string copied;
+    if (!posix::CopyInto(fd, out.get()) || futimens(out.get(), times) != 0 ||
+        (copied = moveToTemporary(part, folder, TakeStage::Copied, name)).empty()) {
         const int error = errno;
-        unlink(copy.c_str());
+        unlink(part.c_str());
         errno = error;
-        return false;
+        return {};
     }
     if (isTheFile(source, found) && unlink(source.c_str()) == 0) {
-        return true;
+        lock = std::move(out);
+        return copied;
     }
     const int error = errno;
-    unlink(temp.c_str());
+    unlink(copied.c_str());
     notTheFile = error != ENOENT;
     errno = error;
-    return false;
+    return {};
 }
+
+// A name too long to carry in a temporary's name: the file goes straight to
+// its destination, which a rename replaces in one step.
+TakeResult takeDirectly(const std::string& source, const std::string& destination, const FileIdentity& found)
+{
+    if (rename(source.c_str(), destination.c_str()) != 0) {
+        return failure(errno, source);
+    }
+    if (isTheFile(destination, found)) {
+        return TakeResult::Taken;
+    }
+    posix::MoveNoReplace(destination, source);
+    return TakeResult::NotTheFileFound;
+}
+
+// Leftovers of takes as this backend makes them: owned while the take's
+// process holds its lock on the file.
+class PosixLeftovers final : public LeftoverMechanics {
+public:
+    explicit PosixLeftovers(PosixFileSystem& files) : m_files(files) {}
+
+    std::vector<std::string> temporaries(const std::string& folder) override
+    {
+        std::vector<std::string> names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
+                                                      closedir);
+        // Names first: moving while reading would change what is read.
+        while (const dirent* entry = dir ? readdir(dir.get()) : nullptr) {
+            if (ParseTakeTemporary(entry->d_name)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        return names;
+    }
+    bool owned(const std::string& path) override
+    {
+        const Descriptor file(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        return file.get() >= 0 && flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    }
+    bool exists(const std::string& path) override { return isRegular(path); }
+    std::optional<FileStamp> stamp(const std::string& path) override
+    {
+        struct stat info {};
+        if (lstat(path.c_str(), &info) != 0) {
+            return std::nullopt;
+        }
+        return FileStamp{info.st_size, info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
+    }
+    bool putBack(const std::string& temporary, const std::string& destination) override
+    {
+        return m_files.moveFile(temporary, destination);
+    }
+    bool remove(const std::string& path) override { return unlink(path.c_str()) == 0; }
+
+private:
+    PosixFileSystem& m_files;
+};
 
 } // namespace
 
@@ -175,7 +222,6 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
     if (source.empty() || destination.empty()) {
         return TakeResult::Failed;
     }
-    undoTakesCutShort(splitPath(destination).first, splitPath(source).first);
     // Never follows a link; O_NONBLOCK keeps a FIFO or a leased file from
     // blocking the open.
     const Descriptor file(open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -202,10 +248,28 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
         }
         // Any other refusal means no leases here; see the header.
     }
+    // The lock goes with the file under its temporary name and ends with
+    // this process, whatever number the next one is given.
+    if (flock(file.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        return TakeResult::InUse;
+    }
 
-    const std::string temp = temporaryBeside(destination);
+    const auto [folder, name] = splitPath(destination);
+    if (!fitsBeside(name)) {
+        return takeDirectly(source, destination, found);
+    }
+    std::string temp = moveToTemporary(source, folder, TakeStage::Moved, name);
     bool notTheFile = false;
-    if (!placeBeside(file.get(), source, temp, found, notTheFile)) {
+    Descriptor copyLock(-1);
+    if (temp.empty() && errno == EXDEV) {
+        temp = copyBeside(file.get(), source, folder, name, found, notTheFile, copyLock);
+    } else if (!temp.empty() && !isTheFile(temp, found)) {
+        // The name may have been given to another file between the check
+        // on the open file and the move: what moved must be the file found.
+        posix::MoveNoReplace(temp, source);
+        return TakeResult::NotTheFileFound;
+    }
+    if (temp.empty()) {
         return notTheFile ? TakeResult::NotTheFileFound : failure(errno, source);
     }
     // The one step that replaces an older file, read-only or not.
@@ -213,35 +277,21 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
         return TakeResult::Taken;
     }
     // Back where it was found. Should a new file have taken that name
-    // meanwhile, this one stays under the hidden name rather than replace
-    // the new one or be lost.
-    posix::MoveNoReplace(temp, source);
+    // meanwhile, this one stays under the temporary name rather than
+    // replace the new one or be lost, and the next process puts it back.
+    moveFile(temp, source);
     return TakeResult::Failed;
 }
 
-void PosixFileSystem::undoTakesCutShort(const std::string& folder, const std::string& origin)
+std::vector<std::string> PosixFileSystem::undoTakesCutShort(const std::string& archive,
+                                                            const std::string& watched)
 {
-    if (m_foldersChecked.contains(folder)) {
-        return;
+    if (m_foldersChecked.contains(archive) || !folderExists(archive.empty() ? "." : archive)) {
+        return {};
     }
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()), closedir);
-    if (!dir) {
-        return;
-    }
-    m_foldersChecked.insert(folder);
-    // Names first: moving while reading would change what is read.
-    std::vector<std::pair<std::string, std::string>> found;
-    while (const dirent* entry = readdir(dir.get())) {
-        if (auto name = nameCutShort(entry->d_name)) {
-            found.emplace_back(entry->d_name, std::move(*name));
-        }
-    }
-    for (const auto& [hidden, name] : found) {
-        // Never over a file that has come meanwhile: that one stays hidden.
-        if (isRegular(folder + hidden)) {
-            posix::MoveNoReplace(folder + hidden, origin + name);
-        }
-    }
+    m_foldersChecked.insert(archive);
+    PosixLeftovers leftovers(*this);
+    return UndoTakesCutShort(archive, watched, leftovers);
 }
 
 } // namespace kumoden

@@ -2,6 +2,9 @@
 
 #include "platform/file_system.h"
 
+#include <set>
+#include <string>
+
 namespace kumoden {
 
 // Files through the wide Win32 API. Hidden and system files are those with
@@ -24,10 +27,19 @@ public:
     bool moveFile(const std::string& source, const std::string& destination) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
     // The file is held open without sharing write while it moves: Windows
-    // refuses that while another program has it open for writing.
+    // refuses that while another program has it open for writing. It goes
+    // beside destination under a hidden temporary name first (a copy, held
+    // open, where destination is on another volume).
     TakeResult takeFile(const std::string& source, const std::string& destination,
                         const FileIdentity& found) override;
+    // Once for each archive folder in a process's life (a missing folder
+    // is looked at again next time).
+    std::vector<std::string> undoTakesCutShort(const std::string& archive,
+                                               const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+
+private:
+    std::set<std::string> m_foldersChecked;
 };
 
 } // namespace kumoden

@@ -1,12 +1,13 @@
 // Taking a found file into the archive: only that file, never while a
 // writer has it open, and an older file of the same name replaced only by a
-// move that has succeeded.
+// move that has succeeded; a take cut short by a crash undone later.
+#include "platform/take_leftovers.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
 
-#include <atomic>
+#include <vector>
 
 namespace kumoden {
 namespace {
@@ -55,17 +56,6 @@ TakeResult failure(DWORD error)
     }
 }
 
-// A name beside destination that no other process, this program's other
-// copies included, uses at the same time.
-std::wstring temporaryBeside(const std::wstring& destination)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto cut = destination.find_last_of(L"\\/");
-    const std::wstring folder = cut == std::wstring::npos ? std::wstring() : destination.substr(0, cut + 1);
-    return folder + L"~kumoden-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(counter++) + L".tmp";
-}
-
 // Replaces destination by temp, the read-only attribute of an older file
 // there taken away first and given back when the move fails.
 bool replace(const std::wstring& temp, const std::wstring& destination)
@@ -83,6 +73,187 @@ bool replace(const std::wstring& temp, const std::wstring& destination)
         SetFileAttributesW(destination.c_str(), attrs);
     }
     return false;
+}
+
+// Sets or clears the hidden attribute.
+void setHidden(const std::wstring& path, bool hidden)
+{
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    const DWORD wanted = hidden ? attrs | FILE_ATTRIBUTE_HIDDEN : attrs & ~FILE_ATTRIBUTE_HIDDEN;
+    SetFileAttributesW(path.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
+}
+
+bool nameTaken(DWORD error)
+{
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
+// Whether every temporary name of the file fits in a folder entry.
+bool fitsBeside(const std::string& name)
+{
+    return ToWide(TakeTemporaryName(TakeStage::Copying, 999, name)).size() <= 255;
+}
+
+// Moves from to the first free temporary name in folder, hidden there;
+// empty (GetLastError tells why) when it did not move.
+std::wstring moveToTemporary(const std::wstring& from, const std::string& folder, TakeStage stage,
+                             const std::string& name)
+{
+    for (unsigned number = 0; number < 1000; ++number) {
+        std::wstring temp = ToWide(folder + TakeTemporaryName(stage, number, name));
+        if (MoveFileExW(from.c_str(), temp.c_str(), 0)) {
+            setHidden(temp, true);
+            return temp;
+        }
+        if (!nameTaken(GetLastError())) {
+            return {};
+        }
+    }
+    return {};
+}
+
+// Copies what in holds into out, with in's last write time.
+bool copyInto(HANDLE in, HANDLE out)
+{
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(in, start, nullptr, FILE_BEGIN)) {
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        DWORD put = 0;
+        if (!WriteFile(out, buffer.data(), got, &put, nullptr) || put != got) {
+            return false;
+        }
+    }
+    FILETIME written{};
+    return GetFileTime(in, nullptr, nullptr, &written) && SetFileTime(out, nullptr, nullptr, &written) &&
+           FlushFileBuffers(out);
+}
+
+// A new hidden file for the copy under the first free temporary name, held
+// without sharing reads for as long as the take runs.
+HANDLE newCopy(const std::string& folder, const std::string& name, std::wstring& path)
+{
+    for (unsigned number = 0; number < 1000; ++number) {
+        path = ToWide(folder + TakeTemporaryName(TakeStage::Copying, number, name));
+        const HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (out != INVALID_HANDLE_VALUE || !nameTaken(GetLastError())) {
+            return out;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Leftovers of takes as this backend makes them: owned while the take's
+// process holds the file open.
+class Win32Leftovers final : public LeftoverMechanics {
+public:
+    explicit Win32Leftovers(Win32FileSystem& files) : m_files(files) {}
+
+    std::vector<std::string> temporaries(const std::string& folder) override
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = FindFirstFileExW(ToWide(folder + "*").c_str(), FindExInfoBasic, &data,
+                                             FindExSearchNameMatch, nullptr, 0);
+        if (find == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        do {
+            std::string name = ToUtf8(data.cFileName);
+            if ((data.dwFileAttributes & kNotAFile) == 0 && ParseTakeTemporary(name)) {
+                names.push_back(std::move(name));
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        return names;
+    }
+    bool owned(const std::string& path) override
+    {
+        // Refused while any handle that reads or writes it is open.
+        const Handle file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
+    }
+    bool exists(const std::string& path) override { return m_files.fileExists(path); }
+    std::optional<FileStamp> stamp(const std::string& path) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
+            return std::nullopt;
+        }
+        const auto join = [](DWORD high, DWORD low) {
+            return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+        };
+        return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+                         join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
+    }
+    bool putBack(const std::string& temporary, const std::string& destination) override
+    {
+        if (!m_files.moveFile(temporary, destination)) {
+            return false;
+        }
+        setHidden(ToWide(destination), false);
+        return true;
+    }
+    bool remove(const std::string& path) override { return DeleteFileW(ToWide(path).c_str()) != 0; }
+
+private:
+    Win32FileSystem& m_files;
+};
+
+// Another volume: what held holds is copied beside its destination, the
+// copy named whole once it is, and then the name found deleted, only while
+// it still stands for the file found. The copy's path; empty when the file
+// was left as it was.
+std::wstring copyBeside(HANDLE held, const std::string& source, const std::string& folder,
+                        const std::string& name, const FileIdentity& found, Win32FileSystem& files,
+                        bool& notTheFile)
+{
+    std::wstring part;
+    const Handle out(newCopy(folder, name, part));
+    if (!out.valid()) {
+        return {};
+    }
+    std::wstring copied;
+    if (!copyInto(held, out.get()) ||
+        (copied = moveToTemporary(part, folder, TakeStage::Copied, name)).empty()) {
+        DeleteFileW(part.c_str());
+        return {};
+    }
+    if (files.fileIdentity(source) == found && DeleteFileW(ToWide(source).c_str())) {
+        return copied;
+    }
+    notTheFile = GetLastError() != ERROR_FILE_NOT_FOUND;
+    DeleteFileW(copied.c_str());
+    return {};
+}
+
+// A name too long to carry in a temporary's name: the file goes straight to
+// its destination, which the move replaces in one step.
+TakeResult takeDirectly(const std::wstring& from, const std::wstring& to, const FileIdentity& found,
+                        Win32FileSystem& files)
+{
+    if (!replace(from, to)) {
+        return failure(GetLastError());
+    }
+    if (files.fileIdentity(ToUtf8(to)) == found) {
+        return TakeResult::Taken;
+    }
+    MoveFileExW(to.c_str(), from.c_str(), 0);
+    return TakeResult::NotTheFileFound;
 }
 
 } // namespace
@@ -109,7 +280,8 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     }
     // Read access without sharing write: refused while any program has the
     // file open for writing, and no one can open it so until the move is
-    // done. Sharing delete lets the file move while it is held.
+    // done. Sharing delete lets the file move while it is held. The handle
+    // also tells the next process that this take still runs.
     const Handle held(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!held.valid()) {
@@ -118,28 +290,54 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     if (identityOf(held.get()) != found) {
         return TakeResult::NotTheFileFound;
     }
-
-    const std::wstring temp = temporaryBeside(to);
-    const std::string tempText = ToUtf8(temp);
-    if (!moveFile(source, tempText)) {
-        return failure(GetLastError());
+    const auto cut = destination.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? std::string() : destination.substr(0, cut + 1);
+    const std::string name = destination.substr(folder.size());
+    if (!fitsBeside(name)) {
+        return takeDirectly(from, to, found, *this);
     }
-    // The name may have been given to another file between the check on
-    // the held file and the move: what moved must be the file found (a copy
-    // to another volume has an identity of its own).
-    const auto placed = fileIdentity(tempText);
-    if (!placed || (placed->volume == found.volume && *placed != found)) {
+
+    std::wstring temp = moveToTemporary(from, folder, TakeStage::Moved, name);
+    bool notTheFile = false;
+    if (temp.empty()) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_NOT_SAME_DEVICE) {
+            return failure(error);
+        }
+        temp = copyBeside(held.get(), source, folder, name, found, *this, notTheFile);
+        if (temp.empty()) {
+            return notTheFile ? TakeResult::NotTheFileFound : TakeResult::Failed;
+        }
+    } else if (fileIdentity(ToUtf8(temp)) != found) {
+        // The name may have been given to another file between the check
+        // on the held file and the move: what moved must be the file found.
+        setHidden(temp, false);
         MoveFileExW(temp.c_str(), from.c_str(), 0);
         return TakeResult::NotTheFileFound;
     }
+    // Visible before its last move: the archive's file is an ordinary one.
+    setHidden(temp, false);
     if (replace(temp, to)) {
         return TakeResult::Taken;
     }
     // Back where it was found; should a new file have taken that name
     // meanwhile, this one stays under the temporary name rather than
-    // replace the new one or be lost.
-    MoveFileExW(temp.c_str(), from.c_str(), 0);
+    // replace the new one or be lost, and the next process puts it back.
+    if (!moveFile(ToUtf8(temp), source)) {
+        setHidden(temp, true);
+    }
     return TakeResult::Failed;
+}
+
+std::vector<std::string> Win32FileSystem::undoTakesCutShort(const std::string& archive,
+                                                            const std::string& watched)
+{
+    if (m_foldersChecked.contains(archive) || !folderExists(archive.empty() ? "." : archive)) {
+        return {};
+    }
+    m_foldersChecked.insert(archive);
+    Win32Leftovers leftovers(*this);
+    return UndoTakesCutShort(archive, watched, leftovers);
 }
 
 } // namespace kumoden

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <sys/inotify.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -86,6 +86,17 @@ TEST_F(PosixFiles, MovesNeverReplaceAnExistingFile)
     EXPECT_TRUE(std::filesystem::exists(at("a.pdf")));
 }
 
+// The files of a folder, hidden ones too.
+std::vector<std::string> everything(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(PosixFiles, MovesAcrossFileSystemsCopyThenDelete)
 {
     // /dev/shm is a tmpfs of its own on Linux, never the temporary folder's.
@@ -103,6 +114,14 @@ TEST_F(PosixFiles, MovesAcrossFileSystemsCopyThenDelete)
     dir.write("a.pdf", "again");
     EXPECT_FALSE(files.moveFile(at("a.pdf"), shm + "/a.pdf"));
     EXPECT_EQ(readFile(at("a.pdf")), "again");
+
+    // A take there copies, replaces the older file, and leaves nothing else.
+    const auto found = files.fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(files.takeFile(at("a.pdf"), shm + "/a.pdf", *found), TakeResult::Taken);
+    EXPECT_FALSE(std::filesystem::exists(at("a.pdf")));
+    EXPECT_EQ(readFile(shm + "/a.pdf"), "again");
+    EXPECT_EQ(everything(other.path()), std::vector<std::string>{"a.pdf"});
 }
 
 TEST_F(PosixFiles, DeletesHonourTheReadOnlyBitUnlessForced)
@@ -130,17 +149,6 @@ TEST_F(PosixFiles, CreationTimeIsRecentOnTheLocalClock)
     EXPECT_GE(*created, before - std::chrono::milliseconds(20));
     EXPECT_LE(*created, after);
     EXPECT_FALSE(files.dateCreated(at("missing")));
-}
-
-// The files of a folder, hidden ones too.
-std::vector<std::string> everything(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST_F(PosixFiles, TakingReplacesAnOlderFileOnlyByAMoveThatSucceeded)
@@ -216,57 +224,60 @@ TEST_F(PosixFiles, AFileMadeAfterTheOneFoundIsNotTakenForIt)
     EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later), TakeResult::Taken);
 }
 
-TEST_F(PosixFiles, ATakeCutShortByAnEndedProcessIsUndoneByTheNextTake)
+// What a process that died during its takes leaves in the archive, and the
+// next process's undo of it: ownership is the take's lock, not its number.
+TEST_F(PosixFiles, TakesCutShortAreUndoneUnlessARunningTakeHoldsThem)
 {
-    // A process that has ended.
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(0);
-    }
-    ASSERT_GT(child, 0);
-    ASSERT_EQ(waitpid(child, nullptr, 0), child);
-    const std::string ended = ".kumoden-" + std::to_string(child) + "-";
-    const std::string running = ".kumoden-" + std::to_string(getpid()) + "-";
-    // What the ended process left hidden: a file cut short, another one
-    // whose name a newcomer has taken since, and one without a name (too
-    // long, or a copy not yet whole).
-    dir.write("BackPdf/" + ended + "0~lost.pdf", "cut short");
-    dir.write("BackPdf/" + ended + "1~taken.pdf", "cut short too");
+    const std::string backup = dir.slash() + "BackPdf/";
+    // Moved under the name an older version gave, with this (running)
+    // process's number: a reused number says nothing.
+    dir.write("BackPdf/.kumoden-" + std::to_string(getpid()) + "-0~old.pdf", "older version");
+    dir.write("BackPdf/.kumoden-m0~lost.pdf", "cut short");
+    // Its name taken meanwhile: it comes back numbered, the newcomer stays.
+    dir.write("BackPdf/.kumoden-m1~taken.pdf", "cut short too");
     dir.write("taken.pdf", "newcomer");
-    dir.write("BackPdf/" + ended + "2", "nameless");
-    // A take still going on in a process that runs.
-    dir.write("BackPdf/" + running + "3~moving.pdf", "moving");
+    // A copy begun, and a whole one, of files still waiting: dropped.
+    dir.write("BackPdf/.kumoden-p0~big.pdf", "half");
+    dir.write("big.pdf", "whole file");
+    const auto copied = dir.write("BackPdf/.kumoden-c0~copy.pdf", "same");
+    const auto original = dir.write("copy.pdf", "same");
+    std::filesystem::last_write_time(copied, std::filesystem::last_write_time(original));
+    // A whole copy and a different file of that name: both kept.
+    dir.write("BackPdf/.kumoden-c1~other.pdf", "the copy");
+    dir.write("other.pdf", "another file");
+    // A copy begun whose file is gone: nothing to put back, told.
+    dir.write("BackPdf/.kumoden-p1~gone.pdf", "part");
+    // A take still running in another process holds its file.
+    const auto held = dir.write("BackPdf/.kumoden-m2~moving.pdf", "moving");
+    const int holder = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_SH), 0);
 
-    // The take's own hidden name is one such a leftover would have.
-    const int moves = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(inotify_add_watch(moves, (dir.path() / "BackPdf").c_str(), IN_MOVED_TO), 0);
-    dir.write("a.pdf", "new");
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *files.fileIdentity(at("a.pdf"))),
-              TakeResult::Taken);
-    alignas(inotify_event) char events[4096];
-    const ssize_t got = read(moves, events, sizeof events);
-    close(moves);
-    ASSERT_GT(got, 0);
-    const std::string hidden = reinterpret_cast<const inotify_event*>(events)->name;
-    EXPECT_TRUE(hidden.starts_with(running) && hidden.ends_with("~a.pdf")) << hidden;
+    EXPECT_EQ(files.undoTakesCutShort(backup, dir.slash()),
+              std::vector<std::string>{backup + ".kumoden-p1~gone.pdf"});
+    close(holder);
+    EXPECT_EQ(readFile(at("old.pdf")), "older version");
     EXPECT_EQ(readFile(at("lost.pdf")), "cut short");
     EXPECT_EQ(readFile(at("taken.pdf")), "newcomer");
+    EXPECT_EQ(readFile(at("taken (2).pdf")), "cut short too");
+    EXPECT_EQ(readFile(at("big.pdf")), "whole file");
+    EXPECT_EQ(readFile(at("copy.pdf")), "same");
+    EXPECT_EQ(readFile(at("other.pdf")), "another file");
+    EXPECT_EQ(readFile(at("other (2).pdf")), "the copy");
     EXPECT_FALSE(std::filesystem::exists(at("moving.pdf")));
-    std::vector<std::string> left{ended + "1~taken.pdf", ended + "2", running + "3~moving.pdf", "a.pdf"};
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(everything(dir.path() / "BackPdf"), left);
+    EXPECT_EQ(everything(dir.path() / "BackPdf"),
+              (std::vector<std::string>{".kumoden-m2~moving.pdf", ".kumoden-p1~gone.pdf"}));
 
-    // Once a folder in a process's life: later leftovers wait for the next one.
-    dir.write("BackPdf/" + ended + "4~later.pdf", "later");
-    dir.write("b.pdf", "new");
-    EXPECT_EQ(files.takeFile(at("b.pdf"), at("BackPdf/b.pdf"), *files.fileIdentity(at("b.pdf"))),
-              TakeResult::Taken);
-    EXPECT_FALSE(std::filesystem::exists(at("later.pdf")));
+    // Once a folder in a process's life. When the take that held a file has
+    // ended, the next process puts it back.
+    EXPECT_TRUE(files.undoTakesCutShort(backup, dir.slash()).empty());
+    dir.write("moving.pdf", "newcomer");
+    const auto found = files.fileIdentity(at("moving.pdf"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(files.takeFile(at("moving.pdf"), backup + "moving.pdf", *found), TakeResult::Taken);
     PosixFileSystem next;
-    dir.write("c.pdf", "new");
-    EXPECT_EQ(next.takeFile(at("c.pdf"), at("BackPdf/c.pdf"), *next.fileIdentity(at("c.pdf"))),
-              TakeResult::Taken);
-    EXPECT_EQ(readFile(at("later.pdf")), "later");
+    EXPECT_EQ(next.undoTakesCutShort(backup, dir.slash()).size(), 1u);
+    EXPECT_EQ(readFile(at("moving.pdf")), "moving");
+    EXPECT_EQ(readFile(backup + "moving.pdf"), "newcomer");
 }
 
 // Takes CAP_LEASE from this thread's effective set for the object's life.

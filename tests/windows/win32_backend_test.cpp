@@ -1,4 +1,6 @@
 // The Win32 backends against the real API.
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/wide_wildcard.h"
 #include "platform/win32/win32_clock.h"
@@ -11,6 +13,7 @@
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
+#include "watch/backup_purge.h"
 #include "watch/print_command.h"
 
 #include <gtest/gtest.h>
@@ -238,6 +241,71 @@ TEST_F(Win32FileSystemTest, MoveToAnotherVolumeLeavesTheFileInOnePlace)
     EXPECT_FALSE(m_files.moveFile(utf8(locked), utf8(lockedTarget)));
     EXPECT_EQ(readFile(locked), "stays");
     EXPECT_FALSE(std::filesystem::exists(lockedTarget));
+}
+
+// A take killed during its copy to another volume, and others cut short:
+// the next process's undo, which a take still running keeps out of its
+// file, and the purge, which never takes a temporary for a backup.
+TEST_F(Win32FileSystemTest, TakesCutShortAreUndoneAndNeverPurged)
+{
+    const std::string backup = m_dir.slash() + "BackPdf\\";
+    const auto hidden = [&](const std::wstring& name, const std::string& content) {
+        const auto path = m_dir.write(L"BackPdf\\" + name, content);
+        AddAttributes(path, FILE_ATTRIBUTE_HIDDEN);
+        return path;
+    };
+    const auto part = hidden(L".kumoden-p0~big.pdf", std::string(1 << 20, 'h'));
+    m_dir.write(L"big.pdf", std::string(4 << 20, 'w'));
+    hidden(L".kumoden-m0~切れた.pdf", "cut short");
+    m_dir.write(L"BackPdf\\.kumoden-m1~taken.pdf", "visible, cut short");
+    m_dir.write(L"taken.pdf", "newcomer");
+    const auto held = hidden(L".kumoden-m2~moving.pdf", "moving");
+    {
+        // Purged with a retention of 0 days, a day later: only the backup goes.
+        m_dir.write(L"BackPdf\\old.pdf", "printed");
+        Win32FileSystem files;
+        fake::FakeClock clock(Win32Clock().now() + std::chrono::days{1});
+        fake::FakeSleeper sleeper(&clock);
+        fake::FakeLauncher launcher;
+        fake::FakePrinterList printers;
+        fake::FakeMessageDialog messages;
+        WatchServices services{files, sleeper, clock, launcher, printers, messages};
+        FileCheckInfo info;
+        info.FileDelDate = "0";
+        EXPECT_EQ(DeleteOldBackups(m_dir.slash(), info, services), std::vector<std::string>{"old.pdf"});
+    }
+    const HANDLE take = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(take, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(m_files.undoTakesCutShort(backup, m_dir.slash()).empty());
+    CloseHandle(take);
+
+    EXPECT_FALSE(std::filesystem::exists(part));
+    EXPECT_EQ(std::filesystem::file_size(m_dir.path() / L"big.pdf"), 4u << 20);
+    EXPECT_EQ(readFile(m_dir.path() / L"切れた.pdf"), "cut short");
+    EXPECT_EQ(GetFileAttributesW((m_dir.path() / L"切れた.pdf").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(readFile(m_dir.path() / L"taken.pdf"), "newcomer");
+    EXPECT_EQ(readFile(m_dir.path() / L"taken (2).pdf"), "visible, cut short");
+    EXPECT_EQ(readFile(held), "moving");
+    EXPECT_EQ(m_files.listFiles(m_dir.slash() + "*.pdf"),
+              (std::vector<std::string>{"big.pdf", "taken (2).pdf", "taken.pdf", "切れた.pdf"}));
+}
+
+// Another volume: the take copies, and leaves an ordinary file only.
+TEST_F(Win32FileSystemTest, ATakeToAnotherVolumeLeavesTheArchivedFileOnly)
+{
+    TempDir other(L"Z:\\dev\\shm");
+    const auto source = m_dir.write(L"across.pdf", std::string(3 << 20, 'a'));
+    const auto found = m_files.fileIdentity(utf8(source));
+    ASSERT_TRUE(found);
+    const auto target = other.path() / L"across.pdf";
+    EXPECT_EQ(m_files.takeFile(utf8(source), utf8(target), *found), TakeResult::Taken);
+    EXPECT_FALSE(std::filesystem::exists(source));
+    EXPECT_EQ(std::filesystem::file_size(target), 3u << 20);
+    EXPECT_EQ(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(other.path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST_F(Win32FileSystemTest, OnlyAForcedDeleteRemovesAReadOnlyFile)
