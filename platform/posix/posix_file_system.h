@@ -50,6 +50,8 @@ public:
     TakeResult takeFile(const std::string& source, const std::string& destination,
                         const FileIdentity& found) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    bool writeHiddenFile(const std::string& path, const std::string& content) override;
+    std::optional<std::string> readSmallFile(const std::string& path) override;
 
 private:
     // folder and origin end in the separator (or are empty: the working folder).

@@ -28,6 +28,9 @@ public:
     TakeResult takeFile(const std::string& source, const std::string& destination,
                         const FileIdentity& found) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    // Hidden by its attribute.
+    bool writeHiddenFile(const std::string& path, const std::string& content) override;
+    std::optional<std::string> readSmallFile(const std::string& path) override;
 };
 
 } // namespace kumoden
