@@ -22,7 +22,8 @@ protected:
     bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
     std::string launchLine(const std::string& name) const
     {
-        return "印刷プログラムを起動: " + builtProgram("kumoden-print").string() + " (" + backup(name).string();
+        return "印刷プログラムを起動: " + builtProgram("kumoden-print").string() + " (" +
+               backup(name).string();
     }
     // Waits for the readers of so many files to have ended, as the log tells.
     bool readersEnded(std::size_t count) const
