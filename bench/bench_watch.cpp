@@ -19,6 +19,17 @@
 namespace kumoden::bench {
 namespace {
 
+// The bench measures the work, not the telling of it.
+class Quiet final : public CycleObserver {
+public:
+    void archived(const std::string&) override {}
+    void finished(const FileResult&) override {}
+    void purged(const std::string&, const std::string&) override {}
+    void queryFailed(const std::string&, const FolderQueryError&) override {}
+    void queryWorked(const std::string&) override {}
+    void leftoverStuck(const std::string&) override {}
+};
+
 struct Services {
     PosixFileSystem files;
     SystemClock clock;
@@ -50,8 +61,9 @@ void BM_Tick(benchmark::State& state)
     FileCheckInfo info;
     info.FileChkDir = folder.path().string();
     info.FileSelect = "job";
+    Quiet quiet;
     for (auto _ : state) {
-        RunWatchCycle(info, services.watch);
+        RunWatchCycle(info, services.watch, quiet);
     }
     if (!services.launcher.requests().empty()) {
         state.SkipWithError("something was printed");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,21 @@ enum class TakeResult {
     Failed,          // the move itself failed (no room, no folder, no right)
 };
 
+// A folder query that failed for another reason than the folder not being
+// there (no descriptor left, no right to read it, an I/O error): what the
+// folder holds is unknown, which is not the same as empty.
+class FolderQueryError : public std::runtime_error {
+public:
+    FolderQueryError(std::string folder, const std::string& reason)
+        : std::runtime_error(reason), m_folder(std::move(folder))
+    {
+    }
+    const std::string& folder() const { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
 class FileSystem {
 public:
     FileSystem() = default;
@@ -58,10 +74,11 @@ public:
     // that always has it returns true.
     virtual bool createObject() = 0;
 
-    // The name of one ordinary file matching the pattern, or nothing.
+    // The name of one ordinary file matching the pattern, or nothing. The
+    // three queries give nothing for a folder that is not there, and throw
+    // FolderQueryError when the folder cannot be read.
     virtual std::optional<std::string> firstFile(const std::string& pattern) = 0;
-    // Every ordinary file matching the pattern, in name order. Empty when
-    // the folder is missing or cannot be read.
+    // Every ordinary file matching the pattern, in name order.
     virtual std::vector<std::string> listFiles(const std::string& pattern) = 0;
     // The same files with their creation times (as dateCreated gives them),
     // in no particular order; one walk of the folder for all of them.
@@ -103,6 +120,13 @@ public:
     // last status change (which a move or a copy into the folder sets), so
     // that a file copied in with its old date is not taken for old.
     virtual std::optional<LocalTime> dateCreated(const std::string& path) = 0;
+
+    // A small file of the program's own, hidden from the queries (and so
+    // from the purge): written whole, replacing one there, and on disk
+    // when this returns true.
+    virtual bool writeHiddenFile(const std::string& path, const std::string& content) = 0;
+    // The whole content of a small file; nothing when it cannot be read.
+    virtual std::optional<std::string> readSmallFile(const std::string& path) = 0;
 };
 
 } // namespace kumoden

@@ -4,7 +4,9 @@
 
 namespace kumoden {
 
-// Fixed blocking waits. The calling thread handles nothing else meanwhile.
+// Fixed blocking waits. The calling thread handles nothing else meanwhile,
+// except that a request to end the program cuts a wait short: from then on
+// stopRequested() is true and every wait returns at once.
 class Sleeper {
 public:
     Sleeper() = default;
@@ -13,6 +15,8 @@ public:
     virtual ~Sleeper() = default;
 
     virtual void sleep(std::chrono::milliseconds duration) = 0;
+    // Whether the program has been asked to end (also between two waits).
+    virtual bool stopRequested() { return false; }
 };
 
 } // namespace kumoden

@@ -52,7 +52,7 @@ void FrmDummy::Form_Load()
     m_services.hardCopy.HookClipboard();
 }
 
-void FrmDummy::checkWatchSetup()
+bool FrmDummy::checkWatchSetup()
 {
     const std::vector<WatchSetupProblem> problems = WatchSetupProblems(m_info, m_services.watch.files);
     for (const std::string_view cause : kWatchSetupCauses) {
@@ -66,6 +66,8 @@ void FrmDummy::checkWatchSetup()
     for (const WatchSetupProblem& problem : problems) {
         m_services.notices.fail(std::string(problem.cause), problem.text);
     }
+    return std::none_of(problems.begin(), problems.end(),
+                        [](const WatchSetupProblem& problem) { return problem.cause == kReaderCause; });
 }
 
 void FrmDummy::Form_Unload()
@@ -80,8 +82,13 @@ void FrmDummy::tmrFileCheck_Timer()
         return;
     }
     m_tickRunning = true;
-    const WatchCycleResult result = RunWatchCycle(m_info, m_services.watch);
-    ReportWatchCycle(result, m_info, m_services.notices);
+    // The folder may go and come back, the reader be removed or installed:
+    // each tick tells what changed. While the reader cannot be started the
+    // files wait in the watched folder.
+    const bool readerThere = checkWatchSetup();
+    CycleReport report(WatchedPath(m_info.FileChkDir, m_services.watch.files.separator()), m_info,
+                       m_services.notices);
+    const WatchCycleResult result = RunWatchCycle(m_info, m_services.watch, report, readerThere);
     // Readers end on their own time: each tick tells of those that have.
     m_readers.started(result, m_info);
     m_readers.report(m_services.watch.launcher.takeEnded(), m_services.notices);

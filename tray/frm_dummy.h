@@ -79,8 +79,9 @@ public:
 
 private:
     // Tells the user what keeps the watch from working with the settings
-    // read, once per cause; a cause that went is cleared.
-    void checkWatchSetup();
+    // read, once per cause; a cause that went is cleared. False when the
+    // reader named in the settings is not there.
+    bool checkWatchSetup();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
 

@@ -1,10 +1,11 @@
 #include "watch/cycle_report.h"
 
 namespace kumoden {
-namespace {
 
-void reportPrinters(PrinterListStatus status, const FileCheckInfo& info, Notices& notices)
+void CycleReport::reportPrinters(PrinterListStatus status)
 {
+    const FileCheckInfo& info = m_info;
+    Notices& notices = m_notices;
     const std::string cause = "printers";
     switch (status) {
     case PrinterListStatus::listed:
@@ -21,15 +22,21 @@ void reportPrinters(PrinterListStatus status, const FileCheckInfo& info, Notices
     }
 }
 
-void reportFile(const FileResult& file, const std::string& watchedPath, const FileCheckInfo& info,
-                Notices& notices)
+void CycleReport::archived(const std::string& name)
 {
+    m_notices.record("BackPdf に移動: " + name);
+}
+
+void CycleReport::finished(const FileResult& file)
+{
+    const std::string& watchedPath = m_watchedPath;
+    const FileCheckInfo& info = m_info;
+    Notices& notices = m_notices;
     const std::string backup = watchedPath + std::string(kBackupFolderName);
     const std::string readerCause = "reader:" + info.AcrExeDir;
     const std::string backupCause = "backup:" + backup;
     switch (file.outcome) {
     case FileOutcome::Printed:
-        notices.record("BackPdf に移動: " + file.name);
         notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" +
                        ArchivedPath(watchedPath, file.name) + ", プリンター「" + info.PrinterNm + "」)");
         notices.clear(readerCause);
@@ -57,26 +64,31 @@ void reportFile(const FileResult& file, const std::string& watchedPath, const Fi
                                       " は監視フォルダーに戻せず、" + backup + " に残っています。");
         break;
     }
+    if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
+        file.outcome == FileOutcome::ReaderNotStartedStuck) {
+        reportPrinters(file.printers);
+    }
 }
 
-} // namespace
-
-void ReportWatchCycle(const WatchCycleResult& result, const FileCheckInfo& info, Notices& notices)
+void CycleReport::purged(const std::string& backupFolder, const std::string& name)
 {
-    const std::string backup = result.watchedPath + std::string(kBackupFolderName);
-    for (const FileResult& file : result.files) {
-        reportFile(file, result.watchedPath, info, notices);
-        if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
-            file.outcome == FileOutcome::ReaderNotStartedStuck) {
-            reportPrinters(file.printers, info, notices);
-        }
-    }
-    for (const std::string& path : result.leftovers) {
-        notices.fail("leftover:" + path, "移動が途中で終わったファイルを監視フォルダーに戻せません: " + path);
-    }
-    for (const std::string& name : result.purged) {
-        notices.record("保存期間を過ぎたため削除: " + backup + " の " + name);
-    }
+    m_notices.record("保存期間を過ぎたため削除: " + backupFolder + " の " + name);
+}
+
+void CycleReport::queryFailed(const std::string& cause, const FolderQueryError& error)
+{
+    // What the folder holds is unknown: nothing in it is taken or purged.
+    m_notices.fail(cause, "フォルダーの内容を読み取れません: " + error.folder() + " (" + error.what() + ")");
+}
+
+void CycleReport::queryWorked(const std::string& cause)
+{
+    m_notices.clear(cause);
+}
+
+void CycleReport::leftoverStuck(const std::string& path)
+{
+    m_notices.fail("leftover:" + path, "移動が途中で終わったファイルを監視フォルダーに戻せません: " + path);
 }
 
 } // namespace kumoden

@@ -6,10 +6,32 @@
 
 namespace kumoden {
 
-// Tells what a tick did: a log line for every file archived, printed, left
-// or purged, and a notice for each failure the user would want to know of
-// (once until it clears: a file printed clears the reader's and the archive
-// folder's failures, an answered printer lookup clears the print system's).
-void ReportWatchCycle(const WatchCycleResult& result, const FileCheckInfo& info, Notices& notices);
+// Tells what a tick does as it does it: a log line for every file archived,
+// printed, left or purged, each written when it happens, and a notice for
+// each failure the user would want to know of (once until it clears: a file
+// printed clears the reader's and the archive folder's failures, an
+// answered printer lookup clears the print system's, a folder query that
+// works clears its failure).
+class CycleReport final : public CycleObserver {
+public:
+    CycleReport(std::string watchedPath, const FileCheckInfo& info, Notices& notices)
+        : m_watchedPath(std::move(watchedPath)), m_info(info), m_notices(notices)
+    {
+    }
+
+    void archived(const std::string& name) override;
+    void finished(const FileResult& file) override;
+    void purged(const std::string& backupFolder, const std::string& name) override;
+    void queryFailed(const std::string& cause, const FolderQueryError& error) override;
+    void queryWorked(const std::string& cause) override;
+    void leftoverStuck(const std::string& path) override;
+
+private:
+    void reportPrinters(PrinterListStatus status);
+
+    std::string m_watchedPath;
+    const FileCheckInfo& m_info;
+    Notices& m_notices;
+};
 
 } // namespace kumoden

@@ -5,7 +5,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kumoden {
@@ -37,13 +39,43 @@ struct FileResult {
     std::uint64_t task = 0; // Printed: the reader's task, as the launcher gave it
 };
 
+// Hears the events of a print pass as they happen.
+class PassObserver {
+public:
+    PassObserver() = default;
+    PassObserver(const PassObserver&) = delete;
+    PassObserver& operator=(const PassObserver&) = delete;
+    virtual ~PassObserver() = default;
+
+    // The file is in the archive; its printer lookup and launch follow.
+    virtual void archived(const std::string& name) = 0;
+    // What became of a file, once for each, as soon as it is known: a file
+    // printed is told before the wait after its launch.
+    virtual void finished(const FileResult& file) = 0;
+};
+
 // Prints every waiting PDF file of the watched folder: waits until the file
 // has stopped growing, moves it into the backup folder and starts the
 // reader on the moved file. A file that cannot be taken stays where it is
 // and is met again on the next tick; so does one whose reader could not be
 // started, which goes back into the watched folder.
+//
+// A request to end the program (the sleeper's) ends the pass at its next
+// wait or before the next file: a file whose waits were cut short stays in
+// the watched folder, one whose reader started is done.
 std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info,
-                                      WatchServices& services);
+                                      WatchServices& services, PassObserver& observer);
+
+// Between the move into the archive and the launch the program keeps a
+// hidden record in the archive folder naming the file. One found at a tick
+// is what a process that died there left: its file, when the archive still
+// holds that very file, is launched now (once: the record goes before the
+// launch); else the record is dropped. Nothing when there is no record.
+std::optional<FileResult> ResumeCutShortLaunch(const std::string& watchedPath, const FileCheckInfo& info,
+                                               WatchServices& services, PassObserver& observer);
+
+// The record's name in the archive folder; hidden on every platform.
+inline constexpr std::string_view kLaunchRecordName = ".kumoden-launch";
 
 // The name under which a file whose reader could not be started goes back
 // when its own name is taken meanwhile: "a.pdf" gives "a (2).pdf" for 2.

@@ -37,26 +37,77 @@ std::string ArchivedPath(const std::string& watchedPath, const std::string& name
     return watchedPath + std::string(kBackupFolderName) + separator + name;
 }
 
-WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services)
+namespace {
+
+void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer, bool takeFiles,
+               WatchCycleResult& result)
+{
+    result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+    if (!takeFiles) {
+        return;
+    }
+    result.leftovers = services.files.undoTakesCutShort(
+        result.watchedPath + std::string(kBackupFolderName) + services.files.separator(), result.watchedPath);
+    for (const std::string& path : result.leftovers) {
+        observer.leftoverStuck(path);
+    }
+    if (auto resumed = ResumeCutShortLaunch(result.watchedPath, info, services, observer)) {
+        result.files.push_back(std::move(*resumed));
+    }
+    const std::string cause(kWatchedQueryCause);
+    try {
+        const bool waiting = services.files.firstFile(MatchPattern(result.watchedPath, info.FileSelect)) &&
+                             !services.sleeper.stopRequested();
+        std::vector<FileResult> printed;
+        if (waiting) {
+            printed = PrintPdfFiles(result.watchedPath, info, services, observer);
+        }
+        observer.queryWorked(cause);
+        result.files.insert(result.files.end(), printed.begin(), printed.end());
+    } catch (const FolderQueryError& error) {
+        observer.queryFailed(cause, error);
+    }
+}
+
+void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+               WatchCycleResult& result)
+{
+    if (result.watchedPath.empty()) {
+        result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+    }
+    const std::string cause(kBackupQueryCause);
+    try {
+        result.purged = DeleteOldBackups(result.watchedPath, info, services);
+        observer.queryWorked(cause);
+    } catch (const FolderQueryError& error) {
+        observer.queryFailed(cause, error);
+    }
+    const std::string backupFolder = result.watchedPath + std::string(kBackupFolderName);
+    for (const std::string& name : result.purged) {
+        observer.purged(backupFolder, name);
+    }
+}
+
+} // namespace
+
+WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+                               bool takeFiles)
 {
     // Each step stands on its own: whatever one of them meets, the next
     // still runs and the program carries on.
     WatchCycleResult result;
-    try {
-        result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
-        result.leftovers = services.files.undoTakesCutShort(
-            result.watchedPath + std::string(kBackupFolderName) + services.files.separator(),
-            result.watchedPath);
-        if (services.files.firstFile(MatchPattern(result.watchedPath, info.FileSelect))) {
-            result.files = PrintPdfFiles(result.watchedPath, info, services);
-        }
-    } catch (const std::exception&) {
+    if (services.sleeper.stopRequested()) {
+        return result;
     }
     try {
-        if (result.watchedPath.empty()) {
-            result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
-        }
-        result.purged = DeleteOldBackups(result.watchedPath, info, services);
+        printStep(info, services, observer, takeFiles, result);
+    } catch (const std::exception&) {
+    }
+    if (services.sleeper.stopRequested()) {
+        return result;
+    }
+    try {
+        purgeStep(info, services, observer, result);
     } catch (const std::exception&) {
     }
     return result;

@@ -22,6 +22,8 @@ public:
     int objectsCreated() const { return m_objectsCreated; }
     // Creation times for files whose real one a test cannot choose.
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
+    // Folder queries throw FolderQueryError with this reason; nothing for real ones.
+    void setQueryError(std::optional<std::string> reason) { m_queryError = std::move(reason); }
 
     char separator() const override { return m_real.separator(); }
     bool createObject() override
@@ -31,14 +33,17 @@ public:
     }
     std::optional<std::string> firstFile(const std::string& pattern) override
     {
+        throwIfFailing(pattern);
         return m_real.firstFile(pattern);
     }
     std::vector<std::string> listFiles(const std::string& pattern) override
     {
+        throwIfFailing(pattern);
         return m_real.listFiles(pattern);
     }
     std::vector<DatedFile> listDatedFiles(const std::string& pattern) override
     {
+        throwIfFailing(pattern);
         auto files = m_real.listDatedFiles(pattern);
         const std::string folder = pattern.substr(0, pattern.rfind(separator()) + 1);
         for (auto& file : files) {
@@ -84,8 +89,23 @@ public:
         }
         return m_real.dateCreated(path);
     }
+    bool writeHiddenFile(const std::string& path, const std::string& content) override
+    {
+        return m_real.writeHiddenFile(path, content);
+    }
+    std::optional<std::string> readSmallFile(const std::string& path) override
+    {
+        return m_real.readSmallFile(path);
+    }
 
 private:
+    void throwIfFailing(const std::string& pattern) const
+    {
+        if (m_queryError) {
+            throw FolderQueryError(pattern.substr(0, pattern.rfind(separator()) + 1), *m_queryError);
+        }
+    }
+
     FileSystem& m_real;
     bool m_objectAvailable = true;
     bool m_moveFails = false;
@@ -93,6 +113,7 @@ private:
     int m_takes = 0;
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;
+    std::optional<std::string> m_queryError;
 };
 
 } // namespace kumoden::fake

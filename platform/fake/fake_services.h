@@ -49,6 +49,9 @@ public:
     PrinterListing installedPrinters() override
     {
         ++m_calls;
+        if (m_onList) {
+            m_onList();
+        }
         if (m_status != PrinterListStatus::listed) {
             return {{}, m_status};
         }
@@ -58,8 +61,11 @@ public:
     // Any status but listed gives no printers, as the real lists do.
     void setStatus(PrinterListStatus status) { m_status = status; }
     int calls() const { return m_calls; }
+    // Called at each lookup (a test may throw from it: the process dies there).
+    void onList(std::function<void()> action) { m_onList = std::move(action); }
 
 private:
+    std::function<void()> m_onList;
     std::vector<PrinterEntry> m_printers;
     PrinterListStatus m_status = PrinterListStatus::listed;
     int m_calls = 0;

@@ -29,6 +29,9 @@ public:
 
     void sleep(std::chrono::milliseconds duration) override
     {
+        if (m_stopped) {
+            return;
+        }
         m_waits.push_back(duration);
         if (m_clock != nullptr) {
             m_clock->advance(duration);
@@ -37,6 +40,11 @@ public:
             m_onSleep(m_waits.size());
         }
     }
+
+    bool stopRequested() override { return m_stopped; }
+    // The program is asked to end: the wait under way (when called from
+    // onSleep) counts as cut short, and no later wait is made.
+    void requestStop() { m_stopped = true; }
 
     // Called after each wait with the number of waits so far.
     void onSleep(std::function<void(std::size_t)> action) { m_onSleep = std::move(action); }
@@ -47,6 +55,7 @@ private:
     FakeClock* m_clock;
     std::vector<std::chrono::milliseconds> m_waits;
     std::function<void(std::size_t)> m_onSleep;
+    bool m_stopped = false;
 };
 
 } // namespace kumoden::fake

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -76,7 +77,12 @@ template <typename Visit> void scan(const std::string& pattern, Visit visit)
     const Wildcard wildcard(namePattern);
     std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
     if (!dir) {
-        return;
+        // A folder that is not there holds nothing; one that cannot be read
+        // holds what it holds, unknown.
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return;
+        }
+        throw FolderQueryError(folder, std::strerror(errno));
     }
     while (const dirent* entry = readdir(dir.get())) {
         const std::string_view name(entry->d_name);
@@ -267,6 +273,48 @@ bool PosixFileSystem::moveFile(const std::string& source, const std::string& des
         return false;
     }
     return true;
+}
+
+bool PosixFileSystem::writeHiddenFile(const std::string& path, const std::string& content)
+{
+    // Hidden by its name: the caller gives one that starts with a dot.
+    const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0) {
+        return false;
+    }
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < content.size();) {
+        const ssize_t put = write(out, content.data() + done, content.size() - done);
+        if (put < 0 && errno != EINTR) {
+            ok = false;
+        } else if (put > 0) {
+            done += static_cast<std::size_t>(put);
+        }
+    }
+    ok = fsync(out) == 0 && ok;
+    ok = close(out) == 0 && ok;
+    return ok;
+}
+
+std::optional<std::string> PosixFileSystem::readSmallFile(const std::string& path)
+{
+    const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            close(in);
+            return got == 0 ? std::optional<std::string>(std::move(content)) : std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
 }
 
 std::optional<LocalTime> PosixFileSystem::dateCreated(const std::string& path)

@@ -53,6 +53,8 @@ public:
     std::vector<std::string> undoTakesCutShort(const std::string& archive,
                                                const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    bool writeHiddenFile(const std::string& path, const std::string& content) override;
+    std::optional<std::string> readSmallFile(const std::string& path) override;
 
 private:
     PosixFileOptions m_options;

@@ -2,6 +2,9 @@
 
 #include "platform/posix/local_time.h"
 
+#include <algorithm>
+#include <climits>
+#include <poll.h>
 #include <thread>
 
 namespace kumoden {
@@ -20,7 +23,39 @@ LocalTime SystemClock::now() const
 
 void ThreadSleeper::sleep(std::chrono::milliseconds duration)
 {
-    std::this_thread::sleep_for(duration);
+    if (m_stopDescriptor < 0) {
+        if (!m_stopped) {
+            std::this_thread::sleep_for(duration);
+        }
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + duration;
+    while (!m_stopped) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left <= std::chrono::milliseconds::zero()) {
+            return;
+        }
+        if (stopWithin(left)) {
+            m_stopped = true;
+        }
+    }
+}
+
+bool ThreadSleeper::stopRequested()
+{
+    if (!m_stopped && m_stopDescriptor >= 0 && stopWithin(std::chrono::milliseconds::zero())) {
+        m_stopped = true;
+    }
+    return m_stopped;
+}
+
+bool ThreadSleeper::stopWithin(std::chrono::milliseconds duration)
+{
+    // The byte stays for the event loop to read: the quit comes from there.
+    pollfd entry{m_stopDescriptor, POLLIN, 0};
+    const auto timeout = std::min<std::chrono::milliseconds::rep>(duration.count(), INT_MAX);
+    return poll(&entry, 1, static_cast<int>(timeout)) > 0 && (entry.revents & POLLIN) != 0;
 }
 
 } // namespace kumoden

@@ -118,14 +118,18 @@ int main(int argc, char** argv)
 
     // SIGTERM, SIGINT, SIGHUP and the session's end unload the resident
     // window; one that comes during the splash ends the start-up after it.
+    // A print pass under way ends at its next wait: the sleeper watches
+    // the signal's descriptor.
     bool quitRequested = false;
+    ThreadSleeper sleeper;
     SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP}, [&](int) {
         quitRequested = true;
+        sleeper.requestStop();
         QCoreApplication::quit();
     });
+    sleeper.setStopDescriptor(signalWatcher.descriptor());
 
     SystemClock clock;
-    ThreadSleeper sleeper;
     PosixLauncher launcher;
     CupsPrinterList printers;
     QtMessageDialog messages;

@@ -39,6 +39,11 @@ SignalWatcher::SignalWatcher(std::initializer_list<int> signalNumbers, std::func
     }
 }
 
+int SignalWatcher::descriptor() const
+{
+    return m_notifier != nullptr ? g_sockets[1] : -1;
+}
+
 SignalWatcher::~SignalWatcher()
 {
     delete m_notifier;

@@ -17,6 +17,10 @@ public:
     SignalWatcher& operator=(const SignalWatcher&) = delete;
     ~SignalWatcher();
 
+    // Readable from a signal's arrival until the event loop has handled it;
+    // -1 when there is none.
+    int descriptor() const;
+
 private:
     std::function<void(int)> m_handler;
     QSocketNotifier* m_notifier = nullptr;

@@ -47,9 +47,13 @@ namespace {
 // this one by class name. The icon has a window of its own.
 constexpr wchar_t kResidentClass[] = L"KumodenResident";
 
+// A clipboard change heard while the print pass waits, for the message loop.
+constexpr UINT kDeferredClipboardChange = WM_APP + 1;
+
 struct Resident {
     kumoden::Win32TrayIcon& icon;
     kumoden::Win32ClipboardWatcher& watcher;
+    kumoden::Win32Sleeper& sleeper;
     std::optional<kumoden::FrmDummy>& form;
     bool unloaded = false;
 
@@ -69,13 +73,24 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* resident = reinterpret_cast<Resident*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // The print pass handles nothing else while it waits: a clipboard
+    // change heard then is handled (and handed on) when the pass is done.
+    if (resident != nullptr && message == WM_DRAWCLIPBOARD && resident->sleeper.waiting()) {
+        PostMessageW(window, kDeferredClipboardChange, wParam, lParam);
+        return 0;
+    }
     // The watcher only looks: every message is then handled here as well.
     if (resident != nullptr) {
-        resident->watcher.handleMessage(message, wParam, lParam);
+        resident->watcher.handleMessage(message == kDeferredClipboardChange ? WM_DRAWCLIPBOARD : message,
+                                        wParam, lParam);
     }
     switch (message) {
+    case kDeferredClipboardChange:
+        return 0;
     case WM_CLOSE:
+        // A print pass under way ends at its next wait.
         if (resident != nullptr) {
+            resident->sleeper.requestStop();
             resident->unload();
         }
         PostQuitMessage(0);
@@ -83,9 +98,12 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        // The process may be ended as soon as this returns.
+        // The process may be ended as soon as this returns: inside a print
+        // pass that is at one of its waits, where every file is in the
+        // watched folder or in the archive.
         if (wParam != FALSE) {
             if (resident != nullptr) {
+                resident->sleeper.requestStop();
                 resident->unload();
                 resident->icon.remove();
             }
@@ -226,7 +244,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
                [&](const std::string& line) { notices.record(line); }, "acrord32.exe"});
     const auto showSettings = [&] { settingsWindows.showSettings(); };
     std::optional<FrmDummy> frmDummy;
-    Resident resident{icon, clipboardWatcher, frmDummy};
+    Resident resident{icon, clipboardWatcher, sleeper, frmDummy};
     HWND window = nullptr;
     const auto loadResident = [&] {
         window = createResidentWindow(instance, resident);

@@ -21,14 +21,49 @@ LocalTime Win32Clock::now() const
 
 void Win32Sleeper::sleep(std::chrono::milliseconds duration)
 {
-    // Sleep takes a DWORD in which all bits set mean "for ever": long
-    // waits go in steps below that.
-    constexpr std::chrono::milliseconds step{0x7FFFFFFF};
-    while (duration > std::chrono::milliseconds::zero()) {
-        const auto now = std::min(duration, step);
-        Sleep(static_cast<DWORD>(now.count()));
-        duration -= now;
+    if (m_stopped || duration <= std::chrono::milliseconds::zero()) {
+        return;
     }
+    struct Waiting {
+        bool& flag;
+        explicit Waiting(bool& waiting) : flag(waiting) { flag = true; }
+        ~Waiting() { flag = false; }
+    } waiting(m_waiting);
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(duration.count());
+    while (!m_stopped) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            return;
+        }
+        // All bits set would mean "for ever": long waits go in steps.
+        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 0x7FFFFFFE));
+        const DWORD woken = MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_POSTMESSAGE | QS_SENDMESSAGE, 0);
+        if (woken == WAIT_OBJECT_0) {
+            lookAtMessages();
+        } else if (woken == WAIT_FAILED) {
+            Sleep(left);
+        }
+    }
+}
+
+bool Win32Sleeper::stopRequested()
+{
+    if (!m_stopped) {
+        lookAtMessages();
+    }
+    return m_stopped;
+}
+
+void Win32Sleeper::lookAtMessages()
+{
+    MSG message{};
+    // Peeking for sent messages handles them; posted ones stay queued.
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (PeekMessageW(&message, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE | PM_QS_POSTMESSAGE)) {
+        m_stopped = true;
+    }
+    // The messages seen so far no longer wake the wait.
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_POSTMESSAGE);
 }
 
 } // namespace kumoden

@@ -66,7 +66,16 @@ template <typename Visit> void scan(const std::string& pattern, Visit visit)
     const FindHandle find(FindFirstFileExW(widePattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find.valid()) {
-        return;
+        // No match, or no folder: nothing. Anything else leaves what the
+        // folder holds unknown.
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+            error == ERROR_INVALID_NAME || error == ERROR_DIRECTORY) {
+            return;
+        }
+        const std::size_t cut = pattern.find_last_of("\\/");
+        throw FolderQueryError(cut == std::string::npos ? std::string() : pattern.substr(0, cut),
+                               "Windows error " + std::to_string(error));
     }
     do {
         if ((data.dwFileAttributes & kNotOrdinary) != 0 || !longName.matches(data.cFileName)) {
@@ -214,6 +223,48 @@ std::optional<LocalTime> Win32FileSystem::dateCreated(const std::string& path)
         return std::nullopt;
     }
     return createdAt(data.ftCreationTime, data.ftLastWriteTime);
+}
+
+bool Win32FileSystem::writeHiddenFile(const std::string& path, const std::string& content)
+{
+    const std::wstring wide = ToWide(path);
+    if (wide.empty()) {
+        return false;
+    }
+    // CREATE_ALWAYS over a hidden file needs the hidden attribute asked for.
+    HANDLE file =
+        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
+              written == content.size();
+    ok = FlushFileBuffers(file) != 0 && ok;
+    ok = CloseHandle(file) != 0 && ok;
+    return ok;
+}
+
+std::optional<std::string> Win32FileSystem::readSmallFile(const std::string& path)
+{
+    const std::wstring wide = ToWide(path);
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        content.append(buffer, got);
+    }
+    CloseHandle(file);
+    return ok ? std::optional<std::string>(std::move(content)) : std::nullopt;
 }
 
 } // namespace kumoden

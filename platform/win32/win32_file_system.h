@@ -37,6 +37,9 @@ public:
     std::vector<std::string> undoTakesCutShort(const std::string& archive,
                                                const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    // Hidden by its attribute.
+    bool writeHiddenFile(const std::string& path, const std::string& content) override;
+    std::optional<std::string> readSmallFile(const std::string& path) override;
 
 private:
     std::set<std::string> m_foldersChecked;

@@ -135,7 +135,7 @@ TEST_F(PrintPassWithRealLaunch, AReaderThatCannotBeStartedIsNotWaitedForAndTheFi
          {std::string(), dir.slash() + "no-reader", notExecutable.string(), std::string("no-such-reader")}) {
         info.AcrExeDir = reader;
         drop("a.pdf");
-        const auto results = PrintPdfFiles(watched(), info, realServices);
+        const auto results = PrintPdfFiles(watched(), info, realServices, trail);
         ASSERT_EQ(results.size(), 1u) << reader;
         EXPECT_EQ(results[0].outcome, FileOutcome::ReaderNotStarted) << reader;
         EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf"))) << reader;
@@ -148,7 +148,7 @@ TEST_F(PrintPassWithRealLaunch, TheReaderGetsTheArchivedFileAndThePrinter)
 {
     info.AcrExeDir = recordingReader(dir);
     drop("my report.pdf");
-    PrintPdfFiles(watched(), info, realServices);
+    PrintPdfFiles(watched(), info, realServices, trail);
     EXPECT_EQ(sleeper.waits().back(), milliseconds(5000));
     const std::string expected =
         "/t\n/n\n/s\n/h\n" + watched() + "BackPdf/my report.pdf\nPDF\nGeneric CUPS-PDF Printer\ncups-pdf:/\n";

@@ -21,7 +21,16 @@ protected:
     }
     void report(std::vector<FileResult> files, std::vector<std::string> purged = {})
     {
-        ReportWatchCycle({"/in/", std::move(files), std::move(purged)}, info, notices);
+        kumoden::CycleReport report("/in/", info, notices);
+        for (const FileResult& file : files) {
+            if (file.outcome == FileOutcome::Printed) {
+                report.archived(file.name);
+            }
+            report.finished(file);
+        }
+        for (const std::string& name : purged) {
+            report.purged("/in/BackPdf", name);
+        }
     }
 
     FileCheckInfo info;

@@ -4,14 +4,113 @@
 #include "watch/print_pass.h"
 
 #include <fstream>
+#include <stdexcept>
 
 namespace kumoden::test {
 namespace {
 
 class PrintPass : public WatchFixture {
 protected:
-    std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services); }
+    std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services, trail); }
+    std::optional<FileResult> resume() { return ResumeCutShortLaunch(watched(), info, services, trail); }
+    std::filesystem::path record() const { return inBackup(".kumoden-launch"); }
+    // The time of the fake clock after so many milliseconds.
+    LocalTime at(int ms) const { return LocalTime{} + milliseconds(ms); }
 };
+
+TEST_F(PrintPass, EachEventIsToldWhenItHappensAPrintedFileBeforeTheWaitAfterItsLaunch)
+{
+    drop("a.pdf");
+    drop("b.pdf");
+    files.setTakeResult(std::nullopt);
+    launcher.onLaunch([&](const LaunchRequest&) {
+        // The second file is found in use when its turn comes.
+        files.setTakeResult(TakeResult::InUse);
+    });
+    run();
+    using Event = EventTrail::Event;
+    EXPECT_EQ(trail.events, (std::vector<Event>{{"archived a.pdf", at(6000)},
+                                                {"finished a.pdf", at(6000)},
+                                                {"finished b.pdf", at(17000)}}));
+}
+
+TEST_F(PrintPass, ARequestToEndStopsAtTheNextWaitAndLeavesEveryFileInOnePlace)
+{
+    // Asked during the first settle wait: nothing is taken.
+    drop("a.pdf");
+    drop("b.pdf");
+    sleeper.onSleep([&](std::size_t n) {
+        if (n == 1) {
+            sleeper.requestStop();
+        }
+    });
+    EXPECT_TRUE(run().empty());
+    EXPECT_EQ(sleeper.waits(), (Waits{milliseconds(3000)}));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_TRUE(trail.events.empty());
+}
+
+TEST_F(PrintPass, ARequestToEndDuringTheWaitAfterALaunchEndsThePassAfterThatFile)
+{
+    drop("a.pdf");
+    drop("b.pdf");
+    sleeper.onSleep([&](std::size_t n) {
+        if (n == 3) {
+            sleeper.requestStop();
+        }
+    });
+    const auto results = run();
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].outcome, FileOutcome::Printed);
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+    EXPECT_TRUE(std::filesystem::exists(inFolder("b.pdf")));
+    EXPECT_FALSE(std::filesystem::exists(record()));
+    EXPECT_EQ(sleeper.waits().size(), 3u);
+}
+
+TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAfterwards)
+{
+    // The process dies in the printer lookup of the first file.
+    const auto dieInLookup = [&] {
+        printers.onList([&] {
+            printers.onList(nullptr);
+            throw std::runtime_error("killed");
+        });
+        EXPECT_THROW(run(), std::runtime_error);
+        EXPECT_TRUE(std::filesystem::exists(record()));
+        // Hidden: neither the purge nor a query of the archive sees it.
+        EXPECT_EQ(files.listFiles(backupText("*.*")).front(), "a.pdf");
+        EXPECT_EQ(files.listFiles(backupText(".*")), (std::vector<std::string>{}));
+    };
+    drop("a.pdf", "first");
+    drop("b.pdf");
+    dieInLookup();
+    EXPECT_TRUE(launcher.requests().empty());
+
+    const auto resumed = resume();
+    ASSERT_TRUE(resumed);
+    EXPECT_EQ(resumed->outcome, FileOutcome::Printed);
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+    EXPECT_FALSE(std::filesystem::exists(record()));
+    EXPECT_FALSE(resume());
+    run();
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf"), backupText("b.pdf")}));
+
+    // A record whose file the archive no longer holds, or holds another
+    // file under its name (an older backup), launches nothing and goes.
+    for (const bool older : {true, false}) {
+        drop("a.pdf", "again");
+        dieInLookup();
+        std::filesystem::remove(inBackup("a.pdf"));
+        if (older) {
+            dir.write("BackPdf/a.pdf", "an older backup");
+        }
+        EXPECT_FALSE(resume()) << older;
+        EXPECT_FALSE(std::filesystem::exists(record())) << older;
+        EXPECT_EQ(launcher.requests().size(), 2u) << older;
+    }
+}
 
 TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
 {

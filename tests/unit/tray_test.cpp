@@ -5,6 +5,8 @@
 #include "tray/frm_dummy.h"
 #include "tray/popup_placement.h"
 
+#include <algorithm>
+
 namespace kumoden::test {
 namespace {
 
@@ -130,6 +132,56 @@ TEST_F(Resident, ATickRunsTheWatchOnTheSettingsRead)
 
     frmDummy.Form_Unload();
     EXPECT_FALSE(timer.tick());
+}
+
+TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAndResumeWhenItIsBack)
+{
+    writeIni("1000");
+    drop("a.pdf");
+    frmDummy.Form_Load();
+    journal.clear();
+    std::filesystem::rename(reader(), reader() + ".away");
+    ASSERT_TRUE(timer.tick());
+    ASSERT_TRUE(timer.tick());
+    // No take, so no wait: the menu answers at once.
+    EXPECT_TRUE(sleeper.waits().empty());
+    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    EXPECT_EQ(journal, (Journal{"notice PDF印刷ツール: 印刷プログラムが見つかりません: " + reader()}));
+
+    std::filesystem::rename(reader() + ".away", reader());
+    ASSERT_TRUE(timer.tick());
+    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+
+    // The watched folder goes and comes back while the program runs.
+    const auto away = dir.path().string() + ".away";
+    std::filesystem::rename(dir.path(), away);
+    timer.tick();
+    timer.tick();
+    std::filesystem::rename(away, dir.path());
+    timer.tick();
+    std::filesystem::rename(dir.path(), away);
+    timer.tick();
+    std::filesystem::rename(away, dir.path());
+    const std::string gone = "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + watched();
+    // (The reader lies in the folder: it goes and comes back with it.)
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), gone), 2);
+}
+
+TEST_F(Resident, AFolderThatCannotBeReadIsToldOnceAndNeverTakenForEmpty)
+{
+    writeIni("1000");
+    frmDummy.Form_Load();
+    journal.clear();
+    files.setQueryError("Too many open files");
+    timer.tick();
+    timer.tick();
+    EXPECT_EQ(journal, (Journal{"notice PDF印刷ツール: フォルダーの内容を読み取れません: " + watched() +
+                                " (Too many open files)"}));
+    files.setQueryError(std::nullopt);
+    timer.tick();
+    files.setQueryError("Too many open files");
+    timer.tick();
+    EXPECT_EQ(journal.size(), 2u);
 }
 
 TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)

@@ -23,7 +23,7 @@ TEST(WatchedPath, MatchPatternTakesTheSelectionAsItStands)
 
 class WatchCycle : public WatchFixture {
 protected:
-    void tick() { RunWatchCycle(info, services); }
+    void tick() { RunWatchCycle(info, services, trail); }
 };
 
 TEST_F(WatchCycle, WithNothingToPrintOnlyThePurgeRuns)

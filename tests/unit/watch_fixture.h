@@ -6,6 +6,7 @@
 #include "platform/fake/fake_time.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "watch/watch_cycle.h"
 #include "watch/watch_services.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,34 @@ namespace kumoden::test {
 
 using std::chrono::milliseconds;
 using Waits = std::vector<milliseconds>;
+
+// Writes down each event of a tick, with the time of the clock then.
+class EventTrail final : public CycleObserver {
+public:
+    explicit EventTrail(const Clock& clock) : m_clock(clock) {}
+
+    struct Event {
+        std::string what;
+        LocalTime at;
+        bool operator==(const Event&) const = default;
+    };
+
+    void archived(const std::string& name) override { add("archived " + name); }
+    void finished(const FileResult& file) override { add("finished " + file.name); }
+    void purged(const std::string&, const std::string& name) override { add("purged " + name); }
+    void queryFailed(const std::string& cause, const FolderQueryError& error) override
+    {
+        add("failed " + cause + ": " + error.what());
+    }
+    void queryWorked(const std::string&) override {}
+    void leftoverStuck(const std::string& path) override { add("leftover " + path); }
+
+    std::vector<Event> events;
+
+private:
+    void add(std::string what) { events.push_back({std::move(what), m_clock.now()}); }
+    const Clock& m_clock;
+};
 
 // Real files in a temporary watched folder; fake time, launches, printers
 // and message boxes.
@@ -47,6 +76,7 @@ protected:
     fake::FakeMessageDialog messages;
     WatchServices services{files, sleeper, clock, launcher, printers, messages};
     FileCheckInfo info;
+    EventTrail trail{clock};
 };
 
 } // namespace kumoden::test

@@ -1,0 +1,108 @@
+// The print pass ended from outside: by SIGTERM at its next wait, and by
+// SIGKILL between a file's archive and its launch. Either way every file is
+// in the watched folder or in the archive, and after a restart each prints
+// exactly once.
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/support/print_outputs.h"
+#include "tests/support/silent_scheduler.h"
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class PassEnd : public E2e {
+protected:
+    std::string log() const { return readFile(app() / "kumoden.log"); }
+    bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
+    std::string launchLine(const std::string& name) const
+    {
+        return "印刷プログラムを起動: " + builtProgram("kumoden-print").string() + " (" +
+               backup(name).string();
+    }
+    // Waits for the readers of so many files to have ended, as the log tells.
+    bool readersEnded(std::size_t count) const
+    {
+        return eventually(60s, [&] { return countOf(log(), "印刷プログラムが終了: ") >= count; });
+    }
+};
+
+TEST_F(PassEnd, SigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileOnce)
+{
+    writeWorkingIni();
+    PrintOutputs printed("PDF2");
+    std::vector<std::string> names;
+    for (int i = 1; i <= 6; ++i) {
+        names.push_back("job" + std::to_string(i) + ".pdf");
+        drop(names.back());
+    }
+    start();
+    // The log tells of the first file while the pass goes on.
+    ASSERT_TRUE(eventually(30s, [&] { return logged(launchLine("job1.pdf")); })) << log();
+    ASSERT_TRUE(fs::exists(in() / "job6.pdf"));
+
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(kumoden->pid(), SIGTERM), 0);
+    EXPECT_EQ(kumoden->wait(3s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    std::size_t archived = 0;
+    for (const auto& name : names) {
+        EXPECT_NE(fs::exists(in() / name), fs::exists(backup(name))) << name;
+        if (fs::exists(backup(name))) {
+            ++archived;
+            EXPECT_TRUE(logged(launchLine(name))) << name;
+        }
+    }
+    EXPECT_LT(archived, names.size());
+
+    // The readers this run starts are those of the files left.
+    const std::size_t endsBefore = countOf(log(), "印刷プログラムが終了: ");
+    start();
+    EXPECT_TRUE(eventually(120s, [&] { return logged(launchLine("job6.pdf")); })) << log();
+    EXPECT_EQ(printed.waitForNew(60s, names.size()).size(), names.size());
+    EXPECT_TRUE(readersEnded(endsBefore + names.size() - archived));
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.newFiles().size(), names.size());
+    for (const auto& name : names) {
+        EXPECT_EQ(countOf(log(), launchLine(name)), 1u) << name;
+    }
+}
+
+TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchPrintsOnceAfterARestart)
+{
+    writeWorkingIni();
+    PrintOutputs printed("PDF2");
+    drop("job1.pdf");
+    {
+        // A scheduler that never answers holds the printer lookup, between
+        // the archive and the launch, for seconds.
+        const SilentScheduler silent;
+        start({silent.environment()});
+        ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+        ASSERT_EQ(kill(kumoden->pid(), SIGKILL), 0);
+        EXPECT_EQ(kumoden->wait(5s), -1);
+    }
+    EXPECT_FALSE(logged(launchLine("job1.pdf"))) << log();
+    EXPECT_TRUE(fs::exists(backup(".kumoden-launch")));
+
+    start();
+    EXPECT_TRUE(eventually(30s, [&] { return logged(launchLine("job1.pdf")); })) << log();
+    EXPECT_EQ(printed.waitForNew(30s, 1).size(), 1u);
+    EXPECT_TRUE(readersEnded(1));
+    // Another file still goes out in the same way, and only it.
+    drop("job2.pdf");
+    EXPECT_TRUE(eventually(30s, [&] { return logged(launchLine("job2.pdf")); })) << log();
+    EXPECT_TRUE(readersEnded(2));
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
+    EXPECT_EQ(countOf(log(), launchLine("job1.pdf")), 1u);
+    EXPECT_FALSE(fs::exists(backup(".kumoden-launch")));
+}
+
+} // namespace
+} // namespace kumoden::test
