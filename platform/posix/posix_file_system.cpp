@@ -2,7 +2,7 @@
 
 #include "platform/posix/file_moves.h"
 #include "platform/posix/local_time.h"
-#include "platform/posix/wildcard.h"
+#include "platform/match/wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
