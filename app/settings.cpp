@@ -56,6 +56,22 @@ std::string TrimNull(const std::string& text)
     return text.substr(0, text.find('\0'));
 }
 
+std::optional<std::int32_t> ReadInterval(std::string_view text)
+{
+    return TextToLong(text);
+}
+
+bool IntervalUsable(std::string_view text)
+{
+    const auto interval = ReadInterval(text);
+    return interval && *interval >= 0;
+}
+
+bool SelectionLeavesFolder(std::string_view fileSelect)
+{
+    return fileSelect.find_first_of("/\\") != std::string_view::npos;
+}
+
 void LoadSettings(FileCheckInfo& info, Profile& profile, const std::string& iniPath)
 {
     constexpr std::size_t bufferSize = 1024;
@@ -70,7 +86,7 @@ void LoadSettings(FileCheckInfo& info, Profile& profile, const std::string& iniP
     std::string interval;
     read("FileChkTime", interval);
     if (!interval.empty()) {
-        if (const auto value = TextToLong(interval)) {
+        if (const auto value = ReadInterval(interval)) {
             info.FileChkTime = *value;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,17 @@ std::string LogPath(const std::string& iniPath, char separator);
 
 // The part of text before its first NUL character.
 std::string TrimNull(const std::string& text);
+
+// FileChkTime's text as the record takes it: blanks around it ignored, a
+// fraction rounded (halves to the even neighbour); nothing when it is no
+// whole 32-bit number.
+std::optional<std::int32_t> ReadInterval(std::string_view text);
+// Whether the watch timer can run on it: 0 (no ticks) to 2,147,483,647 ms.
+bool IntervalUsable(std::string_view text);
+
+// A FileSelect with a folder separator ("/" or "\") would name files
+// outside the watched folder: it selects nothing.
+bool SelectionLeavesFolder(std::string_view fileSelect);
 
 // Reads every key of the section into the record. A key that is missing or
 // empty leaves its field as it was; so does an interval that is not a

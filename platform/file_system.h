@@ -17,7 +17,8 @@ namespace kumoden {
 // "*" stands for any run of characters and "?" for any one character;
 // letter case is ignored and a trailing ".*" also matches names without an
 // extension. Queries return names without folder, and only ordinary files:
-// no folders, links, devices, pipes, hidden or system files.
+// no folders, links, devices, pipes, hidden or system files. The empty
+// pattern matches nothing.
 // A file found by a query, with the time it was created (nothing when that
 // could not be read).
 struct DatedFile {

@@ -1,9 +1,8 @@
 #include "settings_ui/frm_conf.h"
 
-#include "app/number_text.h"
+#include "watch/backup_purge.h"
 
 #include <cstdint>
-#include <limits>
 #include <utility>
 
 namespace kumoden {
@@ -26,27 +25,6 @@ constexpr std::array<SavedField, 6> kSaveOrder{{
     {ConfField::txtFileDelDate, "FileDelDate", "保存期間"},
     {ConfField::cmbPrint, "PrinterNm", "印刷プリンタ"},
 }};
-
-// The watch timer takes any non-negative 32-bit interval; the purge reads
-// the retention as 16-bit days.
-constexpr std::int64_t kMaxInterval = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kMaxRetention = std::numeric_limits<std::int16_t>::max();
-
-// Decimal digits only, blanks around them aside (the INI drops those), and
-// not above the maximum. Signs, fractions and digit groups are refused:
-// the field asks for a plain count of milliseconds or days.
-bool isWholeNumber(std::string_view text, std::int64_t maximum)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return false;
-    }
-    text = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-    if (text.find_first_not_of("0123456789") != std::string_view::npos) {
-        return false;
-    }
-    return TextToWhole(text, 0, maximum).has_value();
-}
 
 bool isBlank(std::string_view text)
 {
@@ -165,16 +143,19 @@ std::int16_t FrmConf::SaveSettings()
 
 std::string FrmConf::refusal() const
 {
+    // Refused is only what the watch cannot use: every interval the record
+    // reads as 0 ms or more, and every retention the purge reads as days.
     const auto marked = [this](ConfField field) { return Tag(field) == kChangedTag; };
-    if (marked(ConfField::txtChkTime) && !isWholeNumber(m_view.text(ConfField::txtChkTime), kMaxInterval)) {
-        return "チェック間隔には 0 から " + std::to_string(kMaxInterval) +
-               " までの整数をミリ秒で入力して下さい。";
+    if (marked(ConfField::txtChkTime) && !IntervalUsable(m_view.text(ConfField::txtChkTime))) {
+        return "チェック間隔には 0 から 2147483647 までのミリ秒数を入力して下さい。";
     }
     const std::string retention = m_view.text(ConfField::txtFileDelDate);
-    if (marked(ConfField::txtFileDelDate) && !isBlank(retention) &&
-        !isWholeNumber(retention, kMaxRetention)) {
-        return "保存期間には 0 から " + std::to_string(kMaxRetention) +
-               " までの日数を整数で入力して下さい。空欄にすると削除しません。";
+    if (marked(ConfField::txtFileDelDate) && !isBlank(retention) && !RetentionDays(retention)) {
+        return "保存期間には -32768 から 32767 までの日数を入力して下さい。空欄にすると削除しません。";
+    }
+    if (marked(ConfField::txtPrintFile) && SelectionLeavesFolder(m_view.text(ConfField::txtPrintFile))) {
+        return "出力ファイル名には「/」や「\\」を含めないで下さい。"
+               "ファイル名の始まりだけを入力します。";
     }
     return {};
 }

@@ -23,7 +23,9 @@ inline constexpr std::string_view kChangedTag = "C_UPDATE";
 // fields changed and writes those to the INI file on OK or Apply, then
 // reads the file again and gives the watch timer the interval read.
 //
-// A save refuses an interval or a retention the watch could not use, and
+// A save refuses only what the watch could not use (an interval the record
+// does not read as 0 ms or more, a retention the purge does not read as
+// days, a file-name start holding a folder separator), and
 // tells the user of a write the INI file did not take; either way the
 // dialog stays open with the user's edits.
 //

@@ -27,6 +27,9 @@ std::string WatchedPath(const std::string& fileChkDir, char separator)
 
 std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect)
 {
+    if (SelectionLeavesFolder(fileSelect)) {
+        return {};
+    }
     return watchedPath + fileSelect + "*.pdf";
 }
 

@@ -15,7 +15,8 @@ namespace kumoden {
 std::string WatchedPath(const std::string& fileChkDir, char separator);
 
 // The pattern of the files to print: watched path, FileSelect as it
-// stands, "*.pdf".
+// stands, "*.pdf". The empty pattern, which matches nothing, when FileSelect
+// holds a folder separator.
 std::string MatchPattern(const std::string& watchedPath, const std::string& fileSelect);
 
 // Where a file of the watched path is archived: "<watched>BackPdf<sep><name>".

@@ -21,6 +21,11 @@ std::vector<WatchSetupProblem> WatchSetupProblems(const FileCheckInfo& info, Fil
                !files.fileExists(info.AcrExeDir)) {
         problems.push_back({kReaderCause, "印刷プログラムが見つかりません: " + info.AcrExeDir});
     }
+    if (SelectionLeavesFolder(info.FileSelect)) {
+        problems.push_back({kSelectionCause, "出力ファイル名 (FileSelect)「" + info.FileSelect +
+                                                 "」にフォルダーの区切り (/ または \\) が含まれているため、"
+                                                 "どのファイルも印刷しません。"});
+    }
     return problems;
 }
 

@@ -19,11 +19,13 @@ struct WatchSetupProblem {
 inline constexpr std::string_view kIntervalCause = "setup:interval";
 inline constexpr std::string_view kFolderCause = "setup:folder";
 inline constexpr std::string_view kReaderCause = "setup:reader";
-inline constexpr std::array<std::string_view, 3> kWatchSetupCauses{kIntervalCause, kFolderCause,
-                                                                   kReaderCause};
+inline constexpr std::string_view kSelectionCause = "setup:selection";
+inline constexpr std::array<std::string_view, 4> kWatchSetupCauses{kIntervalCause, kFolderCause, kReaderCause,
+                                                                   kSelectionCause};
 
 // What keeps the watch from working: no ticks (an interval that is not a
-// positive number), no watched folder, no reader program. A reader named
+// positive number), no watched folder, no reader program, a file-name start
+// that reaches out of the folder. A reader named
 // without a folder is left to the launch, which finds it or says so.
 std::vector<WatchSetupProblem> WatchSetupProblems(const FileCheckInfo& info, FileSystem& files);
 

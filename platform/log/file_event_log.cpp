@@ -1,7 +1,9 @@
 #include "platform/log/file_event_log.h"
 
+#include <cstdio>
 #include <fstream>
 #include <system_error>
+#include <utility>
 
 namespace kumoden {
 namespace {
@@ -13,12 +15,29 @@ std::filesystem::path fromUtf8(const std::string& text)
 
 } // namespace
 
-FileEventLog::FileEventLog(const std::string& path, std::uintmax_t cap)
-    : m_path(fromUtf8(path)), m_old(fromUtf8(path + ".1")), m_cap(cap)
+FileEventLog::FileEventLog(const std::string& path, std::uintmax_t cap, BrokenHandler broken)
+    : m_path(fromUtf8(path)), m_old(fromUtf8(path + ".1")), m_cap(cap), m_name(path),
+      m_broken(std::move(broken))
 {
 }
 
 void FileEventLog::append(const std::string& line)
+{
+    const bool written = write(line);
+    if (written || m_failing) {
+        m_failing = !written;
+        return;
+    }
+    m_failing = true;
+    const std::string text = "ログファイル「" + m_name + "」に書き込めません。記録は失われています。";
+    std::fprintf(stderr, "kumoden: %s\n", text.c_str());
+    std::fflush(stderr);
+    if (m_broken) {
+        m_broken(text);
+    }
+}
+
+bool FileEventLog::write(const std::string& line)
 {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(m_path, error);
@@ -34,6 +53,8 @@ void FileEventLog::append(const std::string& line)
         out.open(m_path, std::ios::binary | std::ios::app);
     }
     out << line << '\n';
+    out.flush();
+    return static_cast<bool>(out);
 }
 
 } // namespace kumoden

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kumoden {
@@ -12,12 +13,19 @@ namespace kumoden {
 // would take the file past its cap, the file becomes the one old copy
 // ("<file>.1", replacing the copy before) and a new file starts. A missing
 // folder is made for the first line.
+//
+// A line that cannot be written (the folder is read-only or gone, the disk
+// is full) is told once on stderr and to broken, with a text naming the
+// file; after a line has been written again, the next failure is told anew.
 class FileEventLog final : public EventLog {
 public:
     static constexpr std::uintmax_t kDefaultCap = 1024 * 1024;
 
+    using BrokenHandler = std::function<void(const std::string& text)>;
+
     // path: UTF-8, as the system's code spells paths.
-    explicit FileEventLog(const std::string& path, std::uintmax_t cap = kDefaultCap);
+    explicit FileEventLog(const std::string& path, std::uintmax_t cap = kDefaultCap,
+                          BrokenHandler broken = {});
 
     void append(const std::string& line) override;
 
@@ -25,6 +33,11 @@ private:
     std::filesystem::path m_path;
     std::filesystem::path m_old;
     std::uintmax_t m_cap;
+    std::string m_name; // the path as the user reads it
+    BrokenHandler m_broken;
+    bool m_failing = false;
+
+    bool write(const std::string& line);
 };
 
 } // namespace kumoden

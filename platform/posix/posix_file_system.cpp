@@ -1,8 +1,8 @@
 #include "platform/posix/posix_file_system.h"
 
+#include "platform/match/wildcard.h"
 #include "platform/posix/file_moves.h"
 #include "platform/posix/local_time.h"
-#include "platform/posix/wildcard.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -71,6 +71,9 @@ std::optional<LocalTime> createdAt(int folder, const char* name, bool birthTimes
 // pattern until visit returns false; folder is the open folder's descriptor.
 template <typename Visit> void scan(const std::string& pattern, Visit visit)
 {
+    if (pattern.empty()) {
+        return;
+    }
     std::string folder;
     std::string namePattern;
     splitPattern(pattern, folder, namePattern);

@@ -137,7 +137,9 @@ int main(int argc, char** argv)
     QtTimer tmrFileCheck;
     QtTrayIcon icon;
     QtDesktop desktop(icon);
-    FileEventLog log(LogPath(iniPath, files.separator()));
+    // A log that cannot be written is told from the icon, once per outage.
+    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
+                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
     Notices notices(icon, log, clock, std::string(kTrayTip));
     QtPopupMenu popup;
     QtAboutView frmAbout(FrmAboutDesign());

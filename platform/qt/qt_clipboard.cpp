@@ -1,7 +1,9 @@
 #include "platform/qt/qt_clipboard.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 
 namespace kumoden {
@@ -14,6 +16,30 @@ QClipboard& clipboard()
         throw HardCopyError("there is no clipboard");
     }
     return *board;
+}
+
+// A picture on offer that Qt refused to decode because of its size (its
+// allocation limit keeps a hostile picture from taking all memory) is a
+// failure to tell, not an empty clipboard.
+void refuseTooLarge(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasImage()) {
+        return;
+    }
+    const qint64 limit = qint64{QImageReader::allocationLimit()} * 1024 * 1024;
+    for (const QString& format : data->formats()) {
+        if (!format.startsWith(QLatin1String("image/"))) {
+            continue;
+        }
+        QByteArray bytes = data->data(format);
+        QBuffer buffer(&bytes);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (size.isValid() && limit > 0 && qint64{size.width()} * size.height() * 4 > limit) {
+            throw HardCopyError("the clipboard picture (" + std::to_string(size.width()) + " x " +
+                                std::to_string(size.height()) + " pixels) is too large to decode");
+        }
+    }
 }
 
 } // namespace
@@ -34,8 +60,14 @@ bool QtClipboard::getFormat(ClipboardFormat format)
 
 PicturePtr QtClipboard::getData()
 {
-    // Data that cannot be decoded is no picture.
-    return std::make_unique<QtPicture>(clipboard().image(QClipboard::Clipboard));
+    // Data that cannot be decoded is no picture; one too large to decode is
+    // a failure.
+    QClipboard& board = clipboard();
+    QImage image = board.image(QClipboard::Clipboard);
+    if (image.isNull()) {
+        refuseTooLarge(board.mimeData(QClipboard::Clipboard));
+    }
+    return std::make_unique<QtPicture>(std::move(image));
 }
 
 QtClipboardWatcher::~QtClipboardWatcher()

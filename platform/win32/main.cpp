@@ -213,7 +213,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     Win32Timer tmrFileCheck;
     Win32Desktop desktop;
     Win32TrayIcon icon;
-    FileEventLog log(LogPath(iniPath, files.separator()));
+    // A log that cannot be written is told from the icon, once per outage.
+    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
+                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
     Notices notices(icon, log, clock, std::string(kTrayTip));
     Win32PopupMenu popup;
     Win32PrinterSetup cdlPrintSet;

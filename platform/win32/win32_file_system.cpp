@@ -1,8 +1,8 @@
 #include "platform/win32/win32_file_system.h"
 
+#include "platform/match/wildcard.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/wide_wildcard.h"
 
 #include <windows.h>
 
@@ -60,7 +60,10 @@ template <typename Visit> void scan(const std::string& pattern, Visit visit)
     if (widePattern.empty()) {
         return;
     }
-    const WideWildcard longName(namePattern(widePattern));
+    // The search also tries the pattern on each name's 8.3 alias, so
+    // "abc*.pdf" would find "abc2.pdfx" through "ABC2~1.PDF": only names that
+    // match themselves count.
+    const Wildcard longName(ToUtf8(namePattern(widePattern)));
     WIN32_FIND_DATAW data{};
     // The basic level skips the 8.3 alias, which is not used here.
     const FindHandle find(FindFirstFileExW(widePattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -78,7 +81,7 @@ template <typename Visit> void scan(const std::string& pattern, Visit visit)
                                "Windows error " + std::to_string(error));
     }
     do {
-        if ((data.dwFileAttributes & kNotOrdinary) != 0 || !longName.matches(data.cFileName)) {
+        if ((data.dwFileAttributes & kNotOrdinary) != 0 || !longName.matches(ToUtf8(data.cFileName))) {
             continue;
         }
         if (!visit(data)) {

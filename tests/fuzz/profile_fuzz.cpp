@@ -8,7 +8,7 @@
 // is taken: a settings key rewritten with a value loaded from the file.
 
 #include "app/settings.h"
-#include "platform/posix/wildcard.h"
+#include "platform/match/wildcard.h"
 #include "platform/profile/ini_parse.h"
 #include "platform/profile/profile_file.h"
 #include "platform/profile/profile_store.h"

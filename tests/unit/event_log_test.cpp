@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kumoden::test {
 namespace {
@@ -26,18 +28,43 @@ TEST(FileEventLog, KeepsLinesUpToItsCapThenStartsAfreshKeepingOneOldFile)
     EXPECT_EQ(readFile(path + ".1"), "a line that would go past\n");
 }
 
-TEST(FileEventLog, MakesAMissingFolderAndAnUnwritableLogIsNoFailure)
+TEST(FileEventLog, MakesAMissingFolderAndTellsEachOutageOnce)
 {
     TempDir dir;
     // The user's settings folder before the first save.
-    FileEventLog log(dir.slash() + "config/kumoden/kumoden.log");
-    log.append("kept");
+    FileEventLog made(dir.slash() + "config/kumoden/kumoden.log");
+    made.append("kept");
     EXPECT_EQ(readFile(dir.path() / "config" / "kumoden" / "kumoden.log"), "kept\n");
 
-    dir.write("file", "");
-    FileEventLog lost(dir.slash() + "file/kumoden.log");
-    lost.append("lost");
-    EXPECT_EQ(readFile(dir.path() / "file"), "");
+    // A file where the log's folder should be: nothing can be written there.
+    std::vector<std::string> told;
+    const std::string path = dir.slash() + "box/kumoden.log";
+    FileEventLog log(path, FileEventLog::kDefaultCap, [&](const std::string& text) { told.push_back(text); });
+    dir.write("box", "");
+    log.append("lost");
+    log.append("lost too");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(path), std::string::npos);
+    EXPECT_EQ(readFile(dir.path() / "box"), "");
+
+    std::filesystem::remove(dir.path() / "box");
+    log.append("written again");
+    EXPECT_EQ(told.size(), 1u);
+    std::filesystem::remove_all(dir.path() / "box");
+    dir.write("box", "");
+    log.append("lost once more");
+    EXPECT_EQ(told.size(), 2u);
+}
+
+TEST(FileEventLog, AFullDiskIsTold)
+{
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no device that is always full here";
+    }
+    int told = 0;
+    FileEventLog log("/dev/full", FileEventLog::kDefaultCap, [&](const std::string&) { ++told; });
+    log.append("no room");
+    EXPECT_EQ(told, 1);
 }
 
 } // namespace

@@ -235,59 +235,98 @@ TEST_F(Conf, AnApplyThatChangesNothingOnRefillLeavesTheDialogClean)
     EXPECT_EQ(view.unloads, 1);
 }
 
-TEST_F(Conf, OkAndApplyRefuseWhatTheWatchCannotUse)
+TEST_F(Conf, OkAndApplyRefuseOnlyWhatTheWatchCannotUse)
 {
     struct Case {
         F field;
         std::string text;
-        const char* named;
+        bool accepted;
+        std::string readAs; // the record's value after the save, for an accepted text
     };
-    const Case refused[] = {
-        {F::txtChkTime, "abc", "チェック間隔"},        {F::txtChkTime, "", "チェック間隔"},
-        {F::txtChkTime, "-1", "チェック間隔"},         {F::txtChkTime, "12.5", "チェック間隔"},
-        {F::txtChkTime, "1,000", "チェック間隔"},      {F::txtChkTime, "+5", "チェック間隔"},
-        {F::txtChkTime, "2147483648", "チェック間隔"}, {F::txtChkTime, "１０００", "チェック間隔"},
-        {F::txtFileDelDate, "abc", "保存期間"},        {F::txtFileDelDate, "-1", "保存期間"},
-        {F::txtFileDelDate, "7.5", "保存期間"},        {F::txtFileDelDate, "32768", "保存期間"},
+    const Case cases[] = {
+        // Every interval the record reads as 0 ms or more.
+        {F::txtChkTime, " 2147483647 ", true, "2147483647"},
+        {F::txtChkTime, "12.5", true, "12"},
+        {F::txtChkTime, "13.5", true, "14"},
+        {F::txtChkTime, "1,000", true, "1000"},
+        {F::txtChkTime, "+5", true, "5"},
+        {F::txtChkTime, "-0.4", true, "0"},
+        {F::txtChkTime, "abc", false, ""},
+        {F::txtChkTime, "", false, ""},
+        {F::txtChkTime, "-1", false, ""},
+        {F::txtChkTime, "2147483647.5", false, ""},
+        {F::txtChkTime, "１０００", false, ""},
+        // Every retention the purge reads as days; blank turns it off.
+        {F::txtFileDelDate, "-3", true, "-3"},
+        {F::txtFileDelDate, "2.5", true, "2.5"},
+        {F::txtFileDelDate, "-32768", true, "-32768"},
+        {F::txtFileDelDate, "32767", true, "32767"},
+        {F::txtFileDelDate, "abc", false, ""},
+        {F::txtFileDelDate, "32768", false, ""},
+        {F::txtFileDelDate, "32767.5", false, ""},
+        // A file-name start that stays in the watched folder.
+        {F::txtPrintFile, "請求*", true, "請求*"},
+        {F::txtPrintFile, "../x", false, ""},
+        {F::txtPrintFile, "sub\\x", false, ""},
+    };
+    const auto recordOf = [&](F field) {
+        return field == F::txtChkTime       ? std::to_string(info.FileChkTime)
+               : field == F::txtFileDelDate ? info.FileDelDate
+                                            : info.FileSelect;
+    };
+    const auto labelOf = [](F field) {
+        return field == F::txtChkTime       ? "チェック間隔"
+               : field == F::txtFileDelDate ? "保存期間"
+                                            : "出力ファイル名";
     };
     open([&] {
-        for (const Case& bad : refused) {
+        for (const Case& c : cases) {
             const auto shown = messages.shown().size();
-            view.type(bad.field, bad.text);
+            const auto written = profile.written.size();
+            view.type(c.field, c.text);
             view.clickApply();
+            if (c.accepted) {
+                EXPECT_EQ(messages.shown().size(), shown) << c.text;
+                EXPECT_EQ(recordOf(c.field), c.readAs) << c.text;
+                continue;
+            }
             view.clickOK();
-            ASSERT_EQ(messages.shown().size(), shown + 2) << bad.text;
+            ASSERT_EQ(messages.shown().size(), shown + 2) << c.text;
             const fake::ShownMessage& told = messages.shown().back();
-            EXPECT_NE(told.text.find(bad.named), std::string::npos) << told.text;
+            EXPECT_NE(told.text.find(labelOf(c.field)), std::string::npos) << told.text;
             EXPECT_EQ(told.title, "環境設定画面");
-            EXPECT_EQ(told.buttons, MessageButtons::Ok);
-            // The edit stays, the dialog stays dirty and open.
-            EXPECT_EQ(view.text(bad.field), bad.text);
+            // Nothing written; the edit stays, the dialog stays dirty and open.
+            EXPECT_EQ(profile.written.size(), written) << c.text;
+            EXPECT_EQ(view.text(c.field), c.text);
             EXPECT_TRUE(view.applyEnabled());
             EXPECT_TRUE(view.isOpen());
-            view.type(bad.field, bad.field == F::txtChkTime ? "1000" : "7");
+            view.type(c.field, c.field == F::txtChkTime       ? "1000"
+                               : c.field == F::txtFileDelDate ? "7"
+                                                              : "abc");
         }
-        EXPECT_TRUE(profile.written.empty());
-        EXPECT_EQ(ini(), kIni);
-        EXPECT_EQ(view.unloads, 0);
-
-        // The limits themselves, blanks around a number and an empty
-        // retention go through, and OK then closes once.
-        view.type(F::txtChkTime, " 2147483647 ");
-        view.type(F::txtFileDelDate, "32767");
-        view.clickApply();
-        EXPECT_EQ(timer.interval(), 2147483647);
-        EXPECT_EQ(info.FileDelDate, "32767");
         view.type(F::txtChkTime, "0");
         view.type(F::txtFileDelDate, "");
-        const auto shown = messages.shown().size();
+        view.type(F::txtPrintFile, "abc");
         view.clickOK();
-        EXPECT_EQ(messages.shown().size(), shown);
     });
     EXPECT_EQ(view.unloads, 1);
     EXPECT_EQ(timer.interval(), 0);
-    EXPECT_NE(ini().find("FileChkTime=0\r\n"), std::string::npos);
     EXPECT_NE(ini().find("FileDelDate=\r\n"), std::string::npos);
+}
+
+TEST_F(Conf, AHandEditedRetentionThePurgeReadsNeverBlocksASave)
+{
+    std::string edited = kIni;
+    edited.replace(edited.find("FileDelDate=7"), 13, "FileDelDate=-3");
+    dir.write("kumoden.INI", edited);
+    open([&] {
+        view.type(F::txtFileChkDir, "/srv/other");
+        view.clickOK();
+    });
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(view.unloads, 1);
+    EXPECT_EQ(info.FileChkDir, "/srv/other");
+    EXPECT_EQ(info.FileDelDate, "-3");
 }
 
 TEST_F(Conf, AWriteTheFileRefusesIsToldAndTheEditsStay)

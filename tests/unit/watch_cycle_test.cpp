@@ -1,5 +1,8 @@
 #include "tests/unit/watch_fixture.h"
 #include "watch/watch_cycle.h"
+#include "watch/watch_setup.h"
+
+#include <algorithm>
 
 namespace kumoden::test {
 namespace {
@@ -19,6 +22,7 @@ TEST(WatchedPath, MatchPatternTakesTheSelectionAsItStands)
     EXPECT_EQ(MatchPattern("/in/", ""), "/in/*.pdf");
     EXPECT_EQ(MatchPattern("/in/", "*"), "/in/**.pdf");
     EXPECT_EQ(MatchPattern("/in/", " abc"), "/in/ abc*.pdf");
+    EXPECT_EQ(MatchPattern("/in/", "../"), "");
 }
 
 class WatchCycle : public WatchFixture {
@@ -60,6 +64,33 @@ TEST_F(WatchCycle, AMissingWatchedFolderIsNoError)
     tick();
     EXPECT_TRUE(launcher.requests().empty());
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(WatchCycle, ASelectionWithAFolderSeparatorTakesNothingAndIsTold)
+{
+    // Files the selections below would reach if they were taken as paths.
+    info.FileChkDir = (dir.path() / "in").string();
+    drop("x.pdf");
+    drop("in/etc/xa.pdf");
+    drop("in/sub\\x.pdf"); // on Linux a name of its own
+    drop("in/a.pdf");
+    const auto told = [&] {
+        const auto problems = WatchSetupProblems(info, files);
+        return std::count_if(problems.begin(), problems.end(), [](const WatchSetupProblem& problem) {
+            return problem.cause == kSelectionCause && problem.text.find("FileSelect") != std::string::npos;
+        });
+    };
+    for (const char* selection : {"../", "/etc/x", "..\\", "sub\\"}) {
+        info.FileSelect = selection;
+        tick();
+        EXPECT_TRUE(launcher.requests().empty()) << selection;
+        EXPECT_TRUE(sleeper.waits().empty()) << selection;
+        EXPECT_EQ(told(), 1) << selection;
+    }
+    info.FileSelect = "a";
+    EXPECT_EQ(told(), 0);
+    tick();
+    EXPECT_EQ(launcher.requests().size(), 1u);
 }
 
 TEST_F(WatchCycle, AMissingFileFacilityIsToldOnceByEachPass)

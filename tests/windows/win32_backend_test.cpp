@@ -2,7 +2,6 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
 #include "platform/win32/file_time.h"
-#include "platform/win32/wide_wildcard.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_launcher.h"
@@ -47,33 +46,6 @@ LocalTime localFromParts(const SYSTEMTIME& parts)
     const local_days date{year{parts.wYear} / month{parts.wMonth} / day{parts.wDay}};
     return LocalTime{date + hours{parts.wHour} + minutes{parts.wMinute} + seconds{parts.wSecond} +
                      milliseconds{parts.wMilliseconds}};
-}
-
-TEST(WideWildcardTest, MatchesTheLongNameOnly)
-{
-    const WideWildcard pdf(L"abc*.pdf");
-    EXPECT_TRUE(pdf.matches(L"abc.pdf"));
-    EXPECT_TRUE(pdf.matches(L"ABC1.PDF"));
-    EXPECT_FALSE(pdf.matches(L"abc2.pdfx"));
-    EXPECT_FALSE(pdf.matches(L"ABC2~1.PDF.bak"));
-    EXPECT_FALSE(pdf.matches(L"xabc.pdf"));
-
-    const WideWildcard any(L"*.*");
-    EXPECT_TRUE(any.matches(L"README"));
-    EXPECT_TRUE(any.matches(L"a.b.c"));
-    EXPECT_TRUE(WideWildcard(L"report.*").matches(L"report"));
-    EXPECT_FALSE(WideWildcard(L"*.pdf").matches(L"pdf"));
-}
-
-TEST(WideWildcardTest, FoldsCaseBeyondAsciiAndCountsCharacters)
-{
-    // Full-width and Greek letters fold as the file system folds them.
-    EXPECT_TRUE(WideWildcard(L"ａｂｃ*.pdf").matches(L"ＡＢＣ請求.PDF"));
-    EXPECT_TRUE(WideWildcard(L"σ?.pdf").matches(L"Σx.pdf"));
-    // "?" takes one character, also one outside the basic plane.
-    EXPECT_TRUE(WideWildcard(L"a?.pdf").matches(L"a\U0001F600.pdf"));
-    EXPECT_FALSE(WideWildcard(L"a??.pdf").matches(L"a\U0001F600.pdf"));
-    EXPECT_TRUE(WideWildcard(L"請求書?.pdf").matches(L"請求書1.pdf"));
 }
 
 class Win32FileSystemTest : public ::testing::Test {
