@@ -21,7 +21,10 @@ struct TaskEnd {
     int exitCode = 0;      // what it returned
     int signal = 0;        // the signal that ended it; 0 when it returned
     std::string lastError; // the last line it wrote to its error output, if any
-    bool failed() const { return exitCode != 0 || signal != 0; }
+    // Not an end: the launcher has stopped following the program (too many
+    // run at once) and will never tell how it ends. It goes on running.
+    bool unfollowed = false;
+    bool failed() const { return !unfollowed && (exitCode != 0 || signal != 0); }
 };
 
 // Starts a program with no window and returns at once, without waiting for
@@ -36,7 +39,8 @@ public:
     // A non-zero task identifier, or 0 when the program could not be started.
     virtual std::uint64_t launch(const LaunchRequest& request) = 0;
     // The programs started here that have ended since the last call, in the
-    // order their ends were seen. Never waits for one.
+    // order their ends were seen, and those no longer followed. Never waits
+    // for one.
     virtual std::vector<TaskEnd> takeEnded() = 0;
 };
 

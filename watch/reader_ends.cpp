@@ -5,6 +5,8 @@ namespace {
 
 // Causes of reader failures start so; a reader that ends well clears them.
 const std::string kFailedReader = "reader-ended:";
+// Readers whose end is not followed any more; clears once none runs.
+const std::string kUnfollowed = "reader-unfollowed";
 
 } // namespace
 
@@ -35,6 +37,14 @@ void ReaderEnds::report(const std::vector<TaskEnd>& ends, Notices& notices)
         }
         const std::string about = job->second.file + ", プリンター「" + job->second.printer + "」";
         m_running.erase(job);
+        if (end.unfollowed) {
+            const std::string text =
+                "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about;
+            if (!notices.fail(kUnfollowed, text)) {
+                notices.record(text);
+            }
+            continue;
+        }
         if (!end.failed()) {
             notices.record("印刷プログラムが終了: " + about);
             notices.clearStartingWith(kFailedReader);
@@ -45,6 +55,9 @@ void ReaderEnds::report(const std::vector<TaskEnd>& ends, Notices& notices)
         if (!notices.fail(kFailedReader + reason, text)) {
             notices.record(text);
         }
+    }
+    if (m_running.empty()) {
+        notices.clear(kUnfollowed);
     }
 }
 

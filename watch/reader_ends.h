@@ -15,7 +15,9 @@ namespace kumoden {
 // Follows the readers the watch started until each ends, and tells how it
 // ended: a log line for every end, naming the file and the printer, and a
 // notice for a reader that failed, once per reason until a reader ends
-// well. A reader that never ends (one that stays open) is simply followed.
+// well. A reader that never ends (one that stays open) is followed until
+// the launcher gives it up; that is told once, and again only after every
+// reader followed has ended.
 class ReaderEnds {
 public:
     // Notes the readers a tick started.

@@ -2,33 +2,143 @@
 
 #include "platform/win32/wide.h"
 
+#include <algorithm>
+#include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <windows.h>
 
 namespace kumoden {
 
-struct Win32Launcher::Ended {
-    std::mutex mutex;
-    std::vector<TaskEnd> ends;
+// A wait must not see one of its handles closed: handles are closed by the
+// thread between its waits, or, without a thread, when ends are asked for.
+class Win32Launcher::Follower {
+public:
+    explicit Follower(std::size_t bound)
+        : m_bound(std::min<std::size_t>(bound, MAXIMUM_WAIT_OBJECTS - 1)),
+          m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr))
+    {
+    }
+    Follower(const Follower&) = delete;
+    Follower& operator=(const Follower&) = delete;
+    ~Follower()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        if (m_thread.joinable()) {
+            SetEvent(m_wake);
+            m_thread.join();
+        }
+        closeDropped();
+        for (const Child& child : m_followed) {
+            CloseHandle(child.process);
+        }
+        if (m_wake != nullptr) {
+            CloseHandle(m_wake);
+        }
+    }
+
+    void add(HANDLE process, DWORD id)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_followed.push_back({process, id});
+        while (m_followed.size() > m_bound) {
+            TaskEnd record{m_followed.front().id, 0, 0, {}};
+            record.unfollowed = true;
+            m_ends.push_back(std::move(record));
+            m_dropped.push_back(m_followed.front().process);
+            m_followed.pop_front();
+        }
+        if (!m_thread.joinable() && m_wake != nullptr) {
+            try {
+                m_thread = std::thread([this] { run(); });
+            } catch (const std::system_error&) {
+                CloseHandle(m_wake);
+                m_wake = nullptr;
+            }
+        }
+        if (m_thread.joinable()) {
+            SetEvent(m_wake);
+        }
+    }
+
+    std::vector<TaskEnd> take()
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_thread.joinable()) {
+            closeDropped();
+            collect();
+        }
+        return std::exchange(m_ends, {});
+    }
+
+private:
+    struct Child {
+        HANDLE process;
+        DWORD id;
+    };
+
+    void run()
+    {
+        std::vector<HANDLE> handles;
+        for (;;) {
+            {
+                const std::lock_guard lock(m_mutex);
+                if (m_stopping) {
+                    return;
+                }
+                closeDropped();
+                collect();
+                handles.assign(1, m_wake);
+                for (const Child& child : m_followed) {
+                    handles.push_back(child.process);
+                }
+            }
+            WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
+        }
+    }
+
+    // Queues the end of every program that has ended. Under the lock.
+    void collect()
+    {
+        for (auto child = m_followed.begin(); child != m_followed.end();) {
+            if (WaitForSingleObject(child->process, 0) != WAIT_OBJECT_0) {
+                ++child;
+                continue;
+            }
+            DWORD code = 0;
+            GetExitCodeProcess(child->process, &code);
+            CloseHandle(child->process);
+            m_ends.push_back({child->id, static_cast<int>(code), 0, {}});
+            child = m_followed.erase(child);
+        }
+    }
+
+    void closeDropped()
+    {
+        for (const HANDLE process : m_dropped) {
+            CloseHandle(process);
+        }
+        m_dropped.clear();
+    }
+
+    const std::size_t m_bound;
+    HANDLE m_wake;
+    std::mutex m_mutex;
+    std::deque<Child> m_followed;  // oldest first
+    std::vector<HANDLE> m_dropped; // no longer followed, still to be closed
+    std::vector<TaskEnd> m_ends;
+    bool m_stopping = false;
+    std::thread m_thread;
 };
 
-namespace {
-
-void follow(HANDLE process, DWORD id, const std::shared_ptr<Win32Launcher::Ended>& ended)
+Win32Launcher::Win32Launcher(std::size_t followAtMost) : m_follower(std::make_unique<Follower>(followAtMost))
 {
-    WaitForSingleObject(process, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    const std::lock_guard lock(ended->mutex);
-    ended->ends.push_back({id, static_cast<int>(code), 0, {}});
 }
-
-} // namespace
-
-Win32Launcher::Win32Launcher() : m_ended(std::make_shared<Ended>()) {}
 
 Win32Launcher::~Win32Launcher() = default;
 
@@ -49,14 +159,13 @@ std::uint64_t Win32Launcher::launch(const LaunchRequest& request)
         return 0;
     }
     CloseHandle(process.hThread);
-    std::thread(follow, process.hProcess, process.dwProcessId, m_ended).detach();
+    m_follower->add(process.hProcess, process.dwProcessId);
     return process.dwProcessId;
 }
 
 std::vector<TaskEnd> Win32Launcher::takeEnded()
 {
-    const std::lock_guard lock(m_ended->mutex);
-    return std::exchange(m_ended->ends, {});
+    return m_follower->take();
 }
 
 } // namespace kumoden

@@ -4,9 +4,11 @@
 #include "tests/support/x_display.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -369,6 +371,36 @@ TEST_F(Program, AnswersItsOptionsAndRunsOnANamedIni)
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(named1.running());
     EXPECT_EQ(named1.terminate(), 0);
+}
+
+TEST_F(Watch, ReadersThatNeverEndUnderALowDescriptorLimitLeaveTheWatchSeeing)
+{
+    // A reader that says a word and stays; it notes its process id.
+    const fs::path pids = dir.path() / "readers.txt";
+    const fs::path reader = dir.write("app/reader", "#!/bin/sh\necho $$ >> '" + pids.string() +
+                                                        "'\necho staying >&2\nexec sleep 600\n");
+    fs::permissions(reader, fs::perms::owner_all);
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
+             "\r\nFileSelect=job\r\nAcrExeDir=" + reader.string() + "\r\nPrinterNm=PDF2\r\n");
+    for (int i = 1; i <= 14; ++i) {
+        drop("job" + std::to_string(i) + ".pdf");
+    }
+    kumoden = std::make_unique<Process>(
+        std::vector<std::string>{"prlimit", "--nofile=32", (app() / "kumoden").string()}, environment());
+    const auto log = [&] { return readFile(app() / "kumoden.log"); };
+    EXPECT_TRUE(eventually(280s, [&] { return countOf(log(), "印刷プログラムを起動") == 14; })) << log();
+    // One more file is still seen, archived and handed on.
+    drop("job15.pdf");
+    EXPECT_TRUE(eventually(60s, [&] { return countOf(log(), "印刷プログラムを起動") == 15; })) << log();
+    EXPECT_EQ(countOf(readFile(pids), "\n"), 15u);
+    const auto givenUp = countOf(log(), "同時に動いている印刷プログラムが多すぎるため、終了を見届けません");
+    EXPECT_GT(givenUp, 0u);
+    EXPECT_LT(givenUp, 15u);
+    EXPECT_EQ(kumoden->terminate(), 0);
+    std::istringstream each(readFile(pids));
+    for (pid_t pid = 0; each >> pid;) {
+        kill(pid, SIGKILL);
+    }
 }
 
 } // namespace

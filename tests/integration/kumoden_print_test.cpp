@@ -113,6 +113,64 @@ TEST_F(KumodenPrintTest, EmptyPrinterNameUsesTheDefaultDestination)
     }
 }
 
+// PDF2 taking jobs but printing none, for the scope: stopped, or holding
+// every job; the jobs given are cancelled at the end.
+class QueueThatDoesNotPrint {
+public:
+    explicit QueueThatDoesNotPrint(bool stopped) : m_stopped(stopped)
+    {
+        m_ok = (stopped ? runProgram({"cupsdisable", "-r", "paper jam", "PDF2"})
+                        : runProgram({"lpadmin", "-p", "PDF2", "-o", "job-hold-until-default=indefinite"}))
+                   .exitCode == 0;
+    }
+    QueueThatDoesNotPrint(const QueueThatDoesNotPrint&) = delete;
+    QueueThatDoesNotPrint& operator=(const QueueThatDoesNotPrint&) = delete;
+    ~QueueThatDoesNotPrint()
+    {
+        for (const int job : jobs) {
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job, 1);
+        }
+        if (m_stopped) {
+            runProgram({"cupsenable", "PDF2"});
+        } else {
+            runProgram({"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
+        }
+    }
+    bool ok() const { return m_ok; }
+
+    std::vector<int> jobs;
+
+private:
+    bool m_stopped;
+    bool m_ok = false;
+};
+
+TEST_F(KumodenPrintTest, AJobTakenByAQueueThatDoesNotPrintItEndsWithStatus3AndWhy)
+{
+    const auto file = m_dir.write("held.pdf", test::tinyPdf()).string();
+    for (const bool stopped : {true, false}) {
+        QueueThatDoesNotPrint queue(stopped);
+        ASSERT_TRUE(queue.ok());
+        const auto run = runProgram({m_program, "/t", file, "PDF2"});
+        queue.jobs.push_back(jobIdFrom(run));
+        EXPECT_GT(queue.jobs.back(), 0) << run.out;
+        EXPECT_EQ(run.exitCode, 3);
+        // The same words for every file, so that the same stop is told once;
+        // what the queue says of itself follows (a job that ended meanwhile
+        // may have had the last word).
+        EXPECT_TRUE(run.err.starts_with(stopped
+                                            ? "kumoden-print: queue PDF2 is stopped: the job waits there "
+                                              "until it is resumed"
+                                            : "kumoden-print: queue PDF2 holds the job until it is released"))
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+    // Taken as ever once the queue prints again.
+    const auto run = runProgram({m_program, "/t", file, "PDF2"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+}
+
 TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
 {
     const auto pdf = m_dir.write("ok.pdf", test::tinyPdf()).string();

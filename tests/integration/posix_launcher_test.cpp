@@ -1,14 +1,20 @@
+#include "app/notices.h"
+#include "platform/fake/fake_desktop.h"
 #include "platform/posix/posix_launcher.h"
 #include "tests/support/eventually.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/watch_fixture.h"
 #include "watch/print_pass.h"
+#include "watch/reader_ends.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <dirent.h>
 #include <fstream>
 #include <map>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -120,6 +126,99 @@ TEST(PosixLauncher, TellsHowEachProgramEndedWithTheLastLineOfItsErrorOutput)
     EXPECT_EQ(ends[parent].lastError, "left");
     EXPECT_TRUE(launcher.takeEnded().empty());
     EXPECT_TRUE(reaped(parent));
+}
+
+// The process's open descriptors.
+int openDescriptors()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count - 1; // the one the listing holds
+}
+
+// Lowers the soft descriptor limit for a scope.
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(rlim_t soft)
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = soft;
+        setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    DescriptorLimit(const DescriptorLimit&) = delete;
+    DescriptorLimit& operator=(const DescriptorLimit&) = delete;
+    ~DescriptorLimit() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+TEST(PosixLauncher, ReadersThatDoNotEndCostBoundedDescriptorsAndTheOldestAreGivenUpOnce)
+{
+    TempDir dir;
+    const std::string stop = dir.slash() + "stop";
+    const DescriptorLimit limit(32);
+    const std::size_t bound = FollowBound();
+    ASSERT_GT(bound, 0u);
+    ASSERT_LT(bound, 8u);
+    const int before = openDescriptors();
+
+    PosixLauncher launcher;
+    fake::Journal journal;
+    fake::FakeTrayIcon icon{journal};
+    fake::FakeEventLog log;
+    fake::FakeClock clock;
+    Notices notices{icon, log, clock, "T"};
+    ReaderEnds readers;
+    FileCheckInfo info;
+    info.PrinterNm = "PDF";
+
+    // Each writes a line, then waits for the stop file and ends with its last line.
+    std::vector<std::uint64_t> tasks;
+    for (int i = 0; i < 30; ++i) {
+        const std::string script = "echo started >&2; while [ ! -e " + stop +
+                                   " ]; do sleep 0.2; done; echo last " + std::to_string(i) + " >&2; exit 5";
+        const auto task = launcher.launch({"", {"/bin/sh", "-c", script}});
+        ASSERT_NE(task, 0u) << i;
+        tasks.push_back(task);
+        readers.started(
+            {"/in/", {{"f" + std::to_string(i) + ".pdf", FileOutcome::Printed, {}, {}, task}}, {}}, info);
+        readers.report(launcher.takeEnded(), notices);
+        EXPECT_LE(openDescriptors(), before + 2 * static_cast<int>(bound) + 1) << i;
+    }
+    // The folders are still open to the program.
+    DIR* const folder = opendir(dir.path().c_str());
+    EXPECT_NE(folder, nullptr);
+    closedir(folder);
+    ASSERT_EQ(journal.size(), 1u);
+    EXPECT_EQ(journal[0], "notice T: 同時に動いている印刷プログラムが多すぎるため、終了を見届けません: "
+                          "/in/BackPdf/f0.pdf, プリンター「PDF」");
+    EXPECT_EQ(log.lines.size(), 30 - bound);
+    EXPECT_EQ(readers.running(), bound);
+
+    // The newest are followed to their end with their last line; the others only reaped.
+    std::ofstream(stop).put('x');
+    std::map<std::uint64_t, TaskEnd> ends;
+    eventually(std::chrono::seconds(10), [&] {
+        for (TaskEnd& end : launcher.takeEnded()) {
+            ends[end.task] = std::move(end);
+        }
+        return ends.size() >= bound && std::all_of(tasks.begin(), tasks.end(), [](std::uint64_t task) {
+                   return processState(task) == 0;
+               });
+    });
+    ASSERT_EQ(ends.size(), bound);
+    for (std::size_t i = 30 - bound; i < 30; ++i) {
+        EXPECT_EQ(ends[tasks[i]].exitCode, 5);
+        EXPECT_EQ(ends[tasks[i]].lastError, "last " + std::to_string(i));
+    }
+    for (const auto task : tasks) {
+        EXPECT_EQ(processState(task), 0) << task;
+    }
+    EXPECT_EQ(openDescriptors(), before + 1); // the follower's wake-up
 }
 
 class PrintPassWithRealLaunch : public WatchFixture {

@@ -1,7 +1,9 @@
 // Appends its own command line, as the system handed it over, to the file
-// named by KUMODEN_RECORD_FILE (UTF-8, one line per start).
+// named by KUMODEN_RECORD_FILE (UTF-8, one line per start); then stays while
+// a file of that name with ".hold" added exists.
 #include "platform/win32/wide.h"
 
+#include <string>
 #include <windows.h>
 
 int main()
@@ -19,5 +21,9 @@ int main()
     DWORD written = 0;
     const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(log);
+    const std::wstring hold = std::wstring(logPath) + L".hold";
+    while (GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        Sleep(50);
+    }
     return ok && written == line.size() ? 0 : 4;
 }

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <future>
 #include <iostream>
 
@@ -375,6 +376,52 @@ TEST(Win32LauncherTest, PassesTheCommandLineExactly)
 
     EXPECT_EQ(launcher.launch({"\"" + dir.slash() + "missing.exe\" /t", {}}), 0u);
     EXPECT_EQ(launcher.launch({"", {}}), 0u);
+}
+
+TEST(Win32LauncherTest, ProgramsThatStayAreFollowedUpToTheBoundTheOldestGivenUpOnce)
+{
+    const auto recorder = test::builtProgram("win32_command_line_recorder");
+    TempDir dir;
+    const auto log = dir.path() / L"stay.log";
+    std::ofstream(std::filesystem::path(log.wstring() + L".hold")).put('x');
+    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", log.c_str());
+    Win32Launcher launcher(2);
+    std::vector<std::uint64_t> tasks;
+    for (int i = 0; i < 5; ++i) {
+        tasks.push_back(launcher.launch({"\"" + utf8(recorder) + "\"", {}}));
+        ASSERT_NE(tasks.back(), 0u);
+    }
+    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr);
+    std::vector<TaskEnd> given = launcher.takeEnded();
+    ASSERT_EQ(given.size(), 3u);
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(given[i].task, tasks[i]);
+        EXPECT_TRUE(given[i].unfollowed);
+        EXPECT_FALSE(given[i].failed());
+    }
+
+    // The three given up still run; the two followed are told when they end.
+    std::filesystem::remove(log.wstring() + L".hold");
+    std::vector<TaskEnd> ends;
+    win32test::WaitFor(20s, [&] {
+        for (TaskEnd& end : launcher.takeEnded()) {
+            ends.push_back(std::move(end));
+        }
+        return ends.size() >= 2;
+    });
+    ASSERT_EQ(ends.size(), 2u);
+    std::vector<std::uint64_t> ended{ends[0].task, ends[1].task};
+    std::sort(ended.begin(), ended.end());
+    std::vector<std::uint64_t> newest{tasks[3], tasks[4]};
+    std::sort(newest.begin(), newest.end());
+    EXPECT_EQ(ended, newest);
+    EXPECT_FALSE(ends[0].unfollowed || ends[1].unfollowed || ends[0].failed() || ends[1].failed());
+    win32test::WaitFor(20s, [&] {
+        const std::string text = readFile(log);
+        return std::count(text.begin(), text.end(), '\n') == 5;
+    });
+    const std::string text = readFile(log);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 
 TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)

@@ -17,6 +17,9 @@ namespace {
 
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
+// The job was taken, but the queue is stopped or holds it: it prints only
+// once someone releases it.
+constexpr int exitHeld = 3;
 
 // Messages end up in one log line each, whatever a file name holds.
 std::string oneLine(std::string text)
@@ -112,6 +115,63 @@ bool sendDocument(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, int jobId
     return ok && finished;
 }
 
+struct IppFree {
+    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppFree>;
+
+// One request about the queue (with a job id: about the job on it); null
+// when the scheduler gave no usable answer.
+Ipp askAbout(http_t* http, const cups_dest_t* dest, int jobId, const std::vector<const char*>& wanted)
+{
+    ipp_t* request = ippNewRequest(jobId > 0 ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     dest->name);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    if (jobId > 0) {
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    }
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(wanted.size()), nullptr, wanted.data());
+    Ipp answer(cupsDoRequest(http, request, "/"));
+    if (!answer || ippGetStatusCode(answer.get()) > IPP_STATUS_OK_CONFLICTING) {
+        return nullptr;
+    }
+    return answer;
+}
+
+std::string textOf(ipp_t* answer, const char* name)
+{
+    const char* text = ippGetString(ippFindAttribute(answer, name, IPP_TAG_ZERO), 0, nullptr);
+    return text ? text : "";
+}
+
+// Why a job the queue took will not print by itself, or nothing. The
+// words name neither the file nor the job, so that the same stop reads
+// the same for every file.
+std::string heldReason(http_t* http, const cups_dest_t* dest, int jobId)
+{
+    const auto with = [](std::string text, const std::string& message) {
+        return message.empty() ? text : text + " (" + message + ")";
+    };
+    if (const Ipp queue = askAbout(http, dest, 0, {"printer-state", "printer-state-message"})) {
+        if (ippGetInteger(ippFindAttribute(queue.get(), "printer-state", IPP_TAG_ENUM), 0) ==
+            IPP_PSTATE_STOPPED) {
+            return with(std::string("queue ") + dest->name +
+                            " is stopped: the job waits there until it is resumed",
+                        textOf(queue.get(), "printer-state-message"));
+        }
+    }
+    if (const Ipp job = askAbout(http, dest, jobId, {"job-state", "job-state-reasons"})) {
+        if (ippGetInteger(ippFindAttribute(job.get(), "job-state", IPP_TAG_ENUM), 0) == IPP_JSTATE_HELD) {
+            return with(std::string("queue ") + dest->name + " holds the job until it is released",
+                        textOf(job.get(), "job-state-reasons"));
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,9 +179,11 @@ int main(int argc, char** argv)
     const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
     const kumoden::PrintArgs args = kumoden::parsePrintArgs(words);
     if (!args.error.empty()) {
-        return fail(args.error + " (usage: kumoden-print [/t] [/n] [/s] [/h] <file> [<printer> [<driver> "
-                                 "[<port>]]])",
-                    exitUsage);
+        return fail(
+            args.error +
+                " (usage: kumoden-print [/t] [/n] [/s] [/h] <file> [<printer> [<driver> "
+                "[<port>]]]; exit status 0 printed, 1 failed, 2 usage, 3 taken but held by the queue)",
+            exitUsage);
     }
     if (const std::string reason = checkFile(args.file); !reason.empty()) {
         return fail(reason);
@@ -184,5 +246,8 @@ int main(int argc, char** argv)
         return fail("cannot send " + args.file + " to " + queueText + ": " + reason);
     }
     std::cout << jobId << std::endl;
+    if (const std::string held = heldReason(http, dest, jobId); !held.empty()) {
+        return fail(held, exitHeld);
+    }
     return std::cout ? 0 : exitFailure;
 }
