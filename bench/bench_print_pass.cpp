@@ -2,6 +2,7 @@
 // faked, the files, the printer list (the real scheduler) and the launch of
 // a reader are real.
 #include "bench/bench_folder.h"
+#include "bench/quiet_observer.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
@@ -18,17 +19,6 @@
 
 namespace kumoden::bench {
 namespace {
-
-// The bench measures the work, not the telling of it.
-class Quiet final : public CycleObserver {
-public:
-    void archived(const std::string&) override {}
-    void finished(const FileResult&) override {}
-    void purged(const std::string&, const std::string&) override {}
-    void queryFailed(const std::string&, const FolderQueryError&) override {}
-    void queryWorked(const std::string&) override {}
-    void leftoverStuck(const std::string&) override {}
-};
 
 void BM_PrintPassPerFile(benchmark::State& state)
 {

@@ -2,6 +2,7 @@
 // over many backups that are not due, each next to the bare system calls
 // that any implementation needs.
 #include "bench/bench_folder.h"
+#include "bench/quiet_observer.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
 #include "platform/posix/posix_file_system.h"
@@ -18,17 +19,6 @@
 
 namespace kumoden::bench {
 namespace {
-
-// The bench measures the work, not the telling of it.
-class Quiet final : public CycleObserver {
-public:
-    void archived(const std::string&) override {}
-    void finished(const FileResult&) override {}
-    void purged(const std::string&, const std::string&) override {}
-    void queryFailed(const std::string&, const FolderQueryError&) override {}
-    void queryWorked(const std::string&) override {}
-    void leftoverStuck(const std::string&) override {}
-};
 
 struct Services {
     PosixFileSystem files;

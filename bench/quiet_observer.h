@@ -1,0 +1,20 @@
+#pragma once
+
+#include "watch/watch_cycle.h"
+
+#include <string>
+
+namespace kumoden::bench {
+
+// The bench measures the work, not the telling of it.
+class Quiet final : public CycleObserver {
+public:
+    void archived(const std::string&) override {}
+    void finished(const FileResult&) override {}
+    void purged(const std::string&, const std::string&) override {}
+    void queryFailed(const std::string&, const FolderQueryError&) override {}
+    void queryWorked(const std::string&) override {}
+    void leftoverStuck(const std::string&) override {}
+};
+
+} // namespace kumoden::bench
