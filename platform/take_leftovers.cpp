@@ -112,23 +112,18 @@ std::string NumberedName(const std::string& name, int number)
     return name.substr(0, stem) + " (" + std::to_string(number) + ")" + name.substr(stem);
 }
 
-namespace {
-
-bool putBackFree(const std::string& temporary, const std::string& watched, const std::string& name,
-                 LeftoverMechanics& mechanics)
+std::string PutUnderFreeName(const std::string& name, const std::function<bool(const std::string&)>& put)
 {
-    if (mechanics.putBack(temporary, watched + name)) {
-        return true;
+    if (put(name)) {
+        return name;
     }
-    for (int number = 2; number <= 9; ++number) {
-        if (mechanics.putBack(temporary, watched + NumberedName(name, number))) {
-            return true;
+    for (int number = 2; number <= kLastFreeNameNumber; ++number) {
+        if (std::string other = NumberedName(name, number); put(other)) {
+            return other;
         }
     }
-    return false;
+    return {};
 }
-
-} // namespace
 
 std::vector<std::string> UndoTakesCutShort(const std::string& archive, const std::string& watched,
                                            LeftoverMechanics& mechanics)
@@ -154,7 +149,9 @@ std::vector<std::string> UndoTakesCutShort(const std::string& archive, const std
         case LeftoverStep::Leave:
             break;
         case LeftoverStep::PutBack:
-            undone = putBackFree(path, watched, temporary->name, mechanics);
+            undone = !PutUnderFreeName(temporary->name, [&](const std::string& name) {
+                          return mechanics.putBack(path, watched + name);
+                      }).empty();
             break;
         case LeftoverStep::Discard:
             undone = mechanics.remove(path);

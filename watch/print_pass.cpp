@@ -1,5 +1,6 @@
 #include "watch/print_pass.h"
 
+#include "platform/take_leftovers.h"
 #include "printing/printer_lookup.h"
 #include "watch/print_command.h"
 #include "watch/watch_cycle.h"
@@ -73,33 +74,7 @@ FileOutcome archiveOutcome(TakeResult result)
     }
 }
 
-// Puts an archived file whose reader did not start back into the watched
-// folder, never over a file there: a newcomer of the same name keeps its
-// name and this one takes the first free "name (n).pdf". Empty when every
-// try failed and the file is still in the archive.
-std::string putBack(const std::string& backupFile, const std::string& watchedPath, const std::string& name,
-                    FileSystem& files)
-{
-    if (files.moveFile(backupFile, watchedPath + name)) {
-        return name;
-    }
-    for (int number = 2; number <= 9; ++number) {
-        const std::string other = ReturnName(name, number);
-        if (files.moveFile(backupFile, watchedPath + other)) {
-            return other;
-        }
-    }
-    return {};
-}
-
 } // namespace
-
-std::string ReturnName(const std::string& name, int number)
-{
-    // The query matched "*.pdf": the last four characters are the extension.
-    const std::size_t stem = name.size() >= 4 ? name.size() - 4 : name.size();
-    return name.substr(0, stem) + " (" + std::to_string(number) + ")" + name.substr(stem);
-}
 
 namespace {
 
@@ -145,8 +120,10 @@ FileResult launchArchived(const std::string& name, const FileCheckInfo& info, Pa
         return printed;
     }
     // Unprinted in the archive, a file would never be tried again and
-    // would later be purged: it goes back to wait for a reader.
-    const std::string returnedAs = putBack(backupFile, place.watchedPath, name, files);
+    // would later be purged: it goes back to wait for a reader, never over
+    // a newcomer of the same name.
+    const std::string returnedAs = PutUnderFreeName(
+        name, [&](const std::string& free) { return files.moveFile(backupFile, place.watchedPath + free); });
     const FileResult result{
         name, returnedAs.empty() ? FileOutcome::ReaderNotStartedStuck : FileOutcome::ReaderNotStarted,
         returnedAs, listing.status};

@@ -77,8 +77,4 @@ std::optional<FileResult> ResumeCutShortLaunch(const std::string& watchedPath, c
 // The record's name in the archive folder; hidden on every platform.
 inline constexpr std::string_view kLaunchRecordName = ".kumoden-launch";
 
-// The name under which a file whose reader could not be started goes back
-// when its own name is taken meanwhile: "a.pdf" gives "a (2).pdf" for 2.
-std::string ReturnName(const std::string& name, int number);
-
 } // namespace kumoden
