@@ -90,6 +90,9 @@ public:
     virtual bool folderExists(const std::string& path) = 0;
     virtual bool createFolder(const std::string& path) = 0;
     virtual bool fileExists(const std::string& path) = 0;
+    // Whether the ordinary file at path (a link followed) can be opened for
+    // reading by this process.
+    virtual bool fileReadable(const std::string& path) = 0;
     // Without force a read-only file is refused; with force it goes too.
     virtual bool deleteFile(const std::string& path, bool force) = 0;
     // Never replaces an existing destination; on failure the source stays.

@@ -48,8 +48,18 @@ void FrmDummy::Form_Load()
     m_services.icon.add(std::string(kTrayTip));
     LoadSettings(m_info, m_services.profile, m_services.iniPath);
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
+    checkSettingsFile();
     checkWatchSetup();
     m_services.hardCopy.HookClipboard();
+}
+
+void FrmDummy::checkSettingsFile()
+{
+    if (const auto problem = SettingsFileProblem(m_services.iniPath, m_services.watch.files)) {
+        m_services.notices.fail(std::string(problem->cause), problem->text);
+    } else {
+        m_services.notices.clear(std::string(kSettingsFileCause));
+    }
 }
 
 bool FrmDummy::checkWatchSetup()
@@ -167,6 +177,7 @@ void FrmDummy::mnuConf_Click()
         if (m_services.showSettings) {
             m_services.showSettings();
             // The dialog may have read new settings.
+            checkSettingsFile();
             checkWatchSetup();
         }
     });

@@ -82,6 +82,8 @@ private:
     // read, once per cause; a cause that went is cleared. False when the
     // reader named in the settings is not there.
     bool checkWatchSetup();
+    // Tells the user, once, that the settings file cannot be read.
+    void checkSettingsFile();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
 

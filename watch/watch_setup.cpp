@@ -4,6 +4,16 @@
 
 namespace kumoden {
 
+std::optional<WatchSetupProblem> SettingsFileProblem(const std::string& iniPath, FileSystem& files)
+{
+    if (files.folderExists(iniPath) || (files.fileExists(iniPath) && !files.fileReadable(iniPath))) {
+        return WatchSetupProblem{kSettingsFileCause,
+                                 "設定ファイルを読み取れないため、すべての設定を未設定として扱います: " +
+                                     iniPath};
+    }
+    return std::nullopt;
+}
+
 std::vector<WatchSetupProblem> WatchSetupProblems(const FileCheckInfo& info, FileSystem& files)
 {
     std::vector<WatchSetupProblem> problems;

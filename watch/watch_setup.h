@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,12 @@ inline constexpr std::string_view kReaderCause = "setup:reader";
 inline constexpr std::string_view kSelectionCause = "setup:selection";
 inline constexpr std::array<std::string_view, 4> kWatchSetupCauses{kIntervalCause, kFolderCause, kReaderCause,
                                                                    kSelectionCause};
+
+// Something at the settings file's path that cannot be read as the
+// settings (a file without the right to read it, a folder): every setting
+// then reads as missing. No file at all is no problem: the defaults apply.
+inline constexpr std::string_view kSettingsFileCause = "setup:ini";
+std::optional<WatchSetupProblem> SettingsFileProblem(const std::string& iniPath, FileSystem& files);
 
 // What keeps the watch from working: no ticks (an interval that is not a
 // positive number), no watched folder, no reader program, a file-name start

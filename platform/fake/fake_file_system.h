@@ -58,6 +58,7 @@ public:
     bool folderExists(const std::string& path) override { return m_real.folderExists(path); }
     bool createFolder(const std::string& path) override { return m_real.createFolder(path); }
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
+    bool fileReadable(const std::string& path) override { return m_real.fileReadable(path); }
     bool deleteFile(const std::string& path, bool force) override { return m_real.deleteFile(path, force); }
     bool moveFile(const std::string& source, const std::string& destination) override
     {

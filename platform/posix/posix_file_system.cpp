@@ -243,6 +243,19 @@ bool PosixFileSystem::fileExists(const std::string& path)
     return statPath(path, info) && S_ISREG(info.st_mode);
 }
 
+bool PosixFileSystem::fileReadable(const std::string& path)
+{
+    // Not blocking: a pipe standing there must not hang the caller.
+    const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) {
+        return false;
+    }
+    struct stat info {};
+    const bool ordinary = fstat(in, &info) == 0 && S_ISREG(info.st_mode);
+    close(in);
+    return ordinary;
+}
+
 bool PosixFileSystem::deleteFile(const std::string& path, bool force)
 {
     struct stat info {};

@@ -31,6 +31,7 @@ public:
     bool folderExists(const std::string& path) override;
     bool createFolder(const std::string& path) override;
     bool fileExists(const std::string& path) override;
+    bool fileReadable(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
     bool moveFile(const std::string& source, const std::string& destination) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;

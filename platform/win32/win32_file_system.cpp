@@ -192,6 +192,18 @@ bool Win32FileSystem::fileExists(const std::string& path)
     return attributes(path, data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool Win32FileSystem::fileReadable(const std::string& path)
+{
+    const HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return fileExists(path);
+}
+
 bool Win32FileSystem::deleteFile(const std::string& path, bool force)
 {
     const std::wstring wide = ToWide(path);

@@ -216,6 +216,29 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
     EXPECT_EQ(log.lines.size(), 4u);
 }
 
+TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
+{
+    // A folder stands where the file should be: every setting reads as missing.
+    std::filesystem::remove(iniPath);
+    std::filesystem::create_directory(iniPath);
+    const std::string told =
+        "notice PDF印刷ツール: 設定ファイルを読み取れないため、すべての設定を未設定として扱います: " +
+        iniPath;
+    frmDummy.Form_Load();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 1);
+    frmDummy.mnuConf_Click();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 1) << "told again while it lasts";
+
+    // Mended, it clears; broken again, it is told again.
+    std::filesystem::remove(iniPath);
+    writeIni("1000");
+    frmDummy.mnuConf_Click();
+    std::filesystem::remove(iniPath);
+    std::filesystem::create_directory(iniPath);
+    frmDummy.mnuConf_Click();
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 2);
+}
+
 TEST_F(Resident, TheMenuHasItsItemsInOrderInTheProgramsMenuAndTheHosts)
 {
     std::vector<std::string> captions;
