@@ -137,7 +137,7 @@ TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
     for (int i = 0; i < 3; ++i) {
         key("Tab");
     }
-    retype("1.5");
+    retype("2147483648");
     key("Return");
     std::vector<std::uint32_t> shown;
     ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 2; })) << "no message";
