@@ -334,6 +334,19 @@ TEST(Win32ClockTest, AgreesWithTheSystemsLocalTime)
     EXPECT_FALSE(FileTimeToLocal(beyond).has_value());
 }
 
+// The ends the launcher tells within 20 s, until there are count of them.
+std::vector<TaskEnd> EndsSeen(Win32Launcher& launcher, std::size_t count)
+{
+    std::vector<TaskEnd> ends;
+    win32test::WaitFor(20s, [&] {
+        for (TaskEnd& end : launcher.takeEnded()) {
+            ends.push_back(std::move(end));
+        }
+        return ends.size() >= count;
+    });
+    return ends;
+}
+
 TEST(Win32LauncherTest, PassesTheCommandLineExactly)
 {
     const auto recorder = test::builtProgram("win32_command_line_recorder");
@@ -362,13 +375,7 @@ TEST(Win32LauncherTest, PassesTheCommandLineExactly)
     // Each end is seen with its exit code, the recorder's (0) too.
     const auto failing = launcher.launch({"cmd.exe /c exit 3", {}});
     ASSERT_NE(failing, 0u);
-    std::vector<TaskEnd> ends;
-    win32test::WaitFor(20s, [&] {
-        for (TaskEnd& end : launcher.takeEnded()) {
-            ends.push_back(std::move(end));
-        }
-        return ends.size() >= 2;
-    });
+    const std::vector<TaskEnd> ends = EndsSeen(launcher, 2);
     ASSERT_EQ(ends.size(), 2u);
     for (const TaskEnd& end : ends) {
         EXPECT_EQ(end.exitCode, end.task == failing ? 3 : 0) << end.task;
@@ -402,13 +409,7 @@ TEST(Win32LauncherTest, ProgramsThatStayAreFollowedUpToTheBoundTheOldestGivenUpO
 
     // The three given up still run; the two followed are told when they end.
     std::filesystem::remove(log.wstring() + L".hold");
-    std::vector<TaskEnd> ends;
-    win32test::WaitFor(20s, [&] {
-        for (TaskEnd& end : launcher.takeEnded()) {
-            ends.push_back(std::move(end));
-        }
-        return ends.size() >= 2;
-    });
+    const std::vector<TaskEnd> ends = EndsSeen(launcher, 2);
     ASSERT_EQ(ends.size(), 2u);
     std::vector<std::uint64_t> ended{ends[0].task, ends[1].task};
     std::sort(ended.begin(), ended.end());
