@@ -166,6 +166,12 @@ std::optional<FileResult> printFile(const std::string& name, const FileCheckInfo
         // same name, or nothing; the file is tried again next tick.
         return fail(archiveOutcome(taken));
     }
+    // Taken to another file system, the archive's file is a copy with an
+    // identity of its own: the record names that one from now on.
+    if (const auto archived = files.fileIdentity(place.backupPrefix + name);
+        archived && *archived != *found) {
+        files.writeHiddenFile(place.record, recordText(name, *archived));
+    }
     observer.archived(name);
     return launchArchived(name, info, place, services, observer);
 }

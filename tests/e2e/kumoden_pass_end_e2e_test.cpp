@@ -1,10 +1,12 @@
 // The print pass ended from outside: by SIGTERM at its next wait, and by
-// SIGKILL between a file's archive and its launch. Either way every file is
-// in the watched folder or in the archive, and after a restart each prints
-// exactly once.
+// SIGKILL between a file's archive (a copy to another file system) and its
+// launch. Either way every file is in the watched folder or in the archive,
+// and after a restart each prints exactly once.
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/silent_scheduler.h"
+
+#include <sys/stat.h>
 
 #include <csignal>
 #include <string>
@@ -73,9 +75,18 @@ TEST_F(PassEnd, SigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileOnce)
     }
 }
 
+// The archive is on another file system, where a take makes a copy with an
+// identity of its own.
 TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchPrintsOnceAfterARestart)
 {
     writeWorkingIni();
+    const TempDir elsewhere("/dev/shm");
+    fs::create_directory_symlink(elsewhere.path(), in() / "BackPdf");
+    struct stat watchedFolder {};
+    struct stat archiveFolder {};
+    ASSERT_EQ(stat(in().c_str(), &watchedFolder), 0);
+    ASSERT_EQ(stat(elsewhere.path().c_str(), &archiveFolder), 0);
+    ASSERT_NE(watchedFolder.st_dev, archiveFolder.st_dev) << "the archive must be on another file system";
     PrintOutputs printed("PDF2");
     drop("job1.pdf");
     {

@@ -13,11 +13,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace kumoden::test {
 namespace {
@@ -51,11 +56,12 @@ protected:
     fs::path readerLogPath() const { return dir.path() / "reader.log"; }
     std::string readerLog() const { return readFile(readerLogPath()); }
 
-    void writeIni(const std::string& printer)
+    void writeIni(const std::string& printer, const fs::path& watched = {})
     {
         ASSERT_TRUE(win32test::CanMakeWindows()) << "Wine needs a display or its null graphics driver";
         std::ofstream ini(app() / "kumoden.INI", std::ios::binary);
-        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << utf8(in()) << "\r\nFileSelect=job\r\n"
+        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << utf8(watched.empty() ? in() : watched)
+            << "\r\nFileSelect=job\r\n"
             << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
     }
 
@@ -260,6 +266,115 @@ TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
     EXPECT_EQ(readerLog(), line("job1.pdf") + line("job請求書 1.pdf"));
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
     EXPECT_EQ(stop(), 0u);
+}
+
+// Ended at a wait of its pass, by the session's end and then by a close,
+// the program ends within a second or so, its log naming what it did, and
+// leaves every file where the next start finds it: over three starts each
+// of three files is launched once.
+TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
+{
+    writeIni("No Such Printer");
+    for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+        std::ofstream(in() / name, std::ios::binary) << "%PDF-1.4 test\n";
+    }
+    const auto launches = [&] {
+        const std::string log = readerLog();
+        return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
+    };
+    const auto endAfterLaunch = [&](std::size_t launched, const std::function<void(HWND)>& end) {
+        start();
+        ASSERT_TRUE(win32test::WaitFor(60s, [&] { return launches() == launched; }));
+        const HWND window = residentWindow();
+        ASSERT_NE(window, nullptr);
+        const auto asked = std::chrono::steady_clock::now();
+        end(window);
+        EXPECT_EQ(exitCodeWithin(m_process.hProcess, 3000), 0u);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+        CloseHandle(m_process.hProcess);
+        m_process.hProcess = nullptr;
+        EXPECT_EQ(launches(), launched);
+        const std::string job = "job" + std::to_string(launched) + ".pdf";
+        EXPECT_NE(readFile(app() / "kumoden.log").find(job), std::string::npos) << job;
+        for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+            EXPECT_NE(fs::exists(in() / name), fs::exists(in() / "BackPdf" / name)) << name;
+        }
+    };
+    endAfterLaunch(1, [](HWND window) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+        EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+        SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    });
+    endAfterLaunch(2, [](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+    start();
+    ASSERT_TRUE(win32test::WaitFor(60s, [&] { return launches() == 3; }));
+    EXPECT_EQ(stop(), 0u);
+    const std::string log = readerLog();
+    for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+        EXPECT_EQ(log.find(name), log.rfind(name)) << name;
+        EXPECT_TRUE(fs::exists(in() / "BackPdf" / name)) << name;
+    }
+}
+
+// A take to an archive on another file system copies the file. Killed while
+// it copies, the program leaves the file in the watched folder and a partial
+// copy under a hidden name; the next start discards the copy and prints the
+// file once.
+TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
+{
+    // Made by the test run: a folder on one file system whose BackPdf leads
+    // to another.
+    const char* split = std::getenv("KUMODEN_SPLIT_FOLDER");
+    ASSERT_NE(split, nullptr) << "the test run names no folder with its archive on another file system";
+    const fs::path watched(split);
+    for (const auto& entry : fs::directory_iterator(watched / "BackPdf")) {
+        fs::remove_all(entry.path());
+    }
+    writeIni("No Such Printer", watched);
+    {
+        // Large enough for the copy to take a while; sparse, so it costs the
+        // watched folder's file system nothing.
+        const HANDLE file = CreateFileW((watched / "job1.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size{};
+        size.QuadPart = 256LL << 20;
+        ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    const auto archive = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(watched / "BackPdf")) {
+            names.push_back(utf8(entry.path().filename()));
+        }
+        return names;
+    };
+    const auto copying = [&] {
+        const auto names = archive();
+        return std::any_of(names.begin(), names.end(), [](const std::string& name) {
+            return name.starts_with(".kumoden-p") && name.ends_with("~job1.pdf");
+        });
+    };
+    start();
+    ASSERT_TRUE(win32test::WaitFor(60s, copying))
+        << "the take never copied: is BackPdf on the same file system?";
+    TerminateProcess(m_process.hProcess, 9);
+    WaitForSingleObject(m_process.hProcess, 10000);
+    CloseHandle(m_process.hProcess);
+    m_process.hProcess = nullptr;
+    EXPECT_TRUE(fs::exists(watched / "job1.pdf"));
+    EXPECT_FALSE(archive().empty());
+    EXPECT_TRUE(readerLog().empty());
+
+    start();
+    ASSERT_TRUE(win32test::WaitFor(90s, [&] { return !readerLog().empty(); }));
+    EXPECT_EQ(stop(), 0u);
+    EXPECT_EQ(archive(), std::vector<std::string>{"job1.pdf"});
+    EXPECT_EQ(fs::file_size(watched / "BackPdf" / "job1.pdf"), 256u << 20);
+    EXPECT_FALSE(fs::exists(watched / "job1.pdf"));
+    const std::string log = readerLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
 }
 
 TEST_F(KumodenExe, AnUnknownPrinterGoesOutWithEmptyDriverAndPort)
