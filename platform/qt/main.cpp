@@ -28,6 +28,7 @@
 #include "platform/qt/qt_tray_icon.h"
 #include "platform/qt/signal_watcher.h"
 #include "platform/wayland/wayland_clipboard.h"
+#include "platform/xsmp/session_client.h"
 #include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
 #include "tray/frm_dummy.h"
@@ -44,6 +45,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -104,6 +106,8 @@ int main(int argc, char** argv)
     }
 
     chooseDisplayPlatform();
+    // The session's manager is heard by a client of the program's own.
+    const std::string sessionManager = SessionClient::takeManagerAddress();
     int qtArgc = 1;
     QApplication qapp(qtArgc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -128,6 +132,9 @@ int main(int argc, char** argv)
         QCoreApplication::quit();
     });
     sleeper.setStopDescriptor(signalWatcher.descriptor());
+    // The session's end is told as a SIGTERM, whatever the event loop is doing.
+    const auto sessionClient =
+        SessionClient::join(sessionManager, "kumoden", [] { kill(getpid(), SIGTERM); });
 
     SystemClock clock;
     PosixLauncher launcher;

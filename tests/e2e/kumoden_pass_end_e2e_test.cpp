@@ -1,9 +1,10 @@
-// The print pass ended from outside: by SIGTERM at its next wait, and by
-// SIGKILL between a file's archive (a copy to another file system) and its
-// launch. Either way every file is in the watched folder or in the archive,
-// and after a restart each prints exactly once.
+// The print pass ended from outside: by SIGTERM or the session's end at its
+// next wait, and by SIGKILL between a file's archive (a copy to another file
+// system) and its launch. Either way every file is in the watched folder or
+// in the archive, and after a restart each prints exactly once.
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/print_outputs.h"
+#include "tests/support/process.h"
 #include "tests/support/silent_scheduler.h"
 
 #include <sys/stat.h>
@@ -73,6 +74,36 @@ TEST_F(PassEnd, SigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileOnce)
     for (const auto& name : names) {
         EXPECT_EQ(countOf(log(), launchLine(name)), 1u) << name;
     }
+}
+
+// A logout: the session's manager asks the program to save and then to
+// end, while a pass runs. It ends as on SIGTERM, at the pass's next wait.
+TEST_F(PassEnd, TheSessionsEndEndsAPassAtItsNextWait)
+{
+    writeWorkingIni();
+    Process manager({builtProgram("session_manager").string()}, {}, Process::Output::Capture);
+    ASSERT_TRUE(eventually(10s, [&] { return manager.out().find('\n') != std::string::npos; }));
+    const std::string address = manager.out().substr(0, manager.out().find('\n'));
+    const std::vector<std::string> names{"job1.pdf", "job2.pdf", "job3.pdf"};
+    for (const auto& name : names) {
+        drop(name);
+    }
+    start({"SESSION_MANAGER=" + address});
+    ASSERT_TRUE(eventually(30s, [&] {
+        return manager.out().find("registered kumoden\n") != std::string::npos;
+    })) << manager.out();
+    ASSERT_TRUE(eventually(30s, [&] { return logged(launchLine("job1.pdf")); })) << log();
+
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(manager.pid(), SIGUSR1), 0);
+    EXPECT_EQ(kumoden->wait(3s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_TRUE(eventually(5s, [&] { return manager.out().ends_with("saved\ndied\nclosed\n"); }))
+        << manager.out();
+    for (const auto& name : names) {
+        EXPECT_NE(fs::exists(in() / name), fs::exists(backup(name))) << name;
+    }
+    EXPECT_TRUE(fs::exists(in() / "job3.pdf"));
 }
 
 // The archive is on another file system, where a take makes a copy with an
