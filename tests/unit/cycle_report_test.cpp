@@ -109,5 +109,76 @@ TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReade
     EXPECT_EQ(ReaderFailureReason({1, 3, 0, {}}), "終了コード 3");
 }
 
+TEST_F(CycleReport, AFileIsLoggedPrintedOnlyOnceItsJobCompletedAndOneThatDidNotIsToldOncePerPrinterAndCause)
+{
+    ReaderEnds readers;
+    FileCheckInfo other = info;
+    other.PrinterNm = "FAIL";
+    const auto start = [&](const char* name, std::uint64_t task, const FileCheckInfo& on) {
+        readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
+                        on);
+    };
+    const std::string stopped = "kumoden-print: queue stopped: queue PDF has been stopped for 5 min; job ";
+    start("a.pdf", 1, info);
+    start("b.pdf", 2, info);
+    start("c.pdf", 3, other);
+    readers.report({{1, 4, 0, stopped + "1 waits there until the queue is resumed"},
+                    {2, 4, 0, stopped + "2 waits there until the queue is resumed"},
+                    {3, 4, 0, "kumoden-print: queue stopped: queue FAIL has been stopped"}},
+                   notices);
+    // One notice per printer and cause; every file in the log.
+    ASSERT_EQ(journal.size(), 2u);
+    EXPECT_EQ(journal[0],
+              "notice T: 印刷されていません: /in/BackPdf/a.pdf, プリンター「PDF」。キューが停止して"
+              "います: " +
+                  stopped + "1 waits there until the queue is resumed");
+    EXPECT_TRUE(
+        journal[1].starts_with("notice T: 印刷されていません: /in/BackPdf/c.pdf, プリンター「FAIL」。"));
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_TRUE(
+        log.lines[1].ends_with(" 印刷されていません: /in/BackPdf/b.pdf, プリンター「PDF」。キューが停止して"
+                               "います: " +
+                               stopped + "2 waits there until the queue is resumed"));
+
+    // Another cause on the same printer is told; a print there clears both,
+    // not the other printer's.
+    start("d.pdf", 4, info);
+    start("e.pdf", 5, info);
+    readers.report({{4, 5, 0, "kumoden-print: failed at the printer: job 4 on queue PDF (paper jam)"},
+                    {5, 0, 0, "kumoden-print: printed: job 5 on queue PDF"}},
+                   notices);
+    ASSERT_EQ(journal.size(), 3u);
+    EXPECT_TRUE(
+        journal[2].ends_with("プリンターでエラーになりました: kumoden-print: failed at the printer: job 4 "
+                             "on queue PDF (paper jam)"));
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷しました: /in/BackPdf/e.pdf, プリンター「PDF」"));
+    start("f.pdf", 6, info);
+    start("g.pdf", 7, other);
+    readers.report({{6, 4, 0, stopped + "6"}, {7, 4, 0, "kumoden-print: queue stopped: queue FAIL"}},
+                   notices);
+    ASSERT_EQ(journal.size(), 4u);
+    EXPECT_TRUE(journal[3].find("/in/BackPdf/f.pdf") != std::string::npos);
+
+    // A reader that tells nothing of its job has only ended; words that are
+    // not an outcome's are a failure of the reader; an end that cannot be
+    // known says so.
+    start("h.pdf", 8, info);
+    start("i.pdf", 9, info);
+    start("j.pdf", 10, info);
+    readers.report({{8, 0, 0, {}},
+                    {9, 4, 0, "kumoden-print: no print queue named PDF"},
+                    {10, 7, 0, "kumoden-print: not known: the print scheduler no longer knows job 10"}},
+                   notices);
+    EXPECT_TRUE(log.lines[log.lines.size() - 3].ends_with(
+        " 印刷プログラムが終了: /in/BackPdf/h.pdf, プリンター「PDF」"));
+    ASSERT_EQ(journal.size(), 6u);
+    EXPECT_TRUE(journal[4].starts_with(
+        "notice T: 印刷プログラムがエラーで終了しました: kumoden-print: no print queue"));
+    EXPECT_EQ(journal[5],
+              "notice T: 印刷されたか確かめられません: /in/BackPdf/j.pdf, プリンター「PDF」。kumoden-print: "
+              "not known: the print scheduler no longer knows job 10");
+    EXPECT_EQ(readers.running(), 0u);
+}
+
 } // namespace
 } // namespace kumoden::test
