@@ -195,17 +195,17 @@ struct FollowedReaders {
     Notices notices{icon, log, clock, "T"};
 };
 
-// The newest job on the queue that has not ended, or 0.
-int newestActiveJob(const char* queue)
+// The jobs on the queue that have not ended.
+std::vector<int> activeJobs(const char* queue)
 {
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, CUPS_WHICHJOBS_ACTIVE);
-    int newest = 0;
+    std::vector<int> ids;
     for (int i = 0; i < count; ++i) {
-        newest = std::max(newest, jobs[i].id);
+        ids.push_back(jobs[i].id);
     }
     cupsFreeJobs(count, jobs);
-    return newest;
+    return ids;
 }
 
 TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedIsToldOnce)
@@ -246,32 +246,40 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
     }
 
     {
-        // A stopped queue: once the wait is over, the job stays in it.
+        // Twenty files to a stopped queue: each reader ends once the wait
+        // is over, its job left in the queue; one notice for them all.
         QueueThatDoesNotPrint queue(true);
         ASSERT_TRUE(queue.ok());
-        readers.print(a, "PDF2", "1");
-        ends = readers.ends(1);
-        ASSERT_EQ(ends.size(), 1u);
-        EXPECT_EQ(ends[0].exitCode, 4);
-        EXPECT_EQ(line(ends[0]),
-                  "kumoden-print: queue stopped: queue PDF2 has been stopped for 1 s; job N waits "
-                  "there until the queue is resumed (paper jam)");
-        queue.jobs.push_back(newestActiveJob("PDF2"));
-        EXPECT_GT(queue.jobs.back(), 0);
+        for (int i = 0; i < 20; ++i) {
+            readers.print(m_dir.write("s" + std::to_string(i) + ".pdf", test::tinyPdf()).string(), "PDF2",
+                          "2");
+        }
+        ends = readers.ends(20);
+        ASSERT_EQ(ends.size(), 20u);
+        for (const TaskEnd& end : ends) {
+            EXPECT_EQ(end.exitCode, 4);
+            EXPECT_EQ(line(end),
+                      "kumoden-print: queue stopped: queue PDF2 has been stopped for 2 s; job N waits "
+                      "there until the queue is resumed (paper jam)");
+        }
+        queue.jobs = activeJobs("PDF2");
+        EXPECT_EQ(queue.jobs.size(), 20u);
     }
     {
         // A job cancelled while the queue holds it.
         QueueThatDoesNotPrint queue(false);
         ASSERT_TRUE(queue.ok());
         readers.print(b, "PDF2", "60");
-        ASSERT_TRUE(test::eventually(std::chrono::seconds(10), [] { return newestActiveJob("PDF2") > 0; }));
-        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", newestActiveJob("PDF2"), 0), IPP_STATUS_OK);
+        ASSERT_TRUE(
+            test::eventually(std::chrono::seconds(10), [] { return activeJobs("PDF2").size() == 1; }));
+        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", activeJobs("PDF2").front(), 0), IPP_STATUS_OK);
         ends = readers.ends(1);
         ASSERT_EQ(ends.size(), 1u);
         EXPECT_EQ(ends[0].exitCode, 6);
         EXPECT_EQ(line(ends[0]), "kumoden-print: cancelled: job N on queue PDF2");
     }
     ASSERT_EQ(readers.journal.size(), 3u);
+    EXPECT_EQ(readers.log.lines.size(), 2u + 20 + 1);
     EXPECT_NE(readers.journal[1].find("キューが停止しています: kumoden-print: queue stopped: "),
               std::string::npos);
     EXPECT_NE(readers.journal[2].find("ジョブが取り消されました: kumoden-print: cancelled: "),
