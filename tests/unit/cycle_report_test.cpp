@@ -112,71 +112,50 @@ TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReade
 TEST_F(CycleReport, AFileIsLoggedPrintedOnlyOnceItsJobCompletedAndOneThatDidNotIsToldOncePerPrinterAndCause)
 {
     ReaderEnds readers;
-    FileCheckInfo other = info;
-    other.PrinterNm = "FAIL";
-    const auto start = [&](const char* name, std::uint64_t task, const FileCheckInfo& on) {
+    std::uint64_t task = 0;
+    // The end of the reader of file f<task>.pdf on the printer.
+    const auto end = [&](const char* printer, int status, const std::string& line) {
+        FileCheckInfo on = info;
+        on.PrinterNm = printer;
+        const std::string name = "f" + std::to_string(++task) + ".pdf";
         readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
                         on);
+        readers.report({{task, status, 0, line}}, notices);
     };
-    const std::string stopped = "kumoden-print: queue stopped: queue PDF has been stopped for 5 min; job ";
-    start("a.pdf", 1, info);
-    start("b.pdf", 2, info);
-    start("c.pdf", 3, other);
-    readers.report({{1, 4, 0, stopped + "1 waits there until the queue is resumed"},
-                    {2, 4, 0, stopped + "2 waits there until the queue is resumed"},
-                    {3, 4, 0, "kumoden-print: queue stopped: queue FAIL has been stopped"}},
-                   notices);
+    const std::string stopped = "kumoden-print: queue stopped: queue PDF has been stopped for 5 min";
+    end("PDF", 4, stopped);
+    end("PDF", 4, stopped);
+    end("FAIL", 4, stopped);
+    end("PDF", 5, "kumoden-print: failed at the printer: job 4 on queue PDF (paper jam)");
     // One notice per printer and cause; every file in the log.
-    ASSERT_EQ(journal.size(), 2u);
-    EXPECT_EQ(journal[0],
-              "notice T: 印刷されていません: /in/BackPdf/a.pdf, プリンター「PDF」。キューが停止して"
-              "います: " +
-                  stopped + "1 waits there until the queue is resumed");
-    EXPECT_TRUE(
-        journal[1].starts_with("notice T: 印刷されていません: /in/BackPdf/c.pdf, プリンター「FAIL」。"));
-    ASSERT_EQ(log.lines.size(), 3u);
-    EXPECT_TRUE(
-        log.lines[1].ends_with(" 印刷されていません: /in/BackPdf/b.pdf, プリンター「PDF」。キューが停止して"
-                               "います: " +
-                               stopped + "2 waits there until the queue is resumed"));
+    EXPECT_EQ(journal.size(), 3u);
+    ASSERT_EQ(log.lines.size(), 4u);
+    EXPECT_EQ(journal[0], "notice T: 印刷されていません: /in/BackPdf/f1.pdf, プリンター「PDF」。"
+                          "キューが停止しています: " +
+                              stopped);
+    EXPECT_TRUE(log.lines[1].ends_with(" 印刷されていません: /in/BackPdf/f2.pdf, プリンター「PDF」。"
+                                       "キューが停止しています: " +
+                                       stopped));
 
-    // Another cause on the same printer is told; a print there clears both,
-    // not the other printer's.
-    start("d.pdf", 4, info);
-    start("e.pdf", 5, info);
-    readers.report({{4, 5, 0, "kumoden-print: failed at the printer: job 4 on queue PDF (paper jam)"},
-                    {5, 0, 0, "kumoden-print: printed: job 5 on queue PDF"}},
-                   notices);
-    ASSERT_EQ(journal.size(), 3u);
-    EXPECT_TRUE(
-        journal[2].ends_with("プリンターでエラーになりました: kumoden-print: failed at the printer: job 4 "
-                             "on queue PDF (paper jam)"));
-    EXPECT_TRUE(log.lines.back().ends_with(" 印刷しました: /in/BackPdf/e.pdf, プリンター「PDF」"));
-    start("f.pdf", 6, info);
-    start("g.pdf", 7, other);
-    readers.report({{6, 4, 0, stopped + "6"}, {7, 4, 0, "kumoden-print: queue stopped: queue FAIL"}},
-                   notices);
+    // A print clears its printer's causes, not another printer's.
+    end("PDF", 0, "kumoden-print: printed: job 5 on queue PDF");
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷しました: /in/BackPdf/f5.pdf, プリンター「PDF」"));
+    end("PDF", 4, stopped);
+    end("FAIL", 4, stopped);
     ASSERT_EQ(journal.size(), 4u);
-    EXPECT_TRUE(journal[3].find("/in/BackPdf/f.pdf") != std::string::npos);
+    EXPECT_NE(journal.back().find("/in/BackPdf/f6.pdf"), std::string::npos);
 
     // A reader that tells nothing of its job has only ended; words that are
-    // not an outcome's are a failure of the reader; an end that cannot be
-    // known says so.
-    start("h.pdf", 8, info);
-    start("i.pdf", 9, info);
-    start("j.pdf", 10, info);
-    readers.report({{8, 0, 0, {}},
-                    {9, 4, 0, "kumoden-print: no print queue named PDF"},
-                    {10, 7, 0, "kumoden-print: not known: the print scheduler no longer knows job 10"}},
-                   notices);
-    EXPECT_TRUE(log.lines[log.lines.size() - 3].ends_with(
-        " 印刷プログラムが終了: /in/BackPdf/h.pdf, プリンター「PDF」"));
-    ASSERT_EQ(journal.size(), 6u);
-    EXPECT_TRUE(journal[4].starts_with(
-        "notice T: 印刷プログラムがエラーで終了しました: kumoden-print: no print queue"));
-    EXPECT_EQ(journal[5],
-              "notice T: 印刷されたか確かめられません: /in/BackPdf/j.pdf, プリンター「PDF」。kumoden-print: "
-              "not known: the print scheduler no longer knows job 10");
+    // not an outcome's are a failure of the reader; an end not known says so.
+    end("PDF", 0, "");
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷プログラムが終了: /in/BackPdf/f8.pdf, プリンター「PDF」"));
+    end("PDF", 4, "kumoden-print: no print queue named PDF");
+    EXPECT_TRUE(journal.back().starts_with(
+        "notice T: 印刷プログラムがエラーで終了しました: kumoden-print: no print"));
+    end("PDF", 7, "kumoden-print: not known: the print scheduler no longer knows job 10");
+    EXPECT_EQ(journal.back(),
+              "notice T: 印刷されたか確かめられません: /in/BackPdf/f10.pdf, プリンター「PDF」。"
+              "kumoden-print: not known: the print scheduler no longer knows job 10");
     EXPECT_EQ(readers.running(), 0u);
 }
 

@@ -7,6 +7,7 @@
 #include "tools/kumoden-print/print_args.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -132,6 +133,9 @@ int printFile(const kumoden::PrintArgs& args)
 
 int main(int argc, char** argv)
 {
+    // Its output may lead to a pipe nobody reads any more: the job is
+    // followed all the same, and its end is still told by the exit status.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
     const kumoden::PrintArgs args = kumoden::parsePrintArgs(words);
     if (!args.error.empty()) {
