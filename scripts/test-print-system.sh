@@ -147,7 +147,8 @@ EOF
 # only when it and its folder belong to root and nobody else may write them.
 write_programs() {
     local entry
-    mkdir -p -m 0755 "$dir/lib/backend"
+    mkdir -p "$dir/lib/backend"
+    chmod 0755 "$dir/lib" "$dir/lib/backend"
     for entry in /usr/lib/cups/*; do
         [[ "$(basename "$entry")" == backend ]] || ln -s "$entry" "$dir/lib/"
     done
