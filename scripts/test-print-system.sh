@@ -2,6 +2,8 @@
 # The tests' own print system: a cupsd of their own with the cups-pdf queues
 # PDF (the default) and PDF2, everything in one folder. The machine's
 # scheduler, its queues, its default and its /etc/cups are never touched.
+# A third queue, FAIL, has a backend of the tests' own that takes each job
+# and fails it, as a printer that jams would (scripts/failing-backend.sh).
 #
 #   scripts/test-print-system.sh start <folder>   (re)starts it; run as root
 #   scripts/test-print-system.sh stop  <folder>   ends cupsd and every process it started
@@ -96,6 +98,7 @@ AccessLog $dir/log/access_log
 ErrorLog $dir/log/error_log
 PageLog $dir/log/page_log
 Printcap $dir/run/printcap
+ServerBin $dir/lib
 FileDevice No
 EOF
     # Only the socket: nothing listens on the network, nothing is browsed.
@@ -139,6 +142,22 @@ EOF
     echo "ServerName $socket" >"$dir/client/client.conf"
 }
 
+# The scheduler's programs: the machine's filters and backends, seen through
+# links, and the tests' failing backend beside them. cupsd runs a backend
+# only when it and its folder belong to root and nobody else may write them.
+write_programs() {
+    local entry
+    mkdir -p "$dir/lib/backend"
+    chmod 0755 "$dir/lib" "$dir/lib/backend"
+    for entry in /usr/lib/cups/*; do
+        [[ "$(basename "$entry")" == backend ]] || ln -s "$entry" "$dir/lib/"
+    done
+    for entry in /usr/lib/cups/backend/*; do
+        ln -s "$entry" "$dir/lib/backend/"
+    done
+    install -m 0755 "$(dirname "$0")/failing-backend.sh" "$dir/lib/backend/kumoden-fails"
+}
+
 # A failure once cupsd runs: nothing is left behind.
 failed() {
     stop
@@ -171,13 +190,14 @@ start() {
         fail "$dir is not empty and was not made by this script; not touching it"
     fi
     stop
-    rm -rf "${dir:?}/etc" "${dir:?}/run" "${dir:?}/spool" "${dir:?}/cache" "${dir:?}/log" "${dir:?}/out" "${dir:?}/cups-pdf" "${dir:?}/client" "${dir:?}/home"
+    rm -rf "${dir:?}/etc" "${dir:?}/lib" "${dir:?}/run" "${dir:?}/spool" "${dir:?}/cache" "${dir:?}/log" "${dir:?}/out" "${dir:?}/cups-pdf" "${dir:?}/client" "${dir:?}/home"
     touch "$dir/$MARK"
     mkdir -p "$dir"/{etc,run,spool/tmp,cache,log,out/PDF,out/PDF2,client,home} || fail "cannot fill $dir"
     # Filters run as lp: the folders on the way must let them through.
     chmod 0755 "$dir" "$dir/etc" "$dir/client" "$dir/out"
     mkdir -p -m 1777 "$dir/cups-pdf"
     write_config || fail "cannot write the configuration into $dir/etc"
+    write_programs || fail "cannot set up the scheduler's programs in $dir/lib"
 
     local ns
     ns=$(readlink /proc/self/ns/mnt)
@@ -203,6 +223,10 @@ start() {
     [[ -s "$dir/scheduler.mnt" ]] || failed "cupsd does not have $dir/etc on /etc/cups"
     add_queue PDF cups-pdf:/
     add_queue PDF2 cups-pdf:/PDF2
+    # A raw queue: the backend gets the PDF as it was sent.
+    cups_client lpadmin -p FAIL -v kumoden-fails:/ -E -o printer-is-shared=no \
+        -o printer-error-policy=abort-job 2>/dev/null ||
+        failed "cannot create queue FAIL: $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
     cups_client lpadmin -d PDF || failed "cannot make PDF the default destination"
     [[ "$(cups_client lpstat -d)" == "system default destination: PDF" ]] ||
         failed "the default destination is not PDF: $(cups_client lpstat -d 2>&1)"

@@ -1,12 +1,64 @@
 #include "watch/reader_ends.h"
 
+#include "watch/print_outcome.h"
+
+#include <optional>
+
 namespace kumoden {
 namespace {
 
 // Causes of reader failures start so; a reader that ends well clears them.
 const std::string kFailedReader = "reader-ended:";
+// Files that did not print, by printer and outcome; a file printed on the
+// printer clears them.
+const std::string kNotPrinted = "not-printed\n";
 // Readers whose end is not followed any more; clears once none runs.
 const std::string kUnfollowed = "reader-unfollowed";
+
+// What a reader that follows its job told of it; nothing for a reader that
+// does not, or that failed before it submitted anything.
+std::optional<PrintOutcome> toldOutcome(const TaskEnd& end)
+{
+    if (end.signal != 0 || !end.lastError.starts_with(kPrintToolPrefix)) {
+        return std::nullopt;
+    }
+    const auto outcome = static_cast<PrintOutcome>(end.exitCode);
+    const std::string_view word = PrintOutcomeWord(outcome);
+    if (word.empty() || !end.lastError.substr(kPrintToolPrefix.size()).starts_with(word)) {
+        return std::nullopt;
+    }
+    return outcome;
+}
+
+// How a file that did not print is told: the heading, and why.
+std::string notPrintedText(PrintOutcome outcome, const std::string& about, const std::string& line)
+{
+    std::string why;
+    switch (outcome) {
+    case PrintOutcome::held:
+        why = "キューに保留されたままです";
+        break;
+    case PrintOutcome::queueStopped:
+        why = "キューが停止しています";
+        break;
+    case PrintOutcome::failedAtPrinter:
+        why = "プリンターでエラーになりました";
+        break;
+    case PrintOutcome::cancelled:
+        why = "ジョブが取り消されました";
+        break;
+    default:
+        return "印刷されたか確かめられません: " + about + "。" + line;
+    }
+    return "印刷されていません: " + about + "。" + why + ": " + line;
+}
+
+void failOrRecord(Notices& notices, const std::string& cause, const std::string& text)
+{
+    if (!notices.fail(cause, text)) {
+        notices.record(text);
+    }
+}
 
 } // namespace
 
@@ -35,30 +87,43 @@ void ReaderEnds::report(const std::vector<TaskEnd>& ends, Notices& notices)
         if (job == m_running.end()) {
             continue;
         }
-        const std::string about = job->second.file + ", プリンター「" + job->second.printer + "」";
+        reportEnd(job->second, end, notices);
         m_running.erase(job);
-        if (end.unfollowed) {
-            const std::string text =
-                "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about;
-            if (!notices.fail(kUnfollowed, text)) {
-                notices.record(text);
-            }
-            continue;
-        }
-        if (!end.failed()) {
-            notices.record("印刷プログラムが終了: " + about);
-            notices.clearStartingWith(kFailedReader);
-            continue;
-        }
-        const std::string reason = ReaderFailureReason(end);
-        const std::string text = "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")";
-        if (!notices.fail(kFailedReader + reason, text)) {
-            notices.record(text);
-        }
     }
     if (m_running.empty()) {
         notices.clear(kUnfollowed);
     }
+}
+
+void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
+{
+    const std::string about = job.file + ", プリンター「" + job.printer + "」";
+    if (end.unfollowed) {
+        failOrRecord(notices, kUnfollowed,
+                     "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about);
+        return;
+    }
+    if (const auto outcome = toldOutcome(end)) {
+        // The reader did its part; the rest was the printer's.
+        notices.clearStartingWith(kFailedReader);
+        const std::string printer = kNotPrinted + job.printer + "\n";
+        if (*outcome == PrintOutcome::printed) {
+            notices.record("印刷しました: " + about);
+            notices.clearStartingWith(printer);
+        } else {
+            failOrRecord(notices, printer + std::to_string(static_cast<int>(*outcome)),
+                         notPrintedText(*outcome, about, end.lastError));
+        }
+        return;
+    }
+    if (!end.failed()) {
+        notices.record("印刷プログラムが終了: " + about);
+        notices.clearStartingWith(kFailedReader);
+        return;
+    }
+    const std::string reason = ReaderFailureReason(end);
+    failOrRecord(notices, kFailedReader + reason,
+                 "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")");
 }
 
 } // namespace kumoden

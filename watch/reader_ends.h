@@ -13,11 +13,15 @@
 namespace kumoden {
 
 // Follows the readers the watch started until each ends, and tells how it
-// ended: a log line for every end, naming the file and the printer, and a
-// notice for a reader that failed, once per reason until a reader ends
-// well. A reader that never ends (one that stays open) is followed until
-// the launcher gives it up; that is told once, and again only after every
-// reader followed has ended.
+// ended, naming the file and the printer. A reader that tells what became
+// of its print job (kumoden-print, see print_outcome.h) has its file logged
+// as printed only once the job completed; a file that did not reach paper
+// is told from the icon once per printer and cause, and logged every time,
+// until a file prints on that printer. Any other reader's end is only
+// logged as the end of the program. A reader that failed is told once per
+// reason until a reader ends well. A reader that never ends (one that
+// stays open) is followed until the launcher gives it up; that is told
+// once, and again only after every reader followed has ended.
 class ReaderEnds {
 public:
     // Notes the readers a tick started.
@@ -31,6 +35,7 @@ private:
         std::string file; // the archived file handed to the reader
         std::string printer;
     };
+    static void reportEnd(const Job& job, const TaskEnd& end, Notices& notices);
     std::map<std::uint64_t, Job> m_running;
 };
 

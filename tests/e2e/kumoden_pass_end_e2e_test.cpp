@@ -28,10 +28,10 @@ protected:
         return "印刷プログラムを起動: " + builtProgram("kumoden-print").string() + " (" +
                backup(name).string();
     }
-    // Waits for the readers of so many files to have ended, as the log tells.
+    // Waits for so many files to have printed, as the log tells.
     bool readersEnded(std::size_t count) const
     {
-        return eventually(60s, [&] { return countOf(log(), "印刷プログラムが終了: ") >= count; });
+        return eventually(60s, [&] { return countOf(log(), "印刷しました: ") >= count; });
     }
 };
 
@@ -64,7 +64,7 @@ TEST_F(PassEnd, SigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileOnce)
     EXPECT_LT(archived, names.size());
 
     // The readers this run starts are those of the files left.
-    const std::size_t endsBefore = countOf(log(), "印刷プログラムが終了: ");
+    const std::size_t endsBefore = countOf(log(), "印刷しました: ");
     start();
     EXPECT_TRUE(eventually(120s, [&] { return logged(launchLine("job6.pdf")); })) << log();
     EXPECT_EQ(printed.waitForNew(60s, names.size()).size(), names.size());

@@ -1,14 +1,22 @@
+#include "app/notices.h"
+#include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
+#include "platform/posix/posix_launcher.h"
+#include "tests/support/eventually.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
 #include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
+#include "watch/reader_ends.h"
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <regex>
 
@@ -64,9 +72,11 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueue)
 
     const auto run = runProgram({m_program, "/t", "/n", "/s", "/h", file.string(), "PDF2", "drv", "port"});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
     const int id = jobIdFrom(run);
     ASSERT_GT(id, 0) << "stdout: " << run.out;
+    // It ends once the job has: the output is there.
+    EXPECT_EQ(run.err, "kumoden-print: printed: job " + std::to_string(id) + " on queue PDF2\n");
+    EXPECT_EQ(jobFacts(id).value_or(JobFacts{}).state, IPP_JSTATE_COMPLETED);
 
     const auto facts = jobFacts(id);
     ASSERT_TRUE(facts.has_value());
@@ -145,30 +155,145 @@ private:
     bool m_ok = false;
 };
 
-TEST_F(KumodenPrintTest, AJobTakenByAQueueThatDoesNotPrintItEndsWithStatus3AndWhy)
-{
-    const auto file = m_dir.write("held.pdf", test::tinyPdf()).string();
-    for (const bool stopped : {true, false}) {
-        QueueThatDoesNotPrint queue(stopped);
-        ASSERT_TRUE(queue.ok());
-        const auto run = runProgram({m_program, "/t", file, "PDF2"});
-        queue.jobs.push_back(jobIdFrom(run));
-        EXPECT_GT(queue.jobs.back(), 0) << run.out;
-        EXPECT_EQ(run.exitCode, 3);
-        // The same words for every file, so that the same stop is told once;
-        // what the queue says of itself follows (a job that ended meanwhile
-        // may have had the last word).
-        EXPECT_TRUE(run.err.starts_with(stopped
-                                            ? "kumoden-print: queue PDF2 is stopped: the job waits there "
-                                              "until it is resumed"
-                                            : "kumoden-print: queue PDF2 holds the job until it is released"))
-            << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+// kumoden-print started as the watch starts it, and its ends told as the
+// watch tells them: to a log and an icon of the test's own.
+struct FollowedReaders {
+    std::uint64_t print(const std::string& file, const std::string& queue, const std::string& wait)
+    {
+        // The launcher hands on this process's environment.
+        setenv("KUMODEN_PRINT_WAIT", wait.c_str(), 1);
+        info.PrinterNm = queue;
+        const std::uint64_t task = launcher.launch(
+            {"",
+             {test::builtProgram("kumoden-print").string(), "/t", "/n", "/s", "/h", file, queue, "", ""}});
+        const std::string name = std::filesystem::path(file).filename().string();
+        readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
+                        info);
+        return task;
     }
-    // Taken as ever once the queue prints again.
-    const auto run = runProgram({m_program, "/t", file, "PDF2"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
+    // Waits for the readers started to end; their ends, as launched.
+    std::vector<TaskEnd> ends(std::size_t count)
+    {
+        std::vector<TaskEnd> all;
+        test::eventually(std::chrono::seconds(30), [&] {
+            std::vector<TaskEnd> more = launcher.takeEnded();
+            readers.report(more, notices);
+            all.insert(all.end(), more.begin(), more.end());
+            return all.size() >= count;
+        });
+        unsetenv("KUMODEN_PRINT_WAIT");
+        return all;
+    }
+
+    fake::Journal journal;
+    fake::FakeEventLog log;
+    ReaderEnds readers;
+    FileCheckInfo info;
+    PosixLauncher launcher;
+    fake::FakeTrayIcon icon{journal};
+    fake::FakeClock clock;
+    Notices notices{icon, log, clock, "T"};
+};
+
+// The jobs on the queue that have not ended.
+std::vector<int> activeJobs(const char* queue)
+{
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, CUPS_WHICHJOBS_ACTIVE);
+    std::vector<int> ids;
+    for (int i = 0; i < count; ++i) {
+        ids.push_back(jobs[i].id);
+    }
+    cupsFreeJobs(count, jobs);
+    return ids;
+}
+
+TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedIsToldOnce)
+{
+    const auto a = m_dir.write("a.pdf", test::tinyPdf()).string();
+    const auto b = m_dir.write("b.pdf", test::tinyPdf()).string();
+    // Job numbers differ from run to run.
+    const auto line = [](const TaskEnd& end) {
+        return std::regex_replace(end.lastError, std::regex("job [0-9]+"), "job N");
+    };
+
+    // The backend fails every job: each file is logged, the cause told once.
+    FollowedReaders readers;
+    readers.print(a, "FAIL", "60");
+    readers.print(b, "FAIL", "60");
+    auto ends = readers.ends(2);
+    ASSERT_EQ(ends.size(), 2u);
+    for (const TaskEnd& end : ends) {
+        EXPECT_EQ(end.exitCode, 5);
+        EXPECT_EQ(line(end),
+                  "kumoden-print: failed at the printer: job N on queue FAIL (paper jam in tray 2)");
+    }
+    // Which ends first is the scheduler's choice.
+    ASSERT_EQ(readers.journal.size(), 1u);
+    EXPECT_TRUE(
+        std::regex_match(readers.journal[0],
+                         std::regex("notice T: 印刷されていません: /in/BackPdf/[ab].pdf, プリンター「FAIL」。"
+                                    "プリンターでエラーになりました: kumoden-print: failed at the printer: "
+                                    ".*")))
+        << readers.journal[0];
+    ASSERT_EQ(readers.log.lines.size(), 2u);
+    for (const char* file : {"/in/BackPdf/a.pdf,", "/in/BackPdf/b.pdf,"}) {
+        EXPECT_EQ(
+            std::count_if(readers.log.lines.begin(), readers.log.lines.end(),
+                          [&](const std::string& logged) { return logged.find(file) != std::string::npos; }),
+            1)
+            << file;
+    }
+
+    {
+        // Twenty files to a stopped queue: each reader ends once the wait
+        // is over, its job left in the queue; one notice for them all.
+        QueueThatDoesNotPrint queue(true);
+        ASSERT_TRUE(queue.ok());
+        for (int i = 0; i < 20; ++i) {
+            readers.print(m_dir.write("s" + std::to_string(i) + ".pdf", test::tinyPdf()).string(), "PDF2",
+                          "2");
+        }
+        ends = readers.ends(20);
+        ASSERT_EQ(ends.size(), 20u);
+        for (const TaskEnd& end : ends) {
+            EXPECT_EQ(end.exitCode, 4);
+            EXPECT_EQ(line(end),
+                      "kumoden-print: queue stopped: queue PDF2 has been stopped for 2 s; job N waits "
+                      "there until the queue is resumed (paper jam)");
+        }
+        queue.jobs = activeJobs("PDF2");
+        EXPECT_EQ(queue.jobs.size(), 20u);
+    }
+    {
+        // A job cancelled while the queue holds it.
+        QueueThatDoesNotPrint queue(false);
+        ASSERT_TRUE(queue.ok());
+        readers.print(b, "PDF2", "60");
+        ASSERT_TRUE(
+            test::eventually(std::chrono::seconds(10), [] { return activeJobs("PDF2").size() == 1; }));
+        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", activeJobs("PDF2").front(), 0), IPP_STATUS_OK);
+        ends = readers.ends(1);
+        ASSERT_EQ(ends.size(), 1u);
+        EXPECT_EQ(ends[0].exitCode, 6);
+        EXPECT_EQ(line(ends[0]), "kumoden-print: cancelled: job N on queue PDF2");
+    }
+    ASSERT_EQ(readers.journal.size(), 3u);
+    EXPECT_EQ(readers.log.lines.size(), 2u + 20 + 1);
+    EXPECT_NE(readers.journal[1].find("キューが停止しています: kumoden-print: queue stopped: "),
+              std::string::npos);
+    EXPECT_NE(readers.journal[2].find("ジョブが取り消されました: kumoden-print: cancelled: "),
+              std::string::npos);
+
+    // A job that completes is printed.
+    readers.print(a, "PDF2", "60");
+    ends = readers.ends(1);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].exitCode, 0);
+    EXPECT_EQ(line(ends[0]), "kumoden-print: printed: job N on queue PDF2");
+    EXPECT_TRUE(readers.log.lines.back().ends_with(" 印刷しました: /in/BackPdf/a.pdf, プリンター「PDF2」"));
+    EXPECT_EQ(readers.journal.size(), 3u);
+    EXPECT_EQ(readers.readers.running(), 0u);
 }
 
 TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)

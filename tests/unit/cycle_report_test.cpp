@@ -109,5 +109,55 @@ TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReade
     EXPECT_EQ(ReaderFailureReason({1, 3, 0, {}}), "終了コード 3");
 }
 
+TEST_F(CycleReport, AFileIsLoggedPrintedOnlyOnceItsJobCompletedAndOneThatDidNotIsToldOncePerPrinterAndCause)
+{
+    ReaderEnds readers;
+    std::uint64_t task = 0;
+    // The end of the reader of file f<task>.pdf on the printer.
+    const auto end = [&](const char* printer, int status, const std::string& line) {
+        FileCheckInfo on = info;
+        on.PrinterNm = printer;
+        const std::string name = "f" + std::to_string(++task) + ".pdf";
+        readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
+                        on);
+        readers.report({{task, status, 0, line}}, notices);
+    };
+    const std::string stopped = "kumoden-print: queue stopped: queue PDF has been stopped for 5 min";
+    end("PDF", 4, stopped);
+    end("PDF", 4, stopped);
+    end("FAIL", 4, stopped);
+    end("PDF", 5, "kumoden-print: failed at the printer: job 4 on queue PDF (paper jam)");
+    // One notice per printer and cause; every file in the log.
+    EXPECT_EQ(journal.size(), 3u);
+    ASSERT_EQ(log.lines.size(), 4u);
+    EXPECT_EQ(journal[0], "notice T: 印刷されていません: /in/BackPdf/f1.pdf, プリンター「PDF」。"
+                          "キューが停止しています: " +
+                              stopped);
+    EXPECT_TRUE(log.lines[1].ends_with(" 印刷されていません: /in/BackPdf/f2.pdf, プリンター「PDF」。"
+                                       "キューが停止しています: " +
+                                       stopped));
+
+    // A print clears its printer's causes, not another printer's.
+    end("PDF", 0, "kumoden-print: printed: job 5 on queue PDF");
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷しました: /in/BackPdf/f5.pdf, プリンター「PDF」"));
+    end("PDF", 4, stopped);
+    end("FAIL", 4, stopped);
+    ASSERT_EQ(journal.size(), 4u);
+    EXPECT_NE(journal.back().find("/in/BackPdf/f6.pdf"), std::string::npos);
+
+    // A reader that tells nothing of its job has only ended; words that are
+    // not an outcome's are a failure of the reader; an end not known says so.
+    end("PDF", 0, "");
+    EXPECT_TRUE(log.lines.back().ends_with(" 印刷プログラムが終了: /in/BackPdf/f8.pdf, プリンター「PDF」"));
+    end("PDF", 4, "kumoden-print: no print queue named PDF");
+    EXPECT_TRUE(journal.back().starts_with(
+        "notice T: 印刷プログラムがエラーで終了しました: kumoden-print: no print"));
+    end("PDF", 7, "kumoden-print: not known: the print scheduler no longer knows job 10");
+    EXPECT_EQ(journal.back(),
+              "notice T: 印刷されたか確かめられません: /in/BackPdf/f10.pdf, プリンター「PDF」。"
+              "kumoden-print: not known: the print scheduler no longer knows job 10");
+    EXPECT_EQ(readers.running(), 0u);
+}
+
 } // namespace
 } // namespace kumoden::test

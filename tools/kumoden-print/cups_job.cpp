@@ -1,0 +1,189 @@
+#include "tools/kumoden-print/cups_job.h"
+
+#include <fstream>
+#include <memory>
+#include <vector>
+
+namespace kumoden {
+namespace {
+
+struct InfoFree {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+struct IppFree {
+    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppFree>;
+
+// Sends the file as the one document of the job; false when it broke off.
+bool sendDocument(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, int jobId, const std::string& file,
+                  const std::string& title)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in || cupsStartDestDocument(http, dest, info, jobId, title.c_str(), CUPS_FORMAT_PDF, 0, nullptr,
+                                     1) != HTTP_STATUS_CONTINUE) {
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    while (ok && in) {
+        in.read(buffer, sizeof buffer);
+        const auto count = static_cast<std::size_t>(in.gcount());
+        ok = !in.bad() && (count == 0 || cupsWriteRequestData(http, buffer, count) == HTTP_STATUS_CONTINUE);
+    }
+    // Finish in any case so the connection is left in a usable state.
+    const bool finished = cupsFinishDestDocument(http, dest, info) <= IPP_STATUS_OK_CONFLICTING;
+    return ok && finished;
+}
+
+// One request about the queue (with a job id: about the job on it); null
+// when the scheduler gave no usable answer, cupsLastError() tells why.
+Ipp askAbout(http_t* http, const cups_dest_t* dest, int jobId, const std::vector<const char*>& wanted)
+{
+    ipp_t* request = ippNewRequest(jobId > 0 ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     dest->name);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    if (jobId > 0) {
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    }
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(wanted.size()), nullptr, wanted.data());
+    Ipp answer(cupsDoRequest(http, request, "/"));
+    if (!answer || ippGetStatusCode(answer.get()) > IPP_STATUS_OK_CONFLICTING) {
+        return nullptr;
+    }
+    return answer;
+}
+
+std::string textOf(ipp_t* answer, const char* name)
+{
+    const char* text = ippGetString(ippFindAttribute(answer, name, IPP_TAG_ZERO), 0, nullptr);
+    return text ? text : "";
+}
+
+std::vector<std::string> wordsOf(ipp_t* answer, const char* name)
+{
+    ipp_attribute_t* attribute = ippFindAttribute(answer, name, IPP_TAG_ZERO);
+    std::vector<std::string> words;
+    for (int i = 0; i < ippGetCount(attribute); ++i) {
+        if (const char* word = ippGetString(attribute, i, nullptr)) {
+            words.emplace_back(word);
+        }
+    }
+    return words;
+}
+
+int enumOf(ipp_t* answer, const char* name)
+{
+    return ippGetInteger(ippFindAttribute(answer, name, IPP_TAG_ENUM), 0);
+}
+
+// A look that found no answer, and why.
+JobLook unanswered(const SchedulerConnection& scheduler, bool aboutTheJob)
+{
+    JobLook look;
+    if (scheduler.gaveUp()) {
+        look.answer = JobLook::Answer::silent;
+        look.problem = SchedulerConnection::noAnswerText();
+    } else if (aboutTheJob && cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+        look.answer = JobLook::Answer::jobUnknown;
+    } else {
+        look.answer = JobLook::Answer::unreachable;
+        look.problem = "the print scheduler does not answer: " + CupsError();
+    }
+    return look;
+}
+
+} // namespace
+
+std::string CupsError()
+{
+    const char* text = cupsLastErrorString();
+    return text && *text ? text : "unknown error";
+}
+
+std::string RequestFailure(const SchedulerConnection& scheduler, const std::string& what)
+{
+    return scheduler.gaveUp() ? SchedulerConnection::noAnswerText() : what + ": " + CupsError();
+}
+
+cups_dest_t* FindQueue(const SchedulerConnection& scheduler, Destinations& all, const std::string& name,
+                       std::string& why)
+{
+    // The queue is looked up among all destinations on this connection:
+    // cupsGetNamedDest, when its own request fails, asks again on the
+    // default connection, whose waits are not bounded.
+    all.count = cupsGetDests2(scheduler.http(), &all.dests);
+    if (scheduler.gaveUp()) {
+        why = SchedulerConnection::noAnswerText();
+        return nullptr;
+    }
+    cups_dest_t* const dest =
+        cupsGetDest(name.empty() ? nullptr : name.c_str(), nullptr, all.count, all.dests);
+    if (dest != nullptr) {
+        return dest;
+    }
+    if (all.count > 0 || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND ||
+        cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+        why = name.empty() ? "no default printer is set" : "no print queue named " + name;
+    } else {
+        why = RequestFailure(scheduler, "cannot look up " + (name.empty() ? "the default printer" : name));
+    }
+    return nullptr;
+}
+
+int SubmitFile(const SchedulerConnection& scheduler, cups_dest_t* dest, const std::string& file,
+               const std::string& title, std::string& why)
+{
+    http_t* const http = scheduler.http();
+    const std::string queueText = std::string("queue ") + dest->name;
+    const std::unique_ptr<cups_dinfo_t, InfoFree> info(cupsCopyDestInfo(http, dest));
+    if (!info) {
+        why = RequestFailure(scheduler, "cannot query " + queueText);
+        return 0;
+    }
+    int jobId = 0;
+    if (cupsCreateDestJob(http, dest, info.get(), &jobId, title.c_str(), 0, nullptr) >
+            IPP_STATUS_OK_CONFLICTING ||
+        jobId <= 0) {
+        why = RequestFailure(scheduler, "cannot create a job on " + queueText);
+        return 0;
+    }
+    if (sendDocument(http, dest, info.get(), jobId, file, title)) {
+        return jobId;
+    }
+    if (scheduler.gaveUp()) {
+        // Nobody would hear the cancel either.
+        why = SchedulerConnection::noAnswerText();
+        return 0;
+    }
+    why = "cannot send " + file + " to " + queueText + ": " + CupsError();
+    // Leave no half-submitted job waiting in the queue.
+    cupsCancelDestJob(http, dest, jobId);
+    return 0;
+}
+
+JobLook LookAtJob(const SchedulerConnection& scheduler, const cups_dest_t* dest, int jobId)
+{
+    http_t* const http = scheduler.http();
+    const Ipp job =
+        askAbout(http, dest, jobId, {"job-state", "job-state-reasons", "job-printer-state-message"});
+    if (!job) {
+        return unanswered(scheduler, true);
+    }
+    const Ipp queue = askAbout(http, dest, 0, {"printer-state", "printer-state-message"});
+    if (!queue) {
+        return unanswered(scheduler, false);
+    }
+    JobLook look;
+    look.jobState = enumOf(job.get(), "job-state");
+    look.jobReasons = wordsOf(job.get(), "job-state-reasons");
+    look.jobMessage = textOf(job.get(), "job-printer-state-message");
+    look.queueStopped = enumOf(queue.get(), "printer-state") == IPP_PSTATE_STOPPED;
+    look.queueMessage = textOf(queue.get(), "printer-state-message");
+    return look;
+}
+
+} // namespace kumoden
