@@ -2,7 +2,9 @@
 // the offscreen platform and real folders.
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
+#include "platform/qt/qt_folder_reader.h"
 #include "platform/qt/qt_picker_views.h"
+#include "settings_ui/folder_model.h"
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
@@ -42,6 +44,32 @@ QListWidgetItem* entry(QListWidget& list, const std::string& text)
     ADD_FAILURE() << "no entry " << text;
     return nullptr;
 }
+
+// The folder the list has opened: its highlighted entry, until the user
+// moves the highlight.
+std::string openedFolder(QDialog& form)
+{
+    const auto* list = form.findChild<QtFolderList*>(QStringLiteral("DirList"));
+    return list->currentItem() != nullptr ? QtFolderList::entryPath(*list->currentItem()) : std::string();
+}
+
+// The machine's folders, with drives of the test's choosing.
+class ChosenDrives final : public FolderReader {
+public:
+    explicit ChosenDrives(std::vector<std::string> drives) : m_drives(std::move(drives)) {}
+
+    char separator() const override { return m_real.separator(); }
+    std::vector<std::string> readyDrives() const override { return m_drives; }
+    std::string currentFolder() const override { return m_real.currentFolder(); }
+    std::string keptFolder(const std::string& drive) const override { return m_real.keptFolder(drive); }
+    std::string normalFolder(const std::string& path) const override { return m_real.normalFolder(path); }
+    std::string rootOf(const std::string& path) const override { return m_real.rootOf(path); }
+    std::optional<FolderContents> read(const std::string& folder) const override { return m_real.read(folder); }
+
+private:
+    QtFolderReader m_real;
+    std::vector<std::string> m_drives;
+};
 
 void doubleClick(QListWidget& list, const std::string& text)
 {
@@ -98,6 +126,7 @@ protected:
 
     TempDir dir;
     std::string root;
+    QtFolderReader folders;
     fake::FakeMessageDialog messages;
     fake::FakeTextField field{"old"};
 
@@ -146,7 +175,7 @@ TEST_F(QtPicker, WindowsFollowTheirDesign)
 TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 {
     QtProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    FrmExe frmExe(view, folders, messages, "kumoden-print");
     std::vector<std::string> order;
     open(frmExe, view.dialog(), [&] {
         for (int i = 0; i < 6; ++i) {
@@ -168,7 +197,7 @@ TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         std::vector<std::string> expected;
@@ -183,7 +212,8 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
         EXPECT_EQ(QtFolderList::entryPath(*list.item(static_cast<int>(depth))), root + "/alpha");
         // The opened folder is the highlighted entry at first.
         EXPECT_EQ(list.currentRow(), static_cast<int>(depth - 1));
-        EXPECT_EQ(child<QtDriveList>(view.dialog(), "Drive")->drive(), driveOf(root, mountedDrives()));
+        const FolderModel model(folders);
+        EXPECT_EQ(child<QtDriveList>(view.dialog(), "Drive")->drive(), model.currentDrive(model.drives()));
         view.dialog().close();
     });
 }
@@ -191,7 +221,7 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
@@ -205,16 +235,16 @@ TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         doubleClick(list, "gamma");
-        EXPECT_EQ(view.dirPath(), root + "/gamma");
+        EXPECT_EQ(openedFolder(view.dialog()), root + "/gamma");
         EXPECT_EQ(texts(list).back(), "kumoden-print");
         // Enter on the root entry goes all the way up.
         list.setCurrentRow(0);
         QTest::keyClick(&list, Qt::Key_Return);
-        EXPECT_EQ(view.dirPath(), "/");
+        EXPECT_EQ(openedFolder(view.dialog()), "/");
         EXPECT_EQ(list.count(), static_cast<int>(texts(list).size()));
         EXPECT_EQ(texts(list).front(), "/");
         QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
@@ -225,7 +255,7 @@ TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 {
     QtProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    FrmExe frmExe(view, folders, messages, "kumoden-print");
     open(frmExe, view.dialog(), [&] {
         auto& dirs = *child<QtFolderList>(view.dialog(), "DirList");
         auto& files = *child<QtFileList>(view.dialog(), "filSelect");
@@ -248,7 +278,7 @@ TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         fs::remove(dir.path() / "alpha");
@@ -256,11 +286,10 @@ TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
         doubleClick(list, "alpha");
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_NE(messages.shown()[0].text.find(root + "/alpha"), std::string::npos);
-        EXPECT_EQ(view.dirPath(), root);
         EXPECT_EQ(texts(list), before);
         // Still usable.
         doubleClick(list, "prog");
-        EXPECT_EQ(view.dirPath(), root + "/prog");
+        EXPECT_EQ(openedFolder(view.dialog()), root + "/prog");
         view.dialog().close();
     });
     EXPECT_TRUE(field.writes().empty());
@@ -272,7 +301,7 @@ TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
     opener.setWindowModality(Qt::WindowModal);
     opener.open();
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         EXPECT_EQ(view.dialog().parentWidget(), &opener);
         EXPECT_EQ(QApplication::activeModalWidget(), &view.dialog());
@@ -282,55 +311,34 @@ TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
     opener.close();
 }
 
-TEST(QtDrives, DeepestMountHoldsTheFolder)
-{
-    const std::vector<std::string> drives{"/", "/home", "/home/user/usb"};
-    EXPECT_EQ(driveOf("/etc", drives), "/");
-    EXPECT_EQ(driveOf("/home", drives), "/home");
-    EXPECT_EQ(driveOf("/homes/x", drives), "/");
-    EXPECT_EQ(driveOf("/home/user/usb/photos", drives), "/home/user/usb");
-
-    const auto mounted = mountedDrives();
-    EXPECT_TRUE(std::is_sorted(mounted.begin(), mounted.end()));
-    EXPECT_EQ(std::adjacent_find(mounted.begin(), mounted.end()), mounted.end());
-    EXPECT_NE(std::find(mounted.begin(), mounted.end(), "/"), mounted.end());
-    const std::string here = currentFolder();
-    EXPECT_EQ(driveCurrentFolder(driveOf(here, mounted), mounted), here);
-    for (const auto& drive : mounted) {
-        if (drive != driveOf(here, mounted)) {
-            EXPECT_EQ(driveCurrentFolder(drive, mounted), drive);
-        }
-    }
-}
-
 // Folders of the test stand in for drives: the lists follow the drive list,
 // and a drive that cannot be read sends it back.
 TEST_F(QtPicker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "/beta";
     const std::string missing = root + "/missing";
-    QtProgramPickerView view(FrmExeDesign(), {"/", beta, missing});
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    const ChosenDrives drives({"/", beta, missing});
+    QtProgramPickerView view(FrmExeDesign());
+    FrmExe frmExe(view, drives, messages, "kumoden-print");
     open(frmExe, view.dialog(), [&] {
         auto& driveList = *child<QtDriveList>(view.dialog(), "Drive");
         auto& files = *child<QtFileList>(view.dialog(), "filSelect");
         EXPECT_EQ(driveList.drive(), "/");
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(openedFolder(view.dialog()), root);
 
         driveList.setCurrentIndex(driveList.findText(QString::fromStdString(beta)));
-        EXPECT_EQ(view.dirPath(), beta);
-        EXPECT_EQ(files.path(), beta);
+        EXPECT_EQ(openedFolder(view.dialog()), beta);
         EXPECT_EQ(texts(files), std::vector<std::string>{"Kumoden-Print"});
 
         driveList.setCurrentIndex(driveList.findText(QString::fromStdString(missing)));
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_NE(messages.shown()[0].text.find(missing), std::string::npos);
         EXPECT_EQ(driveList.drive(), beta);
-        EXPECT_EQ(view.dirPath(), beta);
+        EXPECT_EQ(openedFolder(view.dialog()), beta);
 
         // Back on the first drive: its current folder, where the process is.
         driveList.setCurrentIndex(driveList.findText(QStringLiteral("/")));
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(openedFolder(view.dialog()), root);
         EXPECT_EQ(files.count(), 0);
         view.dialog().close();
     });
