@@ -16,6 +16,8 @@ template <typename View> class Win32PickerBase : public View {
 public:
     // The window and its controls, for tests.
     Win32Form& form() { return m_form; }
+    // The folder of the folder list's highlighted entry, for tests.
+    std::string highlightedFolder() const { return m_dirList.highlighted(); }
 
     void setEvents(PickerEvents events) override { m_events = std::move(events); }
     void setDrives(const std::vector<std::string>& drives) override;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace kumoden {
 namespace {
@@ -27,7 +28,8 @@ protected:
         fs::create_directory(dir.path() / ".hidden-folder");
         test::MakeHidden(dir.path() / ".hidden-folder");
         dir.write("file.exe", "MZ");
-        dir.write("ファイル.txt", "");
+        // A name beyond ASCII, written as the platform writes names.
+        std::ofstream(dir.path() / fs::path(u8"ファイル.txt"));
         dir.write(".hidden-file", "");
         test::MakeHidden(dir.path() / ".hidden-file");
         fs::create_directory(dir.path() / "empty");
