@@ -22,10 +22,11 @@ ResidentProgram::ResidentProgram(std::string iniPath, ResidentBackends backends)
                      },
                      [this] { m_hardCopyReport.printed(); }}),
       // The settings dialog and its pickers, built afresh for every opening.
-      m_settingsWindows(m_info, {m_backends.profile, m_iniPath, m_backends.files.separator(),
-                                 m_backends.tmrFileCheck, m_backends.printers, m_backends.messages,
-                                 m_backends.folders, [this](const std::string& line) { m_notices.record(line); },
-                                 m_backends.readerFileName, m_backends.settingsViews})
+      m_settingsWindows(m_info,
+                        {m_backends.profile, m_iniPath, m_backends.files.separator(), m_backends.tmrFileCheck,
+                         m_backends.printers, m_backends.messages, m_backends.folders,
+                         [this](const std::string& line) { m_notices.record(line); },
+                         m_backends.readerFileName, m_backends.settingsViews})
 {
 }
 
@@ -36,21 +37,23 @@ bool ResidentProgram::start(const std::function<bool()>& beforeLoad)
             return;
         }
         ResidentBackends& b = m_backends;
-        m_frmDummy.emplace(m_info, FrmDummy::Services{m_iniPath,
-                                                      b.profile,
-                                                      b.tmrFileCheck,
-                                                      {b.files, b.sleeper, b.clock, b.launcher, b.printers, b.messages},
-                                                      b.icon,
-                                                      b.desktop,
-                                                      b.popup,
-                                                      b.about,
-                                                      b.printerSetup,
-                                                      m_modHardCopy,
-                                                      [this] { m_settingsWindows.showSettings(); },
-                                                      m_notices});
+        m_frmDummy.emplace(
+            m_info, FrmDummy::Services{m_iniPath,
+                                       b.profile,
+                                       b.tmrFileCheck,
+                                       {b.files, b.sleeper, b.clock, b.launcher, b.printers, b.messages},
+                                       b.icon,
+                                       b.desktop,
+                                       b.popup,
+                                       b.about,
+                                       b.printerSetup,
+                                       m_modHardCopy,
+                                       [this] { m_settingsWindows.showSettings(); },
+                                       m_notices});
         m_frmDummy->Form_Load();
     };
-    return Main(m_backends.app, m_iniPath, m_backends.splash, m_backends.sleeper, m_backends.desktop, loadResident);
+    return Main(m_backends.app, m_iniPath, m_backends.splash, m_backends.sleeper, m_backends.desktop,
+                loadResident);
 }
 
 void ResidentProgram::unload()

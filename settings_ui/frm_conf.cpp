@@ -60,9 +60,7 @@ FrmConf::FrmConf(FileCheckInfo& info, Services services)
     };
     events.cmbPrintClick = [this] { cmbPrint_Click(); };
     events.tabMainClick = [this] { TabMain_Click(); };
-    events.keyDown = [this](int keyCode, int shift) {
-        Form_KeyDown(keyCode, shift);
-    };
+    events.keyDown = [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); };
     events.cmdOKClick = [this] { cmdOK_Click(); };
     events.cmdCancelClick = [this] { cmdCancel_Click(); };
     events.cmdApplyClick = [this] { cmdApply_Click(); };

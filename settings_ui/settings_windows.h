@@ -25,7 +25,8 @@ struct SettingsViews {
 };
 
 // The makers of a platform's three view classes, each built from a design.
-template <typename ConfViewT, typename FolderPickerT, typename ProgramPickerT> SettingsViews MakeSettingsViews()
+template <typename ConfViewT, typename FolderPickerT, typename ProgramPickerT>
+SettingsViews MakeSettingsViews()
 {
     return {[](const FormDesign& design) { return std::make_unique<ConfViewT>(design); },
             [](const FormDesign& design) { return std::make_unique<FolderPickerT>(design); },

@@ -1,9 +1,9 @@
 // The composition root of the Linux program: builds the backends and hands
 // them to the start-up sequence and the resident window.
 #include "app/command_line.h"
+#include "app/resident_program.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
-#include "app/resident_program.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/log/file_event_log.h"
 #include "platform/posix/posix_application.h"
@@ -116,6 +116,69 @@ private:
 
 } // namespace
 
+// The backends of the program on Linux, made once Qt runs.
+struct LinuxBackends {
+    LinuxBackends(const std::string& iniPath, char separator)
+        : desktop(icon),
+          // A log that cannot be written is told from the icon, once per outage.
+          log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
+              [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
+          frmAbout(kumoden::FrmAboutDesign()), cdlPrintSet(messages), frmStart(kumoden::FrmStartDesign()),
+          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+    {
+    }
+
+    // The stand-in reader is the program the picker looks for. A hard copy
+    // that fails is also told on stderr.
+    kumoden::ResidentBackends resident(kumoden::Application& app, kumoden::FileSystem& files,
+                                       kumoden::Sleeper& sleeper)
+    {
+        using namespace kumoden;
+        return {app,
+                files,
+                clock,
+                sleeper,
+                launcher,
+                printers,
+                messages,
+                profile,
+                tmrFileCheck,
+                icon,
+                desktop,
+                log,
+                popup,
+                frmAbout,
+                cdlPrintSet,
+                frmStart,
+                clipboard.clipboard(),
+                clipboard.watcher(),
+                frmHardCopyView,
+                hardCopyPrinter,
+                folders,
+                MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
+                "kumoden-print",
+                [](const std::string& line) { qWarning("%s", line.c_str()); }};
+    }
+
+    kumoden::SystemClock clock;
+    kumoden::PosixLauncher launcher;
+    kumoden::CupsPrinterList printers;
+    kumoden::QtMessageDialog messages;
+    kumoden::ProfileStore profile;
+    kumoden::QtTimer tmrFileCheck;
+    kumoden::QtTrayIcon icon;
+    kumoden::QtDesktop desktop;
+    kumoden::FileEventLog log;
+    kumoden::QtPopupMenu popup;
+    kumoden::QtAboutView frmAbout;
+    kumoden::QtPrinterSetup cdlPrintSet;
+    kumoden::QtSplash frmStart;
+    kumoden::QtHardCopyPage frmHardCopyView;
+    kumoden::QtPagePrinter hardCopyPrinter;
+    kumoden::QtFolderReader folders;
+    ClipboardBackends clipboard;
+};
+
 // The program speaks Japanese; so do Qt's own dialogs (printer setup,
 // message box buttons) where their translation is installed.
 void speakJapanese(QTranslator& qtTranslation)
@@ -152,34 +215,8 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
     });
     sleeper.setStopDescriptor(signalWatcher.descriptor());
 
-    SystemClock clock;
-    PosixLauncher launcher;
-    CupsPrinterList printers;
-    QtMessageDialog messages;
-    ProfileStore profile;
-    QtTimer tmrFileCheck;
-    QtTrayIcon icon;
-    QtDesktop desktop(icon);
-    // A log that cannot be written is told from the icon, once per outage.
-    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
-                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
-    QtPopupMenu popup;
-    QtAboutView frmAbout(FrmAboutDesign());
-    QtPrinterSetup cdlPrintSet(messages);
-    QtSplash frmStart(FrmStartDesign());
-    QtHardCopyPage frmHardCopyView(cdlPrintSet);
-    QtPagePrinter hardCopyPrinter(cdlPrintSet);
-    QtFolderReader folders;
-    ClipboardBackends clipboard;
-
-    // The stand-in reader is the program the picker looks for. A hard copy
-    // that fails is also told on stderr.
-    ResidentProgram program(
-        iniPath, {app, files, clock, sleeper, launcher, printers, messages, profile, tmrFileCheck, icon, desktop, log,
-                  popup, frmAbout, cdlPrintSet, frmStart, clipboard.clipboard(), clipboard.watcher(),
-                  frmHardCopyView, hardCopyPrinter, folders,
-                  MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(), "kumoden-print",
-                  [](const std::string& line) { qWarning("%s", line.c_str()); }});
+    LinuxBackends backends(iniPath, files.separator());
+    ResidentProgram program(iniPath, backends.resident(app, files, sleeper));
     if (!program.start()) {
         return 0;
     }

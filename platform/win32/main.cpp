@@ -2,9 +2,9 @@
 // them to the start-up sequence and the resident window, and runs the
 // message loop until the window is closed or the session ends.
 #include "app/command_line.h"
+#include "app/resident_program.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
-#include "app/resident_program.h"
 #include "platform/log/file_event_log.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
@@ -117,8 +117,8 @@ HWND createResidentWindow(HINSTANCE instance, Resident& resident)
         return nullptr;
     }
     // Never shown: no WS_VISIBLE, and ShowWindow is not called.
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kResidentClass, L"アイコン表示用", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                           nullptr, instance, &resident);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kResidentClass, L"アイコン表示用", WS_OVERLAPPED, 0, 0, 0, 0,
+                           nullptr, nullptr, instance, &resident);
 }
 
 // The arguments after the program's name, split as the C runtime splits them.
@@ -174,6 +174,67 @@ std::string fullPath(const std::string& path)
 
 } // namespace
 
+// The backends of the program on Windows.
+struct WindowsBackends {
+    WindowsBackends(const std::string& iniPath, char separator)
+        : // A log that cannot be written is told from the icon, once per outage.
+          log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
+              [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
+          frmAbout(kumoden::FrmAboutDesign()), frmStart(kumoden::FrmStartDesign()),
+          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+    {
+    }
+
+    kumoden::ResidentBackends resident(kumoden::Application& app, kumoden::FileSystem& files)
+    {
+        using namespace kumoden;
+        return {app,
+                files,
+                clock,
+                sleeper,
+                launcher,
+                printers,
+                messages,
+                profile,
+                tmrFileCheck,
+                icon,
+                desktop,
+                log,
+                popup,
+                frmAbout,
+                cdlPrintSet,
+                frmStart,
+                clipboard,
+                clipboardWatcher,
+                frmHardCopyView,
+                hardCopyPrinter,
+                folders,
+                MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
+                "acrord32.exe",
+                [](const std::string& line) { OutputDebugStringW(ToWide(line + "\n").c_str()); }};
+    }
+
+    kumoden::Win32Clock clock;
+    kumoden::Win32Sleeper sleeper;
+    kumoden::Win32Launcher launcher;
+    kumoden::Win32PrinterList printers;
+    kumoden::Win32MessageDialog messages;
+    kumoden::Win32Profile profile;
+    kumoden::Win32Timer tmrFileCheck;
+    kumoden::Win32Desktop desktop;
+    kumoden::Win32TrayIcon icon;
+    kumoden::FileEventLog log;
+    kumoden::Win32PopupMenu popup;
+    kumoden::Win32PrinterSetup cdlPrintSet;
+    kumoden::Win32AboutView frmAbout;
+    kumoden::Win32Splash frmStart;
+    kumoden::Win32Clipboard clipboard;
+    kumoden::Win32ClipboardWatcher clipboardWatcher;
+    kumoden::Win32HardCopyPage frmHardCopyView;
+    kumoden::Win32PagePrinter hardCopyPrinter;
+    kumoden::Win32FolderReader folders;
+};
+
 // Until WM_QUIT: its exit code, or 1 when the loop failed.
 int runMessageLoop()
 {
@@ -192,44 +253,19 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
                 const std::string& iniPath)
 {
     using namespace kumoden;
-    Win32Clock clock;
-    Win32Sleeper sleeper;
-    Win32Launcher launcher;
-    Win32PrinterList printers;
-    Win32MessageDialog messages;
-    Win32Profile profile;
-    Win32Timer tmrFileCheck;
-    Win32Desktop desktop;
-    Win32TrayIcon icon;
-    // A log that cannot be written is told from the icon, once per outage.
-    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
-                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
-    Win32PopupMenu popup;
-    Win32PrinterSetup cdlPrintSet;
-    Win32AboutView frmAbout(FrmAboutDesign());
-    Win32Splash frmStart(FrmStartDesign());
-    Win32Clipboard clipboard;
-    Win32ClipboardWatcher clipboardWatcher;
-    Win32HardCopyPage frmHardCopyView(cdlPrintSet);
-    Win32PagePrinter hardCopyPrinter(cdlPrintSet);
-    Win32FolderReader folders;
-    ResidentProgram program(
-        iniPath, {app, files, clock, sleeper, launcher, printers, messages, profile, tmrFileCheck, icon, desktop, log,
-                  popup, frmAbout, cdlPrintSet, frmStart, clipboard, clipboardWatcher, frmHardCopyView,
-                  hardCopyPrinter, folders,
-                  MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
-                  "acrord32.exe", [](const std::string& line) { OutputDebugStringW(ToWide(line + "\n").c_str()); }});
-    Resident resident{icon, clipboardWatcher, sleeper, program};
+    WindowsBackends backends(iniPath, files.separator());
+    ResidentProgram program(iniPath, backends.resident(app, files));
+    Resident resident{backends.icon, backends.clipboardWatcher, backends.sleeper, program};
     HWND window = nullptr;
     const bool started = program.start([&] {
         window = createResidentWindow(instance, resident);
         if (window == nullptr) {
             return false;
         }
-        desktop.setWindow(window);
-        clipboardWatcher.setWindow(window);
-        popup.setWindow(window);
-        cdlPrintSet.setWindow(window);
+        backends.desktop.setWindow(window);
+        backends.clipboardWatcher.setWindow(window);
+        backends.popup.setWindow(window);
+        backends.cdlPrintSet.setWindow(window);
         return true;
     });
     if (!started) {
@@ -240,7 +276,7 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
     }
     const int result = runMessageLoop();
     resident.unload();
-    icon.remove();
+    backends.icon.remove();
     DestroyWindow(window);
     return result;
 }

@@ -103,7 +103,8 @@ std::optional<FolderContents> Win32FolderReader::read(const std::string& folder)
     do {
         const std::wstring name = found.cFileName;
         const DWORD attributes = found.dwFileAttributes;
-        if (name == L"." || name == L".." || (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        if (name == L"." || name == L".." ||
+            (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
             continue;
         }
         auto& names = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? contents.folders : contents.files;

@@ -202,10 +202,10 @@ HWND Win32Form::make(const ControlDesign& control, HWND parent)
     }
     const std::wstring text = look.captioned ? ToWide(control.caption()) : std::wstring();
     const int id = kFirstControlId + static_cast<int>(m_names.size());
-    const HWND made = CreateWindowExW(look.exStyle, look.windowClass, text.c_str(), style,
-                                      toPixels(control.box.left), toPixels(control.box.top),
-                                      toPixels(control.box.width), height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+    const HWND made =
+        CreateWindowExW(look.exStyle, look.windowClass, text.c_str(), style, toPixels(control.box.left),
+                        toPixels(control.box.top), toPixels(control.box.width), height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
     if (made == nullptr) {
         throw std::runtime_error("the control " + std::string(control.name) + " cannot be made");
     }

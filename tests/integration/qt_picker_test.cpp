@@ -8,6 +8,7 @@
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
+#include "tests/support/chosen_drives.h"
 #include "tests/support/offscreen_app.h"
 #include "tests/support/temp_dir.h"
 
@@ -52,24 +53,6 @@ std::string openedFolder(QDialog& form)
     const auto* list = form.findChild<QtFolderList*>(QStringLiteral("DirList"));
     return list->currentItem() != nullptr ? QtFolderList::entryPath(*list->currentItem()) : std::string();
 }
-
-// The machine's folders, with drives of the test's choosing.
-class ChosenDrives final : public FolderReader {
-public:
-    explicit ChosenDrives(std::vector<std::string> drives) : m_drives(std::move(drives)) {}
-
-    char separator() const override { return m_real.separator(); }
-    std::vector<std::string> readyDrives() const override { return m_drives; }
-    std::string currentFolder() const override { return m_real.currentFolder(); }
-    std::string keptFolder(const std::string& drive) const override { return m_real.keptFolder(drive); }
-    std::string normalFolder(const std::string& path) const override { return m_real.normalFolder(path); }
-    std::string rootOf(const std::string& path) const override { return m_real.rootOf(path); }
-    std::optional<FolderContents> read(const std::string& folder) const override { return m_real.read(folder); }
-
-private:
-    QtFolderReader m_real;
-    std::vector<std::string> m_drives;
-};
 
 void doubleClick(QListWidget& list, const std::string& text)
 {
@@ -317,7 +300,7 @@ TEST_F(QtPicker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "/beta";
     const std::string missing = root + "/missing";
-    const ChosenDrives drives({"/", beta, missing});
+    const test::ChosenDrives<QtFolderReader> drives({"/", beta, missing});
     QtProgramPickerView view(FrmExeDesign());
     FrmExe frmExe(view, drives, messages, "kumoden-print");
     open(frmExe, view.dialog(), [&] {

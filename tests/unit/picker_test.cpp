@@ -2,8 +2,8 @@
 #include "platform/fake/fake_picker_view.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
-#include "settings_ui/frm_exe.h"
 #include "settings_ui/folder_model.h"
+#include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
 
 #include <gtest/gtest.h>

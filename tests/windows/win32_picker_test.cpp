@@ -8,6 +8,7 @@
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
+#include "tests/support/chosen_drives.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
 
@@ -44,24 +45,6 @@ int rowOf(HWND list, const std::string& text)
     EXPECT_NE(found, all.end()) << "no entry " << text;
     return static_cast<int>(found - all.begin());
 }
-
-// The machine's folders, with drives of the test's choosing.
-class ChosenDrives final : public FolderReader {
-public:
-    explicit ChosenDrives(std::vector<std::string> drives) : m_drives(std::move(drives)) {}
-
-    char separator() const override { return m_real.separator(); }
-    std::vector<std::string> readyDrives() const override { return m_drives; }
-    std::string currentFolder() const override { return m_real.currentFolder(); }
-    std::string keptFolder(const std::string& drive) const override { return m_real.keptFolder(drive); }
-    std::string normalFolder(const std::string& path) const override { return m_real.normalFolder(path); }
-    std::string rootOf(const std::string& path) const override { return m_real.rootOf(path); }
-    std::optional<FolderContents> read(const std::string& folder) const override { return m_real.read(folder); }
-
-private:
-    Win32FolderReader m_real;
-    std::vector<std::string> m_drives;
-};
 
 // The process works in a folder of its own:
 //   alpha/  beta/{AcroRd32.exe, acrord32.exe.bak, hidden/}  gamma/acrord32.exe/ (a folder)
@@ -276,7 +259,7 @@ TEST_F(Win32Picker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "\\beta";
     const std::string missing = root + "\\missing";
-    const ChosenDrives drives({folders.rootOf(root), beta, missing});
+    const test::ChosenDrives<Win32FolderReader> drives({folders.rootOf(root), beta, missing});
     Win32ProgramPickerView view(FrmExeDesign());
     FrmExe frmExe(view, drives, messages, "acrord32.exe");
     open(frmExe, view, [&] {

@@ -56,7 +56,8 @@ TEST(Win32AboutView, ShowsTheVersionAndClosesByOkEnterEscAndTheCloseButton)
                            if (info.hbmColor != nullptr) {
                                DeleteObject(info.hbmColor);
                            }
-                           const int maskHeight = info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
+                           const int maskHeight =
+                               info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
                            const RECT imageBox = boxOn(form, "Image1");
                            EXPECT_EQ(mask.bmWidth, imageBox.right - imageBox.left);
                            EXPECT_EQ(maskHeight, imageBox.bottom - imageBox.top);
