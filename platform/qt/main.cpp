@@ -128,38 +128,6 @@ struct LinuxBackends {
     {
     }
 
-    // The stand-in reader is the program the picker looks for. A hard copy
-    // that fails is also told on stderr.
-    kumoden::ResidentBackends resident(kumoden::Application& app, kumoden::FileSystem& files,
-                                       kumoden::Sleeper& sleeper)
-    {
-        using namespace kumoden;
-        return {app,
-                files,
-                clock,
-                sleeper,
-                launcher,
-                printers,
-                messages,
-                profile,
-                tmrFileCheck,
-                icon,
-                desktop,
-                log,
-                popup,
-                frmAbout,
-                cdlPrintSet,
-                frmStart,
-                clipboard.clipboard(),
-                clipboard.watcher(),
-                frmHardCopyView,
-                hardCopyPrinter,
-                folders,
-                MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
-                "kumoden-print",
-                [](const std::string& line) { qWarning("%s", line.c_str()); }};
-    }
-
     kumoden::SystemClock clock;
     kumoden::PosixLauncher launcher;
     kumoden::CupsPrinterList printers;
@@ -176,7 +144,9 @@ struct LinuxBackends {
     kumoden::QtHardCopyPage frmHardCopyView;
     kumoden::QtPagePrinter hardCopyPrinter;
     kumoden::QtFolderReader folders;
-    ClipboardBackends clipboard;
+    ClipboardBackends clipboards;
+    kumoden::Clipboard& clipboard = clipboards.clipboard();
+    kumoden::ClipboardWatcher& clipboardWatcher = clipboards.watcher();
 };
 
 // The program speaks Japanese; so do Qt's own dialogs (printer setup,
@@ -216,7 +186,12 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
     sleeper.setStopDescriptor(signalWatcher.descriptor());
 
     LinuxBackends backends(iniPath, files.separator());
-    ResidentProgram program(iniPath, backends.resident(app, files, sleeper));
+    // The stand-in reader is the program the picker looks for. A hard copy
+    // that fails is also told on stderr.
+    ResidentProgram program(
+        iniPath, BackendsOf(backends, app, files, sleeper,
+                            MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
+                            "kumoden-print", [](const std::string& line) { qWarning("%s", line.c_str()); }));
     if (!program.start()) {
         return 0;
     }

@@ -185,35 +185,6 @@ struct WindowsBackends {
     {
     }
 
-    kumoden::ResidentBackends resident(kumoden::Application& app, kumoden::FileSystem& files)
-    {
-        using namespace kumoden;
-        return {app,
-                files,
-                clock,
-                sleeper,
-                launcher,
-                printers,
-                messages,
-                profile,
-                tmrFileCheck,
-                icon,
-                desktop,
-                log,
-                popup,
-                frmAbout,
-                cdlPrintSet,
-                frmStart,
-                clipboard,
-                clipboardWatcher,
-                frmHardCopyView,
-                hardCopyPrinter,
-                folders,
-                MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
-                "acrord32.exe",
-                [](const std::string& line) { OutputDebugStringW(ToWide(line + "\n").c_str()); }};
-    }
-
     kumoden::Win32Clock clock;
     kumoden::Win32Sleeper sleeper;
     kumoden::Win32Launcher launcher;
@@ -254,7 +225,12 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
 {
     using namespace kumoden;
     WindowsBackends backends(iniPath, files.separator());
-    ResidentProgram program(iniPath, backends.resident(app, files));
+    ResidentProgram program(
+        iniPath, BackendsOf(backends, app, files, backends.sleeper,
+                            MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
+                            "acrord32.exe", [](const std::string& line) {
+                                OutputDebugStringW(ToWide(line + "\n").c_str());
+                            }));
     Resident resident{backends.icon, backends.clipboardWatcher, backends.sleeper, program};
     HWND window = nullptr;
     const bool started = program.start([&] {

@@ -258,26 +258,6 @@ TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "/beta/Kumoden-Print"});
 }
 
-TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
-{
-    QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, folders, messages);
-    open(frmFile, view.dialog(), [&] {
-        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
-        fs::remove(dir.path() / "alpha");
-        const auto before = texts(list);
-        doubleClick(list, "alpha");
-        ASSERT_EQ(messages.shown().size(), 1u);
-        EXPECT_NE(messages.shown()[0].text.find(root + "/alpha"), std::string::npos);
-        EXPECT_EQ(texts(list), before);
-        // Still usable.
-        doubleClick(list, "prog");
-        EXPECT_EQ(openedFolder(view.dialog()), root + "/prog");
-        view.dialog().close();
-    });
-    EXPECT_TRUE(field.writes().empty());
-}
-
 TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
 {
     QDialog opener;

@@ -234,25 +234,6 @@ TEST_F(Win32Picker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "\\beta\\AcroRd32.exe"});
 }
 
-TEST_F(Win32Picker, FolderGoneSinceListedStaysWhereItWas)
-{
-    Win32FolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, folders, messages);
-    open(frmFile, view, [&] {
-        const HWND list = view.form().control("DirList");
-        fs::remove(dir.path() / "alpha");
-        const auto before = texts(list);
-        DoubleClick(list, rowOf(list, "alpha"));
-        ASSERT_EQ(messages.shown().size(), 1u);
-        EXPECT_NE(messages.shown()[0].text.find(root + "\\alpha"), std::string::npos);
-        EXPECT_EQ(texts(list), before);
-        DoubleClick(list, rowOf(list, "gamma")); // still usable
-        EXPECT_EQ(view.highlightedFolder(), root + "\\gamma");
-        click(view.form(), "cmdCancel");
-    });
-    EXPECT_TRUE(field.writes().empty());
-}
-
 // Folders of the test stand in for drives beside the real one: the lists
 // follow the drive list, and a drive that cannot be read sends it back.
 TEST_F(Win32Picker, ChoosingAnotherDriveMovesTheLists)
