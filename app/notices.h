@@ -29,7 +29,6 @@ public:
     void clear(const std::string& cause);
     // Every cause whose name starts so is gone.
     void clearStartingWith(const std::string& prefix);
-    bool failing(const std::string& cause) const { return m_failing.contains(cause); }
 
 private:
     TrayIcon& m_icon;

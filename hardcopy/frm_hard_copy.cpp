@@ -46,7 +46,14 @@ float single(double value)
 
 const PageFormDesign& HardCopyFormDesign()
 {
-    static const PageFormDesign design{"画面イメージ", 8310, 5565, 0, 0, 8295, 5535, true};
+    static const PageFormDesign design{.caption = "画面イメージ",
+                                       .clientWidth = 8310,
+                                       .clientHeight = 5565,
+                                       .boxLeft = 0,
+                                       .boxTop = 0,
+                                       .boxWidth = 8295,
+                                       .boxHeight = 5535,
+                                       .stretch = true};
     return design;
 }
 
@@ -71,15 +78,15 @@ bool FrmHardCopy::ChangeClipBoard()
     if (clipboard.getFormat(ClipboardFormat::Text)) {
         return false;
     }
-    if (clipboard.getData()->handle() == 0) {
+    // The picture is decoded once: the one printed is this one, whatever
+    // the clipboard holds later.
+    PicturePtr picture = clipboard.getData();
+    if (picture->handle() == 0) {
         return false;
     }
     if (!clipboard.getFormat(ClipboardFormat::Bitmap)) {
         return false;
     }
-    // The picture printed is this one, whatever the clipboard holds later.
-    PicturePtr picture = clipboard.getData();
-    const bool hasPicture = picture->handle() != 0;
     view.setPicture(std::move(picture));
 
     // The box still has its design size here, so the wide branch is the one
@@ -96,12 +103,11 @@ bool FrmHardCopy::ChangeClipBoard()
     view.setFormWidth(single(checked(view.boxWidth() * ratio - 300)));
     view.setFormHeight(single(checked(view.boxHeight() * ratio - 300)));
     // The form keeps whole pixels: the box follows the size it really took.
-    view.setBoxWidth(single(checked(view.formWidth() - 120.0f)));
-    view.setBoxHeight(single(checked(view.formHeight() - 390.0f)));
+    view.setBoxWidth(single(checked(view.formWidth() - kPageFrameWidth)));
+    view.setBoxHeight(single(checked(view.formHeight() - kPageFrameHeight)));
 
-    // Gone from the clipboard meanwhile: nothing is printed. A picture that
-    // had already gone when it was fetched would print an empty page.
-    if (!clipboard.getFormat(ClipboardFormat::Bitmap) || !hasPicture) {
+    // Gone from the clipboard meanwhile: nothing is printed.
+    if (!clipboard.getFormat(ClipboardFormat::Bitmap)) {
         return false;
     }
     view.printForm();

@@ -26,13 +26,13 @@ void ModHardCopy::UnhookClipboard()
 
 void ModHardCopy::ClipboardChanged()
 {
-    if (!m_hooked || m_hardCopyBusy != kFalse) {
+    if (!m_hooked || m_hardCopyBusy) {
         return;
     }
     struct Busy {
-        Flag& flag;
-        explicit Busy(Flag& f) : flag(f) { flag = kTrue; }
-        ~Busy() { flag = kFalse; }
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
     } busy{m_hardCopyBusy};
 
     FrmHardCopy& frmHardCopy = m_services.frmHardCopy;

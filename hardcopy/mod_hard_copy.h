@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/flag.h"
 #include "hardcopy/frm_hard_copy.h"
 #include "platform/clipboard_watcher.h"
 #include "platform/desktop.h"
@@ -39,12 +38,12 @@ public:
 
     bool Hooked() const { return m_hooked; }
     // True while a hard copy runs.
-    Flag HardCopyBusy() const { return m_hardCopyBusy; }
+    bool HardCopyBusy() const { return m_hardCopyBusy; }
 
 private:
     Services m_services;
     bool m_hooked = false;
-    Flag m_hardCopyBusy = kFalse;
+    bool m_hardCopyBusy = false;
 };
 
 } // namespace kumoden

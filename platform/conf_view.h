@@ -70,20 +70,25 @@ public:
     // The tab strip's client area in the dialog's coordinates.
     virtual TwipsBox tabClientArea() const = 0;
 
-    // The pages ("fraTab"), numbered from 0.
+    // The pages ("fraTab"), numbered from 0, one for each tab.
     virtual int pageCount() const = 0;
-    virtual TwipsBox pageBox(int page) const = 0;
-    virtual void setPageBox(int page, TwipsBox box) = 0;
     virtual bool pageEnabled(int page) const = 0;
-    virtual void setPageEnabled(int page, bool enabled) = 0;
-    // Lays the page over every other page.
-    virtual void bringPageToFront(int page) = 0;
+    // Lays every page over the tab strip's client area, enabled, the first
+    // on top: the others stay enabled beneath it until showPage.
+    virtual void layPages() = 0;
+    // Shows this page in the tab strip's client area, enabled; every other
+    // page is out of sight and disabled.
+    virtual void showPage(int page) = 0;
 
     // Shows the dialog modally; returns when it has been unloaded.
     virtual void showModal() = 0;
     // Closes the dialog.
     virtual void unload() = 0;
 };
+
+// Where a view puts the pages it does not show: their left edge, far
+// outside the dialog, in twips.
+inline constexpr int kPageAwayLeft = -20000;
 
 // The controls of the design that hold the fields, in the order of ConfField.
 inline constexpr std::array<std::string_view, 6> kConfFieldControls{

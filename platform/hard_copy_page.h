@@ -7,6 +7,11 @@
 
 namespace kumoden {
 
+// The frame the page form's window has around its client area, in twips:
+// its borders across, its borders and caption down.
+inline constexpr float kPageFrameWidth = 120;
+inline constexpr float kPageFrameHeight = 390;
+
 // A page form's design: its caption and client area, and the one image box
 // on it. Sizes in twips.
 struct PageFormDesign {

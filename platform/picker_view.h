@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kumoden {
 
@@ -12,11 +14,21 @@ struct PickerEvents {
     // setDrive).
     std::function<void()> driveChange;
     // The user opened an entry of the folder list (double-click or Enter):
-    // the full path of that entry. The list itself does not move; it opens
-    // a folder only through setDirPath.
+    // the full path of that entry. The list itself does not move; it shows
+    // another folder only through showFolders.
     std::function<void(const std::string& path)> dirListOpen;
     std::function<void()> execClick;
     std::function<void()> cancelClick;
+};
+
+// One row of the folder list: the name it shows, the folder it stands
+// for, and its depth below the root.
+struct FolderEntry {
+    std::string text;
+    std::string path;
+    int level = 0;
+
+    bool operator==(const FolderEntry&) const = default;
 };
 
 // The folder picker "frmFile": a drive list "Drive", a folder list
@@ -25,8 +37,8 @@ struct PickerEvents {
 // made. It has neither a default nor a cancel button: Enter and Escape mean
 // nothing to the window itself.
 //
-// Paths are as the platform writes them: a root folder keeps its trailing
-// separator ("/" on Linux, "C:\" on Windows), any other folder has none.
+// The view only shows what it is given; what the lists hold is worked out
+// by the picker's presenter.
 class FolderPickerView {
 public:
     FolderPickerView() = default;
@@ -36,24 +48,16 @@ public:
 
     virtual void setEvents(PickerEvents events) = 0;
 
-    // The platform's current drive, and for any drive its current folder
-    // and its root folder.
-    virtual std::string currentDrive() const = 0;
-    virtual std::string driveFolder(const std::string& drive) const = 0;
-    virtual std::string driveRoot(const std::string& drive) const = 0;
-
+    // Fills the drive list, one entry per drive root.
+    virtual void setDrives(const std::vector<std::string>& drives) = 0;
     // The drive chosen in the drive list.
     virtual std::string drive() const = 0;
-    // Chooses a drive of the list; raises no event.
+    // Chooses a listed drive; raises no event.
     virtual void setDrive(const std::string& drive) = 0;
 
-    // The folder the folder list has opened: not an entry that is merely
-    // highlighted. Empty before the list has opened any.
-    virtual std::string dirPath() const = 0;
-    // Opens a folder in the folder list. False when it cannot be read (it
-    // is gone, not a folder, or not readable): the list then stays as it
-    // was.
-    virtual bool setDirPath(const std::string& path) = 0;
+    // Fills the folder list; the entries up to the opened one are drawn as
+    // open folders, and the opened one is highlighted.
+    virtual void showFolders(const std::vector<FolderEntry>& entries, std::size_t opened) = 0;
 
     // Shows the window modally and returns when it has been unloaded, by
     // unload() or by the window's close button (which raises no event).
@@ -64,15 +68,11 @@ public:
 };
 
 // The program picker "frmExe": the folder picker's lists and buttons plus a
-// file list "filSelect" that shows the ordinary files of one folder whose
-// name matches its pattern.
+// file list "filSelect".
 class ProgramPickerView : public FolderPickerView {
 public:
-    // Only files of this name (letter case aside) are listed.
-    virtual void setFilePattern(const std::string& pattern) = 0;
-    // Lists the files of this folder; a folder that cannot be read lists
-    // none. Nothing is chosen afterwards.
-    virtual void setFilePath(const std::string& path) = 0;
+    // Fills the file list; nothing is chosen afterwards.
+    virtual void showFiles(const std::vector<std::string>& names) = 0;
     // The name of the file chosen in the list as the list shows it; empty
     // when none is chosen.
     virtual std::string fileName() const = 0;

@@ -60,9 +60,7 @@ FrmConf::FrmConf(FileCheckInfo& info, Services services)
     };
     events.cmbPrintClick = [this] { cmbPrint_Click(); };
     events.tabMainClick = [this] { TabMain_Click(); };
-    events.keyDown = [this](int keyCode, int shift) {
-        Form_KeyDown(static_cast<std::int16_t>(keyCode), static_cast<std::int16_t>(shift));
-    };
+    events.keyDown = [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); };
     events.cmdOKClick = [this] { cmdOK_Click(); };
     events.cmdCancelClick = [this] { cmdCancel_Click(); };
     events.cmdApplyClick = [this] { cmdApply_Click(); };
@@ -79,15 +77,9 @@ void FrmConf::Show()
 
 void FrmConf::Form_Load()
 {
-    const TwipsBox client = m_view.tabClientArea();
-    for (int i = 0; i < m_view.pageCount(); ++i) {
-        m_view.setPageBox(i, client);
-    }
     // Page 1 ends on top; the others stay enabled beneath it until the
     // first change of tab.
-    for (int i = m_view.pageCount() - 1; i >= 0; --i) {
-        m_view.bringPageToFront(i);
-    }
+    m_view.layPages();
     for (const PrinterEntry& printer : m_services.printers.installedPrinters().printers) {
         m_view.addPrinter(printer.deviceName);
     }
@@ -108,11 +100,11 @@ void FrmConf::ShowSettings()
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
 }
 
-std::int16_t FrmConf::SaveSettings()
+FrmConf::SaveResult FrmConf::SaveSettings()
 {
     if (const std::string why = refusal(); !why.empty()) {
         tell(why);
-        return kRefused;
+        return SaveResult::Refused;
     }
     const std::string path = m_services.iniPath;
     for (const SavedField& field : kSaveOrder) {
@@ -132,13 +124,13 @@ std::int16_t FrmConf::SaveSettings()
             tell("設定ファイル「" + path + "」に「" + field.label + "」を書き込めませんでした。" +
                  "書き込み禁止のファイルか、ファイルに保存できない文字が含まれています。" +
                  "この項目と、これより後の項目は保存されていません。");
-            return kNotWritten;
+            return SaveResult::NotWritten;
         }
     }
     m_view.setApplyEnabled(false);
     LoadSettings(m_info, m_services.profile, path);
     ShowSettings();
-    return kSaved;
+    return SaveResult::Saved;
 }
 
 std::string FrmConf::refusal() const
@@ -203,20 +195,10 @@ void FrmConf::cmbPrint_Click()
 
 void FrmConf::TabMain_Click()
 {
-    // Far outside the dialog, in twips.
-    constexpr int kAway = -20000;
-    const int selected = m_view.selectedTab();
-    const TwipsBox client = m_view.tabClientArea();
-    for (int i = 0; i < m_view.tabCount(); ++i) {
-        TwipsBox box = m_view.pageBox(i);
-        const bool shown = i == selected - 1;
-        box.left = shown ? client.left : kAway;
-        m_view.setPageBox(i, box);
-        m_view.setPageEnabled(i, shown);
-    }
+    m_view.showPage(m_view.selectedTab() - 1);
 }
 
-void FrmConf::Form_KeyDown(std::int16_t keyCode, std::int16_t shift)
+void FrmConf::Form_KeyDown(int keyCode, int shift)
 {
     const int count = m_view.tabCount();
     const int selected = m_view.selectedTab();
@@ -230,11 +212,11 @@ void FrmConf::Form_KeyDown(std::int16_t keyCode, std::int16_t shift)
 
 void FrmConf::cmdOK_Click()
 {
-    std::int16_t status = kSaved;
+    SaveResult status = SaveResult::Saved;
     if (m_view.applyEnabled()) {
         status = SaveSettings();
     }
-    if (status == kSaved) {
+    if (status == SaveResult::Saved) {
         m_view.unload();
     }
 }

@@ -59,11 +59,13 @@ public:
 
     void Form_Load();
     void ShowSettings();
-    // What a save came to; only kSaved lets OK close the dialog.
-    static constexpr std::int16_t kSaved = 0;
-    static constexpr std::int16_t kRefused = 1;    // a field the watch cannot use; nothing written
-    static constexpr std::int16_t kNotWritten = 2; // the INI file did not take a field
-    std::int16_t SaveSettings();
+    // What a save came to; only Saved lets OK close the dialog.
+    enum class SaveResult {
+        Saved,
+        Refused,    // a field the watch cannot use; nothing written
+        NotWritten, // the INI file did not take a field
+    };
+    SaveResult SaveSettings();
 
     void txtChkTime_Change();
     void txtFileDelDate_Change();
@@ -72,7 +74,7 @@ public:
     void txtPrintFile_Change();
     void cmbPrint_Click();
     void TabMain_Click();
-    void Form_KeyDown(std::int16_t keyCode, std::int16_t shift);
+    void Form_KeyDown(int keyCode, int shift);
 
     void cmdOK_Click();
     void cmdApply_Click();

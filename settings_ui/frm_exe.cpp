@@ -4,9 +4,10 @@
 
 namespace kumoden {
 
-FrmExe::FrmExe(ProgramPickerView& view, MessageDialog& messages, std::string readerFileName, char separator)
-    : m_view(view), m_messages(messages), m_readerFileName(std::move(readerFileName)), m_separator(separator),
-      m_lists(view, messages, [this] { DirList_Change(); })
+FrmExe::FrmExe(ProgramPickerView& view, const FolderReader& reader, MessageDialog& messages,
+               std::string readerFileName)
+    : m_view(view), m_messages(messages), m_readerFileName(std::move(readerFileName)), m_reader(reader),
+      m_lists(view, reader, messages, [this] { DirList_Change(); })
 {
     m_view.setEvents({[this] { Drive_Change(); }, [this](const std::string& path) { DirList_Open(path); },
                       [this] { cmdExec_Click(); }, [this] { cmdCancel_Click(); }});
@@ -20,7 +21,6 @@ void FrmExe::Show()
 
 void FrmExe::Form_Load()
 {
-    m_view.setFilePattern(m_readerFileName);
     m_lists.load();
 }
 
@@ -36,7 +36,7 @@ void FrmExe::DirList_Open(const std::string& path)
 
 void FrmExe::DirList_Change()
 {
-    m_view.setFilePath(m_view.dirPath());
+    m_view.showFiles(m_lists.model().filesNamed(m_lists.dirPath(), m_readerFileName));
 }
 
 void FrmExe::cmdExec_Click()
@@ -49,7 +49,7 @@ void FrmExe::cmdExec_Click()
     // The separator goes in even after a root folder's own: a program in a
     // root folder comes back with two in a row, which names the same file.
     if (objRetField != nullptr) {
-        objRetField->setText(m_view.dirPath() + m_separator + name);
+        objRetField->setText(m_lists.dirPath() + m_reader.separator() + name);
     }
     m_view.unload();
 }

@@ -14,8 +14,9 @@ namespace kumoden {
 class FrmExe {
 public:
     // readerFileName is the only name the file list shows (the platform's
-    // reader program); separator goes between folder and name.
-    FrmExe(ProgramPickerView& view, MessageDialog& messages, std::string readerFileName, char separator);
+    // reader program), letter case aside.
+    FrmExe(ProgramPickerView& view, const FolderReader& reader, MessageDialog& messages,
+           std::string readerFileName);
     FrmExe(const FrmExe&) = delete;
     FrmExe& operator=(const FrmExe&) = delete;
 
@@ -37,7 +38,7 @@ private:
     ProgramPickerView& m_view;
     MessageDialog& m_messages;
     std::string m_readerFileName;
-    char m_separator;
+    const FolderReader& m_reader;
     PickerLists m_lists;
 };
 

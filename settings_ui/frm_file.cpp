@@ -2,8 +2,8 @@
 
 namespace kumoden {
 
-FrmFile::FrmFile(FolderPickerView& view, MessageDialog& messages)
-    : m_view(view), m_lists(view, messages, [] {})
+FrmFile::FrmFile(FolderPickerView& view, const FolderReader& reader, MessageDialog& messages)
+    : m_view(view), m_lists(view, reader, messages, [] {})
 {
     m_view.setEvents({[this] { Drive_Change(); }, [this](const std::string& path) { DirList_Open(path); },
                       [this] { cmdExec_Click(); }, [this] { cmdCancel_Click(); }});
@@ -33,7 +33,7 @@ void FrmFile::DirList_Open(const std::string& path)
 void FrmFile::cmdExec_Click()
 {
     // The opened folder, as the list writes it: a root keeps its separator.
-    const std::string folder = m_view.dirPath();
+    const std::string folder = m_lists.dirPath();
     // Only when not even a drive's root could be read is there none.
     if (folder.empty()) {
         return;

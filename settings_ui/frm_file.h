@@ -11,7 +11,7 @@ namespace kumoden {
 // caller's text box.
 class FrmFile {
 public:
-    FrmFile(FolderPickerView& view, MessageDialog& messages);
+    FrmFile(FolderPickerView& view, const FolderReader& reader, MessageDialog& messages);
     FrmFile(const FrmFile&) = delete;
     FrmFile& operator=(const FrmFile&) = delete;
 

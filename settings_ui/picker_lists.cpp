@@ -4,22 +4,25 @@
 
 namespace kumoden {
 
-PickerLists::PickerLists(FolderPickerView& view, MessageDialog& messages, std::function<void()> folderOpened)
-    : m_view(view), m_messages(messages), m_folderOpened(std::move(folderOpened))
+PickerLists::PickerLists(FolderPickerView& view, const FolderReader& reader, MessageDialog& messages,
+                         std::function<void()> folderOpened)
+    : m_view(view), m_model(reader), m_messages(messages), m_folderOpened(std::move(folderOpened))
 {
 }
 
 void PickerLists::load()
 {
-    m_drive = m_view.currentDrive();
+    m_drives = m_model.drives();
+    m_view.setDrives(m_drives);
+    m_drive = m_model.currentDrive(m_drives);
     m_view.setDrive(m_drive);
-    const std::string folder = m_view.driveFolder(m_drive);
-    if (m_view.setDirPath(folder)) {
+    const std::string folder = m_model.driveFolder(m_drive, m_drives);
+    if (show(folder)) {
         m_folderOpened();
         return;
     }
     tell("フォルダー「" + folder + "」を読み取れません。");
-    if (m_view.setDirPath(m_view.driveRoot(m_drive))) {
+    if (show(m_drive)) {
         m_folderOpened();
     }
 }
@@ -30,7 +33,7 @@ void PickerLists::driveChanged()
     if (drive == m_drive) {
         return;
     }
-    if (m_view.setDirPath(m_view.driveFolder(drive))) {
+    if (show(m_model.driveFolder(drive, m_drives))) {
         m_drive = drive;
         m_folderOpened();
         return;
@@ -42,11 +45,22 @@ void PickerLists::driveChanged()
 
 void PickerLists::openFolder(const std::string& path)
 {
-    if (m_view.setDirPath(path)) {
+    if (show(path)) {
         m_folderOpened();
         return;
     }
     tell("フォルダー「" + path + "」を読み取れません。");
+}
+
+bool PickerLists::show(const std::string& path)
+{
+    const auto folder = m_model.open(path);
+    if (!folder) {
+        return false;
+    }
+    m_view.showFolders(folder->entries, folder->opened);
+    m_dirPath = folder->path;
+    return true;
 }
 
 void PickerLists::tell(const std::string& text)

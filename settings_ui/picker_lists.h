@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/folder_reader.h"
 #include "platform/message_dialog.h"
 #include "platform/picker_view.h"
+#include "settings_ui/folder_model.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kumoden {
 
@@ -18,7 +21,8 @@ inline constexpr const char* kPickerCaption = "PDF File";
 class PickerLists {
 public:
     // folderOpened runs each time the folder list has opened a folder.
-    PickerLists(FolderPickerView& view, MessageDialog& messages, std::function<void()> folderOpened);
+    PickerLists(FolderPickerView& view, const FolderReader& reader, MessageDialog& messages,
+                std::function<void()> folderOpened);
     PickerLists(const PickerLists&) = delete;
     PickerLists& operator=(const PickerLists&) = delete;
 
@@ -31,14 +35,24 @@ public:
     // An entry of the folder list was opened.
     void openFolder(const std::string& path);
 
+    // The folder the folder list has opened; empty before it has opened
+    // any.
+    const std::string& dirPath() const { return m_dirPath; }
+    const FolderModel& model() const { return m_model; }
+
 private:
+    // False, with the list left as it was, when the folder cannot be read.
+    bool show(const std::string& path);
     void tell(const std::string& text);
 
     FolderPickerView& m_view;
+    FolderModel m_model;
     MessageDialog& m_messages;
     std::function<void()> m_folderOpened;
+    std::vector<std::string> m_drives;
     // The last drive whose folder could be opened.
     std::string m_drive;
+    std::string m_dirPath;
 };
 
 } // namespace kumoden

@@ -112,7 +112,7 @@ void FrmDummy::Picture1_Action(TrayAction action)
         mnuVer_Click();
         break;
     case TrayAction::Context:
-        if (m_popupActive == kFalse) {
+        if (!m_popupActive) {
             ShowPopupMenu();
         }
         break;
@@ -130,10 +130,10 @@ void FrmDummy::ShowPopupMenu()
     desktop.setForegroundWindow();
     desktop.doEvents();
 
-    m_popupActive = kTrue;
+    m_popupActive = true;
     m_services.popup.setDefaultEntry(mnuConf);
     const int chosen = m_services.popup.track(placement);
-    m_popupActive = kFalse;
+    m_popupActive = false;
     RunMenuCommand(chosen);
 }
 
@@ -159,15 +159,15 @@ void FrmDummy::RunMenuCommand(int position)
 
 void FrmDummy::withDialogGuard(const std::function<void()>& open)
 {
-    if (m_dialogOpen != kFalse) {
+    if (m_dialogOpen) {
         return;
     }
     // A window that fails to open must not leave the menu's windows locked.
     struct Reset {
-        Flag& flag;
-        ~Reset() { flag = kFalse; }
+        bool& flag;
+        ~Reset() { flag = false; }
     } reset{m_dialogOpen};
-    m_dialogOpen = kTrue;
+    m_dialogOpen = true;
     open();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/flag.h"
 #include "app/notices.h"
 #include "app/settings.h"
 #include "hardcopy/mod_hard_copy.h"
@@ -74,8 +73,8 @@ public:
     void mnuEnd_Click();
 
     const FileCheckInfo& settings() const { return m_info; }
-    Flag PopupActive() const { return m_popupActive; }
-    Flag DialogOpen() const { return m_dialogOpen; }
+    bool PopupActive() const { return m_popupActive; }
+    bool DialogOpen() const { return m_dialogOpen; }
 
 private:
     // Tells the user what keeps the watch from working with the settings
@@ -89,9 +88,9 @@ private:
 
     FileCheckInfo& m_info;
     Services m_services;
-    Flag m_popupActive = kFalse;
+    bool m_popupActive = false;
     // Program-wide: one window at a time opens from the menu.
-    Flag m_dialogOpen = kFalse;
+    bool m_dialogOpen = false;
     // A message box shown inside a tick runs the event loop; a tick that
     // falls due meanwhile is dropped rather than run inside the first.
     bool m_tickRunning = false;

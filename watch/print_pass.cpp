@@ -121,7 +121,9 @@ FileResult launchArchived(const std::string& name, const FileCheckInfo& info, Pa
     }
     // Unprinted in the archive, a file would never be tried again and
     // would later be purged: it goes back to wait for a reader, never over
-    // a newcomer of the same name.
+    // a newcomer of the same name. Its own name and "(2)" to "(9)" are
+    // tried (kLastFreeNameNumber); at the tenth name taken it stays in the
+    // archive, and the user is told.
     const std::string returnedAs = PutUnderFreeName(
         name, [&](const std::string& free) { return files.moveFile(backupFile, place.watchedPath + free); });
     const FileResult result{

@@ -12,7 +12,7 @@
 namespace kumoden::fake {
 
 // The settings dialog without windows: controls as plain state, the user's
-// actions as methods, and a journal of what the presenter did to the pages.
+// actions as methods.
 class FakeConfView final : public ConfView {
 public:
     void setEvents(Events events) override { m_events = std::move(events); }
@@ -47,23 +47,23 @@ public:
     TwipsBox tabClientArea() const override { return clientArea; }
 
     int pageCount() const override { return 3; }
-    TwipsBox pageBox(int page) const override { return m_pages[static_cast<std::size_t>(page)]; }
-    void setPageBox(int page, TwipsBox box) override
-    {
-        journal.push_back("box " + std::to_string(page));
-        m_pages[static_cast<std::size_t>(page)] = box;
-    }
     bool pageEnabled(int page) const override { return m_enabled[static_cast<std::size_t>(page)]; }
-    void setPageEnabled(int page, bool enabled) override
+    void layPages() override
     {
-        m_enabled[static_cast<std::size_t>(page)] = enabled;
+        m_pages.fill(clientArea);
+        m_enabled.fill(true);
+        zOrder = {2, 1, 0};
     }
-    void bringPageToFront(int page) override
+    void showPage(int page) override
     {
-        journal.push_back("front " + std::to_string(page));
-        std::erase(zOrder, page);
-        zOrder.push_back(page);
+        for (int i = 0; i < pageCount(); ++i) {
+            m_pages[static_cast<std::size_t>(i)] = clientArea;
+            m_pages[static_cast<std::size_t>(i)].left = i == page ? clientArea.left : kPageAwayLeft;
+            m_enabled[static_cast<std::size_t>(i)] = i == page;
+        }
     }
+    // Where a page lies, in the dialog's twips.
+    TwipsBox pageBox(int page) const { return m_pages[static_cast<std::size_t>(page)]; }
 
     void showModal() override
     {
@@ -109,7 +109,6 @@ public:
     TwipsBox clientArea{165, 525, 5685, 2325};
     std::vector<std::string> printers;
     std::vector<int> zOrder{0, 1, 2}; // bottom first
-    std::vector<std::string> journal;
     std::function<void()> whileOpen;
     int unloads = 0;
 

@@ -38,6 +38,7 @@ public:
     }
     PicturePtr getData() override
     {
+        ++decodes;
         failIfUnreadable();
         return std::make_unique<FakePicture>(picture, pictureWidth, pictureHeight);
     }
@@ -65,6 +66,8 @@ public:
     float pictureHeight = 0;
     bool unreadable = false;
     int formatTests = 0;
+    // Each getData decodes the picture anew.
+    int decodes = 0;
     std::function<void(ClipboardFormat)> onGetFormat;
 
 private:
@@ -99,8 +102,8 @@ public:
         stretch = design.stretch;
         box = {0, design.boxWidth, design.boxHeight};
         // A fixed frame around the client area, as a window has.
-        formW = design.clientWidth + 120;
-        formH = design.clientHeight + 390;
+        formW = design.clientWidth + kPageFrameWidth;
+        formH = design.clientHeight + kPageFrameHeight;
     }
     void unload() override
     {

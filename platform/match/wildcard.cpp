@@ -101,6 +101,13 @@ std::uint32_t UpperCase(std::uint32_t codePoint)
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(codePoint) + run->delta);
 }
 
+int CompareFolded(std::string_view a, std::string_view b)
+{
+    const auto foldedA = foldedUnits(a);
+    const auto foldedB = foldedUnits(b);
+    return foldedA < foldedB ? -1 : (foldedB < foldedA ? 1 : 0);
+}
+
 Wildcard::Wildcard(std::string_view pattern) : m_pattern(foldedUnits(pattern))
 {
     const std::size_t n = m_pattern.size();

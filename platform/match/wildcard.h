@@ -30,6 +30,10 @@ private:
     bool m_hasStarExt = false;
 };
 
+// Orders two names as the directory query compares them, letter case
+// aside (folded as above): negative, zero or positive.
+int CompareFolded(std::string_view a, std::string_view b);
+
 // The simple upper-case mapping of a code point; itself when it has none or
 // lies beyond the basic plane.
 std::uint32_t UpperCase(std::uint32_t codePoint);

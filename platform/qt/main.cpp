@@ -1,10 +1,9 @@
 // The composition root of the Linux program: builds the backends and hands
 // them to the start-up sequence and the resident window.
 #include "app/command_line.h"
+#include "app/resident_program.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
-#include "app/start_up.h"
-#include "hardcopy/hard_copy_report.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/log/file_event_log.h"
 #include "platform/posix/posix_application.h"
@@ -17,6 +16,7 @@
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_conf_view.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_folder_reader.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_hard_copy.h"
 #include "platform/qt/qt_message_dialog.h"
@@ -29,9 +29,7 @@
 #include "platform/qt/signal_watcher.h"
 #include "platform/wayland/wayland_clipboard.h"
 #include "platform/xsmp/session_client.h"
-#include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
-#include "tray/frm_dummy.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -75,7 +73,139 @@ void chooseDisplayPlatform()
     setenv("QT_QPA_PLATFORM", platforms, 1);
 }
 
+// The clipboard the hard copy reads and hears. Where the compositor has a
+// clipboard manager the clipboard is heard through it, whatever window has
+// the focus. Qt's own Wayland client reports a change at every focus: there
+// the same content again is no change. Headless there is no clipboard to
+// hear.
+class ClipboardBackends {
+public:
+    ClipboardBackends()
+        : m_headless(QGuiApplication::platformName() == QLatin1String("offscreen")),
+          m_dataControl(m_headless ? nullptr : kumoden::DataControl::connect()),
+          m_distinctWatcher(m_qtWatcher, kumoden::qtClipboardContent)
+    {
+        if (m_dataControl) {
+            m_wlClipboard.emplace(*m_dataControl);
+            m_wlWatcher.emplace(*m_dataControl);
+        }
+    }
+
+    kumoden::Clipboard& clipboard()
+    {
+        return m_dataControl ? static_cast<kumoden::Clipboard&>(*m_wlClipboard) : m_qtClipboard;
+    }
+    kumoden::ClipboardWatcher& watcher()
+    {
+        if (m_dataControl) {
+            return *m_wlWatcher;
+        }
+        if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+            return m_distinctWatcher;
+        }
+        return m_qtWatcher;
+    }
+
+private:
+    bool m_headless;
+    std::unique_ptr<kumoden::DataControl> m_dataControl;
+    kumoden::QtClipboard m_qtClipboard;
+    kumoden::QtClipboardWatcher m_qtWatcher;
+    kumoden::DistinctClipboardWatcher m_distinctWatcher;
+    std::optional<kumoden::WaylandClipboard> m_wlClipboard;
+    std::optional<kumoden::WaylandClipboardWatcher> m_wlWatcher;
+};
+
 } // namespace
+
+// The backends of the program on Linux, made once Qt runs.
+struct LinuxBackends {
+    LinuxBackends(const std::string& iniPath, char separator)
+        : desktop(icon),
+          // A log that cannot be written is told from the icon, once per outage.
+          log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
+              [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
+          frmAbout(kumoden::FrmAboutDesign()), cdlPrintSet(messages), frmStart(kumoden::FrmStartDesign()),
+          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+    {
+    }
+
+    kumoden::SystemClock clock;
+    kumoden::PosixLauncher launcher;
+    kumoden::CupsPrinterList printers;
+    kumoden::QtMessageDialog messages;
+    kumoden::ProfileStore profile;
+    kumoden::QtTimer tmrFileCheck;
+    kumoden::QtTrayIcon icon;
+    kumoden::QtDesktop desktop;
+    kumoden::FileEventLog log;
+    kumoden::QtPopupMenu popup;
+    kumoden::QtAboutView frmAbout;
+    kumoden::QtPrinterSetup cdlPrintSet;
+    kumoden::QtSplash frmStart;
+    kumoden::QtHardCopyPage frmHardCopyView;
+    kumoden::QtPagePrinter hardCopyPrinter;
+    kumoden::QtFolderReader folders;
+    ClipboardBackends clipboards;
+    kumoden::Clipboard& clipboard = clipboards.clipboard();
+    kumoden::ClipboardWatcher& clipboardWatcher = clipboards.watcher();
+};
+
+// The program speaks Japanese; so do Qt's own dialogs (printer setup,
+// message box buttons) where their translation is installed.
+void speakJapanese(QTranslator& qtTranslation)
+{
+    if (qtTranslation.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslation);
+    }
+}
+
+// The resident program on Qt's event loop, until it is told to end.
+int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileSystem& files,
+                const std::string& iniPath)
+{
+    using namespace kumoden;
+    chooseDisplayPlatform();
+    // The session's manager is heard by a client of the program's own.
+    const std::string sessionManager = SessionClient::takeManagerAddress();
+    int qtArgc = 1;
+    QApplication qapp(qtArgc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    installFontSubstitutes();
+    QTranslator qtTranslation;
+    speakJapanese(qtTranslation);
+
+    // SIGTERM, SIGINT, SIGHUP and the session's end unload the resident
+    // window; one that comes during the splash ends the start-up after it.
+    // A print pass under way ends at its next wait: the sleeper watches
+    // the signal's descriptor.
+    bool quitRequested = false;
+    ThreadSleeper sleeper;
+    SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP}, [&](int) {
+        quitRequested = true;
+        sleeper.requestStop();
+        QCoreApplication::quit();
+    });
+    sleeper.setStopDescriptor(signalWatcher.descriptor());
+    // The session's end is told as a SIGTERM, whatever the event loop is doing.
+    const auto sessionClient =
+        SessionClient::join(sessionManager, "kumoden", [] { kill(getpid(), SIGTERM); });
+
+    LinuxBackends backends(iniPath, files.separator());
+    // The stand-in reader is the program the picker looks for. A hard copy
+    // that fails is also told on stderr.
+    ResidentProgram program(
+        iniPath, BackendsOf(backends, app, files, sleeper,
+                            MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
+                            "kumoden-print", [](const std::string& line) { qWarning("%s", line.c_str()); }));
+    if (!program.start()) {
+        return 0;
+    }
+    const int result = quitRequested ? 0 : QApplication::exec();
+    program.unload();
+    return result;
+}
 
 int main(int argc, char** argv)
 {
@@ -105,119 +235,5 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    chooseDisplayPlatform();
-    // The session's manager is heard by a client of the program's own.
-    const std::string sessionManager = SessionClient::takeManagerAddress();
-    int qtArgc = 1;
-    QApplication qapp(qtArgc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    installFontSubstitutes();
-    // The program speaks Japanese; so do Qt's own dialogs (printer setup,
-    // message box buttons) where their translation is installed.
-    QTranslator qtTranslation;
-    if (qtTranslation.load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslation);
-    }
-
-    // SIGTERM, SIGINT, SIGHUP and the session's end unload the resident
-    // window; one that comes during the splash ends the start-up after it.
-    // A print pass under way ends at its next wait: the sleeper watches
-    // the signal's descriptor.
-    bool quitRequested = false;
-    ThreadSleeper sleeper;
-    SignalWatcher signalWatcher({SIGTERM, SIGINT, SIGHUP}, [&](int) {
-        quitRequested = true;
-        sleeper.requestStop();
-        QCoreApplication::quit();
-    });
-    sleeper.setStopDescriptor(signalWatcher.descriptor());
-    // The session's end is told as a SIGTERM, whatever the event loop is doing.
-    const auto sessionClient =
-        SessionClient::join(sessionManager, "kumoden", [] { kill(getpid(), SIGTERM); });
-
-    SystemClock clock;
-    PosixLauncher launcher;
-    CupsPrinterList printers;
-    QtMessageDialog messages;
-    ProfileStore profile;
-    QtTimer tmrFileCheck;
-    QtTrayIcon icon;
-    QtDesktop desktop(icon);
-    // A log that cannot be written is told from the icon, once per outage.
-    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
-                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
-    Notices notices(icon, log, clock, std::string(kTrayTip));
-    QtPopupMenu popup;
-    QtAboutView frmAbout(FrmAboutDesign());
-    QtPrinterSetup cdlPrintSet(messages);
-    // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
-    // printer; one that fails is told on stderr and as a notice (once for
-    // each reason until one prints), and the program carries on.
-    // Where the compositor has a clipboard manager the clipboard is heard
-    // through it, whatever window has the focus. Qt's own Wayland client
-    // reports a change at every focus: there the same content again is no
-    // change. Headless there is no clipboard to hear.
-    const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
-    const std::unique_ptr<DataControl> dataControl = headless ? nullptr : DataControl::connect();
-    QtClipboard qtClipboard;
-    QtClipboardWatcher qtClipboardWatcher;
-    DistinctClipboardWatcher distinctClipboardWatcher(qtClipboardWatcher, qtClipboardContent);
-    std::optional<WaylandClipboard> wlClipboard;
-    std::optional<WaylandClipboardWatcher> wlClipboardWatcher;
-    if (dataControl) {
-        wlClipboard.emplace(*dataControl);
-        wlClipboardWatcher.emplace(*dataControl);
-    }
-    Clipboard& clipboard = dataControl ? static_cast<Clipboard&>(*wlClipboard) : qtClipboard;
-    ClipboardWatcher& clipboardWatcher = [&]() -> ClipboardWatcher& {
-        if (dataControl) {
-            return *wlClipboardWatcher;
-        }
-        if (QGuiApplication::platformName() == QLatin1String("wayland")) {
-            return distinctClipboardWatcher;
-        }
-        return qtClipboardWatcher;
-    }();
-    QtHardCopyPage frmHardCopyView(cdlPrintSet);
-    QtPagePrinter hardCopyPrinter(cdlPrintSet);
-    FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
-    HardCopyReport hardCopyReport(notices);
-    ModHardCopy modHardCopy({clipboardWatcher, desktop, frmHardCopy,
-                             [&](const std::string& why) {
-                                 qWarning("kumoden: hard copy abandoned: %s", why.c_str());
-                                 hardCopyReport.abandoned(why);
-                             },
-                             [&] { hardCopyReport.printed(); }});
-    QtSplash frmStart(FrmStartDesign());
-
-    FileCheckInfo info;
-    // The settings dialog and its pickers, built afresh for every opening.
-    // The stand-in reader is the program the picker looks for.
-    SettingsWindows<QtConfView, QtFolderPickerView, QtProgramPickerView> settingsWindows(
-        info, {profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
-               [&](const std::string& line) { notices.record(line); }, "kumoden-print"});
-    const auto showSettings = [&] { settingsWindows.showSettings(); };
-    std::optional<FrmDummy> frmDummy;
-    const auto loadResident = [&] {
-        frmDummy.emplace(info, FrmDummy::Services{iniPath,
-                                                  profile,
-                                                  tmrFileCheck,
-                                                  {files, sleeper, clock, launcher, printers, messages},
-                                                  icon,
-                                                  desktop,
-                                                  popup,
-                                                  frmAbout,
-                                                  cdlPrintSet,
-                                                  modHardCopy,
-                                                  showSettings,
-                                                  notices});
-        frmDummy->Form_Load();
-    };
-    if (!Main(app, iniPath, frmStart, sleeper, desktop, loadResident)) {
-        return 0;
-    }
-    const int result = quitRequested ? 0 : QApplication::exec();
-    frmDummy->Form_Unload();
-    return result;
+    return runResident(argv, app, files, iniPath);
 }

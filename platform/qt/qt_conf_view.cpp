@@ -137,7 +137,6 @@ QWidget* QtConfView::makeControl(const ControlDesign& control, QWidget* parent)
         // Pages lie on one another: each hides the ones beneath it.
         page->setAutoFillBackground(true);
         m_pages.push_back(page);
-        m_pageBoxes.push_back(control.box);
         return page;
     }
     case ControlKind::Label:
@@ -303,30 +302,32 @@ int QtConfView::pageCount() const
     return static_cast<int>(m_pages.size());
 }
 
-TwipsBox QtConfView::pageBox(int page) const
-{
-    return m_pageBoxes[static_cast<std::size_t>(page)];
-}
-
-void QtConfView::setPageBox(int page, TwipsBox box)
-{
-    m_pageBoxes[static_cast<std::size_t>(page)] = box;
-    m_pages[static_cast<std::size_t>(page)]->setGeometry(twipsRect(box));
-}
-
 bool QtConfView::pageEnabled(int page) const
 {
     return m_pages[static_cast<std::size_t>(page)]->isEnabled();
 }
 
-void QtConfView::setPageEnabled(int page, bool enabled)
+void QtConfView::layPages()
 {
-    m_pages[static_cast<std::size_t>(page)]->setEnabled(enabled);
+    const QRect client = twipsRect(tabClientArea());
+    for (QWidget* page : m_pages) {
+        page->setGeometry(client);
+        page->setEnabled(true);
+    }
+    for (auto page = m_pages.rbegin(); page != m_pages.rend(); ++page) {
+        (*page)->raise();
+    }
 }
 
-void QtConfView::bringPageToFront(int page)
+void QtConfView::showPage(int shown)
 {
-    m_pages[static_cast<std::size_t>(page)]->raise();
+    const TwipsBox client = tabClientArea();
+    for (int i = 0; i < pageCount(); ++i) {
+        TwipsBox box = client;
+        box.left = i == shown ? client.left : kPageAwayLeft;
+        m_pages[static_cast<std::size_t>(i)]->setGeometry(twipsRect(box));
+        m_pages[static_cast<std::size_t>(i)]->setEnabled(i == shown);
+    }
 }
 
 void QtConfView::showModal()

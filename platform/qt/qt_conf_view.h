@@ -36,11 +36,9 @@ public:
     void selectTab(int index) override;
     TwipsBox tabClientArea() const override;
     int pageCount() const override;
-    TwipsBox pageBox(int page) const override;
-    void setPageBox(int page, TwipsBox box) override;
     bool pageEnabled(int page) const override;
-    void setPageEnabled(int page, bool enabled) override;
-    void bringPageToFront(int page) override;
+    void layPages() override;
+    void showPage(int page) override;
     void showModal() override;
     void unload() override;
 
@@ -68,7 +66,6 @@ private:
     QTabBar* m_tabs = nullptr;
     QFrame* m_tabPanel = nullptr;
     std::vector<QFrame*> m_pages;
-    std::vector<TwipsBox> m_pageBoxes;
     std::array<QLineEdit*, 5> m_textBoxes{};
     QComboBox* m_cmbPrint = nullptr;
     QPushButton* m_cmdOK = nullptr;

@@ -1,19 +1,10 @@
 #include "platform/qt/qt_picker_lists.h"
 
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
-#include <filesystem>
-#include <optional>
-#include <system_error>
-
 namespace kumoden {
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
@@ -23,55 +14,6 @@ constexpr int kIndentPixels = 8;
 QString display(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// Names in the order a person reads them: letter case aside, then as bytes.
-void sortNames(std::vector<std::string>& names)
-{
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const int order = display(a).compare(display(b), Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
-}
-
-// The entries of a folder that pass the test, hidden ones left out; nothing
-// when the folder cannot be read.
-template <typename Test>
-std::optional<std::vector<std::string>> readFolder(const std::string& folder, Test test)
-{
-    std::error_code error;
-    fs::directory_iterator entry(fs::path(folder), error);
-    if (error) {
-        return std::nullopt;
-    }
-    std::vector<std::string> names;
-    while (entry != fs::directory_iterator()) {
-        const std::string name = entry->path().filename().string();
-        if (!name.starts_with('.') && test(*entry, name)) {
-            names.push_back(name);
-        }
-        entry.increment(error);
-        if (error) {
-            return std::nullopt;
-        }
-    }
-    sortNames(names);
-    return names;
-}
-
-// A root keeps its separator, any other folder has none.
-std::string normalFolder(const std::string& path)
-{
-    std::string normal = fs::path(path).lexically_normal().string();
-    while (normal.size() > 1 && normal.back() == '/') {
-        normal.pop_back();
-    }
-    return normal;
-}
-
-std::string childPath(const std::string& folder, const std::string& name)
-{
-    return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
 // Indents each entry by its depth, highlight and all, as the classic
@@ -90,58 +32,22 @@ protected:
 
 } // namespace
 
-std::vector<std::string> mountedDrives()
+QtDriveList::QtDriveList(QWidget* parent) : QComboBox(parent)
 {
-    std::vector<std::string> drives;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        // A file mounted on its own (as containers do) is no drive.
-        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir()) {
-            drives.push_back(volume.rootPath().toStdString());
-        }
-    }
-    // Every folder lies on some drive.
-    drives.push_back("/");
-    std::sort(drives.begin(), drives.end());
-    drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
-    return drives;
-}
-
-std::string driveOf(const std::string& folder, const std::vector<std::string>& drives)
-{
-    std::string best = "/";
-    for (const auto& drive : drives) {
-        const bool contains = drive == "/" || folder == drive || folder.starts_with(drive + "/");
-        if (contains && drive.size() > best.size()) {
-            best = drive;
-        }
-    }
-    return best;
-}
-
-std::string currentFolder()
-{
-    std::error_code error;
-    const fs::path folder = fs::current_path(error);
-    // A current folder that was removed: the root stands in.
-    return error ? std::string("/") : normalFolder(folder.string());
-}
-
-std::string driveCurrentFolder(const std::string& drive, const std::vector<std::string>& drives)
-{
-    const std::string folder = currentFolder();
-    return driveOf(folder, drives) == drive ? folder : drive;
-}
-
-QtDriveList::QtDriveList(std::vector<std::string> drives, QWidget* parent) : QComboBox(parent)
-{
-    for (const auto& drive : drives) {
-        addItem(display(drive), QByteArray::fromStdString(drive));
-    }
     connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
         if (m_onChange) {
             m_onChange();
         }
     });
+}
+
+void QtDriveList::setDrives(const std::vector<std::string>& drives)
+{
+    const QSignalBlocker quiet(this);
+    clear();
+    for (const auto& drive : drives) {
+        addItem(display(drive), QByteArray::fromStdString(drive));
+    }
 }
 
 std::string QtDriveList::drive() const
@@ -166,41 +72,18 @@ QtFolderList::QtFolderList(QWidget* parent) : QListWidget(parent)
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { open(item); });
 }
 
-bool QtFolderList::setPath(const std::string& path)
+void QtFolderList::show(const std::vector<FolderEntry>& entries, std::size_t opened)
 {
-    const std::string folder = normalFolder(path);
-    const auto subFolders = readFolder(folder, [](const fs::directory_entry& entry, const std::string&) {
-        std::error_code error;
-        return entry.is_directory(error);
-    });
-    if (!subFolders) {
-        return false;
-    }
-
     clear();
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto add = [this](const QIcon& icon, const std::string& text, const std::string& full, int level) {
-        auto* item = new QListWidgetItem(icon, display(text), this);
-        item->setData(kPathRole, QByteArray::fromStdString(full));
-        item->setData(kLevelRole, level);
-        return item;
-    };
-    // The chain from the root down to the opened folder.
-    std::string chain;
-    int level = 0;
-    QListWidgetItem* opened = nullptr;
-    for (const auto& part : fs::path(folder)) {
-        const std::string name = part.string();
-        chain = chain.empty() ? name : childPath(chain, name);
-        opened = add(openIcon, name, chain, level++);
+    for (std::size_t row = 0; row < entries.size(); ++row) {
+        const FolderEntry& entry = entries[row];
+        auto* item = new QListWidgetItem(row <= opened ? openIcon : closedIcon, display(entry.text), this);
+        item->setData(kPathRole, QByteArray::fromStdString(entry.path));
+        item->setData(kLevelRole, entry.level);
     }
-    for (const auto& name : *subFolders) {
-        add(closedIcon, name, childPath(folder, name), level);
-    }
-    setCurrentItem(opened);
-    m_path = folder;
-    return true;
+    setCurrentRow(static_cast<int>(opened));
 }
 
 std::string QtFolderList::entryPath(const QListWidgetItem& item)
@@ -232,16 +115,10 @@ QtFileList::QtFileList(QWidget* parent) : QListWidget(parent)
     setSelectionMode(SingleSelection);
 }
 
-void QtFileList::setPath(const std::string& path)
+void QtFileList::show(const std::vector<std::string>& names)
 {
-    m_path = normalFolder(path);
     clear();
-    const QString pattern = display(m_pattern);
-    const auto files = readFolder(m_path, [&](const fs::directory_entry& entry, const std::string& name) {
-        std::error_code error;
-        return display(name).compare(pattern, Qt::CaseInsensitive) == 0 && entry.is_regular_file(error);
-    });
-    for (const auto& name : files.value_or(std::vector<std::string>{})) {
+    for (const auto& name : names) {
         auto* item = new QListWidgetItem(display(name), this);
         item->setData(kPathRole, QByteArray::fromStdString(name));
     }

@@ -36,15 +36,14 @@ QPushButton* addButton(QDialog& form, const ControlDesign& design)
 } // namespace
 
 template <typename View>
-QtPickerBase<View>::QtPickerBase(const FormDesign& design, std::vector<std::string> drives)
-    : m_dialog(std::make_unique<PickerDialog>()), m_drives(std::move(drives))
+QtPickerBase<View>::QtPickerBase(const FormDesign& design) : m_dialog(std::make_unique<PickerDialog>())
 {
     QDialog& form = *m_dialog;
     form.setObjectName(captionOf(design.name));
     form.setWindowTitle(captionOf(design.caption));
     form.setFixedSize(twipsSize(design.clientWidth, design.clientHeight));
 
-    m_driveList = designed(new QtDriveList(m_drives, &form), design.control("Drive"));
+    m_driveList = designed(new QtDriveList(&form), design.control("Drive"));
     m_dirList = designed(new QtFolderList(&form), design.control("DirList"));
     m_cmdExec = addButton(form, design.control("cmdExec"));
     m_cmdCancel = addButton(form, design.control("cmdCancel"));
@@ -88,19 +87,9 @@ template <typename View> void QtPickerBase<View>::setEvents(PickerEvents events)
     m_events = std::move(events);
 }
 
-template <typename View> std::string QtPickerBase<View>::currentDrive() const
+template <typename View> void QtPickerBase<View>::setDrives(const std::vector<std::string>& drives)
 {
-    return driveOf(currentFolder(), m_drives);
-}
-
-template <typename View> std::string QtPickerBase<View>::driveFolder(const std::string& drive) const
-{
-    return driveCurrentFolder(drive, m_drives);
-}
-
-template <typename View> std::string QtPickerBase<View>::driveRoot(const std::string& drive) const
-{
-    return drive;
+    m_driveList->setDrives(drives);
 }
 
 template <typename View> std::string QtPickerBase<View>::drive() const
@@ -113,14 +102,10 @@ template <typename View> void QtPickerBase<View>::setDrive(const std::string& dr
     m_driveList->setDrive(drive);
 }
 
-template <typename View> std::string QtPickerBase<View>::dirPath() const
+template <typename View>
+void QtPickerBase<View>::showFolders(const std::vector<FolderEntry>& entries, std::size_t opened)
 {
-    return m_dirList->path();
-}
-
-template <typename View> bool QtPickerBase<View>::setDirPath(const std::string& path)
-{
-    return m_dirList->setPath(path);
+    m_dirList->show(entries, opened);
 }
 
 template <typename View> void QtPickerBase<View>::showModal()
@@ -150,27 +135,20 @@ template <typename View> void QtPickerBase<View>::unload()
 template class QtPickerBase<FolderPickerView>;
 template class QtPickerBase<ProgramPickerView>;
 
-QtFolderPickerView::QtFolderPickerView(const FormDesign& design, std::vector<std::string> drives)
-    : QtPickerBase(design, std::move(drives))
+QtFolderPickerView::QtFolderPickerView(const FormDesign& design) : QtPickerBase(design)
 {
     orderFocus(design);
 }
 
-QtProgramPickerView::QtProgramPickerView(const FormDesign& design, std::vector<std::string> drives)
-    : QtPickerBase(design, std::move(drives))
+QtProgramPickerView::QtProgramPickerView(const FormDesign& design) : QtPickerBase(design)
 {
     m_filSelect = designed(new QtFileList(m_dialog.get()), design.control("filSelect"));
     orderFocus(design);
 }
 
-void QtProgramPickerView::setFilePattern(const std::string& pattern)
+void QtProgramPickerView::showFiles(const std::vector<std::string>& names)
 {
-    m_filSelect->setPattern(pattern);
-}
-
-void QtProgramPickerView::setFilePath(const std::string& path)
-{
-    m_filSelect->setPath(path);
+    m_filSelect->show(names);
 }
 
 std::string QtProgramPickerView::fileName() const

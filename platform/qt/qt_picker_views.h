@@ -21,26 +21,22 @@ public:
     QDialog& dialog() { return *m_dialog; }
 
     void setEvents(PickerEvents events) override;
-    std::string currentDrive() const override;
-    std::string driveFolder(const std::string& drive) const override;
-    std::string driveRoot(const std::string& drive) const override;
+    void setDrives(const std::vector<std::string>& drives) override;
     std::string drive() const override;
     void setDrive(const std::string& drive) override;
-    std::string dirPath() const override;
-    bool setDirPath(const std::string& path) override;
+    void showFolders(const std::vector<FolderEntry>& entries, std::size_t opened) override;
     void showModal() override;
     void unload() override;
 
 protected:
     // Builds the window and the controls both pickers have from the design.
-    QtPickerBase(const FormDesign& design, std::vector<std::string> drives);
+    explicit QtPickerBase(const FormDesign& design);
     // Puts the controls in the design's focus order and focuses the first.
     void orderFocus(const FormDesign& design);
     ~QtPickerBase() override;
 
     PickerEvents m_events;
     std::unique_ptr<QDialog> m_dialog;
-    std::vector<std::string> m_drives;
     QtDriveList* m_driveList;
     QtFolderList* m_dirList;
     QPushButton* m_cmdExec;
@@ -50,17 +46,15 @@ protected:
 // The folder picker "frmFile".
 class QtFolderPickerView final : public QtPickerBase<FolderPickerView> {
 public:
-    // The drive list lists these drives (by their root folders).
-    explicit QtFolderPickerView(const FormDesign& design, std::vector<std::string> drives = mountedDrives());
+    explicit QtFolderPickerView(const FormDesign& design);
 };
 
 // The program picker "frmExe", with its file list "filSelect".
 class QtProgramPickerView final : public QtPickerBase<ProgramPickerView> {
 public:
-    explicit QtProgramPickerView(const FormDesign& design, std::vector<std::string> drives = mountedDrives());
+    explicit QtProgramPickerView(const FormDesign& design);
 
-    void setFilePattern(const std::string& pattern) override;
-    void setFilePath(const std::string& path) override;
+    void showFiles(const std::vector<std::string>& names) override;
     std::string fileName() const override;
 
 private:

@@ -2,10 +2,9 @@
 // them to the start-up sequence and the resident window, and runs the
 // message loop until the window is closed or the session ends.
 #include "app/command_line.h"
+#include "app/resident_program.h"
 #include "app/settings.h"
 #include "app/splash_design.h"
-#include "app/start_up.h"
-#include "hardcopy/hard_copy_report.h"
 #include "platform/log/file_event_log.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_application.h"
@@ -15,6 +14,7 @@
 #include "platform/win32/win32_conf_view.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_reader.h"
 #include "platform/win32/win32_hard_copy.h"
 #include "platform/win32/win32_launcher.h"
 #include "platform/win32/win32_message_dialog.h"
@@ -26,9 +26,7 @@
 #include "platform/win32/win32_small_forms.h"
 #include "platform/win32/win32_timer.h"
 #include "platform/win32/win32_tray_icon.h"
-#include "settings_ui/settings_windows.h"
 #include "tray/about_design.h"
-#include "tray/frm_dummy.h"
 
 #include "kumoden_version.h"
 
@@ -36,7 +34,6 @@
 
 #include <shellapi.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,16 +51,9 @@ struct Resident {
     kumoden::Win32TrayIcon& icon;
     kumoden::Win32ClipboardWatcher& watcher;
     kumoden::Win32Sleeper& sleeper;
-    std::optional<kumoden::FrmDummy>& form;
-    bool unloaded = false;
+    kumoden::ResidentProgram& program;
 
-    void unload()
-    {
-        if (form && !unloaded) {
-            unloaded = true;
-            form->Form_Unload();
-        }
-    }
+    void unload() { program.unload(); }
 };
 
 LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -127,8 +117,8 @@ HWND createResidentWindow(HINSTANCE instance, Resident& resident)
         return nullptr;
     }
     // Never shown: no WS_VISIBLE, and ShowWindow is not called.
-    return CreateWindowExW(WS_EX_TOOLWINDOW, kResidentClass, L"Kumoden", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                           nullptr, instance, &resident);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, kResidentClass, L"アイコン表示用", WS_OVERLAPPED, 0, 0, 0, 0,
+                           nullptr, nullptr, instance, &resident);
 }
 
 // The arguments after the program's name, split as the C runtime splits them.
@@ -184,6 +174,89 @@ std::string fullPath(const std::string& path)
 
 } // namespace
 
+// The backends of the program on Windows.
+struct WindowsBackends {
+    WindowsBackends(const std::string& iniPath, char separator)
+        : // A log that cannot be written is told from the icon, once per outage.
+          log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
+              [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
+          frmAbout(kumoden::FrmAboutDesign()), frmStart(kumoden::FrmStartDesign()),
+          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+    {
+    }
+
+    kumoden::Win32Clock clock;
+    kumoden::Win32Sleeper sleeper;
+    kumoden::Win32Launcher launcher;
+    kumoden::Win32PrinterList printers;
+    kumoden::Win32MessageDialog messages;
+    kumoden::Win32Profile profile;
+    kumoden::Win32Timer tmrFileCheck;
+    kumoden::Win32Desktop desktop;
+    kumoden::Win32TrayIcon icon;
+    kumoden::FileEventLog log;
+    kumoden::Win32PopupMenu popup;
+    kumoden::Win32PrinterSetup cdlPrintSet;
+    kumoden::Win32AboutView frmAbout;
+    kumoden::Win32Splash frmStart;
+    kumoden::Win32Clipboard clipboard;
+    kumoden::Win32ClipboardWatcher clipboardWatcher;
+    kumoden::Win32HardCopyPage frmHardCopyView;
+    kumoden::Win32PagePrinter hardCopyPrinter;
+    kumoden::Win32FolderReader folders;
+};
+
+// Until WM_QUIT: its exit code, or 1 when the loop failed.
+int runMessageLoop()
+{
+    MSG message{};
+    int result = 0;
+    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return result < 0 ? 1 : static_cast<int>(message.wParam);
+}
+
+// The resident program on the message loop, until its window is closed or
+// the session ends.
+int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win32FileSystem& files,
+                const std::string& iniPath)
+{
+    using namespace kumoden;
+    WindowsBackends backends(iniPath, files.separator());
+    ResidentProgram program(
+        iniPath, BackendsOf(backends, app, files, backends.sleeper,
+                            MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
+                            "acrord32.exe", [](const std::string& line) {
+                                OutputDebugStringW(ToWide(line + "\n").c_str());
+                            }));
+    Resident resident{backends.icon, backends.clipboardWatcher, backends.sleeper, program};
+    HWND window = nullptr;
+    const bool started = program.start([&] {
+        window = createResidentWindow(instance, resident);
+        if (window == nullptr) {
+            return false;
+        }
+        backends.desktop.setWindow(window);
+        backends.clipboardWatcher.setWindow(window);
+        backends.popup.setWindow(window);
+        backends.cdlPrintSet.setWindow(window);
+        return true;
+    });
+    if (!started) {
+        return 0; // one instance per INI
+    }
+    if (window == nullptr) {
+        return 1;
+    }
+    const int result = runMessageLoop();
+    resident.unload();
+    backends.icon.remove();
+    DestroyWindow(window);
+    return result;
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     using namespace kumoden;
@@ -204,88 +277,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         tell(STD_OUTPUT_HANDLE, HelpText(iniPath, LogPath(iniPath, files.separator())));
         return 0;
     }
-    Win32Clock clock;
-    Win32Sleeper sleeper;
-    Win32Launcher launcher;
-    Win32PrinterList printers;
-    Win32MessageDialog messages;
-    Win32Profile profile;
-    Win32Timer tmrFileCheck;
-    Win32Desktop desktop;
-    Win32TrayIcon icon;
-    // A log that cannot be written is told from the icon, once per outage.
-    FileEventLog log(LogPath(iniPath, files.separator()), FileEventLog::kDefaultCap,
-                     [&](const std::string& text) { icon.showNotice(std::string(kTrayTip), text); });
-    Notices notices(icon, log, clock, std::string(kTrayTip));
-    Win32PopupMenu popup;
-    Win32PrinterSetup cdlPrintSet;
-    Win32AboutView frmAbout(FrmAboutDesign());
-    Win32Splash frmStart(FrmStartDesign());
-    // The hard copy prints every bitmap put on the clipboard on cdlPrintSet's
-    // printer.
-    Win32Clipboard clipboard;
-    Win32ClipboardWatcher clipboardWatcher;
-    Win32HardCopyPage frmHardCopyView(cdlPrintSet);
-    Win32PagePrinter hardCopyPrinter(cdlPrintSet);
-    FrmHardCopy frmHardCopy({clipboard, frmHardCopyView, hardCopyPrinter});
-    // A hard copy that fails is abandoned; a debugger hears why, and the
-    // user once for each reason until one prints.
-    HardCopyReport hardCopyReport(notices);
-    ModHardCopy modHardCopy({clipboardWatcher, desktop, frmHardCopy,
-                             [&](const std::string& why) {
-                                 OutputDebugStringW(
-                                     ToWide("kumoden: hard copy abandoned: " + why + "\n").c_str());
-                                 hardCopyReport.abandoned(why);
-                             },
-                             [&] { hardCopyReport.printed(); }});
-
-    FileCheckInfo info;
-    // The settings dialog and its pickers, built afresh for every opening.
-    SettingsWindows<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView> settingsWindows(
-        info, {profile, iniPath, files.separator(), tmrFileCheck, printers, messages,
-               [&](const std::string& line) { notices.record(line); }, "acrord32.exe"});
-    const auto showSettings = [&] { settingsWindows.showSettings(); };
-    std::optional<FrmDummy> frmDummy;
-    Resident resident{icon, clipboardWatcher, sleeper, frmDummy};
-    HWND window = nullptr;
-    const auto loadResident = [&] {
-        window = createResidentWindow(instance, resident);
-        if (window == nullptr) {
-            return;
-        }
-        desktop.setWindow(window);
-        clipboardWatcher.setWindow(window);
-        popup.setWindow(window);
-        cdlPrintSet.setWindow(window);
-        frmDummy.emplace(info, FrmDummy::Services{iniPath,
-                                                  profile,
-                                                  tmrFileCheck,
-                                                  {files, sleeper, clock, launcher, printers, messages},
-                                                  icon,
-                                                  desktop,
-                                                  popup,
-                                                  frmAbout,
-                                                  cdlPrintSet,
-                                                  modHardCopy,
-                                                  showSettings,
-                                                  notices});
-        frmDummy->Form_Load();
-    };
-    if (!Main(app, iniPath, frmStart, sleeper, desktop, loadResident)) {
-        return 0; // one instance per INI
-    }
-    if (window == nullptr) {
-        return 1;
-    }
-
-    MSG message{};
-    int result = 0;
-    while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    resident.unload();
-    icon.remove();
-    DestroyWindow(window);
-    return result < 0 ? 1 : static_cast<int>(message.wParam);
+    return runResident(instance, app, files, iniPath);
 }

@@ -16,7 +16,6 @@ Win32ConfView::Win32ConfView(const FormDesign& design) : m_form(design)
     for (const ControlDesign& control : design.controls) {
         if (control.kind == ControlKind::Page) {
             m_pages.push_back(m_form.control(control.name));
-            m_pageBoxes.push_back(control.box);
         }
     }
     m_tabs = m_form.control("TabMain");
@@ -150,31 +149,32 @@ TwipsBox Win32ConfView::tabClientArea() const
             m_form.toTwips(inside.right - inside.left), m_form.toTwips(inside.bottom - inside.top)};
 }
 
-TwipsBox Win32ConfView::pageBox(int page) const
-{
-    return m_pageBoxes[static_cast<std::size_t>(page)];
-}
-
-void Win32ConfView::setPageBox(int page, TwipsBox box)
-{
-    m_pageBoxes[static_cast<std::size_t>(page)] = box;
-    m_form.place(m_pages[static_cast<std::size_t>(page)], box);
-}
-
 bool Win32ConfView::pageEnabled(int page) const
 {
     return IsWindowEnabled(m_pages[static_cast<std::size_t>(page)]) != FALSE;
 }
 
-void Win32ConfView::setPageEnabled(int page, bool enabled)
+void Win32ConfView::layPages()
 {
-    m_form.setEnabled(m_pages[static_cast<std::size_t>(page)], enabled);
+    const TwipsBox client = tabClientArea();
+    for (const HWND page : m_pages) {
+        m_form.place(page, client);
+        m_form.setEnabled(page, true);
+    }
+    for (auto page = m_pages.rbegin(); page != m_pages.rend(); ++page) {
+        SetWindowPos(*page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
-void Win32ConfView::bringPageToFront(int page)
+void Win32ConfView::showPage(int shown)
 {
-    SetWindowPos(m_pages[static_cast<std::size_t>(page)], HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const TwipsBox client = tabClientArea();
+    for (int i = 0; i < pageCount(); ++i) {
+        TwipsBox box = client;
+        box.left = i == shown ? client.left : kPageAwayLeft;
+        m_form.place(m_pages[static_cast<std::size_t>(i)], box);
+        m_form.setEnabled(m_pages[static_cast<std::size_t>(i)], i == shown);
+    }
 }
 
 } // namespace kumoden

@@ -25,11 +25,9 @@ public:
     void selectTab(int index) override;
     TwipsBox tabClientArea() const override;
     int pageCount() const override { return static_cast<int>(m_pages.size()); }
-    TwipsBox pageBox(int page) const override;
-    void setPageBox(int page, TwipsBox box) override;
     bool pageEnabled(int page) const override;
-    void setPageEnabled(int page, bool enabled) override;
-    void bringPageToFront(int page) override;
+    void layPages() override;
+    void showPage(int page) override;
     void showModal() override { m_form.showModal(); }
     void unload() override { m_form.unload(); }
 
@@ -46,7 +44,6 @@ private:
     Events m_events;
     std::array<HWND, 6> m_boxes{}; // in the order of ConfField
     std::vector<HWND> m_pages;
-    std::vector<TwipsBox> m_pageBoxes;
     HWND m_tabs = nullptr;
     HWND m_cmdApply = nullptr;
 };

@@ -69,6 +69,50 @@ void fitComboHeight(HWND combo, int height)
 
 } // namespace
 
+// How a kind of control is made: its window class and styles, and whether
+// it shows its caption.
+struct ControlLook {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle = 0;
+    bool captioned = true;
+};
+
+constexpr DWORD kListStyle = WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+
+ControlLook lookOf(const ControlDesign& control)
+{
+    switch (control.kind) {
+    case ControlKind::Label:
+        return {L"STATIC", SS_LEFT};
+    case ControlKind::TextBox:
+        return {L"EDIT", DWORD{ES_AUTOHSCROLL} | (control.alignRight ? ES_RIGHT : ES_LEFT), WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox:
+        return {WC_COMBOBOXW, WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, false};
+    case ControlKind::DriveList:
+        return {WC_COMBOBOXW, WS_VSCROLL | CBS_DROPDOWNLIST, 0, false};
+    case ControlKind::Button:
+        return {L"BUTTON", DWORD(control.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON)};
+    case ControlKind::TabStrip:
+        return {WC_TABCONTROLW, WS_CLIPSIBLINGS, 0, false};
+    case ControlKind::Page:
+        return {kPageClass, WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case ControlKind::ProgressBar:
+        return {PROGRESS_CLASSW, 0};
+    case ControlKind::FolderList:
+        // It draws its entries indented by depth.
+        return {L"LISTBOX", kListStyle | LBS_OWNERDRAWFIXED, WS_EX_CLIENTEDGE};
+    case ControlKind::FileList:
+        return {L"LISTBOX", kListStyle, WS_EX_CLIENTEDGE};
+    case ControlKind::Picture:
+        // The picture is stretched into the box, whatever its own size.
+        return {L"STATIC", SS_ICON | SS_REALSIZECONTROL, 0, false};
+    case ControlKind::Line:
+        return {L"STATIC", SS_ETCHEDHORZ, 0, false};
+    }
+    return {L"STATIC", 0};
+}
+
 int ScreenDpi()
 {
     const HDC screen = GetDC(nullptr);
@@ -142,81 +186,38 @@ void Win32Form::build(const FormDesign& design)
 
 HWND Win32Form::make(const ControlDesign& control, HWND parent)
 {
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD exStyle = 0;
-    const wchar_t* windowClass = L"STATIC";
-    std::wstring text = ToWide(control.caption());
-    int height = toPixels(control.box.height);
-    switch (control.kind) {
-    case ControlKind::Label:
-        style |= SS_LEFT;
-        break;
-    case ControlKind::TextBox:
-        windowClass = L"EDIT";
-        exStyle |= WS_EX_CLIENTEDGE;
-        style |= ES_AUTOHSCROLL | (control.alignRight ? ES_RIGHT : ES_LEFT);
-        break;
-    case ControlKind::ComboBox:
-    case ControlKind::DriveList:
-        windowClass = WC_COMBOBOXW;
-        style |= WS_VSCROLL |
-                 (control.kind == ControlKind::ComboBox ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST);
-        height += kDropDownPixels;
-        text.clear();
-        break;
-    case ControlKind::Button:
-        windowClass = L"BUTTON";
-        style |= control.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        break;
-    case ControlKind::TabStrip:
-        windowClass = WC_TABCONTROLW;
-        style |= WS_CLIPSIBLINGS;
-        text.clear();
-        break;
-    case ControlKind::Page:
-        windowClass = kPageClass;
-        exStyle |= WS_EX_CONTROLPARENT;
-        style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        break;
-    case ControlKind::ProgressBar:
-        windowClass = PROGRESS_CLASSW;
-        break;
-    case ControlKind::FolderList:
-    case ControlKind::FileList:
-        windowClass = L"LISTBOX";
-        exStyle |= WS_EX_CLIENTEDGE;
-        style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
-        // The folder list draws its entries indented by depth.
-        if (control.kind == ControlKind::FolderList) {
-            style |= LBS_OWNERDRAWFIXED;
-        }
-        break;
-    case ControlKind::Picture:
-        style |= SS_ICON | SS_CENTERIMAGE | SS_REALSIZECONTROL;
-        text.clear();
-        break;
-    case ControlKind::Line:
-        style |= SS_ETCHEDHORZ;
-        height = 2;
-        text.clear();
-        break;
-    }
+    const ControlLook look = lookOf(control);
+    DWORD style = WS_CHILD | WS_VISIBLE | look.style;
     if (control.tabIndex >= 0) {
         style |= WS_TABSTOP;
     }
     if (!control.enabled) {
         style |= WS_DISABLED;
     }
+    int height = toPixels(control.box.height);
+    if (control.kind == ControlKind::ComboBox || control.kind == ControlKind::DriveList) {
+        height += kDropDownPixels;
+    } else if (control.kind == ControlKind::Line) {
+        height = 2;
+    }
+    const std::wstring text = look.captioned ? ToWide(control.caption()) : std::wstring();
     const int id = kFirstControlId + static_cast<int>(m_names.size());
-    const HWND made = CreateWindowExW(exStyle, windowClass, text.c_str(), style, toPixels(control.box.left),
-                                      toPixels(control.box.top), toPixels(control.box.width), height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+    const HWND made =
+        CreateWindowExW(look.exStyle, look.windowClass, text.c_str(), style, toPixels(control.box.left),
+                        toPixels(control.box.top), toPixels(control.box.width), height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
     if (made == nullptr) {
         throw std::runtime_error("the control " + std::string(control.name) + " cannot be made");
     }
     if (control.kind != ControlKind::Line && control.kind != ControlKind::Picture) {
         SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font(control.font)), FALSE);
     }
+    fill(made, control);
+    return made;
+}
+
+void Win32Form::fill(HWND made, const ControlDesign& control) const
+{
     switch (control.kind) {
     case ControlKind::TabStrip:
         for (const std::string_view caption : control.captions) {
@@ -238,7 +239,6 @@ HWND Win32Form::make(const ControlDesign& control, HWND parent)
     default:
         break;
     }
-    return made;
 }
 
 HFONT Win32Form::font(const FontDesign& design)

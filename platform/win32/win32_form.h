@@ -94,6 +94,9 @@ private:
 
     void build(const FormDesign& design);
     HWND make(const ControlDesign& control, HWND parent);
+    // What a made control holds beyond its caption: tabs, a list's height,
+    // a range.
+    void fill(HWND made, const ControlDesign& control) const;
     HFONT font(const FontDesign& design);
     bool handleDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
     // The keyboard of the form: true when the message was used up.

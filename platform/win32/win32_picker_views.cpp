@@ -5,13 +5,9 @@
 namespace kumoden {
 
 template <typename View>
-Win32PickerBase<View>::Win32PickerBase(const FormDesign& design, std::vector<std::string> drives)
-    : m_form(design), m_drives(std::move(drives)), m_driveList(m_form.control("Drive")),
-      m_dirList(m_form.control("DirList"))
+Win32PickerBase<View>::Win32PickerBase(const FormDesign& design)
+    : m_form(design), m_driveList(m_form.control("Drive")), m_dirList(m_form.control("DirList"))
 {
-    for (const std::string& drive : m_drives) {
-        SendMessageW(m_driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(drive).c_str()));
-    }
     // Neither a default nor a cancel button; the close button closes the
     // window and tells nobody.
     Win32Form::Handlers handlers;
@@ -72,14 +68,13 @@ template <typename View> bool Win32PickerBase<View>::driveListOpen() const
     return SendMessageW(m_driveList, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
 }
 
-template <typename View> std::string Win32PickerBase<View>::currentDrive() const
+template <typename View> void Win32PickerBase<View>::setDrives(const std::vector<std::string>& drives)
 {
-    return DriveOf(CurrentFolder(), m_drives);
-}
-
-template <typename View> std::string Win32PickerBase<View>::driveFolder(const std::string& drive) const
-{
-    return DriveCurrentFolder(drive, m_drives);
+    m_drives = drives;
+    SendMessageW(m_driveList, CB_RESETCONTENT, 0, 0);
+    for (const std::string& drive : m_drives) {
+        SendMessageW(m_driveList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(drive).c_str()));
+    }
 }
 
 template <typename View> std::string Win32PickerBase<View>::drive() const
@@ -93,7 +88,7 @@ template <typename View> std::string Win32PickerBase<View>::drive() const
 template <typename View> void Win32PickerBase<View>::setDrive(const std::string& drive)
 {
     for (std::size_t row = 0; row < m_drives.size(); ++row) {
-        if (SameName(drive, m_drives[row])) {
+        if (drive == m_drives[row]) {
             SendMessageW(m_driveList, CB_SETCURSEL, row, 0); // tells nobody
             return;
         }

@@ -16,21 +16,23 @@ template <typename View> class Win32PickerBase : public View {
 public:
     // The window and its controls, for tests.
     Win32Form& form() { return m_form; }
+    // The folder of the folder list's highlighted entry, for tests.
+    std::string highlightedFolder() const { return m_dirList.highlighted(); }
 
     void setEvents(PickerEvents events) override { m_events = std::move(events); }
-    std::string currentDrive() const override;
-    std::string driveFolder(const std::string& drive) const override;
-    std::string driveRoot(const std::string& drive) const override { return drive; }
+    void setDrives(const std::vector<std::string>& drives) override;
     std::string drive() const override;
     void setDrive(const std::string& drive) override;
-    std::string dirPath() const override { return m_dirList.path(); }
-    bool setDirPath(const std::string& path) override { return m_dirList.setPath(path); }
+    void showFolders(const std::vector<FolderEntry>& entries, std::size_t opened) override
+    {
+        m_dirList.show(entries, opened);
+    }
     void showModal() override { m_form.showModal(); }
     void unload() override { m_form.unload(); }
 
 protected:
-    // Builds the window from the design; the drive list lists these drives.
-    Win32PickerBase(const FormDesign& design, std::vector<std::string> drives);
+    // Builds the window from the design.
+    explicit Win32PickerBase(const FormDesign& design);
 
 private:
     void command(std::string_view control, int code);
@@ -50,22 +52,18 @@ private:
 // The folder picker "frmFile".
 class Win32FolderPickerView final : public Win32PickerBase<FolderPickerView> {
 public:
-    explicit Win32FolderPickerView(const FormDesign& design, std::vector<std::string> drives = ReadyDrives())
-        : Win32PickerBase(design, std::move(drives))
-    {
-    }
+    explicit Win32FolderPickerView(const FormDesign& design) : Win32PickerBase(design) {}
 };
 
 // The program picker "frmExe", with its file list "filSelect".
 class Win32ProgramPickerView final : public Win32PickerBase<ProgramPickerView> {
 public:
-    explicit Win32ProgramPickerView(const FormDesign& design, std::vector<std::string> drives = ReadyDrives())
-        : Win32PickerBase(design, std::move(drives)), m_filSelect(form().control("filSelect"))
+    explicit Win32ProgramPickerView(const FormDesign& design)
+        : Win32PickerBase(design), m_filSelect(form().control("filSelect"))
     {
     }
 
-    void setFilePattern(const std::string& pattern) override { m_filSelect.setPattern(pattern); }
-    void setFilePath(const std::string& path) override { m_filSelect.setPath(path); }
+    void showFiles(const std::vector<std::string>& names) override { m_filSelect.show(names); }
     std::string fileName() const override { return m_filSelect.fileName(); }
 
 private:

@@ -16,20 +16,21 @@ BOOL CALLBACK firstIcon(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found)
     return FALSE;
 }
 
-// The program's own icon at the size of the box, or the system's picture
-// of a program when it has none. Destroyed with DestroyIcon.
+// The program's own icon stretched to the size of the box, or the system's
+// picture of a program when it has none. Destroyed with DestroyIcon.
 HICON productPicture(HWND box)
 {
     RECT size{};
     GetClientRect(box, &size);
-    const int side = std::max<int>(std::min(size.right, size.bottom), 16);
+    const int width = std::max<int>(size.right, 16);
+    const int height = std::max<int>(size.bottom, 16);
     const HMODULE program = GetModuleHandleW(nullptr);
     LPWSTR name = nullptr;
     EnumResourceNamesW(program, MAKEINTRESOURCEW(14), firstIcon,
                        reinterpret_cast<LONG_PTR>(&name)); // RT_GROUP_ICON
-    HANDLE icon = name != nullptr ? LoadImageW(program, name, IMAGE_ICON, side, side, 0) : nullptr;
+    HANDLE icon = name != nullptr ? LoadImageW(program, name, IMAGE_ICON, width, height, 0) : nullptr;
     if (icon == nullptr) {
-        icon = CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, 0, 0, 0);
+        icon = CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, width, height, 0);
     }
     return static_cast<HICON>(icon);
 }

@@ -2,10 +2,13 @@
 // the offscreen platform and real folders.
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
+#include "platform/qt/qt_folder_reader.h"
 #include "platform/qt/qt_picker_views.h"
+#include "settings_ui/folder_model.h"
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
+#include "tests/support/chosen_drives.h"
 #include "tests/support/offscreen_app.h"
 #include "tests/support/temp_dir.h"
 
@@ -41,6 +44,14 @@ QListWidgetItem* entry(QListWidget& list, const std::string& text)
     }
     ADD_FAILURE() << "no entry " << text;
     return nullptr;
+}
+
+// The folder the list has opened: its highlighted entry, until the user
+// moves the highlight.
+std::string openedFolder(QDialog& form)
+{
+    const auto* list = form.findChild<QtFolderList*>(QStringLiteral("DirList"));
+    return list->currentItem() != nullptr ? QtFolderList::entryPath(*list->currentItem()) : std::string();
 }
 
 void doubleClick(QListWidget& list, const std::string& text)
@@ -98,6 +109,7 @@ protected:
 
     TempDir dir;
     std::string root;
+    QtFolderReader folders;
     fake::FakeMessageDialog messages;
     fake::FakeTextField field{"old"};
 
@@ -146,7 +158,7 @@ TEST_F(QtPicker, WindowsFollowTheirDesign)
 TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 {
     QtProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    FrmExe frmExe(view, folders, messages, "kumoden-print");
     std::vector<std::string> order;
     open(frmExe, view.dialog(), [&] {
         for (int i = 0; i < 6; ++i) {
@@ -168,7 +180,7 @@ TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
 TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         std::vector<std::string> expected;
@@ -183,7 +195,8 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
         EXPECT_EQ(QtFolderList::entryPath(*list.item(static_cast<int>(depth))), root + "/alpha");
         // The opened folder is the highlighted entry at first.
         EXPECT_EQ(list.currentRow(), static_cast<int>(depth - 1));
-        EXPECT_EQ(child<QtDriveList>(view.dialog(), "Drive")->drive(), driveOf(root, mountedDrives()));
+        const FolderModel model(folders);
+        EXPECT_EQ(child<QtDriveList>(view.dialog(), "Drive")->drive(), model.currentDrive(model.drives()));
         view.dialog().close();
     });
 }
@@ -191,7 +204,7 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFolders)
 TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
@@ -205,16 +218,16 @@ TEST_F(QtPicker, HighlightedEntryIsNotTheFolder)
 TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 {
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         doubleClick(list, "gamma");
-        EXPECT_EQ(view.dirPath(), root + "/gamma");
+        EXPECT_EQ(openedFolder(view.dialog()), root + "/gamma");
         EXPECT_EQ(texts(list).back(), "kumoden-print");
         // Enter on the root entry goes all the way up.
         list.setCurrentRow(0);
         QTest::keyClick(&list, Qt::Key_Return);
-        EXPECT_EQ(view.dirPath(), "/");
+        EXPECT_EQ(openedFolder(view.dialog()), "/");
         EXPECT_EQ(list.count(), static_cast<int>(texts(list).size()));
         EXPECT_EQ(texts(list).front(), "/");
         QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
@@ -225,7 +238,7 @@ TEST_F(QtPicker, OpeningEntriesByDoubleClickAndEnter)
 TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 {
     QtProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    FrmExe frmExe(view, folders, messages, "kumoden-print");
     open(frmExe, view.dialog(), [&] {
         auto& dirs = *child<QtFolderList>(view.dialog(), "DirList");
         auto& files = *child<QtFileList>(view.dialog(), "filSelect");
@@ -245,34 +258,13 @@ TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "/beta/Kumoden-Print"});
 }
 
-TEST_F(QtPicker, FolderGoneSinceListedStaysWhereItWas)
-{
-    QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
-    open(frmFile, view.dialog(), [&] {
-        auto& list = *child<QtFolderList>(view.dialog(), "DirList");
-        fs::remove(dir.path() / "alpha");
-        const auto before = texts(list);
-        doubleClick(list, "alpha");
-        ASSERT_EQ(messages.shown().size(), 1u);
-        EXPECT_NE(messages.shown()[0].text.find(root + "/alpha"), std::string::npos);
-        EXPECT_EQ(view.dirPath(), root);
-        EXPECT_EQ(texts(list), before);
-        // Still usable.
-        doubleClick(list, "prog");
-        EXPECT_EQ(view.dirPath(), root + "/prog");
-        view.dialog().close();
-    });
-    EXPECT_TRUE(field.writes().empty());
-}
-
 TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
 {
     QDialog opener;
     opener.setWindowModality(Qt::WindowModal);
     opener.open();
     QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
         EXPECT_EQ(view.dialog().parentWidget(), &opener);
         EXPECT_EQ(QApplication::activeModalWidget(), &view.dialog());
@@ -282,55 +274,34 @@ TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
     opener.close();
 }
 
-TEST(QtDrives, DeepestMountHoldsTheFolder)
-{
-    const std::vector<std::string> drives{"/", "/home", "/home/user/usb"};
-    EXPECT_EQ(driveOf("/etc", drives), "/");
-    EXPECT_EQ(driveOf("/home", drives), "/home");
-    EXPECT_EQ(driveOf("/homes/x", drives), "/");
-    EXPECT_EQ(driveOf("/home/user/usb/photos", drives), "/home/user/usb");
-
-    const auto mounted = mountedDrives();
-    EXPECT_TRUE(std::is_sorted(mounted.begin(), mounted.end()));
-    EXPECT_EQ(std::adjacent_find(mounted.begin(), mounted.end()), mounted.end());
-    EXPECT_NE(std::find(mounted.begin(), mounted.end(), "/"), mounted.end());
-    const std::string here = currentFolder();
-    EXPECT_EQ(driveCurrentFolder(driveOf(here, mounted), mounted), here);
-    for (const auto& drive : mounted) {
-        if (drive != driveOf(here, mounted)) {
-            EXPECT_EQ(driveCurrentFolder(drive, mounted), drive);
-        }
-    }
-}
-
 // Folders of the test stand in for drives: the lists follow the drive list,
 // and a drive that cannot be read sends it back.
 TEST_F(QtPicker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "/beta";
     const std::string missing = root + "/missing";
-    QtProgramPickerView view(FrmExeDesign(), {"/", beta, missing});
-    FrmExe frmExe(view, messages, "kumoden-print", '/');
+    const test::ChosenDrives<QtFolderReader> drives({"/", beta, missing});
+    QtProgramPickerView view(FrmExeDesign());
+    FrmExe frmExe(view, drives, messages, "kumoden-print");
     open(frmExe, view.dialog(), [&] {
         auto& driveList = *child<QtDriveList>(view.dialog(), "Drive");
         auto& files = *child<QtFileList>(view.dialog(), "filSelect");
         EXPECT_EQ(driveList.drive(), "/");
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(openedFolder(view.dialog()), root);
 
         driveList.setCurrentIndex(driveList.findText(QString::fromStdString(beta)));
-        EXPECT_EQ(view.dirPath(), beta);
-        EXPECT_EQ(files.path(), beta);
+        EXPECT_EQ(openedFolder(view.dialog()), beta);
         EXPECT_EQ(texts(files), std::vector<std::string>{"Kumoden-Print"});
 
         driveList.setCurrentIndex(driveList.findText(QString::fromStdString(missing)));
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_NE(messages.shown()[0].text.find(missing), std::string::npos);
         EXPECT_EQ(driveList.drive(), beta);
-        EXPECT_EQ(view.dirPath(), beta);
+        EXPECT_EQ(openedFolder(view.dialog()), beta);
 
         // Back on the first drive: its current folder, where the process is.
         driveList.setCurrentIndex(driveList.findText(QStringLiteral("/")));
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(openedFolder(view.dialog()), root);
         EXPECT_EQ(files.count(), 0);
         view.dialog().close();
     });

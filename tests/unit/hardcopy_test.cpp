@@ -72,10 +72,11 @@ TEST_F(HardCopy, OneChangeIsOneHardCopyBetweenLoadAndUnload)
 {
     hookUp();
     clipboard.holdBitmap(7);
-    page.whilePrinting = [&] { EXPECT_EQ(hook.HardCopyBusy(), kTrue); };
+    page.whilePrinting = [&] { EXPECT_TRUE(hook.HardCopyBusy()); };
     change();
     EXPECT_EQ(journal, (Journal{"page load", "doEvents", "printForm", "page unload"}));
-    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_EQ(clipboard.decodes, 1); // the picture printed is the one decoded
+    EXPECT_FALSE(hook.HardCopyBusy());
     EXPECT_FALSE(page.loaded);
 }
 
@@ -91,7 +92,7 @@ TEST_F(HardCopy, AChangeDuringAHardCopyIsNeitherPrintedNorRemembered)
     change();
     ASSERT_EQ(page.printed.size(), 1u);
     EXPECT_EQ(page.printed[0].picture, 7u);
-    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_FALSE(hook.HardCopyBusy());
 
     desktop.onDoEvents = nullptr;
     page.whilePrinting = nullptr;
@@ -133,7 +134,7 @@ TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)
         set(true);
         failures.clear();
         change();
-        EXPECT_EQ(hook.HardCopyBusy(), kFalse) << name;
+        EXPECT_FALSE(hook.HardCopyBusy()) << name;
         EXPECT_FALSE(page.loaded) << name;
         EXPECT_EQ(failures.size(), 1u) << name;
         EXPECT_TRUE(page.printed.empty()) << name;
@@ -188,7 +189,7 @@ TEST_F(HardCopy, TheEndOfTheProcessInsideAHardCopyStillUnloadsThePage)
     desktop.onDoEvents = [&] { desktop.endProcess(); };
     EXPECT_THROW(change(), fake::ProcessEnded);
     EXPECT_FALSE(page.loaded);
-    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_FALSE(hook.HardCopyBusy());
 }
 
 // The page form at its design size, sized for a printer whose page is

@@ -1,6 +1,8 @@
+#include "platform/fake/fake_folder_reader.h"
 #include "platform/fake/fake_picker_view.h"
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
+#include "settings_ui/folder_model.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
 
@@ -9,6 +11,7 @@
 namespace kumoden {
 namespace {
 
+using fake::FakeFolderReader;
 using fake::FakePickerView;
 using fake::FakeTextField;
 
@@ -19,25 +22,25 @@ class PickerTest : public testing::Test {
 protected:
     PickerTest()
     {
-        view.addDrive("/", "/", "/home/user");
-        view.addDrive("/data", "/data", "/data");
-        view.addDrive("/media/usb", "/media/usb", "/media/usb");
-        view.setCurrentDrive("/");
-        view.addFolder("/", {"kumoden-print"});
-        view.addFolder("/home/user", {"notes.txt"});
-        view.addFolder("/opt/kumoden", {"kumoden", "kumoden-print", "kumoden-print.ini"});
-        view.addFolder("/data", {"kumoden-print"});
+        folders.addDrive("/");
+        folders.addDrive("/media/usb");
+        folders.addDrive("/data");
+        folders.setCurrentFolder("/home/user");
+        folders.addFolder("/", {"kumoden-print"});
+        folders.addFolder("/home/user", {"notes.txt"});
+        folders.addFolder("/opt/kumoden", {"kumoden", "kumoden-print", "kumoden-print.ini"});
+        folders.addFolder("/data", {"kumoden-print"});
     }
 
     // Shows a picker on the view, the user acting as the script says.
     void runExe(std::function<void()> actions)
     {
-        FrmExe frmExe(view, messages, "kumoden-print", '/');
+        FrmExe frmExe(view, folders, messages, "kumoden-print");
         run(frmExe, std::move(actions));
     }
     void runFile(std::function<void()> actions)
     {
-        FrmFile frmFile(view, messages);
+        FrmFile frmFile(view, folders, messages);
         run(frmFile, std::move(actions));
     }
     template <typename Picker> void run(Picker& picker, std::function<void()> actions)
@@ -54,6 +57,7 @@ protected:
         EXPECT_EQ(field.text(), "old");
     }
 
+    FakeFolderReader folders;
     FakePickerView view;
     fake::FakeMessageDialog messages;
     FakeTextField field{"old"};
@@ -73,7 +77,6 @@ TEST_F(PickerTest, ProgramPickerAsksForAFileWhenNoneIsChosen)
         view.clickExec();
         EXPECT_FALSE(view.unloaded());
         EXPECT_EQ(view.dirPath(), "/home/user");
-        EXPECT_EQ(view.filePath(), "/home/user");
         view.openEntry("/");
         view.chooseFile("kumoden-print");
         view.clickExec();
@@ -104,13 +107,14 @@ TEST_F(PickerTest, ProgramPickerHandsBackFolderSeparatorAndName)
 
 TEST_F(PickerTest, ProgramPickerWithWindowsPathsKeepsTheNameAsListed)
 {
+    FakeFolderReader disk('\\');
+    disk.addDrive("C:\\");
+    disk.setCurrentFolder("C:\\Users\\me");
+    disk.addFolder("C:\\", {"AcroRd32.exe"});
+    disk.addFolder("C:\\Users\\me");
+    disk.addFolder("C:\\Program Files\\Reader", {"AcroRd32.exe"});
     FakePickerView windows;
-    windows.addDrive("c:", "C:\\", "C:\\Users\\me");
-    windows.setCurrentDrive("c:");
-    windows.addFolder("C:\\", {"AcroRd32.exe"});
-    windows.addFolder("C:\\Users\\me");
-    windows.addFolder("C:\\Program Files\\Reader", {"AcroRd32.exe"});
-    FrmExe picker(windows, messages, "acrord32.exe", '\\');
+    FrmExe picker(windows, disk, messages, "acrord32.exe");
     picker.objRetField = &field;
     windows.whileShown = [&] {
         windows.openEntry("C:\\Program Files\\Reader");
@@ -121,7 +125,7 @@ TEST_F(PickerTest, ProgramPickerWithWindowsPathsKeepsTheNameAsListed)
     EXPECT_EQ(field.text(), "C:\\Program Files\\Reader\\AcroRd32.exe");
 
     // In the drive's root the separator comes twice.
-    FrmExe again(windows, messages, "acrord32.exe", '\\');
+    FrmExe again(windows, disk, messages, "acrord32.exe");
     again.objRetField = &field;
     windows.whileShown = [&] {
         windows.openEntry("C:\\");
@@ -144,11 +148,7 @@ TEST_F(PickerTest, FolderPickerHandsBackTheOpenedFolder)
 
     // A root keeps its separator.
     FakePickerView second;
-    second.addDrive("/", "/", "/home/user");
-    second.setCurrentDrive("/");
-    second.addFolder("/");
-    second.addFolder("/home/user");
-    FrmFile picker(second, messages);
+    FrmFile picker(second, folders, messages);
     picker.objRetField = &field;
     second.whileShown = [&] {
         second.openEntry("/");
@@ -171,10 +171,7 @@ TEST_F(PickerTest, CancelAndCloseHandNothingBack)
     EXPECT_FALSE(view.closedByUser());
 
     FakePickerView closed;
-    closed.addDrive("/", "/", "/");
-    closed.setCurrentDrive("/");
-    closed.addFolder("/");
-    FrmFile picker(closed, messages);
+    FrmFile picker(closed, folders, messages);
     picker.objRetField = &field;
     closed.whileShown = [&] { closed.openEntry("/"); };
     picker.Show();
@@ -185,13 +182,13 @@ TEST_F(PickerTest, CancelAndCloseHandNothingBack)
 TEST_F(PickerTest, ListsFollowANewDrive)
 {
     runExe([&] {
-        EXPECT_EQ(view.filePattern(), "kumoden-print");
-        EXPECT_EQ(view.filePath(), "/home/user");
+        EXPECT_EQ(view.drives(), (std::vector<std::string>{"/", "/data", "/media/usb"}));
+        EXPECT_TRUE(view.fileList().empty());
         view.openEntry("/opt/kumoden");
         view.chooseFile("kumoden-print");
         view.chooseDrive("/data");
         EXPECT_EQ(view.dirPath(), "/data");
-        EXPECT_EQ(view.filePath(), "/data");
+        EXPECT_EQ(view.fileList(), std::vector<std::string>{"kumoden-print"});
         // The file chosen on the other drive is gone with its list.
         EXPECT_EQ(view.fileName(), "");
         view.clickCancel();
@@ -214,7 +211,6 @@ TEST_F(PickerTest, UnreadableDriveOrFolderLeavesTheListsWhereTheyWere)
         EXPECT_NE(messages.shown()[0].text.find("/media/usb"), std::string::npos);
         EXPECT_EQ(view.drive(), "/");
         EXPECT_EQ(view.dirPath(), "/opt/kumoden");
-        EXPECT_EQ(view.filePath(), "/opt/kumoden");
         EXPECT_EQ(view.fileName(), "kumoden-print");
 
         view.openEntry("/root");
@@ -224,7 +220,7 @@ TEST_F(PickerTest, UnreadableDriveOrFolderLeavesTheListsWhereTheyWere)
         EXPECT_FALSE(view.unloaded());
 
         // Still usable: the same drive can be tried again once it is ready.
-        view.addFolder("/media/usb", {"kumoden-print"});
+        folders.addFolder("/media/usb", {"kumoden-print"});
         view.chooseDrive("/data");
         view.chooseDrive("/media/usb");
         EXPECT_EQ(view.dirPath(), "/media/usb");
@@ -240,11 +236,91 @@ TEST_F(PickerTest, UnreadableDriveOrFolderLeavesTheListsWhereTheyWere)
 
 TEST_F(PickerTest, UnreadableCurrentFolderStartsAtTheDriveRoot)
 {
-    view.makeUnreadable("/home/user");
+    folders.makeUnreadable("/home/user");
     runFile([&] { view.clickExec(); });
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_NE(messages.shown()[0].text.find("/home/user"), std::string::npos);
     EXPECT_EQ(field.writes(), std::vector<std::string>{"/"});
+}
+
+// The lists as worked out for either platform, on a Windows-like disk.
+class FolderModelTest : public testing::Test {
+protected:
+    FolderModelTest()
+    {
+        disk.addDrive("E:\\");
+        disk.addDrive("C:\\");
+        disk.addDrive("C:\\work"); // a volume mounted in a folder
+        disk.addDrive("C:\\");
+        disk.setCurrentFolder("C:\\work\\in");
+        disk.addFolder("C:\\Users\\me", {"b.txt", "ACRORD32.EXE", "AcroRd32.exe.lnk", "acrord32.exe"});
+        disk.addFolder("C:\\Users\\me\\zeta");
+        disk.addFolder("C:\\Users\\me\\Alpha");
+        disk.addFolder("C:\\Users\\me\\alpha");
+        disk.addFolder("C:\\Users\\me\\Ｂｅｔａ");
+        disk.addFolder("C:\\Users\\me\\ａｌｐｈａ２");
+    }
+
+    fake::FakeFolderReader disk{'\\'};
+    FolderModel model{disk};
+};
+
+TEST_F(FolderModelTest, DrivesAreListedOnceInOrderAndHoldWhatLiesBelowThem)
+{
+    const auto drives = model.drives();
+    EXPECT_EQ(drives, (std::vector<std::string>{"C:\\", "C:\\work", "E:\\"}));
+    EXPECT_EQ(model.currentDrive(drives), "C:\\work");
+    EXPECT_EQ(model.driveOf("c:\\Temp", drives), "C:\\");
+    EXPECT_EQ(model.driveOf("C:\\WORK\\in", drives), "C:\\work");
+    EXPECT_EQ(model.driveOf("C:\\work", drives), "C:\\work");
+    // A namesake beside a mounted folder is not on it.
+    EXPECT_EQ(model.driveOf("C:\\workshop", drives), "C:\\");
+    // A folder on no listed drive: its own root.
+    EXPECT_EQ(model.driveOf("Z:\\x", drives), "Z:\\");
+
+    // A drive opens at the folder the system keeps for it, else at the
+    // current folder when that lies on it, else at its root.
+    disk.keepFolder("E:\\", "E:\\photos");
+    EXPECT_EQ(model.driveFolder("E:\\", drives), "E:\\photos");
+    EXPECT_EQ(model.driveFolder("C:\\work", drives), "C:\\work\\in");
+    EXPECT_EQ(model.driveFolder("C:\\", drives), "C:\\");
+}
+
+TEST_F(FolderModelTest, AFolderShowsItsChainThenItsSubFoldersInReadingOrder)
+{
+    const auto folder = model.open("C:\\Users\\me\\");
+    ASSERT_TRUE(folder.has_value());
+    EXPECT_EQ(folder->path, "C:\\Users\\me");
+    EXPECT_EQ(folder->opened, 2u);
+    const std::vector<FolderEntry> expected{
+        {"C:\\", "C:\\", 0},
+        {"Users", "C:\\Users", 1},
+        {"me", "C:\\Users\\me", 2},
+        // Letter case aside (full-width letters too), then as written.
+        {"Alpha", "C:\\Users\\me\\Alpha", 3},
+        {"alpha", "C:\\Users\\me\\alpha", 3},
+        {"zeta", "C:\\Users\\me\\zeta", 3},
+        {"ａｌｐｈａ２", "C:\\Users\\me\\ａｌｐｈａ２", 3},
+        {"Ｂｅｔａ", "C:\\Users\\me\\Ｂｅｔａ", 3},
+    };
+    EXPECT_EQ(folder->entries, expected);
+
+    // A root is its own chain.
+    disk.addFolder("E:\\");
+    const auto root = model.open("E:\\");
+    ASSERT_TRUE(root.has_value());
+    EXPECT_EQ(root->entries, (std::vector<FolderEntry>{{"E:\\", "E:\\", 0}}));
+    EXPECT_EQ(root->opened, 0u);
+
+    EXPECT_FALSE(model.open("C:\\gone").has_value());
+    EXPECT_FALSE(model.open("relative\\path").has_value());
+}
+
+TEST_F(FolderModelTest, TheFileListHoldsTheReaderByNameLetterCaseAside)
+{
+    EXPECT_EQ(model.filesNamed("C:\\Users\\me", "AcroRd32.exe"),
+              (std::vector<std::string>{"ACRORD32.EXE", "acrord32.exe"}));
+    EXPECT_TRUE(model.filesNamed("C:\\gone", "AcroRd32.exe").empty());
 }
 
 } // namespace

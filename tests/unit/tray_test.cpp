@@ -255,14 +255,14 @@ TEST_F(Resident, TheMenuHasItsItemsInOrderInTheProgramsMenuAndTheHosts)
 
 TEST_F(Resident, AContextRequestOpensTheMenuBesideTheNotificationArea)
 {
-    popup.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kTrue); };
+    popup.whileOpen = [&] { EXPECT_TRUE(frmDummy.PopupActive()); };
     icon.send(TrayAction::Context);
     EXPECT_EQ(journal, (Journal{"foreground", "doEvents", "track"}));
     EXPECT_EQ(popup.defaultEntry, 0);
     // The placement reaches the menu as computed, for the platform to apply.
     EXPECT_EQ(popup.shownAt,
               std::vector<PopupPlacement>{(PopupPlacement{72, 1024, 768, {900, 738, 1024, 768}})});
-    EXPECT_EQ(frmDummy.PopupActive(), kFalse);
+    EXPECT_FALSE(frmDummy.PopupActive());
 }
 
 TEST_F(Resident, AnEntryChosenInTheHostsMenuRunsItsCommandWithTheGuards)
@@ -300,7 +300,7 @@ TEST_F(Resident, AFirstClickDoesNothingAndTheIconsActionOpensTheVersionBox)
 TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
 {
     popup.choice = 4; // バージョン情報
-    about.whileOpen = [&] { EXPECT_EQ(frmDummy.PopupActive(), kFalse); };
+    about.whileOpen = [&] { EXPECT_FALSE(frmDummy.PopupActive()); };
     icon.send(TrayAction::Context);
     EXPECT_EQ(about.opened, 1);
     popup.choice = 2; // プリンター設定
@@ -317,7 +317,7 @@ TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
 TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
 {
     settingsDialog.whileOpen = [&] {
-        EXPECT_EQ(frmDummy.DialogOpen(), kTrue);
+        EXPECT_TRUE(frmDummy.DialogOpen());
         icon.send(TrayAction::Activate); // the version box stays shut
         frmDummy.mnuPrint_Click();
         frmDummy.mnuConf_Click();
@@ -329,7 +329,7 @@ TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
     EXPECT_EQ(printerSetup.opened, 0);
     EXPECT_EQ(settingsDialog.opened, 1);
     EXPECT_EQ(popup.shownAt.size(), 1u);
-    EXPECT_EQ(frmDummy.DialogOpen(), kFalse);
+    EXPECT_FALSE(frmDummy.DialogOpen());
     frmDummy.mnuVer_Click();
     EXPECT_EQ(about.opened, 1);
 }
@@ -338,7 +338,7 @@ TEST_F(Resident, AWindowThatFailsToOpenDoesNotLockTheMenu)
 {
     about.whileOpen = [] { throw std::runtime_error("no window"); };
     EXPECT_THROW(frmDummy.mnuVer_Click(), std::runtime_error);
-    EXPECT_EQ(frmDummy.DialogOpen(), kFalse);
+    EXPECT_FALSE(frmDummy.DialogOpen());
 }
 
 TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)

@@ -3,6 +3,7 @@
 // PDF file dropped into the watched folder is archived in BackPdf and the
 // reader receives exactly the print command line, with the driver and port
 // of the printer as the platform lists it.
+#include "platform/win32/win32_form.h"
 #include "platform/win32/win32_printer_list.h"
 #include "platform/win32/win32_tray_icon.h"
 #include "tests/support/programs.h"
@@ -147,6 +148,7 @@ TEST_F(KumodenExe, StartsAfterItsSplashOnceAndEndsOnClose)
     ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
     // The resident window loads only after the splash's 20 steps of 100 ms.
     EXPECT_GE(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_EQ(WindowText(residentWindow()), "アイコン表示用");
 
     // A second copy ends at once, leaving the first as it was.
     const HANDLE second = launch();

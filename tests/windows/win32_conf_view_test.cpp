@@ -3,6 +3,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_conf_view.h"
+#include "platform/win32/win32_folder_reader.h"
 #include "platform/win32/win32_picker_views.h"
 #include "platform/win32/win32_profile.h"
 #include "settings_ui/form_designs.h"
@@ -296,7 +297,8 @@ TEST_F(Win32Conf, TheFolderPickerIsModalOverTheDialogAndFillsItsBox)
     bool dialogTookInput = true;
     showFolderPicker = [&](TextField& field) {
         Win32FolderPickerView picker{FrmFileDesign()};
-        FrmFile frmFile(picker, messages);
+        const Win32FolderReader folders;
+        FrmFile frmFile(picker, folders, messages);
         frmFile.objRetField = &field;
         WhileModal([&] { return &picker.form(); }, [&] { frmFile.Show(); },
                    [&] {

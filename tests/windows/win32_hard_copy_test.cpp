@@ -328,7 +328,7 @@ std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyTest& test, Win
     EXPECT_FALSE(desktop.during) << "the hard copy let no messages through";
     EXPECT_EQ(other.changes, 2);
     EXPECT_TRUE(failures.empty()) << failures.front();
-    EXPECT_EQ(hook.HardCopyBusy(), kFalse);
+    EXPECT_FALSE(hook.HardCopyBusy());
     hook.UnhookClipboard();
     EXPECT_FALSE(test.watcher.watching());
     return outputs.newFiles();

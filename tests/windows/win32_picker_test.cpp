@@ -3,10 +3,12 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_text_field.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_folder_reader.h"
 #include "platform/win32/win32_picker_views.h"
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_exe.h"
 #include "settings_ui/frm_file.h"
+#include "tests/support/chosen_drives.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
 
@@ -79,6 +81,7 @@ protected:
 
     TempDir dir;
     std::string root;
+    Win32FolderReader folders;
     fake::FakeMessageDialog messages;
     fake::FakeTextField field{"old"};
 
@@ -125,7 +128,7 @@ TEST_F(Win32Picker, WindowsFollowTheirDesign)
 TEST_F(Win32Picker, TabOrderAndNoDefaultOrCancelKey)
 {
     Win32ProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "acrord32.exe", '\\');
+    FrmExe frmExe(view, folders, messages, "acrord32.exe");
     std::vector<std::string> order;
     open(frmExe, view, [&] {
         for (int i = 0; i < 6; ++i) {
@@ -153,10 +156,10 @@ TEST_F(Win32Picker, TabOrderAndNoDefaultOrCancelKey)
 TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickAndEnter)
 {
     Win32FolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
+    FrmFile frmFile(view, folders, messages);
     open(frmFile, view, [&] {
         const HWND list = view.form().control("DirList");
-        std::vector<std::string> expected{RootOf(root)};
+        std::vector<std::string> expected{folders.rootOf(root)};
         for (const auto& part : fs::path(root).relative_path()) {
             expected.push_back(utf8(part));
         }
@@ -169,7 +172,7 @@ TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickA
         for (int row = 0; row < static_cast<int>(expected.size()); ++row) {
             EXPECT_EQ(SendMessageW(list, LB_GETITEMDATA, row, 0), std::min(row, depth)) << row;
         }
-        EXPECT_TRUE(SameName(view.drive(), RootOf(root)));
+        EXPECT_EQ(view.drive(), folders.rootOf(root));
 
         // The list draws its own entries: the highlighted one in the
         // system's highlight, a sub-folder as a closed folder one step in.
@@ -192,26 +195,26 @@ TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickA
         // Highlighting an entry opens nothing.
         ClickEntry(list, rowOf(list, "alpha"));
         EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), rowOf(list, "alpha"));
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(texts(list), expected);
 
         DoubleClick(list, rowOf(list, "beta"));
-        EXPECT_EQ(view.dirPath(), root + "\\beta");
+        EXPECT_EQ(view.highlightedFolder(), root + "\\beta");
         EXPECT_EQ(texts(list).back(), "beta"); // the hidden folder is not listed
         // Enter on the root entry goes all the way up.
         focus(view.form(), "DirList");
         SendMessageW(list, LB_SETCURSEL, 0, 0);
         PressKey(VK_RETURN);
-        EXPECT_EQ(view.dirPath(), RootOf(root));
-        EXPECT_EQ(texts(list).front(), RootOf(root));
+        EXPECT_EQ(view.highlightedFolder(), folders.rootOf(root));
+        EXPECT_EQ(texts(list).front(), folders.rootOf(root));
         click(view.form(), "cmdExec");
     });
-    EXPECT_EQ(field.writes(), std::vector<std::string>{RootOf(root)});
+    EXPECT_EQ(field.writes(), std::vector<std::string>{folders.rootOf(root)});
 }
 
 TEST_F(Win32Picker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
 {
     Win32ProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, messages, "acrord32.exe", '\\');
+    FrmExe frmExe(view, folders, messages, "acrord32.exe");
     open(frmExe, view, [&] {
         const HWND dirs = view.form().control("DirList");
         const HWND files = view.form().control("filSelect");
@@ -231,72 +234,49 @@ TEST_F(Win32Picker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "\\beta\\AcroRd32.exe"});
 }
 
-TEST_F(Win32Picker, FolderGoneSinceListedStaysWhereItWas)
-{
-    Win32FolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, messages);
-    open(frmFile, view, [&] {
-        const HWND list = view.form().control("DirList");
-        fs::remove(dir.path() / "alpha");
-        const auto before = texts(list);
-        DoubleClick(list, rowOf(list, "alpha"));
-        ASSERT_EQ(messages.shown().size(), 1u);
-        EXPECT_NE(messages.shown()[0].text.find(root + "\\alpha"), std::string::npos);
-        EXPECT_EQ(view.dirPath(), root);
-        EXPECT_EQ(texts(list), before);
-        DoubleClick(list, rowOf(list, "gamma")); // still usable
-        EXPECT_EQ(view.dirPath(), root + "\\gamma");
-        click(view.form(), "cmdCancel");
-    });
-    EXPECT_TRUE(field.writes().empty());
-}
-
 // Folders of the test stand in for drives beside the real one: the lists
 // follow the drive list, and a drive that cannot be read sends it back.
 TEST_F(Win32Picker, ChoosingAnotherDriveMovesTheLists)
 {
     const std::string beta = root + "\\beta";
     const std::string missing = root + "\\missing";
-    Win32ProgramPickerView view(FrmExeDesign(), {RootOf(root), beta, missing});
-    FrmExe frmExe(view, messages, "acrord32.exe", '\\');
+    const test::ChosenDrives<Win32FolderReader> drives({folders.rootOf(root), beta, missing});
+    Win32ProgramPickerView view(FrmExeDesign());
+    FrmExe frmExe(view, drives, messages, "acrord32.exe");
     open(frmExe, view, [&] {
-        EXPECT_EQ(view.drive(), RootOf(root));
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(view.drive(), folders.rootOf(root));
+        EXPECT_EQ(view.highlightedFolder(), root);
         focus(view.form(), "Drive");
         PressKey(VK_DOWN);
         EXPECT_EQ(view.drive(), beta);
-        EXPECT_EQ(view.dirPath(), beta);
+        EXPECT_EQ(view.highlightedFolder(), beta);
         EXPECT_EQ(texts(view.form().control("filSelect")), std::vector<std::string>{"AcroRd32.exe"});
 
         PressKey(VK_DOWN);
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_NE(messages.shown()[0].text.find(missing), std::string::npos);
         EXPECT_EQ(view.drive(), beta);
-        EXPECT_EQ(view.dirPath(), beta);
+        EXPECT_EQ(view.highlightedFolder(), beta);
 
         // Back on the first drive: its current folder, where the process is.
         PressKey(VK_HOME);
-        EXPECT_EQ(view.dirPath(), root);
+        EXPECT_EQ(view.highlightedFolder(), root);
         EXPECT_TRUE(texts(view.form().control("filSelect")).empty());
         click(view.form(), "cmdCancel");
     });
     EXPECT_TRUE(field.writes().empty());
 }
 
-TEST(Win32Drives, RootsAndTheDriveAFolderLiesOn)
+TEST(Win32Drives, DriveLettersAndSharesAreRoots)
 {
-    const auto drives = ReadyDrives();
+    const Win32FolderReader folders;
+    const auto drives = folders.readyDrives();
     EXPECT_NE(std::find(drives.begin(), drives.end(), "C:\\"), drives.end());
-    EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end()));
-    EXPECT_EQ(RootOf("c:\\Users\\x"), "c:\\");
-    EXPECT_EQ(RootOf("\\\\server\\share\\docs"), "\\\\server\\share\\");
-    EXPECT_EQ(NormalFolder("C:\\Users\\..\\windows\\\\"), "C:\\windows");
-    EXPECT_EQ(NormalFolder("C:\\"), "C:\\");
-    const std::vector<std::string> listed{"C:\\", "D:\\", "C:\\work"};
-    EXPECT_EQ(DriveOf("c:\\Temp", listed), "C:\\");
-    EXPECT_EQ(DriveOf("C:\\work\\in", listed), "C:\\work");
-    EXPECT_EQ(DriveOf("C:\\workshop", listed), "C:\\");
-    EXPECT_EQ(DriveOf("E:\\x", listed), "E:\\");
+    EXPECT_EQ(folders.rootOf("c:\\Users\\x"), "c:\\");
+    EXPECT_EQ(folders.rootOf("\\\\server\\share\\docs"), "\\\\server\\share\\");
+    EXPECT_EQ(folders.rootOf("\\\\server"), "");
+    EXPECT_EQ(folders.normalFolder("C:\\Users\\..\\windows\\\\"), "C:\\windows");
+    EXPECT_EQ(folders.normalFolder("C:\\"), "C:\\");
 }
 
 } // namespace

@@ -44,7 +44,24 @@ TEST(Win32AboutView, ShowsTheVersionAndClosesByOkEnterEscAndTheCloseButton)
                                EXPECT_EQ(box.right - box.left, px(twips.width)) << name;
                                EXPECT_EQ(box.bottom - box.top, px(twips.height)) << name;
                            }
-                           EXPECT_NE(SendMessageW(form.control("Image1"), STM_GETICON, 0, 0), 0);
+                           // The picture fills its box, stretched as the box is wide.
+                           const HWND image = form.control("Image1");
+                           const auto icon = reinterpret_cast<HICON>(SendMessageW(image, STM_GETICON, 0, 0));
+                           ASSERT_NE(icon, nullptr);
+                           ICONINFO info{};
+                           ASSERT_TRUE(GetIconInfo(icon, &info));
+                           BITMAP mask{};
+                           GetObjectW(info.hbmMask, sizeof mask, &mask);
+                           DeleteObject(info.hbmMask);
+                           if (info.hbmColor != nullptr) {
+                               DeleteObject(info.hbmColor);
+                           }
+                           const int maskHeight =
+                               info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
+                           const RECT imageBox = boxOn(form, "Image1");
+                           EXPECT_EQ(mask.bmWidth, imageBox.right - imageBox.left);
+                           EXPECT_EQ(maskHeight, imageBox.bottom - imageBox.top);
+                           EXPECT_EQ(GetWindowLongPtrW(image, GWL_STYLE) & SS_CENTERIMAGE, 0);
                            EXPECT_TRUE(GetWindowLongPtrW(form.control("Line1"), GWL_STYLE) & SS_ETCHEDHORZ);
                            LOGFONTW font{};
                            GetObjectW(reinterpret_cast<HFONT>(
