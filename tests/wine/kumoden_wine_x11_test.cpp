@@ -20,11 +20,12 @@ protected:
     // missing one would be told in a balloon over the tray.
     void startWith(const std::string& ini = "", const std::filesystem::path& folder = {})
     {
-        m_ini = ini.empty() ? kCp932Comment +
-                                  "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + windowsPath(in()) +
-                                  "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
-                                  "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
-                            : ini;
+        m_ini = ini.empty()
+                    ? kCp932Comment +
+                          "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + UnderWine(in().string()) +
+                          "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
+                          "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
+                    : ini;
         m_dir.write("app/kumoden.INI", m_ini);
         std::filesystem::create_directories(in());
         startTrayHost();
@@ -285,7 +286,7 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     click(choose->x + choose->width / 2, choose->y + choose->height / 2, 1);
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
 
-    const std::string chosen = windowsPath(in() / "sub");
+    const std::string chosen = UnderWine((in() / "sub").string());
     EXPECT_TRUE(eventually(5s,
                            [&] {
                                shown = programWindows();

@@ -11,6 +11,7 @@
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tray_screen.h"
+#include "tests/support/wine_drive.h"
 
 #include <gtest/gtest.h>
 
@@ -76,13 +77,6 @@ protected:
     std::filesystem::path app() const { return m_dir.path() / "app"; }
     std::filesystem::path ini() const { return app() / "kumoden.INI"; }
     std::filesystem::path prefix() const { return m_winBuild / "wineprefix-x11"; }
-    // A folder of this machine as the program under Wine names it.
-    static std::string windowsPath(const std::filesystem::path& path)
-    {
-        std::string name = "Z:" + path.string();
-        std::replace(name.begin(), name.end(), '/', '\\');
-        return name;
-    }
 
     std::vector<std::string> wineEnv() const
     {
