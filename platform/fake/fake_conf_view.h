@@ -12,7 +12,7 @@
 namespace kumoden::fake {
 
 // The settings dialog without windows: controls as plain state, the user's
-// actions as methods, and a journal of what the presenter did to the pages.
+// actions as methods, and the pages' order on the dialog.
 class FakeConfView final : public ConfView {
 public:
     void setEvents(Events events) override { m_events = std::move(events); }
@@ -48,11 +48,7 @@ public:
 
     int pageCount() const override { return 3; }
     TwipsBox pageBox(int page) const override { return m_pages[static_cast<std::size_t>(page)]; }
-    void setPageBox(int page, TwipsBox box) override
-    {
-        journal.push_back("box " + std::to_string(page));
-        m_pages[static_cast<std::size_t>(page)] = box;
-    }
+    void setPageBox(int page, TwipsBox box) override { m_pages[static_cast<std::size_t>(page)] = box; }
     bool pageEnabled(int page) const override { return m_enabled[static_cast<std::size_t>(page)]; }
     void setPageEnabled(int page, bool enabled) override
     {
@@ -60,7 +56,6 @@ public:
     }
     void bringPageToFront(int page) override
     {
-        journal.push_back("front " + std::to_string(page));
         std::erase(zOrder, page);
         zOrder.push_back(page);
     }
@@ -109,7 +104,6 @@ public:
     TwipsBox clientArea{165, 525, 5685, 2325};
     std::vector<std::string> printers;
     std::vector<int> zOrder{0, 1, 2}; // bottom first
-    std::vector<std::string> journal;
     std::function<void()> whileOpen;
     int unloads = 0;
 
