@@ -8,8 +8,6 @@ namespace {
 
 using Xfce = XfceSession;
 
-const std::string kSettingsTitle = "環境設定画面";
-
 TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
 {
     startBus();

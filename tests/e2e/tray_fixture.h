@@ -19,9 +19,6 @@ namespace kumoden::test {
 
 using namespace std::chrono_literals;
 
-inline const std::string kSplashTitle = "Kumoden Start";
-inline const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
-
 class TrayFixture : public E2e, protected TrayScreen {
 protected:
     void TearDown() override
@@ -61,35 +58,8 @@ protected:
                 "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "no-session-bus").string()};
     }
 
-    // Keys typed before a new window has the focus go elsewhere.
-    bool waitForFocus(std::uint32_t id)
-    {
-        return eventually(5s, [&] { return m_display.focus() == id; });
-    }
-    // The window once it is shown and has the focus; 0 if it never does.
-    std::uint32_t waitForWindow(const std::string& title)
-    {
-        std::uint32_t id = 0;
-        eventually(5s, [&] { return (id = windowNamed(title)) != 0; });
-        return id != 0 && waitForFocus(id) ? id : 0;
-    }
-    // Opens the icon's menu over the windows already open and waits for it.
-    std::uint32_t openMenu(const XWindow& icon, std::size_t alreadyOpen = 0)
-    {
-        const std::vector<std::uint32_t> before = shownWindows();
-        std::vector<std::uint32_t> shown;
-        click(icon, 3);
-        EXPECT_TRUE(eventually(10s, [&] { return (shown = shownWindows()).size() == alreadyOpen + 1; }))
-            << "the menu does not open";
-        // Time for its grab of the keyboard to take hold.
-        std::this_thread::sleep_for(200ms);
-        for (std::uint32_t id : shown) {
-            if (std::find(before.begin(), before.end(), id) == before.end()) {
-                return id;
-            }
-        }
-        return 0;
-    }
+    // The menu's keyboard grab takes hold a moment after it shows.
+    void settleMenu(const XWindow&) override { std::this_thread::sleep_for(200ms); }
     // Opens the printer setup (the menu's second command, which has no
     // access key) and closes it with Esc.
     void openAndCancelPrinterSetup(const XWindow& icon)
