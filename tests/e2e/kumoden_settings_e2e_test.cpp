@@ -1,5 +1,6 @@
 // The settings dialog opened from the tray menu of the running program:
 // what it writes to the INI file, and a new interval taking effect at once.
+#include "settings_ui/form_designs.h"
 #include "tests/e2e/tray_fixture.h"
 
 namespace kumoden::test {
@@ -38,8 +39,8 @@ TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
     const std::uint32_t conf = openSettings(m_icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
     const XWindow placed = geometryOf(conf);
-    EXPECT_EQ(placed.width, 401);
-    EXPECT_EQ(placed.height, 228);
+    EXPECT_EQ(placed.width, laidOut(placed, FrmConfDesign()).width);
+    EXPECT_EQ(placed.height, laidOut(placed, FrmConfDesign()).height);
     screenshot("settings-1.png", placed);
     // Ctrl+Tab goes round the three tabs and back to the first.
     key("ctrl+Tab");

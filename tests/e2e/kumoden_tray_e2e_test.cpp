@@ -1,6 +1,7 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
+#include "tray/about_design.h"
 
 #include <cstdlib>
 
@@ -126,16 +127,12 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBox)
     ASSERT_NE(id, 0u);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{id});
     const XWindow box = geometryOf(id);
-    EXPECT_EQ(box.width, 356);
-    EXPECT_EQ(box.height, 133);
+    const XWindow designed = laidOut(box, FrmAboutDesign());
+    EXPECT_EQ(box.width, designed.width);
+    EXPECT_EQ(box.height, designed.height);
     screenshot("about.png", box);
-    // The OK button sits at the bottom right.
-    XWindow ok{};
-    ok.x = box.x + 256;
-    ok.y = box.y + 104;
-    ok.width = 92;
-    ok.height = 23;
-    click(ok, 1);
+    // Where the design puts OK, the click finds it.
+    click(laidOut(box, FrmAboutDesign().control("cmdOK").box), 1);
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // Again, closed with Esc this time.

@@ -2,6 +2,7 @@
 
 // The resident program on an X server of the test's own, with a tray host,
 // driven by xdotool and watched through a connection of the test's own.
+#include "platform/form_design.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/tray_screen.h"
 
@@ -56,6 +57,22 @@ protected:
     {
         return {"DISPLAY=" + m_x.name(), "QT_QPA_PLATFORM=xcb",
                 "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "no-session-bus").string()};
+    }
+
+    // A form's client area, or a box of its design inside the form, as the
+    // program lays it out here: Qt's logical pixels count 15 twips each.
+    static XWindow laidOut(const XWindow& form, const TwipsBox& box)
+    {
+        XWindow placed = form;
+        placed.x += box.left / 15;
+        placed.y += box.top / 15;
+        placed.width = box.width / 15;
+        placed.height = box.height / 15;
+        return placed;
+    }
+    static XWindow laidOut(const XWindow& form, const FormDesign& design)
+    {
+        return laidOut(form, {0, 0, design.clientWidth, design.clientHeight});
     }
 
     // The menu's keyboard grab takes hold a moment after it shows.
