@@ -2,8 +2,13 @@
 
 // The settings dialog's view of one platform as a user meets it: its
 // controls on screen, the keyboard and the mouse. The contract suite drives
-// every backend's view through this, with the real presenter.
-#include "platform/conf_view.h"
+// every backend's view through this, with the real presenter and INI file.
+#include "platform/fake/fake_services.h"
+#include "settings_ui/frm_conf.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -21,7 +26,6 @@ struct PixelBox {
     friend bool operator==(const PixelBox&, const PixelBox&) = default;
 };
 
-// The font a control is drawn in.
 struct ShownFont {
     std::string face;
     double points = 0;
@@ -30,6 +34,7 @@ struct ShownFont {
 
 enum class Key { Tab, Return, Escape, Down };
 
+// Controls are named as in the design.
 class ConfDriver {
 public:
     ConfDriver() = default;
@@ -42,30 +47,26 @@ public:
     // up; a dialog the steps leave open fails the test and is closed.
     virtual void whileOpen(const std::function<void()>& show, const std::function<void()>& steps) = 0;
     virtual bool shown() const = 0;
-
-    // Controls are named as in the design.
     virtual std::string focusName() const = 0;
-    // Gives the control the focus as the Tab key would (a text is selected).
+    // The focus on the control as the Tab key brings it: a text is selected.
     virtual void focus(std::string_view control) = 0;
     // A key to the focused control; modifiers: kShiftMask, kCtrlMask, kAltMask.
     virtual void press(Key key, int modifiers = 0) = 0;
     virtual void type(const std::string& text) = 0;
     virtual void click(std::string_view button) = 0;
-    // The window's close button.
-    virtual void closeWindow() = 0;
+    virtual void closeWindow() = 0; // the window's close button
 
     virtual int pixels(int twips) const = 0;
     virtual std::string title() const = 0;
     virtual PixelBox clientSize() const = 0;
     virtual PixelBox box(std::string_view control) const = 0;
-    // Whether the control can be seen: shown, and not off its parent.
+    // Shown, and not off its parent.
     virtual bool inSight(std::string_view control) const = 0;
     virtual bool enabled(std::string_view control) const = 0;
     virtual std::string caption(std::string_view control) const = 0;
     virtual std::string tabCaption(int index) const = 0;
     virtual ShownFont font(std::string_view control) const = 0;
-    // 0xRRGGBB
-    virtual unsigned textColour(std::string_view control) const = 0;
+    virtual unsigned textColour(std::string_view control) const = 0; // 0xRRGGBB
     virtual bool alignedRight(std::string_view control) const = 0;
     // The printer box: whether a name can be typed, and its list's length.
     virtual bool editable(std::string_view control) const = 0;
@@ -74,5 +75,54 @@ public:
 
 // The platform's view, built from the dialog's design.
 std::unique_ptr<ConfDriver> MakeConfDriver();
+
+// The dialog on the platform's view, profile and separator.
+class ConfDialog : public ::testing::Test {
+protected:
+    static inline const char kSeparator = MakeFileSystem()->separator();
+    static inline const std::string kIni =
+        std::string("[FileCheck_Info]\nFileChkTime=1000\nFileChkDir=") + kSeparator +
+        "in\nFileSelect=abc\nAcrExeDir=reader\nPrinterNm=PDF\nFileDelDate=7\n";
+
+    ConfDialog() { dir.write("kumoden.INI", kIni); }
+
+    // A dialog of its own on a driver of its own: a second one reopens it.
+    std::unique_ptr<FrmConf> presenterFor(ConfDriver& on)
+    {
+        return std::make_unique<FrmConf>(
+            info, FrmConf::Services{on.view(),
+                                    *profile,
+                                    iniPath,
+                                    kSeparator,
+                                    timer,
+                                    printers,
+                                    messages,
+                                    [this](TextField& field) { folderPicker ? folderPicker(field) : void(); },
+                                    {},
+                                    {}});
+    }
+    void open(const std::function<void()>& steps) { open(driver, *frmConf, steps); }
+    void open(ConfDriver& on, FrmConf& presenter, const std::function<void()>& steps)
+    {
+        on.whileOpen([&] { presenter.Show(); }, steps);
+    }
+    std::string ini() const { return readFile(dir.path() / "kumoden.INI"); }
+    std::string setting(const char* key) const
+    {
+        return profile->readString("FileCheck_Info", key, iniPath, 1024);
+    }
+
+    TempDir dir;
+    std::string iniPath = utf8(dir.path() / "kumoden.INI");
+    std::unique_ptr<Profile> profile = MakeProfile();
+    fake::FakeTimer timer;
+    fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
+    fake::FakeMessageDialog messages;
+    FileCheckInfo info;
+    std::function<void(TextField&)> folderPicker;
+    std::unique_ptr<ConfDriver> owned = MakeConfDriver();
+    ConfDriver& driver = *owned;
+    std::unique_ptr<FrmConf> frmConf = presenterFor(driver);
+};
 
 } // namespace kumoden::test

@@ -1,64 +1,14 @@
 // The settings dialog's view of each platform, driven by its presenter
 // through the keyboard and the mouse, with a real INI file.
-#include "platform/fake/fake_services.h"
 #include "settings_ui/form_designs.h"
-#include "settings_ui/frm_conf.h"
 #include "tests/contract/conf_driver.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/test_platform.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
 #include <vector>
 
 namespace kumoden::test {
 namespace {
 
-const char kSeparator = MakeFileSystem()->separator();
-const std::string kIni = std::string("[FileCheck_Info]\n"
-                                     "FileChkTime=1000\n"
-                                     "FileChkDir=") +
-                         kSeparator +
-                         "in\n"
-                         "FileSelect=abc\n"
-                         "AcrExeDir=reader\n"
-                         "PrinterNm=PDF\n"
-                         "FileDelDate=7\n";
-
-class ConfViewContract : public ::testing::Test {
-protected:
-    ConfViewContract() { dir.write("kumoden.INI", kIni); }
-
-    // A dialog of its own on a driver of its own: a second one reopens it.
-    std::unique_ptr<FrmConf> presenterFor(ConfDriver& on)
-    {
-        return std::make_unique<FrmConf>(
-            info, FrmConf::Services{
-                      on.view(), *profile, iniPath, kSeparator, timer, printers, messages, {}, {}, {}});
-    }
-    void open(const std::function<void()>& steps) { open(driver, *frmConf, steps); }
-    void open(ConfDriver& on, FrmConf& presenter, const std::function<void()>& steps)
-    {
-        on.whileOpen([&] { presenter.Show(); }, steps);
-    }
-    std::string ini() const { return readFile(dir.path() / "kumoden.INI"); }
-    std::string setting(const char* key) const
-    {
-        return profile->readString("FileCheck_Info", key, iniPath, 1024);
-    }
-
-    TempDir dir;
-    std::string iniPath = (dir.path() / "kumoden.INI").string();
-    std::unique_ptr<Profile> profile = MakeProfile();
-    fake::FakeTimer timer;
-    fake::FakePrinterList printers{{{"PDF", "PDF", "cups-pdf:/"}, {"PDF2", "PDF2", "cups-pdf:/PDF2"}}};
-    fake::FakeMessageDialog messages;
-    FileCheckInfo info;
-    std::unique_ptr<ConfDriver> owned = MakeConfDriver();
-    ConfDriver& driver = *owned;
-    std::unique_ptr<FrmConf> frmConf = presenterFor(driver);
-};
+using ConfViewContract = ConfDialog;
 
 TEST_F(ConfViewContract, IsLaidOutAsDesignedWithItsCaptionsFontsAndColours)
 {

@@ -1,13 +1,9 @@
 // The settings dialog's Qt view: real widgets on the offscreen platform,
 // for the contract suite and for what only this view shows.
-#include "platform/fake/fake_services.h"
-#include "platform/profile/profile_store.h"
 #include "platform/qt/qt_conf_view.h"
 #include "settings_ui/form_designs.h"
-#include "settings_ui/frm_conf.h"
 #include "tests/contract/conf_driver.h"
 #include "tests/support/offscreen_app.h"
-#include "tests/support/temp_dir.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,8 +13,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace kumoden::test {
 namespace {
@@ -31,51 +25,31 @@ public:
         WhileModal(m_view.dialog(), show, steps);
     }
     bool shown() const override { return m_view.dialog().isVisible(); }
-
     std::string focusName() const override
     {
-        QWidget* focus = QApplication::focusWidget();
-        if (focus == nullptr) {
-            return "(none)";
-        }
         // The tab strip's stop is its tabs.
-        const std::string name = focus->objectName().toStdString();
+        const QWidget* focus = QApplication::focusWidget();
+        const std::string name = focus != nullptr ? focus->objectName().toStdString() : "(none)";
         return name == "TabMainTabs" ? "TabMain" : name;
     }
     void focus(std::string_view control) override
     {
         QWidget* widget = stop(control);
         widget->setFocus(Qt::TabFocusReason);
-        auto* edit = qobject_cast<QLineEdit*>(widget);
-        if (auto* box = qobject_cast<QComboBox*>(widget)) {
-            edit = box->lineEdit();
-        }
-        if (edit != nullptr) {
+        const auto* box = qobject_cast<QComboBox*>(widget);
+        if (auto* edit = box != nullptr ? box->lineEdit() : qobject_cast<QLineEdit*>(widget)) {
             edit->selectAll();
         }
     }
     void press(Key key, int modifiers) override
     {
+        const Qt::Key codes[] = {(modifiers & kShiftMask) != 0 ? Qt::Key_Backtab : Qt::Key_Tab,
+                                 Qt::Key_Return, Qt::Key_Escape, Qt::Key_Down};
         Qt::KeyboardModifiers held;
         held.setFlag(Qt::ShiftModifier, (modifiers & kShiftMask) != 0);
         held.setFlag(Qt::ControlModifier, (modifiers & kCtrlMask) != 0);
         held.setFlag(Qt::AltModifier, (modifiers & kAltMask) != 0);
-        Qt::Key code = Qt::Key_Tab;
-        switch (key) {
-        case Key::Tab:
-            code = (modifiers & kShiftMask) != 0 ? Qt::Key_Backtab : Qt::Key_Tab;
-            break;
-        case Key::Return:
-            code = Qt::Key_Return;
-            break;
-        case Key::Escape:
-            code = Qt::Key_Escape;
-            break;
-        case Key::Down:
-            code = Qt::Key_Down;
-            break;
-        }
-        QTest::keyClick(QApplication::focusWidget(), code, held);
+        QTest::keyClick(QApplication::focusWidget(), codes[static_cast<int>(key)], held);
     }
     void type(const std::string& text) override
     {
@@ -97,18 +71,17 @@ public:
         const QWidget* w = widget(control);
         return w->isVisibleTo(&m_view.dialog()) && w->parentWidget()->rect().intersects(w->geometry());
     }
+    // Its own state, not its page's.
     bool enabled(std::string_view control) const override
     {
-        // Its own state, not its page's.
         return !widget(control)->testAttribute(Qt::WA_ForceDisabled);
     }
     std::string caption(std::string_view control) const override
     {
         const QWidget* w = widget(control);
-        if (const auto* label = qobject_cast<const QLabel*>(w)) {
-            return label->text().toStdString();
-        }
-        return qobject_cast<const QAbstractButton*>(w)->text().toStdString();
+        const auto* label = qobject_cast<const QLabel*>(w);
+        return (label != nullptr ? label->text() : qobject_cast<const QAbstractButton*>(w)->text())
+            .toStdString();
     }
     std::string tabCaption(int index) const override { return tabs()->tabText(index).toStdString(); }
     ShownFont font(std::string_view control) const override
@@ -130,10 +103,7 @@ public:
     QWidget* widget(std::string_view control) const
     {
         auto* found = m_view.dialog().findChild<QWidget*>(QString::fromUtf8(control.data(), control.size()));
-        if (found == nullptr) {
-            throw std::out_of_range("no widget " + std::string(control));
-        }
-        return found;
+        return found != nullptr ? found : throw std::out_of_range("no widget " + std::string(control));
     }
 
 private:
@@ -155,50 +125,19 @@ std::unique_ptr<ConfDriver> MakeConfDriver()
 
 namespace {
 
-class QtConf : public ::testing::Test {
-protected:
-    QtConf() { dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=1000\n"); }
+using QtConf = ConfDialog;
 
-    TempDir dir;
-    ProfileStore profile;
-    fake::FakeTimer timer;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    FileCheckInfo info;
-    QtConfDriver driver;
-    FrmConf frmConf{info,
-                    {driver.view(),
-                     profile,
-                     (dir.path() / "kumoden.INI").string(),
-                     '/',
-                     timer,
-                     printers,
-                     messages,
-                     {},
-                     {},
-                     {}}};
-};
-
-TEST_F(QtConf, TheIntervalsUnitIsSpelledOutInFull)
+TEST_F(QtConf, TheIntervalsUnitIsSpelledOutInFullAndCtrlAltTabGoesOnAsCtrlTab)
 {
-    driver.whileOpen([&] { frmConf.Show(); },
-                     [&] {
-                         auto* unit = qobject_cast<QLabel*>(driver.widget("lblMin"));
-                         EXPECT_EQ(unit->text(), QStringLiteral("ミリ秒"));
-                         EXPECT_GE(unit->width(), unit->sizeHint().width());
-                         driver.view().unload();
-                     });
-}
-
-TEST_F(QtConf, CtrlAltTabGoesForwardAsCtrlTabDoes)
-{
-    driver.whileOpen([&] { frmConf.Show(); },
-                     [&] {
-                         driver.focus("txtChkTime");
-                         driver.press(Key::Tab, kCtrlMask | kAltMask);
-                         EXPECT_EQ(driver.view().selectedTab(), 2);
-                         driver.view().unload();
-                     });
+    open([&] {
+        auto* unit = qobject_cast<QLabel*>(static_cast<QtConfDriver&>(driver).widget("lblMin"));
+        EXPECT_EQ(unit->text(), QStringLiteral("ミリ秒"));
+        EXPECT_GE(unit->width(), unit->sizeHint().width());
+        driver.focus("txtChkTime");
+        driver.press(Key::Tab, kCtrlMask | kAltMask);
+        EXPECT_EQ(driver.view().selectedTab(), 2);
+        driver.view().unload();
+    });
 }
 
 } // namespace

@@ -275,35 +275,13 @@ TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
     EXPECT_NE(find("PDF")->portName, find("PDF2")->portName);
 }
 
+// What only the Windows functions do (the rules they share: ProfileStoreTest).
 class Win32ProfileTest : public ::testing::Test {
 protected:
     TempDir m_dir;
     Win32Profile m_profile;
     std::string m_ini = m_dir.slash() + "kumoden.INI";
 };
-
-TEST_F(Win32ProfileTest, ReadsWhatItWroteWithoutRegardToCase)
-{
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileChkTime", m_ini, 1024), "");
-    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "FileChkTime", "1000", m_ini));
-    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "FileSelect", "abc", m_ini));
-    ASSERT_TRUE(m_profile.writeString("filecheck_info", "FILECHKTIME", "2000", m_ini));
-    EXPECT_EQ(m_profile.readString("FILECHECK_INFO", "filechktime", m_ini, 1024), "2000");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileSelect", m_ini, 1024), "abc");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "Missing", m_ini, 1024), "");
-    EXPECT_EQ(m_profile.readString("Other", "FileSelect", m_ini, 1024), "");
-    // A missing folder is made (ProfileStoreTest); one below a file cannot be.
-    EXPECT_FALSE(m_profile.writeString("S", "K", "v", m_ini + "\\missing\\x.INI"));
-}
-
-TEST_F(Win32ProfileTest, TrimsUnquotesAndCutsAtTheCapacity)
-{
-    m_dir.write(L"kumoden.INI", "[FileCheck_Info]\r\nPrinterNm =  \"  PDF 2 \"  \r\nAcrExeDir=abcdef\r\n");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "PrinterNm", m_ini, 1024), "  PDF 2 ");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 4), "abc");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 1), "");
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "AcrExeDir", m_ini, 0), "");
-}
 
 TEST_F(Win32ProfileTest, CutsOnlyBetweenCharacters)
 {

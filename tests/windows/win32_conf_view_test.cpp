@@ -1,16 +1,12 @@
 // The settings dialog's Win32 view: real windows under Wine, for the
 // contract suite and for what only this view shows.
-#include "platform/fake/fake_services.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_conf_view.h"
 #include "platform/win32/win32_form.h"
 #include "platform/win32/win32_picker_views.h"
-#include "platform/win32/win32_profile.h"
 #include "settings_ui/form_designs.h"
-#include "settings_ui/frm_conf.h"
 #include "settings_ui/frm_file.h"
 #include "tests/contract/conf_driver.h"
-#include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"
 
 #include <commctrl.h>
@@ -38,6 +34,7 @@ public:
     }
     void press(Key key, int modifiers) override
     {
+        const WORD codes[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_DOWN};
         std::vector<WORD> held;
         for (const auto& [mask, vk] : {std::pair{kShiftMask, VK_SHIFT}, std::pair{kCtrlMask, VK_CONTROL},
                                        std::pair{kAltMask, VK_MENU}}) {
@@ -45,21 +42,7 @@ public:
                 held.push_back(static_cast<WORD>(vk));
             }
         }
-        const WORD codes[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_DOWN};
-        const WORD code = codes[static_cast<int>(key)];
-        switch (held.size()) {
-        case 0:
-            PressKey(code);
-            break;
-        case 1:
-            PressKey(code, {held[0]});
-            break;
-        case 2:
-            PressKey(code, {held[0], held[1]});
-            break;
-        default:
-            PressKey(code, {held[0], held[1], held[2]});
-        }
+        PressKey(codes[static_cast<int>(key)], held);
     }
     void type(const std::string& text) override { Type(text.c_str()); }
     void click(std::string_view button) override { SendMessageW(child(button), BM_CLICK, 0, 0); }
@@ -149,64 +132,30 @@ std::unique_ptr<ConfDriver> MakeConfDriver()
 
 namespace {
 
-class Win32Conf : public ::testing::Test {
-protected:
-    Win32Conf() { dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=1000\nFileChkDir=C:\\in\n"); }
-    void open(const std::function<void()>& steps)
-    {
-        driver.whileOpen([&] { frmConf.Show(); }, steps);
-    }
-    HWND child(const char* name) const { return driver.child(name); }
+using Win32Conf = ConfDialog;
 
-    TempDir dir;
-    Win32Profile profile;
-    fake::FakeTimer timer;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    FileCheckInfo info;
-    FrmConf::PickerOpener showFolderPicker;
-    Win32ConfDriver driver;
-    FrmConf frmConf{info,
-                    {driver.view(),
-                     profile,
-                     utf8(dir.path() / "kumoden.INI"),
-                     '\\',
-                     timer,
-                     printers,
-                     messages,
-                     [this](TextField& field) {
-                         if (showFolderPicker) {
-                             showFolderPicker(field);
-                         }
-                     },
-                     {},
-                     {}}};
-};
-
-TEST_F(Win32Conf, EnterPressesOKAndPageOneLiesOnTop)
+Win32ConfDriver& win32(ConfDriver& driver)
 {
-    open([&] {
-        EXPECT_EQ(SendMessageW(driver.m_view.form().window(), DM_GETDEFID, 0, 0),
-                  MAKELRESULT(GetDlgCtrlID(child("cmdOK")), DC_HASDEFID));
-        EXPECT_EQ(GetWindow(child("fraTab0"), GW_HWNDPREV), nullptr);
-        driver.view().unload();
-    });
+    return static_cast<Win32ConfDriver&>(driver);
 }
 
-TEST_F(Win32Conf, TheFocusLeavesAPageThatGoesAndTabStopsBehindItArePassedOver)
+TEST_F(Win32Conf, PageOneLiesOnTopAndTheFocusLeavesAPageThatGoes)
 {
+    const auto child = [&](const char* name) { return win32(driver).child(name); };
     open([&] {
+        EXPECT_EQ(GetWindow(child("fraTab0"), GW_HWNDPREV), nullptr);
         driver.focus("txtChkTime");
         driver.press(Key::Tab, kCtrlMask);
         EXPECT_EQ(driver.focusName(), "txtFileChkDir"); // the next stop of what is shown
 
+        // By the mouse too; the stops behind a page moved away are passed over.
         ClickTab(child("TabMain"), 0);
         ClickTab(child("TabMain"), 1);
         EXPECT_EQ(driver.view().selectedTab(), 2);
-        EXPECT_FALSE(IsWindowEnabled(child("fraTab2")));
+        EXPECT_FALSE(driver.enabled("fraTab2"));
         driver.focus("cmdOK");
-        driver.press(Key::Tab, 0);
-        driver.press(Key::Tab, 0);
+        driver.press(Key::Tab);
+        driver.press(Key::Tab);
         EXPECT_EQ(driver.focusName(), "txtFileChkDir");
         driver.closeWindow();
     });
@@ -214,28 +163,28 @@ TEST_F(Win32Conf, TheFocusLeavesAPageThatGoesAndTabStopsBehindItArePassedOver)
 
 TEST_F(Win32Conf, TheFolderPickerIsModalOverTheDialogAndFillsItsBox)
 {
+    const HWND dialog = win32(driver).m_view.form().window();
     HWND pickerOwner = nullptr;
     bool dialogTookInput = true;
-    showFolderPicker = [&](TextField& field) {
+    folderPicker = [&](TextField& field) {
         Win32FolderPickerView picker{FrmFileDesign()};
         FrmFile frmFile(picker, messages);
         frmFile.objRetField = &field;
         WhileModal([&] { return &picker.form(); }, [&] { frmFile.Show(); },
                    [&] {
                        pickerOwner = GetWindow(picker.form().window(), GW_OWNER);
-                       dialogTookInput = IsWindowEnabled(driver.m_view.form().window());
+                       dialogTookInput = IsWindowEnabled(dialog);
                        SendMessageW(picker.form().control("cmdExec"), BM_CLICK, 0, 0);
                    });
     };
-    const std::string here = utf8(std::filesystem::current_path());
     open([&] {
         driver.click("cmdChkDir");
-        EXPECT_TRUE(IsWindowEnabled(driver.m_view.form().window()));
-        EXPECT_EQ(driver.view().text(ConfField::txtFileChkDir), here);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+        EXPECT_EQ(driver.view().text(ConfField::txtFileChkDir), utf8(std::filesystem::current_path()));
         EXPECT_TRUE(driver.view().applyEnabled());
         driver.view().unload();
     });
-    EXPECT_EQ(pickerOwner, driver.m_view.form().window());
+    EXPECT_EQ(pickerOwner, dialog);
     EXPECT_FALSE(dialogTookInput);
 }
 
