@@ -84,7 +84,7 @@ TEST_F(Tray, MenuHasTheFourCommands)
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // The second command, which has no access key: the printer dialog.
-    openAndCancelPrinterSetup(icon);
+    cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
 
     // 終了(&E) ends the program, and its icon goes with it.
@@ -100,7 +100,7 @@ TEST_F(Tray, PrinterSetupWithoutAnyPrinterIsNoCrash)
     // No scheduler to ask: no printer at all.
     startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     const XWindow icon = waitForIcon();
-    openAndCancelPrinterSetup(icon);
+    cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
     // The menu still answers afterwards.
     EXPECT_NE(openMenu(icon), 0u);

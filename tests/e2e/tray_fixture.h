@@ -77,11 +77,10 @@ protected:
 
     // The menu's keyboard grab takes hold a moment after it shows.
     void settleMenu(const XWindow&) override { std::this_thread::sleep_for(200ms); }
-    // Opens the printer setup (the menu's second command, which has no
-    // access key) and closes it with Esc.
-    void openAndCancelPrinterSetup(const XWindow& icon)
+    // From the menu open (its window; 0 for none), the printer setup, its
+    // second command, which has no access key; closed with Esc.
+    void cancelPrinterSetupFrom(std::uint32_t menu)
     {
-        const std::uint32_t menu = openMenu(icon);
         ASSERT_NE(menu, 0u);
         key("Down");
         key("Down");
