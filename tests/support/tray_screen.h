@@ -179,13 +179,19 @@ protected:
     // window, 0 (and a failure) when none comes.
     std::uint32_t openMenu(const XWindow& icon)
     {
-        const std::vector<std::uint32_t> before = shownWindows();
+        return openMenuAmong(icon, [this] { return shownWindows(); });
+    }
+    // The same for a menu that comes as a new one of windows().
+    std::uint32_t openMenuAmong(const XWindow& icon,
+                                const std::function<std::vector<std::uint32_t>()>& windows)
+    {
+        const std::vector<std::uint32_t> before = windows();
         const auto limit = std::chrono::milliseconds(10000 / menuClicks());
         for (int i = 0; i < menuClicks(); ++i) {
             click(icon, 3);
             std::uint32_t menu = 0;
             const bool came = eventually(limit, [&] {
-                for (const std::uint32_t id : shownWindows()) {
+                for (const std::uint32_t id : windows()) {
                     if (std::find(before.begin(), before.end(), id) == before.end()) {
                         menu = id;
                     }
