@@ -26,10 +26,16 @@ struct PixelBox {
     friend bool operator==(const PixelBox&, const PixelBox&) = default;
 };
 
-struct ShownFont {
+// How a control is drawn.
+struct Look {
+    std::string caption; // a label's or a button's
     std::string face;
     double points = 0;
     bool bold = false;
+    unsigned colour = 0; // of the text: 0xRRGGBB
+    bool alignedRight = false;
+    bool editable = false; // the printer box: a name can be typed
+    int entries = 0;       // the printer box's list
 };
 
 enum class Key { Tab, Return, Escape, Down };
@@ -63,14 +69,8 @@ public:
     // Shown, and not off its parent.
     virtual bool inSight(std::string_view control) const = 0;
     virtual bool enabled(std::string_view control) const = 0;
-    virtual std::string caption(std::string_view control) const = 0;
     virtual std::string tabCaption(int index) const = 0;
-    virtual ShownFont font(std::string_view control) const = 0;
-    virtual unsigned textColour(std::string_view control) const = 0; // 0xRRGGBB
-    virtual bool alignedRight(std::string_view control) const = 0;
-    // The printer box: whether a name can be typed, and its list's length.
-    virtual bool editable(std::string_view control) const = 0;
-    virtual int entries(std::string_view control) const = 0;
+    virtual Look look(std::string_view control) const = 0;
 };
 
 // The platform's view, built from the dialog's design.

@@ -29,21 +29,21 @@ TEST_F(ConfViewContract, IsLaidOutAsDesignedWithItsCaptionsFontsAndColours)
             const std::string_view name = control.name;
             EXPECT_EQ(driver.box(name), px(control.kind == ControlKind::Page ? area : control.box)) << name;
             EXPECT_EQ(driver.enabled(name), control.enabled) << name;
+            const Look look = driver.look(name);
             if (control.kind == ControlKind::Label || control.kind == ControlKind::Button) {
-                EXPECT_EQ(driver.caption(name), control.caption()) << name;
+                EXPECT_EQ(look.caption, control.caption()) << name;
             }
             if (control.font.points > 0) {
-                const ShownFont font = driver.font(name);
-                EXPECT_EQ(font.face, kFormFontFace) << name;
-                EXPECT_DOUBLE_EQ(font.points, control.font.points) << name;
-                EXPECT_EQ(font.bold, control.font.bold) << name;
+                EXPECT_EQ(look.face, kFormFontFace) << name;
+                EXPECT_DOUBLE_EQ(look.points, control.font.points) << name;
+                EXPECT_EQ(look.bold, control.font.bold) << name;
             }
             if (control.kind == ControlKind::TextBox) {
-                EXPECT_EQ(driver.alignedRight(name), control.alignRight) << name;
+                EXPECT_EQ(look.alignedRight, control.alignRight) << name;
             }
             if (control.foreColor != 0) {
-                EXPECT_EQ(driver.textColour(name), control.foreColor) << name;
-                EXPECT_NE(driver.textColour("lblPrintFile0"), control.foreColor) << "the neighbour's";
+                EXPECT_EQ(look.colour, control.foreColor) << name;
+                EXPECT_NE(driver.look("lblPrintFile0").colour, control.foreColor) << "the neighbour's";
             }
         }
         const auto& tabs = design.control("TabMain").captions;
@@ -52,8 +52,8 @@ TEST_F(ConfViewContract, IsLaidOutAsDesignedWithItsCaptionsFontsAndColours)
             EXPECT_EQ(driver.tabCaption(static_cast<int>(i)), tabs[i]);
         }
         EXPECT_TRUE(driver.inSight("fraTab0"));
-        EXPECT_TRUE(driver.editable("cmbPrint"));
-        EXPECT_EQ(driver.entries("cmbPrint"), 2);
+        EXPECT_TRUE(driver.look("cmbPrint").editable);
+        EXPECT_EQ(driver.look("cmbPrint").entries, 2);
         EXPECT_EQ(driver.view().text(ConfField::cmbPrint), "PDF");
         driver.view().unload();
     });

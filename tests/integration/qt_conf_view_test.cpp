@@ -76,29 +76,28 @@ public:
     {
         return !widget(control)->testAttribute(Qt::WA_ForceDisabled);
     }
-    std::string caption(std::string_view control) const override
+    std::string tabCaption(int index) const override { return tabs()->tabText(index).toStdString(); }
+    Look look(std::string_view control) const override
     {
         const QWidget* w = widget(control);
-        const auto* label = qobject_cast<const QLabel*>(w);
-        return (label != nullptr ? label->text() : qobject_cast<const QAbstractButton*>(w)->text())
-            .toStdString();
+        const QFont font = stop(control)->font();
+        Look look;
+        look.face = font.family().toStdString();
+        look.points = font.pointSizeF();
+        look.bold = font.bold();
+        look.colour = w->palette().color(QPalette::WindowText).rgb() & 0xFFFFFFu;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            look.caption = label->text().toStdString();
+        } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+            look.caption = button->text().toStdString();
+        } else if (const auto* edit = qobject_cast<const QLineEdit*>(w)) {
+            look.alignedRight = (edit->alignment() & Qt::AlignRight) != 0;
+        } else if (const auto* box = qobject_cast<const QComboBox*>(w)) {
+            look.editable = box->isEditable();
+            look.entries = box->count();
+        }
+        return look;
     }
-    std::string tabCaption(int index) const override { return tabs()->tabText(index).toStdString(); }
-    ShownFont font(std::string_view control) const override
-    {
-        const QFont f = stop(control)->font();
-        return {f.family().toStdString(), f.pointSizeF(), f.bold()};
-    }
-    unsigned textColour(std::string_view control) const override
-    {
-        return widget(control)->palette().color(QPalette::WindowText).rgb() & 0xFFFFFFu;
-    }
-    bool alignedRight(std::string_view control) const override
-    {
-        return (qobject_cast<const QLineEdit*>(widget(control))->alignment() & Qt::AlignRight) != 0;
-    }
-    bool editable(std::string_view control) const override { return combo(control)->isEditable(); }
-    int entries(std::string_view control) const override { return combo(control)->count(); }
 
     QWidget* widget(std::string_view control) const
     {
@@ -110,7 +109,6 @@ private:
     // The widget that takes the focus for the control.
     QWidget* stop(std::string_view control) const { return control == "TabMain" ? tabs() : widget(control); }
     QTabBar* tabs() const { return m_view.dialog().findChild<QTabBar*>(QStringLiteral("TabMainTabs")); }
-    QComboBox* combo(std::string_view control) const { return qobject_cast<QComboBox*>(widget(control)); }
 
     QApplication& m_app = OffscreenApplication(); // before any widget
     QtConfView m_view{FrmConfDesign()};

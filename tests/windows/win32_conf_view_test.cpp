@@ -71,7 +71,6 @@ public:
         return IsWindowVisible(window) && IntersectRect(&common, &parent, &own);
     }
     bool enabled(std::string_view control) const override { return IsWindowEnabled(child(control)); }
-    std::string caption(std::string_view control) const override { return WindowText(child(control)); }
     std::string tabCaption(int index) const override
     {
         wchar_t text[64]{};
@@ -79,37 +78,30 @@ public:
         SendMessageW(child("TabMain"), TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
         return ToUtf8(text);
     }
-    ShownFont font(std::string_view control) const override
+    Look look(std::string_view control) const override
     {
+        const HWND window = child(control);
+        const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+        Look look;
+        look.caption = WindowText(window);
         LOGFONTW font{};
-        const auto handle = reinterpret_cast<HFONT>(SendMessageW(child(control), WM_GETFONT, 0, 0));
-        if (GetObjectW(handle, sizeof font, &font) != static_cast<int>(sizeof font)) {
-            return {};
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+        if (GetObjectW(handle, sizeof font, &font) == static_cast<int>(sizeof font)) {
+            look.face = ToUtf8(font.lfFaceName);
+            look.points = -font.lfHeight * 72.0 / m_view.form().dpi();
+            look.bold = font.lfWeight >= FW_BOLD;
         }
-        return {ToUtf8(font.lfFaceName), -font.lfHeight * 72.0 / m_view.form().dpi(),
-                font.lfWeight >= FW_BOLD};
-    }
-    unsigned textColour(std::string_view control) const override
-    {
-        // What the control's parent paints it with.
+        // What the control's parent paints its text with.
         const HDC dc = CreateCompatibleDC(nullptr);
-        SendMessageW(GetParent(child(control)), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(child(control)));
+        SendMessageW(GetParent(window), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(window));
         const COLORREF colour = GetTextColor(dc);
         DeleteDC(dc);
-        return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    }
-    bool alignedRight(std::string_view control) const override
-    {
-        return (GetWindowLongPtrW(child(control), GWL_STYLE) & ES_RIGHT) != 0;
-    }
-    bool editable(std::string_view control) const override
-    {
-        return (GetWindowLongPtrW(child(control), GWL_STYLE) & 3) == CBS_DROPDOWN;
-    }
-    int entries(std::string_view control) const override
-    {
-        return static_cast<int>(SendMessageW(child(control), CB_GETCOUNT, 0, 0));
+        look.colour = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        look.alignedRight = (style & ES_RIGHT) != 0;
+        look.editable = (style & 3) == CBS_DROPDOWN;
+        look.entries = static_cast<int>(SendMessageW(window, CB_GETCOUNT, 0, 0));
+        return look;
     }
 
     HWND child(std::string_view control) const { return m_view.form().control(control); }
