@@ -12,7 +12,7 @@
 namespace kumoden::fake {
 
 // The settings dialog without windows: controls as plain state, the user's
-// actions as methods.
+// actions as methods, and the pages' order on the dialog.
 class FakeConfView final : public ConfView {
 public:
     void setEvents(Events events) override { m_events = std::move(events); }
@@ -61,6 +61,8 @@ public:
             m_pages[static_cast<std::size_t>(i)].left = i == page ? clientArea.left : kPageAwayLeft;
             m_enabled[static_cast<std::size_t>(i)] = i == page;
         }
+        std::erase(zOrder, page);
+        zOrder.push_back(page);
     }
     // Where a page lies, in the dialog's twips.
     TwipsBox pageBox(int page) const { return m_pages[static_cast<std::size_t>(page)]; }

@@ -56,6 +56,16 @@ TakeResult failure(DWORD error)
     }
 }
 
+// A move of the file held that failed: "not found" there may be the
+// destination's folder, and only a file no longer at its path has vanished.
+TakeResult moveFailure(DWORD error, const std::wstring& source)
+{
+    const TakeResult result = failure(error);
+    return result == TakeResult::Vanished && GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES
+               ? TakeResult::Failed
+               : result;
+}
+
 // Replaces destination by temp, the read-only attribute of an older file
 // there taken away first and given back when the move fails.
 bool replace(const std::wstring& temp, const std::wstring& destination)
@@ -70,7 +80,9 @@ bool replace(const std::wstring& temp, const std::wstring& destination)
         return true;
     }
     if (readOnly) {
+        const DWORD error = GetLastError();
         SetFileAttributesW(destination.c_str(), attrs);
+        SetLastError(error);
     }
     return false;
 }
@@ -247,7 +259,7 @@ TakeResult takeDirectly(const std::wstring& from, const std::wstring& to, const 
                         Win32FileSystem& files)
 {
     if (!replace(from, to)) {
-        return failure(GetLastError());
+        return moveFailure(GetLastError(), from);
     }
     if (files.fileIdentity(ToUtf8(to)) == found) {
         return TakeResult::Taken;
@@ -302,7 +314,7 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     if (temp.empty()) {
         const DWORD error = GetLastError();
         if (error != ERROR_NOT_SAME_DEVICE) {
-            return failure(error);
+            return moveFailure(error, from);
         }
         temp = copyBeside(held.get(), source, folder, name, found, *this, notTheFile);
         if (temp.empty()) {

@@ -256,20 +256,7 @@ std::vector<std::uint32_t> XfceSession::hostPopups()
 
 std::uint32_t XfceSession::openHostMenu(const XWindow& item)
 {
-    const std::vector<std::uint32_t> before = hostPopups();
-    std::uint32_t menu = 0;
-    click(item, 3);
-    eventually(10s, [&] {
-        for (std::uint32_t id : hostPopups()) {
-            if (std::find(before.begin(), before.end(), id) == before.end()) {
-                menu = id;
-            }
-        }
-        return menu != 0;
-    });
-    // Time for its grab of the keyboard to take hold.
-    std::this_thread::sleep_for(200ms);
-    return menu;
+    return openMenuAmong(item, [this] { return hostPopups(); });
 }
 
 } // namespace kumoden::test

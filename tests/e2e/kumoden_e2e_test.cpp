@@ -81,9 +81,14 @@ TEST_F(Watch, AFileHeldOpenByItsWriterWaitsUntilItIsClosed)
     ASSERT_GE(writer, 0);
     const std::size_t half = pdf.size() / 2;
     ASSERT_EQ(write(writer, pdf.data(), half), static_cast<ssize_t>(half));
-    // The writer pauses far longer than the waits; the file stays put.
-    std::this_thread::sleep_for(12s);
+    // The writer pauses; a tick meets the file, waits out its size and
+    // leaves it, saying so.
+    const auto log = [&] { return readFile(app() / "kumoden.log"); };
+    ASSERT_TRUE(eventually(30s, [&] {
+        return countOf(log(), "書き込み中のため次の回に: job-open.pdf") >= 1;
+    })) << log();
     EXPECT_EQ(readFile(file), pdf.substr(0, half));
+    EXPECT_FALSE(fs::exists(backup("job-open.pdf")));
     ASSERT_EQ(write(writer, pdf.data() + half, pdf.size() - half), static_cast<ssize_t>(pdf.size() - half));
     close(writer);
 
@@ -196,8 +201,10 @@ TEST_F(Watch, AnArchiveThatCannotBeMadeKeepsTheFile)
     const fs::path blocker = dir.write("in/BackPdf", "a file where the archive folder should be");
     drop("job1.pdf");
     start();
-    // Time for the splash, a tick and the waits of a file: the archive was tried.
-    std::this_thread::sleep_for(10s);
+    // The tick that tried the archive says so, and leaves the file.
+    const auto log = [&] { return readFile(app() / "kumoden.log"); };
+    ASSERT_TRUE(eventually(30s, [&] { return countOf(log(), "BackPdf に移動できません: job1.pdf") == 1; }))
+        << log();
     EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
     EXPECT_EQ(readFile(blocker), "a file where the archive folder should be");
     // Once the folder can be made, the same file goes there.

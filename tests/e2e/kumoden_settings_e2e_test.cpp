@@ -1,11 +1,10 @@
 // The settings dialog opened from the tray menu of the running program:
 // what it writes to the INI file, and a new interval taking effect at once.
+#include "settings_ui/form_designs.h"
 #include "tests/e2e/tray_fixture.h"
 
 namespace kumoden::test {
 namespace {
-
-const std::string kConfTitle = "環境設定画面";
 
 class SettingsDialog : public TrayFixture {
 protected:
@@ -22,15 +21,6 @@ protected:
             std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, programEnv());
         m_icon = waitForIcon();
     }
-    // Opens the dialog from the menu; its id, once it has the focus.
-    std::uint32_t openSettings()
-    {
-        if (openMenu(m_icon) == 0) {
-            return 0;
-        }
-        key("c");
-        return waitForWindow(kConfTitle);
-    }
     // Types into the focused text box over what it holds.
     void retype(const std::string& text)
     {
@@ -46,11 +36,11 @@ protected:
 TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
 {
     startWith("1000");
-    const std::uint32_t conf = openSettings();
+    const std::uint32_t conf = openSettings(m_icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
     const XWindow placed = geometryOf(conf);
-    EXPECT_EQ(placed.width, 401);
-    EXPECT_EQ(placed.height, 228);
+    EXPECT_EQ(placed.width, laidOut(placed, FrmConfDesign()).width);
+    EXPECT_EQ(placed.height, laidOut(placed, FrmConfDesign()).height);
     screenshot("settings-1.png", placed);
     // Ctrl+Tab goes round the three tabs and back to the first.
     key("ctrl+Tab");
@@ -60,7 +50,7 @@ TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
     key("ctrl+Tab");
 
     // One window at a time from the menu.
-    ASSERT_NE(openMenu(m_icon, 1), 0u);
+    ASSERT_NE(openMenu(m_icon), 0u);
     key("c");
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{conf});
@@ -70,7 +60,7 @@ TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
     key("shift+Tab");
     retype("30");
     key("Return");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
 
     // The text fields filled at opening go again with the retention; the
     // printer was not chosen from the list, so it is not written.
@@ -83,25 +73,25 @@ TEST_F(SettingsDialog, OkWritesTheChangedRetentionAndTheFieldsFilledAtOpening)
 TEST_F(SettingsDialog, CancelWritesNothing)
 {
     startWith("1000");
-    ASSERT_NE(openSettings(), 0u);
+    ASSERT_NE(openSettings(m_icon), 0u);
     key("shift+Tab");
     retype("99");
     key("Escape");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_EQ(ini(), m_ini);
 
     // Again, and closed with the Cancel button through the keyboard.
-    ASSERT_NE(openSettings(), 0u);
+    ASSERT_NE(openSettings(m_icon), 0u);
     key("space");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_EQ(ini(), m_ini);
 
     // The same change with OK does reach the file.
-    ASSERT_NE(openSettings(), 0u);
+    ASSERT_NE(openSettings(m_icon), 0u);
     key("shift+Tab");
     retype("99");
     key("Return");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_NE(ini().find("FileDelDate=99\r\n"), std::string::npos) << ini();
 }
 
@@ -112,14 +102,14 @@ TEST_F(SettingsDialog, ANewIntervalTakesEffectWithoutARestart)
     std::this_thread::sleep_for(1500ms);
     ASSERT_TRUE(std::filesystem::exists(file));
 
-    ASSERT_NE(openSettings(), 0u);
+    ASSERT_NE(openSettings(m_icon), 0u);
     // Cancel, OK, the tab strip, then the interval.
     for (int i = 0; i < 3; ++i) {
         key("Tab");
     }
     retype("300");
     key("Return");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_NE(ini().find("FileChkTime=300\r\n"), std::string::npos);
 
     EXPECT_TRUE(eventually(30s, [&] { return std::filesystem::exists(backup("job1.pdf")); }))
@@ -131,7 +121,7 @@ TEST_F(SettingsDialog, ANewIntervalTakesEffectWithoutARestart)
 TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
 {
     startWith("1000");
-    const std::uint32_t conf = openSettings();
+    const std::uint32_t conf = openSettings(m_icon);
     ASSERT_NE(conf, 0u);
     // Cancel, OK, the tab strip, then the interval.
     for (int i = 0; i < 3; ++i) {
@@ -142,7 +132,7 @@ TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
     std::vector<std::uint32_t> shown;
     ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 2; })) << "no message";
     const std::uint32_t message = shown.front() == conf ? shown.back() : shown.front();
-    EXPECT_EQ(geometryOf(message).name, kConfTitle);
+    EXPECT_EQ(geometryOf(message).name, kSettingsTitle);
     screenshot("settings-refused.png", geometryOf(message));
     EXPECT_EQ(ini(), m_ini);
 
@@ -155,7 +145,7 @@ TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
     ASSERT_TRUE(waitForFocus(conf));
     retype("300");
     key("Return");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     std::string expected = m_ini;
     expected.replace(expected.find("FileChkTime=1000"), 16, "FileChkTime=300");
     EXPECT_EQ(ini(), expected);
@@ -165,7 +155,7 @@ TEST_F(SettingsDialog, ABadIntervalIsRefusedWithAMessageAndTheDialogStays)
 TEST_F(SettingsDialog, TheFolderPickerHandsItsFolderToTheDialog)
 {
     startWith("1000");
-    const std::uint32_t conf = openSettings();
+    const std::uint32_t conf = openSettings(m_icon);
     ASSERT_NE(conf, 0u);
     key("ctrl+Tab"); // the folders' tab; the first page goes out of reach
     // Cancel, OK, the tab strip, the folder, the reader, then 参照.
@@ -192,7 +182,7 @@ TEST_F(SettingsDialog, TheFolderPickerHandsItsFolderToTheDialog)
     key("ctrl+Tab");
     key("ctrl+Tab"); // back on the first tab, where OK saves
     x({"xdotool", "key", "--window", std::to_string(conf), "shift+Tab", "Return"});
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_NE(ini().find("FileChkDir=" + std::filesystem::current_path().string() + "\r\n"),
               std::string::npos)
         << ini();

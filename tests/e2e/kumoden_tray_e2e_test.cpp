@@ -1,6 +1,7 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
+#include "tray/about_design.h"
 
 #include <cstdlib>
 
@@ -83,7 +84,7 @@ TEST_F(Tray, MenuHasTheFourCommands)
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // The second command, which has no access key: the printer dialog.
-    openAndCancelPrinterSetup(icon);
+    cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
 
     // 終了(&E) ends the program, and its icon goes with it.
@@ -99,7 +100,7 @@ TEST_F(Tray, PrinterSetupWithoutAnyPrinterIsNoCrash)
     // No scheduler to ask: no printer at all.
     startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     const XWindow icon = waitForIcon();
-    openAndCancelPrinterSetup(icon);
+    cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
     // The menu still answers afterwards.
     EXPECT_NE(openMenu(icon), 0u);
@@ -126,16 +127,12 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBox)
     ASSERT_NE(id, 0u);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{id});
     const XWindow box = geometryOf(id);
-    EXPECT_EQ(box.width, 356);
-    EXPECT_EQ(box.height, 133);
+    const XWindow designed = laidOut(box, FrmAboutDesign());
+    EXPECT_EQ(box.width, designed.width);
+    EXPECT_EQ(box.height, designed.height);
     screenshot("about.png", box);
-    // The OK button sits at the bottom right.
-    XWindow ok{};
-    ok.x = box.x + 256;
-    ok.y = box.y + 104;
-    ok.width = 92;
-    ok.height = 23;
-    click(ok, 1);
+    // Where the design puts OK, the click finds it.
+    click(laidOut(box, FrmAboutDesign().control("cmdOK").box), 1);
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // Again, closed with Esc this time.
@@ -162,13 +159,13 @@ TEST_F(Tray, IconStaysLiveWhileTheVersionBoxIsOpen)
     click(icon, 1, 2);
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
-    ASSERT_NE(openMenu(icon, 1), 0u);
+    ASSERT_NE(openMenu(icon), 0u);
     key("v");
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
 
     // 終了 ends the program from inside the box's modal loop.
-    ASSERT_NE(openMenu(icon, 1), 0u);
+    ASSERT_NE(openMenu(icon), 0u);
     key("e");
     EXPECT_EQ(kumoden->wait(10s), 0);
 }

@@ -2,6 +2,7 @@
 
 // The resident program on an X server of the test's own, with a tray host,
 // driven by xdotool and watched through a connection of the test's own.
+#include "platform/form_design.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/tray_screen.h"
 
@@ -18,9 +19,6 @@
 namespace kumoden::test {
 
 using namespace std::chrono_literals;
-
-inline const std::string kSplashTitle = "Kumoden Start";
-inline const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
 
 class TrayFixture : public E2e, protected TrayScreen {
 protected:
@@ -61,40 +59,28 @@ protected:
                 "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "no-session-bus").string()};
     }
 
-    // Keys typed before a new window has the focus go elsewhere.
-    bool waitForFocus(std::uint32_t id)
+    // A form's client area, or a box of its design inside the form, as the
+    // program lays it out here: Qt's logical pixels count 15 twips each.
+    static XWindow laidOut(const XWindow& form, const TwipsBox& box)
     {
-        return eventually(5s, [&] { return m_display.focus() == id; });
+        XWindow placed = form;
+        placed.x += box.left / 15;
+        placed.y += box.top / 15;
+        placed.width = box.width / 15;
+        placed.height = box.height / 15;
+        return placed;
     }
-    // The window once it is shown and has the focus; 0 if it never does.
-    std::uint32_t waitForWindow(const std::string& title)
+    static XWindow laidOut(const XWindow& form, const FormDesign& design)
     {
-        std::uint32_t id = 0;
-        eventually(5s, [&] { return (id = windowNamed(title)) != 0; });
-        return id != 0 && waitForFocus(id) ? id : 0;
+        return laidOut(form, {0, 0, design.clientWidth, design.clientHeight});
     }
-    // Opens the icon's menu over the windows already open and waits for it.
-    std::uint32_t openMenu(const XWindow& icon, std::size_t alreadyOpen = 0)
+
+    // The menu's keyboard grab takes hold a moment after it shows.
+    void settleMenu(const XWindow&) override { std::this_thread::sleep_for(200ms); }
+    // From the menu open (its window; 0 for none), the printer setup, its
+    // second command, which has no access key; closed with Esc.
+    void cancelPrinterSetupFrom(std::uint32_t menu)
     {
-        const std::vector<std::uint32_t> before = shownWindows();
-        std::vector<std::uint32_t> shown;
-        click(icon, 3);
-        EXPECT_TRUE(eventually(10s, [&] { return (shown = shownWindows()).size() == alreadyOpen + 1; }))
-            << "the menu does not open";
-        // Time for its grab of the keyboard to take hold.
-        std::this_thread::sleep_for(200ms);
-        for (std::uint32_t id : shown) {
-            if (std::find(before.begin(), before.end(), id) == before.end()) {
-                return id;
-            }
-        }
-        return 0;
-    }
-    // Opens the printer setup (the menu's second command, which has no
-    // access key) and closes it with Esc.
-    void openAndCancelPrinterSetup(const XWindow& icon)
-    {
-        const std::uint32_t menu = openMenu(icon);
         ASSERT_NE(menu, 0u);
         key("Down");
         key("Down");

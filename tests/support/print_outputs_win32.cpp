@@ -2,6 +2,7 @@
 // on drive Z:, and its queue cannot be asked, so a new file is taken as
 // still being written until its size has held for a while.
 #include "tests/support/print_outputs.h"
+#include "tests/support/wine_drive.h"
 
 #include <windows.h>
 
@@ -16,8 +17,7 @@ constexpr auto kSteadyFor = std::chrono::seconds(1);
 namespace detail {
 std::filesystem::path hostFolder(const std::string& folder)
 {
-    // Wine's Z: is the host's root.
-    return std::filesystem::path("Z:" + folder).make_preferred();
+    return std::filesystem::path(UnderWine(folder));
 }
 } // namespace detail
 

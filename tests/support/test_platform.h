@@ -21,4 +21,7 @@ void MakeReadOnly(const std::filesystem::path& path);
 // dot, so the file must already have one.
 void MakeHidden(const std::filesystem::path& path);
 
+// A folder on another volume than the temporary folder's, to move across.
+std::filesystem::path OtherVolume();
+
 } // namespace kumoden::test

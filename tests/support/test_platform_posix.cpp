@@ -37,4 +37,10 @@ void MakeHidden(const std::filesystem::path& path)
     }
 }
 
+std::filesystem::path OtherVolume()
+{
+    // A tmpfs of its own on Linux, never the temporary folder's.
+    return "/dev/shm";
+}
+
 } // namespace kumoden::test

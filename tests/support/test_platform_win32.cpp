@@ -1,6 +1,7 @@
 // The Windows backends behind the test suite's platform-neutral helpers.
 #include "tests/support/test_platform_win32.h"
 #include "tests/support/test_platform.h"
+#include "tests/support/wine_drive.h"
 
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
@@ -44,6 +45,12 @@ void MakeReadOnly(const std::filesystem::path& path)
 void MakeHidden(const std::filesystem::path& path)
 {
     AddAttributes(path, FILE_ATTRIBUTE_HIDDEN);
+}
+
+std::filesystem::path OtherVolume()
+{
+    // The host's tmpfs, reached through Wine's drive for the host's root.
+    return UnderWine("/dev/shm");
 }
 
 } // namespace kumoden::test

@@ -25,6 +25,11 @@
 
 namespace kumoden::test {
 
+// The program's windows, by their titles.
+inline const std::string kSplashTitle = "Kumoden Start";
+inline const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
+inline const std::string kSettingsTitle = "環境設定画面";
+
 class TrayScreen {
 protected:
     using Clock = std::chrono::steady_clock;
@@ -40,6 +45,14 @@ protected:
     virtual bool oursInTray(const XWindow& window) const = 0;
     // Where screenshots are kept for a look by eye.
     virtual std::filesystem::path artifacts() const = 0;
+    // Gives a window that has just come the keyboard's focus, where the
+    // program's windows do not take it themselves; whether it has it.
+    virtual bool takeFocus(std::uint32_t id) { return waitForFocus(id); }
+    // What it takes for the keys to reach a menu that has just opened.
+    virtual void settleMenu(const XWindow& menu) = 0;
+    // How many right clicks a menu is given to come: a click before the
+    // icon is ready may open none.
+    virtual int menuClicks() const { return 1; }
 
     void startTrayHost()
     {
@@ -143,9 +156,65 @@ protected:
             .value_or(XWindow{})
             .id;
     }
+    // Keys typed before a new window has the focus go elsewhere.
+    bool waitForFocus(std::uint32_t id)
+    {
+        return eventually(std::chrono::seconds(5), [&] { return m_display.focus() == id; });
+    }
+    // The window of that title once it is shown and has the focus; 0 if it
+    // never does.
+    std::uint32_t waitForWindow(const std::string& title)
+    {
+        std::uint32_t id = 0;
+        eventually(std::chrono::seconds(10), [&] { return (id = windowNamed(title)) != 0; });
+        return id != 0 && takeFocus(id) ? id : 0;
+    }
+    // A window closed leaves the screen at once with a window manager;
+    // without one, Wine waits 2 s for it before it unmaps a window it hid.
     bool waitUntilGone(const std::string& title)
     {
         return eventually(std::chrono::seconds(10), [&] { return windowNamed(title) == 0; });
+    }
+    // Opens the icon's menu over the windows already open; the menu's
+    // window, 0 (and a failure) when none comes.
+    std::uint32_t openMenu(const XWindow& icon)
+    {
+        return openMenuAmong(icon, [this] { return shownWindows(); });
+    }
+    // The same for a menu that comes as a new one of windows().
+    std::uint32_t openMenuAmong(const XWindow& icon,
+                                const std::function<std::vector<std::uint32_t>()>& windows)
+    {
+        const std::vector<std::uint32_t> before = windows();
+        const auto limit = std::chrono::milliseconds(10000 / menuClicks());
+        for (int i = 0; i < menuClicks(); ++i) {
+            click(icon, 3);
+            std::uint32_t menu = 0;
+            const bool came = eventually(limit, [&] {
+                for (const std::uint32_t id : windows()) {
+                    if (std::find(before.begin(), before.end(), id) == before.end()) {
+                        menu = id;
+                    }
+                }
+                return menu != 0;
+            });
+            if (came) {
+                settleMenu(geometryOf(menu));
+                return menu;
+            }
+        }
+        ADD_FAILURE() << "the menu does not open";
+        return 0;
+    }
+    // The settings dialog from the menu's 環境設定(&C), with the focus; 0
+    // when it does not come.
+    std::uint32_t openSettings(const XWindow& icon)
+    {
+        if (openMenu(icon) == 0) {
+            return 0;
+        }
+        key("c");
+        return waitForWindow(kSettingsTitle);
     }
     XWindow geometryOf(std::uint32_t id)
     {

@@ -83,16 +83,6 @@ protected:
     FrmDummy frmDummy{settings, residentServices()};
 };
 
-TEST_F(Resident, LoadingAddsTheIconThenReadsTheSettingsThenArmsTheTimerThenHooksTheClipboard)
-{
-    EXPECT_EQ(timer.interval(), 0);
-    frmDummy.Form_Load();
-    EXPECT_EQ(journal, (Journal{"icon add PDF印刷ツール", "clipboard watch"}));
-    EXPECT_EQ(settings.FileChkTime, 60);
-    EXPECT_EQ(timer.interval(), 60); // milliseconds, not seconds
-    EXPECT_TRUE(icon.shown);
-}
-
 TEST_F(Resident, ClipboardChangesArePrintedWhileLoaded)
 {
     clipboard.holdBitmap(7);
@@ -239,20 +229,6 @@ TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
     EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 2);
 }
 
-TEST_F(Resident, TheMenuHasItsItemsInOrderInTheProgramsMenuAndTheHosts)
-{
-    std::vector<std::string> captions;
-    for (const auto& entry : popup.entries) {
-        captions.push_back(entry.caption);
-    }
-    EXPECT_EQ(captions, (std::vector<std::string>{"環境設定(&C)", "-", "ハードコピー用（プリンター設定）",
-                                                  "-", "バージョン情報(&V)", "-", "終了(&E)"}));
-    ASSERT_EQ(icon.hostMenu.size(), popup.entries.size());
-    for (std::size_t i = 0; i < popup.entries.size(); ++i) {
-        EXPECT_EQ(icon.hostMenu[i].caption, popup.entries[i].caption);
-    }
-}
-
 TEST_F(Resident, AContextRequestOpensTheMenuBesideTheNotificationArea)
 {
     popup.whileOpen = [&] { EXPECT_TRUE(frmDummy.PopupActive()); };
@@ -267,6 +243,11 @@ TEST_F(Resident, AContextRequestOpensTheMenuBesideTheNotificationArea)
 
 TEST_F(Resident, AnEntryChosenInTheHostsMenuRunsItsCommandWithTheGuards)
 {
+    // The host draws the program's own menu, entry for entry.
+    ASSERT_EQ(icon.hostMenu.size(), popup.entries.size());
+    for (std::size_t i = 0; i < popup.entries.size(); ++i) {
+        EXPECT_EQ(icon.hostMenu[i].caption, popup.entries[i].caption);
+    }
     icon.chooseInHostMenu(4); // バージョン情報
     EXPECT_EQ(about.opened, 1);
     settingsDialog.whileOpen = [&] {

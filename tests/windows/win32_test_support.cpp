@@ -119,7 +119,7 @@ void WhileModal(const std::function<Win32Form*()>& form, const std::function<voi
     }
 }
 
-void PressKey(WORD code, std::initializer_list<WORD> modifiers)
+void PressKey(WORD code, const std::vector<WORD>& modifiers)
 {
     std::vector<INPUT> inputs;
     for (const WORD modifier : modifiers) {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <initializer_list>
+#include <vector>
 
 namespace kumoden {
 class Win32Form;
@@ -32,7 +32,7 @@ void WhileModal(const std::function<Win32Form*()>& form, const std::function<voi
                 const std::function<void()>& steps);
 // Presses a key with the modifiers held, as the keyboard would (to the
 // focused window of the foreground one), and handles what it caused.
-void PressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+void PressKey(WORD key, const std::vector<WORD>& modifiers = {});
 // Types the text's characters (digits, letters) as keys, Shift held for
 // capitals.
 void Type(const char* text);

@@ -7,9 +7,6 @@
 namespace kumoden::test {
 namespace {
 
-const std::string kSplashTitle = "Kumoden Start";
-const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
-const std::string kConfTitle = "環境設定画面";
 // "; 設定" in the Japanese code page, as a Windows editor saves it.
 const std::string kCp932Comment = "; \x90\xdd\x92\xe8\r\n";
 
@@ -20,11 +17,12 @@ protected:
     // missing one would be told in a balloon over the tray.
     void startWith(const std::string& ini = "", const std::filesystem::path& folder = {})
     {
-        m_ini = ini.empty() ? kCp932Comment +
-                                  "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + windowsPath(in()) +
-                                  "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
-                                  "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
-                            : ini;
+        m_ini = ini.empty()
+                    ? kCp932Comment +
+                          "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + UnderWine(in().string()) +
+                          "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
+                          "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
+                    : ini;
         m_dir.write("app/kumoden.INI", m_ini);
         std::filesystem::create_directories(in());
         startTrayHost();
@@ -46,22 +44,6 @@ protected:
                      std::to_string(w.y) + "\n";
         }
         return names;
-    }
-
-    // The settings dialog from the menu's 環境設定(&C), with the focus; 0
-    // when it does not come.
-    std::uint32_t openSettings(const XWindow& icon)
-    {
-        if (openMenu(icon) == 0) {
-            ADD_FAILURE() << "no menu";
-            return 0;
-        }
-        key("c");
-        const std::uint32_t conf = waitForWindow(kConfTitle);
-        if (conf != 0) {
-            focus(conf);
-        }
-        return conf;
     }
 
     std::string m_ini;
@@ -121,7 +103,6 @@ TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
     ASSERT_NE(box, 0u) << "no version box";
     EXPECT_EQ(shownWindows().size(), 1u);
     screenshot("wine-about.png", geometryOf(box));
-    focus(box);
     key("Return");
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
@@ -130,7 +111,6 @@ TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
     key("v");
     const std::uint32_t again = waitForWindow(kAboutTitle);
     ASSERT_NE(again, 0u) << "the menu does not open the version box";
-    focus(again);
     key("Escape");
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
     EXPECT_TRUE(m_kumoden->running());
@@ -170,7 +150,7 @@ TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
     x({"xdotool", "type", "--delay", "60", "30"});
     EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
     key("Return");
-    ASSERT_TRUE(waitUntilGone(kConfTitle)) << "OK leaves the dialog open";
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle)) << "OK leaves the dialog open";
 
     // The fields filled at opening are written again as they were; the
     // printer was not chosen from the list; the comment keeps its bytes.
@@ -223,7 +203,7 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
         return std::any_of(shown.begin(), shown.end(),
                            [](const WinWindow& w) { return w.className == "ComboBox" && w.text == "PDF2"; });
     })) << classes(shown);
-    focus(window);
+    ASSERT_TRUE(takeFocus(window));
     key("Return");
     ASSERT_TRUE(waitUntilGone(dialog->text)) << "OK leaves the setup open";
 
@@ -285,7 +265,7 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     click(choose->x + choose->width / 2, choose->y + choose->height / 2, 1);
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
 
-    const std::string chosen = windowsPath(in() / "sub");
+    const std::string chosen = UnderWine((in() / "sub").string());
     EXPECT_TRUE(eventually(5s,
                            [&] {
                                shown = programWindows();
@@ -320,9 +300,9 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
 
     // Cancel: the INI keeps every byte.
-    focus(conf);
+    ASSERT_TRUE(takeFocus(conf));
     key("Escape");
-    ASSERT_TRUE(waitUntilGone(kConfTitle));
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_EQ(readFile(ini()), m_ini);
 }
 

@@ -11,6 +11,7 @@
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tray_screen.h"
+#include "tests/support/wine_drive.h"
 
 #include <gtest/gtest.h>
 
@@ -76,13 +77,6 @@ protected:
     std::filesystem::path app() const { return m_dir.path() / "app"; }
     std::filesystem::path ini() const { return app() / "kumoden.INI"; }
     std::filesystem::path prefix() const { return m_winBuild / "wineprefix-x11"; }
-    // A folder of this machine as the program under Wine names it.
-    static std::string windowsPath(const std::filesystem::path& path)
-    {
-        std::string name = "Z:" + path.string();
-        std::replace(name.begin(), name.end(), '/', '\\');
-        return name;
-    }
 
     std::vector<std::string> wineEnv() const
     {
@@ -153,34 +147,20 @@ protected:
     bool oursInTray(const XWindow& window) const override { return window.instance == "explorer.exe"; }
     std::filesystem::path artifacts() const override { return m_winBuild / "artifacts"; }
 
-    std::uint32_t waitForWindow(const std::string& title)
-    {
-        std::uint32_t id = 0;
-        eventually(10s, [&] { return (id = windowNamed(title)) != 0; });
-        return id;
-    }
     // Without a window manager the keyboard goes where the focus is put.
-    void focus(std::uint32_t id) { x({"xdotool", "windowfocus", "--sync", std::to_string(id)}); }
-    // Opens the icon's menu; its X window (0 when it does not come). Wine
-    // puts it where it likes; the keys go to it once the pointer rests on it.
-    std::uint32_t openMenu(const XWindow& icon)
+    bool takeFocus(std::uint32_t id) override
     {
-        std::optional<XWindow> menu;
-        for (int i = 0; i < 5 && !menu; ++i) {
-            click(icon, 3);
-            eventually(2s, [&] {
-                menu = findWindow([](const XWindow& w) {
-                    return w.viewable && w.instance == "kumoden.exe" && w.name.empty();
-                });
-                return menu.has_value();
-            });
-        }
-        if (!menu) {
-            return 0;
-        }
-        x({"xdotool", "mousemove", std::to_string(menu->x + 1), std::to_string(menu->y + 1)});
-        return menu->id;
+        x({"xdotool", "windowfocus", "--sync", std::to_string(id)});
+        return waitForFocus(id);
     }
+    // Wine puts a menu where it likes; the keys go to it once the pointer
+    // rests on it.
+    void settleMenu(const XWindow& menu) override
+    {
+        x({"xdotool", "mousemove", std::to_string(menu.x + 1), std::to_string(menu.y + 1)});
+    }
+    int menuClicks() const override { return 5; }
+
     std::filesystem::path m_winBuild;
     TempDir m_dir;
     std::unique_ptr<Process> m_kumoden;

@@ -1,0 +1,228 @@
+// Rules every file-system backend keeps, on the real files of the
+// platform the tests were built for.
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace kumoden::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::vector<std::string> sorted(const std::vector<DatedFile>& files)
+{
+    std::vector<std::string> names;
+    for (const auto& file : files) {
+        names.push_back(file.name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Everything in a folder, hidden files too.
+std::size_t entries(const fs::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+class FileSystemContract : public ::testing::Test {
+protected:
+    std::string at(const std::string& name) const { return dir.slash() + name; }
+    std::string archived(const std::string& name) const { return at("BackPdf") + files->separator() + name; }
+
+    TempDir dir;
+    std::unique_ptr<FileSystem> files = MakeFileSystem();
+};
+
+TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatches)
+{
+    dir.write("abc.pdf", "a");
+    dir.write("ABC1.PDF", "b");
+    dir.write("xabc.pdf", "not this start");
+    fs::create_directory(dir.path() / "abc3.pdf");
+    MakeHidden(dir.write(".abc4.pdf", "hidden"));
+
+    EXPECT_EQ(files->listFiles(at("*.pdf")), (std::vector<std::string>{"ABC1.PDF", "abc.pdf", "xabc.pdf"}));
+    const std::vector<std::string> expected{"ABC1.PDF", "abc.pdf"};
+    EXPECT_EQ(files->listFiles(at("abc*.pdf")), expected);
+    EXPECT_EQ(sorted(files->listDatedFiles(at("abc*.pdf"))), expected);
+    const auto first = files->firstFile(at("abc*.pdf"));
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(*first == "abc.pdf" || *first == "ABC1.PDF") << *first;
+
+    EXPECT_FALSE(files->firstFile(at("b*.pdf")).has_value());
+    EXPECT_FALSE(files->firstFile("").has_value());
+    const std::string missing = at("missing") + files->separator();
+    EXPECT_TRUE(files->listFiles(missing + "*.pdf").empty());
+    EXPECT_TRUE(files->listDatedFiles(missing + "*.*").empty());
+    EXPECT_FALSE(files->firstFile(missing + "*.pdf").has_value());
+}
+
+TEST_F(FileSystemContract, StarDotStarAlsoListsNamesWithoutExtension)
+{
+    dir.write("README", "x");
+    dir.write("b.pdf", "x");
+    dir.write(fs::u8path("請求書 第1号.pdf"), "x");
+    const std::vector<std::string> all{"README", "b.pdf", "請求書 第1号.pdf"};
+    EXPECT_EQ(files->listFiles(at("*.*")), all);
+    EXPECT_EQ(sorted(files->listDatedFiles(at("*.*"))), all);
+    EXPECT_EQ(files->listFiles(at("*.pdf")), (std::vector<std::string>{"b.pdf", "請求書 第1号.pdf"}));
+    EXPECT_EQ(files->listFiles(at("請求書*.PDF")), std::vector<std::string>{"請求書 第1号.pdf"});
+}
+
+TEST_F(FileSystemContract, LengthsAreSixtyFourBitAndOnlyOfFiles)
+{
+    const auto big = dir.write(fs::u8path("大きい.pdf"), "");
+    fs::resize_file(big, 5'000'000'003ull); // sparse where it can be
+    EXPECT_EQ(files->fileLength(utf8(big)), 5'000'000'003ll);
+    EXPECT_EQ(files->fileLength(utf8(dir.write("small", "12345"))), 5);
+    EXPECT_FALSE(files->fileLength(at("missing.pdf")).has_value());
+    EXPECT_FALSE(files->fileLength(utf8(dir.path())).has_value());
+}
+
+TEST_F(FileSystemContract, FilesAndFoldersAreToldApart)
+{
+    const std::string folder = at("BackPdf");
+    EXPECT_FALSE(files->folderExists(folder));
+    EXPECT_TRUE(files->createFolder(folder));
+    EXPECT_FALSE(files->createFolder(folder));
+    EXPECT_TRUE(files->folderExists(folder));
+    EXPECT_FALSE(files->fileExists(folder));
+
+    const std::string file = utf8(dir.write(fs::u8path("文書.pdf"), "x"));
+    EXPECT_TRUE(files->fileExists(file));
+    EXPECT_FALSE(files->folderExists(file));
+    EXPECT_FALSE(files->fileExists(""));
+    EXPECT_FALSE(files->folderExists(""));
+}
+
+TEST_F(FileSystemContract, MovesNeverReplaceAFileAndKeepTheSourceOnFailure)
+{
+    dir.write("in.pdf", "new");
+    dir.write(fs::path("BackPdf") / "in.pdf", "old");
+    EXPECT_FALSE(files->moveFile(at("in.pdf"), archived("in.pdf")));
+    EXPECT_EQ(readFile(at("in.pdf")), "new");
+    EXPECT_EQ(readFile(archived("in.pdf")), "old");
+    EXPECT_FALSE(files->moveFile(at("in.pdf"), at("no-such-folder") + files->separator() + "in.pdf"));
+    EXPECT_FALSE(files->moveFile(at("missing.pdf"), at("other.pdf")));
+
+    EXPECT_TRUE(files->moveFile(at("in.pdf"), archived("移動先.pdf")));
+    EXPECT_FALSE(fs::exists(at("in.pdf")));
+    EXPECT_EQ(readFile(fs::u8path(archived("移動先.pdf"))), "new");
+}
+
+TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnly)
+{
+    ASSERT_TRUE(fs::exists(OtherVolume())) << OtherVolume();
+    const TempDir other(OtherVolume());
+    const auto volume = [&](const fs::path& file) { return files->fileIdentity(utf8(file)).value().volume; };
+    ASSERT_NE(volume(other.write("probe", "")), volume(dir.write("probe", "")))
+        << "the temporary folder is on " << OtherVolume() << ": set TMPDIR elsewhere";
+    fs::remove(other.path() / "probe");
+    fs::remove(dir.path() / "probe");
+    const std::string there = other.slash() + "a.pdf";
+    dir.write("a.pdf", std::string(200000, 'p'));
+    EXPECT_TRUE(files->moveFile(at("a.pdf"), there));
+    EXPECT_FALSE(fs::exists(at("a.pdf")));
+    EXPECT_EQ(fs::file_size(there), 200000u);
+    dir.write("a.pdf", "again");
+    EXPECT_FALSE(files->moveFile(at("a.pdf"), there));
+    EXPECT_EQ(readFile(at("a.pdf")), "again");
+
+    // A take there copies, replaces the older file, and leaves nothing else.
+    const auto found = files->fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(files->takeFile(at("a.pdf"), there, *found), TakeResult::Taken);
+    EXPECT_FALSE(fs::exists(at("a.pdf")));
+    EXPECT_EQ(readFile(there), "again");
+    EXPECT_EQ(files->listFiles(other.slash() + "*.pdf"), std::vector<std::string>{"a.pdf"});
+    EXPECT_EQ(entries(other.path()), 1u);
+}
+
+TEST_F(FileSystemContract, DeletesHonourReadOnlyUnlessForcedAndNeverTakeAFolder)
+{
+    const auto locked = dir.write(fs::u8path("読み取り専用.pdf"), "x");
+    MakeReadOnly(locked);
+    EXPECT_FALSE(files->deleteFile(utf8(locked), false));
+    EXPECT_TRUE(fs::exists(locked));
+    EXPECT_TRUE(files->deleteFile(utf8(locked), true));
+    EXPECT_FALSE(fs::exists(locked));
+
+    const auto plain = dir.write("plain.pdf", "x");
+    EXPECT_TRUE(files->deleteFile(utf8(plain), false));
+    EXPECT_FALSE(files->deleteFile(utf8(plain), true));
+    fs::create_directory(dir.path() / "sub");
+    EXPECT_FALSE(files->deleteFile(at("sub"), true));
+    EXPECT_TRUE(files->folderExists(at("sub")));
+}
+
+TEST_F(FileSystemContract, CreationTimeIsNowOnTheLocalClockForOneFileAsForAList)
+{
+    const auto clock = MakeClock();
+    const LocalTime before = clock->now();
+    const auto path = dir.write(fs::u8path("新しい.pdf"), "x");
+    const auto created = files->dateCreated(utf8(path));
+    const LocalTime after = clock->now();
+    ASSERT_TRUE(created.has_value());
+    // Some file systems stamp with a coarse clock tick.
+    EXPECT_GE(*created, before - 20ms);
+    EXPECT_LE(*created, after);
+
+    const auto listed = files->listDatedFiles(at("*.pdf"));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].created, created);
+    EXPECT_FALSE(files->dateCreated(at("missing")).has_value());
+}
+
+TEST_F(FileSystemContract, ATakeReplacesAReadOnlyOlderFileOnlyByAMoveThatSucceeded)
+{
+    const auto older = dir.write(fs::path("BackPdf") / "a.pdf", "old");
+    MakeReadOnly(older);
+    dir.write("a.pdf", "new");
+    const auto found = files->fileIdentity(at("a.pdf"));
+    ASSERT_TRUE(found);
+    const auto untouched = [&] {
+        EXPECT_EQ(readFile(at("a.pdf")), "new");
+        EXPECT_EQ(readFile(older), "old");
+    };
+
+    {
+        // Its writer still has it open.
+        std::ofstream writer(at("a.pdf"), std::ios::binary | std::ios::app);
+        ASSERT_TRUE(writer);
+        EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::InUse);
+    }
+    untouched();
+    // Gone before the move.
+    fs::rename(at("a.pdf"), at("away"));
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Vanished);
+    // Another file under its name.
+    dir.write("a.pdf", "another");
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(readFile(at("a.pdf")), "another");
+    fs::remove(at("a.pdf"));
+    fs::rename(at("away"), at("a.pdf"));
+    // No folder to go to, or a folder where the file should go.
+    EXPECT_EQ(files->takeFile(at("a.pdf"), at("Nowhere") + files->separator() + "a.pdf", *found),
+              TakeResult::Failed);
+    fs::create_directories(dir.path() / "BackPdf" / "b.pdf" / "sub");
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("b.pdf"), *found), TakeResult::Failed);
+    untouched();
+
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Taken);
+    EXPECT_EQ(readFile(older), "new");
+    EXPECT_FALSE(fs::exists(at("a.pdf")));
+    EXPECT_EQ(files->fileIdentity(utf8(older)), found);
+    EXPECT_EQ(entries(dir.path() / "BackPdf"), 2u) << "a.pdf and the folder b.pdf, nothing else";
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Vanished);
+    EXPECT_EQ(readFile(older), "new");
+}
+
+} // namespace
+} // namespace kumoden::test
