@@ -119,7 +119,8 @@ void BM_PurgeTickAfterFallingDue(benchmark::State& state)
         }
         state.ResumeTiming();
     }
-    state.counters["deleted per tick"] = static_cast<double>(deleted) / static_cast<double>(state.iterations());
+    state.counters["deleted per tick"] =
+        static_cast<double>(deleted) / static_cast<double>(state.iterations());
     if (purge.walks() != 1) {
         state.SkipWithError("the archive was walked again");
     }

@@ -2,8 +2,8 @@
 
 #include "platform/match/wildcard.h"
 #include "platform/win32/file_time.h"
-#include "platform/win32/win32_folder_changes.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_folder_changes.h"
 
 #include <windows.h>
 

@@ -35,8 +35,9 @@ bool identityOf(HANDLE handle, FolderIdentity& identity)
 // Opens a folder so that others may still rename and delete it.
 HANDLE openFolder(const std::wstring& path, DWORD flags)
 {
-    return CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    return CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
 bool onNetworkDrive(const std::wstring& path)
@@ -122,10 +123,17 @@ private:
         }
     }
 
-    // The handle follows the folder it opened; a folder moved away, removed
-    // or put in its place is told by the path.
+    // The handle follows the folder it opened; a folder moved away or put in
+    // its place is told by the path.
     bool stillTheFolder() const
     {
+        // Removed while held open: the folder stays, to be gone when the
+        // last handle closes, and no new one can be made in its place.
+        FILE_STANDARD_INFO standard{};
+        if (!GetFileInformationByHandleEx(m_folder, FileStandardInfo, &standard, sizeof standard) ||
+            standard.DeletePending) {
+            return false;
+        }
         const HANDLE now = openFolder(m_path, 0);
         if (now == INVALID_HANDLE_VALUE) {
             return false;
