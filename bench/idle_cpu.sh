@@ -15,7 +15,7 @@ chmod 700 "$work/run"
 cp "$program" "$work/app/kumoden"
 printf '[FileCheck_Info]\r\nFileChkTime=200\r\nFileChkDir=%s\r\nFileSelect=job\r\nAcrExeDir=/bin/true\r\nPrinterNm=PDF\r\nFileDelDate=7\r\n' \
   "$work/in" >"$work/app/kumoden.INI"
-(cd "$work/in/BackPdf" && seq -f 'job_%.0f.pdf' 1 "$count" | xargs touch)
+(cd "$work/in/BackPdf" && seq -f 'job_%.0f.pdf' 1 "$count" | xargs -r touch)
 env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/run" \
   "$work/app/kumoden" >/dev/null 2>&1 &
 pid=$!

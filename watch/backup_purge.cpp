@@ -91,7 +91,19 @@ bool BackupPurge::catchUp(FileSystem& files, const std::vector<std::string>& tou
     for (const std::string& name : undated) {
         refresh(files, name);
     }
-    return true;
+    return oldestAsRemembered(files);
+}
+
+bool BackupPurge::oldestAsRemembered(FileSystem& files) const
+{
+    // Creation times are local times: a new time zone moves every one of
+    // them, and shows in the oldest as in all the others.
+    if (m_byAge.empty()) {
+        return true;
+    }
+    const auto& [created, name] = *m_byAge.begin();
+    const auto file = files.datedFile(m_folder, name);
+    return !file || file->name != name || !file->created || *file->created == created;
 }
 
 void BackupPurge::walk(FileSystem& files)

@@ -29,7 +29,8 @@ LocalTime BackupDeadline(LocalTime created, int days);
 // idle tick costs the same for ten backups as for a hundred thousand. It
 // walks the whole folder, as a purge without memory would, on its first
 // tick, whenever no notification can be had, when changes may have gone
-// untold, when the folder or the retention changed, and now and then as a
+// untold, when the folder or the retention changed, when the oldest backup
+// (looked at on every tick) is not as remembered, and now and then as a
 // check. Either way it deletes the same files at the same ticks: a file is
 // deleted only after it was looked at again at that tick.
 class BackupPurge {
@@ -53,6 +54,8 @@ private:
     // Brings the record up to date from the changes told; false when only
     // a walk can.
     bool catchUp(FileSystem& files, const std::vector<std::string>& touched);
+    // Whether the oldest backup still has the creation time remembered.
+    bool oldestAsRemembered(FileSystem& files) const;
     void walk(FileSystem& files);
     void refresh(FileSystem& files, const std::string& name);
     void remember(const std::string& name, std::optional<LocalTime> created);

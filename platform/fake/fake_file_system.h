@@ -26,6 +26,9 @@ public:
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
     // Folder queries throw FolderQueryError with this reason; nothing for real ones.
     void setQueryError(std::optional<std::string> reason) { m_queryError = std::move(reason); }
+    // Moves every creation time given out, as a new time zone would: no
+    // entry changes and no watch tells of it.
+    void setZoneShift(std::chrono::minutes shift) { m_zoneShift = shift; }
     // Whether folders can be watched for changes (they can by default).
     void setWatchAvailable(bool available) { m_watchAvailable = available; }
     // The next take of every watch started so far says changes were lost.
@@ -53,7 +56,11 @@ public:
     std::vector<DatedFile> listDatedFiles(const std::string& pattern) override
     {
         ++m_datedListings;
-        return datedListing(pattern);
+        auto files = datedListing(pattern);
+        for (auto& file : files) {
+            file.created = shifted(file.created);
+        }
+        return files;
     }
     std::optional<DatedFile> datedFile(const std::string& folder, const std::string& name) override
     {
@@ -102,14 +109,7 @@ public:
     {
         return m_real.undoTakesCutShort(archive, watched);
     }
-    std::optional<LocalTime> dateCreated(const std::string& path) override
-    {
-        const auto it = m_created.find(path);
-        if (it != m_created.end() && m_real.fileExists(path)) {
-            return it->second;
-        }
-        return m_real.dateCreated(path);
-    }
+    std::optional<LocalTime> dateCreated(const std::string& path) override { return shifted(unshifted(path)); }
     bool writeHiddenFile(const std::string& path, const std::string& content) override
     {
         return m_real.writeHiddenFile(path, content);
@@ -174,9 +174,21 @@ private:
         auto files = m_real.listDatedFiles(pattern);
         const std::string folder = pattern.substr(0, pattern.rfind(separator()) + 1);
         for (auto& file : files) {
-            file.created = dateCreated(folder + file.name);
+            file.created = unshifted(folder + file.name);
         }
         return files;
+    }
+    std::optional<LocalTime> unshifted(const std::string& path)
+    {
+        const auto it = m_created.find(path);
+        if (it != m_created.end() && m_real.fileExists(path)) {
+            return it->second;
+        }
+        return m_real.dateCreated(path);
+    }
+    std::optional<LocalTime> shifted(std::optional<LocalTime> time) const
+    {
+        return time ? std::optional<LocalTime>(*time + m_zoneShift) : std::nullopt;
     }
 
     void throwIfFailing(const std::string& pattern) const
@@ -194,6 +206,7 @@ private:
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;
     std::optional<std::string> m_queryError;
+    std::chrono::minutes m_zoneShift{0};
     bool m_watchAvailable = true;
     int m_lossCount = 0;
     int m_datedListings = 0;
