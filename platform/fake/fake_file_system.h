@@ -109,7 +109,10 @@ public:
     {
         return m_real.undoTakesCutShort(archive, watched);
     }
-    std::optional<LocalTime> dateCreated(const std::string& path) override { return shifted(unshifted(path)); }
+    std::optional<LocalTime> dateCreated(const std::string& path) override
+    {
+        return shifted(unshifted(path));
+    }
     bool writeHiddenFile(const std::string& path, const std::string& content) override
     {
         return m_real.writeHiddenFile(path, content);

@@ -80,7 +80,9 @@ private:
             }
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->mask & kFolderGone) {
+                // The folder's own rights changed: whether it can still be
+                // read is for a walk to find out, and tell.
+                if ((event->mask & kFolderGone) || (event->len == 0 && (event->mask & IN_ATTRIB))) {
                     return false;
                 }
                 if (event->len > 0) {

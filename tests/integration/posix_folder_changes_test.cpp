@@ -68,7 +68,7 @@ TEST_F(InotifyChanges, EveryChangeToAnEntryIsToldByTheTimeItIsDone)
     EXPECT_TRUE(changes->take().names.empty());
 }
 
-TEST_F(InotifyChanges, AFolderRemovedReplacedOrMovedWithItsParentEndsTheWatch)
+TEST_F(InotifyChanges, AFolderRemovedReplacedLockedOrMovedWithItsParentEndsTheWatch)
 {
     std::filesystem::create_directories(folder());
     auto changes = files.watchFolder(folderText());
@@ -76,7 +76,13 @@ TEST_F(InotifyChanges, AFolderRemovedReplacedOrMovedWithItsParentEndsTheWatch)
     std::filesystem::remove(folder());
     EXPECT_TRUE(changes->take().lost);
 
+    // Its rights changed: a walk tells whether it can still be read.
     std::filesystem::create_directories(folder());
+    changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    ASSERT_EQ(chmod(folder().c_str(), 0700), 0);
+    EXPECT_TRUE(changes->take().lost);
+
     changes = files.watchFolder(folderText());
     ASSERT_TRUE(changes);
     std::filesystem::rename(folder(), dir.path() / "old");
