@@ -49,11 +49,22 @@ std::vector<std::string> BackupPurge::run(const std::string& watchedPath, const 
         m_retention = info.FileDelDate;
     }
     const LocalTime now = services.clock.now();
-    const bool walked = !catchUp(files, touched);
-    if (walked) {
-        walk(files);
+    if (catchUp(files, touched)) {
+        return deleteDue(files, *days, now, false);
     }
-    return deleteDue(files, *days, now, walked);
+    std::vector<DatedFile> listed = walk(files);
+    if (m_trusted) {
+        return deleteDue(files, *days, now, true);
+    }
+    // Nothing to keep the record for: each file is judged as listed.
+    std::vector<std::string> deleted;
+    for (const DatedFile& file : listed) {
+        if (file.created && !ParseTakeTemporary(file.name) && BackupDeadline(*file.created, *days) < now &&
+            files.deleteFile(m_folder + file.name, false)) {
+            deleted.push_back(file.name);
+        }
+    }
+    return deleted;
 }
 
 void BackupPurge::forget()
@@ -106,7 +117,7 @@ bool BackupPurge::oldestAsRemembered(FileSystem& files) const
     return !file || file->name != name || !file->created || *file->created == created;
 }
 
-void BackupPurge::walk(FileSystem& files)
+std::vector<DatedFile> BackupPurge::walk(FileSystem& files)
 {
     m_trusted = false;
     m_created.clear();
@@ -117,11 +128,16 @@ void BackupPurge::walk(FileSystem& files)
     if (!m_changes && m_watchChanges) {
         m_changes = files.watchFolder(m_folder);
     }
-    for (const DatedFile& file : files.listDatedFiles(m_folder + "*.*")) {
+    std::vector<DatedFile> listed = files.listDatedFiles(m_folder + "*.*");
+    m_ticksSinceWalk = 0;
+    if (!m_changes) {
+        return listed;
+    }
+    for (const DatedFile& file : listed) {
         remember(file.name, file.created);
     }
-    m_trusted = m_changes != nullptr;
-    m_ticksSinceWalk = 0;
+    m_trusted = true;
+    return {};
 }
 
 void BackupPurge::refresh(FileSystem& files, const std::string& name)

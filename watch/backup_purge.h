@@ -56,7 +56,9 @@ private:
     bool catchUp(FileSystem& files, const std::vector<std::string>& touched);
     // Whether the oldest backup still has the creation time remembered.
     bool oldestAsRemembered(FileSystem& files) const;
-    void walk(FileSystem& files);
+    // Lists the whole folder. The record is made from it where changes are
+    // told; elsewhere the listing is handed back to be judged as it stands.
+    std::vector<DatedFile> walk(FileSystem& files);
     void refresh(FileSystem& files, const std::string& name);
     void remember(const std::string& name, std::optional<LocalTime> created);
     void drop(const std::string& name);
