@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/folder_changes.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -84,6 +86,16 @@ public:
     // The same files with their creation times (as dateCreated gives them),
     // in no particular order; one walk of the folder for all of them.
     virtual std::vector<DatedFile> listDatedFiles(const std::string& pattern) = 0;
+
+    // The file name of folder (a path ending in the separator) as a query
+    // of the folder would list it, with its creation time; nothing when no
+    // query would list it (missing, hidden, a folder, a link, ...).
+    virtual std::optional<DatedFile> datedFile(const std::string& folder, const std::string& name) = 0;
+    // Starts telling the changes to the entries of folder (a path ending in
+    // the separator). Nothing where not every change would be told: no
+    // notification on this platform or this file system (network file
+    // systems), no folder, no watch to be had now.
+    virtual std::unique_ptr<FolderChanges> watchFolder(const std::string& /*folder*/) { return nullptr; }
 
     // Length in bytes; nothing when the file is missing or cannot be read.
     virtual std::optional<std::int64_t> fileLength(const std::string& path) = 0;

@@ -8,6 +8,7 @@
 #include "platform/profile.h"
 #include "platform/timer.h"
 #include "platform/tray_icon.h"
+#include "watch/backup_purge.h"
 #include "watch/reader_ends.h"
 #include "watch/watch_services.h"
 
@@ -96,6 +97,8 @@ private:
     bool m_tickRunning = false;
     // The readers started and not yet seen to end.
     ReaderEnds m_readers;
+    // What the purge remembers of the archive between ticks.
+    BackupPurge m_purge;
 };
 
 } // namespace kumoden

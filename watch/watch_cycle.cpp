@@ -73,14 +73,20 @@ void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
 }
 
 void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
-               WatchCycleResult& result)
+               BackupPurge& purge, WatchCycleResult& result)
 {
     if (result.watchedPath.empty()) {
         result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
     }
     const std::string cause(kBackupQueryCause);
     try {
-        result.purged = DeleteOldBackups(result.watchedPath, info, services);
+        // The files this tick archived are looked at whether or not the
+        // folder's notification has told of them yet.
+        std::vector<std::string> touched;
+        for (const FileResult& file : result.files) {
+            touched.push_back(file.name);
+        }
+        result.purged = purge.run(result.watchedPath, info, services, touched);
         observer.queryWorked(cause);
     } catch (const FolderQueryError& error) {
         observer.queryFailed(cause, error);
@@ -96,6 +102,13 @@ void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
                                bool takeFiles)
 {
+    BackupPurge purge(false);
+    return RunWatchCycle(info, services, observer, purge, takeFiles);
+}
+
+WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+                               BackupPurge& purge, bool takeFiles)
+{
     // Each step stands on its own: whatever one of them meets, the next
     // still runs and the program carries on.
     WatchCycleResult result;
@@ -110,7 +123,7 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
         return result;
     }
     try {
-        purgeStep(info, services, observer, result);
+        purgeStep(info, services, observer, purge, result);
     } catch (const std::exception&) {
     }
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "watch/backup_purge.h"
 #include "watch/print_pass.h"
 #include "watch/watch_services.h"
 
@@ -58,5 +59,8 @@ inline constexpr std::string_view kBackupQueryCause = "query:backup";
 // safe point of the pass, and skips the purge.
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
                                bool takeFiles = true);
+// The same, with a purge that remembers the archive from tick to tick.
+WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+                               BackupPurge& purge, bool takeFiles = true);
 
 } // namespace kumoden

@@ -3,6 +3,8 @@
 #include "platform/file_system.h"
 
 #include <map>
+#include <memory>
+#include <tuple>
 
 namespace kumoden::fake {
 
@@ -24,6 +26,16 @@ public:
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
     // Folder queries throw FolderQueryError with this reason; nothing for real ones.
     void setQueryError(std::optional<std::string> reason) { m_queryError = std::move(reason); }
+    // Moves every creation time given out, as a new time zone would: no
+    // entry changes and no watch tells of it.
+    void setZoneShift(std::chrono::minutes shift) { m_zoneShift = shift; }
+    // Whether folders can be watched for changes (they can by default).
+    void setWatchAvailable(bool available) { m_watchAvailable = available; }
+    // The next take of every watch started so far says changes were lost.
+    void loseChanges() { ++m_lossCount; }
+    // How many whole-folder listings with dates, and single files, were asked for.
+    int datedListings() const { return m_datedListings; }
+    int filesLookedAt() const { return m_filesLookedAt; }
 
     char separator() const override { return m_real.separator(); }
     bool createObject() override
@@ -43,13 +55,28 @@ public:
     }
     std::vector<DatedFile> listDatedFiles(const std::string& pattern) override
     {
-        throwIfFailing(pattern);
-        auto files = m_real.listDatedFiles(pattern);
-        const std::string folder = pattern.substr(0, pattern.rfind(separator()) + 1);
+        ++m_datedListings;
+        auto files = datedListing(pattern);
         for (auto& file : files) {
-            file.created = dateCreated(folder + file.name);
+            file.created = shifted(file.created);
         }
         return files;
+    }
+    std::optional<DatedFile> datedFile(const std::string& folder, const std::string& name) override
+    {
+        ++m_filesLookedAt;
+        auto file = m_real.datedFile(folder, name);
+        if (file) {
+            file->created = dateCreated(folder + file->name);
+        }
+        return file;
+    }
+    std::unique_ptr<FolderChanges> watchFolder(const std::string& folder) override
+    {
+        if (!m_watchAvailable || !m_real.folderExists(folder)) {
+            return nullptr;
+        }
+        return std::make_unique<Changes>(*this, folder);
     }
     std::optional<std::int64_t> fileLength(const std::string& path) override
     {
@@ -84,11 +111,7 @@ public:
     }
     std::optional<LocalTime> dateCreated(const std::string& path) override
     {
-        const auto it = m_created.find(path);
-        if (it != m_created.end() && m_real.fileExists(path)) {
-            return it->second;
-        }
-        return m_real.dateCreated(path);
+        return shifted(unshifted(path));
     }
     bool writeHiddenFile(const std::string& path, const std::string& content) override
     {
@@ -100,6 +123,77 @@ public:
     }
 
 private:
+    // Changes found by comparing the folder with what it held at the last
+    // take, so they are told at once on every platform.
+    class Changes final : public FolderChanges {
+    public:
+        Changes(FakeFileSystem& files, std::string folder)
+            : m_files(files), m_folder(std::move(folder)), m_losses(files.m_lossCount), m_seen(snapshot())
+        {
+        }
+        FolderChangeSet take() override
+        {
+            FolderChangeSet changes;
+            changes.lost = m_losses != m_files.m_lossCount || !m_files.m_real.folderExists(m_folder);
+            m_losses = m_files.m_lossCount;
+            auto now = snapshot();
+            for (const auto& [name, state] : now) {
+                const auto it = m_seen.find(name);
+                if (it == m_seen.end() || it->second != state) {
+                    changes.names.push_back(name);
+                }
+            }
+            for (const auto& entry : m_seen) {
+                if (!now.count(entry.first)) {
+                    changes.names.push_back(entry.first);
+                }
+            }
+            m_seen = std::move(now);
+            return changes;
+        }
+
+    private:
+        using State =
+            std::tuple<std::optional<FileIdentity>, std::optional<std::int64_t>, std::optional<LocalTime>>;
+        std::map<std::string, State> snapshot()
+        {
+            std::map<std::string, State> entries;
+            for (const DatedFile& file : m_files.datedListing(m_folder + "*")) {
+                const std::string path = m_folder + file.name;
+                entries[file.name] = {m_files.m_real.fileIdentity(path), m_files.m_real.fileLength(path),
+                                      file.created};
+            }
+            return entries;
+        }
+        FakeFileSystem& m_files;
+        std::string m_folder;
+        int m_losses;
+        std::map<std::string, State> m_seen;
+    };
+
+    std::vector<DatedFile> datedListing(const std::string& pattern)
+    {
+        throwIfFailing(pattern);
+        auto files = m_real.listDatedFiles(pattern);
+        const std::string folder = pattern.substr(0, pattern.rfind(separator()) + 1);
+        for (auto& file : files) {
+            file.created = unshifted(folder + file.name);
+        }
+        return files;
+    }
+    std::optional<LocalTime> unshifted(const std::string& path)
+    {
+        const auto it = m_created.find(path);
+        if (it != m_created.end() && m_real.fileExists(path)) {
+            return it->second;
+        }
+        return m_real.dateCreated(path);
+    }
+    std::optional<LocalTime> shifted(std::optional<LocalTime> time) const
+    {
+        return time ? std::optional<LocalTime>(*time + m_zoneShift) : std::nullopt;
+    }
+
     void throwIfFailing(const std::string& pattern) const
     {
         if (m_queryError) {
@@ -115,6 +209,11 @@ private:
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;
     std::optional<std::string> m_queryError;
+    std::chrono::minutes m_zoneShift{0};
+    bool m_watchAvailable = true;
+    int m_lossCount = 0;
+    int m_datedListings = 0;
+    int m_filesLookedAt = 0;
 };
 
 } // namespace kumoden::fake

@@ -2,6 +2,7 @@
 
 #include "platform/match/wildcard.h"
 #include "platform/posix/file_moves.h"
+#include "platform/posix/inotify_folder_changes.h"
 #include "platform/posix/local_time.h"
 
 #include <algorithm>
@@ -215,6 +216,24 @@ std::vector<DatedFile> PosixFileSystem::listDatedFiles(const std::string& patter
         return true;
     });
     return files;
+}
+
+std::optional<DatedFile> PosixFileSystem::datedFile(const std::string& folder, const std::string& name)
+{
+    if (folder.empty() || name.empty() || name.front() == '.' || name.find('/') != std::string::npos) {
+        return std::nullopt;
+    }
+    const std::string path = folder + name;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    return DatedFile{name, createdAt(AT_FDCWD, path.c_str(), m_options.birthTimes)};
+}
+
+std::unique_ptr<FolderChanges> PosixFileSystem::watchFolder(const std::string& folder)
+{
+    return WatchFolderWithInotify(folder);
 }
 
 std::optional<std::int64_t> PosixFileSystem::fileLength(const std::string& path)

@@ -27,6 +27,9 @@ public:
     std::optional<std::string> firstFile(const std::string& pattern) override;
     std::vector<std::string> listFiles(const std::string& pattern) override;
     std::vector<DatedFile> listDatedFiles(const std::string& pattern) override;
+    std::optional<DatedFile> datedFile(const std::string& folder, const std::string& name) override;
+    // From inotify, where the folder's file system tells every change.
+    std::unique_ptr<FolderChanges> watchFolder(const std::string& folder) override;
     std::optional<std::int64_t> fileLength(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     bool createFolder(const std::string& path) override;

@@ -3,6 +3,7 @@
 #include "platform/match/wildcard.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_folder_changes.h"
 
 #include <windows.h>
 
@@ -162,6 +163,27 @@ std::vector<DatedFile> Win32FileSystem::listDatedFiles(const std::string& patter
         return true;
     });
     return files;
+}
+
+std::optional<DatedFile> Win32FileSystem::datedFile(const std::string& folder, const std::string& name)
+{
+    // A name holding a wildcard or a separator names no one file.
+    if (folder.empty() || name.empty() || name.find_first_of("*?\\/:") != std::string::npos) {
+        return std::nullopt;
+    }
+    WIN32_FIND_DATAW data{};
+    const FindHandle find(FindFirstFileExW(ToWide(folder + name).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, 0));
+    if (!find.valid() || (data.dwFileAttributes & kNotOrdinary) != 0) {
+        return std::nullopt;
+    }
+    // Under the name the folder gives it, which a query lists.
+    return DatedFile{ToUtf8(data.cFileName), createdAt(data.ftCreationTime, data.ftLastWriteTime)};
+}
+
+std::unique_ptr<FolderChanges> Win32FileSystem::watchFolder(const std::string& folder)
+{
+    return WatchFolderWin32(folder);
 }
 
 std::optional<std::int64_t> Win32FileSystem::fileLength(const std::string& path)

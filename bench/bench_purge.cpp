@@ -1,0 +1,158 @@
+// The purge tick over an archive of 100,000 backups that remembers them from
+// tick to tick: with nothing changed, and after 1,000 changed or fell due,
+// each next to the bare readdir + statx walk that a purge without memory
+// makes on every tick.
+#include "bench/bench_folder.h"
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
+#include "platform/posix/posix_file_system.h"
+#include "watch/backup_purge.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace kumoden::bench {
+namespace {
+
+constexpr int kBackups = 100000;
+constexpr int kChanged = 1000;
+
+struct Services {
+    PosixFileSystem files;
+    fake::FakeClock clock;
+    fake::FakeSleeper sleeper{&clock};
+    fake::FakeLauncher launcher;
+    fake::FakePrinterList printers;
+    fake::FakeMessageDialog messages;
+    WatchServices watch{files, sleeper, clock, launcher, printers, messages};
+};
+
+const BenchFolder& archive()
+{
+    static BenchFolder folder("purge100k");
+    static bool filled = false;
+    if (!filled) {
+        folder.fill("BackPdf", kBackups, "job_", ".pdf");
+        filled = true;
+    }
+    return folder;
+}
+
+std::string watchedPath()
+{
+    return archive().path().string() + "/";
+}
+
+std::string backup(int i)
+{
+    return watchedPath() + "BackPdf/job_" + std::to_string(i) + ".pdf";
+}
+
+// The retention keeps everything: the clock stands a day after the fill.
+void BM_PurgeTickNothingChanged(benchmark::State& state)
+{
+    Services services;
+    services.clock.set(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
+    FileCheckInfo info;
+    info.FileDelDate = "7";
+    BackupPurge purge;
+    purge.run(watchedPath(), info, services.watch);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(purge.run(watchedPath(), info, services.watch));
+    }
+    // The check walk now and then is part of the cost.
+    state.counters["walks"] = purge.walks();
+}
+
+void BM_PurgeTickAfterChanges(benchmark::State& state)
+{
+    Services services;
+    services.clock.set(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
+    FileCheckInfo info;
+    info.FileDelDate = "7";
+    BackupPurge purge;
+    purge.run(watchedPath(), info, services.watch);
+    int next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < kChanged; ++i, next = (next + 1) % kBackups) {
+            utimensat(AT_FDCWD, backup(next).c_str(), nullptr, 0);
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(purge.run(watchedPath(), info, services.watch));
+    }
+    if (purge.walks() != 1) {
+        state.SkipWithError("the archive was walked again");
+    }
+}
+
+// Each tick the clock passes the deadlines of the next 1,000 backups; those
+// deleted come back (as the newest) while the clock stands still.
+void BM_PurgeTickAfterFallingDue(benchmark::State& state)
+{
+    Services services;
+    std::vector<LocalTime> created;
+    for (int i = 0; i < kBackups; ++i) {
+        created.push_back(*services.files.dateCreated(backup(i)));
+    }
+    std::sort(created.begin(), created.end());
+    FileCheckInfo info;
+    info.FileDelDate = "7";
+    BackupPurge purge;
+    services.clock.set(created.front());
+    purge.run(watchedPath(), info, services.watch);
+    std::size_t due = 0;
+    std::size_t deleted = 0;
+    for (auto _ : state) {
+        due = std::min(due + kChanged, created.size() - 1);
+        services.clock.set(created[due - 1] + std::chrono::days{7} + std::chrono::nanoseconds{1});
+        const auto names = purge.run(watchedPath(), info, services.watch);
+        state.PauseTiming();
+        deleted += names.size();
+        for (const std::string& name : names) {
+            const std::string path = watchedPath() + "BackPdf/" + name;
+            close(open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        }
+        state.ResumeTiming();
+    }
+    state.counters["deleted per tick"] =
+        static_cast<double>(deleted) / static_cast<double>(state.iterations());
+    if (purge.walks() != 1) {
+        state.SkipWithError("the archive was walked again");
+    }
+}
+
+void BM_BareReaddirStatx100k(benchmark::State& state)
+{
+    const auto backups = archive().path() / "BackPdf";
+    for (auto _ : state) {
+        DIR* dir = opendir(backups.c_str());
+        long long newest = 0;
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') {
+                continue;
+            }
+            struct statx info {};
+            if (statx(dirfd(dir), entry->d_name, 0, STATX_BTIME, &info) == 0) {
+                newest = std::max<long long>(newest, info.stx_btime.tv_sec);
+            }
+        }
+        closedir(dir);
+        benchmark::DoNotOptimize(newest);
+    }
+}
+
+BENCHMARK(BM_BareReaddirStatx100k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PurgeTickNothingChanged)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PurgeTickAfterChanges)->Unit(benchmark::kMillisecond);
+// Bounded: each tick uses up 1,000 of the original backups.
+BENCHMARK(BM_PurgeTickAfterFallingDue)->Unit(benchmark::kMillisecond)->Iterations(60);
+
+} // namespace
+} // namespace kumoden::bench
+
+BENCHMARK_MAIN();

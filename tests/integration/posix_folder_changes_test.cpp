@@ -1,0 +1,178 @@
+// The archive purge on real files, told of their changes by inotify.
+#include "platform/fake/fake_services.h"
+#include "platform/fake/fake_time.h"
+#include "platform/posix/posix_file_system.h"
+#include "tests/support/temp_dir.h"
+#include "watch/backup_purge.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace kumoden::test {
+namespace {
+
+using namespace std::chrono;
+
+bool has(const FolderChangeSet& changes, const std::string& name)
+{
+    return std::find(changes.names.begin(), changes.names.end(), name) != changes.names.end();
+}
+
+// Sets a file's modification time, days from its status change.
+void setModified(const std::filesystem::path& path, int days)
+{
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, {info.st_ctim.tv_sec + days * 86400L, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class InotifyChanges : public ::testing::Test {
+protected:
+    std::filesystem::path folder() const { return dir.path() / "BackPdf"; }
+    std::string folderText() const { return dir.slash() + "BackPdf/"; }
+
+    TempDir dir;
+    PosixFileSystem files;
+};
+
+TEST_F(InotifyChanges, EveryChangeToAnEntryIsToldByTheTimeItIsDone)
+{
+    dir.write("BackPdf/a.pdf", "x");
+    dir.write("BackPdf/b.pdf", "x");
+    dir.write("elsewhere.pdf", "x");
+    auto changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    EXPECT_TRUE(changes->take().names.empty());
+
+    setModified(folder() / "a.pdf", 1);
+    ASSERT_EQ(chmod((folder() / "b.pdf").c_str(), 0444), 0);
+    std::filesystem::rename(dir.path() / "elsewhere.pdf", folder() / "in.pdf");
+    dir.write("BackPdf/new.pdf", "x");
+    auto told = changes->take();
+    EXPECT_FALSE(told.lost);
+    for (const char* name : {"a.pdf", "b.pdf", "in.pdf", "new.pdf"}) {
+        EXPECT_TRUE(has(told, name)) << name;
+    }
+
+    std::filesystem::rename(folder() / "in.pdf", dir.path() / "out.pdf");
+    std::filesystem::remove(folder() / "new.pdf");
+    told = changes->take();
+    EXPECT_TRUE(has(told, "in.pdf"));
+    EXPECT_TRUE(has(told, "new.pdf"));
+    EXPECT_EQ(told.names.size(), 2u);
+    EXPECT_TRUE(changes->take().names.empty());
+}
+
+TEST_F(InotifyChanges, AFolderRemovedReplacedLockedOrMovedWithItsParentEndsTheWatch)
+{
+    std::filesystem::create_directories(folder());
+    auto changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    std::filesystem::remove(folder());
+    EXPECT_TRUE(changes->take().lost);
+
+    // Its rights changed: a walk tells whether it can still be read.
+    std::filesystem::create_directories(folder());
+    changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    ASSERT_EQ(chmod(folder().c_str(), 0700), 0);
+    EXPECT_TRUE(changes->take().lost);
+
+    changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    std::filesystem::rename(folder(), dir.path() / "old");
+    std::filesystem::create_directories(folder());
+    EXPECT_TRUE(changes->take().lost);
+
+    // The watched folder itself moved away and another put in its place.
+    TempDir base;
+    std::filesystem::create_directories(base.path() / "w" / "BackPdf");
+    changes = files.watchFolder(base.slash() + "w/BackPdf/");
+    ASSERT_TRUE(changes);
+    std::filesystem::rename(base.path() / "w", base.path() / "moved");
+    std::filesystem::create_directories(base.path() / "w" / "BackPdf");
+    EXPECT_TRUE(changes->take().lost);
+
+    EXPECT_FALSE(files.watchFolder(dir.slash() + "missing/"));
+}
+
+TEST_F(InotifyChanges, MoreChangesThanTheQueueHoldsAreToldAsLost)
+{
+    std::filesystem::create_directories(folder());
+    auto changes = files.watchFolder(folderText());
+    ASSERT_TRUE(changes);
+    std::string limit = "16384";
+    if (auto queued = readFile("/proc/sys/fs/inotify/max_queued_events"); !queued.empty()) {
+        limit = queued;
+    }
+    const int count = std::stoi(limit) + 10;
+    ASSERT_LE(count, 200000) << "a queue this long is not worth filling";
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folderText() + std::to_string(i);
+        close(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    }
+    EXPECT_TRUE(changes->take().lost);
+}
+
+// The purge over a file system without birth times, where a touch moves
+// a backup's creation time.
+class InotifyPurge : public InotifyChanges {
+protected:
+    InotifyPurge() : files(PosixFileOptions{.leases = true, .birthTimes = false}) { info.FileDelDate = "0"; }
+    std::vector<std::string> tick(LocalTime now)
+    {
+        clock.set(now);
+        return purge.run(dir.slash(), info, services);
+    }
+    bool kept(const std::string& name) const { return std::filesystem::exists(folder() / name); }
+
+    PosixFileSystem files;
+    fake::FakeClock clock;
+    fake::FakeSleeper sleeper{&clock};
+    fake::FakeLauncher launcher;
+    fake::FakePrinterList printers;
+    fake::FakeMessageDialog messages;
+    WatchServices services{files, sleeper, clock, launcher, printers, messages};
+    FileCheckInfo info;
+    BackupPurge purge;
+};
+
+TEST_F(InotifyPurge, TouchedReplacedLockedAndNewBackupsAreJudgedWithoutAWalk)
+{
+    for (const char* name : {"touched.pdf", "replaced.pdf", "locked.pdf", "plain.pdf"}) {
+        dir.write(std::string("BackPdf/") + name, "x");
+    }
+    const LocalTime made = *files.dateCreated(folderText() + "plain.pdf");
+    EXPECT_TRUE(tick(made - hours(1)).empty());
+
+    setModified(folder() / "touched.pdf", 2);
+    dir.write("incoming.pdf", "y");
+    setModified(dir.path() / "incoming.pdf", 2);
+    std::filesystem::rename(dir.path() / "incoming.pdf", folder() / "replaced.pdf");
+    ASSERT_EQ(chmod((folder() / "locked.pdf").c_str(), 0444), 0);
+    dir.write("BackPdf/new.pdf", "x");
+    dir.write("BackPdf/.hidden.pdf", "x");
+
+    const auto deleted = tick(made + hours(1));
+    EXPECT_EQ(std::set<std::string>(deleted.begin(), deleted.end()),
+              (std::set<std::string>{"plain.pdf", "new.pdf"}));
+    EXPECT_TRUE(kept("touched.pdf"));
+    EXPECT_TRUE(kept("replaced.pdf"));
+    EXPECT_TRUE(kept("locked.pdf"));
+    EXPECT_TRUE(kept(".hidden.pdf"));
+
+    ASSERT_EQ(chmod((folder() / "locked.pdf").c_str(), 0644), 0);
+    EXPECT_EQ(tick(made + hours(2)), std::vector<std::string>{"locked.pdf"});
+    const auto later = tick(made + days(3));
+    EXPECT_EQ(std::set<std::string>(later.begin(), later.end()),
+              (std::set<std::string>{"touched.pdf", "replaced.pdf"}));
+    EXPECT_EQ(purge.walks(), 1);
+}
+
+} // namespace
+} // namespace kumoden::test
