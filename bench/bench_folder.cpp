@@ -1,7 +1,11 @@
 #include "bench/bench_folder.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace kumoden::bench {
 
@@ -31,6 +35,23 @@ void BenchFolder::fill(const std::string& sub, int count, const std::string& pre
             close(fd);
         }
     }
+}
+
+long long BareReaddirStatx(const std::filesystem::path& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    long long newest = 0;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        struct statx info {};
+        if (statx(dirfd(dir), entry->d_name, 0, STATX_BTIME, &info) == 0) {
+            newest = std::max<long long>(newest, info.stx_btime.tv_sec);
+        }
+    }
+    closedir(dir);
+    return newest;
 }
 
 } // namespace kumoden::bench

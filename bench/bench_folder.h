@@ -22,4 +22,8 @@ private:
     std::filesystem::path m_path;
 };
 
+// The baseline of the purge: readdir and one statx for the birth time of
+// each entry not hidden, as bare as it can be. The newest time found.
+long long BareReaddirStatx(const std::filesystem::path& folder);
+
 } // namespace kumoden::bench

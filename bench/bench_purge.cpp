@@ -21,16 +21,6 @@ namespace {
 constexpr int kBackups = 100000;
 constexpr int kChanged = 1000;
 
-struct Services {
-    PosixFileSystem files;
-    fake::FakeClock clock;
-    fake::FakeSleeper sleeper{&clock};
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices watch{files, sleeper, clock, launcher, printers, messages};
-};
-
 const BenchFolder& archive()
 {
     static BenchFolder folder("purge100k");
@@ -52,30 +42,49 @@ std::string backup(int i)
     return watchedPath() + "BackPdf/job_" + std::to_string(i) + ".pdf";
 }
 
+FileCheckInfo retentionOfAWeek()
+{
+    FileCheckInfo info;
+    info.FileDelDate = "7";
+    return info;
+}
+
+struct Services {
+    PosixFileSystem files;
+    fake::FakeClock clock;
+    fake::FakeSleeper sleeper{&clock};
+    fake::FakeLauncher launcher;
+    fake::FakePrinterList printers;
+    fake::FakeMessageDialog messages;
+    WatchServices watch{files, sleeper, clock, launcher, printers, messages};
+    FileCheckInfo info = retentionOfAWeek();
+    BackupPurge purge;
+
+    // The first tick, with the clock at now: the one walk of the archive.
+    void startAt(LocalTime now)
+    {
+        clock.set(now);
+        purge.run(watchedPath(), info, watch);
+    }
+    std::vector<std::string> tick() { return purge.run(watchedPath(), info, watch); }
+};
+
 // The retention keeps everything: the clock stands a day after the fill.
 void BM_PurgeTickNothingChanged(benchmark::State& state)
 {
     Services services;
-    services.clock.set(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
-    FileCheckInfo info;
-    info.FileDelDate = "7";
-    BackupPurge purge;
-    purge.run(watchedPath(), info, services.watch);
+    services.startAt(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
     for (auto _ : state) {
-        benchmark::DoNotOptimize(purge.run(watchedPath(), info, services.watch));
+        benchmark::DoNotOptimize(services.tick());
     }
     // The check walk now and then is part of the cost.
-    state.counters["walks"] = purge.walks();
+    state.counters["walks"] = services.purge.walks();
 }
 
 void BM_PurgeTickAfterChanges(benchmark::State& state)
 {
     Services services;
-    services.clock.set(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
-    FileCheckInfo info;
-    info.FileDelDate = "7";
-    BackupPurge purge;
-    purge.run(watchedPath(), info, services.watch);
+    services.startAt(*services.files.dateCreated(backup(0)) + std::chrono::days{1});
     int next = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -83,9 +92,9 @@ void BM_PurgeTickAfterChanges(benchmark::State& state)
             utimensat(AT_FDCWD, backup(next).c_str(), nullptr, 0);
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(purge.run(watchedPath(), info, services.watch));
+        benchmark::DoNotOptimize(services.tick());
     }
-    if (purge.walks() != 1) {
+    if (services.purge.walks() != 1) {
         state.SkipWithError("the archive was walked again");
     }
 }
@@ -100,17 +109,13 @@ void BM_PurgeTickAfterFallingDue(benchmark::State& state)
         created.push_back(*services.files.dateCreated(backup(i)));
     }
     std::sort(created.begin(), created.end());
-    FileCheckInfo info;
-    info.FileDelDate = "7";
-    BackupPurge purge;
-    services.clock.set(created.front());
-    purge.run(watchedPath(), info, services.watch);
+    services.startAt(created.front());
     std::size_t due = 0;
     std::size_t deleted = 0;
     for (auto _ : state) {
         due = std::min(due + kChanged, created.size() - 1);
         services.clock.set(created[due - 1] + std::chrono::days{7} + std::chrono::nanoseconds{1});
-        const auto names = purge.run(watchedPath(), info, services.watch);
+        const auto names = services.tick();
         state.PauseTiming();
         deleted += names.size();
         for (const std::string& name : names) {
@@ -121,7 +126,7 @@ void BM_PurgeTickAfterFallingDue(benchmark::State& state)
     }
     state.counters["deleted per tick"] =
         static_cast<double>(deleted) / static_cast<double>(state.iterations());
-    if (purge.walks() != 1) {
+    if (services.purge.walks() != 1) {
         state.SkipWithError("the archive was walked again");
     }
 }
@@ -130,19 +135,7 @@ void BM_BareReaddirStatx100k(benchmark::State& state)
 {
     const auto backups = archive().path() / "BackPdf";
     for (auto _ : state) {
-        DIR* dir = opendir(backups.c_str());
-        long long newest = 0;
-        while (const dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] == '.') {
-                continue;
-            }
-            struct statx info {};
-            if (statx(dirfd(dir), entry->d_name, 0, STATX_BTIME, &info) == 0) {
-                newest = std::max<long long>(newest, info.stx_btime.tv_sec);
-            }
-        }
-        closedir(dir);
-        benchmark::DoNotOptimize(newest);
+        benchmark::DoNotOptimize(BareReaddirStatx(backups));
     }
 }
 

@@ -105,19 +105,7 @@ void BM_BareReaddirStatx(benchmark::State& state)
     const auto& folder = backupFolder();
     const auto backups = folder.path() / "BackPdf";
     for (auto _ : state) {
-        DIR* dir = opendir(backups.c_str());
-        long long newest = 0;
-        while (const dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] == '.') {
-                continue;
-            }
-            struct statx info {};
-            if (statx(dirfd(dir), entry->d_name, 0, STATX_BTIME, &info) == 0) {
-                newest = std::max<long long>(newest, info.stx_btime.tv_sec);
-            }
-        }
-        closedir(dir);
-        benchmark::DoNotOptimize(newest);
+        benchmark::DoNotOptimize(BareReaddirStatx(backups));
     }
 }
 
