@@ -1,20 +1,23 @@
-// The hard copy's Win32 backend on the real API (under Wine in CI): the
-// clipboard-viewer chain with other viewers in it, the clipboard's
-// pictures, a job on the default printer and one on the printer chosen in
-// the printer-setup dialog.
+// The hard copy's Win32 backend on the real API (under Wine in CI), for the
+// contract suite and for what only Windows has: the clipboard-viewer chain
+// with other viewers in it, a drawing on the clipboard, a hard copy on the
+// default printer and one on the printer chosen in the printer-setup dialog.
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/mod_hard_copy.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_clipboard_watcher.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hard_copy.h"
 #include "platform/win32/win32_printer_setup.h"
+#include "tests/contract/hard_copy_driver.h"
 #include "tests/support/print_outputs.h"
 #include "tests/windows/win32_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 namespace kumoden::win32test {
@@ -110,22 +113,13 @@ HGLOBAL globalCopy(const void* data, std::size_t size)
 // A packed 32-bit bitmap: red on the left half, blue on the right.
 std::vector<unsigned char> packedBitmap(int width, int height, std::size_t cutTo = 0)
 {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<unsigned char> dib(sizeof header + static_cast<std::size_t>(width) * height * 4);
     std::memcpy(dib.data(), &header, sizeof header);
     for (int i = 0; i < width * height; ++i) {
         const bool left = i % width < width / 2;
-        const unsigned char on = 255;
-        const unsigned char off = 0;
-        const unsigned char pixel[4] = {left ? off : on, off, left ? on : off,
-                                        off}; // blue, green, red, unused
-        std::memcpy(dib.data() + sizeof header + static_cast<std::size_t>(i) * 4, pixel, 4);
+        dib[sizeof header + static_cast<std::size_t>(i) * 4 + (left ? 2 : 0)] =
+            255; // blue, green, red, unused
     }
     if (cutTo != 0) {
         dib.resize(cutTo);
@@ -133,25 +127,67 @@ std::vector<unsigned char> packedBitmap(int width, int height, std::size_t cutTo
     return dib;
 }
 
-class Win32HardCopyTest : public ::testing::Test {
+// The Win32 backends, the clipboard filled by this thread, as another
+// program would fill it, and the default printer: the queue PDF.
+class Win32HardCopyDriver final : public test::HardCopyDriver {
 public:
-    void SetUp() override
+    Win32HardCopyDriver() : window(hiddenWindow(L"KumodenHardCopyTest", residentProcedure, &m_watcher))
     {
-        ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
-        m_window = hiddenWindow(L"KumodenHardCopyTest", residentProcedure, &watcher);
-        ASSERT_NE(m_window, nullptr);
-        watcher.setWindow(m_window);
+        if (!CanMakeWindows() || window == nullptr) {
+            throw std::runtime_error("no window: Wine makes windows with its null graphics driver");
+        }
+        m_watcher.setWindow(window);
     }
-    void TearDown() override
+    ~Win32HardCopyDriver() override
     {
-        watcher.stop();
-        DestroyWindow(m_window);
+        m_watcher.stop();
+        DestroyWindow(window);
+    }
+
+    Win32ClipboardWatcher& watcher() override { return m_watcher; }
+    Clipboard& clipboard() override { return m_clipboard; }
+    HardCopyPageView& page() override { return m_page; }
+    PagePrinter& printer() override { return m_printer; }
+
+    void putPicture(int width, int height) override { putBitmap(packedBitmap(width, height)); }
+    void putText(const std::string& text) override
+    {
+        const std::wstring wide = ToWide(text);
+        putOnClipboard({{CF_UNICODETEXT, globalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))}});
+    }
+    void putBrokenPicture() override { putBitmap(packedBitmap(8, 4, sizeof(BITMAPINFOHEADER) + 16)); }
+    PicturePtr picture(int width, int height) override
+    {
+        return Win32Picture::fromBitmap(packedBitmap(width, height));
+    }
+    Seen seen(const Picture& picture) override
+    {
+        const auto& bitmap = dynamic_cast<const Win32Picture&>(picture);
+        const HDC screen = GetDC(nullptr);
+        const HDC dc = CreateCompatibleDC(screen);
+        const HBITMAP canvas = CreateCompatibleBitmap(screen, bitmap.pixelWidth(), bitmap.pixelHeight());
+        const HGDIOBJ previous = SelectObject(dc, canvas);
+        bitmap.draw(dc, 0, 0, bitmap.pixelWidth(), bitmap.pixelHeight());
+        const bool red = GetPixel(dc, 0, 0) == RGB(255, 0, 0);
+        SelectObject(dc, previous);
+        DeleteObject(canvas);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return {bitmap.pixelWidth(), bitmap.pixelHeight(), red};
+    }
+    bool waitFor(std::chrono::milliseconds limit, const std::function<bool()>& condition) override
+    {
+        return WaitFor(limit, condition);
+    }
+    void settle() override
+    {
+        WaitFor(300ms, [] { return false; });
     }
 
     // Replaces the clipboard's content with the given formats.
     void putOnClipboard(const std::vector<std::pair<UINT, HANDLE>>& formats)
     {
-        ASSERT_TRUE(WaitFor(2s, [&] { return OpenClipboard(m_window) != FALSE; }));
+        ASSERT_TRUE(WaitFor(2s, [&] { return OpenClipboard(window) != FALSE; }));
         EmptyClipboard();
         for (const auto& [format, data] : formats) {
             SetClipboardData(format, data);
@@ -162,25 +198,36 @@ public:
     {
         putOnClipboard({{CF_DIB, globalCopy(dib.data(), dib.size())}});
     }
-    // Watches, counting the changes.
-    void watchCounting()
-    {
-        ASSERT_TRUE(watcher.watch([this] { ++changes; }));
-    }
-    bool noticed(int count)
-    {
-        return WaitFor(5s, [&] { return changes >= count; });
-    }
-    // Time for a notice that should not come, were one coming.
-    static void settle()
-    {
-        WaitFor(300ms, [] { return false; });
-    }
 
-    HWND m_window = nullptr;
-    Win32ClipboardWatcher watcher;
-    Win32Clipboard clipboard;
-    int changes = 0;
+    HWND window;
+
+private:
+    Win32ClipboardWatcher m_watcher;
+    Win32Clipboard m_clipboard;
+    Win32PrinterSetup m_setup;
+    Win32PagePrinter m_printer{m_setup};
+    Win32HardCopyPage m_page{m_setup};
+};
+
+} // namespace
+} // namespace kumoden::win32test
+
+namespace kumoden::test {
+std::unique_ptr<HardCopyDriver> MakeHardCopyDriver()
+{
+    return std::make_unique<win32test::Win32HardCopyDriver>();
+}
+} // namespace kumoden::test
+
+namespace kumoden::win32test {
+namespace {
+
+// The Win32 backends' own cases, each starting the watch when it wants to.
+class Win32HardCopyTest : public test::HardCopyCase {
+protected:
+    void SetUp() override {}
+
+    Win32HardCopyDriver& win = static_cast<Win32HardCopyDriver&>(driver);
 };
 
 TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndLeavingIsFollowed)
@@ -188,17 +235,17 @@ TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndL
     OtherViewer last;
     OtherViewer other;
     // A bitmap there before the watch: joining tells of no change.
-    putBitmap(packedBitmap(8, 4));
+    win.putPicture(8, 4);
     ASSERT_TRUE(WaitFor(5s, [&] { return last.changes == 1; })) << "the viewers' own chain does not work";
     other.changes = last.changes = 0;
-    watchCounting();
-    EXPECT_EQ(watcher.nextViewer(), other.window);
-    settle();
+    watch();
+    EXPECT_EQ(win.watcher().nextViewer(), other.window);
+    win.settle();
     EXPECT_EQ(changes, 0);
 
-    putBitmap(packedBitmap(8, 4));
+    win.putPicture(8, 4);
     ASSERT_TRUE(WaitFor(5s, [&] { return changes >= 1 && last.changes >= 1; }));
-    settle();
+    win.settle();
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(other.changes, 1);
     EXPECT_EQ(last.changes, 1);
@@ -207,73 +254,48 @@ TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndL
     const HWND afterLast = last.next;
     last.leave();
     EXPECT_EQ(other.next, afterLast);
-    EXPECT_EQ(watcher.nextViewer(), other.window);
+    EXPECT_EQ(win.watcher().nextViewer(), other.window);
     // The next viewer leaves: the watcher passes notices to the one after it.
     other.leave();
-    EXPECT_EQ(watcher.nextViewer(), afterLast);
-    putBitmap(packedBitmap(8, 4));
+    EXPECT_EQ(win.watcher().nextViewer(), afterLast);
+    win.putPicture(8, 4);
     ASSERT_TRUE(noticed(2));
-    settle();
+    win.settle();
     EXPECT_EQ(changes, 2);
     EXPECT_EQ(other.changes, 1);
     EXPECT_EQ(last.changes, 1);
 }
 
-TEST_F(Win32HardCopyTest, AfterStopTheOtherViewersStillHearAndTheHandlerNoLonger)
+TEST_F(Win32HardCopyTest, StoppingKeepsTheChainAndWatchingTwiceJoinsOnce)
 {
     OtherViewer other;
-    watchCounting();
-    putBitmap(packedBitmap(8, 4));
-    ASSERT_TRUE(noticed(1));
-    watcher.stop();
-    EXPECT_FALSE(watcher.watching());
-    putBitmap(packedBitmap(8, 4));
-    ASSERT_TRUE(WaitFor(5s, [&] { return other.changes >= 2; })) << "the chain was cut when the watch left";
-    settle();
-    EXPECT_EQ(changes, 1);
+    watch();
+    win.watcher().stop();
+    EXPECT_FALSE(win.watcher().watching());
+    win.putPicture(8, 4);
+    ASSERT_TRUE(WaitFor(5s, [&] { return other.changes >= 1; })) << "the chain was cut when the watch left";
 
-    // Watching again joins again; watching twice does not join twice (the
-    // window would be its own next viewer, and a notice would go round).
-    watchCounting();
-    watchCounting();
-    EXPECT_EQ(watcher.nextViewer(), other.window);
-    putBitmap(packedBitmap(8, 4));
-    ASSERT_TRUE(noticed(2));
-    settle();
-    EXPECT_EQ(changes, 2);
-    EXPECT_EQ(other.changes, 3);
+    // Watching twice does not join twice: the window would be its own next
+    // viewer, and a notice would go round.
+    watch();
+    watch();
+    EXPECT_EQ(win.watcher().nextViewer(), other.window);
+    win.putPicture(8, 4);
+    ASSERT_TRUE(noticed(1));
+    win.settle();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(other.changes, 2);
 }
 
-TEST_F(Win32HardCopyTest, TheClipboardsPicturesAreReadAsTheyAre)
+TEST_F(Win32HardCopyTest, ADrawingWithoutPixelsIsAPictureButNoBitmap)
 {
-    watchCounting();
-    putBitmap(packedBitmap(8, 4));
-    ASSERT_TRUE(noticed(1));
-    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Text));
-    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Bitmap));
-    const PicturePtr bitmap = clipboard.getData();
-    ASSERT_NE(bitmap->handle(), 0u);
-    EXPECT_EQ(dynamic_cast<const Win32Picture&>(*bitmap).pixelWidth(), 8);
-
-    const wchar_t text[] = L"テキスト";
-    putOnClipboard({{CF_UNICODETEXT, globalCopy(text, sizeof text)}});
-    ASSERT_TRUE(noticed(2));
-    EXPECT_TRUE(clipboard.getFormat(ClipboardFormat::Text));
-    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
-    EXPECT_EQ(clipboard.getData()->handle(), 0u);
-
-    // A drawing and no pixels: a picture, but no bitmap.
+    watch();
     const HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     Rectangle(recorder, 0, 0, 100, 50);
-    putOnClipboard({{CF_ENHMETAFILE, CloseEnhMetaFile(recorder)}});
-    ASSERT_TRUE(noticed(3));
-    EXPECT_FALSE(clipboard.getFormat(ClipboardFormat::Bitmap));
-    EXPECT_NE(clipboard.getData()->handle(), 0u);
-
-    // A bitmap whose header promises more pixels than it brings is none.
-    putBitmap(packedBitmap(8, 4, sizeof(BITMAPINFOHEADER) + 16));
-    ASSERT_TRUE(noticed(4));
-    EXPECT_EQ(clipboard.getData()->handle(), 0u);
+    win.putOnClipboard({{CF_ENHMETAFILE, CloseEnhMetaFile(recorder)}});
+    ASSERT_TRUE(noticed(1));
+    EXPECT_FALSE(win.clipboard().getFormat(ClipboardFormat::Bitmap));
+    EXPECT_NE(win.clipboard().getData()->handle(), 0u);
 }
 
 // The screen's desktop, with something done the first time the hard copy
@@ -306,16 +328,16 @@ private:
 // watch, on the setup's current printer, with another viewer in the chain;
 // the new files of the queue. A second change while the hard copy runs is
 // dropped, and still reaches the other viewer.
-std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyTest& test, Win32PrinterSetup& setup,
+std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyDriver& test, Win32PrinterSetup& setup,
                                                     const std::string& queue)
 {
     Win32PagePrinter printer(setup);
     Win32HardCopyPage page(setup);
     DesktopDuringHardCopy desktop;
-    FrmHardCopy frmHardCopy({test.clipboard, page, printer});
+    FrmHardCopy frmHardCopy({test.clipboard(), page, printer});
     std::vector<std::string> failures;
     ModHardCopy hook(
-        {test.watcher, desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
+        {test.watcher(), desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
     OtherViewer other;
     hook.HookClipboard();
     desktop.during = [&] { test.putBitmap(packedBitmap(64, 32)); };
@@ -330,22 +352,8 @@ std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyTest& test, Win
     EXPECT_TRUE(failures.empty()) << failures.front();
     EXPECT_FALSE(hook.HardCopyBusy());
     hook.UnhookClipboard();
-    EXPECT_FALSE(test.watcher.watching());
+    EXPECT_FALSE(test.watcher().watching());
     return outputs.newFiles();
-}
-
-TEST_F(Win32HardCopyTest, ABitmapIsPrintedOnTheDefaultPrinter)
-{
-    ASSERT_EQ(test::schedulerProblem(), "");
-    Win32PrinterSetup setup;
-    Win32PagePrinter printer(setup);
-    const std::int32_t width = printer.pageWidth();
-    EXPECT_GT(width, 5000);
-    EXPECT_GT(printer.pageHeight(), width / 2);
-
-    // The default printer is the queue PDF of the tests' own scheduler.
-    EXPECT_EQ(setup.printerName(), "PDF");
-    EXPECT_EQ(printOneHardCopy(*this, setup, "PDF").size(), 1u);
 }
 
 // The printer-setup dialog of this thread, once it is open.
@@ -438,8 +446,10 @@ private:
 TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
 {
     ASSERT_EQ(test::schedulerProblem(), "");
+    // The default printer is the queue PDF of the tests' own scheduler.
     Win32PrinterSetup setup;
-    setup.setWindow(m_window);
+    EXPECT_EQ(setup.printerName(), "PDF");
+    setup.setWindow(win.window);
     SetupDialogUser choosePdf2(L"PDF2");
     choosePdf2.showSetup(setup);
     ASSERT_TRUE(choosePdf2.picked) << "the dialog lists no printer PDF2";
@@ -452,7 +462,7 @@ TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
     EXPECT_EQ(setup.printerName(), "PDF2");
 
     test::PrintOutputs defaultQueue("PDF", "Kumoden");
-    EXPECT_EQ(printOneHardCopy(*this, setup, "PDF2").size(), 1u);
+    EXPECT_EQ(printOneHardCopy(win, setup, "PDF2").size(), 1u);
     EXPECT_TRUE(defaultQueue.newFiles().empty());
 }
 
