@@ -224,11 +224,9 @@ TEST_F(QtHardCopyCase, NeitherThePrimarySelectionNorAFocusChangeIsAChange)
     EXPECT_EQ(changes, 1);
 }
 
-TEST(QtHardCopyPageTest, TheFormIsHiddenWithTheDesignsCaptionAndGoesWithUnload)
+TEST_F(QtHardCopyCase, ThePageFormIsHiddenWithTheDesignsCaptionAndGoesWithUnload)
 {
-    QtMessageDialog messages;
-    QtPrinterSetup setup(messages);
-    QtHardCopyPage page(setup);
+    auto& page = static_cast<QtHardCopyPage&>(qt.page());
     page.load(HardCopyFormDesign());
     ASSERT_NE(page.form(), nullptr);
     EXPECT_FALSE(page.form()->isVisible());
@@ -237,21 +235,20 @@ TEST(QtHardCopyPageTest, TheFormIsHiddenWithTheDesignsCaptionAndGoesWithUnload)
     EXPECT_EQ(page.form(), nullptr);
 }
 
-class QtHardCopyPrintTest : public ::testing::Test {
+class QtHardCopyPrintTest : public QtHardCopyCase {
 protected:
     void SetUp() override
     {
         // The test command starts the scheduler: without it these would check nothing.
         ASSERT_EQ(schedulerProblem(), "");
-        setup.currentPrinter().setPrinterName(QString::fromStdString(kHardCopyQueue));
         ASSERT_EQ(setup.currentPrinter().printerName().toStdString(), kHardCopyQueue);
     }
 
-    TempDir dir;
-    QtMessageDialog messages;
-    QtPrinterSetup setup{messages};
-    QtPagePrinter printer{setup};
-    QtHardCopyPage page{setup};
+    TempDir& dir = qt.dir;
+    QtMessageDialog& messages = qt.messages;
+    QtPrinterSetup& setup = qt.setup;
+    PagePrinter& printer = qt.printer();
+    HardCopyPageView& page = qt.page();
 };
 
 TEST_F(QtHardCopyPrintTest, ThePictureIsPrintedStretchedToTheBoxAtItsSizeInTwips)
@@ -308,7 +305,11 @@ TEST_F(QtHardCopyPrintTest, NoPrinterOrARefusedJobFailsTheHardCopy)
 // minutes, so the hard copy and the printer dialog give up after the bound.
 class SchedulerDownTest : public QtHardCopyPrintTest {
 protected:
-    void TearDown() override { cupsSetServer(nullptr); }
+    void TearDown() override
+    {
+        cupsSetServer(nullptr);
+        QtHardCopyPrintTest::TearDown();
+    }
 
     // How long the call took, and why it failed ("" when it did not).
     template <typename Call> std::pair<std::chrono::steady_clock::duration, std::string> timed(Call call)
