@@ -46,11 +46,13 @@ scripts/fuzz.sh 45
 echo "== Windows build and tests under Wine"
 scripts/test-windows.sh
 
-echo "== benchmarks (short run; full figures: build/bench/bench_watch, bench_print_pass, bench_hard_copy)"
+echo "== benchmarks (short run; full figures: build/bench/bench_watch, bench_purge, bench_print_pass, bench_hard_copy)"
 # They list printers and print too: on a scheduler of their own, as the tests do.
 scripts/test-print-system.sh start build/test-cups
 mapfile -t bench_env < <(scripts/test-print-system.sh env build/test-cups)
-for bench in bench_watch bench_print_pass bench_hard_copy; do
+for bench in bench_watch bench_purge bench_print_pass bench_hard_copy; do
   env -u LPDEST -u PRINTER "${bench_env[@]}" "build/bench/$bench" --benchmark_min_time=0.05
 done
 scripts/test-print-system.sh stop build/test-cups
+# The idle program over an archive of 100,000 backups, at 200 ms ticks.
+bench/idle_cpu.sh build/kumoden 100000 20
