@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,19 @@ protected:
     }
 
     std::string path() const { return (m_dir.path() / "a.ini").string(); }
+
+    // Writes `before` as the INI, then one key: the file afterwards, or
+    // nullopt when the write was refused (which must leave the file as it was).
+    std::optional<std::string> rewrite(const std::string& before, const std::string& section,
+                                       const std::string& key, const std::string& value)
+    {
+        m_dir.write("a.ini", before);
+        if (m_store.writeString(section, key, value, path())) {
+            return readFile(path());
+        }
+        EXPECT_EQ(readFile(path()), before) << "a refused write changed the file";
+        return std::nullopt;
+    }
 
     // Names in the folder, to see that no temporary file was left.
     std::vector<std::string> folderNames() const

@@ -37,6 +37,11 @@ TEST_F(ProfileStoreTest, FindsSectionsAndKeysAsWindowsDoes)
     EXPECT_EQ(read(ini, "Settings", "Missing"), "");
     EXPECT_EQ(read(ini, "Missing", "Path"), "");
     EXPECT_EQ(read(ini, "", "k"), "top"); // keys before the first section: the nameless one
+    // Every line end, and a byte order mark.
+    const std::string ends = "\xEF\xBB\xBF[a]\rk=1\r[b]\nk=2\r\n[c]\r\nk=3";
+    EXPECT_EQ(read(ends, "a", "k"), "1");
+    EXPECT_EQ(read(ends, "b", "k"), "2");
+    EXPECT_EQ(read(ends, "c", "k"), "3");
 }
 
 TEST_F(ProfileStoreTest, TrimsBlanksThenOnePairOfQuotes)
@@ -54,24 +59,9 @@ TEST_F(ProfileStoreTest, TrimsBlanksThenOnePairOfQuotes)
     }
 }
 
-TEST_F(ProfileStoreTest, AcceptsEveryLineEndAndAByteOrderMark)
-{
-    const std::string ini = "\xEF\xBB\xBF[a]\rk=1\r[b]\nk=2\r\n[c]\r\nk=3";
-    EXPECT_EQ(read(ini, "a", "k"), "1");
-    EXPECT_EQ(read(ini, "b", "k"), "2");
-    EXPECT_EQ(read(ini, "c", "k"), "3");
-}
-
-TEST_F(ProfileStoreTest, MissingOrUnreadableFileReadsEmpty)
-{
-    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash() + "none.ini", 1024), "");
-    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash(), 1024), "");
-}
-
 TEST_F(ProfileStoreTest, CapacityCutsAtCharacterBoundaries)
 {
-    const std::string ini =
-        "[s]\nlong=" + std::string(1500, 'x') + "\nshort=abc\n" + "jp=\xE3\x81\x82\xE3\x81\x82\n"; // ああ
+    const std::string ini = "[s]\nlong=" + std::string(1500, 'x') + "\nshort=abc\n";
     EXPECT_EQ(read(ini, "s", "long"), std::string(1023, 'x'));
     EXPECT_EQ(read(ini, "s", "short"), "abc"); // nothing left over from the longer value
     EXPECT_EQ(read(ini, "s", "short", 3), "ab");
@@ -83,14 +73,6 @@ TEST_F(ProfileStoreTest, CapacityCutsAtCharacterBoundaries)
     const std::string cp932 = "[s]\nk=\x83\x5C\x83\x5C\nbad=\x80\n";
     EXPECT_EQ(read(cp932, "s", "k", 4), "ソ");
     EXPECT_EQ(read(cp932, "s", "k", 5), "ソソ");
-}
-
-TEST_F(ProfileStoreTest, ReadsCp932FileAsUtf8)
-{
-    // [設定‐] / フォルダ=C:\ソフト\表 : the ‐ ends in 0x5D, a ']' byte.
-    const std::string ini = "[\x90\xDD\x92\xE8\x81\x5D]\r\n"
-                            "\x83\x74\x83\x48\x83\x8B\x83\x5F=\"C:\\\x83\x5C\x83\x74\x83\x67\\\x95\x5C\"\r\n";
-    EXPECT_EQ(read(ini, "設定‐", "フォルダ"), "C:\\ソフト\\表");
 }
 
 TEST_F(ProfileStoreTest, WritesReplaceTheFirstKeyAndAddWhatIsMissing)
@@ -124,6 +106,8 @@ TEST_F(ProfileStoreTest, TheFirstWriteMakesTheMissingFolders)
     EXPECT_EQ(m_store.readString("FileCheck_Info", "FileChkTime", ini, 1024), "");
     ASSERT_TRUE(m_store.writeString("FileCheck_Info", "FileChkTime", "500", ini));
     EXPECT_EQ(m_store.readString("FileCheck_Info", "FileChkTime", ini, 1024), "500");
+    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash() + "none.ini", 1024), "");
+    EXPECT_EQ(m_store.readString("s", "k", m_dir.slash(), 1024), ""); // a folder
     // Never below a file.
     EXPECT_FALSE(m_store.writeString(
         "s", "k", "v", (m_dir.path() / "config" / "kumoden" / "kumoden.INI" / "x" / "y.ini").string()));
@@ -142,31 +126,31 @@ TEST_F(ProfileStoreTest, AWriteThatWouldNotReadBackIsRefused)
     EXPECT_EQ(readFile(path()), before);
 }
 
-TEST_F(ProfileStoreTest, Cp932FileStaysCp932)
+TEST_F(ProfileStoreTest, ACp932FileStaysCp932AndTakesOnlyWhatItsCodePageHolds)
 {
-    const std::string before = "[\x90\xDD\x92\xE8]\r\nOld=\x82\xA0\r\n";
-    m_dir.write("a.ini", before);
+    // [設定‐] / フォルダ=C:\ソフト\表 : the ‐ ends in 0x5D, a ']' byte.
+    EXPECT_EQ(read("[\x90\xDD\x92\xE8\x81\x5D]\r\n"
+                   "\x83\x74\x83\x48\x83\x8B\x83\x5F=\"C:\\\x83\x5C\x83\x74\x83\x67\\\x95\x5C\"\r\n",
+                   "設定‐", "フォルダ"),
+              "C:\\ソフト\\表");
 
-    ASSERT_TRUE(m_store.writeString("設定", "値", "新しい値", path()));
-    EXPECT_EQ(readFile(path()), before + "\x92\x6C=\x90\x56\x82\xB5\x82\xA2\x92\x6C\r\n");
-    EXPECT_EQ(m_store.readString("設定", "値", path(), 1024), "新しい値");
-    EXPECT_EQ(m_store.readString("設定", "old", path(), 1024), "あ");
-}
-
-TEST_F(ProfileStoreTest, ACp932FileTakesOnlyWhatItsCodePageHolds)
-{
     // [設定] with ﾃｽ (C3 BD, which is UTF-8 too) and あ.
     const std::string before = "[\x90\xDD\x92\xE8]\r\nKana=\xC3\xBD\r\nOld=\x82\xA0\r\n";
     m_dir.write("a.ini", before);
     EXPECT_FALSE(m_store.writeString("設定", "Old", "\xF0\x9F\x98\x80", path())); // 😀: no such character
     EXPECT_FALSE(m_store.writeString("設定", "\xF0\x9F\x98\x80", "x", path()));
     EXPECT_EQ(readFile(path()), before);
+    ASSERT_TRUE(m_store.writeString("設定", "値", "新しい値", path()));
+    const std::string added = "\x92\x6C=\x90\x56\x82\xB5\x82\xA2\x92\x6C\r\n";
+    EXPECT_EQ(readFile(path()), before + added);
+    EXPECT_EQ(m_store.readString("設定", "値", path(), 1024), "新しい値");
+    EXPECT_EQ(m_store.readString("設定", "old", path(), 1024), "あ");
 
     // The yen sign goes as code page 932 has always written it: the byte
     // 5C, which reads as a backslash.
     ASSERT_TRUE(m_store.writeString("設定", "Old", "C:¥ツール", path()));
     EXPECT_EQ(readFile(path()),
-              "[\x90\xDD\x92\xE8]\r\nKana=\xC3\xBD\r\nOld=C:\\\x83\x63\x81\x5B\x83\x8B\r\n");
+              "[\x90\xDD\x92\xE8]\r\nKana=\xC3\xBD\r\nOld=C:\\\x83\x63\x81\x5B\x83\x8B\r\n" + added);
     EXPECT_EQ(m_store.readString("設定", "Old", path(), 1024), "C:\\ツール");
     EXPECT_EQ(m_store.readString("設定", "Kana", path(), 1024), "ﾃｽ");
 }
