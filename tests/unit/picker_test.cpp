@@ -33,9 +33,10 @@ protected:
     }
 
     // Shows a picker on the view, the user acting as the script says.
-    void runExe(std::function<void()> actions)
+    void runExe(std::function<void()> actions) { runExe(folders, "kumoden-print", std::move(actions)); }
+    void runExe(FakeFolderReader& disk, const char* reader, std::function<void()> actions)
     {
-        FrmExe frmExe(view, folders, messages, "kumoden-print");
+        FrmExe frmExe(view, disk, messages, reader);
         run(frmExe, std::move(actions));
     }
     void runFile(std::function<void()> actions)
@@ -91,7 +92,7 @@ TEST_F(PickerTest, ProgramPickerAsksForAFileWhenNoneIsChosen)
     EXPECT_EQ(field.writes(), std::vector<std::string>{"//kumoden-print"});
 }
 
-TEST_F(PickerTest, ProgramPickerHandsBackFolderSeparatorAndName)
+TEST_F(PickerTest, ProgramPickerHandsBackFolderSeparatorAndNameAsListed)
 {
     runExe([&] {
         view.openEntry("/opt/kumoden");
@@ -100,40 +101,25 @@ TEST_F(PickerTest, ProgramPickerHandsBackFolderSeparatorAndName)
     });
     EXPECT_EQ(field.writes(), std::vector<std::string>{"/opt/kumoden/kumoden-print"});
     EXPECT_EQ(field.changes(), 1);
-    EXPECT_TRUE(view.unloaded());
     EXPECT_FALSE(view.closedByUser());
     EXPECT_TRUE(messages.shown().empty());
-}
 
-TEST_F(PickerTest, ProgramPickerWithWindowsPathsKeepsTheNameAsListed)
-{
     FakeFolderReader disk('\\');
     disk.addDrive("C:\\");
     disk.setCurrentFolder("C:\\Users\\me");
     disk.addFolder("C:\\", {"AcroRd32.exe"});
     disk.addFolder("C:\\Users\\me");
     disk.addFolder("C:\\Program Files\\Reader", {"AcroRd32.exe"});
-    FakePickerView windows;
-    FrmExe picker(windows, disk, messages, "acrord32.exe");
-    picker.objRetField = &field;
-    windows.whileShown = [&] {
-        windows.openEntry("C:\\Program Files\\Reader");
-        windows.chooseFile("AcroRd32.exe");
-        windows.clickExec();
+    const auto pick = [&](const std::string& folder) {
+        runExe(disk, "acrord32.exe", [&] {
+            view.openEntry(folder);
+            view.chooseFile("AcroRd32.exe");
+            view.clickExec();
+        });
+        return field.text();
     };
-    picker.Show();
-    EXPECT_EQ(field.text(), "C:\\Program Files\\Reader\\AcroRd32.exe");
-
-    // In the drive's root the separator comes twice.
-    FrmExe again(windows, disk, messages, "acrord32.exe");
-    again.objRetField = &field;
-    windows.whileShown = [&] {
-        windows.openEntry("C:\\");
-        windows.chooseFile("AcroRd32.exe");
-        windows.clickExec();
-    };
-    again.Show();
-    EXPECT_EQ(field.text(), "C:\\\\AcroRd32.exe");
+    EXPECT_EQ(pick("C:\\Program Files\\Reader"), "C:\\Program Files\\Reader\\AcroRd32.exe");
+    EXPECT_EQ(pick("C:\\"), "C:\\\\AcroRd32.exe"); // in the drive's root the separator comes twice
 }
 
 TEST_F(PickerTest, FolderPickerHandsBackTheOpenedFolder)
@@ -144,19 +130,22 @@ TEST_F(PickerTest, FolderPickerHandsBackTheOpenedFolder)
         view.clickExec();
     });
     EXPECT_EQ(field.writes(), std::vector<std::string>{"/home/user"});
-    EXPECT_TRUE(view.unloaded());
-
+    EXPECT_FALSE(view.closedByUser());
     // A root keeps its separator.
-    FakePickerView second;
-    FrmFile picker(second, folders, messages);
-    picker.objRetField = &field;
-    second.whileShown = [&] {
-        second.openEntry("/");
-        second.clickExec();
-    };
-    picker.Show();
+    runFile([&] {
+        view.openEntry("/");
+        view.clickExec();
+    });
     EXPECT_EQ(field.writes(), (std::vector<std::string>{"/home/user", "/"}));
     EXPECT_TRUE(messages.shown().empty());
+
+    // An unreadable current folder: the drive's root.
+    folders.makeUnreadable("/home/user");
+    runFile([&] { view.clickExec(); });
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_NE(messages.shown()[0].text.find("/home/user"), std::string::npos);
+    EXPECT_EQ(field.writes().back(), "/");
+    EXPECT_EQ(field.writes().size(), 3u);
 }
 
 TEST_F(PickerTest, CancelAndCloseHandNothingBack)
@@ -167,16 +156,10 @@ TEST_F(PickerTest, CancelAndCloseHandNothingBack)
         view.clickCancel();
     });
     expectUntouched();
-    EXPECT_TRUE(view.unloaded());
     EXPECT_FALSE(view.closedByUser());
-
-    FakePickerView closed;
-    FrmFile picker(closed, folders, messages);
-    picker.objRetField = &field;
-    closed.whileShown = [&] { closed.openEntry("/"); };
-    picker.Show();
+    runFile([&] { view.openEntry("/"); });
     expectUntouched();
-    EXPECT_TRUE(closed.closedByUser());
+    EXPECT_TRUE(view.closedByUser());
 }
 
 TEST_F(PickerTest, ListsFollowANewDrive)
@@ -232,15 +215,6 @@ TEST_F(PickerTest, UnreadableDriveOrFolderLeavesTheListsWhereTheyWere)
         EXPECT_EQ(shown.buttons, MessageButtons::Ok);
     }
     EXPECT_EQ(field.writes(), std::vector<std::string>{"/media/usb/kumoden-print"});
-}
-
-TEST_F(PickerTest, UnreadableCurrentFolderStartsAtTheDriveRoot)
-{
-    folders.makeUnreadable("/home/user");
-    runFile([&] { view.clickExec(); });
-    ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_NE(messages.shown()[0].text.find("/home/user"), std::string::npos);
-    EXPECT_EQ(field.writes(), std::vector<std::string>{"/"});
 }
 
 // The lists as worked out for either platform, on a Windows-like disk.
