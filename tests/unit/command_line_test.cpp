@@ -7,13 +7,6 @@ namespace {
 
 using Action = CommandLine::Action;
 
-TEST(CommandLine, NoOptionsRunsAsAlways)
-{
-    const CommandLine line = ParseCommandLine({});
-    EXPECT_EQ(line.action, Action::Run);
-    EXPECT_TRUE(line.iniPath.empty());
-}
-
 TEST(CommandLine, VersionAndHelpEndTheProgramAndTheFirstOneDecides)
 {
     EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::Version);
@@ -29,8 +22,10 @@ TEST(CommandLine, VersionAndHelpEndTheProgramAndTheFirstOneDecides)
     EXPECT_NE(help.find("Log:      /home/me/.config/kumoden/kumoden.log\n"), std::string::npos);
 }
 
-TEST(CommandLine, IniTakesThePathAsTheNextArgumentOrAfterAnEqualsSign)
+TEST(CommandLine, NoOptionsRunsAsAlwaysAndIniTakesThePathAsTheNextArgumentOrAfterAnEqualsSign)
 {
+    EXPECT_EQ(ParseCommandLine({}).action, Action::Run);
+    EXPECT_TRUE(ParseCommandLine({}).iniPath.empty());
     EXPECT_EQ(ParseCommandLine({"--ini", "/srv/print.INI"}).iniPath, "/srv/print.INI");
     EXPECT_EQ(ParseCommandLine({"--ini=/srv/print.INI"}).iniPath, "/srv/print.INI");
     // The next argument is the path even when it looks like an option.

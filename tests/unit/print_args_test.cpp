@@ -5,50 +5,29 @@
 namespace kumoden {
 namespace {
 
-TEST(PrintArgs, SwitchesInAnyOrderAndCaseBeforeTheFile)
+TEST(PrintArgs, SwitchesInAnyOrderAndCaseBeforeTheFileAndTheRestMayBeLeftOff)
 {
-    for (const auto& line : std::vector<std::vector<std::string>>{
-             {"/t", "/n", "/s", "/h", "a.pdf", "PDF", "drv", "port"},
-             {"/H", "/s", "/N", "/T", "a.pdf", "PDF", "drv", "port"},
-             {"/t", "/t", "a.pdf", "PDF", "drv", "port"},
-             {"a.pdf", "PDF", "drv", "port"},
-         }) {
-        const PrintArgs args = parsePrintArgs(line);
-        EXPECT_EQ(args.error, "") << line.front();
-        EXPECT_EQ(args.file, "a.pdf");
-        EXPECT_EQ(args.printer, "PDF");
-        EXPECT_EQ(args.driver, "drv");
-        EXPECT_EQ(args.port, "port");
+    const struct {
+        std::vector<std::string> line;
+        std::string file, printer, driver, port;
+    } cases[] = {
+        {{"/t", "/n", "/s", "/h", "a.pdf", "PDF", "drv", "port"}, "a.pdf", "PDF", "drv", "port"},
+        {{"/H", "/s", "/N", "/T", "a.pdf", "PDF", "drv", "port"}, "a.pdf", "PDF", "drv", "port"},
+        {{"/t", "/t", "a.pdf", "PDF", "drv", "port"}, "a.pdf", "PDF", "drv", "port"},
+        {{"a.pdf", "PDF", "drv", "port"}, "a.pdf", "PDF", "drv", "port"},
+        {{"/t", "/home/u/請求書 1.pdf"}, "/home/u/請求書 1.pdf", "", "", ""},
+        {{"/t", "a.pdf", "", "", ""}, "a.pdf", "", "", ""},
+        {{"a.pdf", "PDF2"}, "a.pdf", "PDF2", "", ""},
+        // A one-letter path under the root still reads as a switch; longer paths do not.
+        {{"/t", "/tmp/x.pdf", "/t"}, "/tmp/x.pdf", "/t", "", ""},
+        {{"/", "PDF"}, "/", "PDF", "", ""},
+    };
+    for (const auto& c : cases) {
+        const PrintArgs args = parsePrintArgs(c.line);
+        EXPECT_EQ(args.error, "") << c.line.front();
+        EXPECT_EQ(std::vector<std::string>({args.file, args.printer, args.driver, args.port}),
+                  std::vector<std::string>({c.file, c.printer, c.driver, c.port}));
     }
-}
-
-TEST(PrintArgs, PrinterDriverAndPortMayBeLeftOffOrEmpty)
-{
-    PrintArgs args = parsePrintArgs({"/t", "/home/u/請求書 1.pdf"});
-    EXPECT_EQ(args.error, "");
-    EXPECT_EQ(args.file, "/home/u/請求書 1.pdf");
-    EXPECT_EQ(args.printer, "");
-
-    args = parsePrintArgs({"/t", "a.pdf", "", "", ""});
-    EXPECT_EQ(args.error, "");
-    EXPECT_EQ(args.printer, "");
-
-    args = parsePrintArgs({"a.pdf", "PDF2"});
-    EXPECT_EQ(args.printer, "PDF2");
-    EXPECT_EQ(args.driver, "");
-}
-
-TEST(PrintArgs, AbsolutePathsAndLaterSlashWordsAreNotSwitches)
-{
-    // A one-letter path under the root still reads as a switch; longer paths do not.
-    PrintArgs args = parsePrintArgs({"/t", "/tmp/x.pdf", "/t"});
-    EXPECT_EQ(args.error, "");
-    EXPECT_EQ(args.file, "/tmp/x.pdf");
-    EXPECT_EQ(args.printer, "/t");
-
-    args = parsePrintArgs({"/", "PDF"});
-    EXPECT_EQ(args.error, "");
-    EXPECT_EQ(args.file, "/");
 }
 
 TEST(PrintArgs, RefusedCommandLines)
@@ -61,27 +40,25 @@ TEST(PrintArgs, RefusedCommandLines)
     EXPECT_NE(parsePrintArgs({"a.pdf", "PDF", "drv", "port", "extra"}).error, "");
 }
 
-TEST(JobTitle, BaseNameKeptAsItIsWhenValid)
-{
-    EXPECT_EQ(jobTitle("/var/watch/請求書 2024 年.pdf"), "請求書 2024 年.pdf");
-    EXPECT_EQ(jobTitle("plain.pdf"), "plain.pdf");
-    EXPECT_EQ(jobTitle("dir/😀.pdf"), "😀.pdf");
-}
-
-TEST(JobTitle, InvalidBytesAndControlsBecomeReplacementCharacters)
+TEST(JobTitle, TheBaseNameWithInvalidBytesAndControlsAsReplacementCharacters)
 {
     const std::string r = "\xEF\xBF\xBD";
-    EXPECT_EQ(jobTitle("a\xFF"
-                       "b.pdf"),
-              "a" + r + "b.pdf");
-    // CP932 "請求" as carried over from Windows.
-    EXPECT_EQ(jobTitle("\x90\xBF\x8B\x81.pdf"), r + r + r + r + ".pdf");
-    // Overlong "/", a UTF-16 surrogate, beyond U+10FFFF, cut-short sequence.
-    EXPECT_EQ(jobTitle("\xC0\xAF.pdf"), r + r + ".pdf");
-    EXPECT_EQ(jobTitle("\xED\xA0\x80.pdf"), r + r + r + ".pdf");
-    EXPECT_EQ(jobTitle("\xF4\x90\x80\x80.pdf"), r + r + r + r + ".pdf");
-    EXPECT_EQ(jobTitle("x.pdf\xE8\xAB"), "x.pdf" + r + r);
-    EXPECT_EQ(jobTitle("tab\there\nline\x7F.pdf"), "tab" + r + "here" + r + "line" + r + ".pdf");
+    const std::pair<std::string, std::string> cases[] = {
+        {"/var/watch/請求書 2024 年.pdf", "請求書 2024 年.pdf"},
+        {"plain.pdf", "plain.pdf"},
+        {"dir/😀.pdf", "😀.pdf"},
+        {"a\xFF\x62.pdf", "a" + r + "b.pdf"},
+        {"\x90\xBF\x8B\x81.pdf", r + r + r + r + ".pdf"}, // CP932 "請求" as carried over from Windows
+        // Overlong "/", a UTF-16 surrogate, beyond U+10FFFF, cut-short sequence.
+        {"\xC0\xAF.pdf", r + r + ".pdf"},
+        {"\xED\xA0\x80.pdf", r + r + r + ".pdf"},
+        {"\xF4\x90\x80\x80.pdf", r + r + r + r + ".pdf"},
+        {"x.pdf\xE8\xAB", "x.pdf" + r + r},
+        {"tab\there\nline\x7F.pdf", "tab" + r + "here" + r + "line" + r + ".pdf"},
+    };
+    for (const auto& [path, title] : cases) {
+        EXPECT_EQ(jobTitle(path), title) << path;
+    }
 }
 
 TEST(JobTitle, CappedAt255BytesOnACharacterBoundary)

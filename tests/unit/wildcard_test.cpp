@@ -10,7 +10,7 @@ namespace kumoden {
 namespace {
 
 struct Case {
-    const char* pattern;
+    std::string pattern;
     std::string name;
     bool matches;
 };
@@ -56,17 +56,13 @@ TEST(Wildcard, MatchesAsTheWindowsQueryDoes)
         {"?.pdf", "\xc0\xaf.pdf", false}, // an overlong "/" is two bytes, not one character
         {"\xe9*.pdf", "\xc9.pdf", false}, // Latin-1 bytes are not letters
         {"*.pdf", "line\nbreak \"quoted\".pdf", true},
+        // Many stars, in linear time.
+        {std::string(60, '*') + "b", std::string(255, 'a'), false},
+        {std::string(60, '*') + "a", std::string(255, 'a'), true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Wildcard(c.pattern).matches(c.name), c.matches) << c.pattern << " / " << c.name;
     }
-}
-
-TEST(Wildcard, StaysLinearOnManyStars)
-{
-    const std::string longName(255, 'a');
-    EXPECT_FALSE(Wildcard(std::string(60, '*') + "b").matches(longName));
-    EXPECT_TRUE(Wildcard(std::string(60, '*') + "a").matches(longName));
 }
 
 } // namespace
