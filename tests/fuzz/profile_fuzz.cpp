@@ -13,7 +13,6 @@
 #include "platform/profile/profile_file.h"
 #include "platform/profile/profile_store.h"
 #include "platform/profile/text_encoding.h"
-#include "tests/fuzz/file_checks.h"
 #include "watch/backup_purge.h"
 #include "watch/print_command.h"
 #include "watch/watch_cycle.h"
@@ -31,7 +30,76 @@
 namespace {
 
 using namespace kumoden;
-using fuzz::Fault;
+
+// Stops the run so that libFuzzer keeps the input that got here.
+[[noreturn]] void Fault(const char* what)
+{
+    std::fprintf(stderr, "profile fuzz: %s\n", what);
+    std::abort();
+}
+
+// What a reader gets back for a value that was written: blanks around it
+// dropped, then one pair of enclosing quotes.
+std::string ReaderView(std::string_view value)
+{
+    const std::size_t begin = value.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) {
+        return {};
+    }
+    value = value.substr(begin, value.find_last_not_of(" \t") + 1 - begin);
+    const bool quoted =
+        value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    return std::string(quoted ? value.substr(1, value.size() - 2) : value);
+}
+
+// The file's lines, each with its line end ("\r\n", "\n", a lone "\r" or
+// none at the end of the file).
+std::vector<std::string_view> SplitLines(std::string_view file)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t begin = 0, end = 0; begin < file.size(); begin = end) {
+        end = std::min(file.find_first_of("\r\n", begin), file.size() - 1) + 1;
+        end += file.substr(end - 1, 2) == "\r\n";
+        lines.push_back(file.substr(begin, end - begin));
+    }
+    return lines;
+}
+
+// How a rewrite changed a file, line by line: the lines both versions
+// share at the start and at the end, and what lies between them.
+struct LineChange {
+    std::vector<std::string_view> removed; // old lines not kept
+    std::vector<std::string_view> added;   // new lines in their place
+    bool keptAscii = true;                 // the lines kept are plain ASCII (byte order mark aside)
+};
+
+LineChange CompareLines(std::string_view before, std::string_view after)
+{
+    const auto oldLines = SplitLines(before);
+    const auto newLines = SplitLines(after);
+    std::size_t head = 0;
+    while (head < oldLines.size() && head < newLines.size() && oldLines[head] == newLines[head]) {
+        ++head;
+    }
+    std::size_t tail = 0;
+    while (tail < oldLines.size() - head && tail < newLines.size() - head &&
+           oldLines[oldLines.size() - 1 - tail] == newLines[newLines.size() - 1 - tail]) {
+        ++tail;
+    }
+    LineChange change{{oldLines.begin() + head, oldLines.end() - tail},
+                      {newLines.begin() + head, newLines.end() - tail}};
+    for (std::size_t i = 0; i < oldLines.size(); ++i) {
+        // A byte order mark reads the same in both encodings.
+        const std::string_view line =
+            oldLines[i].substr(i == 0 && oldLines[i].starts_with("\xEF\xBB\xBF") ? 3 : 0);
+        const bool kept = i < head || i >= oldLines.size() - tail;
+        if (kept && !std::all_of(line.begin(), line.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            change.keptAscii = false;
+        }
+    }
+    return change;
+}
 
 constexpr std::string_view kMark = "\xFF"
                                    "KW\xFF";
@@ -42,8 +110,7 @@ constexpr std::array<const char*, 6> kKeys = {"FileChkTime", "AcrExeDir", "FileC
 
 // The folder the INI lives in: in memory where there is such a file
 // system, since every write of the store is flushed to disk.
-class Workspace {
-public:
+struct Workspace {
     Workspace()
     {
         std::string root = std::filesystem::temp_directory_path();
@@ -59,15 +126,11 @@ public:
         m_folder = folder;
         m_ini = folder + "/kumoden.INI";
     }
-    Workspace(const Workspace&) = delete;
-    Workspace& operator=(const Workspace&) = delete;
     ~Workspace()
     {
         std::error_code error;
         std::filesystem::remove_all(m_folder, error);
     }
-
-    const std::string& ini() const { return m_ini; }
 
     void put(std::string_view bytes) const
     {
@@ -84,9 +147,7 @@ public:
         return static_cast<std::size_t>(std::distance(begin(all), end(all)));
     }
 
-private:
-    std::string m_folder;
-    std::string m_ini;
+    std::string m_folder, m_ini;
 };
 
 const std::string& field(const FileCheckInfo& info, std::size_t index)
@@ -107,12 +168,8 @@ void useSettings(const FileCheckInfo& info)
     // without its stars always matches it.
     const std::string pattern = MatchPattern(watched, info.FileSelect);
     const std::string namePattern = pattern.substr(pattern.rfind('/') + 1);
-    std::string name;
-    for (const char c : namePattern) {
-        if (c != '*') {
-            name += c;
-        }
-    }
+    std::string name = namePattern;
+    std::erase(name, '*');
     if (!Wildcard(namePattern).matches(name)) {
         Fault("a name spelt like the pattern does not match it");
     }
@@ -138,9 +195,7 @@ void checkCap(ProfileStore& store, const std::string& ini, const char* key)
 
 // A key of the file and what it reads as.
 struct KeyRead {
-    std::string section;
-    std::string key;
-    std::string value;
+    std::string section, key, value;
 };
 
 // Every key the file has (up to a limit, for speed), named as a reader
@@ -192,9 +247,9 @@ std::string_view lineEnd(std::string_view line)
 void checkWrite(ProfileStore& store, const Workspace& space, std::string_view before,
                 const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::vector<KeyRead> others = readEveryKey(store, space.ini(), before);
-    const bool written = store.writeString(section, key, value, space.ini());
-    const profile::FileContent after = profile::readFile(space.ini());
+    const std::vector<KeyRead> others = readEveryKey(store, space.m_ini, before);
+    const bool written = store.writeString(section, key, value, space.m_ini);
+    const profile::FileContent after = profile::readFile(space.m_ini);
     if (after.status != profile::FileContent::Status::Read || space.entries() != 1) {
         Fault("the write lost the file or left another one behind");
     }
@@ -205,7 +260,7 @@ void checkWrite(ProfileStore& store, const Workspace& space, std::string_view be
         return;
     }
 
-    const fuzz::LineChange change = fuzz::CompareLines(before, after.bytes);
+    const LineChange change = CompareLines(before, after.bytes);
     if (change.removed.size() > 1) {
         Fault("the write changed more than one line");
     }
@@ -227,19 +282,19 @@ void checkWrite(ProfileStore& store, const Workspace& space, std::string_view be
     for (const KeyRead& other : others) {
         const bool written =
             sameName(other.section, section, encodingBefore) && sameName(other.key, key, encodingBefore);
-        if (!written && store.readString(other.section, other.key, space.ini(), kWhole) != other.value) {
+        if (!written && store.readString(other.section, other.key, space.m_ini, kWhole) != other.value) {
             Fault("the write changed what another key reads");
         }
     }
 
     // A CP932 file holds a few characters as their Windows best fit.
-    const std::string expected = fuzz::ReaderView(
-        encodingBefore == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(value) : value);
-    if (store.readString(section, key, space.ini(), kWhole) != expected) {
+    const std::string expected =
+        ReaderView(encodingBefore == profile::TextEncoding::Cp932 ? profile::cp932ReadBack(value) : value);
+    if (store.readString(section, key, space.m_ini, kWhole) != expected) {
         Fault("an accepted value reads back differently");
     }
     const auto stored = profile::fromUtf8(expected, encoding);
-    const std::string capped = store.readString(section, key, space.ini(), kSettingsCapacity);
+    const std::string capped = store.readString(section, key, space.m_ini, kSettingsCapacity);
     const auto storedCap = profile::fromUtf8(capped, encoding);
     if (!stored || !storedCap || !expected.starts_with(capped)) {
         Fault("a capped read is not the start of the value");
@@ -265,7 +320,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ProfileStore store;
     FileCheckInfo info;
-    const std::string ini = space.ini();
+    const std::string& ini = space.m_ini;
     LoadSettings(info, store, ini);
     useSettings(info);
     checkCap(store, ini, kKeys[size / 7 % kKeys.size()]);
