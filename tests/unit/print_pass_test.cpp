@@ -160,51 +160,36 @@ TEST_F(PrintPass, AGrowingFileGetsOneMoreWaitAndANewReading)
     EXPECT_EQ(std::filesystem::file_size(inBackup("a.pdf")), 304u);
 }
 
-TEST_F(PrintPass, AFileThatVanishesWhileWaitedOnIsNeitherMovedNorPrinted)
+TEST_F(PrintPass, AFileThatVanishesIsSwappedOrStillOpenWhileWaitedOnIsNeitherMovedNorPrinted)
 {
     drop("a.pdf");
+    drop("b.pdf", "found here"); // as long as the file swapped in
+    drop("c.pdf");
+    // In its first wait, a goes, another file takes b's name, and c is found
+    // still open for writing.
     sleeper.onSleep([&](std::size_t n) {
         if (n == 1) {
             std::filesystem::remove(inFolder("a.pdf"));
-        }
-    });
-    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::Vanished});
-    EXPECT_EQ(sleeper.waits(), (Waits{3s, 3s}));
-    EXPECT_TRUE(launcher.requests().empty());
-}
-
-TEST_F(PrintPass, AnotherFileSwappedInDuringTheWaitIsLeftAloneUntilItIsFoundItself)
-{
-    drop("a.pdf", "found");
-    // Another file takes the name during the first wait.
-    sleeper.onSleep([&](std::size_t n) {
-        if (n == 1) {
+        } else if (n == 3) {
             drop("other", "swapped in");
-            std::filesystem::rename(inFolder("other"), inFolder("a.pdf"));
+            std::filesystem::rename(inFolder("other"), inFolder("b.pdf"));
+        } else if (n == 5) {
+            files.setTakeResult(TakeResult::InUse);
         }
     });
-    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::NotTheFileFound});
+    EXPECT_EQ(outcomes(run()),
+              (Outcomes{FileOutcome::Vanished, FileOutcome::NotTheFileFound, FileOutcome::InUse}));
+    EXPECT_EQ(sleeper.waits(), Waits(6, 3s));
     EXPECT_TRUE(launcher.requests().empty());
-    EXPECT_EQ(readFile(inFolder("a.pdf")), "swapped in");
-    EXPECT_FALSE(kept("a.pdf"));
+    EXPECT_EQ(readFile(inFolder("b.pdf")), "swapped in");
+    EXPECT_FALSE(kept("b.pdf"));
+    EXPECT_TRUE(inWatched("c.pdf"));
 
-    // Next tick it is the file found, and goes out.
-    run();
-    EXPECT_EQ(readFile(inBackup("a.pdf")), "swapped in");
-    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
-}
-
-TEST_F(PrintPass, AFileStillOpenForWritingStaysAndIsNotPrinted)
-{
-    drop("a.pdf");
-    files.setTakeResult(TakeResult::InUse);
-    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::InUse});
-    EXPECT_TRUE(launcher.requests().empty());
-    EXPECT_TRUE(inWatched("a.pdf"));
-
+    // Next tick they are the files found, and go out.
     files.setTakeResult(std::nullopt);
-    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::Printed});
-    EXPECT_EQ(launcher.requests().size(), 1u);
+    EXPECT_EQ(outcomes(run()), Outcomes(2, FileOutcome::Printed));
+    EXPECT_EQ(readFile(inBackup("b.pdf")), "swapped in");
+    EXPECT_EQ(printedFiles(), backupTexts({"b.pdf", "c.pdf"}));
 }
 
 TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
