@@ -4,11 +4,10 @@
 #include "bench/bench_folder.h"
 #include "bench/quiet_observer.h"
 #include "platform/cups/cups_printer_list.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_launcher.h"
 #include "platform/posix/system_clock.h"
+#include "tests/support/watch_fakes.h"
 #include "watch/print_pass.h"
 #include "watch/watch_cycle.h"
 
@@ -25,11 +24,10 @@ void BM_PrintPassPerFile(benchmark::State& state)
     BenchFolder folder("pass");
     PosixFileSystem files;
     SystemClock clock;
-    fake::FakeSleeper sleeper;
+    fake::WatchFakes fakes{files, clock};
     PosixLauncher launcher;
     CupsPrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices services{files, sleeper, clock, launcher, printers, messages};
+    WatchServices services{files, fakes.sleeper, clock, launcher, printers, fakes.messages};
     FileCheckInfo info;
     info.FileChkDir = folder.path().string();
     info.AcrExeDir = "/bin/true";
@@ -48,7 +46,7 @@ void BM_PrintPassPerFile(benchmark::State& state)
 
         PrintPdfFiles(watched, info, services, quiet);
     }
-    if (sleeper.waits().size() != 3 * static_cast<std::size_t>(state.iterations())) {
+    if (fakes.sleeper.waits().size() != 3 * static_cast<std::size_t>(state.iterations())) {
         state.SkipWithError("the file was not printed");
     }
 }

@@ -3,9 +3,8 @@
 // each next to the bare readdir + statx walk that a purge without memory
 // makes on every tick.
 #include "bench/bench_folder.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/posix/posix_file_system.h"
+#include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"
 
 #include <benchmark/benchmark.h>
@@ -51,12 +50,9 @@ FileCheckInfo retentionOfAWeek()
 
 struct Services {
     PosixFileSystem files;
-    fake::FakeClock clock;
-    fake::FakeSleeper sleeper{&clock};
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices watch{files, sleeper, clock, launcher, printers, messages};
+    fake::WatchFakes fakes{files};
+    fake::FakeClock& clock = fakes.clock;
+    WatchServices& watch = fakes.services;
     FileCheckInfo info = retentionOfAWeek();
     BackupPurge purge;
 

@@ -3,10 +3,9 @@
 // that any implementation needs.
 #include "bench/bench_folder.h"
 #include "bench/quiet_observer.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/system_clock.h"
+#include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"
 #include "watch/watch_cycle.h"
 
@@ -23,11 +22,9 @@ namespace {
 struct Services {
     PosixFileSystem files;
     SystemClock clock;
-    fake::FakeSleeper sleeper;
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices watch{files, sleeper, clock, launcher, printers, messages};
+    fake::WatchFakes fakes{files, clock};
+    WatchServices& watch = fakes.services;
+    fake::FakeLauncher& launcher = fakes.launcher;
 };
 
 const BenchFolder& watchedFolder(int count)

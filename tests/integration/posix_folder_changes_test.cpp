@@ -1,8 +1,7 @@
 // The archive purge on real files, told of their changes by inotify.
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/posix/posix_file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"
 
 #include <gtest/gtest.h>
@@ -126,18 +125,13 @@ protected:
     InotifyPurge() : files(PosixFileOptions{.leases = true, .birthTimes = false}) { info.FileDelDate = "0"; }
     std::vector<std::string> tick(LocalTime now)
     {
-        clock.set(now);
-        return purge.run(dir.slash(), info, services);
+        fakes.clock.set(now);
+        return purge.run(dir.slash(), info, fakes.services);
     }
     bool kept(const std::string& name) const { return std::filesystem::exists(folder() / name); }
 
     PosixFileSystem files;
-    fake::FakeClock clock;
-    fake::FakeSleeper sleeper{&clock};
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices services{files, sleeper, clock, launcher, printers, messages};
+    fake::WatchFakes fakes{files};
     FileCheckInfo info;
     BackupPurge purge;
 };

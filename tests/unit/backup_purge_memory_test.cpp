@@ -16,12 +16,6 @@ protected:
         info.FileDelDate = "7";
         clock.set(start);
     }
-    void backup(const std::string& name, LocalTime created)
-    {
-        dir.write("BackPdf/" + name, "pdf");
-        files.setDateCreated(backupText(name), created);
-    }
-    bool kept(const std::string& name) const { return std::filesystem::exists(inBackup(name)); }
     std::vector<std::string> tickAt(LocalTime now)
     {
         clock.set(now);
@@ -52,10 +46,10 @@ TEST_F(RememberingPurge, AnUnchangedArchiveIsWalkedOnceAndItsFilesFallDueOnTime)
     EXPECT_EQ(files.datedListings(), 1);
 }
 
-TEST_F(RememberingPurge, FilesChangedBetweenTicksAreJudgedByTheirOwnTimes)
+TEST_F(RememberingPurge, FilesChangedBetweenTicksAreJudgedByTheirOwnTimesAndHiddenOnesOrFoldersLeftAlone)
 {
     const LocalTime old = start - days(6);
-    for (const char* name : {"touched.pdf", "replaced.pdf", "locked.pdf", "gone.pdf"}) {
+    for (const char* name : {"touched.pdf", "replaced.pdf", "locked.pdf", "gone.pdf", "a.pdf"}) {
         backup(name, old);
     }
     tickAt(start);
@@ -68,16 +62,17 @@ TEST_F(RememberingPurge, FilesChangedBetweenTicksAreJudgedByTheirOwnTimes)
     MakeReadOnly(inBackup("locked.pdf"));
     std::filesystem::remove(inBackup("gone.pdf"));
     backup("new-but-old.txt", old);
+    std::filesystem::rename(inBackup("a.pdf"), inBackup(".a.pdf"));
+    MakeHidden(inBackup(".a.pdf"));
+    std::filesystem::create_directory(inBackup("folder.pdf"));
     dir.write("BackPdf/sub/inner.pdf", "pdf");
     files.setDateCreated(backupText("sub") + sep() + "inner.pdf", old);
 
     EXPECT_EQ(tickAt(start + minutes(1)), std::vector<std::string>{});
     const auto afterOld = tickAt(due(old) + minutes(1));
     EXPECT_EQ(afterOld, std::vector<std::string>{"new-but-old.txt"});
-    EXPECT_TRUE(kept("touched.pdf"));
-    EXPECT_TRUE(kept("replaced.pdf"));
-    EXPECT_TRUE(kept("locked.pdf"));
-    EXPECT_TRUE(kept("sub/inner.pdf"));
+    EXPECT_TRUE(kept("touched.pdf") && kept("replaced.pdf") && kept("locked.pdf") && kept("sub/inner.pdf"));
+    EXPECT_TRUE(kept(".a.pdf") && kept("folder.pdf"));
 
     // A read-only backup is tried on every tick: made writable, it goes.
     EXPECT_TRUE(tickAt(due(old) + minutes(2)).empty());
@@ -89,19 +84,6 @@ TEST_F(RememberingPurge, FilesChangedBetweenTicksAreJudgedByTheirOwnTimes)
     EXPECT_EQ(std::set<std::string>(afterNew.begin(), afterNew.end()),
               (std::set<std::string>{"touched.pdf", "replaced.pdf"}));
     EXPECT_EQ(files.datedListings(), 1);
-}
-
-TEST_F(RememberingPurge, AFileHiddenOrAFolderMadeWhileWatchedIsLeftAlone)
-{
-    backup("a.pdf", start - days(6));
-    tickAt(start);
-    std::filesystem::rename(inBackup("a.pdf"), inBackup(".a.pdf"));
-    MakeHidden(inBackup(".a.pdf"));
-    std::filesystem::create_directory(inBackup("folder.pdf"));
-
-    EXPECT_TRUE(tickAt(start + days(2)).empty());
-    EXPECT_TRUE(kept(".a.pdf"));
-    EXPECT_TRUE(kept("folder.pdf"));
 }
 
 TEST_F(RememberingPurge, ChangesLostOrNotToBeHadFallBackToAWalk)

@@ -45,10 +45,18 @@ TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatch
     dir.write("abc.pdf", "a");
     dir.write("ABC1.PDF", "b");
     dir.write("xabc.pdf", "not this start");
+    dir.write("README", "x");
+    dir.write(fs::u8path("請求書 第1号.pdf"), "x");
     fs::create_directory(dir.path() / "abc3.pdf");
     MakeHidden(dir.write(".abc4.pdf", "hidden"));
 
-    EXPECT_EQ(files->listFiles(at("*.pdf")), (std::vector<std::string>{"ABC1.PDF", "abc.pdf", "xabc.pdf"}));
+    EXPECT_EQ(files->listFiles(at("*.pdf")),
+              (std::vector<std::string>{"ABC1.PDF", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"}));
+    // *.* also lists names without an extension.
+    const std::vector<std::string> all{"ABC1.PDF", "README", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"};
+    EXPECT_EQ(files->listFiles(at("*.*")), all);
+    EXPECT_EQ(sorted(files->listDatedFiles(at("*.*"))), all);
+    EXPECT_EQ(files->listFiles(at("請求書*.PDF")), std::vector<std::string>{"請求書 第1号.pdf"});
     const std::vector<std::string> expected{"ABC1.PDF", "abc.pdf"};
     EXPECT_EQ(files->listFiles(at("abc*.pdf")), expected);
     EXPECT_EQ(sorted(files->listDatedFiles(at("abc*.pdf"))), expected);
@@ -64,19 +72,7 @@ TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatch
     EXPECT_FALSE(files->firstFile(missing + "*.pdf").has_value());
 }
 
-TEST_F(FileSystemContract, StarDotStarAlsoListsNamesWithoutExtension)
-{
-    dir.write("README", "x");
-    dir.write("b.pdf", "x");
-    dir.write(fs::u8path("請求書 第1号.pdf"), "x");
-    const std::vector<std::string> all{"README", "b.pdf", "請求書 第1号.pdf"};
-    EXPECT_EQ(files->listFiles(at("*.*")), all);
-    EXPECT_EQ(sorted(files->listDatedFiles(at("*.*"))), all);
-    EXPECT_EQ(files->listFiles(at("*.pdf")), (std::vector<std::string>{"b.pdf", "請求書 第1号.pdf"}));
-    EXPECT_EQ(files->listFiles(at("請求書*.PDF")), std::vector<std::string>{"請求書 第1号.pdf"});
-}
-
-TEST_F(FileSystemContract, LengthsAreSixtyFourBitAndOnlyOfFiles)
+TEST_F(FileSystemContract, FilesAndFoldersAreToldApartAndLengthsAreSixtyFourBitAndOnlyOfFiles)
 {
     const auto big = dir.write(fs::u8path("大きい.pdf"), "");
     fs::resize_file(big, 5'000'000'003ull); // sparse where it can be
@@ -84,10 +80,7 @@ TEST_F(FileSystemContract, LengthsAreSixtyFourBitAndOnlyOfFiles)
     EXPECT_EQ(files->fileLength(utf8(dir.write("small", "12345"))), 5);
     EXPECT_FALSE(files->fileLength(at("missing.pdf")).has_value());
     EXPECT_FALSE(files->fileLength(utf8(dir.path())).has_value());
-}
 
-TEST_F(FileSystemContract, FilesAndFoldersAreToldApart)
-{
     const std::string folder = at("BackPdf");
     EXPECT_FALSE(files->folderExists(folder));
     EXPECT_TRUE(files->createFolder(folder));

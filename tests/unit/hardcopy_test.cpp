@@ -49,7 +49,7 @@ protected:
                       [this] { report.printed(); }}};
 };
 
-TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrinted)
+TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrintedAndOneChangeIsOneHardCopyBetweenLoadAndUnload)
 {
     hookUp();
     clipboard.holdBitmap(7);
@@ -62,18 +62,13 @@ TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrinted)
     EXPECT_TRUE(page.printed.empty());
 
     clipboard.holdBitmap(9);
+    journal.clear();
+    clipboard.decodes = 0;
+    page.whilePrinting = [&] { EXPECT_TRUE(hook.HardCopyBusy()); };
     change();
     ASSERT_EQ(page.printed.size(), 1u);
     EXPECT_EQ(page.printed[0].picture, 9u);
     EXPECT_TRUE(failures.empty());
-}
-
-TEST_F(HardCopy, OneChangeIsOneHardCopyBetweenLoadAndUnload)
-{
-    hookUp();
-    clipboard.holdBitmap(7);
-    page.whilePrinting = [&] { EXPECT_TRUE(hook.HardCopyBusy()); };
-    change();
     EXPECT_EQ(journal, (Journal{"page load", "doEvents", "printForm", "page unload"}));
     EXPECT_EQ(clipboard.decodes, 1); // the picture printed is the one decoded
     EXPECT_FALSE(hook.HardCopyBusy());
@@ -98,6 +93,12 @@ TEST_F(HardCopy, AChangeDuringAHardCopyIsNeitherPrintedNorRemembered)
     page.whilePrinting = nullptr;
     change();
     EXPECT_EQ(page.printed.size(), 2u);
+
+    // The end of the process inside a hard copy still unloads the page.
+    desktop.onDoEvents = [&] { desktop.endProcess(); };
+    EXPECT_THROW(change(), fake::ProcessEnded);
+    EXPECT_FALSE(page.loaded);
+    EXPECT_FALSE(hook.HardCopyBusy());
 }
 
 TEST_F(HardCopy, HookingStartsAndUnhookingStopsTheNoticesOnce)
@@ -182,16 +183,6 @@ TEST_F(HardCopy, EachReasonAHardCopyFailsForIsToldOnceUntilOnePrints)
     EXPECT_EQ(told.size(), 4u);
 }
 
-TEST_F(HardCopy, TheEndOfTheProcessInsideAHardCopyStillUnloadsThePage)
-{
-    hookUp();
-    clipboard.holdBitmap(7);
-    desktop.onDoEvents = [&] { desktop.endProcess(); };
-    EXPECT_THROW(change(), fake::ProcessEnded);
-    EXPECT_FALSE(page.loaded);
-    EXPECT_FALSE(hook.HardCopyBusy());
-}
-
 // The page form at its design size, sized for a printer whose page is
 // 12000 twips wide: the size computation of one hard copy.
 class PageSize : public HardCopy {
@@ -205,7 +196,7 @@ protected:
     }
 };
 
-TEST_F(PageSize, FollowsThePageWidth)
+TEST_F(PageSize, FollowsThePageWidthAndABitmapThatGoesBeforeThePrintIsNotPrinted)
 {
     printBitmap(7, 19200, 10800);
     // ratio = 12000 / 8275 = 1.450151
@@ -214,6 +205,17 @@ TEST_F(PageSize, FollowsThePageWidth)
     ASSERT_EQ(page.printed.size(), 1u);
     EXPECT_NEAR(page.printed[0].width, 11609.0, 0.05);
     EXPECT_NEAR(page.printed[0].height, 7336.6, 0.05);
+
+    int bitmapTests = 0;
+    clipboard.onGetFormat = [&](ClipboardFormat format) {
+        if (format == ClipboardFormat::Bitmap && ++bitmapTests == 2) {
+            clipboard.empty();
+        }
+    };
+    page.formW = 0;
+    printBitmap(8, 19200, 10800);
+    EXPECT_EQ(page.printed.size(), 1u);
+    EXPECT_NEAR(page.formW, 11729.0, 0.05); // sized all the same
 }
 
 TEST_F(PageSize, AWideAndATallPictureArePrintedAlike)
@@ -227,19 +229,6 @@ TEST_F(PageSize, AWideAndATallPictureArePrintedAlike)
     printer.height = 1;
     printBitmap(9, 3000, 30000);
     EXPECT_EQ(page.printed[2].width, page.printed[0].width);
-}
-
-TEST_F(PageSize, ABitmapThatGoesBeforeThePrintIsNotPrinted)
-{
-    int bitmapTests = 0;
-    clipboard.onGetFormat = [&](ClipboardFormat format) {
-        if (format == ClipboardFormat::Bitmap && ++bitmapTests == 2) {
-            clipboard.empty();
-        }
-    };
-    printBitmap(7, 19200, 10800);
-    EXPECT_TRUE(page.printed.empty());
-    EXPECT_NEAR(page.formW, 11729.0, 0.05); // sized all the same
 }
 
 TEST_F(PageSize, FloatingPointFaultsEndTheHardCopy)

@@ -34,26 +34,10 @@ protected:
     Resident()
     {
         dir.write("reader", "");
-        dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=60\nFileChkDir=" + dir.path().string() +
-                                     "\nAcrExeDir=" + reader() + "\n");
+        writeIni("1000");
     }
     std::string reader() const { return (dir.path() / "reader").string(); }
-
-    FrmDummy::Services residentServices()
-    {
-        return {iniPath,
-                *profile,
-                timer,
-                services,
-                icon,
-                desktop,
-                popup,
-                about,
-                printerSetup,
-                hardCopy,
-                [this] { settingsDialog.showModal(); },
-                notices};
-    }
+    static std::string notice(const std::string& text) { return "notice PDF印刷ツール: " + text; }
 
     void writeIni(const std::string& interval)
     {
@@ -80,7 +64,10 @@ protected:
     FrmHardCopy frmHardCopy{{clipboard, page, printer}};
     ModHardCopy hardCopy{{watcher, desktop, frmHardCopy, nullptr}};
     FileCheckInfo settings;
-    FrmDummy frmDummy{settings, residentServices()};
+    std::function<void()> showSettings = [this] { settingsDialog.showModal(); };
+    FrmDummy frmDummy{settings,
+                      {iniPath, *profile, timer, services, icon, desktop, popup, about, printerSetup,
+                       hardCopy, showSettings, notices}};
 };
 
 TEST_F(Resident, ClipboardChangesArePrintedWhileLoaded)
@@ -100,24 +87,17 @@ TEST_F(Resident, ClipboardChangesArePrintedWhileLoaded)
     EXPECT_EQ(page.printed.size(), 1u);
 }
 
-TEST_F(Resident, TheTimerTicksOnlyWithAPositiveInterval)
+TEST_F(Resident, TheTimerTicksOnlyWithAPositiveIntervalAndATickRunsTheWatchOnTheSettingsRead)
 {
+    drop("a.pdf");
     for (const auto& [text, interval] :
-         std::vector<std::pair<std::string, int>>{{"60", 60}, {"0", 0}, {"-5", -5}}) {
+         std::vector<std::pair<std::string, int>>{{"0", 0}, {"-5", -5}, {"60", 60}}) {
         writeIni(text);
         frmDummy.Form_Load();
         EXPECT_EQ(timer.interval(), interval) << text;
         EXPECT_EQ(timer.tick(), interval > 0) << text;
     }
-}
-
-TEST_F(Resident, ATickRunsTheWatchOnTheSettingsRead)
-{
-    writeIni("1000");
-    drop("a.pdf");
-    frmDummy.Form_Load();
-    ASSERT_TRUE(timer.tick());
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
     EXPECT_EQ(launcher.requests()[0].arguments[0], reader());
 
     frmDummy.Form_Unload();
@@ -126,7 +106,6 @@ TEST_F(Resident, ATickRunsTheWatchOnTheSettingsRead)
 
 TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAndResumeWhenItIsBack)
 {
-    writeIni("1000");
     drop("a.pdf");
     frmDummy.Form_Load();
     journal.clear();
@@ -135,12 +114,12 @@ TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAnd
     ASSERT_TRUE(timer.tick());
     // No take, so no wait: the menu answers at once.
     EXPECT_TRUE(sleeper.waits().empty());
-    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
-    EXPECT_EQ(journal, (Journal{"notice PDF印刷ツール: 印刷プログラムが見つかりません: " + reader()}));
+    EXPECT_TRUE(inWatched("a.pdf"));
+    EXPECT_EQ(journal, (Journal{notice("印刷プログラムが見つかりません: " + reader())}));
 
     std::filesystem::rename(reader() + ".away", reader());
     ASSERT_TRUE(timer.tick());
-    EXPECT_EQ(printedFiles(), (std::vector<std::string>{backupText("a.pdf")}));
+    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
 
     // The watched folder goes and comes back while the program runs.
     const auto away = dir.path().string() + ".away";
@@ -152,21 +131,20 @@ TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAnd
     std::filesystem::rename(dir.path(), away);
     timer.tick();
     std::filesystem::rename(away, dir.path());
-    const std::string gone = "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + watched();
+    const std::string gone = notice("監視フォルダーが見つかりません: " + watched());
     // (The reader lies in the folder: it goes and comes back with it.)
     EXPECT_EQ(std::count(journal.begin(), journal.end(), gone), 2);
 }
 
 TEST_F(Resident, AFolderThatCannotBeReadIsToldOnceAndNeverTakenForEmpty)
 {
-    writeIni("1000");
     frmDummy.Form_Load();
     journal.clear();
     files.setQueryError("Too many open files");
     timer.tick();
     timer.tick();
-    EXPECT_EQ(journal, (Journal{"notice PDF印刷ツール: フォルダーの内容を読み取れません: " + watched() +
-                                " (Too many open files)"}));
+    EXPECT_EQ(journal,
+              (Journal{notice("フォルダーの内容を読み取れません: " + watched() + " (Too many open files)")}));
     files.setQueryError(std::nullopt);
     timer.tick();
     files.setQueryError("Too many open files");
@@ -181,12 +159,11 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
     using namespace std::chrono;
     clock.set(local_days{2026y / December / 7} + 9h + 5min + 3s + 700ms);
     frmDummy.Form_Load();
-    const Journal told{
-        "icon add PDF印刷ツール",
-        "notice PDF印刷ツール: 監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。",
-        "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep(),
-        "notice PDF印刷ツール: 印刷プログラムが見つかりません: " + dir.slash() + "none/reader",
-        "clipboard watch"};
+    const Journal told{"icon add PDF印刷ツール",
+                       notice("監視間隔 (FileChkTime) が正の数でないため、フォルダーを監視しません。"),
+                       notice("監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep()),
+                       notice("印刷プログラムが見つかりません: " + dir.slash() + "none/reader"),
+                       "clipboard watch"};
     EXPECT_EQ(journal, told);
     ASSERT_EQ(log.lines.size(), 3u);
     EXPECT_EQ(log.lines[0],
@@ -201,8 +178,7 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
     EXPECT_EQ(journal, (Journal{"settings open", "settings closed"}));
     settings.FileChkDir = dir.slash() + "missing";
     frmDummy.mnuConf_Click();
-    EXPECT_EQ(journal.back(),
-              "notice PDF印刷ツール: 監視フォルダーが見つかりません: " + dir.slash() + "missing" + sep());
+    EXPECT_EQ(journal.back(), told[2]);
     EXPECT_EQ(log.lines.size(), 4u);
 }
 
@@ -212,8 +188,7 @@ TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
     std::filesystem::remove(iniPath);
     std::filesystem::create_directory(iniPath);
     const std::string told =
-        "notice PDF印刷ツール: 設定ファイルを読み取れないため、すべての設定を未設定として扱います: " +
-        iniPath;
+        notice("設定ファイルを読み取れないため、すべての設定を未設定として扱います: " + iniPath);
     frmDummy.Form_Load();
     EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 1);
     frmDummy.mnuConf_Click();
@@ -229,9 +204,12 @@ TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
     EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 2);
 }
 
-TEST_F(Resident, AContextRequestOpensTheMenuBesideTheNotificationArea)
+TEST_F(Resident, AContextRequestOpensOneMenuBesideTheNotificationArea)
 {
-    popup.whileOpen = [&] { EXPECT_TRUE(frmDummy.PopupActive()); };
+    popup.whileOpen = [&] {
+        EXPECT_TRUE(frmDummy.PopupActive());
+        icon.send(TrayAction::Context); // a second right press opens no second menu
+    };
     icon.send(TrayAction::Context);
     EXPECT_EQ(journal, (Journal{"foreground", "doEvents", "track"}));
     EXPECT_EQ(popup.defaultEntry, 0);
@@ -263,27 +241,17 @@ TEST_F(Resident, AnEntryChosenInTheHostsMenuRunsItsCommandWithTheGuards)
     EXPECT_FALSE(icon.shown);
 }
 
-TEST_F(Resident, ASecondRightPressWhileTheMenuIsOpenOpensNoSecondMenu)
-{
-    popup.whileOpen = [&] { icon.send(TrayAction::Context); };
-    icon.send(TrayAction::Context);
-    EXPECT_EQ(popup.shownAt.size(), 1u);
-}
-
-TEST_F(Resident, AFirstClickDoesNothingAndTheIconsActionOpensTheVersionBox)
+TEST_F(Resident, AFirstClickDoesNothingTheIconsActionOpensTheVersionBoxAndAChosenCommandRunsAfterTheMenu)
 {
     icon.send(TrayAction::PrimaryClick);
     EXPECT_TRUE(journal.empty());
     icon.send(TrayAction::Activate);
     EXPECT_EQ(journal, (Journal{"about open", "about closed"}));
-}
 
-TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
-{
     popup.choice = 4; // バージョン情報
     about.whileOpen = [&] { EXPECT_FALSE(frmDummy.PopupActive()); };
     icon.send(TrayAction::Context);
-    EXPECT_EQ(about.opened, 1);
+    EXPECT_EQ(about.opened, 2);
     popup.choice = 2; // プリンター設定
     icon.send(TrayAction::Context);
     EXPECT_EQ(printerSetup.opened, 1);
@@ -292,7 +260,7 @@ TEST_F(Resident, TheChosenCommandRunsAfterTheMenuHasClosed)
     EXPECT_EQ(settingsDialog.opened, 1);
     popup.choice = -1; // closed without a choice
     icon.send(TrayAction::Context);
-    EXPECT_EQ(about.opened + printerSetup.opened + settingsDialog.opened, 3);
+    EXPECT_EQ(about.opened + printerSetup.opened + settingsDialog.opened, 4);
 }
 
 TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
@@ -313,10 +281,8 @@ TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
     EXPECT_FALSE(frmDummy.DialogOpen());
     frmDummy.mnuVer_Click();
     EXPECT_EQ(about.opened, 1);
-}
 
-TEST_F(Resident, AWindowThatFailsToOpenDoesNotLockTheMenu)
-{
+    // Nor does one that fails to open lock the menu.
     about.whileOpen = [] { throw std::runtime_error("no window"); };
     EXPECT_THROW(frmDummy.mnuVer_Click(), std::runtime_error);
     EXPECT_FALSE(frmDummy.DialogOpen());
@@ -334,32 +300,32 @@ TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
     EXPECT_FALSE(icon.shown);
 }
 
-TEST(StartUp, ASecondInstanceEndsBeforeAnyWindow)
-{
+class StartUp : public ::testing::Test {
+protected:
+    bool main()
+    {
+        return Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { journal.push_back("load"); });
+    }
+
     Journal journal;
-    fake::FakeApplication app("/opt", "kumoden");
-    app.setPrevInstance(true);
+    fake::FakeApplication app{"/opt", "kumoden"};
     fake::FakeModal splash{journal, "splash"};
     fake::FakeSleeper sleeper;
     fake::FakeDesktop desktop{journal};
-    bool loaded = false;
-    EXPECT_FALSE(Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { loaded = true; }));
+};
+
+TEST_F(StartUp, ASecondInstanceEndsBeforeAnyWindow)
+{
+    app.setPrevInstance(true);
+    EXPECT_FALSE(main());
     EXPECT_EQ(app.lockedOn, "/opt/kumoden.INI"); // one instance per INI
     EXPECT_TRUE(journal.empty());
-    EXPECT_FALSE(loaded);
     EXPECT_TRUE(sleeper.waits().empty());
 }
 
-TEST(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
+TEST_F(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
 {
-    Journal journal;
-    fake::FakeApplication app("/opt", "kumoden");
-    fake::FakeModal splash{journal, "splash"};
-    fake::FakeSleeper sleeper;
-    fake::FakeDesktop desktop{journal};
-    EXPECT_TRUE(
-        Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { journal.push_back("load frmDummy"); }));
-
+    EXPECT_TRUE(main());
     std::vector<double> steps;
     for (int i = 1; i <= 20; ++i) {
         steps.push_back(i);
@@ -368,8 +334,7 @@ TEST(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
     EXPECT_EQ(sleeper.waits(), Waits(20, milliseconds(100)));
     Journal expected{"splash show"};
     expected.insert(expected.end(), 20, "doEvents");
-    expected.push_back("splash unload");
-    expected.push_back("load frmDummy");
+    expected.insert(expected.end(), {"splash unload", "load"});
     EXPECT_EQ(journal, expected);
 }
 

@@ -7,18 +7,16 @@
 namespace kumoden::test {
 namespace {
 
-TEST(WatchedPath, EndsInExactlyOneSeparator)
+TEST(WatchedPath, EndsInExactlyOneSeparatorAndTheMatchPatternTakesTheSelectionAsItStands)
 {
-    EXPECT_EQ(WatchedPath("/in", '/'), "/in/");
-    EXPECT_EQ(WatchedPath("/in/", '/'), "/in/");
+    for (const char* folder : {"/in", "/in/"}) {
+        EXPECT_EQ(WatchedPath(folder, '/'), "/in/");
+    }
+    for (const char* folder : {"C:\\In", "C:\\In\\"}) {
+        EXPECT_EQ(WatchedPath(folder, '\\'), "C:\\In\\");
+    }
     EXPECT_EQ(WatchedPath("", '/'), "/");
-    EXPECT_EQ(WatchedPath("C:\\In", '\\'), "C:\\In\\");
-    EXPECT_EQ(WatchedPath("C:\\In\\", '\\'), "C:\\In\\");
     EXPECT_EQ(WatchedPath("", '\\'), "\\");
-}
-
-TEST(WatchedPath, MatchPatternTakesTheSelectionAsItStands)
-{
     EXPECT_EQ(MatchPattern("/in/", ""), "/in/*.pdf");
     EXPECT_EQ(MatchPattern("/in/", "*"), "/in/**.pdf");
     EXPECT_EQ(MatchPattern("/in/", " abc"), "/in/ abc*.pdf");
@@ -40,8 +38,8 @@ TEST_F(WatchCycle, WithNothingToPrintOnlyThePurgeRuns)
 
     EXPECT_TRUE(sleeper.waits().empty());
     EXPECT_TRUE(launcher.requests().empty());
-    EXPECT_FALSE(std::filesystem::exists(inBackup("old.pdf")));
-    EXPECT_TRUE(std::filesystem::exists(inFolder("note.txt")));
+    EXPECT_FALSE(kept("old.pdf"));
+    EXPECT_TRUE(inWatched("note.txt"));
 }
 
 TEST_F(WatchCycle, ThePurgeRunsAfterThePrintPassOfTheSameTick)
@@ -54,7 +52,7 @@ TEST_F(WatchCycle, ThePurgeRunsAfterThePrintPassOfTheSameTick)
     tick();
 
     EXPECT_EQ(launcher.requests().size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(inBackup("a.pdf")));
+    EXPECT_FALSE(kept("a.pdf"));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "BackPdf"));
 }
 
@@ -93,13 +91,19 @@ TEST_F(WatchCycle, ASelectionWithAFolderSeparatorTakesNothingAndIsTold)
     EXPECT_EQ(launcher.requests().size(), 1u);
 }
 
-TEST_F(WatchCycle, AMissingFileFacilityIsToldOnceByEachPass)
+TEST_F(WatchCycle, AMissingFileFacilityIsToldOnceByEachPassAndNoFileIsTouched)
 {
     files.setObjectAvailable(false);
     drop("a.pdf");
     tick();
-    EXPECT_EQ(messages.shown().size(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(inFolder("a.pdf")));
+    ASSERT_EQ(messages.shown().size(), 2u);
+    for (const auto& shown : messages.shown()) {
+        EXPECT_EQ(shown.text, "File Systemオブジェクトが必要です。Windows Scriptを導入して下さい。");
+        EXPECT_EQ(shown.title, "エラーメッセージ");
+        EXPECT_EQ(shown.buttons, MessageButtons::OkCancel);
+    }
+    EXPECT_TRUE(sleeper.waits().empty());
+    EXPECT_TRUE(inWatched("a.pdf"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 namespace kumoden::test {
 
-WatchFixture::WatchFixture()
+WatchFixture::WatchFixture() : WatchFakes(files)
 {
     info.FileChkTime = 1000;
     info.FileChkDir = dir.path().string();
@@ -17,13 +17,28 @@ std::filesystem::path WatchFixture::drop(const std::string& name, const std::str
     return dir.write(name, content);
 }
 
+void WatchFixture::backup(const std::string& name, LocalTime created)
+{
+    dir.write("BackPdf/" + name, "pdf");
+    files.setDateCreated(backupText(name), created);
+}
+
+std::vector<std::string> WatchFixture::backupTexts(const std::vector<std::string>& names) const
+{
+    std::vector<std::string> texts;
+    for (const auto& name : names) {
+        texts.push_back(backupText(name));
+    }
+    return texts;
+}
+
 std::vector<std::string> WatchFixture::printedFiles() const
 {
-    std::vector<std::string> files;
+    std::vector<std::string> printed;
     for (const auto& request : launcher.requests()) {
-        files.push_back(request.arguments.at(5));
+        printed.push_back(request.arguments.at(5));
     }
-    return files;
+    return printed;
 }
 
 } // namespace kumoden::test

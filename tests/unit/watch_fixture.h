@@ -2,12 +2,10 @@
 
 #include "app/settings.h"
 #include "platform/fake/fake_file_system.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/support/watch_fakes.h"
 #include "watch/watch_cycle.h"
-#include "watch/watch_services.h"
 
 #include <gtest/gtest.h>
 
@@ -49,9 +47,16 @@ private:
     const Clock& m_clock;
 };
 
+// Real files in a temporary folder, through a fake that fails on demand.
+struct WatchFiles {
+    TempDir dir;
+    std::unique_ptr<FileSystem> real = MakeFileSystem();
+    fake::FakeFileSystem files{*real};
+};
+
 // Real files in a temporary watched folder; fake time, launches, printers
 // and message boxes.
-class WatchFixture : public ::testing::Test {
+class WatchFixture : public ::testing::Test, protected WatchFiles, protected fake::WatchFakes {
 protected:
     WatchFixture();
 
@@ -60,21 +65,17 @@ protected:
     std::string watched() const { return dir.path().string() + sep(); }
     // A file of the archive folder as the watch spells it.
     std::string backupText(const std::string& name) const { return watched() + "BackPdf" + sep() + name; }
+    std::vector<std::string> backupTexts(const std::vector<std::string>& names) const;
     std::filesystem::path inFolder(const std::string& name) const { return dir.path() / name; }
     std::filesystem::path inBackup(const std::string& name) const { return dir.path() / "BackPdf" / name; }
+    bool inWatched(const std::string& name) const { return std::filesystem::exists(inFolder(name)); }
+    bool kept(const std::string& name) const { return std::filesystem::exists(inBackup(name)); }
     std::filesystem::path drop(const std::string& name, const std::string& content = "%PDF-1.4 test");
+    // A backup created at the given moment.
+    void backup(const std::string& name, LocalTime created);
     // The backup file each launch was asked to print.
     std::vector<std::string> printedFiles() const;
 
-    TempDir dir;
-    std::unique_ptr<FileSystem> real = MakeFileSystem();
-    fake::FakeFileSystem files{*real};
-    fake::FakeClock clock;
-    fake::FakeSleeper sleeper{&clock};
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices services{files, sleeper, clock, launcher, printers, messages};
     FileCheckInfo info;
     EventTrail trail{clock};
 };

@@ -1,6 +1,4 @@
 // The Win32 backends against the real API.
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
@@ -12,6 +10,7 @@
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/support/watch_fakes.h"
 #include "tests/windows/win32_test_support.h"
 #include "watch/backup_purge.h"
 #include "watch/print_command.h"
@@ -105,15 +104,10 @@ TEST_F(Win32FileSystemTest, TakesCutShortAreUndoneAndNeverPurged)
         // Purged with a retention of 0 days, a day later: only the backup goes.
         m_dir.write(L"BackPdf\\old.pdf", "printed");
         Win32FileSystem files;
-        fake::FakeClock clock(Win32Clock().now() + std::chrono::days{1});
-        fake::FakeSleeper sleeper(&clock);
-        fake::FakeLauncher launcher;
-        fake::FakePrinterList printers;
-        fake::FakeMessageDialog messages;
-        WatchServices services{files, sleeper, clock, launcher, printers, messages};
+        fake::WatchFakes fakes(files, Win32Clock().now() + std::chrono::days{1});
         FileCheckInfo info;
         info.FileDelDate = "0";
-        EXPECT_EQ(DeleteOldBackups(m_dir.slash(), info, services), std::vector<std::string>{"old.pdf"});
+        EXPECT_EQ(DeleteOldBackups(m_dir.slash(), info, fakes.services), std::vector<std::string>{"old.pdf"});
     }
     const HANDLE take = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, 0, nullptr);

@@ -1,11 +1,10 @@
 // The archive purge on real files, told of their changes by
 // ReadDirectoryChangesW. The kernel may complete the read a moment after a
 // change (Wine reports them from its server), so each check polls for it.
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/watch_fakes.h"
 #include "tests/windows/win32_test_support.h"
 #include "watch/backup_purge.h"
 
@@ -80,12 +79,8 @@ TEST_F(Win32FolderChangesTest, AFolderReplacedEndsTheWatch)
 TEST_F(Win32FolderChangesTest, ThePurgeJudgesNewAndChangedBackupsWithoutAWalk)
 {
     m_dir.write(L"BackPdf\\kept.pdf", "x");
-    fake::FakeClock clock(Win32Clock().now() + std::chrono::days{1});
-    fake::FakeSleeper sleeper(&clock);
-    fake::FakeLauncher launcher;
-    fake::FakePrinterList printers;
-    fake::FakeMessageDialog messages;
-    WatchServices services{m_files, sleeper, clock, launcher, printers, messages};
+    fake::WatchFakes fakes(m_files, Win32Clock().now() + std::chrono::days{1});
+    WatchServices& services = fakes.services;
     FileCheckInfo info;
     info.FileDelDate = "2";
     BackupPurge purge;
