@@ -224,17 +224,6 @@ TEST_F(QtHardCopyCase, NeitherThePrimarySelectionNorAFocusChangeIsAChange)
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(QtHardCopyCase, ThePageFormIsHiddenWithTheDesignsCaptionAndGoesWithUnload)
-{
-    auto& page = static_cast<QtHardCopyPage&>(qt.page());
-    page.load(HardCopyFormDesign());
-    ASSERT_NE(page.form(), nullptr);
-    EXPECT_FALSE(page.form()->isVisible());
-    EXPECT_EQ(page.form()->windowTitle(), QStringLiteral("画面イメージ"));
-    page.unload();
-    EXPECT_EQ(page.form(), nullptr);
-}
-
 class QtHardCopyPrintTest : public QtHardCopyCase {
 protected:
     void SetUp() override
@@ -251,7 +240,7 @@ protected:
     HardCopyPageView& page = qt.page();
 };
 
-TEST_F(QtHardCopyPrintTest, ThePictureIsPrintedStretchedToTheBoxAtItsSizeInTwips)
+TEST_F(QtHardCopyPrintTest, TheHiddenFormsPictureIsPrintedStretchedToTheBoxAtItsSizeInTwips)
 {
     // The printable area: what the page leaves inside its margins.
     const QPageLayout layout = setup.currentPrinter().pageLayout();
@@ -264,12 +253,18 @@ TEST_F(QtHardCopyPrintTest, ThePictureIsPrintedStretchedToTheBoxAtItsSizeInTwips
 
     QImage quarters(QString::fromStdString(writeQuartersPicture(dir.path() / "q.png", 64, 48).string()));
     page.load(HardCopyFormDesign());
+    // The form is never shown, and goes with unload.
+    auto& qtPage = static_cast<QtHardCopyPage&>(page);
+    ASSERT_NE(qtPage.form(), nullptr);
+    EXPECT_FALSE(qtPage.form()->isVisible());
+    EXPECT_EQ(qtPage.form()->windowTitle(), QStringLiteral("画面イメージ"));
     page.setPicture(std::make_unique<QtPicture>(quarters));
     page.setBoxWidth(7200); // 5 by 2 inches
     page.setBoxHeight(2880);
     HardCopyOutputs outputs;
     page.printForm();
     page.unload();
+    EXPECT_EQ(qtPage.form(), nullptr);
 
     const std::vector<fs::path> printed = outputs.waitForNew(30s);
     ASSERT_EQ(printed.size(), 1u);
@@ -282,22 +277,6 @@ TEST_F(QtHardCopyPrintTest, ThePictureIsPrintedStretchedToTheBoxAtItsSizeInTwips
     EXPECT_NEAR(ink->left, paint.left(), 1);
     EXPECT_NEAR(ink->top, paint.top(), 1);
     EXPECT_EQ(quarterColours(sheet, *ink), (std::array<std::string, 4>{"red", "green", "blue", "black"}));
-}
-
-TEST_F(QtHardCopyPrintTest, NoPrinterOrARefusedJobFailsTheHardCopy)
-{
-    page.load(HardCopyFormDesign());
-    page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
-
-    // The scheduler goes away after the printer was chosen.
-    cupsSetServer("/nonexistent/cups.sock");
-    EXPECT_THROW(page.printForm(), HardCopyError);
-    cupsSetServer(nullptr);
-
-    // No printer chosen at all: the printer would write a file no one named.
-    setup.currentPrinter().setPrinterName(QString());
-    EXPECT_THROW(printer.pageWidth(), HardCopyError);
-    EXPECT_THROW(page.printForm(), HardCopyError);
 }
 
 // A scheduler that takes every question and answers none (and, for
@@ -346,7 +325,7 @@ TEST_F(SchedulerDownTest, TheFirstPrinterIsNotMadeWhileTheSchedulerIsSilent)
     EXPECT_EQ(fresh.currentPrinter().printerName().toStdString(), kHardCopyQueue);
 }
 
-TEST_F(SchedulerDownTest, NoJobIsHandedToASilentScheduler)
+TEST_F(SchedulerDownTest, NoJobIsHandedToAMissingOrSilentSchedulerNorWithoutAPrinter)
 {
     page.load(HardCopyFormDesign());
     page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
@@ -367,6 +346,10 @@ TEST_F(SchedulerDownTest, NoJobIsHandedToASilentScheduler)
     EXPECT_GT(silent.connections(), 0);
 
     cupsSetServer(nullptr);
+    // No printer chosen at all: the printer would write a file no one named.
+    setup.currentPrinter().setPrinterName(QString());
+    EXPECT_THROW(printer.pageWidth(), HardCopyError);
+    EXPECT_THROW(page.printForm(), HardCopyError);
     EXPECT_TRUE(outputs.newFiles().empty());
 }
 
