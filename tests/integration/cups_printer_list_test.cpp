@@ -36,17 +36,12 @@ std::vector<std::pair<std::string, std::string>> lpstatDevices()
 
 class CupsPrinterListTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        const std::string problem = test::schedulerProblem();
-        ASSERT_EQ(problem, "");
-    }
+    void SetUp() override { ASSERT_EQ(test::schedulerProblem(), ""); }
 };
 
-TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPort)
+TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPortInTheSchedulersOrder)
 {
-    CupsPrinterList list;
-    const auto listing = list.installedPrinters();
+    const auto listing = CupsPrinterList().installedPrinters();
     EXPECT_EQ(listing.status, PrinterListStatus::listed);
     const auto& printers = listing.printers;
     for (const PrinterEntry& expected : {PrinterEntry{"PDF", cupsPdfModel, "cups-pdf:/"},
@@ -57,20 +52,14 @@ TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPort)
         ASSERT_NE(found, printers.end()) << expected.deviceName;
         EXPECT_EQ(*found, expected);
     }
-}
 
-TEST_F(CupsPrinterListTest, SameQueuesInTheSchedulersOrder)
-{
     const auto devices = lpstatDevices();
     ASSERT_GE(devices.size(), 2u);
-    CupsPrinterList list;
     // Printers found on the network besides the scheduler's are not in lpstat.
     std::vector<std::pair<std::string, std::string>> local;
-    for (const auto& printer : list.installedPrinters().printers) {
-        const bool known = std::any_of(devices.begin(), devices.end(), [&](const auto& device) {
-            return device.first == printer.deviceName;
-        });
-        if (known) {
+    for (const auto& printer : printers) {
+        if (std::any_of(devices.begin(), devices.end(),
+                        [&](const auto& device) { return device.first == printer.deviceName; })) {
             local.emplace_back(printer.deviceName, printer.portName);
         }
     }

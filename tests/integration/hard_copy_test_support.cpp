@@ -77,19 +77,14 @@ std::optional<PixelBox> inkBox(const Raster& page)
 std::array<std::string, 4> quarterColours(const Raster& page, const PixelBox& box)
 {
     const auto name = [](Rgb c) -> std::string {
-        const auto high = [](unsigned char v) { return v > 150; };
-        const auto low = [](unsigned char v) { return v < 100; };
-        if (high(c[0]) && low(c[1]) && low(c[2])) {
-            return "red";
-        }
-        if (low(c[0]) && high(c[1]) && low(c[2])) {
-            return "green";
-        }
-        if (low(c[0]) && low(c[1]) && high(c[2])) {
-            return "blue";
-        }
-        if (low(c[0]) && low(c[1]) && low(c[2])) {
-            return "black";
+        const auto level = [](unsigned char v) { return v > 150 ? 'H' : v < 100 ? 'L' : '-'; };
+        const std::string levels{level(c[0]), level(c[1]), level(c[2])};
+        const std::pair<const char*, const char*> names[] = {
+            {"HLL", "red"}, {"LHL", "green"}, {"LLH", "blue"}, {"LLL", "black"}};
+        for (const auto& [pattern, colour] : names) {
+            if (levels == pattern) {
+                return colour;
+            }
         }
         return "other";
     };

@@ -65,61 +65,48 @@ protected:
     std::string m_program;
 };
 
-TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueue)
+// One job, named after the file, on the queue given or else the
+// scheduler's default; the program ends once the job has.
+TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
 {
-    test::PrintOutputs outputs("PDF2");
-    const auto file = m_dir.write("請求書 テスト 1.pdf", test::tinyPdf());
-
-    const auto run = runProgram({m_program, "/t", "/n", "/s", "/h", file.string(), "PDF2", "drv", "port"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    const int id = jobIdFrom(run);
-    ASSERT_GT(id, 0) << "stdout: " << run.out;
-    // It ends once the job has: the output is there.
-    EXPECT_EQ(run.err, "kumoden-print: printed: job " + std::to_string(id) + " on queue PDF2\n");
-    EXPECT_EQ(jobFacts(id).value_or(JobFacts{}).state, IPP_JSTATE_COMPLETED);
-
-    const auto facts = jobFacts(id);
-    ASSERT_TRUE(facts.has_value());
-    EXPECT_EQ(facts->queue, "PDF2");
-    EXPECT_EQ(facts->title, "請求書 テスト 1.pdf");
-
-    const auto printed = outputs.waitForNew(std::chrono::seconds(20));
-    ASSERT_EQ(printed.size(), 1u) << "no new PDF in " << test::printOutputFolder("PDF2")
-                                  << " within 20 s, job state " << jobFacts(id).value_or(JobFacts{}).state;
-    EXPECT_TRUE(test::readFile(printed.front()).starts_with("%PDF-"));
-}
-
-TEST_F(KumodenPrintTest, NameThatIsNotUtf8StillGivesItsTitle)
-{
-    // A CP932 name carried over from Windows: "請求.pdf".
-    const auto file = m_dir.write("\x90\xBF\x8B\x81.pdf", test::tinyPdf());
-    const auto run = runProgram({m_program, "/T", "/N", file.string(), "PDF2"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    const int id = jobIdFrom(run);
-    ASSERT_GT(id, 0) << "stdout: " << run.out;
-    const auto facts = jobFacts(id);
-    ASSERT_TRUE(facts.has_value());
-    EXPECT_EQ(facts->title, "\uFFFD\uFFFD\uFFFD\uFFFD.pdf");
-}
-
-TEST_F(KumodenPrintTest, EmptyPrinterNameUsesTheDefaultDestination)
-{
-    const auto file = m_dir.write("default.pdf", test::tinyPdf());
-    cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-    const std::string defaultQueue = fallback ? fallback->name : "";
-    cupsFreeDests(fallback ? 1 : 0, fallback);
-
     // The tests' own scheduler's default, whatever the machine's or the user's is.
-    ASSERT_EQ(defaultQueue, "PDF");
-    for (const auto& args : {std::vector<std::string>{m_program, "/t", file.string(), "", "drv", "port"},
-                             std::vector<std::string>{m_program, "/t", file.string()}}) {
-        const auto run = runProgram(args);
+    cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    ASSERT_NE(fallback, nullptr);
+    EXPECT_EQ(std::string(fallback->name), "PDF");
+    cupsFreeDests(1, fallback);
+
+    const auto named = m_dir.write("請求書 テスト 1.pdf", test::tinyPdf()).string();
+    // A CP932 name carried over from Windows: "請求.pdf".
+    const auto cp932 = m_dir.write("\x90\xBF\x8B\x81.pdf", test::tinyPdf()).string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string queue;
+        std::string title;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"/t", "/n", "/s", "/h", named, "PDF2", "drv", "port"}, "PDF2", "請求書 テスト 1.pdf"},
+             {{"/T", "/N", cp932, "PDF2"}, "PDF2", "\uFFFD\uFFFD\uFFFD\uFFFD.pdf"},
+             {{"/t", named, "", "drv", "port"}, "PDF", "請求書 テスト 1.pdf"},
+             {{"/t", named}, "PDF", "請求書 テスト 1.pdf"}}) {
+        SCOPED_TRACE(c.args.size());
+        test::PrintOutputs outputs(c.queue);
+        std::vector<std::string> argv{m_program};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const auto run = runProgram(argv);
         EXPECT_EQ(run.exitCode, 0) << run.err;
         const int id = jobIdFrom(run);
         ASSERT_GT(id, 0) << "stdout: " << run.out;
+        EXPECT_EQ(run.err,
+                  "kumoden-print: printed: job " + std::to_string(id) + " on queue " + c.queue + "\n");
         const auto facts = jobFacts(id);
         ASSERT_TRUE(facts.has_value());
-        EXPECT_EQ(facts->queue, defaultQueue);
+        EXPECT_EQ(facts->state, IPP_JSTATE_COMPLETED);
+        EXPECT_EQ(facts->queue, c.queue);
+        EXPECT_EQ(facts->title, c.title);
+        const auto printed = outputs.waitForNew(std::chrono::seconds(20));
+        ASSERT_EQ(printed.size(), 1u)
+            << "no new PDF in " << test::printOutputFolder(c.queue) << " within 20 s";
+        EXPECT_TRUE(test::readFile(printed.front()).starts_with("%PDF-"));
     }
 }
 

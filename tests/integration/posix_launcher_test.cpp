@@ -13,6 +13,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -48,15 +49,20 @@ std::string recordingReader(const TempDir& dir)
     return script.string();
 }
 
-TEST(PosixLauncher, PassesTheArgumentVectorUntouchedAndLeavesNoZombie)
+TEST(PosixLauncher, PassesTheArgumentVectorUntouchedAndLeavesNoZombieOfManyQuickChildren)
 {
     TempDir dir;
     const std::string reader = recordingReader(dir);
     PosixLauncher launcher;
     const std::vector<std::string> arguments{reader, "/t", "a b", "q\"uote", "$HOME;rm -rf x", ""};
-    const auto pid = launcher.launch({"ignored here", arguments});
-    ASSERT_NE(pid, 0u);
-    ASSERT_TRUE(reaped(pid)) << "state " << processState(pid);
+    std::vector<std::uint64_t> pids{launcher.launch({"ignored here", arguments})};
+    for (int i = 0; i < 20; ++i) {
+        pids.push_back(launcher.launch({"", {"/bin/true"}}));
+    }
+    for (const auto pid : pids) {
+        ASSERT_NE(pid, 0u);
+        EXPECT_TRUE(reaped(pid)) << "state " << processState(pid);
+    }
     EXPECT_EQ(readFile(reader + ".args"), "/t\na b\nq\"uote\n$HOME;rm -rf x\n\n");
 }
 
@@ -73,28 +79,16 @@ TEST(PosixLauncher, AMissingOrEmptyProgramIsAFailedLaunch)
     EXPECT_EQ(launcher.launch({"", {"true"}}), 0u);
 }
 
-TEST(PosixLauncher, ManyQuickChildrenAreAllReaped)
-{
-    PosixLauncher launcher;
-    std::vector<std::uint64_t> pids;
-    for (int i = 0; i < 20; ++i) {
-        pids.push_back(launcher.launch({"", {"/bin/true"}}));
-    }
-    for (const auto pid : pids) {
-        ASSERT_NE(pid, 0u);
-        EXPECT_TRUE(reaped(pid));
-    }
-}
-
-// Waits (bounded) until the launcher has seen every task end.
-std::map<std::uint64_t, TaskEnd> endsOf(PosixLauncher& launcher, const std::vector<std::uint64_t>& tasks)
+// Waits (bounded) until the launcher has told count ends and done() holds.
+std::map<std::uint64_t, TaskEnd> endsOf(
+    PosixLauncher& launcher, std::size_t count, const std::function<bool()>& done = [] { return true; })
 {
     std::map<std::uint64_t, TaskEnd> ends;
-    eventually(std::chrono::seconds(5), [&] {
+    eventually(std::chrono::seconds(10), [&] {
         for (TaskEnd& end : launcher.takeEnded()) {
             ends[end.task] = std::move(end);
         }
-        return ends.size() >= tasks.size();
+        return ends.size() >= count && done();
     });
     return ends;
 }
@@ -114,7 +108,7 @@ TEST(PosixLauncher, TellsHowEachProgramEndedWithTheLastLineOfItsErrorOutput)
         {"", {"/bin/sh", "-c", "sleep 60 >/dev/null & echo $! >" + child + "; echo left >&2; exit 4"}});
     ASSERT_TRUE(good && failing && killed && parent);
 
-    auto ends = endsOf(launcher, {good, failing, killed, parent});
+    auto ends = endsOf(launcher, 4);
     kill(std::stoi(readFile(child)), SIGKILL);
     EXPECT_FALSE(ends[good].failed());
     EXPECT_EQ(ends[good].lastError, "chatter");
@@ -201,14 +195,9 @@ TEST(PosixLauncher, ReadersThatDoNotEndCostBoundedDescriptorsAndTheOldestAreGive
 
     // The newest are followed to their end with their last line; the others only reaped.
     std::ofstream(stop).put('x');
-    std::map<std::uint64_t, TaskEnd> ends;
-    eventually(std::chrono::seconds(10), [&] {
-        for (TaskEnd& end : launcher.takeEnded()) {
-            ends[end.task] = std::move(end);
-        }
-        return ends.size() >= bound && std::all_of(tasks.begin(), tasks.end(), [](std::uint64_t task) {
-                   return processState(task) == 0;
-               });
+    auto ends = endsOf(launcher, bound, [&] {
+        return std::all_of(tasks.begin(), tasks.end(),
+                           [](std::uint64_t task) { return processState(task) == 0; });
     });
     ASSERT_EQ(ends.size(), bound);
     for (std::size_t i = 30 - bound; i < 30; ++i) {

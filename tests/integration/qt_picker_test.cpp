@@ -142,33 +142,16 @@ TEST_F(QtPicker, WindowsFollowTheirDesign)
     check(file.dialog(), FrmFileDesign());
 }
 
-TEST_F(QtPicker, TabOrderAndNoDefaultOrCancelKey)
+TEST_F(QtPicker, ModalOverItsOpenerTheFolderListShowsAncestorsThenSubFoldersAndOpensThem)
 {
-    QtProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, folders, messages, "kumoden-print");
-    std::vector<std::string> order;
-    open(frmExe, view.dialog(), [&] {
-        for (int i = 0; i < 6; ++i) {
-            order.push_back(focusName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        // On a button Enter presses nothing; Escape closes nothing.
-        child<QPushButton>(view.dialog(), "cmdCancel")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        EXPECT_TRUE(view.dialog().isVisible());
-        view.dialog().close();
-    });
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"Drive", "DirList", "cmdExec", "cmdCancel", "filSelect", "Drive"}));
-    EXPECT_TRUE(field.writes().empty());
-}
-
-TEST_F(QtPicker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickAndEnter)
-{
+    QDialog opener;
+    opener.setWindowModality(Qt::WindowModal);
+    opener.open();
     QtFolderPickerView view{FrmFileDesign()};
     FrmFile frmFile(view, folders, messages);
     open(frmFile, view.dialog(), [&] {
+        EXPECT_EQ(view.dialog().parentWidget(), &opener);
+        EXPECT_EQ(QApplication::activeModalWidget(), &view.dialog());
         auto& list = *child<QtFolderList>(view.dialog(), "DirList");
         std::vector<std::string> expected;
         for (const auto& part : fs::path(root)) {
@@ -202,13 +185,25 @@ TEST_F(QtPicker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickAndE
         QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
     });
     EXPECT_EQ(field.writes(), std::vector<std::string>{"/"});
+    EXPECT_EQ(view.dialog().parentWidget(), nullptr);
 }
 
-TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
+TEST_F(QtPicker, TabOrderNoDefaultOrCancelKeyAndTheFileListShowsOnlyTheReader)
 {
     QtProgramPickerView view{FrmExeDesign()};
     FrmExe frmExe(view, folders, messages, "kumoden-print");
+    std::vector<std::string> order;
     open(frmExe, view.dialog(), [&] {
+        for (int i = 0; i < 6; ++i) {
+            order.push_back(focusName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // On a button Enter presses nothing; Escape closes nothing.
+        child<QPushButton>(view.dialog(), "cmdCancel")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(view.dialog().isVisible());
+
         auto& dirs = *child<QtFolderList>(view.dialog(), "DirList");
         auto& files = *child<QtFileList>(view.dialog(), "filSelect");
         EXPECT_EQ(files.count(), 0);
@@ -224,23 +219,9 @@ TEST_F(QtPicker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
         QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualItemRect(files.item(0)).center());
         QTest::mouseClick(child<QPushButton>(view.dialog(), "cmdExec"), Qt::LeftButton);
     });
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Drive", "DirList", "cmdExec", "cmdCancel", "filSelect", "Drive"}));
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "/beta/Kumoden-Print"});
-}
-
-TEST_F(QtPicker, ModalOverTheWindowThatOpenedIt)
-{
-    QDialog opener;
-    opener.setWindowModality(Qt::WindowModal);
-    opener.open();
-    QtFolderPickerView view{FrmFileDesign()};
-    FrmFile frmFile(view, folders, messages);
-    open(frmFile, view.dialog(), [&] {
-        EXPECT_EQ(view.dialog().parentWidget(), &opener);
-        EXPECT_EQ(QApplication::activeModalWidget(), &view.dialog());
-        view.dialog().close();
-    });
-    EXPECT_EQ(view.dialog().parentWidget(), nullptr);
-    opener.close();
 }
 
 // Folders of the test stand in for drives: the lists follow the drive list,

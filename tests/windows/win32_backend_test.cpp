@@ -225,18 +225,12 @@ TEST(Win32LauncherTest, ProgramsThatStayAreFollowedUpToTheBoundTheOldestGivenUpO
     std::filesystem::remove(log.wstring() + L".hold");
     const std::vector<TaskEnd> ends = EndsSeen(launcher, 2);
     ASSERT_EQ(ends.size(), 2u);
-    std::vector<std::uint64_t> ended{ends[0].task, ends[1].task};
-    std::sort(ended.begin(), ended.end());
-    std::vector<std::uint64_t> newest{tasks[3], tasks[4]};
-    std::sort(newest.begin(), newest.end());
-    EXPECT_EQ(ended, newest);
+    EXPECT_EQ(std::minmax(ends[0].task, ends[1].task), std::minmax(tasks[3], tasks[4]));
     EXPECT_FALSE(ends[0].unfollowed || ends[1].unfollowed || ends[0].failed() || ends[1].failed());
-    win32test::WaitFor(20s, [&] {
+    EXPECT_TRUE(win32test::WaitFor(20s, [&] {
         const std::string text = readFile(log);
         return std::count(text.begin(), text.end(), '\n') == 5;
-    });
-    const std::string text = readFile(log);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
+    })) << readFile(log);
 }
 
 TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)

@@ -125,34 +125,6 @@ TEST_F(Win32Picker, WindowsFollowTheirDesign)
     check(file.form(), FrmFileDesign());
 }
 
-TEST_F(Win32Picker, TabOrderAndNoDefaultOrCancelKey)
-{
-    Win32ProgramPickerView view{FrmExeDesign()};
-    FrmExe frmExe(view, folders, messages, "acrord32.exe");
-    std::vector<std::string> order;
-    open(frmExe, view, [&] {
-        for (int i = 0; i < 6; ++i) {
-            order.push_back(focusName(view.form()));
-            PressKey(VK_TAB);
-        }
-        // On a button Enter presses nothing; Escape closes nothing. The keys
-        // reach the window: Tab, pressed the same way, still moves on.
-        focus(view.form(), "cmdCancel");
-        PressKey(VK_RETURN);
-        focus(view.form(), "cmdExec");
-        PressKey(VK_RETURN);
-        PressKey(VK_ESCAPE);
-        EXPECT_TRUE(view.form().isModal());
-        EXPECT_TRUE(messages.shown().empty());
-        PressKey(VK_TAB);
-        EXPECT_EQ(focusName(view.form()), "cmdCancel");
-        SendMessageW(view.form().window(), WM_SYSCOMMAND, SC_CLOSE, 0); // closes, tells nobody
-    });
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"Drive", "DirList", "cmdExec", "cmdCancel", "filSelect", "Drive"}));
-    EXPECT_TRUE(field.writes().empty());
-}
-
 TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickAndEnter)
 {
     Win32FolderPickerView view{FrmFileDesign()};
@@ -211,11 +183,28 @@ TEST_F(Win32Picker, FolderListShowsAncestorsThenSubFoldersAndOpensByDoubleClickA
     EXPECT_EQ(field.writes(), std::vector<std::string>{folders.rootOf(root)});
 }
 
-TEST_F(Win32Picker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
+TEST_F(Win32Picker, TabOrderNoDefaultOrCancelKeyAndTheFileListShowsOnlyTheReader)
 {
     Win32ProgramPickerView view{FrmExeDesign()};
     FrmExe frmExe(view, folders, messages, "acrord32.exe");
+    std::vector<std::string> order;
     open(frmExe, view, [&] {
+        for (int i = 0; i < 6; ++i) {
+            order.push_back(focusName(view.form()));
+            PressKey(VK_TAB);
+        }
+        // On a button Enter presses nothing; Escape closes nothing. The keys
+        // reach the window: Tab, pressed the same way, still moves on.
+        focus(view.form(), "cmdCancel");
+        PressKey(VK_RETURN);
+        focus(view.form(), "cmdExec");
+        PressKey(VK_RETURN);
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(view.form().isModal());
+        EXPECT_TRUE(messages.shown().empty());
+        PressKey(VK_TAB);
+        EXPECT_EQ(focusName(view.form()), "cmdCancel");
+
         const HWND dirs = view.form().control("DirList");
         const HWND files = view.form().control("filSelect");
         EXPECT_TRUE(texts(files).empty());
@@ -231,6 +220,10 @@ TEST_F(Win32Picker, FileListShowsOnlyTheReaderAndHandsBackItsPath)
         ClickEntry(files, 0);
         click(view.form(), "cmdExec");
     });
+    // Opened again: the close button closes and tells nobody.
+    open(frmExe, view, [&] { SendMessageW(view.form().window(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Drive", "DirList", "cmdExec", "cmdCancel", "filSelect", "Drive"}));
     EXPECT_EQ(field.writes(), std::vector<std::string>{root + "\\beta\\AcroRd32.exe"});
 }
 
