@@ -179,11 +179,24 @@ TEST_F(Watch, OddNamesLinksPipesAndAnArchiveThatCannotBeMadeYet)
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 
-TEST_F(Watch, NoSchedulerStillArchives)
+TEST_F(Watch, WithoutASchedulerOrADisplayThatAnswersItStillArchives)
 {
     writeWorkingIni();
     drop("job1.pdf");
-    start({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    // A display that lets no one in without its key (in the file's format:
+    // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.
+    const fs::path key = dir.write("key", std::string("\xff\xff\0\0\0\0\0\x12", 8) + "MIT-MAGIC-COOKIE-1" +
+                                              std::string("\0\x10", 2) + std::string(16, 'k'));
+    XServer server({"-auth", key.string()});
+    const fs::path noKey = dir.write("no-key", "");
+    setenv("XAUTHORITY", noKey.c_str(), 1);
+    EXPECT_THROW(XDisplay{server.name()}, std::runtime_error);
+    // The program goes on headless.
+    kumoden = std::make_unique<Process>(
+        std::vector<std::string>{(app() / "kumoden").string()},
+        std::vector<std::string>{
+            "DISPLAY=" + server.name(), "XAUTHORITY=" + noKey.string(),
+            "QT_QPA_PLATFORM=", "CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
     // The reader's failure ends nothing: the next file goes the same way.
     drop("job2.pdf");
@@ -271,27 +284,6 @@ TEST_F(Settings, BadFilesNeverEndTheProgram)
         EXPECT_EQ(ticked(i), inis[i].second) << "INI " << i;
         EXPECT_EQ(programs[i]->terminate(), 0) << "INI " << i;
     }
-}
-
-TEST_F(Program, RunsOnWithoutADisplayThatAnswers)
-{
-    writeWatchIni(noPrinting());
-    drop("job1.pdf");
-    // A display that lets no one in without its key (in the file's format:
-    // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.
-    const fs::path key = dir.write("key", std::string("\xff\xff\0\0\0\0\0\x12", 8) + "MIT-MAGIC-COOKIE-1" +
-                                              std::string("\0\x10", 2) + std::string(16, 'k'));
-    XServer server({"-auth", key.string()});
-    const fs::path noKey = dir.write("no-key", "");
-    setenv("XAUTHORITY", noKey.c_str(), 1);
-    EXPECT_THROW(XDisplay{server.name()}, std::runtime_error);
-    // The program goes on headless.
-    kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()},
-                                        std::vector<std::string>{"DISPLAY=" + server.name(),
-                                                                 "XAUTHORITY=" + noKey.string(),
-                                                                 "QT_QPA_PLATFORM="});
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
-    EXPECT_EQ(kumoden->terminate(), 0);
 }
 
 TEST_F(Program, AnswersItsOptionsAndReadsTheIniBesideItOrTheOneNamed)
