@@ -131,15 +131,10 @@ SwaySession::SwaySession()
     }
     m_display = readFile(displayFile);
     m_display.erase(m_display.find_last_not_of("\n") + 1);
-    const auto hostThere = [&] {
-        const RunResult answer =
-            runProgram({"dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
-                        "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
-                        "string:org.kde.StatusNotifierWatcher", "string:IsStatusNotifierHostRegistered"},
-                       busEnv(), 5s);
-        return answer.out.find("boolean true") != std::string::npos;
-    };
-    if (!eventually(15s, hostThere)) {
+    if (!eventually(15s, [&] {
+            return watcherProperty(busEnv(), "IsStatusNotifierHostRegistered").find("boolean true") !=
+                   std::string::npos;
+        })) {
         throw std::runtime_error("waybar's tray did not come up");
     }
 }
@@ -176,28 +171,11 @@ std::vector<std::string> SwaySession::programEnv() const
             "XDG_RUNTIME_DIR=" + m_programRun.string(), "SWAYSOCK=" + m_swaySocket};
 }
 
-std::vector<std::string> SwaySession::trayItems() const
-{
-    const RunResult answer =
-        runProgram({"dbus-send", "--session", "--print-reply", "--dest=org.kde.StatusNotifierWatcher",
-                    "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
-                    "string:org.kde.StatusNotifierWatcher", "string:RegisteredStatusNotifierItems"},
-                   busEnv(), 5s);
-    std::vector<std::string> items;
-    const std::regex item("string \"([^\"]+)\"");
-    for (auto it = std::sregex_iterator(answer.out.begin(), answer.out.end(), item);
-         it != std::sregex_iterator(); ++it) {
-        items.push_back((*it)[1]);
-    }
-    return items;
-}
-
 bool SwaySession::activate(const std::string& item) const
 {
     const std::size_t slash = item.find('/');
-    return runProgram({"dbus-send", "--session", "--print-reply", "--dest=" + item.substr(0, slash),
-                       item.substr(slash), "org.kde.StatusNotifierItem.Activate", "int32:0", "int32:0"},
-                      busEnv(), 5s)
+    return busCall(busEnv(), {"--dest=" + item.substr(0, slash), item.substr(slash),
+                              "org.kde.StatusNotifierItem.Activate", "int32:0", "int32:0"})
                .exitCode == 0;
 }
 

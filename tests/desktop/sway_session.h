@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/desktop/session_bus.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -27,7 +28,7 @@ public:
     std::vector<std::string> programEnv() const;
 
     // The tray items the host has, as "bus/path".
-    std::vector<std::string> trayItems() const;
+    std::vector<std::string> trayItems() const { return test::trayItems(busEnv()); }
     // Calls Activate on a tray item, as a host does on a left click.
     bool activate(const std::string& item) const;
     // The title of the window that has the focus; empty when none has.

@@ -24,33 +24,7 @@ std::string commandLineOf(pid_t pid)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-pid_t parentOf(pid_t pid)
-{
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    std::istringstream rest(line.substr(line.rfind(')') + 1));
-    char state = 0;
-    pid_t ppid = 0;
-    rest >> state >> ppid;
-    return ppid;
-}
-
 } // namespace
-
-std::vector<std::string> PrintedStrings(const std::string& reply)
-{
-    std::vector<std::string> found;
-    std::istringstream lines(reply);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t open = line.find("string \"");
-        const std::size_t close = line.rfind('"');
-        if (open != std::string::npos && close > open + 7) {
-            found.push_back(line.substr(open + 8, close - open - 8));
-        }
-    }
-    return found;
-}
 
 void XfceSession::TearDown()
 {
@@ -109,12 +83,12 @@ void XfceSession::startPanel()
     m_panel = std::make_unique<Process>(
         std::vector<std::string>{installedProgram("xfce4-panel").string(), "--disable-wm-check"},
         sessionEnv(), Process::Output::Capture);
-    ASSERT_TRUE(
-        eventually(30s,
-                   [&] {
-                       return watcherProperty("IsStatusNotifierHostRegistered").find("boolean true") !=
-                              std::string::npos;
-                   }))
+    ASSERT_TRUE(eventually(
+        30s,
+        [&] {
+            return watcherProperty(sessionEnv(), "IsStatusNotifierHostRegistered").find("boolean true") !=
+                   std::string::npos;
+        }))
         << "no tray host on the bus\n"
         << m_panel->err();
     ASSERT_TRUE(eventually(10s, [&] { return trayPlugin().has_value(); }))
@@ -125,26 +99,6 @@ void XfceSession::startProgramInSession()
 {
     startProgram({"DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "run" / "bus").string(),
                   "XDG_RUNTIME_DIR=" + (dir.path() / "run").string()});
-}
-
-RunResult XfceSession::busCall(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> argv{"dbus-send", "--session", "--print-reply"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return runProgram(argv, sessionEnv(), 10s);
-}
-
-std::string XfceSession::watcherProperty(const std::string& name)
-{
-    const RunResult reply = busCall({"--dest=org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                                     "org.freedesktop.DBus.Properties.Get",
-                                     "string:org.kde.StatusNotifierWatcher", "string:" + name});
-    return reply.exitCode == 0 ? reply.out : std::string();
-}
-
-std::vector<std::string> XfceSession::registeredItems()
-{
-    return PrintedStrings(watcherProperty("RegisteredStatusNotifierItems"));
 }
 
 std::vector<std::string> XfceSession::hostMenuLayout(const std::string& item)
@@ -187,16 +141,9 @@ pid_t XfceSession::trayPluginPid()
     if (m_trayPid != 0 || !m_panel) {
         return m_trayPid;
     }
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        const pid_t pid = std::stoi(name);
-        if (parentOf(pid) == m_panel->pid() &&
-            commandLineOf(pid).find("libsystray.so") != std::string::npos) {
-            m_trayPid = pid;
+    for (const auto& child : childrenOf(m_panel->pid())) {
+        if (commandLineOf(child.first).find("libsystray.so") != std::string::npos) {
+            m_trayPid = child.first;
         }
     }
     return m_trayPid;

@@ -5,6 +5,7 @@
 // xfce4-panel with its default layout, whose systray plugin is a
 // StatusNotifierWatcher and host and also docks XEmbed icons. Started as
 // a session starts them, the panel before the program.
+#include "tests/desktop/session_bus.h"
 #include "tests/e2e/tray_fixture.h"
 
 #include <sys/types.h>
@@ -30,11 +31,12 @@ protected:
     std::vector<std::string> sessionEnv() const;
 
     // dbus-send on the session's bus; its reply as printed.
-    RunResult busCall(const std::vector<std::string>& arguments);
-    // The watcher's property as printed; empty when there is no watcher.
-    std::string watcherProperty(const std::string& name);
+    RunResult busCall(const std::vector<std::string>& arguments)
+    {
+        return test::busCall(sessionEnv(), arguments);
+    }
     // The items the watcher has, as "bus/path".
-    std::vector<std::string> registeredItems();
+    std::vector<std::string> registeredItems() { return trayItems(sessionEnv()); }
     // The item's menu as the host reads it: each entry's label, "-" for a
     // separator.
     std::vector<std::string> hostMenuLayout(const std::string& item);
@@ -59,8 +61,5 @@ private:
     pid_t trayPluginPid();
     pid_t m_trayPid = 0;
 };
-
-// The strings of a reply printed by dbus-send, in order.
-std::vector<std::string> PrintedStrings(const std::string& reply);
 
 } // namespace kumoden::test

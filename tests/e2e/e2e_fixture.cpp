@@ -1,5 +1,6 @@
 #include "tests/e2e/e2e_fixture.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -17,10 +18,16 @@ void E2e::writeIni(const std::string& body, const std::string& name)
     dir.write("app/" + name, "[FileCheck_Info]\r\n" + body);
 }
 
-void E2e::writeWorkingIni(const std::string& extra)
+void E2e::writeWatchIni(const std::string& reader, const std::string& more, const std::string& name)
 {
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
-             builtProgram("kumoden-print").string() + "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n" + extra);
+    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + reader + "\r\n" + more,
+             name);
+}
+
+void E2e::writeWorkingIni()
+{
+    writeWatchIni(builtProgram("kumoden-print").string(),
+                  "FileSelect=job\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n");
 }
 
 std::vector<std::string> E2e::environment(std::vector<std::string> extra)
@@ -40,9 +47,9 @@ std::filesystem::path E2e::drop(const std::string& name)
     return dir.write("in/" + name, tinyPdf());
 }
 
-int E2e::zombieChildren(pid_t parent)
+std::vector<std::pair<pid_t, char>> E2e::childrenOf(pid_t parent)
 {
-    int zombies = 0;
+    std::vector<std::pair<pid_t, char>> children;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         std::ifstream stat(entry.path() / "stat");
@@ -55,9 +62,11 @@ int E2e::zombieChildren(pid_t parent)
         char state = 0;
         pid_t ppid = 0;
         rest >> state >> ppid;
-        zombies += (ppid == parent && state == 'Z') ? 1 : 0;
+        if (const pid_t pid = std::atoi(entry.path().filename().c_str()); pid > 0 && ppid == parent) {
+            children.emplace_back(pid, state);
+        }
     }
-    return zombies;
+    return children;
 }
 
 } // namespace kumoden::test

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kumoden::test {
 
@@ -24,15 +26,21 @@ protected:
     std::filesystem::path backup(const std::string& name) const { return in() / "BackPdf" / name; }
     // The INI with the given lines below [FileCheck_Info].
     void writeIni(const std::string& body, const std::string& name = "kumoden.INI");
-    // A working setup: 300 ms ticks, files starting with "job", queue PDF2.
-    void writeWorkingIni(const std::string& extra = "");
+    // 300 ms ticks on the watched folder with the reader given, and more lines.
+    void writeWatchIni(const std::string& reader, const std::string& more = "",
+                       const std::string& name = "kumoden.INI");
+    // A working setup: files starting with "job", kumoden-print, queue PDF2.
+    void writeWorkingIni();
+    // A reader that prints nothing.
+    static std::string noPrinting() { return installedProgram("true").string(); }
+    std::string log() const { return readFile(app() / "kumoden.log"); }
     void start(const std::vector<std::string>& extra = {});
     // Headless: the tests that need X start a server of their own.
     static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
 
-    // Children of the process that have ended but were never reaped.
-    static int zombieChildren(pid_t parent);
+    // The process's children and the state of each ('Z': ended, never reaped).
+    static std::vector<std::pair<pid_t, char>> childrenOf(pid_t parent);
 
     TempDir dir;
     std::unique_ptr<Process> kumoden;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <sched.h>
 #include <stdexcept>
 #include <sys/inotify.h>
@@ -90,15 +91,6 @@ private:
     int m_count = 0;
 };
 
-std::size_t occurrences(const std::string& text, const std::string& what)
-{
-    std::size_t count = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 using Archive = E2e;
 
 TEST_F(Archive, AFileWithNoRoomInTheArchiveWaitsAndGoesOnceThereIsRoom)
@@ -123,14 +115,9 @@ TEST_F(Archive, AFileWithNoRoomInTheArchiveWaitsAndGoesOnceThereIsRoom)
     EXPECT_EQ(readFile(in() / "job-big.pdf"), newer);
     EXPECT_EQ(fs::file_size(filler), 52u * 1024);
     EXPECT_TRUE(printed.newFiles().empty());
-    const fs::path log = app() / "kumoden.log";
-    EXPECT_EQ(occurrences(readFile(log), "BackPdf に移動できません: job-big.pdf"), 1u) << readFile(log);
+    EXPECT_EQ(countOf(log(), "BackPdf に移動できません: job-big.pdf"), 1u) << log();
     // Nothing hidden is left behind on the full file system.
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(archive)) {
-        ++files;
-    }
-    EXPECT_EQ(files, 2u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(archive), fs::directory_iterator()), 2);
 
     // With room, the same file replaces the older one and is printed once.
     fs::remove(filler);
@@ -139,7 +126,7 @@ TEST_F(Archive, AFileWithNoRoomInTheArchiveWaitsAndGoesOnceThereIsRoom)
     EXPECT_EQ(printed.waitForNew(30s, 1).size(), 1u);
     EXPECT_EQ(kumoden->terminate(), 0);
     EXPECT_EQ(printed.newFiles().size(), 1u);
-    EXPECT_EQ(occurrences(readFile(log), "BackPdf に移動: job-big.pdf"), 1u) << readFile(log);
+    EXPECT_EQ(countOf(log(), "BackPdf に移動: job-big.pdf"), 1u) << log();
 }
 
 } // namespace

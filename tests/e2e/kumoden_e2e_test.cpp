@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <ranges>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -23,7 +24,9 @@ using Watch = E2e;
 using Settings = E2e;
 using Program = E2e;
 
-TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
+// Files still written to, by a writer that goes on or by one that holds
+// the file open, wait; the others matching print once, the rest stay.
+TEST_F(Watch, PrintsMatchingFilesOnceWhenTheirWritersAreDoneAndLeavesTheRest)
 {
     writeWorkingIni();
     PrintOutputs printed("PDF2");
@@ -31,75 +34,55 @@ TEST_F(Watch, PrintsMatchingFilesAndLeavesTheRest)
     drop("job1.pdf");
     drop("JOB2.PDF");
     drop("other.pdf");
-
-    // Two files, each at least 3 + 3 + 5 seconds.
-    ASSERT_TRUE(
-        eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && fs::exists(backup("JOB2.PDF")); }));
-    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
-    EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
-    EXPECT_EQ(readFile(backup("job1.pdf")), tinyPdf());
-    EXPECT_TRUE(fs::exists(in() / "other.pdf"));
-    EXPECT_FALSE(fs::exists(backup("other.pdf")));
-    EXPECT_TRUE(kumoden->running());
-    // Both readers have long ended; neither may linger as a zombie.
-    EXPECT_EQ(zombieChildren(kumoden->pid()), 0);
-    EXPECT_EQ(kumoden->terminate(), 0);
-}
-
-TEST_F(Watch, WaitsUntilAGrowingFileHasStopped)
-{
-    writeWorkingIni();
-    start();
-    const fs::path file = in() / "job-growing.pdf";
-    std::string written = tinyPdf();
-    {
-        std::ofstream out(file, std::ios::binary);
-        out << written;
-    }
-    // The writer goes on for 7 seconds; the file must stay where it is meanwhile.
-    for (int i = 0; i < 14; ++i) {
-        std::this_thread::sleep_for(500ms);
-        ASSERT_TRUE(fs::exists(file)) << "moved while still growing, after " << (i + 1) * 500 << " ms";
-        std::ofstream out(file, std::ios::binary | std::ios::app);
-        const std::string more = "% more " + std::to_string(i) + "\n";
-        out << more;
-        written += more;
-    }
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-growing.pdf")); }));
-    EXPECT_EQ(readFile(backup("job-growing.pdf")), written);
-    EXPECT_TRUE(kumoden->running());
-}
-
-TEST_F(Watch, AFileHeldOpenByItsWriterWaitsUntilItIsClosed)
-{
-    writeWorkingIni();
-    PrintOutputs printed("PDF2");
-    start();
     const std::string pdf = tinyPdf();
-    const fs::path file = in() / "job-open.pdf";
-    const int writer = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const fs::path held = in() / "job-open.pdf";
+    const int writer = ::open(held.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     ASSERT_GE(writer, 0);
     const std::size_t half = pdf.size() / 2;
     ASSERT_EQ(write(writer, pdf.data(), half), static_cast<ssize_t>(half));
-    // The writer pauses; a tick meets the file, waits out its size and
-    // leaves it, saying so.
-    const auto log = [&] { return readFile(app() / "kumoden.log"); };
-    ASSERT_TRUE(eventually(30s, [&] {
+
+    // The growing file's writer goes on for 7 seconds; it stays where it is meanwhile.
+    const fs::path growing = in() / "job-growing.pdf";
+    std::string written = pdf;
+    std::ofstream(growing, std::ios::binary) << written;
+    for (int i = 0; i < 14; ++i) {
+        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(fs::exists(growing)) << "moved while still growing, after " << (i + 1) * 500 << " ms";
+        const std::string more = "% more " + std::to_string(i) + "\n";
+        std::ofstream(growing, std::ios::binary | std::ios::app) << more;
+        written += more;
+    }
+    // The held file's writer pauses; a tick meets the file, waits out its
+    // size and leaves it, saying so.
+    ASSERT_TRUE(eventually(60s, [&] {
         return countOf(log(), "書き込み中のため次の回に: job-open.pdf") >= 1;
     })) << log();
-    EXPECT_EQ(readFile(file), pdf.substr(0, half));
+    EXPECT_EQ(readFile(held), pdf.substr(0, half));
     EXPECT_FALSE(fs::exists(backup("job-open.pdf")));
     ASSERT_EQ(write(writer, pdf.data() + half, pdf.size() - half), static_cast<ssize_t>(pdf.size() - half));
     close(writer);
 
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-open.pdf")); }));
+    // Each file at least 3 + 3 + 5 seconds.
+    const std::vector<std::string> names{"job1.pdf", "JOB2.PDF", "job-growing.pdf", "job-open.pdf"};
+    ASSERT_TRUE(eventually(120s, [&] {
+        return std::all_of(names.begin(), names.end(),
+                           [&](const auto& name) { return fs::exists(backup(name)); });
+    }));
+    EXPECT_EQ(readFile(backup("job1.pdf")), pdf);
+    EXPECT_EQ(readFile(backup("job-growing.pdf")), written);
     EXPECT_EQ(readFile(backup("job-open.pdf")), pdf);
-    // One more file: two prints in all, so the held one went out once.
+    EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
+    EXPECT_TRUE(fs::exists(in() / "other.pdf"));
+    EXPECT_FALSE(fs::exists(backup("other.pdf")));
+    // One more file: five prints in all, so the waiting ones went out once.
     drop("job-next.pdf");
     ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-next.pdf")); }));
-    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
+    EXPECT_EQ(printed.waitForNew(30s, 5).size(), 5u);
+    EXPECT_TRUE(kumoden->running());
+    // The readers have long ended; none may linger as a zombie.
+    EXPECT_EQ(std::ranges::count(childrenOf(kumoden->pid()) | std::views::values, 'Z'), 0);
     EXPECT_EQ(kumoden->terminate(), 0);
-    EXPECT_EQ(printed.newFiles().size(), 2u);
+    EXPECT_EQ(printed.newFiles().size(), 5u);
 }
 
 TEST_F(Watch, TwoCopiesOnOneFolderPrintEachFileOnce)
@@ -135,8 +118,7 @@ TEST_F(Watch, TwoCopiesOnOneFolderPrintEachFileOnce)
 
 TEST_F(Watch, WithoutAReaderTheFileWaitsInTheWatchedFolder)
 {
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
-             (app() / "no-reader").string() + "\r\nPrinterNm=PDF2\r\nFileDelDate=0\r\n");
+    writeWatchIni((app() / "no-reader").string(), "FileSelect=job\r\nPrinterNm=PDF2\r\nFileDelDate=0\r\n");
     PrintOutputs printed("PDF2");
     drop("job1.pdf");
     dir.write("in/BackPdf/old.pdf", tinyPdf());
@@ -149,7 +131,7 @@ TEST_F(Watch, WithoutAReaderTheFileWaitsInTheWatchedFolder)
     EXPECT_LT(std::chrono::steady_clock::now() - now, 2s) << "a tick held the program up";
     EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
     EXPECT_FALSE(fs::exists(backup("job1.pdf")));
-    EXPECT_EQ(countOf(readFile(app() / "kumoden.log"), "印刷プログラムが見つかりません"), 1u);
+    EXPECT_EQ(countOf(log(), "印刷プログラムが見つかりません"), 1u);
 
     // Named a reader, the program prints it, once.
     writeWorkingIni();
@@ -163,73 +145,67 @@ TEST_F(Watch, WithoutAReaderTheFileWaitsInTheWatchedFolder)
     EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
 }
 
-TEST_F(Watch, OddNamesLinksAndPipes)
+TEST_F(Watch, OddNamesLinksPipesAndAnArchiveThatCannotBeMadeYet)
 {
     // A reader that prints nothing: every file goes to the archive unprinted.
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\nPrinterNm=PDF2\r\n");
-    const std::vector<std::string> names{"quote\"d.pdf", "with blank.pdf", "new\nline.pdf", "\xff\xfe.pdf",
-                                         std::string(251, 'n') + ".pdf"};
+    writeWatchIni(noPrinting(), "PrinterNm=PDF2\r\n");
+    const std::vector<std::string> names{"job1.pdf",      "quote\"d.pdf", "with blank.pdf",
+                                         "new\nline.pdf", "\xff\xfe.pdf", std::string(251, 'n') + ".pdf"};
     for (const auto& name : names) {
         drop(name);
     }
     const fs::path outside = dir.write("outside.pdf", tinyPdf());
     fs::create_symlink(outside, in() / "link.pdf");
     ASSERT_EQ(mkfifo((in() / "fifo.pdf").c_str(), 0600), 0);
-    start();
-
-    ASSERT_TRUE(eventually(90s, [&] {
-        for (const auto& name : names) {
-            if (!fs::exists(backup(name))) {
-                return false;
-            }
-        }
-        return true;
-    }));
-    // The pass that took the last of them in name order went past these.
-    EXPECT_TRUE(fs::is_symlink(in() / "link.pdf"));
-    EXPECT_TRUE(fs::exists(outside));
-    EXPECT_TRUE(fs::is_fifo(in() / "fifo.pdf"));
-    EXPECT_TRUE(kumoden->running());
-}
-
-TEST_F(Watch, AnArchiveThatCannotBeMadeKeepsTheFile)
-{
-    // A reader that prints nothing: nothing goes to the queues.
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
     const fs::path blocker = dir.write("in/BackPdf", "a file where the archive folder should be");
-    drop("job1.pdf");
     start();
+
     // The tick that tried the archive says so, and leaves the file.
-    const auto log = [&] { return readFile(app() / "kumoden.log"); };
     ASSERT_TRUE(eventually(30s, [&] { return countOf(log(), "BackPdf に移動できません: job1.pdf") == 1; }))
         << log();
     EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
     EXPECT_EQ(readFile(blocker), "a file where the archive folder should be");
-    // Once the folder can be made, the same file goes there.
+    // Once the folder can be made, the same files go there.
     fs::remove(blocker);
-    EXPECT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    ASSERT_TRUE(eventually(120s, [&] {
+        return std::all_of(names.begin(), names.end(),
+                           [&](const auto& name) { return fs::exists(backup(name)); });
+    }));
     EXPECT_EQ(readFile(backup("job1.pdf")), tinyPdf());
+    // The pass that took the last of them in name order went past these.
+    EXPECT_TRUE(fs::is_symlink(in() / "link.pdf"));
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_TRUE(fs::is_fifo(in() / "fifo.pdf"));
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 
-TEST_F(Watch, NoSchedulerStillArchives)
+TEST_F(Watch, WithoutASchedulerOrADisplayThatAnswersItStillArchives)
 {
     writeWorkingIni();
     drop("job1.pdf");
-    start({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    // A display that lets no one in without its key (in the file's format:
+    // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.
+    const fs::path key = dir.write("key", std::string("\xff\xff\0\0\0\0\0\x12", 8) + "MIT-MAGIC-COOKIE-1" +
+                                              std::string("\0\x10", 2) + std::string(16, 'k'));
+    XServer server({"-auth", key.string()});
+    const fs::path noKey = dir.write("no-key", "");
+    setenv("XAUTHORITY", noKey.c_str(), 1);
+    EXPECT_THROW(XDisplay{server.name()}, std::runtime_error);
+    // The program goes on headless.
+    kumoden = std::make_unique<Process>(
+        std::vector<std::string>{(app() / "kumoden").string()},
+        std::vector<std::string>{
+            "DISPLAY=" + server.name(), "XAUTHORITY=" + noKey.string(),
+            "QT_QPA_PLATFORM=", "CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
     // The reader's failure ends nothing: the next file goes the same way.
     drop("job2.pdf");
     EXPECT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
     // Both readers' ends are in the log with their reason; it was told once.
-    const auto lines = [&](const std::string& text) {
-        return countOf(readFile(app() / "kumoden.log"), text);
-    };
+    const auto lines = [&](const std::string& text) { return countOf(log(), text); };
     const std::string reason =
         "印刷プログラムがエラーで終了しました: kumoden-print: cannot reach the print scheduler at ";
-    EXPECT_TRUE(eventually(30s, [&] { return lines(reason) == 2; })) << readFile(app() / "kumoden.log");
+    EXPECT_TRUE(eventually(30s, [&] { return lines(reason) == 2; })) << log();
     EXPECT_EQ(lines(backup("job1.pdf").string() + ", プリンター「PDF2」"), 2u) << "launch and end";
     EXPECT_EQ(kumoden->terminate(), 0);
 }
@@ -242,8 +218,7 @@ TEST_F(Watch, ASchedulerThatNeverAnswersHoldsNothingUp)
     const fs::path reader =
         dir.write("app/reader", "#!/bin/sh\nprintf '%s\\n' \"$@\" '' >> '" + launches.string() + "'\n");
     fs::permissions(reader, fs::perms::owner_all);
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nFileSelect=job\r\nAcrExeDir=" + reader.string() + "\r\nPrinterNm=PDF2\r\n");
+    writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
     const SilentScheduler silent;
     const auto launched = [&](const std::string& name) {
         // No printer found: the printer as set, and an empty driver and port.
@@ -311,43 +286,7 @@ TEST_F(Settings, BadFilesNeverEndTheProgram)
     }
 }
 
-TEST_F(Program, CopiedAnywhereReadsTheIniBesideIt)
-{
-    // Renamed, the copy reads the INI of its new name and no other.
-    fs::rename(app() / "kumoden", app() / "watcher");
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-                 "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n",
-             "watcher.INI");
-    writeIni("FileChkTime=0\r\n", "kumoden.INI");
-    drop("job1.pdf");
-    Process watcher({(app() / "watcher").string()}, environment());
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
-    EXPECT_EQ(watcher.terminate(), 0);
-}
-
-TEST_F(Program, RunsOnWithoutADisplayThatAnswers)
-{
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
-    drop("job1.pdf");
-    // A display that lets no one in without its key (in the file's format:
-    // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.
-    const fs::path key = dir.write("key", std::string("\xff\xff\0\0\0\0\0\x12", 8) + "MIT-MAGIC-COOKIE-1" +
-                                              std::string("\0\x10", 2) + std::string(16, 'k'));
-    XServer server({"-auth", key.string()});
-    const fs::path noKey = dir.write("no-key", "");
-    setenv("XAUTHORITY", noKey.c_str(), 1);
-    EXPECT_THROW(XDisplay{server.name()}, std::runtime_error);
-    // The program goes on headless.
-    kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()},
-                                        std::vector<std::string>{"DISPLAY=" + server.name(),
-                                                                 "XAUTHORITY=" + noKey.string(),
-                                                                 "QT_QPA_PLATFORM="});
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
-    EXPECT_EQ(kumoden->terminate(), 0);
-}
-
-TEST_F(Program, AnswersItsOptionsAndRunsOnANamedIni)
+TEST_F(Program, AnswersItsOptionsAndReadsTheIniBesideItOrTheOneNamed)
 {
     const std::string program = (app() / "kumoden").string();
     const RunResult version = runProgram({program, "--version"}, environment());
@@ -361,14 +300,22 @@ TEST_F(Program, AnswersItsOptionsAndRunsOnANamedIni)
         EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
     }
 
-    // The named INI, not the one beside the program; the log beside it.
+    // A copy of another name reads the INI of its name and no other.
     writeIni("FileChkTime=0\r\n");
+    fs::copy_file(program, app() / "watcher");
+    writeWatchIni(noPrinting(), "", "watcher.INI");
+    drop("job1.pdf");
+    Process watcher({(app() / "watcher").string()}, environment());
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    EXPECT_EQ(watcher.terminate(), 0);
+
+    // The named INI, not the one beside the program; the log beside it.
     const fs::path named =
         dir.write("settings/print.ini", "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" + in().string() +
-                                            "\r\nAcrExeDir=" + installedProgram("true").string() + "\r\n");
-    drop("job1.pdf");
+                                            "\r\nAcrExeDir=" + noPrinting() + "\r\n");
+    drop("job2.pdf");
     Process named1({program, "--ini", named.string()}, environment());
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
     // The log's line comes once the reader's waits are over.
     EXPECT_TRUE(eventually(30s, [&] { return fs::exists(dir.path() / "settings" / "print.log"); }));
     EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
@@ -387,14 +334,12 @@ TEST_F(Watch, ReadersThatNeverEndUnderALowDescriptorLimitLeaveTheWatchSeeing)
     const fs::path reader = dir.write("app/reader", "#!/bin/sh\necho $$ >> '" + pids.string() +
                                                         "'\necho staying >&2\nexec sleep 600\n");
     fs::permissions(reader, fs::perms::owner_all);
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() +
-             "\r\nFileSelect=job\r\nAcrExeDir=" + reader.string() + "\r\nPrinterNm=PDF2\r\n");
+    writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
     for (int i = 1; i <= 14; ++i) {
         drop("job" + std::to_string(i) + ".pdf");
     }
     kumoden = std::make_unique<Process>(
         std::vector<std::string>{"prlimit", "--nofile=32", (app() / "kumoden").string()}, environment());
-    const auto log = [&] { return readFile(app() / "kumoden.log"); };
     EXPECT_TRUE(eventually(280s, [&] { return countOf(log(), "印刷プログラムを起動") == 14; })) << log();
     // One more file is still seen, archived and handed on.
     drop("job15.pdf");

@@ -5,7 +5,10 @@
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/print_outputs.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
+#include <set>
 #include <thread>
 
 namespace kumoden::test {
@@ -45,29 +48,28 @@ protected:
             x({"xclip", "-selection", selection, "-t", "image/png", "-i", picture.string()});
         ASSERT_EQ(run.exitCode, 0) << run.err;
     }
-    // The one hard copy printed since the outputs were first looked at, as
-    // a page.
-    Raster oneHardCopy(HardCopyOutputs& outputs)
+    // Once `count` hard copies in all have come, and no more: the newest, as a page.
+    Raster hardCopy(std::size_t count)
     {
-        const std::vector<fs::path> printed = outputs.waitForNew(30s);
-        if (printed.size() != 1) {
-            ADD_FAILURE() << printed.size() << " hard copies instead of one";
+        const std::vector<fs::path> printed = m_outputs.waitForNew(30s, count);
+        std::vector<fs::path> fresh;
+        std::copy_if(printed.begin(), printed.end(), std::back_inserter(fresh),
+                     [&](const fs::path& file) { return !m_seen.contains(file); });
+        m_seen.insert(printed.begin(), printed.end());
+        if (printed.size() != count || fresh.size() != 1) {
+            ADD_FAILURE() << printed.size() << " hard copies instead of " << count;
             return {};
         }
-        // And no second one after it.
-        std::this_thread::sleep_for(1s);
-        EXPECT_EQ(outputs.newFiles().size(), 1u);
-        EXPECT_FALSE(outputs.jobsPending());
-        return renderFirstPage(printed.front(), 72);
+        return renderFirstPage(fresh.front(), 72);
     }
-    // After a change that must print nothing, a bitmap prints: the one hard
-    // copy since the outputs were first looked at is that bitmap's.
-    void expectOnlyTheNextBitmapPrinted(HardCopyOutputs& outputs)
+    // After a change that must print nothing, a bitmap prints: it is the
+    // only hard copy since the one before.
+    void expectOnlyTheNextBitmapPrinted(std::size_t count)
     {
         // Time for the change before to be taken, before the bitmap replaces it.
         std::this_thread::sleep_for(1s);
         copyPicture(wide);
-        EXPECT_TRUE(inkedQuarters(oneHardCopy(outputs)));
+        EXPECT_TRUE(inkedQuarters(hardCopy(count)));
         EXPECT_TRUE(kumoden->running());
     }
     // Where the picture's four quarters came out on the page, if they did in
@@ -84,64 +86,52 @@ protected:
 
     fs::path wide;
     fs::path tall;
+    HardCopyOutputs m_outputs;
+    std::set<fs::path> m_seen;
 };
 
-TEST_F(HardCopy, ABitmapIsPrintedOnceStretchedIntoTheBox)
+TEST_F(HardCopy, EachBitmapPrintsOnceStretchedIntoTheBoxAndNothingElsePrints)
 {
     startProgram();
-    HardCopyOutputs first;
     copyPicture(wide);
-    const Raster wideSheet = oneHardCopy(first);
+    const Raster wideSheet = hardCopy(1);
     const std::optional<PixelBox> wideInk = inkedQuarters(wideSheet);
     ASSERT_TRUE(wideInk);
     // The box is nearly as wide as the page.
     EXPECT_GT(wideInk->width(), wideSheet.width * 8 / 10);
 
     // A tall picture fills the same box, whatever its own proportions.
-    HardCopyOutputs second;
     copyPicture(tall);
-    const std::optional<PixelBox> tallInk = inkedQuarters(oneHardCopy(second));
+    const std::optional<PixelBox> tallInk = inkedQuarters(hardCopy(2));
     ASSERT_TRUE(tallInk);
     EXPECT_NEAR(tallInk->left, wideInk->left, 1);
     EXPECT_NEAR(tallInk->top, wideInk->top, 1);
     EXPECT_NEAR(tallInk->width(), wideInk->width(), 1);
     EXPECT_NEAR(tallInk->height(), wideInk->height(), 1);
-}
 
-TEST_F(HardCopy, TextOrTextWithAPicturePrintsNothing)
-{
-    startProgram();
+    // Text, text with a picture, the primary selection and a picture that
+    // cannot be read print nothing.
+    ASSERT_EQ(x({"xclip", "-selection", "clipboard", "-i", dir.write("text", "a line").string()}).exitCode,
+              0);
+    expectOnlyTheNextBitmapPrinted(3);
     {
-        HardCopyOutputs outputs;
-        ASSERT_EQ(
-            x({"xclip", "-selection", "clipboard", "-i", dir.write("text", "a line").string()}).exitCode, 0);
-        expectOnlyTheNextBitmapPrinted(outputs);
+        Process holder({builtProgram("clipboard_owner").string(), "hold", "a caption", wide.string()},
+                       programEnv());
+        ASSERT_TRUE(eventually(10s, [&] {
+            const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
+            return targets.find("image/png") != std::string::npos &&
+                   targets.find("text/plain") != std::string::npos;
+        })) << "the clipboard never held both";
+        expectOnlyTheNextBitmapPrinted(4);
     }
-    HardCopyOutputs outputs;
-    Process holder({builtProgram("clipboard_owner").string(), "hold", "a caption", wide.string()},
-                   programEnv());
-    ASSERT_TRUE(eventually(10s, [&] {
-        const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
-        return targets.find("image/png") != std::string::npos &&
-               targets.find("text/plain") != std::string::npos;
-    })) << "the clipboard never held both";
-    expectOnlyTheNextBitmapPrinted(outputs);
-}
-
-TEST_F(HardCopy, ThePrimarySelectionPrintsNothing)
-{
-    startProgram();
-    HardCopyOutputs outputs;
     copyPicture(wide, "primary");
-    expectOnlyTheNextBitmapPrinted(outputs);
-}
-
-TEST_F(HardCopy, APictureThatCannotBeReadIsNoCrash)
-{
-    startProgram();
-    HardCopyOutputs outputs;
+    expectOnlyTheNextBitmapPrinted(5);
     copyPicture(dir.write("broken.png", "\x89PNG\r\n\x1a\n but nothing after"));
-    expectOnlyTheNextBitmapPrinted(outputs);
+    expectOnlyTheNextBitmapPrinted(6);
+    // And no second copy of the last one.
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(m_outputs.newFiles().size(), 6u);
+    EXPECT_FALSE(m_outputs.jobsPending());
 }
 
 TEST_F(HardCopy, WithoutAPrinterTheProgramCarriesOn)

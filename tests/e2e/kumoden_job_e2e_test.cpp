@@ -37,7 +37,6 @@ private:
 
 class Jobs : public E2e {
 protected:
-    std::string log() const { return readFile(app() / "kumoden.log"); }
     std::string notPrinted(const std::string& name, const std::string& printer) const
     {
         return "印刷されていません: " + backup(name).string() + ", プリンター「" + printer + "」。";
@@ -46,8 +45,7 @@ protected:
 
 TEST_F(Jobs, AFileThePrinterFailsIsToldNotPrintedOnceAndNeverSentAgain)
 {
-    writeIni("FileChkTime=300\r\nFileChkDir=" + in().string() + "\r\nFileSelect=job\r\nAcrExeDir=" +
-             builtProgram("kumoden-print").string() + "\r\nPrinterNm=FAIL\r\n");
+    writeWatchIni(builtProgram("kumoden-print").string(), "FileSelect=job\r\nPrinterNm=FAIL\r\n");
     const QueueJobs jobs("FAIL");
     drop("job1.pdf");
     drop("job2.pdf");

@@ -10,7 +10,13 @@ namespace {
 
 using Tray = TrayFixture;
 
-TEST_F(Tray, SplashGoesBeforeTheIconComes)
+std::vector<std::uint32_t> sorted(std::vector<std::uint32_t> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+TEST_F(Tray, SplashIconSecondInstanceMenuAndTip)
 {
     startTrayHost();
     startProgram();
@@ -29,13 +35,7 @@ TEST_F(Tray, SplashGoesBeforeTheIconComes)
     EXPECT_NE(hints.find("0x2, 0x0, 0x0"), std::string::npos) << hints;
     EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
     EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
-    EXPECT_TRUE(kumoden->running());
-}
 
-TEST_F(Tray, IconSitsInTheTray)
-{
-    startTrayHost();
-    startProgram();
     const XWindow icon = waitForIcon();
     const std::optional<XWindow> host = panel();
     ASSERT_TRUE(host);
@@ -43,27 +43,20 @@ TEST_F(Tray, IconSitsInTheTray)
                 icon.y >= host->y && icon.y + icon.height <= host->y + host->height);
     screenshot("tray.png", *host);
 
-    // Resting the pointer on the icon shows its tip.
-    const std::string cx = std::to_string(icon.x + icon.width / 2);
-    const std::string cy = std::to_string(icon.y + icon.height / 2);
-    x({"xdotool", "mousemove", cx, cy, "sleep", "0.2", "mousemove", "--", cx, std::to_string(icon.y + 2)});
-    // The tip, and no other window besides the icon.
-    std::vector<std::uint32_t> shown;
-    ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 1; })) << "no tip";
-    const XWindow tip = geometryOf(shown.front());
-    EXPECT_LT(std::abs(tip.y - (icon.y + icon.height)), 40);
-    screenshot("tip.png", tip);
-}
+    // A second instance ends at once, without a splash of its own.
+    Process second({(app() / "kumoden").string()}, programEnv());
+    bool splash = false;
+    EXPECT_TRUE(eventually(20s, [&] {
+        splash = splash || windowNamed(kSplashTitle) != 0;
+        return !second.running();
+    }));
+    EXPECT_EQ(second.wait(1s), 0);
+    EXPECT_FALSE(splash);
+    EXPECT_EQ(icons().size(), 1u);
 
-TEST_F(Tray, MenuHasTheFourCommands)
-{
-    startTrayHost();
-    startProgram();
-    const XWindow icon = waitForIcon();
-
+    // The tray is at the top: the menu hangs below the icon, right edges in line.
     const std::uint32_t menu = openMenu(icon);
     ASSERT_NE(menu, 0u);
-    // The tray is at the top: the menu hangs below the icon, right edges in line.
     const XWindow placed = geometryOf(menu);
     EXPECT_EQ(placed.x + placed.width, icon.x + icon.width);
     EXPECT_GE(placed.y, icon.y + icon.height);
@@ -71,9 +64,9 @@ TEST_F(Tray, MenuHasTheFourCommands)
 
     // 環境設定(&C), closed with Esc.
     key("c");
-    ASSERT_NE(waitForWindow("環境設定画面"), 0u);
+    ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
     key("Escape");
-    EXPECT_TRUE(waitUntilGone("環境設定画面"));
+    EXPECT_TRUE(waitUntilGone(kSettingsTitle));
 
     // バージョン情報(&V), closed with Enter. Each menu that opens is the one
     // window shown: nothing else came when the one before it closed.
@@ -87,6 +80,16 @@ TEST_F(Tray, MenuHasTheFourCommands)
     cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
 
+    // Resting the pointer on the icon shows its tip, and no other window.
+    const std::string cx = std::to_string(icon.x + icon.width / 2);
+    const std::string cy = std::to_string(icon.y + icon.height / 2);
+    x({"xdotool", "mousemove", cx, cy, "sleep", "0.2", "mousemove", "--", cx, std::to_string(icon.y + 2)});
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 1; })) << "no tip";
+    const XWindow tip = geometryOf(shown.front());
+    EXPECT_LT(std::abs(tip.y - (icon.y + icon.height)), 40);
+    screenshot("tip.png", tip);
+
     // 終了(&E) ends the program, and its icon goes with it.
     openMenu(icon);
     key("e");
@@ -94,21 +97,9 @@ TEST_F(Tray, MenuHasTheFourCommands)
     EXPECT_TRUE(eventually(5s, [&] { return icons().empty(); }));
 }
 
-TEST_F(Tray, PrinterSetupWithoutAnyPrinterIsNoCrash)
-{
-    startTrayHost();
-    // No scheduler to ask: no printer at all.
-    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
-    const XWindow icon = waitForIcon();
-    cancelPrinterSetupFrom(openMenu(icon));
-    EXPECT_TRUE(kumoden->running());
-    // The menu still answers afterwards.
-    EXPECT_NE(openMenu(icon), 0u);
-    key("Escape");
-    EXPECT_TRUE(kumoden->running());
-}
-
-TEST_F(Tray, OnlyADoubleClickOpensTheVersionBox)
+// The menu that a right click opens shows that the clicks before it were
+// taken: the program handles them in turn.
+TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
 {
     startTrayHost();
     startProgram();
@@ -118,8 +109,10 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBox)
     click(icon, 1);
     std::this_thread::sleep_for(1000ms);
     click(icon, 2);
-    std::this_thread::sleep_for(500ms);
-    EXPECT_TRUE(shownWindows().empty());
+    const std::uint32_t menu = openMenu(icon);
+    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{menu});
+    key("Escape");
+    ASSERT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
 
     // A double click opens the version box, and nothing besides.
     click(icon, 1, 2);
@@ -142,57 +135,30 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBox)
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{again});
     key("Escape");
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
-    EXPECT_TRUE(kumoden->running());
-}
 
-TEST_F(Tray, IconStaysLiveWhileTheVersionBoxIsOpen)
-{
-    startTrayHost();
-    startProgram();
-    const XWindow icon = waitForIcon();
+    // One version box at a time, however it is asked for.
     click(icon, 1, 2);
-    const std::uint32_t box = waitForWindow(kAboutTitle);
-    ASSERT_NE(box, 0u);
-
-    // One version box at a time, however it is asked for; the menu that
-    // then opens shows the icon still took the clicks.
+    const std::uint32_t open = waitForWindow(kAboutTitle);
+    ASSERT_NE(open, 0u);
     click(icon, 1, 2);
-    std::this_thread::sleep_for(700ms);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
-    ASSERT_NE(openMenu(icon), 0u);
+    const std::uint32_t menu2 = openMenu(icon);
+    ASSERT_NE(menu2, 0u);
+    EXPECT_EQ(sorted(shownWindows()), sorted({open, menu2}));
     key("v");
-    std::this_thread::sleep_for(700ms);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+    ASSERT_TRUE(eventually(5s, [&] { return shownWindows() == std::vector<std::uint32_t>{open}; }));
+    const std::uint32_t menu3 = openMenu(icon);
+    ASSERT_NE(menu3, 0u);
+    EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
 
     // 終了 ends the program from inside the box's modal loop.
-    ASSERT_NE(openMenu(icon), 0u);
     key("e");
     EXPECT_EQ(kumoden->wait(10s), 0);
 }
 
-TEST_F(Tray, SecondInstanceEndsWithoutASplash)
+TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
 {
-    startTrayHost();
-    startProgram();
-    // The first one's splash: what the second must not show.
-    EXPECT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; }));
-    waitForIcon();
-
-    Process second({(app() / "kumoden").string()}, programEnv());
-    bool splash = false;
-    EXPECT_TRUE(eventually(20s, [&] {
-        splash = splash || windowNamed(kSplashTitle) != 0;
-        return !second.running();
-    }));
-    EXPECT_EQ(second.wait(1s), 0);
-    EXPECT_FALSE(splash);
-    EXPECT_EQ(icons().size(), 1u);
-    EXPECT_TRUE(kumoden->running());
-}
-
-TEST_F(Tray, IconFollowsTheTrayHost)
-{
-    startProgram();
+    // No scheduler to ask: no printer at all.
+    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
     // No tray host: the program gets past its splash and runs on, showing nothing.
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; })) << "no splash";
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) == 0; }));
@@ -207,8 +173,10 @@ TEST_F(Tray, IconFollowsTheTrayHost)
     startTrayHost();
     EXPECT_TRUE(eventually(5s, [&] { return icons().size() == 1; })) << "no icon after the restart";
 
-    // And its menu still opens there.
+    // And its menu still opens there; the printer dialog comes without any printer.
     const XWindow icon = waitForIcon();
+    cancelPrinterSetupFrom(openMenu(icon));
+    EXPECT_TRUE(kumoden->running());
     EXPECT_NE(openMenu(icon), 0u);
     key("Escape");
     EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
@@ -219,14 +187,20 @@ TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLog)
 {
     startTrayHost();
     const std::string reader = (dir.path() / "no" / "reader").string();
-    startProgram({}, Process::Output::Inherit, reader);
+    // No backup is kept: each tick's purge takes what is put in the archive.
+    startProgram({}, Process::Output::Inherit, reader, "FileDelDate=0\r\n");
     waitForIcon();
     // The icon's notice is a window of the program's own beside the icon.
     EXPECT_TRUE(eventually(10s, [&] { return shownWindows().size() == 1; })) << "no notice";
     const auto toldInLog = [&] { return countOf(readFile(app() / "kumoden.log"), reader); };
     ASSERT_TRUE(eventually(10s, [&] { return toldInLog() == 1; }));
-    // Ticks go on with the same settings: the log says it no second time.
-    std::this_thread::sleep_for(2500ms);
+    // Ticks go on with the same settings: two more purges, the first of
+    // them by a tick that began after the telling, and the log says it no
+    // second time.
+    for (const char* old : {"old1.pdf", "old2.pdf"}) {
+        dir.write(backup(old), tinyPdf());
+        ASSERT_TRUE(eventually(10s, [&] { return !std::filesystem::exists(backup(old)); })) << old;
+    }
     EXPECT_EQ(toldInLog(), 1u);
     EXPECT_TRUE(kumoden->running());
 }

@@ -69,19 +69,6 @@ void onClose(SmsConn sms, SmPointer data, int count, char** reasons)
     say("closed");
 }
 
-void onInteractRequest(SmsConn, SmPointer, int) {}
-void onInteractDone(SmsConn, SmPointer, Bool) {}
-void onSaveRequest(SmsConn, SmPointer, int, Bool, int, Bool, Bool) {}
-void onPhase2(SmsConn, SmPointer) {}
-void onDeleteProperties(SmsConn, SmPointer, int, char** names)
-{
-    std::free(names);
-}
-void onGetProperties(SmsConn sms, SmPointer)
-{
-    SmsReturnProperties(sms, 0, nullptr);
-}
-
 Status onNewClient(SmsConn sms, SmPointer, unsigned long* mask, SmsCallbacks* callbacks, char**)
 {
     auto* client = new Client;
@@ -93,15 +80,16 @@ Status onNewClient(SmsConn sms, SmPointer, unsigned long* mask, SmsCallbacks* ca
             SmsCloseConnectionProcMask | SmsSetPropertiesProcMask | SmsDeletePropertiesProcMask |
             SmsGetPropertiesProcMask;
     callbacks->register_client = {onRegister, client};
-    callbacks->interact_request = {onInteractRequest, client};
-    callbacks->interact_done = {onInteractDone, client};
-    callbacks->save_yourself_request = {onSaveRequest, client};
-    callbacks->save_yourself_phase2_request = {onPhase2, client};
+    callbacks->interact_request = {[](SmsConn, SmPointer, int) {}, client};
+    callbacks->interact_done = {[](SmsConn, SmPointer, Bool) {}, client};
+    callbacks->save_yourself_request = {[](SmsConn, SmPointer, int, Bool, int, Bool, Bool) {}, client};
+    callbacks->save_yourself_phase2_request = {[](SmsConn, SmPointer) {}, client};
     callbacks->save_yourself_done = {onSaveDone, client};
     callbacks->close_connection = {onClose, client};
     callbacks->set_properties = {onProperties, client};
-    callbacks->delete_properties = {onDeleteProperties, client};
-    callbacks->get_properties = {onGetProperties, client};
+    callbacks->delete_properties = {[](SmsConn, SmPointer, int, char** names) { std::free(names); }, client};
+    callbacks->get_properties = {[](SmsConn sms, SmPointer) { SmsReturnProperties(sms, 0, nullptr); },
+                                 client};
     return 1;
 }
 

@@ -33,12 +33,14 @@ protected:
     std::filesystem::path artifacts() const override { return builtProgram("artifacts"); }
 
     // The program with an empty watched folder, one tick a second, and the
-    // reader it needs (or the one given).
+    // reader it needs (or the one given); more INI lines after those.
     void startProgram(const std::vector<std::string>& extraEnv = {},
                       Process::Output output = Process::Output::Inherit,
-                      const std::string& reader = builtProgram("kumoden-print").string())
+                      const std::string& reader = builtProgram("kumoden-print").string(),
+                      const std::string& moreIni = "")
     {
-        writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + reader + "\r\n");
+        writeIni("FileChkTime=1000\r\nFileChkDir=" + in().string() + "\r\nAcrExeDir=" + reader + "\r\n" +
+                 moreIni);
         std::vector<std::string> env = programEnv();
         // An entry given here wins over the fixture's own of that name.
         std::erase_if(env, [&](const std::string& mine) {
