@@ -305,8 +305,8 @@ TEST(Win32MessageDialogTest, ShowsTextAndTitleWithTheButtonsAsked)
          {Box{"File Systemオブジェクトが必要です。", "エラーメッセージ", MessageButtons::OkCancel},
           Box{"完了", "お知らせ", MessageButtons::Ok}}) {
         const bool cancel = asked.buttons == MessageButtons::OkCancel;
-        win32test::WhileDialog(
-            [&] { dialog.show(asked.text, asked.title, asked.buttons); },
+        win32test::WhileShown(
+            L"#32770", [&] { dialog.show(asked.text, asked.title, asked.buttons); },
             [&](HWND box) {
                 EXPECT_EQ(WindowText(box), asked.title);
                 // The message text is the static control with id 0xFFFF.

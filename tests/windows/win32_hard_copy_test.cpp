@@ -315,22 +315,22 @@ private:
 bool chooseInSetup(Win32PrinterSetup& setup, const std::wstring& printer, int button = IDOK)
 {
     bool picked = false;
-    WhileDialog([&] { setup.showPrinter(); },
-                [&](HWND dialog) {
-                    for (HWND box = nullptr;
-                         !picked && (box = FindWindowExW(dialog, box, L"ComboBox", nullptr));) {
-                        const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                           reinterpret_cast<LPARAM>(printer.c_str()));
-                        if (index != CB_ERR) {
-                            picked = true;
-                            SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-                            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
-                                         reinterpret_cast<LPARAM>(box));
-                        }
-                    }
-                    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-                });
+    WhileShown(
+        L"#32770", [&] { setup.showPrinter(); },
+        [&](HWND dialog) {
+            for (HWND box = nullptr; !picked && (box = FindWindowExW(dialog, box, L"ComboBox", nullptr));) {
+                const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(printer.c_str()));
+                if (index != CB_ERR) {
+                    picked = true;
+                    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(box));
+                }
+            }
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        });
     return picked;
 }
 

@@ -139,25 +139,27 @@ void WhileModal(const std::function<Win32Form*()>& form, const std::function<voi
             show);
 }
 
-void WhileDialog(const std::function<void()>& show, const std::function<void(HWND)>& steps)
+void WhileShown(const wchar_t* className, const std::function<void()>& show,
+                const std::function<void(HWND)>& steps)
 {
-    const auto dialog = [] {
-        HWND found = nullptr;
+    const std::wstring wanted = className;
+    const auto shown = [&] {
+        std::pair<const std::wstring*, HWND> search{&wanted, nullptr};
         EnumThreadWindows(
             GetCurrentThreadId(),
-            [](HWND window, LPARAM result) -> BOOL {
-                wchar_t name[16]{};
-                GetClassNameW(window, name, 16);
-                if (std::wstring(name) != L"#32770") {
-                    return TRUE;
-                }
-                *reinterpret_cast<HWND*>(result) = window;
-                return FALSE;
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& [name, found] = *reinterpret_cast<std::pair<const std::wstring*, HWND>*>(data);
+                wchar_t own[16]{};
+                GetClassNameW(window, own, 16);
+                found = *name == own && IsWindowVisible(window) ? window : nullptr;
+                return found == nullptr;
             },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
     };
-    whileUp({dialog, steps, [](HWND window) { EndDialog(window, IDCANCEL); }}, show);
+    whileUp(
+        {shown, steps, [&](HWND window) { wanted == L"#32768" ? EndMenu() : EndDialog(window, IDCANCEL); }},
+        show);
 }
 
 void PressKey(WORD code, const std::vector<WORD>& modifiers)

@@ -33,9 +33,11 @@ bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done)
 // loop never outlives the test.
 void WhileModal(const std::function<Win32Form*()>& form, const std::function<void()>& show,
                 const std::function<void()>& steps);
-// The same for a system dialog (class "#32770") of this thread, handed to
-// the steps; one left open is cancelled.
-void WhileDialog(const std::function<void()>& show, const std::function<void(HWND)>& steps);
+// The same for a window of this thread of the class given, a system dialog
+// ("#32770") or a menu ("#32768"), handed to the steps once shown; one left
+// open is cancelled.
+void WhileShown(const wchar_t* className, const std::function<void()>& show,
+                const std::function<void(HWND)>& steps);
 // Presses a key with the modifiers held, as the keyboard would (to the
 // focused window of the foreground one), and handles what it caused.
 void PressKey(WORD key, const std::vector<WORD>& modifiers = {});

@@ -150,38 +150,21 @@ protected:
         KillTimer(nullptr, limit);
         return chosen;
     }
-    // Where the menu window (class "#32768") is while it tracks, looked at
-    // from a timer; then Esc closes it, choosing nothing.
+    // Where the menu is while it tracks; then Esc closes it, choosing nothing.
     RECT shownAt(const PopupPlacement& placement)
     {
-        s_current = this;
-        m_seen = false;
-        const UINT_PTR look = SetTimer(nullptr, 0, 50, lookAtMenu);
-        EXPECT_EQ(track(placement, {}), -1);
-        KillTimer(nullptr, look);
-        s_current = nullptr;
-        EXPECT_TRUE(m_seen) << "the menu was not seen";
-        return m_shown;
+        RECT shown{};
+        WhileShown(
+            L"#32768", [&] { EXPECT_EQ(track(placement, {}), -1); },
+            [&](HWND menu) {
+                GetWindowRect(menu, &shown);
+                PostMessageW(m_owner, WM_KEYDOWN, VK_ESCAPE, 0);
+            });
+        return shown;
     }
 
     Win32PopupMenu popup;
     HWND m_owner = nullptr;
-
-private:
-    static void CALLBACK lookAtMenu(HWND, UINT, UINT_PTR, DWORD)
-    {
-        Win32PopupMenuTest* self = s_current;
-        const HWND menu = FindWindowW(L"#32768", nullptr);
-        if (self == nullptr || self->m_seen || menu == nullptr || !IsWindowVisible(menu)) {
-            return;
-        }
-        self->m_seen = GetWindowRect(menu, &self->m_shown) != FALSE;
-        PostMessageW(self->m_owner, WM_KEYDOWN, VK_ESCAPE, 0);
-    }
-
-    static inline Win32PopupMenuTest* s_current = nullptr;
-    RECT m_shown{};
-    bool m_seen = false;
 };
 
 TEST_F(Win32PopupMenuTest, TheMenuHoldsItsEntriesWithTheDefaultInBold)
