@@ -330,17 +330,10 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
         fs::remove_all(entry.path());
     }
     writeIni("No Such Printer", watched);
-    {
-        // Large enough for the copy to take a while; sparse, so it costs the
-        // watched folder's file system nothing.
-        const HANDLE file = CreateFileW((watched / "job1.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER size{};
-        size.QuadPart = 256LL << 20;
-        ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
-        CloseHandle(file);
-    }
+    // Large enough for the copy to take a while; sparse, so it costs the
+    // watched folder's file system nothing.
+    std::ofstream(watched / "job1.pdf", std::ios::binary).close();
+    fs::resize_file(watched / "job1.pdf", 256u << 20);
     const auto archive = [&] {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(watched / "BackPdf")) {
