@@ -57,6 +57,16 @@ protected:
     fs::path readerLogPath() const { return dir.path() / "reader.log"; }
     std::string readerLog() const { return readFile(readerLogPath()); }
 
+    // The reader's command line for an archived file on the printer.
+    std::string readerLine(const std::string& file, const PrinterEntry& printer) const
+    {
+        return "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) + "\\BackPdf\\" + file + "\" \"" +
+               printer.deviceName + "\" \"" + printer.driverName + "\" \"" + printer.portName + "\"\n";
+    }
+    void drop(const fs::path& name) const
+    {
+        std::ofstream(in() / name, std::ios::binary) << "%PDF-1.4 test\n";
+    }
     void writeIni(const std::string& printer, const fs::path& watched = {})
     {
         ASSERT_TRUE(win32test::CanMakeWindows()) << "Wine needs a display or its null graphics driver";
@@ -88,8 +98,8 @@ protected:
     }
     void start()
     {
-        m_process.hProcess = launch();
-        ASSERT_NE(m_process.hProcess, nullptr);
+        m_process = launch();
+        ASSERT_NE(m_process, nullptr);
     }
     static HWND residentWindow() { return FindWindowW(L"KumodenResident", nullptr); }
     // The exit code of a process that ends within the time; STILL_ACTIVE if not.
@@ -105,23 +115,23 @@ protected:
     // Closes the program the way the system does; its exit code.
     DWORD stop()
     {
-        if (m_process.hProcess == nullptr) {
+        if (m_process == nullptr) {
             return 0;
         }
         DWORD code = STILL_ACTIVE;
         win32test::WaitFor(10s, [&] {
-            return residentWindow() != nullptr || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+            return residentWindow() != nullptr || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
         });
         if (HWND window = residentWindow()) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
-        if (WaitForSingleObject(m_process.hProcess, 30000) != WAIT_OBJECT_0) {
-            TerminateProcess(m_process.hProcess, 99);
-            WaitForSingleObject(m_process.hProcess, 5000);
+        if (WaitForSingleObject(m_process, 30000) != WAIT_OBJECT_0) {
+            TerminateProcess(m_process, 99);
+            WaitForSingleObject(m_process, 5000);
         }
-        GetExitCodeProcess(m_process.hProcess, &code);
-        CloseHandle(m_process.hProcess);
-        m_process.hProcess = nullptr;
+        GetExitCodeProcess(m_process, &code);
+        CloseHandle(m_process);
+        m_process = nullptr;
         return code;
     }
 
@@ -137,41 +147,31 @@ protected:
     }
 
     TempDir dir;
-    PROCESS_INFORMATION m_process{};
+    HANDLE m_process = nullptr;
 };
 
-TEST_F(KumodenExe, StartsAfterItsSplashOnceAndEndsOnClose)
+TEST_F(KumodenExe, StartsAfterItsSplashOnceFirstInTheClipboardChainUntilTheIconsMenuEndsIt)
 {
     writeIni("PDF");
+    // A viewer of the test's joins the clipboard chain before the program.
+    const HWND viewer = win32test::HiddenWindow(L"KumodenTestViewer");
+    const HWND afterViewer = SetClipboardViewer(viewer);
     const auto started = std::chrono::steady_clock::now();
     start();
     ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
     // The resident window loads only after the splash's 20 steps of 100 ms.
     EXPECT_GE(std::chrono::steady_clock::now() - started, 2s);
     EXPECT_EQ(WindowText(residentWindow()), "アイコン表示用");
+    EXPECT_TRUE(win32test::WaitFor(10s, [] { return GetClipboardViewer() == residentWindow(); }))
+        << "the resident window is not first in the clipboard chain";
 
     // A second copy ends at once, leaving the first as it was.
     const HANDLE second = launch();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(exitCodeWithin(second, 10000), 0u);
     CloseHandle(second);
-    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 0), STILL_ACTIVE);
+    EXPECT_EQ(exitCodeWithin(m_process, 0), STILL_ACTIVE);
 
-    EXPECT_EQ(stop(), 0u);
-    EXPECT_EQ(residentWindow(), nullptr);
-}
-
-TEST_F(KumodenExe, TheIconsMenuEndsTheProgram)
-{
-    writeIni("PDF");
-    // A viewer of the test's joins the clipboard chain before the program.
-    const HWND viewer = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleW(nullptr), nullptr);
-    const HWND afterViewer = SetClipboardViewer(viewer);
-    start();
-    ASSERT_TRUE(win32test::WaitFor(30s, [] { return residentWindow() != nullptr; }));
-    EXPECT_TRUE(win32test::WaitFor(10s, [] { return GetClipboardViewer() == residentWindow(); }))
-        << "the resident window is not first in the clipboard chain";
     // A right-button press on the icon, as the notification area reports it
     // to the icon's own window: not the resident one, which is in the
     // clipboard-viewer chain.
@@ -183,12 +183,12 @@ TEST_F(KumodenExe, TheIconsMenuEndsTheProgram)
         const HWND menu = FindWindowW(L"#32768", nullptr);
         return menu != nullptr && IsWindowVisible(menu);
     })) << "no menu opened";
-    // Its access key chooses 終了(&E): the program ends at once.
+    // Its access key chooses 終了(&E): the program ends at once, this thread
+    // answering the chain's messages meanwhile.
     PostMessageW(residentWindow(), WM_CHAR, L'e', 0);
-    // This thread answers the chain's messages meanwhile.
-    EXPECT_TRUE(
-        win32test::WaitFor(10s, [&] { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0; }));
-    EXPECT_EQ(exitCodeWithin(m_process.hProcess, 0), 0u);
+    EXPECT_TRUE(win32test::WaitFor(10s, [&] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }));
+    EXPECT_EQ(exitCodeWithin(m_process, 0), 0u);
+    EXPECT_EQ(residentWindow(), nullptr);
     // It left the chain in order: the viewer behind it is first again.
     EXPECT_EQ(GetClipboardViewer(), viewer);
     ChangeClipboardChain(viewer, afterViewer);
@@ -250,22 +250,18 @@ TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
     ASSERT_FALSE(pdf.driverName.empty()) << "the platform lists no printer PDF (is cupsd running?)";
     writeIni("PDF");
     start();
-    std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
     const fs::path japanese(u8"job請求書 1.pdf");
-    std::ofstream(in() / japanese, std::ios::binary) << "%PDF-1.4 test\n";
-    std::ofstream(in() / "other.pdf", std::ios::binary) << "%PDF-1.4 test\n";
+    for (const fs::path& name : {fs::path("job1.pdf"), japanese, fs::path("other.pdf")}) {
+        drop(name);
+    }
 
     // Two files, each 3 + 3 + 5 seconds.
     ASSERT_TRUE(win32test::WaitFor(60s, [&] {
         return fs::exists(in() / "BackPdf" / "job1.pdf") && fs::exists(in() / "BackPdf" / japanese) &&
                readerLog().find("請求書") != std::string::npos;
     }));
-    const auto line = [&](const std::string& file) {
-        return "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) + "\\BackPdf\\" + file +
-               "\" \"PDF\" \"" + pdf.driverName + "\" \"" + pdf.portName + "\"\n";
-    };
     // Names come in the order of their UTF-8 bytes: ASCII first.
-    EXPECT_EQ(readerLog(), line("job1.pdf") + line("job請求書 1.pdf"));
+    EXPECT_EQ(readerLog(), readerLine("job1.pdf", pdf) + readerLine("job請求書 1.pdf", pdf));
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
     EXPECT_EQ(stop(), 0u);
 }
@@ -278,7 +274,7 @@ TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
 {
     writeIni("No Such Printer");
     for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
-        std::ofstream(in() / name, std::ios::binary) << "%PDF-1.4 test\n";
+        drop(name);
     }
     const auto launches = [&] {
         const std::string log = readerLog();
@@ -291,10 +287,10 @@ TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
         ASSERT_NE(window, nullptr);
         const auto asked = std::chrono::steady_clock::now();
         end(window);
-        EXPECT_EQ(exitCodeWithin(m_process.hProcess, 3000), 0u);
+        EXPECT_EQ(exitCodeWithin(m_process, 3000), 0u);
         EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
-        CloseHandle(m_process.hProcess);
-        m_process.hProcess = nullptr;
+        CloseHandle(m_process);
+        m_process = nullptr;
         EXPECT_EQ(launches(), launched);
         const std::string job = "job" + std::to_string(launched) + ".pdf";
         EXPECT_NE(readFile(app() / "kumoden.log").find(job), std::string::npos) << job;
@@ -334,17 +330,10 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
         fs::remove_all(entry.path());
     }
     writeIni("No Such Printer", watched);
-    {
-        // Large enough for the copy to take a while; sparse, so it costs the
-        // watched folder's file system nothing.
-        const HANDLE file = CreateFileW((watched / "job1.pdf").c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        LARGE_INTEGER size{};
-        size.QuadPart = 256LL << 20;
-        ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
-        CloseHandle(file);
-    }
+    // Large enough for the copy to take a while; sparse, so it costs the
+    // watched folder's file system nothing.
+    std::ofstream(watched / "job1.pdf", std::ios::binary).close();
+    fs::resize_file(watched / "job1.pdf", 256u << 20);
     const auto archive = [&] {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(watched / "BackPdf")) {
@@ -361,10 +350,10 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
     start();
     ASSERT_TRUE(win32test::WaitFor(60s, copying))
         << "the take never copied: is BackPdf on the same file system?";
-    TerminateProcess(m_process.hProcess, 9);
-    WaitForSingleObject(m_process.hProcess, 10000);
-    CloseHandle(m_process.hProcess);
-    m_process.hProcess = nullptr;
+    TerminateProcess(m_process, 9);
+    WaitForSingleObject(m_process, 10000);
+    CloseHandle(m_process);
+    m_process = nullptr;
     EXPECT_TRUE(fs::exists(watched / "job1.pdf"));
     EXPECT_FALSE(archive().empty());
     EXPECT_TRUE(readerLog().empty());
@@ -377,17 +366,6 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
     EXPECT_FALSE(fs::exists(watched / "job1.pdf"));
     const std::string log = readerLog();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
-}
-
-TEST_F(KumodenExe, AnUnknownPrinterGoesOutWithEmptyDriverAndPort)
-{
-    writeIni("No Such Printer");
-    start();
-    std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
-    ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
-    EXPECT_EQ(readerLog(), "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) +
-                               "\\BackPdf\\job1.pdf\" \"No Such Printer\" \"\" \"\"\n");
-    EXPECT_EQ(stop(), 0u);
 }
 
 TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
@@ -414,16 +392,17 @@ TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
     EXPECT_NE(readFile(said).find("\\app\\kumoden.INI\n"), std::string::npos) << readFile(said);
 }
 
-TEST_F(KumodenExe, RunsOnANamedIniAndLogsBesideIt)
+TEST_F(KumodenExe, RunsOnANamedIniLogsBesideItAndGivesAnUnknownPrinterNoDriverNorPort)
 {
     writeIni("No Such Printer");
     const fs::path named = dir.path() / "settings" / "print.ini";
     fs::create_directories(named.parent_path());
     fs::rename(app() / "kumoden.INI", named);
-    m_process.hProcess = launch(L"--ini \"" + named.wstring() + L"\"");
-    ASSERT_NE(m_process.hProcess, nullptr);
-    std::ofstream(in() / "job1.pdf", std::ios::binary) << "%PDF-1.4 test\n";
+    m_process = launch(L"--ini \"" + named.wstring() + L"\"");
+    ASSERT_NE(m_process, nullptr);
+    drop("job1.pdf");
     ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
+    EXPECT_EQ(readerLog(), readerLine("job1.pdf", {"No Such Printer", "", ""}));
     // The log's line comes once the reader's waits are over.
     EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
     EXPECT_FALSE(fs::exists(app() / "kumoden.log"));

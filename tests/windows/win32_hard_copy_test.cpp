@@ -35,25 +35,11 @@ LRESULT CALLBACK residentProcedure(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND hiddenWindow(const wchar_t* className, WNDPROC procedure, void* data)
-{
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassExW(&windowClass);
-    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                        nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    return window;
-}
-
 // Another program's viewer, written as the platform asks: it counts the
 // changes, passes them on and follows the chain when a viewer leaves.
 class OtherViewer {
 public:
-    OtherViewer() : window(hiddenWindow(L"KumodenOtherViewer", procedure, this))
+    OtherViewer() : window(HiddenWindow(L"KumodenOtherViewer", procedure, this))
     {
         next = SetClipboardViewer(window);
         joined = true;
@@ -131,7 +117,7 @@ std::vector<unsigned char> packedBitmap(int width, int height, std::size_t cutTo
 // program would fill it, and the default printer: the queue PDF.
 class Win32HardCopyDriver final : public test::HardCopyDriver {
 public:
-    Win32HardCopyDriver() : window(hiddenWindow(L"KumodenHardCopyTest", residentProcedure, &m_watcher))
+    Win32HardCopyDriver() : window(HiddenWindow(L"KumodenHardCopyTest", residentProcedure, &m_watcher))
     {
         if (!CanMakeWindows() || window == nullptr) {
             throw std::runtime_error("no window: Wine makes windows with its null graphics driver");
@@ -230,7 +216,7 @@ protected:
     Win32HardCopyDriver& win = static_cast<Win32HardCopyDriver&>(driver);
 };
 
-TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndLeavingIsFollowed)
+TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceStoppingAndLeavingKeepTheChain)
 {
     OtherViewer last;
     OtherViewer other;
@@ -242,13 +228,22 @@ TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndL
     EXPECT_EQ(win.watcher().nextViewer(), other.window);
     win.settle();
     EXPECT_EQ(changes, 0);
-
+    win.watcher().stop();
+    EXPECT_FALSE(win.watcher().watching());
     win.putPicture(8, 4);
-    ASSERT_TRUE(WaitFor(5s, [&] { return changes >= 1 && last.changes >= 1; }));
+    ASSERT_TRUE(WaitFor(5s, [&] { return last.changes == 1; })) << "the chain was cut when the watch left";
+
+    // Watching twice does not join twice: the window would be its own next
+    // viewer, and a notice would go round.
+    watch();
+    watch();
+    EXPECT_EQ(win.watcher().nextViewer(), other.window);
+    win.putPicture(8, 4);
+    ASSERT_TRUE(WaitFor(5s, [&] { return changes >= 1 && last.changes >= 2; }));
     win.settle();
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(other.changes, 1);
-    EXPECT_EQ(last.changes, 1);
+    EXPECT_EQ(other.changes, 2);
+    EXPECT_EQ(last.changes, 2);
 
     // A viewer further on leaves: the notice goes on to the one before it.
     const HWND afterLast = last.next;
@@ -262,29 +257,8 @@ TEST_F(Win32HardCopyTest, EachChangeReachesTheHandlerAndTheViewersBehindOnceAndL
     ASSERT_TRUE(noticed(2));
     win.settle();
     EXPECT_EQ(changes, 2);
-    EXPECT_EQ(other.changes, 1);
-    EXPECT_EQ(last.changes, 1);
-}
-
-TEST_F(Win32HardCopyTest, StoppingKeepsTheChainAndWatchingTwiceJoinsOnce)
-{
-    OtherViewer other;
-    watch();
-    win.watcher().stop();
-    EXPECT_FALSE(win.watcher().watching());
-    win.putPicture(8, 4);
-    ASSERT_TRUE(WaitFor(5s, [&] { return other.changes >= 1; })) << "the chain was cut when the watch left";
-
-    // Watching twice does not join twice: the window would be its own next
-    // viewer, and a notice would go round.
-    watch();
-    watch();
-    EXPECT_EQ(win.watcher().nextViewer(), other.window);
-    win.putPicture(8, 4);
-    ASSERT_TRUE(noticed(1));
-    win.settle();
-    EXPECT_EQ(changes, 1);
     EXPECT_EQ(other.changes, 2);
+    EXPECT_EQ(last.changes, 2);
 }
 
 TEST_F(Win32HardCopyTest, ADrawingWithoutPixelsIsAPictureButNoBitmap)
@@ -324,125 +298,33 @@ private:
     Win32Desktop m_real;
 };
 
-// Prints one hard copy of a bitmap put on the clipboard, through the
-// watch, on the setup's current printer, with another viewer in the chain;
-// the new files of the queue. A second change while the hard copy runs is
-// dropped, and still reaches the other viewer.
-std::vector<std::filesystem::path> printOneHardCopy(Win32HardCopyDriver& test, Win32PrinterSetup& setup,
-                                                    const std::string& queue)
+// What the user does in the printer setup: picks the printer in its list
+// and presses the button; whether the list had the printer.
+bool chooseInSetup(Win32PrinterSetup& setup, const std::wstring& printer, int button = IDOK)
 {
-    Win32PagePrinter printer(setup);
-    Win32HardCopyPage page(setup);
-    DesktopDuringHardCopy desktop;
-    FrmHardCopy frmHardCopy({test.clipboard(), page, printer});
-    std::vector<std::string> failures;
-    ModHardCopy hook(
-        {test.watcher(), desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
-    OtherViewer other;
-    hook.HookClipboard();
-    desktop.during = [&] { test.putBitmap(packedBitmap(64, 32)); };
-
-    test::PrintOutputs outputs(queue, "Kumoden");
-    test.putBitmap(packedBitmap(64, 32));
-    EXPECT_TRUE(WaitFor(30s, [&] { return !outputs.newFiles().empty() && !outputs.jobsPending(); }))
-        << "no whole job in " << outputs.newFiles().size() << " new files of "
-        << test::printOutputFolder(queue);
-    EXPECT_FALSE(desktop.during) << "the hard copy let no messages through";
-    EXPECT_EQ(other.changes, 2);
-    EXPECT_TRUE(failures.empty()) << failures.front();
-    EXPECT_FALSE(hook.HardCopyBusy());
-    hook.UnhookClipboard();
-    EXPECT_FALSE(test.watcher().watching());
-    return outputs.newFiles();
-}
-
-// The printer-setup dialog of this thread, once it is open.
-HWND openSetupDialog()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) {
-            wchar_t name[16]{};
-            GetClassNameW(window, name, 16);
-            if (std::wstring(name) == L"#32770") {
-                *reinterpret_cast<HWND*>(result) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// What the user does in the dialog: picks a printer in its list and
-// presses OK (or Cancel). Runs from a timer inside the dialog's own loop; a
-// dialog still open 20 seconds on is closed, and the test fails.
-struct SetupDialogUser {
-    explicit SetupDialogUser(std::wstring name, int pressed = IDOK)
-        : printer(std::move(name)), button(pressed)
-    {
-    }
-
-    std::wstring printer;
-    int button;
     bool picked = false;
-    bool closedByForce = false;
+    WhileShown(
+        L"#32770", [&] { setup.showPrinter(); },
+        [&](HWND dialog) {
+            for (HWND box = nullptr; !picked && (box = FindWindowExW(dialog, box, L"ComboBox", nullptr));) {
+                const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(printer.c_str()));
+                if (index != CB_ERR) {
+                    picked = true;
+                    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), CBN_SELCHANGE),
+                                 reinterpret_cast<LPARAM>(box));
+                }
+            }
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        });
+    return picked;
+}
 
-    void showSetup(Win32PrinterSetup& setup)
-    {
-        current = this;
-        m_until = std::chrono::steady_clock::now() + 20s;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, act);
-        setup.showPrinter();
-        KillTimer(nullptr, timer);
-        current = nullptr;
-        EXPECT_FALSE(closedByForce) << "the dialog did not close on its button";
-    }
-
-private:
-    static BOOL CALLBACK pick(HWND child, LPARAM data)
-    {
-        auto& user = *reinterpret_cast<SetupDialogUser*>(data);
-        wchar_t name[16]{};
-        GetClassNameW(child, name, 16);
-        if (std::wstring(name) != L"ComboBox") {
-            return TRUE;
-        }
-        const LRESULT index = SendMessageW(child, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(user.printer.c_str()));
-        if (index == CB_ERR) {
-            return TRUE;
-        }
-        SendMessageW(child, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(GetParent(child), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(child));
-        user.picked = true;
-        return FALSE;
-    }
-    static void CALLBACK act(HWND, UINT, UINT_PTR, DWORD)
-    {
-        SetupDialogUser* user = current;
-        const HWND dialog = openSetupDialog();
-        if (user == nullptr || dialog == nullptr) {
-            return;
-        }
-        if (!user->m_acted) {
-            user->m_acted = true;
-            EnumChildWindows(dialog, pick, reinterpret_cast<LPARAM>(user));
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(user->button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, user->button)));
-        } else if (std::chrono::steady_clock::now() > user->m_until) {
-            user->closedByForce = true;
-            EndDialog(dialog, IDCANCEL);
-        }
-    }
-
-    static inline SetupDialogUser* current = nullptr;
-    bool m_acted = false;
-    std::chrono::steady_clock::time_point m_until;
-};
-
+// A hard copy through the watch on the printer chosen in the setup, with
+// another viewer in the chain: a second change while it runs is dropped,
+// and still reaches the other viewer.
 TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
 {
     ASSERT_EQ(test::schedulerProblem(), "");
@@ -450,20 +332,36 @@ TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
     Win32PrinterSetup setup;
     EXPECT_EQ(setup.printerName(), "PDF");
     setup.setWindow(win.window);
-    SetupDialogUser choosePdf2(L"PDF2");
-    choosePdf2.showSetup(setup);
-    ASSERT_TRUE(choosePdf2.picked) << "the dialog lists no printer PDF2";
+    ASSERT_TRUE(chooseInSetup(setup, L"PDF2")) << "the dialog lists no printer PDF2";
     EXPECT_EQ(setup.printerName(), "PDF2");
-
     // Cancel keeps the printer, whatever was picked before it.
-    SetupDialogUser cancelOnPdf(L"PDF", IDCANCEL);
-    cancelOnPdf.showSetup(setup);
-    ASSERT_TRUE(cancelOnPdf.picked);
+    ASSERT_TRUE(chooseInSetup(setup, L"PDF", IDCANCEL));
     EXPECT_EQ(setup.printerName(), "PDF2");
 
-    test::PrintOutputs defaultQueue("PDF", "Kumoden");
-    EXPECT_EQ(printOneHardCopy(win, setup, "PDF2").size(), 1u);
-    EXPECT_TRUE(defaultQueue.newFiles().empty());
+    Win32PagePrinter printer(setup);
+    Win32HardCopyPage page(setup);
+    DesktopDuringHardCopy desktop;
+    FrmHardCopy frmHardCopy({win.clipboard(), page, printer});
+    std::vector<std::string> failures;
+    ModHardCopy hook(
+        {win.watcher(), desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
+    OtherViewer other;
+    hook.HookClipboard();
+    desktop.during = [&] { win.putPicture(64, 32); };
+    test::PrintOutputs pdf("PDF", "Kumoden");
+    test::PrintOutputs pdf2("PDF2", "Kumoden");
+    win.putPicture(64, 32);
+    EXPECT_TRUE(WaitFor(30s, [&] { return !pdf2.newFiles().empty() && !pdf2.jobsPending(); }))
+        << "no whole job in " << pdf2.newFiles().size() << " new files of "
+        << test::printOutputFolder("PDF2");
+    EXPECT_FALSE(desktop.during) << "the hard copy let no messages through";
+    EXPECT_EQ(other.changes, 2);
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_FALSE(hook.HardCopyBusy());
+    hook.UnhookClipboard();
+    EXPECT_FALSE(win.watcher().watching());
+    EXPECT_EQ(pdf2.newFiles().size(), 1u);
+    EXPECT_TRUE(pdf.newFiles().empty());
 }
 
 } // namespace

@@ -22,66 +22,59 @@ RECT boxOn(Win32Form& form, const char* name)
     return box;
 }
 
+// The version box as designed, its picture filling its box.
+void expectLaidOut(Win32Form& form)
+{
+    const auto px = [&](int twips) { return twips * form.dpi() / 1440; };
+    EXPECT_EQ(WindowText(form.window()), "ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(WindowText(form.control("Label4")), "バージョン　" KUMODEN_VERSION);
+    EXPECT_EQ(WindowText(form.control("Label1")), "Kumoden");
+    for (const char* name : {"Image1", "Label2", "cmdOK"}) {
+        const TwipsBox& twips = FrmAboutDesign().control(name).box;
+        const RECT box = boxOn(form, name);
+        EXPECT_EQ(box.left, px(twips.left)) << name;
+        EXPECT_EQ(box.top, px(twips.top)) << name;
+        EXPECT_EQ(box.right - box.left, px(twips.width)) << name;
+        EXPECT_EQ(box.bottom - box.top, px(twips.height)) << name;
+    }
+    // Stretched as the box is wide.
+    const HWND image = form.control("Image1");
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(SendMessageW(image, STM_GETICON, 0, 0)), &info));
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) {
+        DeleteObject(info.hbmColor);
+    }
+    const RECT imageBox = boxOn(form, "Image1");
+    EXPECT_EQ(mask.bmWidth, imageBox.right - imageBox.left);
+    EXPECT_EQ(info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2, imageBox.bottom - imageBox.top);
+    EXPECT_EQ(GetWindowLongPtrW(image, GWL_STYLE) & SS_CENTERIMAGE, 0);
+    EXPECT_TRUE(GetWindowLongPtrW(form.control("Line1"), GWL_STYLE) & SS_ETCHEDHORZ);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.control("Label3"), WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    EXPECT_EQ(ToUtf8(font.lfFaceName), kFormFontFace); // the form's 9 points
+    EXPECT_EQ(font.lfHeight, -12 * form.dpi() / 96);
+    EXPECT_EQ(form.nameOf(GetFocus()), "cmdOK");
+}
+
 TEST(Win32AboutView, ShowsTheVersionAndClosesByOkEnterEscAndTheCloseButton)
 {
     Win32AboutView frmAbout(FrmAboutDesign());
-    int shown = 0;
-    for (const int way : {0, 1, 2, 3}) {
+    const std::function<void(Win32Form&)> closes[] = {
+        [](Win32Form& form) {
+            expectLaidOut(form);
+            SendMessageW(form.control("cmdOK"), BM_CLICK, 0, 0);
+        },
+        [](Win32Form&) { PressKey(VK_RETURN); }, [](Win32Form&) { PressKey(VK_ESCAPE); },
+        [](Win32Form& form) { SendMessageW(form.window(), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    for (const auto& close : closes) {
         WhileModal([&] { return frmAbout.form(); }, [&] { frmAbout.showModal(); },
-                   [&] {
-                       Win32Form& form = *frmAbout.form();
-                       ++shown;
-                       if (way == 0) {
-                           const auto px = [&](int twips) { return twips * form.dpi() / 1440; };
-                           EXPECT_EQ(WindowText(form.window()), "ﾊﾞｰｼﾞｮﾝ情報");
-                           EXPECT_EQ(WindowText(form.control("Label4")), "バージョン　" KUMODEN_VERSION);
-                           EXPECT_EQ(WindowText(form.control("Label1")), "Kumoden");
-                           for (const char* name : {"Image1", "Label2", "cmdOK"}) {
-                               const TwipsBox& twips = FrmAboutDesign().control(name).box;
-                               const RECT box = boxOn(form, name);
-                               EXPECT_EQ(box.left, px(twips.left)) << name;
-                               EXPECT_EQ(box.top, px(twips.top)) << name;
-                               EXPECT_EQ(box.right - box.left, px(twips.width)) << name;
-                               EXPECT_EQ(box.bottom - box.top, px(twips.height)) << name;
-                           }
-                           // The picture fills its box, stretched as the box is wide.
-                           const HWND image = form.control("Image1");
-                           const auto icon = reinterpret_cast<HICON>(SendMessageW(image, STM_GETICON, 0, 0));
-                           ASSERT_NE(icon, nullptr);
-                           ICONINFO info{};
-                           ASSERT_TRUE(GetIconInfo(icon, &info));
-                           BITMAP mask{};
-                           GetObjectW(info.hbmMask, sizeof mask, &mask);
-                           DeleteObject(info.hbmMask);
-                           if (info.hbmColor != nullptr) {
-                               DeleteObject(info.hbmColor);
-                           }
-                           const int maskHeight =
-                               info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2;
-                           const RECT imageBox = boxOn(form, "Image1");
-                           EXPECT_EQ(mask.bmWidth, imageBox.right - imageBox.left);
-                           EXPECT_EQ(maskHeight, imageBox.bottom - imageBox.top);
-                           EXPECT_EQ(GetWindowLongPtrW(image, GWL_STYLE) & SS_CENTERIMAGE, 0);
-                           EXPECT_TRUE(GetWindowLongPtrW(form.control("Line1"), GWL_STYLE) & SS_ETCHEDHORZ);
-                           LOGFONTW font{};
-                           GetObjectW(reinterpret_cast<HFONT>(
-                                          SendMessageW(form.control("Label3"), WM_GETFONT, 0, 0)),
-                                      sizeof font, &font);
-                           EXPECT_EQ(ToUtf8(font.lfFaceName), kFormFontFace); // the form's 9 points
-                           EXPECT_EQ(font.lfHeight, -12 * form.dpi() / 96);
-                           EXPECT_EQ(form.nameOf(GetFocus()), "cmdOK");
-                           SendMessageW(form.control("cmdOK"), BM_CLICK, 0, 0);
-                       } else if (way == 1) {
-                           PressKey(VK_RETURN);
-                       } else if (way == 2) {
-                           PressKey(VK_ESCAPE);
-                       } else {
-                           SendMessageW(form.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-                       }
-                   });
-        EXPECT_EQ(frmAbout.form(), nullptr) << way;
+                   [&] { close(*frmAbout.form()); });
+        EXPECT_EQ(frmAbout.form(), nullptr);
     }
-    EXPECT_EQ(shown, 4);
 }
 
 TEST(Win32Splash, CentredWithAProgressBarAndGoneWhenUnloaded)

@@ -15,11 +15,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A window the steps wait for inside its modal loop, looked for from a
+// timer: up() gives it once it is up; close() is the last resort.
 struct Pending {
-    std::function<Win32Form*()> form;
-    std::function<void()> steps;
-    std::chrono::steady_clock::time_point deadline;
-    bool done = false;
+    std::function<HWND()> up;
+    std::function<void(HWND)> steps;
+    std::function<void(HWND)> close;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::now() + 20s;
+    bool acted = false;
+    bool forced = false;
 };
 
 std::map<UINT_PTR, Pending*>& pendings()
@@ -31,28 +35,34 @@ std::map<UINT_PTR, Pending*>& pendings()
 void CALLBACK tick(HWND, UINT, UINT_PTR timer, DWORD)
 {
     const auto found = pendings().find(timer);
-    if (found == pendings().end()) {
+    const HWND window = found != pendings().end() ? found->second->up() : nullptr;
+    if (window == nullptr) {
         return;
     }
     Pending& pending = *found->second;
-    Win32Form* form = pending.form();
-    if (form == nullptr || !form->isModal()) {
-        if (std::chrono::steady_clock::now() > pending.deadline) {
-            KillTimer(nullptr, timer);
-            pendings().erase(found);
-            pending.done = true;
-            ADD_FAILURE() << "the form did not come up";
-        }
-        return;
+    if (!pending.acted) {
+        pending.acted = true;
+        pending.deadline = std::chrono::steady_clock::time_point::max();
+        pending.steps(window);
+        pending.deadline = std::chrono::steady_clock::now() + 20s;
+    } else if (std::chrono::steady_clock::now() > pending.deadline && !pending.forced) {
+        pending.forced = true;
+        pending.close(window);
     }
+}
+
+// Runs show() with the pending window watched for; a window that never
+// comes up, or that the steps leave open, fails the test.
+void whileUp(Pending pending, const std::function<void()>& show)
+{
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, tick);
+    ASSERT_NE(timer, 0u);
+    pendings()[timer] = &pending;
+    show();
     KillTimer(nullptr, timer);
-    pendings().erase(found);
-    pending.done = true;
-    pending.steps();
-    if (form->isModal()) {
-        ADD_FAILURE() << "the form is still open";
-        form->unload();
-    }
+    pendings().erase(timer);
+    EXPECT_TRUE(pending.acted) << "the window closed, or never came up, before the steps ran";
+    EXPECT_FALSE(pending.forced) << "the window was still open 20 s after the steps";
 }
 
 void settle()
@@ -92,6 +102,20 @@ bool CanMakeWindows()
     return true;
 }
 
+HWND HiddenWindow(const wchar_t* className, WNDPROC procedure, void* data)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassExW(&windowClass);
+    const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                        nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+    return window;
+}
+
 bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done)
 {
     return test::eventually(limit, [&] {
@@ -107,16 +131,35 @@ bool WaitFor(std::chrono::milliseconds limit, const std::function<bool()>& done)
 void WhileModal(const std::function<Win32Form*()>& form, const std::function<void()>& show,
                 const std::function<void()>& steps)
 {
-    Pending pending{form, steps, std::chrono::steady_clock::now() + 10s};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 10, tick);
-    ASSERT_NE(timer, 0u);
-    pendings()[timer] = &pending;
-    show();
-    if (!pending.done) {
-        KillTimer(nullptr, timer);
-        pendings().erase(timer);
-        ADD_FAILURE() << "the form closed before the steps ran";
-    }
+    whileUp({[&] {
+                 Win32Form* shown = form();
+                 return shown != nullptr && shown->isModal() ? shown->window() : nullptr;
+             },
+             [&](HWND) { steps(); }, [&](HWND) { form()->unload(); }},
+            show);
+}
+
+void WhileShown(const wchar_t* className, const std::function<void()>& show,
+                const std::function<void(HWND)>& steps)
+{
+    const std::wstring wanted = className;
+    const auto shown = [&] {
+        std::pair<const std::wstring*, HWND> search{&wanted, nullptr};
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM data) -> BOOL {
+                auto& [name, found] = *reinterpret_cast<std::pair<const std::wstring*, HWND>*>(data);
+                wchar_t own[16]{};
+                GetClassNameW(window, own, 16);
+                found = *name == own && IsWindowVisible(window) ? window : nullptr;
+                return found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.second;
+    };
+    whileUp(
+        {shown, steps, [&](HWND window) { wanted == L"#32768" ? EndMenu() : EndDialog(window, IDCANCEL); }},
+        show);
 }
 
 void PressKey(WORD code, const std::vector<WORD>& modifiers)

@@ -1,10 +1,8 @@
 // What a test on the host sees of the Windows side, run in the same prefix
-// as the program under test:
-//   window_lister list     every top-level window, then the controls of the
-//                          shown ones, one line each (UTF-8):
-//                          top|child <tab> handle <tab> process <tab> class
-//                          <tab> text <tab> x y width height <tab> shown
-//   window_lister taskbar  broadcasts "TaskbarCreated" as a new shell does
+// as the program under test: "window_lister list" prints every top-level
+// window, then the controls of the shown ones, one line each (UTF-8):
+//   top|child <tab> handle <tab> process <tab> class <tab> text <tab>
+//   x y width height <tab> shown
 #include "platform/win32/wide.h"
 
 #include <windows.h>
@@ -79,12 +77,6 @@ int wmain(int argc, wchar_t** argv)
         EnumWindows(printTopLevel, 0);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    if (command == L"taskbar") {
-        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-        return 0;
-    }
-    std::fprintf(stderr, "usage: window_lister list|taskbar\n");
+    std::fprintf(stderr, "usage: window_lister list\n");
     return 2;
 }

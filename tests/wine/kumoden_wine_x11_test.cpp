@@ -29,23 +29,52 @@ protected:
         start(folder);
     }
     std::filesystem::path in() const { return m_dir.path() / "in"; }
-    // The program's shown windows on the Windows side, the controls too.
+    // The program's shown windows on the Windows side, the controls too;
+    // the listing is kept in shown for the failure messages.
     std::vector<WinWindow> programWindows()
     {
-        std::vector<WinWindow> all = winWindows();
-        std::erase_if(all, [](const WinWindow& w) { return !w.shown || w.process != "kumoden.exe"; });
-        return all;
+        shown = winWindows();
+        std::erase_if(shown, [](const WinWindow& w) { return !w.shown || w.process != "kumoden.exe"; });
+        return shown;
     }
-    static std::string classes(const std::vector<WinWindow>& windows)
+    // The topmost of the program's shown windows that match (the lowest).
+    std::optional<WinWindow> shownWindow(const std::function<bool(const WinWindow&)>& match,
+                                         bool lowest = false)
+    {
+        std::optional<WinWindow> found;
+        for (const WinWindow& w : programWindows()) {
+            if (match(w) && (!found || (lowest ? w.y > found->y : w.y < found->y))) {
+                found = w;
+            }
+        }
+        return found;
+    }
+    std::optional<WinWindow> waitForShown(const std::function<bool(const WinWindow&)>& match,
+                                          std::chrono::milliseconds limit = 5s)
+    {
+        std::optional<WinWindow> found;
+        eventually(limit, [&] { return (found = shownWindow(match)).has_value(); });
+        return found;
+    }
+    static std::function<bool(const WinWindow&)> control(const std::string& className,
+                                                         const std::string& text)
+    {
+        return [=](const WinWindow& w) {
+            return !w.topLevel && w.className == className && (text.empty() || w.text == text);
+        };
+    }
+    void clickOn(const WinWindow& w) { click(w.x + w.width / 2, w.y + w.height / 2, 1); }
+    std::string classes() const
     {
         std::string names;
-        for (const WinWindow& w : windows) {
+        for (const WinWindow& w : shown) {
             names += w.className + " \"" + w.text + "\" at " + std::to_string(w.x) + "," +
                      std::to_string(w.y) + "\n";
         }
         return names;
     }
 
+    std::vector<WinWindow> shown;
     std::string m_ini;
 };
 
@@ -63,15 +92,15 @@ TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
         << "the icon is not inside the tray";
     screenshot("wine-tray.png", *host);
 
-    // A second copy ends at once, and adds no icon.
+    // A second copy ends at once, and adds no icon: the tray has passed the
+    // menu's click on since the copy ended, and shows one icon.
     const std::unique_ptr<Process> second = launch(Process::Output::Capture);
     EXPECT_EQ(second->wait(30s), 0) << second->out() << second->err();
-    std::this_thread::sleep_for(1s);
-    EXPECT_EQ(icons().size(), 1u);
     EXPECT_TRUE(m_kumoden->running());
+    ASSERT_NE(openMenu(icon), 0u) << "no menu";
+    EXPECT_EQ(icons().size(), 1u);
 
     // 終了(&E) ends the program; its icon goes with it.
-    ASSERT_NE(openMenu(icon), 0u) << "no menu";
     key("e");
     EXPECT_EQ(m_kumoden->wait(20s), 0);
     EXPECT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
@@ -85,11 +114,11 @@ TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
     // A right click opens the menu: one popup window of the program.
     const std::uint32_t menu = openMenu(icon);
     ASSERT_NE(menu, 0u) << "no menu";
-    const std::vector<WinWindow> shown = programWindows();
+    programWindows();
     EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
                             [](const WinWindow& w) { return w.topLevel && w.className == "#32768"; }),
               1)
-        << classes(shown);
+        << classes();
     const XWindow placed = geometryOf(menu);
     // Four entries in a line each, three separators between them.
     EXPECT_GT(placed.height, 4 * 16);
@@ -132,19 +161,17 @@ TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
 
     // The retention box holds the INI's value; the focus starts on Cancel,
     // and the box comes before it.
-    std::vector<WinWindow> controls;
     const auto retention = [&] {
-        controls = programWindows();
-        std::optional<WinWindow> lowest;
-        for (const WinWindow& w : controls) {
-            if (!w.topLevel && w.className == "Edit" && w.y > placed.y &&
-                w.y < placed.y + placed.height / 2 && (!lowest || w.y > lowest->y)) {
-                lowest = w;
-            }
-        }
-        return lowest.value_or(WinWindow{}).text;
+        return shownWindow(
+                   [&](const WinWindow& w) {
+                       return !w.topLevel && w.className == "Edit" && w.y > placed.y &&
+                              w.y < placed.y + placed.height / 2;
+                   },
+                   true)
+            .value_or(WinWindow{})
+            .text;
     };
-    EXPECT_EQ(retention(), "7") << classes(controls);
+    EXPECT_EQ(retention(), "7") << classes();
     key("shift+Tab");
     key("ctrl+a");
     x({"xdotool", "type", "--delay", "60", "30"});
@@ -172,37 +199,22 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     key("Down");
     key("Down");
     key("Return");
-    std::optional<WinWindow> dialog;
-    std::vector<WinWindow> shown;
-    ASSERT_TRUE(eventually(30s,
-                           [&] {
-                               shown = programWindows();
-                               const auto found =
-                                   std::find_if(shown.begin(), shown.end(), [](const WinWindow& w) {
-                                       return w.topLevel && w.className == "#32770";
-                                   });
-                               dialog = found != shown.end() ? std::optional(*found) : std::nullopt;
-                               return dialog.has_value();
-                           }))
-        << "no printer setup\n"
-        << classes(shown);
-    const auto box = std::find_if(shown.begin(), shown.end(), [](const WinWindow& w) {
-        return !w.topLevel && w.className == "ComboBox" && w.text == "PDF";
-    });
-    ASSERT_NE(box, shown.end()) << "the setup does not show the current printer PDF\n" << classes(shown);
+    const std::optional<WinWindow> dialog =
+        waitForShown([](const WinWindow& w) { return w.topLevel && w.className == "#32770"; }, 30s);
+    ASSERT_TRUE(dialog) << "no printer setup\n" << classes();
+    const std::optional<WinWindow> box = shownWindow(control("ComboBox", "PDF"));
+    ASSERT_TRUE(box) << "the setup does not show the current printer PDF\n" << classes();
     const std::uint32_t window = windowNamed(dialog->text);
     ASSERT_NE(window, 0u);
     screenshot("wine-printer-setup.png", geometryOf(window));
     // The list drops down under a click; the next queue is PDF2.
-    click(box->x + box->width / 2, box->y + box->height / 2, 1);
-    std::this_thread::sleep_for(500ms);
+    clickOn(*box);
+    EXPECT_TRUE(waitForShown([](const WinWindow& w) { return w.topLevel && w.className == "ComboLBox"; }))
+        << "the list does not drop down\n"
+        << classes();
     key("Down");
     key("Return");
-    EXPECT_TRUE(eventually(5s, [&] {
-        shown = programWindows();
-        return std::any_of(shown.begin(), shown.end(),
-                           [](const WinWindow& w) { return w.className == "ComboBox" && w.text == "PDF2"; });
-    })) << classes(shown);
+    EXPECT_TRUE(waitForShown(control("ComboBox", "PDF2"))) << classes();
     ASSERT_TRUE(takeFocus(window));
     key("Return");
     ASSERT_TRUE(waitUntilGone(dialog->text)) << "OK leaves the setup open";
@@ -231,72 +243,46 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     const std::uint32_t conf = openSettings(icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
     key("ctrl+Tab");
-    std::vector<WinWindow> shown;
-    const auto control = [&](const std::string& className, const std::string& text) {
-        shown = programWindows();
-        std::optional<WinWindow> first;
-        for (const WinWindow& w : shown) {
-            if (!w.topLevel && w.className == className && (text.empty() || w.text == text) &&
-                (!first || w.y < first->y)) {
-                first = w;
-            }
-        }
-        return first;
-    };
     // The upper 参照 is the watched folder's.
-    std::optional<WinWindow> browse;
-    ASSERT_TRUE(eventually(5s, [&] { return (browse = control("Button", "参照")).has_value(); }))
-        << classes(shown);
-    click(browse->x + browse->width / 2, browse->y + browse->height / 2, 1);
+    const std::optional<WinWindow> browse = waitForShown(control("Button", "参照"));
+    ASSERT_TRUE(browse) << classes();
+    clickOn(*browse);
     const std::uint32_t picker = waitForWindow("PDF File");
     ASSERT_NE(picker, 0u) << "no folder picker";
     screenshot("wine-folder-picker.png", geometryOf(picker));
 
     // The folder list opens there, its one sub-folder last: highlighted and
     // opened with Enter, then handed back with 選択.
-    std::optional<WinWindow> list = control("ListBox", "");
-    ASSERT_TRUE(list) << classes(shown);
+    const std::optional<WinWindow> list = shownWindow(control("ListBox", ""));
+    ASSERT_TRUE(list) << classes();
     click(list->x + list->width / 2, list->y + 8, 1);
     key("End");
     key("Return");
     std::this_thread::sleep_for(500ms);
-    std::optional<WinWindow> choose = control("Button", "選   択");
-    ASSERT_TRUE(choose) << classes(shown);
-    click(choose->x + choose->width / 2, choose->y + choose->height / 2, 1);
+    const std::optional<WinWindow> choose = shownWindow(control("Button", "選   択"));
+    ASSERT_TRUE(choose) << classes();
+    clickOn(*choose);
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
 
     const std::string chosen = UnderWine((in() / "sub").string());
-    EXPECT_TRUE(eventually(5s,
-                           [&] {
-                               shown = programWindows();
-                               return std::any_of(shown.begin(), shown.end(), [&](const WinWindow& w) {
-                                   return w.className == "Edit" && w.text == chosen;
-                               });
-                           }))
+    EXPECT_TRUE(waitForShown([&](const WinWindow& w) { return w.className == "Edit" && w.text == chosen; }))
         << chosen << "\n"
-        << classes(shown);
+        << classes();
     // The lower 参照 opens the program picker; キャンセル leaves the field.
-    shown = programWindows();
-    std::optional<WinWindow> program;
-    for (const WinWindow& w : shown) {
-        if (w.className == "Button" && w.text == "参照" && (!program || w.y > program->y)) {
-            program = w;
-        }
-    }
-    ASSERT_TRUE(program) << classes(shown);
-    click(program->x + program->width / 2, program->y + program->height / 2, 1);
+    const std::optional<WinWindow> program = shownWindow(control("Button", "参照"), true);
+    ASSERT_TRUE(program) << classes();
+    clickOn(*program);
     const std::uint32_t programPicker = waitForWindow("PDF File");
     ASSERT_NE(programPicker, 0u) << "no program picker";
-    screenshot("wine-program-picker.png", geometryOf(programPicker));
-    // The picker's own キャンセル, not the dialog's beneath it.
     const XWindow area = geometryOf(programPicker);
-    shown = programWindows();
-    const auto cancel = std::find_if(shown.begin(), shown.end(), [&](const WinWindow& w) {
-        return w.className == "Button" && w.text == "キャンセル" && w.x >= area.x &&
-               w.x < area.x + area.width && w.y >= area.y && w.y < area.y + area.height;
+    screenshot("wine-program-picker.png", area);
+    // The picker's own キャンセル, not the dialog's beneath it.
+    const std::optional<WinWindow> cancel = shownWindow([&](const WinWindow& w) {
+        return control("Button", "キャンセル")(w) && w.x >= area.x && w.x < area.x + area.width &&
+               w.y >= area.y && w.y < area.y + area.height;
     });
-    ASSERT_NE(cancel, shown.end()) << classes(shown);
-    click(cancel->x + cancel->width / 2, cancel->y + cancel->height / 2, 1);
+    ASSERT_TRUE(cancel) << classes();
+    clickOn(*cancel);
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
 
     // Cancel: the INI keeps every byte.

@@ -129,11 +129,7 @@ protected:
             if (field.size() != 7) {
                 continue;
             }
-            WinWindow& w = found.emplace_back();
-            w.topLevel = field[0] == "top";
-            w.process = field[2];
-            w.className = field[3];
-            w.text = field[4];
+            WinWindow& w = found.emplace_back(field[0] == "top", field[2], field[3], field[4]);
             std::istringstream(field[5]) >> w.x >> w.y >> w.width >> w.height;
             w.shown = field[6] == "1";
         }
