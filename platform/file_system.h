@@ -4,6 +4,7 @@
 #include "platform/folder_changes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -116,9 +117,13 @@ public:
     // destination. An older file at destination (read-only too) is replaced
     // only by a move that succeeds: whatever the result but Taken, both
     // files are as they were. A file that another program still has open
-    // for writing is not taken where the platform can tell.
+    // for writing is not taken where the platform can tell. Just before the
+    // file gets its name at destination, beforeNamed (if any) is told the identity it
+    // will have there: found after a move, a copy's own after a copy to
+    // another file system (the process may end the moment the name shows).
+    using BeforeNamed = std::function<void(const FileIdentity&)>;
     virtual TakeResult takeFile(const std::string& source, const std::string& destination,
-                                const FileIdentity& found) = 0;
+                                const FileIdentity& found, const BeforeNamed& beforeNamed) = 0;
     // A take cut short (the process ended during it) leaves the file under
     // a hidden temporary name in the archive folder. This puts such files
     // of takes that no running process holds back into the watched folder,

@@ -161,18 +161,19 @@ std::optional<FileResult> printFile(const std::string& name, const FileCheckInfo
     // Should the process die before the launch, the record names the file.
     files.writeHiddenFile(place.record, recordText(name, *found));
     // An older backup of the same name goes only when this move succeeds.
-    const TakeResult taken = files.takeFile(incoming, place.backupPrefix + name, *found);
+    // Taken to another file system, the archive's file is a copy with an
+    // identity of its own: the record names that one before its name shows.
+    const TakeResult taken =
+        files.takeFile(incoming, place.backupPrefix + name, *found, [&](const FileIdentity& archived) {
+            if (archived != *found) {
+                files.writeHiddenFile(place.record, recordText(name, archived));
+            }
+        });
     if (taken != TakeResult::Taken) {
         files.deleteFile(place.record, true);
         // Printing the backup path now would print an older file of the
         // same name, or nothing; the file is tried again next tick.
         return fail(archiveOutcome(taken));
-    }
-    // Taken to another file system, the archive's file is a copy with an
-    // identity of its own: the record names that one from now on.
-    if (const auto archived = files.fileIdentity(place.backupPrefix + name);
-        archived && *archived != *found) {
-        files.writeHiddenFile(place.record, recordText(name, *archived));
     }
     observer.archived(name);
     return launchArchived(name, info, place, services, observer);

@@ -2,6 +2,8 @@
 
 #include "platform/file_system.h"
 
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -21,6 +23,13 @@ public:
     // Takes end with this result, touching nothing; nothing for real ones.
     void setTakeResult(std::optional<TakeResult> result) { m_takeResult = result; }
     int takes() const { return m_takes; }
+    // Real takes make copies, as to another file system; named is called
+    // the moment a copy has its name in the archive.
+    void setCopyTakes(bool copies, std::function<void()> named = nullptr)
+    {
+        m_copyTakes = copies;
+        m_named = std::move(named);
+    }
     int objectsCreated() const { return m_objectsCreated; }
     // Creation times for files whose real one a test cannot choose.
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
@@ -95,14 +104,31 @@ public:
     {
         return m_real.fileIdentity(path);
     }
-    TakeResult takeFile(const std::string& source, const std::string& destination,
-                        const FileIdentity& found) override
+    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
+                        const BeforeNamed& beforeNamed) override
     {
         ++m_takes;
         if (m_moveFails) {
             return TakeResult::Failed;
         }
-        return m_takeResult ? *m_takeResult : m_real.takeFile(source, destination, found);
+        if (m_takeResult) {
+            return *m_takeResult;
+        }
+        if (!m_copyTakes) {
+            return m_real.takeFile(source, destination, found, beforeNamed);
+        }
+        // As to another file system: the file is copied, the copy named.
+        const std::filesystem::path copy = destination + ".copy";
+        std::filesystem::copy_file(source, copy);
+        std::filesystem::remove(source);
+        if (beforeNamed) {
+            beforeNamed(*m_real.fileIdentity(copy.string()));
+        }
+        std::filesystem::rename(copy, destination);
+        if (m_named) {
+            m_named();
+        }
+        return TakeResult::Taken;
     }
     std::vector<std::string> undoTakesCutShort(const std::string& archive,
                                                const std::string& watched) override
@@ -205,6 +231,8 @@ private:
     bool m_objectAvailable = true;
     bool m_moveFails = false;
     std::optional<TakeResult> m_takeResult;
+    bool m_copyTakes = false;
+    std::function<void()> m_named;
     int m_takes = 0;
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;

@@ -50,8 +50,8 @@ public:
     // where destination is on another file system), held under flock for
     // as long as the take runs. A name too long to go in a hidden one is
     // moved straight to destination.
-    TakeResult takeFile(const std::string& source, const std::string& destination,
-                        const FileIdentity& found) override;
+    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
+                        const BeforeNamed& beforeNamed) override;
     // Once for each archive folder in a process's life (a missing folder
     // is looked at again next time).
     std::vector<std::string> undoTakesCutShort(const std::string& archive,

@@ -150,8 +150,12 @@ std::string copyBeside(int fd, const std::string& source, const std::string& fol
 
 // A name too long to carry in a temporary's name: the file goes straight to
 // its destination, which a rename replaces in one step.
-TakeResult takeDirectly(const std::string& source, const std::string& destination, const FileIdentity& found)
+TakeResult takeDirectly(const std::string& source, const std::string& destination, const FileIdentity& found,
+                        const FileSystem::BeforeNamed& beforeNamed)
 {
+    if (beforeNamed) {
+        beforeNamed(found);
+    }
     if (rename(source.c_str(), destination.c_str()) != 0) {
         return failure(errno, source);
     }
@@ -217,7 +221,7 @@ std::optional<FileIdentity> PosixFileSystem::fileIdentity(const std::string& pat
 }
 
 TakeResult PosixFileSystem::takeFile(const std::string& source, const std::string& destination,
-                                     const FileIdentity& found)
+                                     const FileIdentity& found, const BeforeNamed& beforeNamed)
 {
     if (source.empty() || destination.empty()) {
         return TakeResult::Failed;
@@ -256,7 +260,7 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
 
     const auto [folder, name] = splitPath(destination);
     if (!fitsBeside(name)) {
-        return takeDirectly(source, destination, found);
+        return takeDirectly(source, destination, found, beforeNamed);
     }
     std::string temp = moveToTemporary(source, folder, TakeStage::Moved, name);
     bool notTheFile = false;
@@ -271,6 +275,19 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
     }
     if (temp.empty()) {
         return notTheFile ? TakeResult::NotTheFileFound : failure(errno, source);
+    }
+    // A copy is a file of its own: the archive's file is told by its identity.
+    FileIdentity named = found;
+    if (copyLock.get() >= 0) {
+        struct statx copied {};
+        if (!statOf(copyLock.get(), "", AT_EMPTY_PATH, copied)) {
+            moveFile(temp, source);
+            return TakeResult::Failed;
+        }
+        named = identityOf(copied);
+    }
+    if (beforeNamed) {
+        beforeNamed(named);
     }
     // The one step that replaces an older file, read-only or not.
     if (rename(temp.c_str(), destination.c_str()) == 0) {

@@ -34,8 +34,8 @@ public:
     // refuses that while another program has it open for writing. It goes
     // beside destination under a hidden temporary name first (a copy, held
     // open, where destination is on another volume).
-    TakeResult takeFile(const std::string& source, const std::string& destination,
-                        const FileIdentity& found) override;
+    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
+                        const BeforeNamed& beforeNamed) override;
     // Once for each archive folder in a process's life (a missing folder
     // is looked at again next time).
     std::vector<std::string> undoTakesCutShort(const std::string& archive,

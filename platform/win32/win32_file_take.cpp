@@ -256,8 +256,11 @@ std::wstring copyBeside(HANDLE held, const std::string& source, const std::strin
 // A name too long to carry in a temporary's name: the file goes straight to
 // its destination, which the move replaces in one step.
 TakeResult takeDirectly(const std::wstring& from, const std::wstring& to, const FileIdentity& found,
-                        Win32FileSystem& files)
+                        Win32FileSystem& files, const FileSystem::BeforeNamed& beforeNamed)
 {
+    if (beforeNamed) {
+        beforeNamed(found);
+    }
     if (!replace(from, to)) {
         return moveFailure(GetLastError(), from);
     }
@@ -283,7 +286,7 @@ std::optional<FileIdentity> Win32FileSystem::fileIdentity(const std::string& pat
 }
 
 TakeResult Win32FileSystem::takeFile(const std::string& source, const std::string& destination,
-                                     const FileIdentity& found)
+                                     const FileIdentity& found, const BeforeNamed& beforeNamed)
 {
     const std::wstring from = ToWide(source);
     const std::wstring to = ToWide(destination);
@@ -306,11 +309,13 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     const std::string folder = cut == std::string::npos ? std::string() : destination.substr(0, cut + 1);
     const std::string name = destination.substr(folder.size());
     if (!fitsBeside(name)) {
-        return takeDirectly(from, to, found, *this);
+        return takeDirectly(from, to, found, *this, beforeNamed);
     }
 
     std::wstring temp = moveToTemporary(from, folder, TakeStage::Moved, name);
     bool notTheFile = false;
+    // A copy is a file of its own: the archive's file is told by its identity.
+    std::optional<FileIdentity> named = found;
     if (temp.empty()) {
         const DWORD error = GetLastError();
         if (error != ERROR_NOT_SAME_DEVICE) {
@@ -320,6 +325,7 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
         if (temp.empty()) {
             return notTheFile ? TakeResult::NotTheFileFound : TakeResult::Failed;
         }
+        named = fileIdentity(ToUtf8(temp));
     } else if (fileIdentity(ToUtf8(temp)) != found) {
         // The name may have been given to another file between the check
         // on the held file and the move: what moved must be the file found.
@@ -329,7 +335,10 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     }
     // Visible before its last move: the archive's file is an ordinary one.
     setHidden(temp, false);
-    if (replace(temp, to)) {
+    if (named && beforeNamed) {
+        beforeNamed(*named);
+    }
+    if (named && replace(temp, to)) {
         return TakeResult::Taken;
     }
     // Back where it was found; should a new file have taken that name

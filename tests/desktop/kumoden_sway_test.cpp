@@ -80,7 +80,7 @@ protected:
     std::filesystem::path tall;
 };
 
-TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusAndThePointerOnTheTrayRunsTheCommands)
+TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePointerOnTheTrayRunsTheCommands)
 {
     HardCopyOutputs outputs;
     // The clipboard as it was before the program came is no change, and its
@@ -141,6 +141,14 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusAndThePointerOnTheTra
     session->click(menu->center().x(), menu->bottom() - 8, 1);
     EXPECT_EQ(kumoden->wait(10s), 0);
     EXPECT_TRUE(eventually(5s, [&] { return session->trayItems().empty(); }));
+
+    // Started again with the last picture still on the clipboard, it prints
+    // only the next change.
+    ASSERT_FALSE(startProgram().empty());
+    session->copy(tall, "image/png");
+    EXPECT_EQ(outputs.waitForNew(15s, 3).size(), 3u) << "the picture copied after the restart was not printed";
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(outputs.newFiles().size(), 3u) << "a restart printed the picture already there";
 }
 
 } // namespace

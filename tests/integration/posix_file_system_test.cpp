@@ -82,7 +82,7 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrAnotherFile)
     std::filesystem::remove(at("a.pdf"));
     std::filesystem::create_symlink(outside, at("a.pdf"));
     EXPECT_FALSE(files.fileIdentity(at("a.pdf")));
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found, {}), TakeResult::NotTheFileFound);
     EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
     EXPECT_EQ(readFile(outside), "not for the reader");
     EXPECT_TRUE(everything(dir.path() / "BackPdf").empty());
@@ -106,9 +106,9 @@ TEST_F(PosixFiles, AFileMadeAfterTheOneFoundIsNotTakenForIt)
     const FileIdentity found{later->volume, later->index, first->born};
     EXPECT_NE(files.fileIdentity(at("a.pdf")), found);
     std::filesystem::create_directory(dir.path() / "BackPdf");
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), found, {}), TakeResult::NotTheFileFound);
     EXPECT_EQ(readFile(at("a.pdf")), "made later");
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later), TakeResult::Taken);
+    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later, {}), TakeResult::Taken);
 }
 
 // What a process that died during its takes leaves in the archive, and the
@@ -160,7 +160,7 @@ TEST_F(PosixFiles, TakesCutShortAreUndoneUnlessARunningTakeHoldsThem)
     dir.write("moving.pdf", "newcomer");
     const auto found = files.fileIdentity(at("moving.pdf"));
     ASSERT_TRUE(found);
-    EXPECT_EQ(files.takeFile(at("moving.pdf"), backup + "moving.pdf", *found), TakeResult::Taken);
+    EXPECT_EQ(files.takeFile(at("moving.pdf"), backup + "moving.pdf", *found, {}), TakeResult::Taken);
     PosixFileSystem next;
     EXPECT_EQ(next.undoTakesCutShort(backup, dir.slash()).size(), 1u);
     EXPECT_EQ(readFile(at("moving.pdf")), "moving");
@@ -194,7 +194,7 @@ TEST_F(PosixFiles, AFileOpenForWritingIsTakenOnlyWhereLeasesTellSo)
     ASSERT_GE(writer, 0);
     const auto found = files.fileIdentity(file.string());
     ASSERT_TRUE(found);
-    EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found), TakeResult::InUse);
+    EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found, {}), TakeResult::InUse);
     EXPECT_EQ(readFile(file), "half");
 
     // Another user's file, and no CAP_LEASE: the kernel grants no lease and
@@ -203,14 +203,15 @@ TEST_F(PosixFiles, AFileOpenForWritingIsTakenOnlyWhereLeasesTellSo)
     {
         const WithoutLeaseCapability noLeases;
         ASSERT_TRUE(noLeases.dropped());
-        EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found), TakeResult::Taken);
+        EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found, {}), TakeResult::Taken);
     }
     // The same where the backend is told there are no leases.
     const auto second = dir.write("b.pdf", "half");
     const int secondWriter = open(second.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     PosixFileSystem leaseless({.leases = false});
-    EXPECT_EQ(leaseless.takeFile(second.string(), at("BackPdf/b.pdf"), *files.fileIdentity(second.string())),
-              TakeResult::Taken);
+    EXPECT_EQ(
+        leaseless.takeFile(second.string(), at("BackPdf/b.pdf"), *files.fileIdentity(second.string()), {}),
+        TakeResult::Taken);
     close(secondWriter);
 
     // The writer goes on writing into the file taken.

@@ -129,9 +129,18 @@ TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnl
     EXPECT_EQ(readFile(at("a.pdf")), "again");
 
     // A take there copies, replaces the older file, and leaves nothing else.
+    // The copy's identity is told while the older file still has the name.
     const auto found = files->fileIdentity(at("a.pdf"));
     ASSERT_TRUE(found);
-    EXPECT_EQ(files->takeFile(at("a.pdf"), there, *found), TakeResult::Taken);
+    std::optional<FileIdentity> told;
+    EXPECT_EQ(files->takeFile(at("a.pdf"), there, *found,
+                              [&](const FileIdentity& copy) {
+                                  EXPECT_EQ(readFile(there), std::string(200000, 'p'));
+                                  told = copy;
+                              }),
+              TakeResult::Taken);
+    EXPECT_NE(told, found);
+    EXPECT_EQ(told, files->fileIdentity(there));
     EXPECT_FALSE(fs::exists(at("a.pdf")));
     EXPECT_EQ(readFile(there), "again");
     EXPECT_EQ(files->listFiles(other.slash() + "*.pdf"), std::vector<std::string>{"a.pdf"});
@@ -189,31 +198,35 @@ TEST_F(FileSystemContract, ATakeReplacesAReadOnlyOlderFileOnlyByAMoveThatSucceed
         // Its writer still has it open.
         std::ofstream writer(at("a.pdf"), std::ios::binary | std::ios::app);
         ASSERT_TRUE(writer);
-        EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::InUse);
+        EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::InUse);
     }
     untouched();
     // Gone before the move.
     fs::rename(at("a.pdf"), at("away"));
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Vanished);
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::Vanished);
     // Another file under its name.
     dir.write("a.pdf", "another");
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::NotTheFileFound);
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::NotTheFileFound);
     EXPECT_EQ(readFile(at("a.pdf")), "another");
     fs::remove(at("a.pdf"));
     fs::rename(at("away"), at("a.pdf"));
     // No folder to go to, or a folder where the file should go.
-    EXPECT_EQ(files->takeFile(at("a.pdf"), at("Nowhere") + files->separator() + "a.pdf", *found),
+    EXPECT_EQ(files->takeFile(at("a.pdf"), at("Nowhere") + files->separator() + "a.pdf", *found, {}),
               TakeResult::Failed);
     fs::create_directories(dir.path() / "BackPdf" / "b.pdf" / "sub");
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("b.pdf"), *found), TakeResult::Failed);
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("b.pdf"), *found, {}), TakeResult::Failed);
     untouched();
 
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Taken);
+    std::optional<FileIdentity> told;
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found,
+                              [&](const FileIdentity& moved) { told = moved; }),
+              TakeResult::Taken);
+    EXPECT_EQ(told, found);
     EXPECT_EQ(readFile(older), "new");
     EXPECT_FALSE(fs::exists(at("a.pdf")));
     EXPECT_EQ(files->fileIdentity(utf8(older)), found);
     EXPECT_EQ(entries(dir.path() / "BackPdf"), 2u) << "a.pdf and the folder b.pdf, nothing else";
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found), TakeResult::Vanished);
+    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::Vanished);
     EXPECT_EQ(readFile(older), "new");
 }
 

@@ -112,6 +112,15 @@ TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAf
     run();
     EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "b.pdf"}));
 
+    // Taken to another file system, the archive holds a copy: a process
+    // that dies the moment the copy has its name left a record naming it.
+    drop("c.pdf");
+    files.setCopyTakes(true, [] { throw std::runtime_error("killed"); });
+    EXPECT_THROW(run(), std::runtime_error);
+    files.setCopyTakes(false);
+    ASSERT_TRUE(resume());
+    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "b.pdf", "c.pdf"}));
+
     // A record whose file the archive no longer holds, or holds another
     // file under its name (an older backup), launches nothing and goes.
     for (const bool older : {true, false}) {
@@ -123,7 +132,7 @@ TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAf
         }
         EXPECT_FALSE(resume()) << older;
         EXPECT_FALSE(std::filesystem::exists(record())) << older;
-        EXPECT_EQ(launcher.requests().size(), 2u) << older;
+        EXPECT_EQ(launcher.requests().size(), 3u) << older;
     }
 }
 
