@@ -146,7 +146,8 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     // only the next change.
     ASSERT_FALSE(startProgram().empty());
     session->copy(tall, "image/png");
-    EXPECT_EQ(outputs.waitForNew(15s, 3).size(), 3u) << "the picture copied after the restart was not printed";
+    EXPECT_EQ(outputs.waitForNew(15s, 3).size(), 3u)
+        << "the picture copied after the restart was not printed";
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(outputs.newFiles().size(), 3u) << "a restart printed the picture already there";
 }
