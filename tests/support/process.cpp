@@ -1,7 +1,6 @@
 #include "tests/support/process.h"
 
-#include "tests/support/temp_dir.h"
-
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -21,11 +20,7 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string item(*entry);
         const auto name = item.substr(0, item.find('=') + 1);
-        bool replaced = false;
-        for (const auto& mine : extra) {
-            replaced = replaced || mine.starts_with(name);
-        }
-        if (!replaced) {
+        if (std::ranges::none_of(extra, [&](const std::string& mine) { return mine.starts_with(name); })) {
             merged.push_back(item);
         }
     }
@@ -43,16 +38,6 @@ std::vector<char*> pointers(std::vector<std::string>& items)
     return result;
 }
 
-std::filesystem::path captureFolder()
-{
-    auto folder = std::filesystem::temp_directory_path() / "kumoden-output-XXXXXX";
-    std::string name = folder.string();
-    if (mkdtemp(name.data()) == nullptr) {
-        throw std::runtime_error("no folder for a program's output");
-    }
-    return name;
-}
-
 } // namespace
 
 Process::Process(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
@@ -63,17 +48,15 @@ Process::Process(const std::vector<std::string>& arguments, const std::vector<st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (output == Output::Capture) {
-        m_capture = captureFolder();
+        const std::filesystem::path& folder = m_capture.emplace().path();
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, (m_capture / "out").c_str(), O_WRONLY | O_CREAT, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (m_capture / "err").c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&actions, 1, (folder / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (folder / "err").c_str(), O_WRONLY | O_CREAT, 0600);
     }
     const int error = posix_spawnp(&m_pid, args.at(0).c_str(), &actions, nullptr, pointers(args).data(),
                                    pointers(env).data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_capture, ignored);
         throw std::runtime_error("cannot start " + arguments.at(0) + ": " + std::strerror(error));
     }
 }
@@ -81,10 +64,6 @@ Process::Process(const std::vector<std::string>& arguments, const std::vector<st
 Process::~Process()
 {
     terminate(std::chrono::seconds(5));
-    std::error_code ignored;
-    if (!m_capture.empty()) {
-        std::filesystem::remove_all(m_capture, ignored);
-    }
 }
 
 bool Process::running()
@@ -113,39 +92,28 @@ int Process::terminate(std::chrono::milliseconds grace)
         return m_status;
     }
     kill(m_pid, SIGTERM);
-    if (wait(grace) >= 0 || m_ended) {
+    if (wait(grace); m_ended) {
         return m_status;
     }
     kill(m_pid, SIGKILL);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
+    waitpid(m_pid, nullptr, 0);
     m_ended = true;
     m_status = -1;
     return -1;
 }
 
-std::string Process::out() const
+std::string Process::captured(const char* stream) const
 {
-    return m_capture.empty() ? std::string() : readFile(m_capture / "out");
-}
-
-std::string Process::err() const
-{
-    return m_capture.empty() ? std::string() : readFile(m_capture / "err");
+    return m_capture ? readFile(m_capture->path() / stream) : std::string();
 }
 
 RunResult runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                      std::chrono::seconds limit)
 {
     Process program(argv, environment, Process::Output::Capture);
-    RunResult result;
-    result.exitCode = program.wait(limit);
-    if (program.running()) {
-        program.terminate(std::chrono::milliseconds(0));
-    }
-    result.out = program.out();
-    result.err = program.err();
-    return result;
+    const int exitCode = program.wait(limit);
+    program.terminate(std::chrono::milliseconds(0));
+    return {exitCode, program.out(), program.err()};
 }
 
 } // namespace kumoden::test

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "tests/support/eventually.h"
+#include "tests/support/temp_dir.h"
 
 #include <chrono>
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -35,14 +36,16 @@ public:
     // is still running (or ended on a signal).
     int wait(std::chrono::milliseconds limit);
     // What it wrote so far (captured output only).
-    std::string out() const;
-    std::string err() const;
+    std::string out() const { return captured("out"); }
+    std::string err() const { return captured("err"); }
 
 private:
+    std::string captured(const char* stream) const;
+
     pid_t m_pid = -1;
     int m_status = -1;
     bool m_ended = false;
-    std::filesystem::path m_capture; // folder of the captured output
+    std::optional<TempDir> m_capture; // folder of the captured output
 };
 
 struct RunResult {

@@ -1,10 +1,9 @@
 #pragma once
 
-// An X server of a test's own with a tray host (trayer), looked at through a
-// connection of the test's own and driven by xdotool: what the tray tests
-// of the Linux program and of the Windows program under Wine share. A
-// private server per test keeps the pointer, the keyboard and the tray's
-// icons away from the other tests that run meanwhile.
+// An X server of the test's own (so that no other test's pointer, keys or
+// icons get in the way) with a tray host, trayer, looked at over xcb and
+// driven by xdotool: what the tray tests of the Linux program and of the
+// Windows program under Wine share.
 #include "tests/support/eventually.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
@@ -21,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace kumoden::test {
@@ -45,13 +45,11 @@ protected:
     virtual bool oursInTray(const XWindow& window) const = 0;
     // Where screenshots are kept for a look by eye.
     virtual std::filesystem::path artifacts() const = 0;
-    // Gives a window that has just come the keyboard's focus, where the
-    // program's windows do not take it themselves; whether it has it.
+    // Gives a new window the focus where it does not take it itself; whether it has it.
     virtual bool takeFocus(std::uint32_t id) { return waitForFocus(id); }
     // What it takes for the keys to reach a menu that has just opened.
     virtual void settleMenu(const XWindow& menu) = 0;
-    // How many right clicks a menu is given to come: a click before the
-    // icon is ready may open none.
+    // Right clicks a menu is given to come: one before the icon is ready may open none.
     virtual int menuClicks() const { return 1; }
 
     void startTrayHost()
@@ -95,11 +93,9 @@ protected:
         std::vector<XWindow> before;
         eventually(limit, [&] {
             std::vector<XWindow> now = icons();
-            const auto same = [](const XWindow& a, const XWindow& b) {
-                return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-            };
+            const auto place = [](const XWindow& w) { return std::tie(w.x, w.y, w.width, w.height); };
             if (now.size() == 1 && now.front().viewable && before.size() == 1 &&
-                same(now.front(), before.front())) {
+                place(now.front()) == place(before.front())) {
                 settled = now.front();
             }
             before = std::move(now);
@@ -111,9 +107,9 @@ protected:
         }
         return *settled;
     }
-    // Watches the start-up until the icon comes: the splash titled so must
-    // show, and be gone before the icon comes; its first sight is kept as
-    // the screenshot given, and handed to atFirstSight while it is shown.
+    // Watches the start-up until the icon comes: the splash must show, and be
+    // gone before the icon comes; its first sight is kept as the screenshot
+    // shot, and handed to atFirstSight while it is shown.
     void expectSplashBeforeIcon(const std::string& splashTitle, const std::string& shot,
                                 std::chrono::milliseconds limit,
                                 const std::function<void(const XWindow&)>& atFirstSight = {})
@@ -161,8 +157,7 @@ protected:
     {
         return eventually(std::chrono::seconds(5), [&] { return m_display.focus() == id; });
     }
-    // The window of that title once it is shown and has the focus; 0 if it
-    // never does.
+    // The window of that title once it is shown and has the focus; 0 if never.
     std::uint32_t waitForWindow(const std::string& title)
     {
         std::uint32_t id = 0;
@@ -175,13 +170,12 @@ protected:
     {
         return eventually(std::chrono::seconds(10), [&] { return windowNamed(title) == 0; });
     }
-    // Opens the icon's menu over the windows already open; the menu's
-    // window, 0 (and a failure) when none comes.
+    // Opens the icon's menu: the new one of shownWindows(), or of windows();
+    // 0 (and a failure) when none comes.
     std::uint32_t openMenu(const XWindow& icon)
     {
         return openMenuAmong(icon, [this] { return shownWindows(); });
     }
-    // The same for a menu that comes as a new one of windows().
     std::uint32_t openMenuAmong(const XWindow& icon,
                                 const std::function<std::vector<std::uint32_t>()>& windows)
     {
@@ -192,9 +186,7 @@ protected:
             std::uint32_t menu = 0;
             const bool came = eventually(limit, [&] {
                 for (const std::uint32_t id : windows()) {
-                    if (std::find(before.begin(), before.end(), id) == before.end()) {
-                        menu = id;
-                    }
+                    menu = std::ranges::find(before, id) == before.end() ? id : menu;
                 }
                 return menu != 0;
             });
@@ -220,10 +212,9 @@ protected:
     {
         return findWindow([&](const XWindow& w) { return w.id == id; }).value_or(XWindow{});
     }
-    // A click (times 2: a double click) there. Two clicks on one spot within
-    // the double-click time are a double click to the program as to the user
-    // (the second press of a double right-click opens no menu, as on
-    // Windows), so separate clicks keep that time apart.
+    // A click (times 2: a double click) there. Separate clicks keep the
+    // double-click time apart: the second press of a double right-click
+    // opens no menu, as on Windows.
     void click(int atX, int atY, int button, int times = 1)
     {
         std::this_thread::sleep_until(m_lastClick + kDoubleClickTime);
@@ -231,7 +222,7 @@ protected:
            std::to_string(times), "--delay", "80", std::to_string(button)});
         m_lastClick = Clock::now();
     }
-    // In the middle of the window.
+    // In the window's middle.
     void click(const XWindow& at, int button, int times = 1)
     {
         click(at.x + at.width / 2, at.y + at.height / 2, button, times);

@@ -162,25 +162,22 @@ void XDisplay::collect(std::uint32_t parent, bool inTray, std::vector<XWindow>& 
     }
 }
 
-std::uint32_t XDisplay::parentOf(std::uint32_t window)
-{
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
-    return tree ? tree->parent : 0u;
-}
-
 std::uint32_t XDisplay::focus()
 {
+    xcb_connection_t* c = m_connection;
     const Reply<xcb_get_input_focus_reply_t> reply(
-        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     // Up from the focused window (none, the pointer's root or gone: 0) to
     // the one that sits on the root.
     std::uint32_t window = reply && reply->focus != m_root ? reply->focus : 0u;
-    for (std::uint32_t parent = 0;
-         window > XCB_INPUT_FOCUS_POINTER_ROOT && (parent = parentOf(window)) != m_root;) {
-        window = parent;
+    while (window > XCB_INPUT_FOCUS_POINTER_ROOT) {
+        const Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+        if (tree && tree->parent == m_root) {
+            return window;
+        }
+        window = tree ? tree->parent : 0u;
     }
-    return window > XCB_INPUT_FOCUS_POINTER_ROOT ? window : 0;
+    return 0;
 }
 
 } // namespace kumoden::test

@@ -58,7 +58,6 @@ public:
 
 private:
     void collect(std::uint32_t parent, bool inTray, std::vector<XWindow>& found);
-    std::uint32_t parentOf(std::uint32_t window);
 
     xcb_connection_t* m_connection = nullptr;
     std::uint32_t m_root = 0;
