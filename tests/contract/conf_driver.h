@@ -18,13 +18,7 @@
 namespace kumoden::test {
 
 // A control's place in pixels, relative to what it sits on.
-struct PixelBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    friend bool operator==(const PixelBox&, const PixelBox&) = default;
-};
+using PixelBox = TwipsBox;
 
 // How a control is drawn.
 struct Look {
@@ -43,9 +37,6 @@ enum class Key { Tab, Return, Escape, Down };
 // Controls are named as in the design.
 class ConfDriver {
 public:
-    ConfDriver() = default;
-    ConfDriver(const ConfDriver&) = delete;
-    ConfDriver& operator=(const ConfDriver&) = delete;
     virtual ~ConfDriver() = default;
 
     virtual ConfView& view() = 0;
@@ -86,7 +77,6 @@ protected:
 
     ConfDialog() { dir.write("kumoden.INI", kIni); }
 
-    // A dialog of its own on a driver of its own: a second one reopens it.
     std::unique_ptr<FrmConf> presenterFor(ConfDriver& on)
     {
         return std::make_unique<FrmConf>(
@@ -101,10 +91,17 @@ protected:
                                     {},
                                     {}});
     }
-    void open(const std::function<void()>& steps) { open(driver, *frmConf, steps); }
-    void open(ConfDriver& on, FrmConf& presenter, const std::function<void()>& steps)
+    void open(const std::function<void()>& steps)
     {
-        on.whileOpen([&] { presenter.Show(); }, steps);
+        driver.whileOpen([&] { frmConf->Show(); }, steps);
+    }
+    // The dialog opened again: a presenter on a driver of its own.
+    std::unique_ptr<ConfDriver> openAgain(const std::function<void(ConfDriver&)>& steps)
+    {
+        auto again = MakeConfDriver();
+        const auto presenter = presenterFor(*again);
+        again->whileOpen([&] { presenter->Show(); }, [&] { steps(*again); });
+        return again;
     }
     std::string ini() const { return readFile(dir.path() / "kumoden.INI"); }
     std::string setting(const char* key) const

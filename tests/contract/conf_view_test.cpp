@@ -95,15 +95,12 @@ TEST_F(ConfViewContract, EnterSavesAndClosesEscAndTheCloseButtonWriteNothing)
 
     const std::string before = ini();
     for (const bool escape : {true, false}) {
-        const auto again = MakeConfDriver();
-        const auto presenter = presenterFor(*again);
-        open(*again, *presenter, [&] {
-            again->focus("txtPrintFile");
-            again->type("9");
-            EXPECT_TRUE(again->view().applyEnabled()) << "the key went in";
-            escape ? again->press(Key::Escape) : again->closeWindow();
-        });
-        EXPECT_FALSE(again->shown());
+        EXPECT_FALSE(openAgain([&](ConfDriver& again) {
+                         again.focus("txtPrintFile");
+                         again.type("9");
+                         EXPECT_TRUE(again.view().applyEnabled()) << "the key went in";
+                         escape ? again.press(Key::Escape) : again.closeWindow();
+                     })->shown());
     }
     EXPECT_EQ(ini(), before);
 }
@@ -119,13 +116,11 @@ TEST_F(ConfViewContract, ThePrinterListChoiceMarksItTypingAndEnterDoNot)
     });
     EXPECT_EQ(ini(), kIni);
 
-    const auto again = MakeConfDriver();
-    const auto presenter = presenterFor(*again);
-    open(*again, *presenter, [&] {
-        again->focus("cmbPrint");
-        again->press(Key::Down); // the next entry: PDF2
-        EXPECT_TRUE(again->view().applyEnabled());
-        again->click("cmdOK");
+    openAgain([&](ConfDriver& again) {
+        again.focus("cmbPrint");
+        again.press(Key::Down); // the next entry: PDF2
+        EXPECT_TRUE(again.view().applyEnabled());
+        again.click("cmdOK");
     });
     EXPECT_EQ(setting("PrinterNm"), "PDF2");
 }

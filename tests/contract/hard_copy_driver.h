@@ -19,9 +19,6 @@ namespace kumoden::test {
 
 class HardCopyDriver {
 public:
-    HardCopyDriver() = default;
-    HardCopyDriver(const HardCopyDriver&) = delete;
-    HardCopyDriver& operator=(const HardCopyDriver&) = delete;
     virtual ~HardCopyDriver() = default;
 
     virtual ClipboardWatcher& watcher() = 0;

@@ -196,7 +196,7 @@ protected:
     }
 };
 
-TEST_F(PageSize, FollowsThePageWidthAndABitmapThatGoesBeforeThePrintIsNotPrinted)
+TEST_F(PageSize, FollowsOnlyThePageWidthAndABitmapThatGoesBeforeThePrintIsNotPrinted)
 {
     printBitmap(7, 19200, 10800);
     // ratio = 12000 / 8275 = 1.450151
@@ -206,6 +206,17 @@ TEST_F(PageSize, FollowsThePageWidthAndABitmapThatGoesBeforeThePrintIsNotPrinted
     EXPECT_NEAR(page.printed[0].width, 11609.0, 0.05);
     EXPECT_NEAR(page.printed[0].height, 7336.6, 0.05);
 
+    // A wide and a tall picture are printed alike, whatever the page's height.
+    printBitmap(8, 30000, 3000);
+    printBitmap(9, 3000, 30000);
+    printer.height = 1;
+    printBitmap(10, 3000, 30000);
+    ASSERT_EQ(page.printed.size(), 4u);
+    for (const std::size_t i : {2u, 3u}) {
+        EXPECT_EQ(page.printed[i].width, page.printed[1].width) << i;
+        EXPECT_EQ(page.printed[i].height, page.printed[1].height) << i;
+    }
+
     int bitmapTests = 0;
     clipboard.onGetFormat = [&](ClipboardFormat format) {
         if (format == ClipboardFormat::Bitmap && ++bitmapTests == 2) {
@@ -213,22 +224,9 @@ TEST_F(PageSize, FollowsThePageWidthAndABitmapThatGoesBeforeThePrintIsNotPrinted
         }
     };
     page.formW = 0;
-    printBitmap(8, 19200, 10800);
-    EXPECT_EQ(page.printed.size(), 1u);
+    printBitmap(11, 19200, 10800);
+    EXPECT_EQ(page.printed.size(), 4u);
     EXPECT_NEAR(page.formW, 11729.0, 0.05); // sized all the same
-}
-
-TEST_F(PageSize, AWideAndATallPictureArePrintedAlike)
-{
-    printBitmap(7, 30000, 3000);
-    printBitmap(8, 3000, 30000);
-    ASSERT_EQ(page.printed.size(), 2u);
-    EXPECT_EQ(page.printed[0].width, page.printed[1].width);
-    EXPECT_EQ(page.printed[0].height, page.printed[1].height);
-    // Only the page's width counts.
-    printer.height = 1;
-    printBitmap(9, 3000, 30000);
-    EXPECT_EQ(page.printed[2].width, page.printed[0].width);
 }
 
 TEST_F(PageSize, FloatingPointFaultsEndTheHardCopy)

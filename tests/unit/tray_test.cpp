@@ -6,6 +6,7 @@
 #include "tray/popup_placement.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kumoden::test {
 namespace {
@@ -326,10 +327,8 @@ TEST_F(StartUp, ASecondInstanceEndsBeforeAnyWindow)
 TEST_F(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
 {
     EXPECT_TRUE(main());
-    std::vector<double> steps;
-    for (int i = 1; i <= 20; ++i) {
-        steps.push_back(i);
-    }
+    std::vector<double> steps(20);
+    std::iota(steps.begin(), steps.end(), 1.0);
     EXPECT_EQ(splash.progress, steps);
     EXPECT_EQ(sleeper.waits(), Waits(20, milliseconds(100)));
     Journal expected{"splash show"};
