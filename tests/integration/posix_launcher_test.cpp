@@ -64,19 +64,7 @@ TEST(PosixLauncher, PassesTheArgumentVectorUntouchedAndLeavesNoZombieOfManyQuick
         EXPECT_TRUE(reaped(pid)) << "state " << processState(pid);
     }
     EXPECT_EQ(readFile(reader + ".args"), "/t\na b\nq\"uote\n$HOME;rm -rf x\n\n");
-}
-
-TEST(PosixLauncher, AMissingOrEmptyProgramIsAFailedLaunch)
-{
-    PosixLauncher launcher;
-    EXPECT_EQ(launcher.launch({"", {"/nonexistent/kumoden-print", "/t"}}), 0u);
-    EXPECT_EQ(launcher.launch({"", {"", "/t"}}), 0u);
     EXPECT_EQ(launcher.launch({"", {}}), 0u);
-    TempDir dir;
-    const auto notExecutable = dir.write("reader", "data");
-    EXPECT_EQ(launcher.launch({"", {notExecutable.string()}}), 0u);
-    // Never looked up on PATH.
-    EXPECT_EQ(launcher.launch({"", {"true"}}), 0u);
 }
 
 // Waits (bounded) until the launcher has told count ends and done() holds.
@@ -216,11 +204,12 @@ protected:
     WatchServices realServices{files, sleeper, clock, realLauncher, printers, messages};
 };
 
+// Missing, empty, not executable, or a name never looked up on PATH.
 TEST_F(PrintPassWithRealLaunch, AReaderThatCannotBeStartedIsNotWaitedForAndTheFileComesBack)
 {
     const auto notExecutable = dir.write("reader-data", "#!/bin/sh\n");
     for (const std::string& reader :
-         {std::string(), dir.slash() + "no-reader", notExecutable.string(), std::string("no-such-reader")}) {
+         {std::string(), dir.slash() + "no-reader", notExecutable.string(), std::string("true")}) {
         info.AcrExeDir = reader;
         drop("a.pdf");
         const auto results = PrintPdfFiles(watched(), info, realServices, trail);

@@ -2,12 +2,20 @@
 // platform the tests were built for.
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/support/watch_fakes.h"
+#include "watch/backup_purge.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#endif
+#include <unistd.h>
 
 namespace kumoden::test {
 namespace {
@@ -25,16 +33,30 @@ std::vector<std::string> sorted(const std::vector<DatedFile>& files)
     return names;
 }
 
-// Everything in a folder, hidden files too.
-std::size_t entries(const fs::path& folder)
+// Everything in a folder, hidden files too, in name order.
+std::vector<std::string> entries(const fs::path& folder)
 {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(utf8(entry.path().filename()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class FileSystemContract : public ::testing::Test {
 protected:
     std::string at(const std::string& name) const { return dir.slash() + name; }
     std::string archived(const std::string& name) const { return at("BackPdf") + files->separator() + name; }
+    // What a query of the folder lists, each with its content.
+    std::map<std::string, std::string> listed(const std::string& folder) const
+    {
+        std::map<std::string, std::string> found;
+        for (const auto& name : files->listFiles(folder + "*.*")) {
+            found[name] = readFile(fs::u8path(folder + name));
+        }
+        return found;
+    }
 
     TempDir dir;
     std::unique_ptr<FileSystem> files = MakeFileSystem();
@@ -144,7 +166,7 @@ TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnl
     EXPECT_FALSE(fs::exists(at("a.pdf")));
     EXPECT_EQ(readFile(there), "again");
     EXPECT_EQ(files->listFiles(other.slash() + "*.pdf"), std::vector<std::string>{"a.pdf"});
-    EXPECT_EQ(entries(other.path()), 1u);
+    EXPECT_EQ(entries(other.path()), std::vector<std::string>{"a.pdf"});
 }
 
 TEST_F(FileSystemContract, DeletesHonourReadOnlyUnlessForcedAndNeverTakeAFolder)
@@ -225,9 +247,94 @@ TEST_F(FileSystemContract, ATakeReplacesAReadOnlyOlderFileOnlyByAMoveThatSucceed
     EXPECT_EQ(readFile(older), "new");
     EXPECT_FALSE(fs::exists(at("a.pdf")));
     EXPECT_EQ(files->fileIdentity(utf8(older)), found);
-    EXPECT_EQ(entries(dir.path() / "BackPdf"), 2u) << "a.pdf and the folder b.pdf, nothing else";
+    EXPECT_EQ(entries(dir.path() / "BackPdf"), (std::vector<std::string>{"a.pdf", "b.pdf"}));
     EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::Vanished);
     EXPECT_EQ(readFile(older), "new");
+}
+
+// What a process that died during its takes leaves in the archive, and the
+// next process's undo of it, which a take still running keeps out of its
+// file (its hold, not the number in the name, tells), and the purge, which
+// never takes a temporary for a backup.
+TEST_F(FileSystemContract, TakesCutShortAreUndoneUnlessARunningTakeHoldsThemAndAreNeverPurged)
+{
+    const std::string backup = archived("");
+    struct Leftover {
+        std::string name;
+        const char* content;
+        const char* waiting = nullptr; // the file of that name in the watched folder
+        bool hidden = true;
+    };
+    for (const Leftover& left :
+         std::vector<Leftover>{// An older version's name, with this (running) process's number.
+                               {".kumoden-" + std::to_string(getpid()) + "-0~old.pdf", "older version"},
+                               {".kumoden-m0~切れた.pdf", "cut short"},
+                               // Its name taken meanwhile: it comes back numbered, the newcomer stays.
+                               {".kumoden-m1~taken.pdf", "not hidden, cut short", "newcomer", false},
+                               // A copy begun, and a whole one, of files still waiting: dropped.
+                               {".kumoden-p0~big.pdf", "half", "whole file"},
+                               {".kumoden-c0~copy.pdf", "same", "same"},
+                               // A whole copy and a different file of that name: both kept.
+                               {".kumoden-c1~other.pdf", "the copy", "another file"},
+                               // A copy begun whose file is gone: nothing to put back, told.
+                               {".kumoden-p1~gone.pdf", "part"},
+                               {".kumoden-m2~moving.pdf", "moving"}}) {
+        const auto path = dir.write(fs::path("BackPdf") / fs::u8path(left.name), left.content);
+        if (left.hidden) {
+            MakeHidden(path);
+        }
+        if (left.waiting != nullptr) {
+            dir.write(fs::u8path(left.name.substr(left.name.find('~') + 1)), left.waiting);
+        }
+    }
+    fs::last_write_time(fs::u8path(backup + ".kumoden-c0~copy.pdf"), fs::last_write_time(at("copy.pdf")));
+    {
+        // Purged with a retention of 0 days, a day later: only the backup goes.
+        dir.write("BackPdf/printed.pdf", "printed");
+        const auto purging = MakeFileSystem();
+        fake::WatchFakes fakes(*purging, MakeClock()->now() + std::chrono::days{1});
+        FileCheckInfo info;
+        info.FileDelDate = "0";
+        EXPECT_EQ(DeleteOldBackups(dir.slash(), info, fakes.services),
+                  std::vector<std::string>{"printed.pdf"});
+    }
+    {
+        // A take that still runs holds its file: open on Windows, locked here.
+        const std::string held = backup + ".kumoden-m2~moving.pdf";
+        std::ifstream take(held);
+        ASSERT_TRUE(take);
+#ifndef _WIN32
+        const int lock = open(held.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(flock(lock, LOCK_SH), 0);
+#endif
+        EXPECT_EQ(files->undoTakesCutShort(backup, dir.slash()),
+                  std::vector<std::string>{backup + ".kumoden-p1~gone.pdf"});
+#ifndef _WIN32
+        close(lock);
+#endif
+    }
+    EXPECT_EQ(listed(dir.slash()),
+              (std::map<std::string, std::string>{{"big.pdf", "whole file"},
+                                                  {"copy.pdf", "same"},
+                                                  {"old.pdf", "older version"},
+                                                  {"other (2).pdf", "the copy"},
+                                                  {"other.pdf", "another file"},
+                                                  {"taken (2).pdf", "not hidden, cut short"},
+                                                  {"taken.pdf", "newcomer"},
+                                                  {"切れた.pdf", "cut short"}}));
+    EXPECT_EQ(entries(dir.path() / "BackPdf"),
+              (std::vector<std::string>{".kumoden-m2~moving.pdf", ".kumoden-p1~gone.pdf"}));
+
+    // Once a folder in a process's life. When the take that held a file has
+    // ended, the next process puts it back.
+    EXPECT_TRUE(files->undoTakesCutShort(backup, dir.slash()).empty());
+    dir.write("moving.pdf", "newcomer");
+    const auto found = files->fileIdentity(at("moving.pdf"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(files->takeFile(at("moving.pdf"), backup + "moving.pdf", *found, {}), TakeResult::Taken);
+    EXPECT_EQ(MakeFileSystem()->undoTakesCutShort(backup, dir.slash()).size(), 1u);
+    EXPECT_EQ(readFile(at("moving.pdf")), "moving");
+    EXPECT_EQ(readFile(backup + "moving.pdf"), "newcomer");
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 // What every platform's folder reader must do, on real folders.
+#ifdef _WIN32
+#include "platform/win32/win32_folder_reader.h"
+#else
+#include "platform/qt/qt_folder_reader.h"
+#endif
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
-#include "tests/unit/folder_reader_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +16,11 @@
 namespace kumoden {
 namespace {
 namespace fs = std::filesystem;
+#ifdef _WIN32
+using PlatformFolderReader = Win32FolderReader;
+#else
+using PlatformFolderReader = QtFolderReader;
+#endif
 
 std::vector<std::string> sorted(std::vector<std::string> names)
 {
@@ -21,7 +30,7 @@ std::vector<std::string> sorted(std::vector<std::string> names)
 
 class FolderReaderTest : public testing::Test {
 protected:
-    FolderReaderTest() : reader(test::MakeFolderReader())
+    FolderReaderTest() : reader(std::make_unique<PlatformFolderReader>())
     {
         fs::create_directories(dir.path() / "sub" / "deeper");
         fs::create_directory(dir.path() / "Other");

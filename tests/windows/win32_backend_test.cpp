@@ -11,9 +11,7 @@
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
-#include "tests/support/watch_fakes.h"
 #include "tests/windows/win32_test_support.h"
-#include "watch/backup_purge.h"
 #include "watch/print_command.h"
 
 #include <gtest/gtest.h>
@@ -70,49 +68,6 @@ TEST_F(Win32FileSystemTest, AMoveToAnotherVolumeThatCannotDeleteTheSourceLeavesN
     EXPECT_FALSE(m_files.moveFile(utf8(locked), utf8(lockedTarget)));
     EXPECT_EQ(readFile(locked), "stays");
     EXPECT_FALSE(std::filesystem::exists(lockedTarget));
-}
-
-// A take killed during its copy to another volume, and others cut short:
-// the next process's undo, which a take still running keeps out of its
-// file, and the purge, which never takes a temporary for a backup.
-TEST_F(Win32FileSystemTest, TakesCutShortAreUndoneAndNeverPurged)
-{
-    const std::string backup = m_dir.slash() + "BackPdf\\";
-    const auto hidden = [&](const std::wstring& name, const std::string& content) {
-        const auto path = m_dir.write(L"BackPdf\\" + name, content);
-        AddAttributes(path, FILE_ATTRIBUTE_HIDDEN);
-        return path;
-    };
-    const auto part = hidden(L".kumoden-p0~big.pdf", std::string(1 << 20, 'h'));
-    m_dir.write(L"big.pdf", std::string(4 << 20, 'w'));
-    hidden(L".kumoden-m0~切れた.pdf", "cut short");
-    m_dir.write(L"BackPdf\\.kumoden-m1~taken.pdf", "visible, cut short");
-    m_dir.write(L"taken.pdf", "newcomer");
-    const auto held = hidden(L".kumoden-m2~moving.pdf", "moving");
-    {
-        // Purged with a retention of 0 days, a day later: only the backup goes.
-        m_dir.write(L"BackPdf\\old.pdf", "printed");
-        Win32FileSystem files;
-        fake::WatchFakes fakes(files, Win32Clock().now() + std::chrono::days{1});
-        FileCheckInfo info;
-        info.FileDelDate = "0";
-        EXPECT_EQ(DeleteOldBackups(m_dir.slash(), info, fakes.services), std::vector<std::string>{"old.pdf"});
-    }
-    const HANDLE take = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(take, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(m_files.undoTakesCutShort(backup, m_dir.slash()).empty());
-    CloseHandle(take);
-
-    EXPECT_FALSE(std::filesystem::exists(part));
-    EXPECT_EQ(std::filesystem::file_size(m_dir.path() / L"big.pdf"), 4u << 20);
-    EXPECT_EQ(readFile(m_dir.path() / L"切れた.pdf"), "cut short");
-    EXPECT_EQ(GetFileAttributesW((m_dir.path() / L"切れた.pdf").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
-    EXPECT_EQ(readFile(m_dir.path() / L"taken.pdf"), "newcomer");
-    EXPECT_EQ(readFile(m_dir.path() / L"taken (2).pdf"), "visible, cut short");
-    EXPECT_EQ(readFile(held), "moving");
-    EXPECT_EQ(m_files.listFiles(m_dir.slash() + "*.pdf"),
-              (std::vector<std::string>{"big.pdf", "taken (2).pdf", "taken.pdf", "切れた.pdf"}));
 }
 
 TEST(Win32ClockTest, AgreesWithTheSystemsLocalTime)
@@ -245,15 +200,11 @@ TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
 }
 
 // What only the Windows functions do (the rules they share: ProfileStoreTest).
-class Win32ProfileTest : public ::testing::Test {
-protected:
-    TempDir m_dir;
-    Win32Profile m_profile;
-    std::string m_ini = m_dir.slash() + "kumoden.INI";
-};
-
-TEST_F(Win32ProfileTest, CutsOnlyBetweenCharacters)
+TEST(Win32ProfileTest, CutsOnlyBetweenCharactersAndJapaneseGoesThroughTheAnsiCodePage)
 {
+    ASSERT_EQ(GetACP(), 932u) << "the tests run with LC_ALL=ja_JP.UTF-8, which gives code page 932";
+    const TempDir dir;
+    Win32Profile profile;
     // A UTF-16 file holds characters outside the basic plane: two units each.
     const std::wstring text = L"[S]\r\nK=a\U0001F600b\r\n";
     std::string bytes = "\xFF\xFE";
@@ -261,23 +212,19 @@ TEST_F(Win32ProfileTest, CutsOnlyBetweenCharacters)
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>((unit >> 8) & 0xFF);
     }
-    m_dir.write(L"kumoden.INI", bytes);
-    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 1024), "a\U0001F600b");
-    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 4), "a\U0001F600");
-    EXPECT_EQ(m_profile.readString("S", "K", m_ini, 3), "a");
-}
+    const std::string wide = utf8(dir.write(L"wide.INI", bytes));
+    EXPECT_EQ(profile.readString("S", "K", wide, 1024), "a\U0001F600b");
+    EXPECT_EQ(profile.readString("S", "K", wide, 4), "a\U0001F600");
+    EXPECT_EQ(profile.readString("S", "K", wide, 3), "a");
 
-TEST_F(Win32ProfileTest, JapaneseGoesThroughTheAnsiCodePage)
-{
-    ASSERT_EQ(GetACP(), 932u) << "the tests run with LC_ALL=ja_JP.UTF-8, which gives code page 932";
-    ASSERT_TRUE(m_profile.writeString("FileCheck_Info", "PrinterNm", "事務所プリンタ", m_ini));
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "PrinterNm", m_ini, 1024), "事務所プリンタ");
+    const std::string ini = dir.slash() + "kumoden.INI";
+    ASSERT_TRUE(profile.writeString("FileCheck_Info", "PrinterNm", "事務所プリンタ", ini));
+    EXPECT_EQ(profile.readString("FileCheck_Info", "PrinterNm", ini, 1024), "事務所プリンタ");
     // "事" in CP932 is 8E 96: a file without byte-order mark is ANSI text.
-    EXPECT_NE(readFile(m_dir.path() / L"kumoden.INI").find("\x8E\x96"), std::string::npos);
-
-    m_dir.write(L"old.INI", "[FileCheck_Info]\r\nFileChkDir=C:\\\x88\xF3\x8D\xFC\r\n"); // C:\印刷
-    EXPECT_EQ(m_profile.readString("FileCheck_Info", "FileChkDir", m_dir.slash() + "old.INI", 1024),
-              "C:\\印刷");
+    EXPECT_NE(readFile(dir.path() / L"kumoden.INI").find("\x8E\x96"), std::string::npos);
+    const auto old =
+        dir.write(L"old.INI", "[FileCheck_Info]\r\nFileChkDir=C:\\\x88\xF3\x8D\xFC\r\n"); // C:\印刷
+    EXPECT_EQ(profile.readString("FileCheck_Info", "FileChkDir", utf8(old), 1024), "C:\\印刷");
 }
 
 TEST(Win32MessageDialogTest, ShowsTextAndTitleWithTheButtonsAsked)
