@@ -55,23 +55,17 @@ Raster renderFirstPage(const fs::path& pdf, int dotsPerInch)
 
 std::optional<PixelBox> inkBox(const Raster& page)
 {
-    std::optional<PixelBox> box;
+    PixelBox box{page.width, page.height, 0, 0};
     for (int y = 0; y < page.height; ++y) {
         for (int x = 0; x < page.width; ++x) {
             const Rgb c = page.at(x, y);
-            if (c[0] > 230 && c[1] > 230 && c[2] > 230) {
-                continue;
+            if (c[0] <= 230 || c[1] <= 230 || c[2] <= 230) {
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
             }
-            if (!box) {
-                box = PixelBox{x, y, x + 1, y + 1};
-            }
-            box->left = std::min(box->left, x);
-            box->top = std::min(box->top, y);
-            box->right = std::max(box->right, x + 1);
-            box->bottom = std::max(box->bottom, y + 1);
         }
     }
-    return box;
+    return box.right > 0 ? std::optional(box) : std::nullopt;
 }
 
 std::array<std::string, 4> quarterColours(const Raster& page, const PixelBox& box)
@@ -79,14 +73,11 @@ std::array<std::string, 4> quarterColours(const Raster& page, const PixelBox& bo
     const auto name = [](Rgb c) -> std::string {
         const auto level = [](unsigned char v) { return v > 150 ? 'H' : v < 100 ? 'L' : '-'; };
         const std::string levels{level(c[0]), level(c[1]), level(c[2])};
-        const std::pair<const char*, const char*> names[] = {
-            {"HLL", "red"}, {"LHL", "green"}, {"LLH", "blue"}, {"LLL", "black"}};
-        for (const auto& [pattern, colour] : names) {
-            if (levels == pattern) {
-                return colour;
-            }
-        }
-        return "other";
+        return levels == "HLL"   ? "red"
+               : levels == "LHL" ? "green"
+               : levels == "LLH" ? "blue"
+               : levels == "LLL" ? "black"
+                                 : "other";
     };
     const int x1 = box.left + box.width() / 4;
     const int x2 = box.left + box.width() * 3 / 4;

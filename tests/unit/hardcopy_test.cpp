@@ -16,10 +16,11 @@ namespace {
 
 using fake::Journal;
 
-// The hook with a fake clipboard, page form, printer and change notices.
+// The hook, hooked, with a fake clipboard, page form, printer and change
+// notices.
 class HardCopy : public ::testing::Test {
 protected:
-    void hookUp()
+    void SetUp() override
     {
         hook.HookClipboard();
         journal.clear();
@@ -51,7 +52,6 @@ protected:
 
 TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrintedAndOneChangeIsOneHardCopyBetweenLoadAndUnload)
 {
-    hookUp();
     clipboard.holdBitmap(7);
     clipboard.text = true;
     change(); // text and a bitmap: not a screen capture
@@ -77,7 +77,6 @@ TEST_F(HardCopy, OnlyABitmapWithoutTextIsPrintedAndOneChangeIsOneHardCopyBetween
 
 TEST_F(HardCopy, AChangeDuringAHardCopyIsNeitherPrintedNorRemembered)
 {
-    hookUp();
     clipboard.holdBitmap(7);
     desktop.onDoEvents = [&] { change(); };
     page.whilePrinting = [&] {
@@ -103,16 +102,14 @@ TEST_F(HardCopy, AChangeDuringAHardCopyIsNeitherPrintedNorRemembered)
 
 TEST_F(HardCopy, HookingStartsAndUnhookingStopsTheNoticesOnce)
 {
-    hook.UnhookClipboard(); // not hooked: nothing happens
-    EXPECT_TRUE(journal.empty());
-
-    hook.HookClipboard();
-    hook.HookClipboard();
+    hook.HookClipboard(); // hooked already: nothing happens
     EXPECT_TRUE(hook.Hooked());
     hook.UnhookClipboard();
-    hook.UnhookClipboard();
-    EXPECT_EQ(journal, (Journal{"clipboard watch", "clipboard stop"}));
+    hook.UnhookClipboard(); // not hooked: nothing happens
     EXPECT_FALSE(hook.Hooked());
+    hook.HookClipboard();
+    hook.UnhookClipboard();
+    EXPECT_EQ(journal, (Journal{"clipboard stop", "clipboard watch", "clipboard stop"}));
 
     // A notice already on its way when the hook went prints nothing.
     clipboard.holdBitmap(7);
@@ -122,7 +119,6 @@ TEST_F(HardCopy, HookingStartsAndUnhookingStopsTheNoticesOnce)
 
 TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)
 {
-    hookUp();
     const std::vector<std::pair<std::string, std::function<void(bool)>>> faults{
         {"no printer", [&](bool on) { printer.installed = !on; }},
         {"printing fails", [&](bool on) { page.failPrint = on; }},
@@ -149,7 +145,6 @@ TEST_F(HardCopy, AFailedHardCopyIsAbandonedAndTheNextChangePrints)
 
 TEST_F(HardCopy, EachReasonAHardCopyFailsForIsToldOnceUntilOnePrints)
 {
-    hookUp();
     clipboard.holdBitmap(7);
     printer.installed = false;
     change();
