@@ -46,6 +46,10 @@ public:
     virtual void closeWindow() = 0; // the window's close button
 
     virtual int pixels(int twips) const = 0;
+    PixelBox pixels(const TwipsBox& box) const
+    {
+        return {pixels(box.left), pixels(box.top), pixels(box.width), pixels(box.height)};
+    }
     virtual std::string title() const = 0;
     virtual PixelBox clientSize() const = 0;
     virtual PixelBox box(std::string_view control) const = 0;

@@ -15,15 +15,12 @@ TEST_F(PickerContract, WindowsFollowTheirDesign)
     for (const bool program : {true, false}) {
         driver = MakePickerDriver(program);
         const FormDesign& design = program ? FrmExeDesign() : FrmFileDesign();
-        const auto px = [&](const TwipsBox& box) {
-            return TwipsBox{driver->pixels(box.left), driver->pixels(box.top), driver->pixels(box.width),
-                            driver->pixels(box.height)};
-        };
         EXPECT_EQ(driver->title(), "PDF File");
-        EXPECT_EQ(driver->clientSize(), px({0, 0, design.clientWidth, design.clientHeight}));
+        EXPECT_EQ(driver->clientSize(),
+                  driver->pixels(TwipsBox{0, 0, design.clientWidth, design.clientHeight}));
         for (const ControlDesign& control : design.controls) {
             const std::string_view name = control.name;
-            EXPECT_EQ(driver->box(name), px(control.box)) << name;
+            EXPECT_EQ(driver->box(name), driver->pixels(control.box)) << name;
             const Look look = driver->look(name);
             EXPECT_EQ(look.face, kFormFontFace) << name;
             EXPECT_DOUBLE_EQ(look.points, 12) << name;
