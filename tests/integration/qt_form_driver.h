@@ -54,6 +54,7 @@ public:
     void click(std::string_view button) override { QTest::mouseClick(widget(button), Qt::LeftButton); }
     void closeWindow() override { dialog().close(); }
 
+    using Driver::pixels;
     int pixels(int twips) const override { return twips / 15; }
     std::string title() const override { return dialog().windowTitle().toStdString(); }
     PixelBox clientSize() const override { return {0, 0, dialog().width(), dialog().height()}; }

@@ -43,6 +43,7 @@ public:
     void click(std::string_view button) override { SendMessageW(child(button), BM_CLICK, 0, 0); }
     void closeWindow() override { SendMessageW(form().window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+    using Driver::pixels;
     int pixels(int twips) const override { return twips * form().dpi() / 1440; }
     std::string title() const override { return WindowText(form().window()); }
     PixelBox clientSize() const override
