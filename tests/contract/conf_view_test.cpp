@@ -13,10 +13,7 @@ using ConfViewContract = ConfDialog;
 TEST_F(ConfViewContract, IsLaidOutAsDesignedWithItsCaptionsFontsAndColours)
 {
     const FormDesign& design = FrmConfDesign();
-    const auto px = [&](const TwipsBox& box) {
-        return PixelBox{driver.pixels(box.left), driver.pixels(box.top), driver.pixels(box.width),
-                        driver.pixels(box.height)};
-    };
+    const auto px = [&](const TwipsBox& box) { return driver.pixels(box); };
     open([&] {
         EXPECT_EQ(driver.title(), design.caption);
         EXPECT_EQ(driver.clientSize(), px({0, 0, design.clientWidth, design.clientHeight}));

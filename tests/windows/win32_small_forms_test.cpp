@@ -3,6 +3,7 @@
 #include "app/start_up.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_small_forms.h"
+#include "tests/windows/win32_form_driver.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/about_design.h"
 
@@ -14,28 +15,25 @@ namespace {
 
 using namespace win32test;
 
-RECT boxOn(Win32Form& form, const char* name)
-{
-    RECT box{};
-    GetWindowRect(form.control(name), &box);
-    MapWindowPoints(nullptr, form.window(), reinterpret_cast<POINT*>(&box), 2);
-    return box;
-}
+// A shown form, seen as a user sees it.
+class Shown final : public test::Win32FormDriver<test::FormDriver> {
+public:
+    explicit Shown(Win32Form& form) : m_form(form) {}
+    Win32Form& form() const override { return m_form; }
+
+private:
+    Win32Form& m_form;
+};
 
 // The version box as designed, its picture filling its box.
 void expectLaidOut(Win32Form& form)
 {
-    const auto px = [&](int twips) { return twips * form.dpi() / 1440; };
-    EXPECT_EQ(WindowText(form.window()), "ﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(WindowText(form.control("Label4")), "バージョン　" KUMODEN_VERSION);
-    EXPECT_EQ(WindowText(form.control("Label1")), "Kumoden");
+    const Shown shown(form);
+    EXPECT_EQ(shown.title(), "ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(shown.look("Label4").caption, "バージョン　" KUMODEN_VERSION);
+    EXPECT_EQ(shown.look("Label1").caption, "Kumoden");
     for (const char* name : {"Image1", "Label2", "cmdOK"}) {
-        const TwipsBox& twips = FrmAboutDesign().control(name).box;
-        const RECT box = boxOn(form, name);
-        EXPECT_EQ(box.left, px(twips.left)) << name;
-        EXPECT_EQ(box.top, px(twips.top)) << name;
-        EXPECT_EQ(box.right - box.left, px(twips.width)) << name;
-        EXPECT_EQ(box.bottom - box.top, px(twips.height)) << name;
+        EXPECT_EQ(shown.box(name), shown.pixels(FrmAboutDesign().control(name).box)) << name;
     }
     // Stretched as the box is wide.
     const HWND image = form.control("Image1");
@@ -47,16 +45,13 @@ void expectLaidOut(Win32Form& form)
     if (info.hbmColor != nullptr) {
         DeleteObject(info.hbmColor);
     }
-    const RECT imageBox = boxOn(form, "Image1");
-    EXPECT_EQ(mask.bmWidth, imageBox.right - imageBox.left);
-    EXPECT_EQ(info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2, imageBox.bottom - imageBox.top);
+    const test::PixelBox imageBox = shown.box("Image1");
+    EXPECT_EQ(mask.bmWidth, imageBox.width);
+    EXPECT_EQ(info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2, imageBox.height);
     EXPECT_EQ(GetWindowLongPtrW(image, GWL_STYLE) & SS_CENTERIMAGE, 0);
     EXPECT_TRUE(GetWindowLongPtrW(form.control("Line1"), GWL_STYLE) & SS_ETCHEDHORZ);
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.control("Label3"), WM_GETFONT, 0, 0)), sizeof font,
-               &font);
-    EXPECT_EQ(ToUtf8(font.lfFaceName), kFormFontFace); // the form's 9 points
-    EXPECT_EQ(font.lfHeight, -12 * form.dpi() / 96);
+    EXPECT_EQ(shown.look("Label3").face, kFormFontFace); // the form's 9 points
+    EXPECT_DOUBLE_EQ(shown.look("Label3").points, 9);
     EXPECT_EQ(form.nameOf(GetFocus()), "cmdOK");
 }
 
