@@ -158,15 +158,14 @@ void SwaySession::click(int x, int y, int button)
             throw std::runtime_error("the session got no pointer: " + m_pointer->err());
         }
     }
+    // One batch: the move, the press and the release, in that order.
+    const std::string seat = "seat - cursor ";
     const std::string name = "button" + std::to_string(button);
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"swaymsg", "seat", "-", "cursor", "set", std::to_string(x),
-                                   std::to_string(y)},
-          {"swaymsg", "seat", "-", "cursor", "press", name},
-          {"swaymsg", "seat", "-", "cursor", "release", name}}) {
-        if (runProgram(command, env, 5s).exitCode != 0) {
-            throw std::runtime_error("sway did not take the pointer's move or button");
-        }
+    if (runProgram({"swaymsg", seat + "set " + std::to_string(x) + " " + std::to_string(y) + ", " + seat +
+                                   "press " + name + ", " + seat + "release " + name},
+                   env, 5s)
+            .exitCode != 0) {
+        throw std::runtime_error("sway did not take the pointer's move or button");
     }
 }
 

@@ -1,7 +1,5 @@
 #include "tests/desktop/xfce_session.h"
 
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace kumoden::test {
@@ -16,12 +14,6 @@ bool within(const XWindow& w, const XWindow& area)
 bool isPlugin(const XWindow& w)
 {
     return w.instance == "wrapper-2.0";
-}
-
-std::string commandLineOf(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 } // namespace
@@ -111,13 +103,10 @@ std::optional<XWindow> XfceSession::topPanel()
 pid_t XfceSession::trayPluginPid()
 {
     // The panel runs each plugin in a wrapper process of its own.
-    if (m_trayPid != 0 || !m_panel) {
-        return m_trayPid;
-    }
-    for (const auto& child : childrenOf(m_panel->pid())) {
-        if (commandLineOf(child.first).find("libsystray.so") != std::string::npos) {
-            m_trayPid = child.first;
-        }
+    if (m_trayPid == 0 && m_panel) {
+        const RunResult found =
+            runProgram({"pgrep", "-P", std::to_string(m_panel->pid()), "-f", "libsystray.so"});
+        m_trayPid = found.exitCode == 0 ? std::stoi(found.out) : 0;
     }
     return m_trayPid;
 }
