@@ -44,15 +44,11 @@ protected:
         // The platform the program picks for itself.
         env.insert(env.end(), {"QT_QPA_PLATFORM=", "LPDEST=" + kHardCopyQueue});
         kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
-        std::string item;
-        eventually(20s, [&] {
-            const std::vector<std::string> items = session->trayItems();
-            item = items.empty() ? "" : items.front();
-            return !item.empty();
-        });
+        std::vector<std::string> items;
+        eventually(20s, [&] { return !(items = session->trayItems()).empty(); });
         // The clipboard hook comes right after the icon.
         std::this_thread::sleep_for(300ms);
-        return item;
+        return items.empty() ? "" : items.front();
     }
 
     // Closes the focused window as the compositor's kill does; whether the focus left it.

@@ -53,10 +53,9 @@ std::string findIn(const fs::path& folder, const std::regex& name)
 SwaySession::SwaySession() : m_bus(m_dir.path() / "bus", false)
 {
     const fs::path sway = installedProgram("sway");
-    installedProgram("waybar");
-    installedProgram("wl-copy");
-    installedProgram("grim");
-    installedProgram("xhost");
+    for (const char* needed : {"waybar", "wl-copy", "grim", "xhost"}) {
+        installedProgram(needed);
+    }
     const bool root = ::geteuid() == 0;
     const passwd* user = root ? sessionUser() : nullptr;
 

@@ -152,20 +152,18 @@ XWindow XfceSession::waitForItem(int emptyWidth)
     return *settled;
 }
 
-std::vector<std::uint32_t> XfceSession::hostPopups()
-{
-    std::vector<std::uint32_t> shown;
-    for (const XWindow& w : m_display.windows()) {
-        if (w.viewable && isPlugin(w) && !within(w, m_panelArea)) {
-            shown.push_back(w.id);
-        }
-    }
-    return shown;
-}
-
 std::uint32_t XfceSession::openHostMenu(const XWindow& item)
 {
-    return openMenuAmong(item, [this] { return hostPopups(); });
+    // The panel's menus are windows of its plugins shown outside the panel.
+    return openMenuAmong(item, [this] {
+        std::vector<std::uint32_t> shown;
+        for (const XWindow& w : m_display.windows()) {
+            if (w.viewable && isPlugin(w) && !within(w, m_panelArea)) {
+                shown.push_back(w.id);
+            }
+        }
+        return shown;
+    });
 }
 
 } // namespace kumoden::test

@@ -40,8 +40,6 @@ protected:
     // The plugin once it holds the one item and has stopped moving: wider
     // than it was empty.
     XWindow waitForItem(int emptyWidth);
-    // Windows of the panel's plugins shown outside the panel: its menus.
-    std::vector<std::uint32_t> hostPopups();
     // The host's menu after a right-click on the item; 0 if none opens.
     std::uint32_t openHostMenu(const XWindow& item);
 
