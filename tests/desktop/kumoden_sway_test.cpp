@@ -20,26 +20,6 @@ using namespace std::chrono_literals;
 
 const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
 
-// The menu waybar draws for the program: the rectangle of its light
-// background below the bar, near the icon, on a picture of the screen.
-std::optional<QRect> drawnMenu(const SwaySession& session, const TempDir& dir)
-{
-    const std::filesystem::path shot = dir.path() / "screen.png";
-    if (runProgram({"grim", shot.string()}, session.programEnv(), 10s).exitCode != 0) {
-        return std::nullopt;
-    }
-    const QImage screen(QString::fromStdString(shot.string()));
-    QRect menu;
-    for (int y = 17; y < std::min(screen.height(), 300); ++y) {
-        for (int x = 0; x < std::min(screen.width(), 500); ++x) {
-            if (qGray(screen.pixel(x, y)) >= 230) {
-                menu |= QRect(x, y, 1, 1);
-            }
-        }
-    }
-    return menu.height() >= 40 ? std::optional<QRect>(menu) : std::nullopt;
-}
-
 class Sway : public E2e {
 protected:
     void SetUp() override
@@ -64,15 +44,41 @@ protected:
         // The platform the program picks for itself.
         env.insert(env.end(), {"QT_QPA_PLATFORM=", "LPDEST=" + kHardCopyQueue});
         kumoden = std::make_unique<Process>(std::vector<std::string>{(app() / "kumoden").string()}, env);
-        std::string item;
-        eventually(20s, [&] {
-            const std::vector<std::string> items = session->trayItems();
-            item = items.empty() ? "" : items.front();
-            return !item.empty();
-        });
+        std::vector<std::string> items;
+        eventually(20s, [&] { return !(items = session->trayItems()).empty(); });
         // The clipboard hook comes right after the icon.
         std::this_thread::sleep_for(300ms);
-        return item;
+        return items.empty() ? "" : items.front();
+    }
+
+    // Closes the focused window as the compositor's kill does; whether the focus left it.
+    bool closeFocused(const std::string& title)
+    {
+        return runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode == 0 &&
+               eventually(5s, [&] { return session->focusedTitle() != title; });
+    }
+    void clickIcon(int button) { session->click(SwaySession::kFirstIconX, SwaySession::kFirstIconY, button); }
+    // The right button on the icon: the menu waybar draws, the rectangle of
+    // its light background below the bar, near the icon, on the screen.
+    std::optional<QRect> openMenu()
+    {
+        clickIcon(3);
+        const std::filesystem::path shot = dir.path() / "screen.png";
+        QRect menu;
+        eventually(5s, [&] {
+            if (runProgram({"grim", shot.string()}, session->programEnv(), 10s).exitCode != 0) {
+                return false;
+            }
+            const QImage screen(QString::fromStdString(shot.string()));
+            menu = {};
+            for (int y = 17; y < std::min(screen.height(), 300); ++y) {
+                for (int x = 0; x < std::min(screen.width(), 500); ++x) {
+                    menu |= qGray(screen.pixel(x, y)) >= 230 ? QRect(x, y, 1, 1) : QRect();
+                }
+            }
+            return menu.height() >= 40;
+        });
+        return menu.height() >= 40 ? std::optional(menu) : std::nullopt;
     }
 
     std::unique_ptr<SwaySession> session;
@@ -111,33 +117,25 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(outputs.newFiles().size(), 2u);
     EXPECT_TRUE(kumoden->running());
-    ASSERT_EQ(runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode, 0);
-    ASSERT_TRUE(eventually(5s, [&] { return session->focusedTitle() != kAboutTitle; }));
-
-    const int iconX = SwaySession::kFirstIconX;
-    const int iconY = SwaySession::kFirstIconY;
+    ASSERT_TRUE(closeFocused(kAboutTitle));
 
     // The right button: waybar draws the program's own menu; its first
     // entry is the settings dialog.
-    session->click(iconX, iconY, 3);
-    std::optional<QRect> menu;
-    ASSERT_TRUE(eventually(5s, [&] { return (menu = drawnMenu(*session, dir)).has_value(); }))
-        << "waybar drew no menu";
+    std::optional<QRect> menu = openMenu();
+    ASSERT_TRUE(menu) << "waybar drew no menu";
     session->click(menu->center().x(), menu->top() + 8, 1);
     EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == "環境設定画面"; }))
         << "the first entry opened no settings dialog";
-    ASSERT_EQ(runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode, 0);
-    ASSERT_TRUE(eventually(5s, [&] { return session->focusedTitle() != "環境設定画面"; }));
+    ASSERT_TRUE(closeFocused("環境設定画面"));
 
     // The left button: the version box.
-    session->click(iconX, iconY, 1);
+    clickIcon(1);
     EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kAboutTitle; }))
         << "the left button opened no version box";
-    ASSERT_EQ(runProgram({"swaymsg", "kill"}, session->programEnv(), 5s).exitCode, 0);
+    ASSERT_TRUE(closeFocused(kAboutTitle));
 
     // The last entry ends the program, and its icon leaves the tray.
-    session->click(iconX, iconY, 3);
-    ASSERT_TRUE(eventually(5s, [&] { return (menu = drawnMenu(*session, dir)).has_value(); }));
+    ASSERT_TRUE(menu = openMenu());
     session->click(menu->center().x(), menu->bottom() - 8, 1);
     EXPECT_EQ(kumoden->wait(10s), 0);
     EXPECT_TRUE(eventually(5s, [&] { return session->trayItems().empty(); }));

@@ -10,22 +10,16 @@ using Xfce = XfceSession;
 
 TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
 {
-    startBus();
     startPanel();
     const int emptyWidth = trayPlugin().value_or(XWindow{}).width;
     startProgramInSession();
     const XWindow item = waitForItem(emptyWidth);
     ASSERT_GT(item.width, 0);
-    const std::vector<std::string> items = registeredItems();
+    const std::vector<std::string> items = m_bus.trayItems();
     ASSERT_EQ(items.size(), 1u);
     screenshot("xfce_tray.png", *topPanel());
     // The tip, as the panel shows it on hover.
-    const std::size_t slash = items.front().find('/');
-    EXPECT_NE(busCall({"--dest=" + items.front().substr(0, slash), items.front().substr(slash),
-                       "org.freedesktop.DBus.Properties.Get", "string:org.kde.StatusNotifierItem",
-                       "string:ToolTip"})
-                  .out.find("\"PDF印刷ツール\""),
-              std::string::npos);
+    EXPECT_NE(m_bus.itemProperty(items.front(), "ToolTip").find("\"PDF印刷ツール\""), std::string::npos);
     // The four commands and their separators, the access keys in the
     // form the host draws them in.
     EXPECT_EQ(hostMenuLayout(items.front()),
@@ -82,13 +76,12 @@ TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
     ASSERT_NE(openHostMenu(item), 0u);
     key("e");
     EXPECT_EQ(kumoden->wait(10s), 0);
-    EXPECT_TRUE(eventually(5s, [&] { return registeredItems().empty(); }));
+    EXPECT_TRUE(eventually(5s, [&] { return m_bus.trayItems().empty(); }));
     EXPECT_TRUE(eventually(5s, [&] { return trayPlugin().value_or(XWindow{}).width < item.width; }));
 }
 
 TEST_F(Xfce, StartedBeforeThePanelTheIconDocksAsXEmbed)
 {
-    startBus();
     startProgramInSession();
     // Past its splash the program has made its icon, with no tray to show it in.
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; })) << "no splash";
@@ -105,7 +98,7 @@ TEST_F(Xfce, StartedBeforeThePanelTheIconDocksAsXEmbed)
         });
         return icon.has_value();
     })) << "the icon does not dock in the panel";
-    EXPECT_TRUE(registeredItems().empty());
+    EXPECT_TRUE(m_bus.trayItems().empty());
 
     // Its right button opens the program's own menu, below the icon.
     const std::uint32_t menu = openMenu(*icon);

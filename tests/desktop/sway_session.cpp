@@ -50,13 +50,12 @@ std::string findIn(const fs::path& folder, const std::regex& name)
 
 } // namespace
 
-SwaySession::SwaySession()
+SwaySession::SwaySession() : m_bus(m_dir.path() / "bus", false)
 {
     const fs::path sway = installedProgram("sway");
-    installedProgram("waybar");
-    installedProgram("wl-copy");
-    installedProgram("grim");
-    installedProgram("xhost");
+    for (const char* needed : {"waybar", "wl-copy", "grim", "xhost"}) {
+        installedProgram(needed);
+    }
     const bool root = ::geteuid() == 0;
     const passwd* user = root ? sessionUser() : nullptr;
 
@@ -65,55 +64,28 @@ SwaySession::SwaySession()
                                       fs::perms::others_read | fs::perms::others_exec);
     m_run = m_dir.path() / "run";
     m_programRun = m_dir.path() / "program-run";
-    fs::create_directories(m_run);
-    fs::create_directories(m_programRun);
-    fs::permissions(m_run, fs::perms::owner_all);
-    fs::permissions(m_programRun, fs::perms::owner_all);
+    for (const fs::path& folder : {m_run, m_programRun}) {
+        fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_all);
+    }
     if (user != nullptr && ::chown(m_run.c_str(), user->pw_uid, user->pw_gid) != 0) {
         throw std::runtime_error("cannot hand the runtime folder to " + std::string(kSessionUser));
-    }
-
-    // A bus that both the session's user and this process may use.
-    const fs::path busSocket = m_dir.path() / "bus";
-    m_bus = "unix:path=" + busSocket.string();
-    const fs::path busConfig = m_dir.write("bus.conf", R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>)" + m_bus + R"(</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-  </policy>
-</busconfig>
-)");
-    m_busDaemon = std::make_unique<Process>(std::vector<std::string>{
-        installedProgram("dbus-daemon").string(), "--nofork", "--config-file=" + busConfig.string()});
-    if (!eventually(10s, [&] { return fs::exists(busSocket); })) {
-        throw std::runtime_error("the session bus did not come up");
     }
 
     // waybar is the tray host; once XWayland is up this process may use it
     // too, and the session says which display it is.
     const fs::path displayFile = m_run / "display";
+    const fs::path waybar = m_dir.write("waybar.json", kWaybarConfig);
+    const fs::path style = m_dir.write("waybar.css", kWaybarStyle);
     const fs::path config =
-        m_dir.write("sway.conf", "output HEADLESS-1 resolution 1280x800\n"
-                                 "xwayland enable\n"
-                                 "exec waybar -c " +
-                                     m_dir.write("waybar.json", kWaybarConfig).string() + " -s " +
-                                     m_dir.write("waybar.css", kWaybarStyle).string() +
-                                     "\n"
-                                     "exec sh -c 'xhost +si:localuser:root && echo \"$DISPLAY\" > " +
+        m_dir.write("sway.conf", "output HEADLESS-1 resolution 1280x800\nxwayland enable\nexec waybar -c " +
+                                     waybar.string() + " -s " + style.string() +
+                                     "\nexec sh -c 'xhost +si:localuser:root && echo \"$DISPLAY\" > " +
                                      displayFile.string() + ".part && mv " + displayFile.string() + ".part " +
                                      displayFile.string() + "'\n");
-    fs::permissions(config, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read |
-                                fs::perms::group_read);
-    for (const char* file : {"waybar.json", "waybar.css"}) {
-        fs::permissions(m_dir.path() / file, fs::perms::owner_read | fs::perms::others_read);
+    for (const fs::path& file : {waybar, style, config}) {
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                  fs::perms::others_read);
     }
     std::vector<std::string> command{sway.string(), "-c", config.string()};
     if (user != nullptr) {
@@ -131,30 +103,14 @@ SwaySession::SwaySession()
     }
     m_display = readFile(displayFile);
     m_display.erase(m_display.find_last_not_of("\n") + 1);
-    if (!eventually(15s, [&] {
-            return watcherProperty(busEnv(), "IsStatusNotifierHostRegistered").find("boolean true") !=
-                   std::string::npos;
-        })) {
+    if (!m_bus.waitForTrayHost(15s)) {
         throw std::runtime_error("waybar's tray did not come up");
     }
 }
 
-SwaySession::~SwaySession()
-{
-    m_owners.clear();
-    m_pointer.reset();
-    m_sway.reset();
-    m_busDaemon.reset();
-}
-
-std::vector<std::string> SwaySession::busEnv() const
-{
-    return {"DBUS_SESSION_BUS_ADDRESS=" + m_bus};
-}
-
 std::vector<std::string> SwaySession::swayEnv() const
 {
-    return {"DBUS_SESSION_BUS_ADDRESS=" + m_bus,
+    return {m_bus.env().front(),
             "XDG_RUNTIME_DIR=" + m_run.string(),
             "HOME=" + m_dir.path().string(),
             "WLR_BACKENDS=headless",
@@ -167,16 +123,13 @@ std::vector<std::string> SwaySession::swayEnv() const
 
 std::vector<std::string> SwaySession::programEnv() const
 {
-    return {"WAYLAND_DISPLAY=" + m_wayland, "DISPLAY=" + m_display, "DBUS_SESSION_BUS_ADDRESS=" + m_bus,
+    return {"WAYLAND_DISPLAY=" + m_wayland, "DISPLAY=" + m_display, m_bus.env().front(),
             "XDG_RUNTIME_DIR=" + m_programRun.string(), "SWAYSOCK=" + m_swaySocket};
 }
 
 bool SwaySession::activate(const std::string& item) const
 {
-    const std::size_t slash = item.find('/');
-    return busCall(busEnv(), {"--dest=" + item.substr(0, slash), item.substr(slash),
-                              "org.kde.StatusNotifierItem.Activate", "int32:0", "int32:0"})
-               .exitCode == 0;
+    return m_bus.send(item, {"org.kde.StatusNotifierItem.Activate", "int32:0", "int32:0"}).exitCode == 0;
 }
 
 std::string SwaySession::focusedTitle() const
@@ -204,15 +157,14 @@ void SwaySession::click(int x, int y, int button)
             throw std::runtime_error("the session got no pointer: " + m_pointer->err());
         }
     }
+    // One batch: the move, the press and the release, in that order.
+    const std::string seat = "seat - cursor ";
     const std::string name = "button" + std::to_string(button);
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"swaymsg", "seat", "-", "cursor", "set", std::to_string(x),
-                                   std::to_string(y)},
-          {"swaymsg", "seat", "-", "cursor", "press", name},
-          {"swaymsg", "seat", "-", "cursor", "release", name}}) {
-        if (runProgram(command, env, 5s).exitCode != 0) {
-            throw std::runtime_error("sway did not take the pointer's move or button");
-        }
+    if (runProgram({"swaymsg", seat + "set " + std::to_string(x) + " " + std::to_string(y) + ", " + seat +
+                                   "press " + name + ", " + seat + "release " + name},
+                   env, 5s)
+            .exitCode != 0) {
+        throw std::runtime_error("sway did not take the pointer's move or button");
     }
 }
 

@@ -18,7 +18,6 @@ namespace kumoden::test {
 class SwaySession {
 public:
     SwaySession();
-    ~SwaySession();
     SwaySession(const SwaySession&) = delete;
     SwaySession& operator=(const SwaySession&) = delete;
 
@@ -26,9 +25,11 @@ public:
     // absolute path, XWayland, the session bus and a runtime folder of the
     // program's own.
     std::vector<std::string> programEnv() const;
+    // The compositor's socket by its absolute path.
+    const std::string& waylandSocket() const { return m_wayland; }
 
     // The tray items the host has, as "bus/path".
-    std::vector<std::string> trayItems() const { return test::trayItems(busEnv()); }
+    std::vector<std::string> trayItems() const { return m_bus.trayItems(); }
     // Calls Activate on a tray item, as a host does on a left click.
     bool activate(const std::string& item) const;
     // The title of the window that has the focus; empty when none has.
@@ -43,20 +44,20 @@ public:
     void copy(const std::filesystem::path& file, const std::string& type);
 
 private:
-    std::vector<std::string> busEnv() const;
     std::vector<std::string> swayEnv() const;
 
     TempDir m_dir;
     std::filesystem::path m_run;
     std::filesystem::path m_programRun;
-    std::string m_bus;
     std::string m_wayland;
     std::string m_swaySocket;
     std::string m_display;
-    std::unique_ptr<Process> m_busDaemon;
+    // Gone in the reverse order: the clipboard's owners and the pointer,
+    // then sway, then the bus.
+    SessionBus m_bus;
     std::unique_ptr<Process> m_sway;
-    std::vector<std::unique_ptr<Process>> m_owners;
     std::unique_ptr<Process> m_pointer;
+    std::vector<std::unique_ptr<Process>> m_owners;
 };
 
 } // namespace kumoden::test

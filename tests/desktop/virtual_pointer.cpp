@@ -12,24 +12,14 @@
 
 namespace {
 
-// The requests of the compositor's virtual pointer protocol (wlroots'
-// zwlr_virtual_pointer_v1, version 1); only the making of the device is used.
-const wl_interface* kNoTypes[5] = {};
-const wl_message kPointerRequests[] = {
-    {"motion", "uff", kNoTypes},   {"motion_absolute", "uuuuu", kNoTypes},
-    {"button", "uuu", kNoTypes},   {"axis", "uuf", kNoTypes},
-    {"frame", "", kNoTypes},       {"axis_source", "u", kNoTypes},
-    {"axis_stop", "uu", kNoTypes}, {"axis_discrete", "uufi", kNoTypes},
-    {"destroy", "", kNoTypes},
-};
-const wl_interface kPointerInterface = {"zwlr_virtual_pointer_v1", 1, 9, kPointerRequests, 0, nullptr};
+// The compositor's virtual pointer protocol (wlroots'
+// zwlr_virtual_pointer_v1, version 1), as far as it is used here: the making
+// of the device; the compositor moves it and presses its buttons.
+const wl_interface kPointerInterface = {"zwlr_virtual_pointer_v1", 1, 0, nullptr, 0, nullptr};
 const wl_interface* kCreateTypes[] = {&wl_seat_interface, &kPointerInterface};
-const wl_message kManagerRequests[] = {
-    {"create_virtual_pointer", "?on", kCreateTypes},
-    {"destroy", "", kNoTypes},
-};
+const wl_message kManagerRequests[] = {{"create_virtual_pointer", "?on", kCreateTypes}};
 const wl_interface kManagerInterface = {
-    "zwlr_virtual_pointer_manager_v1", 1, 2, kManagerRequests, 0, nullptr};
+    "zwlr_virtual_pointer_manager_v1", 1, 1, kManagerRequests, 0, nullptr};
 
 wl_proxy* g_manager = nullptr;
 

@@ -10,24 +10,21 @@
 
 #include <wayland-client.h>
 
-#include <atomic>
 #include <cstring>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 namespace kumoden::test {
 namespace {
 
 using namespace std::chrono_literals;
 
-// An owner of the clipboard that offers types and never writes a byte: the
-// pipes it is handed stay open until it goes.
+// An owner of the clipboard that offers types and never writes a byte: it
+// reads none of the compositor's requests, so the pipes they hand it stay
+// open until it goes.
 class SilentOwner {
 public:
     SilentOwner(const std::string& socket, const std::vector<std::string>& types)
+        : m_display(wl_display_connect(socket.c_str()))
     {
-        m_display = wl_display_connect(socket.c_str());
         if (m_display == nullptr) {
             throw std::runtime_error("cannot reach the compositor");
         }
@@ -41,30 +38,14 @@ public:
         }
         m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
         m_source = zwlr_data_control_manager_v1_create_data_source(m_manager);
-        static const zwlr_data_control_source_v1_listener sourceListener{
-            [](void* self, zwlr_data_control_source_v1*, const char*, int32_t fd) {
-                static_cast<SilentOwner*>(self)->m_held.push_back(fd);
-            },
-            [](void*, zwlr_data_control_source_v1*) {}};
-        zwlr_data_control_source_v1_add_listener(m_source, &sourceListener, this);
         for (const std::string& type : types) {
             zwlr_data_control_source_v1_offer(m_source, type.c_str());
         }
         zwlr_data_control_device_v1_set_selection(m_device, m_source);
         wl_display_roundtrip(m_display);
-        m_thread = std::thread([this] {
-            while (!m_stop && wl_display_dispatch(m_display) >= 0) {
-            }
-        });
     }
     ~SilentOwner()
     {
-        m_stop = true;
-        ::shutdown(wl_display_get_fd(m_display), SHUT_RDWR);
-        m_thread.join();
-        for (int fd : m_held) {
-            ::close(fd);
-        }
         zwlr_data_control_source_v1_destroy(m_source);
         zwlr_data_control_device_v1_destroy(m_device);
         zwlr_data_control_manager_v1_destroy(m_manager);
@@ -85,15 +66,12 @@ private:
         }
     }
 
-    wl_display* m_display = nullptr;
+    wl_display* m_display;
     wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
+    zwlr_data_control_manager_v1* m_manager = nullptr;
     zwlr_data_control_device_v1* m_device = nullptr;
     zwlr_data_control_source_v1* m_source = nullptr;
-    zwlr_data_control_manager_v1* m_manager = nullptr;
-    std::vector<int> m_held;
-    std::atomic<bool> m_stop = false;
-    std::thread m_thread;
 };
 
 class WaylandClipboardTest : public ::testing::Test {
@@ -103,12 +81,8 @@ protected:
         OffscreenApplication();
         session = std::make_unique<SwaySession>();
         // The session's socket only: the next session must not inherit its other names.
-        for (const std::string& entry : session->programEnv()) {
-            if (entry.starts_with("WAYLAND_DISPLAY=")) {
-                setenv("WAYLAND_DISPLAY", entry.substr(entry.find('=') + 1).c_str(), 1);
-            }
-        }
-        socket = std::getenv("WAYLAND_DISPLAY");
+        socket = session->waylandSocket();
+        setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
     }
     void TearDown() override { unsetenv("WAYLAND_DISPLAY"); }
     // Qt's events until the condition holds, or the time is up.

@@ -1,7 +1,5 @@
 #include "tests/desktop/xfce_session.h"
 
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace kumoden::test {
@@ -18,20 +16,12 @@ bool isPlugin(const XWindow& w)
     return w.instance == "wrapper-2.0";
 }
 
-std::string commandLineOf(pid_t pid)
-{
-    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 } // namespace
 
-void XfceSession::TearDown()
+XfceSession::XfceSession()
 {
-    // The program, then the panel, then the bus they talk over.
-    kumoden.reset();
-    m_panel.reset();
-    m_bus.reset();
+    std::filesystem::create_directories(dir.path() / "run");
+    chmod((dir.path() / "run").c_str(), 0700);
 }
 
 bool XfceSession::ours(const XWindow& window) const
@@ -49,28 +39,13 @@ std::vector<std::string> XfceSession::sessionEnv() const
         "XDG_CACHE_HOME=" + (home / ".cache").string(),
         "XDG_DATA_HOME=" + (home / ".local/share").string(),
         "XDG_RUNTIME_DIR=" + (dir.path() / "run").string(),
-        "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "run" / "bus").string(),
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "bus").string(),
         // Nothing of the caller's session: its session manager, its
         // settings daemon, an accessibility bus that would be started.
         "SESSION_MANAGER=",
         "GSETTINGS_BACKEND=memory",
         "NO_AT_BRIDGE=1",
     };
-}
-
-void XfceSession::startBus()
-{
-    const std::filesystem::path run = dir.path() / "run";
-    std::filesystem::create_directories(run);
-    chmod(run.c_str(), 0700);
-    m_bus = std::make_unique<Process>(
-        std::vector<std::string>{installedProgram("dbus-daemon").string(), "--session", "--nofork",
-                                 "--nopidfile", "--address=unix:path=" + (run / "bus").string()},
-        sessionEnv());
-    ASSERT_TRUE(eventually(10s, [&] {
-        return busCall({"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.GetId"})
-                   .exitCode == 0;
-    })) << "the session bus does not answer";
 }
 
 void XfceSession::startPanel()
@@ -83,39 +58,29 @@ void XfceSession::startPanel()
     m_panel = std::make_unique<Process>(
         std::vector<std::string>{installedProgram("xfce4-panel").string(), "--disable-wm-check"},
         sessionEnv(), Process::Output::Capture);
-    ASSERT_TRUE(eventually(
-        30s,
-        [&] {
-            return watcherProperty(sessionEnv(), "IsStatusNotifierHostRegistered").find("boolean true") !=
-                   std::string::npos;
-        }))
-        << "no tray host on the bus\n"
-        << m_panel->err();
+    ASSERT_TRUE(m_bus.waitForTrayHost(30s)) << "no tray host on the bus\n" << m_panel->err();
     ASSERT_TRUE(eventually(10s, [&] { return trayPlugin().has_value(); }))
         << "no systray plugin in the panel";
 }
 
 void XfceSession::startProgramInSession()
 {
-    startProgram({"DBUS_SESSION_BUS_ADDRESS=unix:path=" + (dir.path() / "run" / "bus").string(),
-                  "XDG_RUNTIME_DIR=" + (dir.path() / "run").string()});
+    startProgram({m_bus.env().front(), "XDG_RUNTIME_DIR=" + (dir.path() / "run").string()});
 }
 
 std::vector<std::string> XfceSession::hostMenuLayout(const std::string& item)
 {
-    const std::size_t slash = item.find('/');
-    const std::string service = "--dest=" + item.substr(0, slash);
-    const std::string menuReply = busCall({service, item.substr(slash), "org.freedesktop.DBus.Properties.Get",
-                                           "string:org.kde.StatusNotifierItem", "string:Menu"})
-                                      .out;
+    const std::string menuReply = m_bus.itemProperty(item, "Menu");
     const std::size_t open = menuReply.find("object path \"");
     if (open == std::string::npos) {
         return {};
     }
-    const std::string menuPath = menuReply.substr(open + 13, menuReply.find('"', open + 13) - open - 13);
+    const std::string menu = item.substr(0, item.find('/')) +
+                             menuReply.substr(open + 13, menuReply.find('"', open + 13) - open - 13);
     const std::vector<std::string> printed =
-        PrintedStrings(busCall({service, menuPath, "com.canonical.dbusmenu.GetLayout", "int32:0", "int32:-1",
-                                "array:string:label,type"})
+        printedStrings(m_bus
+                           .send(menu, {"com.canonical.dbusmenu.GetLayout", "int32:0", "int32:-1",
+                                        "array:string:label,type"})
                            .out);
     std::vector<std::string> entries;
     for (std::size_t i = 0; i + 1 < printed.size(); ++i) {
@@ -138,13 +103,10 @@ std::optional<XWindow> XfceSession::topPanel()
 pid_t XfceSession::trayPluginPid()
 {
     // The panel runs each plugin in a wrapper process of its own.
-    if (m_trayPid != 0 || !m_panel) {
-        return m_trayPid;
-    }
-    for (const auto& child : childrenOf(m_panel->pid())) {
-        if (commandLineOf(child.first).find("libsystray.so") != std::string::npos) {
-            m_trayPid = child.first;
-        }
+    if (m_trayPid == 0 && m_panel) {
+        const RunResult found =
+            runProgram({"pgrep", "-P", std::to_string(m_panel->pid()), "-f", "libsystray.so"});
+        m_trayPid = found.exitCode == 0 ? std::stoi(found.out) : 0;
     }
     return m_trayPid;
 }
@@ -177,33 +139,31 @@ XWindow XfceSession::waitForItem(int emptyWidth)
     eventually(20s, [&] {
         const std::optional<XWindow> now = trayPlugin();
         if (now && before && now->width > emptyWidth && now->x == before->x && now->width == before->width &&
-            registeredItems().size() == 1) {
+            m_bus.trayItems().size() == 1) {
             settled = now;
         }
         before = now;
         return settled.has_value();
     });
     if (!settled) {
-        ADD_FAILURE() << "no item in the panel's tray (" << registeredItems().size() << " registered)";
+        ADD_FAILURE() << "no item in the panel's tray (" << m_bus.trayItems().size() << " registered)";
         return {};
     }
     return *settled;
 }
 
-std::vector<std::uint32_t> XfceSession::hostPopups()
-{
-    std::vector<std::uint32_t> shown;
-    for (const XWindow& w : m_display.windows()) {
-        if (w.viewable && isPlugin(w) && !within(w, m_panelArea)) {
-            shown.push_back(w.id);
-        }
-    }
-    return shown;
-}
-
 std::uint32_t XfceSession::openHostMenu(const XWindow& item)
 {
-    return openMenuAmong(item, [this] { return hostPopups(); });
+    // The panel's menus are windows of its plugins shown outside the panel.
+    return openMenuAmong(item, [this] {
+        std::vector<std::uint32_t> shown;
+        for (const XWindow& w : m_display.windows()) {
+            if (w.viewable && isPlugin(w) && !within(w, m_panelArea)) {
+                shown.push_back(w.id);
+            }
+        }
+        return shown;
+    });
 }
 
 } // namespace kumoden::test

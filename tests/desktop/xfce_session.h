@@ -18,25 +18,17 @@ namespace kumoden::test {
 
 class XfceSession : public TrayFixture {
 protected:
-    void TearDown() override;
+    XfceSession();
 
     // The program's windows, its XEmbed icon in the panel left out.
     bool ours(const XWindow& window) const override;
 
-    void startBus();
     // Waits until the panel's tray has registered as the watcher's host.
     void startPanel();
     // The program on the session's bus.
     void startProgramInSession();
     std::vector<std::string> sessionEnv() const;
 
-    // dbus-send on the session's bus; its reply as printed.
-    RunResult busCall(const std::vector<std::string>& arguments)
-    {
-        return test::busCall(sessionEnv(), arguments);
-    }
-    // The items the watcher has, as "bus/path".
-    std::vector<std::string> registeredItems() { return trayItems(sessionEnv()); }
     // The item's menu as the host reads it: each entry's label, "-" for a
     // separator.
     std::vector<std::string> hostMenuLayout(const std::string& item);
@@ -48,12 +40,11 @@ protected:
     // The plugin once it holds the one item and has stopped moving: wider
     // than it was empty.
     XWindow waitForItem(int emptyWidth);
-    // Windows of the panel's plugins shown outside the panel: its menus.
-    std::vector<std::uint32_t> hostPopups();
     // The host's menu after a right-click on the item; 0 if none opens.
     std::uint32_t openHostMenu(const XWindow& item);
 
-    std::unique_ptr<Process> m_bus;
+    // The panel goes before the bus, after the program (TrayFixture's TearDown).
+    SessionBus m_bus{dir.path() / "bus", true, sessionEnv()};
     std::unique_ptr<Process> m_panel;
     XWindow m_panelArea{};
 
