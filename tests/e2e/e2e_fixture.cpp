@@ -1,5 +1,8 @@
 #include "tests/e2e/e2e_fixture.h"
 
+#include "tests/support/eventually.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -45,6 +48,26 @@ void E2e::start(const std::vector<std::string>& extra)
 std::filesystem::path E2e::drop(const std::string& name)
 {
     return dir.write("in/" + name, tinyPdf());
+}
+
+bool E2e::archived(const std::vector<std::string>& names, std::chrono::milliseconds limit) const
+{
+    return eventually(limit, [&] {
+        return std::all_of(names.begin(), names.end(),
+                           [&](const std::string& name) { return std::filesystem::exists(backup(name)); });
+    });
+}
+
+std::filesystem::path E2e::script(const std::string& name, const std::string& body) const
+{
+    const std::filesystem::path file = dir.write("app/" + name, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+    return file;
+}
+
+std::string E2e::launchLine(const std::string& name, const std::string& reader) const
+{
+    return "印刷プログラムを起動: " + reader + " (" + backup(name).string();
 }
 
 std::vector<std::pair<pid_t, char>> E2e::childrenOf(pid_t parent)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -38,6 +39,14 @@ protected:
     // Headless: the tests that need X start a server of their own.
     static std::vector<std::string> environment(std::vector<std::string> extra = {});
     std::filesystem::path drop(const std::string& name);
+    // Whether all the files named are in the archive within the time given.
+    bool archived(const std::vector<std::string>& names,
+                  std::chrono::milliseconds limit = std::chrono::seconds(30)) const;
+    // An executable shell script beside the program, its body after "#!/bin/sh".
+    std::filesystem::path script(const std::string& name, const std::string& body) const;
+    // The start of the log's line for the launch of the reader on an archived file.
+    std::string launchLine(const std::string& name,
+                           const std::string& reader = builtProgram("kumoden-print").string()) const;
 
     // The process's children and the state of each ('Z': ended, never reaped).
     static std::vector<std::pair<pid_t, char>> childrenOf(pid_t parent);

@@ -1,6 +1,5 @@
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/print_outputs.h"
-#include "tests/support/silent_scheduler.h"
 #include "tests/support/x_display.h"
 
 #include <algorithm>
@@ -23,14 +22,20 @@ namespace fs = std::filesystem;
 using Watch = E2e;
 using Settings = E2e;
 using Program = E2e;
+using Jobs = E2e;
 
 // Files still written to, by a writer that goes on or by one that holds
-// the file open, wait; the others matching print once, the rest stay.
+// the file open, wait; the others matching print once, the rest stay. Two
+// copies of the program watch the folder: each file still prints once.
 TEST_F(Watch, PrintsMatchingFilesOnceWhenTheirWritersAreDoneAndLeavesTheRest)
 {
     writeWorkingIni();
     PrintOutputs printed("PDF2");
+    fs::create_directories(dir.path() / "app2");
+    fs::copy_file(app() / "kumoden", dir.path() / "app2" / "kumoden");
+    fs::copy_file(app() / "kumoden.INI", dir.path() / "app2" / "kumoden.INI");
     start();
+    Process second({(dir.path() / "app2" / "kumoden").string()}, environment());
     drop("job1.pdf");
     drop("JOB2.PDF");
     drop("other.pdf");
@@ -52,22 +57,19 @@ TEST_F(Watch, PrintsMatchingFilesOnceWhenTheirWritersAreDoneAndLeavesTheRest)
         std::ofstream(growing, std::ios::binary | std::ios::app) << more;
         written += more;
     }
-    // The held file's writer pauses; a tick meets the file, waits out its
-    // size and leaves it, saying so.
+    // The held file's writer pauses; a tick (of either copy) meets the file,
+    // waits out its size and leaves it, saying so.
+    const auto logs = [&] { return log() + readFile(dir.path() / "app2" / "kumoden.log"); };
     ASSERT_TRUE(eventually(60s, [&] {
-        return countOf(log(), "書き込み中のため次の回に: job-open.pdf") >= 1;
-    })) << log();
+        return countOf(logs(), "書き込み中のため次の回に: job-open.pdf") >= 1;
+    })) << logs();
     EXPECT_EQ(readFile(held), pdf.substr(0, half));
     EXPECT_FALSE(fs::exists(backup("job-open.pdf")));
     ASSERT_EQ(write(writer, pdf.data() + half, pdf.size() - half), static_cast<ssize_t>(pdf.size() - half));
     close(writer);
 
     // Each file at least 3 + 3 + 5 seconds.
-    const std::vector<std::string> names{"job1.pdf", "JOB2.PDF", "job-growing.pdf", "job-open.pdf"};
-    ASSERT_TRUE(eventually(120s, [&] {
-        return std::all_of(names.begin(), names.end(),
-                           [&](const auto& name) { return fs::exists(backup(name)); });
-    }));
+    ASSERT_TRUE(archived({"job1.pdf", "JOB2.PDF", "job-growing.pdf", "job-open.pdf"}, 120s));
     EXPECT_EQ(readFile(backup("job1.pdf")), pdf);
     EXPECT_EQ(readFile(backup("job-growing.pdf")), written);
     EXPECT_EQ(readFile(backup("job-open.pdf")), pdf);
@@ -76,79 +78,21 @@ TEST_F(Watch, PrintsMatchingFilesOnceWhenTheirWritersAreDoneAndLeavesTheRest)
     EXPECT_FALSE(fs::exists(backup("other.pdf")));
     // One more file: five prints in all, so the waiting ones went out once.
     drop("job-next.pdf");
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job-next.pdf")); }));
+    ASSERT_TRUE(archived({"job-next.pdf"}));
     EXPECT_EQ(printed.waitForNew(30s, 5).size(), 5u);
     EXPECT_TRUE(kumoden->running());
     // The readers have long ended; none may linger as a zombie.
     EXPECT_EQ(std::ranges::count(childrenOf(kumoden->pid()) | std::views::values, 'Z'), 0);
+    EXPECT_EQ(second.terminate(), 0);
     EXPECT_EQ(kumoden->terminate(), 0);
     EXPECT_EQ(printed.newFiles().size(), 5u);
 }
 
-TEST_F(Watch, TwoCopiesOnOneFolderPrintEachFileOnce)
+// Odd names, links and pipes, an archive folder that cannot be made yet, and
+// neither a scheduler nor a display that answers: what can be archived is.
+TEST_F(Watch, OddNamesLinksPipesAndAnArchiveThatCannotBeMadeYetWithoutASchedulerOrADisplay)
 {
-    writeWorkingIni();
-    PrintOutputs printed("PDF2");
-    fs::create_directories(dir.path() / "app2");
-    fs::copy_file(app() / "kumoden", dir.path() / "app2" / "kumoden");
-    fs::copy_file(app() / "kumoden.INI", dir.path() / "app2" / "kumoden.INI");
-    const std::vector<std::string> names{"job1.pdf", "job2.pdf", "job3.pdf"};
-    for (const auto& name : names) {
-        drop(name);
-    }
-    start();
-    Process second({(dir.path() / "app2" / "kumoden").string()}, environment());
-
-    ASSERT_TRUE(eventually(90s, [&] {
-        return std::all_of(names.begin(), names.end(),
-                           [&](const auto& name) { return fs::exists(backup(name)); });
-    }));
-    EXPECT_EQ(printed.waitForNew(30s, names.size()).size(), names.size());
-    // Both copies still watch; the last file goes out once too.
-    drop("job4.pdf");
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job4.pdf")); }));
-    EXPECT_EQ(printed.waitForNew(30s, names.size() + 1).size(), names.size() + 1);
-    EXPECT_EQ(second.terminate(), 0);
-    EXPECT_EQ(kumoden->terminate(), 0);
-    EXPECT_EQ(printed.newFiles().size(), names.size() + 1);
-    for (const auto& name : names) {
-        EXPECT_FALSE(fs::exists(in() / name)) << name;
-    }
-}
-
-TEST_F(Watch, WithoutAReaderTheFileWaitsInTheWatchedFolder)
-{
-    writeWatchIni((app() / "no-reader").string(), "FileSelect=job\r\nPrinterNm=PDF2\r\nFileDelDate=0\r\n");
-    PrintOutputs printed("PDF2");
-    drop("job1.pdf");
-    dir.write("in/BackPdf/old.pdf", tinyPdf());
-    start();
-    // Ticks have run (their purge took the old backup) and took nothing:
-    // without a reader no file is taken, and it is told once.
-    ASSERT_TRUE(eventually(30s, [&] { return !fs::exists(backup("old.pdf")); }));
-    const auto now = std::chrono::steady_clock::now();
-    EXPECT_EQ(kumoden->terminate(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - now, 2s) << "a tick held the program up";
-    EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
-    EXPECT_FALSE(fs::exists(backup("job1.pdf")));
-    EXPECT_EQ(countOf(log(), "印刷プログラムが見つかりません"), 1u);
-
-    // Named a reader, the program prints it, once.
-    writeWorkingIni();
-    start();
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
-    drop("job2.pdf");
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
-    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
-    EXPECT_EQ(kumoden->terminate(), 0);
-    EXPECT_EQ(printed.newFiles().size(), 2u);
-    EXPECT_FALSE(fs::exists(in() / "job1.pdf"));
-}
-
-TEST_F(Watch, OddNamesLinksPipesAndAnArchiveThatCannotBeMadeYet)
-{
-    // A reader that prints nothing: every file goes to the archive unprinted.
-    writeWatchIni(noPrinting(), "PrinterNm=PDF2\r\n");
+    writeWatchIni(builtProgram("kumoden-print").string(), "PrinterNm=PDF2\r\n");
     const std::vector<std::string> names{"job1.pdf",      "quote\"d.pdf", "with blank.pdf",
                                          "new\nline.pdf", "\xff\xfe.pdf", std::string(251, 'n') + ".pdf"};
     for (const auto& name : names) {
@@ -158,31 +102,6 @@ TEST_F(Watch, OddNamesLinksPipesAndAnArchiveThatCannotBeMadeYet)
     fs::create_symlink(outside, in() / "link.pdf");
     ASSERT_EQ(mkfifo((in() / "fifo.pdf").c_str(), 0600), 0);
     const fs::path blocker = dir.write("in/BackPdf", "a file where the archive folder should be");
-    start();
-
-    // The tick that tried the archive says so, and leaves the file.
-    ASSERT_TRUE(eventually(30s, [&] { return countOf(log(), "BackPdf に移動できません: job1.pdf") == 1; }))
-        << log();
-    EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
-    EXPECT_EQ(readFile(blocker), "a file where the archive folder should be");
-    // Once the folder can be made, the same files go there.
-    fs::remove(blocker);
-    ASSERT_TRUE(eventually(120s, [&] {
-        return std::all_of(names.begin(), names.end(),
-                           [&](const auto& name) { return fs::exists(backup(name)); });
-    }));
-    EXPECT_EQ(readFile(backup("job1.pdf")), tinyPdf());
-    // The pass that took the last of them in name order went past these.
-    EXPECT_TRUE(fs::is_symlink(in() / "link.pdf"));
-    EXPECT_TRUE(fs::exists(outside));
-    EXPECT_TRUE(fs::is_fifo(in() / "fifo.pdf"));
-    EXPECT_EQ(kumoden->terminate(), 0);
-}
-
-TEST_F(Watch, WithoutASchedulerOrADisplayThatAnswersItStillArchives)
-{
-    writeWorkingIni();
-    drop("job1.pdf");
     // A display that lets no one in without its key (in the file's format:
     // any address, any display, MIT-MAGIC-COOKIE-1), which no one has.
     const fs::path key = dir.write("key", std::string("\xff\xff\0\0\0\0\0\x12", 8) + "MIT-MAGIC-COOKIE-1" +
@@ -197,42 +116,54 @@ TEST_F(Watch, WithoutASchedulerOrADisplayThatAnswersItStillArchives)
         std::vector<std::string>{
             "DISPLAY=" + server.name(), "XAUTHORITY=" + noKey.string(),
             "QT_QPA_PLATFORM=", "CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
-    // The reader's failure ends nothing: the next file goes the same way.
-    drop("job2.pdf");
-    EXPECT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
-    // Both readers' ends are in the log with their reason; it was told once.
-    const auto lines = [&](const std::string& text) { return countOf(log(), text); };
+
+    // The tick that tried the archive says so, and leaves the file.
+    ASSERT_TRUE(eventually(30s, [&] { return countOf(log(), "BackPdf に移動できません: job1.pdf") == 1; }))
+        << log();
+    EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
+    EXPECT_EQ(readFile(blocker), "a file where the archive folder should be");
+    // Once the folder can be made, the same files go there.
+    fs::remove(blocker);
+    ASSERT_TRUE(archived(names, 120s));
+    EXPECT_EQ(readFile(backup("job1.pdf")), tinyPdf());
+    // The pass that took the last of them in name order went past these.
+    EXPECT_TRUE(fs::is_symlink(in() / "link.pdf"));
+    EXPECT_TRUE(fs::exists(outside));
+    EXPECT_TRUE(fs::is_fifo(in() / "fifo.pdf"));
+    // Each reader's end is in the log with its reason: one failure ends
+    // nothing, the next file goes the same way.
     const std::string reason =
         "印刷プログラムがエラーで終了しました: kumoden-print: cannot reach the print scheduler at ";
-    EXPECT_TRUE(eventually(30s, [&] { return lines(reason) == 2; })) << log();
-    EXPECT_EQ(lines(backup("job1.pdf").string() + ", プリンター「PDF2」"), 2u) << "launch and end";
+    EXPECT_TRUE(eventually(30s, [&] { return countOf(log(), reason) == names.size(); })) << log();
+    EXPECT_EQ(countOf(log(), backup("job1.pdf").string() + ", プリンター「PDF2」"), 2u) << "launch and end";
     EXPECT_EQ(kumoden->terminate(), 0);
 }
 
-TEST_F(Watch, ASchedulerThatNeverAnswersHoldsNothingUp)
+// A file whose job the printer fails is told once with the printer's reason,
+// and never sent again: kumoden-print makes one job a launch.
+TEST_F(Jobs, AFileThePrinterFailsIsToldNotPrintedOnceAndNeverSentAgain)
 {
-    // A reader that writes down each command line it is started with, one
-    // argument a line, and a blank line after it.
-    const fs::path launches = dir.path() / "launches.txt";
-    const fs::path reader =
-        dir.write("app/reader", "#!/bin/sh\nprintf '%s\\n' \"$@\" '' >> '" + launches.string() + "'\n");
-    fs::permissions(reader, fs::perms::owner_all);
-    writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
-    const SilentScheduler silent;
-    const auto launched = [&](const std::string& name) {
-        // No printer found: the printer as set, and an empty driver and port.
-        return readFile(launches).find(backup(name).string() + "\nPDF2\n\n\n\n") != std::string::npos;
+    writeWatchIni(builtProgram("kumoden-print").string(), "FileSelect=job\r\nPrinterNm=FAIL\r\n");
+    const auto told = [&](const std::string& name) {
+        return countOf(log(), "印刷されていません: " + backup(name).string() +
+                                  ", プリンター「FAIL」。プリンターでエラーになりました: kumoden-print: "
+                                  "failed at the printer: job ");
     };
     drop("job1.pdf");
-    start({silent.environment()});
-
-    // Each file is archived and launched all the same, the next one too.
-    ASSERT_TRUE(eventually(60s, [&] { return fs::exists(backup("job1.pdf")) && launched("job1.pdf"); }));
     drop("job2.pdf");
-    EXPECT_TRUE(eventually(60s, [&] { return fs::exists(backup("job2.pdf")) && launched("job2.pdf"); }));
-    EXPECT_GT(silent.connections(), 0);
+    start();
+    ASSERT_TRUE(eventually(60s, [&] { return told("job1.pdf") == 1 && told("job2.pdf") == 1; })) << log();
+    // A later file goes its way, and the earlier ones are neither sent nor told again.
+    drop("job3.pdf");
+    EXPECT_TRUE(eventually(60s, [&] { return told("job3.pdf") == 1; })) << log();
     EXPECT_EQ(kumoden->terminate(), 0);
+    for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+        EXPECT_EQ(told(name), 1u) << name;
+        EXPECT_EQ(countOf(log(), launchLine(name)), 1u) << name;
+        EXPECT_TRUE(fs::exists(backup(name))) << name;
+    }
+    EXPECT_EQ(countOf(log(), " on queue FAIL (paper jam in tray 2)"), 3u) << log();
+    EXPECT_EQ(countOf(log(), "印刷しました"), 0u);
 }
 
 TEST_F(Settings, BadFilesNeverEndTheProgram)
@@ -306,7 +237,7 @@ TEST_F(Program, AnswersItsOptionsAndReadsTheIniBesideItOrTheOneNamed)
     writeWatchIni(noPrinting(), "", "watcher.INI");
     drop("job1.pdf");
     Process watcher({(app() / "watcher").string()}, environment());
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job1.pdf")); }));
+    ASSERT_TRUE(archived({"job1.pdf"}));
     EXPECT_EQ(watcher.terminate(), 0);
 
     // The named INI, not the one beside the program; the log beside it.
@@ -315,7 +246,7 @@ TEST_F(Program, AnswersItsOptionsAndReadsTheIniBesideItOrTheOneNamed)
                                             "\r\nAcrExeDir=" + noPrinting() + "\r\n");
     drop("job2.pdf");
     Process named1({program, "--ini", named.string()}, environment());
-    ASSERT_TRUE(eventually(30s, [&] { return fs::exists(backup("job2.pdf")); }));
+    ASSERT_TRUE(archived({"job2.pdf"}));
     // The log's line comes once the reader's waits are over.
     EXPECT_TRUE(eventually(30s, [&] { return fs::exists(dir.path() / "settings" / "print.log"); }));
     EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
@@ -331,9 +262,8 @@ TEST_F(Watch, ReadersThatNeverEndUnderALowDescriptorLimitLeaveTheWatchSeeing)
 {
     // A reader that says a word and stays; it notes its process id.
     const fs::path pids = dir.path() / "readers.txt";
-    const fs::path reader = dir.write("app/reader", "#!/bin/sh\necho $$ >> '" + pids.string() +
-                                                        "'\necho staying >&2\nexec sleep 600\n");
-    fs::permissions(reader, fs::perms::owner_all);
+    const fs::path reader =
+        script("reader", "echo $$ >> '" + pids.string() + "'\necho staying >&2\nexec sleep 600\n");
     writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
     for (int i = 1; i <= 14; ++i) {
         drop("job" + std::to_string(i) + ".pdf");

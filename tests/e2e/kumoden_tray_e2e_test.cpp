@@ -1,6 +1,7 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
+#include "tests/support/print_outputs.h"
 #include "tray/about_design.h"
 
 #include <cstdlib>
@@ -115,8 +116,11 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
     ASSERT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
 
     // A double click opens the version box, and nothing besides.
-    click(icon, 1, 2);
-    const std::uint32_t id = waitForWindow(kAboutTitle);
+    const auto doubleClick = [&] {
+        click(icon, 1, 2);
+        return waitForWindow(kAboutTitle);
+    };
+    const std::uint32_t id = doubleClick();
     ASSERT_NE(id, 0u);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{id});
     const XWindow box = geometryOf(id);
@@ -129,16 +133,14 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // Again, closed with Esc this time.
-    click(icon, 1, 2);
-    const std::uint32_t again = waitForWindow(kAboutTitle);
+    const std::uint32_t again = doubleClick();
     ASSERT_NE(again, 0u);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{again});
     key("Escape");
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
     // One version box at a time, however it is asked for.
-    click(icon, 1, 2);
-    const std::uint32_t open = waitForWindow(kAboutTitle);
+    const std::uint32_t open = doubleClick();
     ASSERT_NE(open, 0u);
     click(icon, 1, 2);
     const std::uint32_t menu2 = openMenu(icon);
@@ -183,16 +185,21 @@ TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
     EXPECT_TRUE(kumoden->running());
 }
 
-TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLog)
+// Without a reader no file is taken, and that is told once; once a reader
+// is named, the file that waited prints, once.
+TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLogAndTheFileWaitsForOne)
 {
     startTrayHost();
+    PrintOutputs printed("PDF2");
+    drop("job1.pdf");
     const std::string reader = (dir.path() / "no" / "reader").string();
     // No backup is kept: each tick's purge takes what is put in the archive.
-    startProgram({}, Process::Output::Inherit, reader, "FileDelDate=0\r\n");
+    startProgram({}, Process::Output::Inherit, reader,
+                 "FileSelect=job\r\nPrinterNm=PDF2\r\nFileDelDate=0\r\n");
     waitForIcon();
     // The icon's notice is a window of the program's own beside the icon.
     EXPECT_TRUE(eventually(10s, [&] { return shownWindows().size() == 1; })) << "no notice";
-    const auto toldInLog = [&] { return countOf(readFile(app() / "kumoden.log"), reader); };
+    const auto toldInLog = [&] { return countOf(log(), "印刷プログラムが見つかりません: " + reader); };
     ASSERT_TRUE(eventually(10s, [&] { return toldInLog() == 1; }));
     // Ticks go on with the same settings: two more purges, the first of
     // them by a tick that began after the telling, and the log says it no
@@ -202,7 +209,21 @@ TEST_F(Tray, AMissingReaderIsToldOnceFromTheIconAndInTheLog)
         ASSERT_TRUE(eventually(10s, [&] { return !std::filesystem::exists(backup(old)); })) << old;
     }
     EXPECT_EQ(toldInLog(), 1u);
-    EXPECT_TRUE(kumoden->running());
+    EXPECT_EQ(readFile(in() / "job1.pdf"), tinyPdf());
+    EXPECT_FALSE(std::filesystem::exists(backup("job1.pdf")));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s) << "a tick held the program up";
+
+    startProgram({}, Process::Output::Inherit, builtProgram("kumoden-print").string(),
+                 "FileSelect=job\r\nPrinterNm=PDF2\r\n");
+    ASSERT_TRUE(archived({"job1.pdf"}));
+    drop("job2.pdf");
+    ASSERT_TRUE(archived({"job2.pdf"}));
+    EXPECT_EQ(printed.waitForNew(30s, 2).size(), 2u);
+    EXPECT_EQ(kumoden->terminate(), 0);
+    EXPECT_EQ(printed.newFiles().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(in() / "job1.pdf"));
 }
 
 } // namespace
