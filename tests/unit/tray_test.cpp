@@ -124,14 +124,13 @@ TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAnd
 
     // The watched folder goes and comes back while the program runs.
     const auto away = dir.path().string() + ".away";
-    std::filesystem::rename(dir.path(), away);
-    timer.tick();
-    timer.tick();
-    std::filesystem::rename(away, dir.path());
-    timer.tick();
-    std::filesystem::rename(dir.path(), away);
-    timer.tick();
-    std::filesystem::rename(away, dir.path());
+    for (int time = 0; time < 2; ++time) {
+        std::filesystem::rename(dir.path(), away);
+        timer.tick();
+        timer.tick();
+        std::filesystem::rename(away, dir.path());
+        timer.tick();
+    }
     const std::string gone = notice("監視フォルダーが見つかりません: " + watched());
     // (The reader lies in the folder: it goes and comes back with it.)
     EXPECT_EQ(std::count(journal.begin(), journal.end(), gone), 2);
@@ -186,8 +185,11 @@ TEST_F(Resident, WhatKeepsTheWatchFromWorkingIsToldOnceAtLoadAndAfterTheDialog)
 TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
 {
     // A folder stands where the file should be: every setting reads as missing.
-    std::filesystem::remove(iniPath);
-    std::filesystem::create_directory(iniPath);
+    const auto breakIni = [&] {
+        std::filesystem::remove(iniPath);
+        std::filesystem::create_directory(iniPath);
+    };
+    breakIni();
     const std::string told =
         notice("設定ファイルを読み取れないため、すべての設定を未設定として扱います: " + iniPath);
     frmDummy.Form_Load();
@@ -199,8 +201,7 @@ TEST_F(Resident, ASettingsFileThatCannotBeReadIsToldOnceNamingIt)
     std::filesystem::remove(iniPath);
     writeIni("1000");
     frmDummy.mnuConf_Click();
-    std::filesystem::remove(iniPath);
-    std::filesystem::create_directory(iniPath);
+    breakIni();
     frmDummy.mnuConf_Click();
     EXPECT_EQ(std::count(journal.begin(), journal.end(), told), 2);
 }

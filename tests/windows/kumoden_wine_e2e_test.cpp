@@ -22,7 +22,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kumoden::test {
@@ -376,13 +375,9 @@ TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         const HANDLE output =
             CreateFileW(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        const HANDLE process = launch(arguments, output);
+        m_process = launch(arguments, output);
         CloseHandle(output);
-        const DWORD code = process != nullptr ? exitCodeWithin(process, 30000) : STILL_ACTIVE;
-        if (process != nullptr) {
-            CloseHandle(process);
-        }
-        return code;
+        return ended(30000);
     };
     EXPECT_EQ(run(L"--version"), 0u);
     EXPECT_EQ(readFile(said), "kumoden " KUMODEN_VERSION "\n");
