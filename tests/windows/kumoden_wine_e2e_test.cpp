@@ -1,5 +1,5 @@
 // kumoden.exe end to end on Windows (under Wine in CI): it starts after its
-// splash, once per copy; its icon's menu ends it, and so does WM_CLOSE; a
+// splash; its icon's menu ends it, and so does WM_CLOSE; a
 // PDF file dropped into the watched folder is archived in BackPdf and the
 // reader receives exactly the print command line, with the driver and port
 // of the printer as the platform lists it.
@@ -22,7 +22,6 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kumoden::test {
@@ -56,6 +55,11 @@ protected:
     fs::path reader() const { return readerFolder() / "recording-reader.exe"; }
     fs::path readerLogPath() const { return dir.path() / "reader.log"; }
     std::string readerLog() const { return readFile(readerLogPath()); }
+    std::size_t launches() const
+    {
+        const std::string log = readerLog();
+        return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
+    }
 
     // The reader's command line for an archived file on the printer.
     std::string readerLine(const std::string& file, const PrinterEntry& printer) const
@@ -96,10 +100,19 @@ protected:
         CloseHandle(process.hThread);
         return process.hProcess;
     }
-    void start()
+    void start(const std::wstring& arguments = L"")
     {
-        m_process = launch();
+        m_process = launch(arguments);
         ASSERT_NE(m_process, nullptr);
+    }
+    // Lets go of the program once it has ended (or been killed): its exit
+    // code then, STILL_ACTIVE if it has not ended within the time.
+    DWORD ended(DWORD milliseconds)
+    {
+        const DWORD code = exitCodeWithin(m_process, milliseconds);
+        CloseHandle(m_process);
+        m_process = nullptr;
+        return code;
     }
     static HWND residentWindow() { return FindWindowW(L"KumodenResident", nullptr); }
     // The exit code of a process that ends within the time; STILL_ACTIVE if not.
@@ -118,7 +131,6 @@ protected:
         if (m_process == nullptr) {
             return 0;
         }
-        DWORD code = STILL_ACTIVE;
         win32test::WaitFor(10s, [&] {
             return residentWindow() != nullptr || WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
         });
@@ -127,12 +139,8 @@ protected:
         }
         if (WaitForSingleObject(m_process, 30000) != WAIT_OBJECT_0) {
             TerminateProcess(m_process, 99);
-            WaitForSingleObject(m_process, 5000);
         }
-        GetExitCodeProcess(m_process, &code);
-        CloseHandle(m_process);
-        m_process = nullptr;
-        return code;
+        return ended(5000);
     }
 
     static PrinterEntry printerNamed(const std::string& name)
@@ -150,7 +158,7 @@ protected:
     HANDLE m_process = nullptr;
 };
 
-TEST_F(KumodenExe, StartsAfterItsSplashOnceFirstInTheClipboardChainUntilTheIconsMenuEndsIt)
+TEST_F(KumodenExe, StartsAfterItsSplashFirstInTheClipboardChainUntilTheIconsMenuEndsIt)
 {
     writeIni("PDF");
     // A viewer of the test's joins the clipboard chain before the program.
@@ -164,13 +172,6 @@ TEST_F(KumodenExe, StartsAfterItsSplashOnceFirstInTheClipboardChainUntilTheIcons
     EXPECT_EQ(WindowText(residentWindow()), "アイコン表示用");
     EXPECT_TRUE(win32test::WaitFor(10s, [] { return GetClipboardViewer() == residentWindow(); }))
         << "the resident window is not first in the clipboard chain";
-
-    // A second copy ends at once, leaving the first as it was.
-    const HANDLE second = launch();
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(exitCodeWithin(second, 10000), 0u);
-    CloseHandle(second);
-    EXPECT_EQ(exitCodeWithin(m_process, 0), STILL_ACTIVE);
 
     // A right-button press on the icon, as the notification area reports it
     // to the icon's own window: not the resident one, which is in the
@@ -187,7 +188,7 @@ TEST_F(KumodenExe, StartsAfterItsSplashOnceFirstInTheClipboardChainUntilTheIcons
     // answering the chain's messages meanwhile.
     PostMessageW(residentWindow(), WM_CHAR, L'e', 0);
     EXPECT_TRUE(win32test::WaitFor(10s, [&] { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }));
-    EXPECT_EQ(exitCodeWithin(m_process, 0), 0u);
+    EXPECT_EQ(ended(0), 0u);
     EXPECT_EQ(residentWindow(), nullptr);
     // It left the chain in order: the viewer behind it is first again.
     EXPECT_EQ(GetClipboardViewer(), viewer);
@@ -244,12 +245,15 @@ TEST(KumodenExeFile, CarriesItsIconVersionAndManifest)
     EXPECT_EQ(value(L"ProductVersion"), KUMODEN_VERSION);
 }
 
-TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
+TEST_F(KumodenExe, OnANamedIniArchivesTheFilesStartsTheReaderWithTheExactCommandLineAndLogsBesideIt)
 {
     const PrinterEntry pdf = printerNamed("PDF");
     ASSERT_FALSE(pdf.driverName.empty()) << "the platform lists no printer PDF (is cupsd running?)";
     writeIni("PDF");
-    start();
+    const fs::path named = dir.path() / "settings" / "print.ini";
+    fs::create_directories(named.parent_path());
+    fs::rename(app() / "kumoden.INI", named);
+    start(L"--ini \"" + named.wstring() + L"\"");
     const fs::path japanese(u8"job請求書 1.pdf");
     for (const fs::path& name : {fs::path("job1.pdf"), japanese, fs::path("other.pdf")}) {
         drop(name);
@@ -263,23 +267,23 @@ TEST_F(KumodenExe, ArchivesTheFileAndStartsTheReaderWithTheExactCommandLine)
     // Names come in the order of their UTF-8 bytes: ASCII first.
     EXPECT_EQ(readerLog(), readerLine("job1.pdf", pdf) + readerLine("job請求書 1.pdf", pdf));
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
+    // The log's line comes once the reader's waits are over.
+    EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
+    EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
     EXPECT_EQ(stop(), 0u);
 }
 
 // Ended at a wait of its pass, by the session's end and then by a close,
 // the program ends within a second or so, its log naming what it did, and
 // leaves every file where the next start finds it: over three starts each
-// of three files is launched once.
+// of three files is launched once, an unknown printer with no driver nor port.
 TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
 {
+    const std::vector<std::string> jobs{"job1.pdf", "job2.pdf", "job3.pdf"};
     writeIni("No Such Printer");
-    for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+    for (const std::string& name : jobs) {
         drop(name);
     }
-    const auto launches = [&] {
-        const std::string log = readerLog();
-        return static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
-    };
     const auto endAfterLaunch = [&](std::size_t launched, const std::function<void(HWND)>& end) {
         start();
         ASSERT_TRUE(win32test::WaitFor(60s, [&] { return launches() == launched; }));
@@ -287,14 +291,12 @@ TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
         ASSERT_NE(window, nullptr);
         const auto asked = std::chrono::steady_clock::now();
         end(window);
-        EXPECT_EQ(exitCodeWithin(m_process, 3000), 0u);
+        EXPECT_EQ(ended(3000), 0u);
         EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
-        CloseHandle(m_process);
-        m_process = nullptr;
         EXPECT_EQ(launches(), launched);
-        const std::string job = "job" + std::to_string(launched) + ".pdf";
+        const std::string& job = jobs[launched - 1];
         EXPECT_NE(readFile(app() / "kumoden.log").find(job), std::string::npos) << job;
-        for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+        for (const std::string& name : jobs) {
             EXPECT_NE(fs::exists(in() / name), fs::exists(in() / "BackPdf" / name)) << name;
         }
     };
@@ -308,11 +310,12 @@ TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
     start();
     ASSERT_TRUE(win32test::WaitFor(60s, [&] { return launches() == 3; }));
     EXPECT_EQ(stop(), 0u);
-    const std::string log = readerLog();
-    for (const char* name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
-        EXPECT_EQ(log.find(name), log.rfind(name)) << name;
+    std::string expected;
+    for (const std::string& name : jobs) {
+        expected += readerLine(name, {"No Such Printer", "", ""});
         EXPECT_TRUE(fs::exists(in() / "BackPdf" / name)) << name;
     }
+    EXPECT_EQ(readerLog(), expected);
 }
 
 // A take to an archive on another file system copies the file. Killed while
@@ -351,21 +354,18 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
     ASSERT_TRUE(win32test::WaitFor(60s, copying))
         << "the take never copied: is BackPdf on the same file system?";
     TerminateProcess(m_process, 9);
-    WaitForSingleObject(m_process, 10000);
-    CloseHandle(m_process);
-    m_process = nullptr;
+    ended(10000);
     EXPECT_TRUE(fs::exists(watched / "job1.pdf"));
     EXPECT_FALSE(archive().empty());
     EXPECT_TRUE(readerLog().empty());
 
     start();
-    ASSERT_TRUE(win32test::WaitFor(90s, [&] { return !readerLog().empty(); }));
+    ASSERT_TRUE(win32test::WaitFor(90s, [&] { return launches() > 0; }));
     EXPECT_EQ(stop(), 0u);
     EXPECT_EQ(archive(), std::vector<std::string>{"job1.pdf"});
     EXPECT_EQ(fs::file_size(watched / "BackPdf" / "job1.pdf"), 256u << 20);
     EXPECT_FALSE(fs::exists(watched / "job1.pdf"));
-    const std::string log = readerLog();
-    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_EQ(launches(), 1u) << readerLog();
 }
 
 TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
@@ -375,13 +375,9 @@ TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         const HANDLE output =
             CreateFileW(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        const HANDLE process = launch(arguments, output);
+        m_process = launch(arguments, output);
         CloseHandle(output);
-        const DWORD code = process != nullptr ? exitCodeWithin(process, 30000) : STILL_ACTIVE;
-        if (process != nullptr) {
-            CloseHandle(process);
-        }
-        return code;
+        return ended(30000);
     };
     EXPECT_EQ(run(L"--version"), 0u);
     EXPECT_EQ(readFile(said), "kumoden " KUMODEN_VERSION "\n");
@@ -390,23 +386,6 @@ TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
     // A writable program folder keeps the INI beside the program.
     EXPECT_EQ(run(L"--help"), 0u);
     EXPECT_NE(readFile(said).find("\\app\\kumoden.INI\n"), std::string::npos) << readFile(said);
-}
-
-TEST_F(KumodenExe, RunsOnANamedIniLogsBesideItAndGivesAnUnknownPrinterNoDriverNorPort)
-{
-    writeIni("No Such Printer");
-    const fs::path named = dir.path() / "settings" / "print.ini";
-    fs::create_directories(named.parent_path());
-    fs::rename(app() / "kumoden.INI", named);
-    m_process = launch(L"--ini \"" + named.wstring() + L"\"");
-    ASSERT_NE(m_process, nullptr);
-    drop("job1.pdf");
-    ASSERT_TRUE(win32test::WaitFor(30s, [&] { return !readerLog().empty(); }));
-    EXPECT_EQ(readerLog(), readerLine("job1.pdf", {"No Such Printer", "", ""}));
-    // The log's line comes once the reader's waits are over.
-    EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
-    EXPECT_FALSE(fs::exists(app() / "kumoden.log"));
-    EXPECT_EQ(stop(), 0u);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 namespace kumoden {
 namespace {
@@ -19,18 +20,14 @@ using test::utf8;
 
 TEST(Win32ApplicationTest, SplitsTheProgramPath)
 {
-    const Win32Application nested("C:\\Program Files\\Kumoden\\kumoden.exe");
-    EXPECT_EQ(nested.path(), "C:\\Program Files\\Kumoden");
-    EXPECT_EQ(nested.exeName(), "kumoden");
-
-    const Win32Application root("C:\\kumoden.exe");
-    EXPECT_EQ(root.path(), "C:\\");
-    EXPECT_EQ(root.exeName(), "kumoden");
-
-    const Win32Application dotted("D:\\ツール\\印刷.v2.EXE");
-    EXPECT_EQ(dotted.path(), "D:\\ツール");
-    EXPECT_EQ(dotted.exeName(), "印刷.v2");
-
+    for (const auto& [program, folder, name] :
+         {std::tuple{"C:\\Program Files\\Kumoden\\kumoden.exe", "C:\\Program Files\\Kumoden", "kumoden"},
+          std::tuple{"C:\\kumoden.exe", "C:\\", "kumoden"},
+          std::tuple{"D:\\ツール\\印刷.v2.EXE", "D:\\ツール", "印刷.v2"}}) {
+        const Win32Application app(program);
+        EXPECT_EQ(app.path(), folder);
+        EXPECT_EQ(app.exeName(), name);
+    }
     const Win32Application self;
     EXPECT_EQ(self.path(), utf8(test::builtProgram("win32_application_test").parent_path()));
     EXPECT_EQ(self.exeName(), "win32_application_test");

@@ -84,9 +84,23 @@ INPUT key(WORD code, bool up)
     return input;
 }
 
-LPARAM centre(const RECT& box)
+// One click, or two as the mouse makes them, in the middle of the box.
+void clicks(HWND window, const RECT& box, int count)
 {
-    return MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    const LPARAM centre = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    for (int click = 0; click < count; ++click) {
+        SendMessageW(window, click == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
+        SendMessageW(window, WM_LBUTTONUP, 0, centre);
+    }
+    settle();
+}
+
+RECT entryBox(HWND list, int row)
+{
+    RECT box{};
+    EXPECT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)),
+              LB_ERR);
+    return box;
 }
 
 } // namespace
@@ -193,34 +207,20 @@ void Type(const char* text)
 
 void ClickEntry(HWND list, int row)
 {
-    RECT box{};
-    ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)),
-              LB_ERR);
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, centre(box));
-    SendMessageW(list, WM_LBUTTONUP, 0, centre(box));
-    settle();
+    clicks(list, entryBox(list, row), 1);
 }
 
 void DoubleClick(HWND list, int row)
 {
-    RECT box{};
-    ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)),
-              LB_ERR);
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, centre(box));
-    SendMessageW(list, WM_LBUTTONUP, 0, centre(box));
-    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, centre(box));
-    SendMessageW(list, WM_LBUTTONUP, 0, centre(box));
-    settle();
+    clicks(list, entryBox(list, row), 2);
 }
 
 void ClickTab(HWND tabs, int index)
 {
     RECT box{};
-    ASSERT_TRUE(
+    EXPECT_TRUE(
         SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&box)));
-    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, centre(box));
-    SendMessageW(tabs, WM_LBUTTONUP, 0, centre(box));
-    settle();
+    clicks(tabs, box, 1);
 }
 
 } // namespace kumoden::win32test

@@ -1,13 +1,17 @@
 // The icon and its menu on the real API (under Wine's null graphics driver
 // in CI, which makes real hidden windows and menus but has no notification
-// area): the icon's mouse messages reach the program as what they mean,
-// and the menu is placed where its flags and exclusion rectangle say.
+// area): the icon's mouse messages reach the program as what they mean, its
+// requests reach a stand-in notification area, and the menu is placed where
+// its flags and exclusion rectangle say.
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_popup_menu.h"
 #include "platform/win32/win32_tray_icon.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/frm_dummy.h"
 
 #include <gtest/gtest.h>
+
+#include <shellapi.h>
 
 #include <cstring>
 #include <vector>
@@ -90,9 +94,78 @@ private:
     decltype(IMAGE_THUNK_DATA::u1.Function)* m_slot = nullptr;
 };
 
-TEST(Win32TrayIconTest, TheIconsMouseMessagesBecomeActionsOnItsOwnWindow)
+// With no notification area, Shell_NotifyIconW hands its requests to
+// whatever top-level window of the class "Shell_TrayWnd" there is, as
+// WM_COPYDATA with the request as dwData. The stand-in records them and can
+// refuse to add. A request as it reaches it: the command, and the first
+// fields of the data (window, icon number, flags, callback message, tip).
+struct Request {
+    DWORD command = 0;
+    UINT window = 0;
+    UINT iconNumber = 0;
+    UINT flags = 0;
+    UINT callbackMessage = 0;
+    std::wstring tip;
+};
+
+class StandInShell {
+public:
+    StandInShell() : m_window(HiddenWindow(L"Shell_TrayWnd", procedure, this)) {}
+    ~StandInShell() { DestroyWindow(m_window); }
+    StandInShell(const StandInShell&) = delete;
+    StandInShell& operator=(const StandInShell&) = delete;
+
+    bool exists() const { return m_window != nullptr; }
+    std::vector<DWORD> commands() const
+    {
+        std::vector<DWORD> found;
+        for (const Request& request : requests) {
+            found.push_back(request.command);
+        }
+        return found;
+    }
+
+    std::vector<Request> requests;
+    bool refuseAdd = false;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<StandInShell*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self == nullptr || message != WM_COPYDATA) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        Request request;
+        request.command = static_cast<DWORD>(data->dwData);
+        const auto* bytes = static_cast<const unsigned char*>(data->lpData);
+        if (data->cbData >= 16 + 128 * sizeof(wchar_t)) {
+            std::memcpy(&request.window, bytes, sizeof request.window);
+            std::memcpy(&request.iconNumber, bytes + 4, sizeof request.iconNumber);
+            std::memcpy(&request.flags, bytes + 8, sizeof request.flags);
+            std::memcpy(&request.callbackMessage, bytes + 12, sizeof request.callbackMessage);
+            request.tip.assign(reinterpret_cast<const wchar_t*>(bytes + 16));
+        }
+        self->requests.push_back(request);
+        return request.command == NIM_ADD && self->refuseAdd ? FALSE : TRUE;
+    }
+
+    HWND m_window;
+};
+
+// A new taskbar's "TaskbarCreated", broadcast to every top-level window as
+// Explorer does.
+void taskbarCreated()
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG,
+                        5000, &result);
+}
+
+TEST(Win32TrayIconTest, MouseMessagesBecomeActionsAndATaskbarThatComesGetsTheIconUntilItIsRemoved)
 {
     ASSERT_TRUE(CanMakeWindows()) << "Wine makes windows with its null graphics driver";
+    ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "a notification area is there already";
     Win32TrayIcon icon;
     const auto window = static_cast<HWND>(icon.window());
     ASSERT_NE(window, nullptr);
@@ -102,8 +175,8 @@ TEST(Win32TrayIconTest, TheIconsMouseMessagesBecomeActionsOnItsOwnWindow)
 
     std::vector<TrayAction> actions;
     icon.setActionHandler([&](TrayAction action) { actions.push_back(action); });
-    // No notification area here: the program runs on without the icon, and
-    // its messages (once one appears) still reach it.
+    // No notification area at first: the program runs on without the icon,
+    // and its messages (once one appears) still reach it.
     EXPECT_FALSE(icon.add(std::string(kTrayTip)));
     EXPECT_FALSE(icon.shown());
     for (const UINT mouse : {WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP,
@@ -115,8 +188,38 @@ TEST(Win32TrayIconTest, TheIconsMouseMessagesBecomeActionsOnItsOwnWindow)
     EXPECT_EQ(actions, (std::vector<TrayAction>{TrayAction::Context, TrayAction::PrimaryClick,
                                                 TrayAction::Activate, TrayAction::PrimaryClick}));
 
-    // Removed, the icon tells of nothing more, though its messages still come.
+    StandInShell shell;
+    ASSERT_TRUE(shell.exists());
+    taskbarCreated();
+    ASSERT_EQ(shell.commands(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(icon.shown());
+    const Request& added = shell.requests[0];
+    // Known to the shell by its own window and the number 0.
+    EXPECT_EQ(added.window, static_cast<UINT>(reinterpret_cast<UINT_PTR>(window)));
+    EXPECT_EQ(added.iconNumber, 0u);
+    EXPECT_EQ(added.flags & (NIF_MESSAGE | NIF_ICON | NIF_TIP), UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
+    EXPECT_EQ(added.callbackMessage, kTrayCallbackMessage);
+    EXPECT_EQ(added.tip, ToWide(kTrayTip));
+
+    // One that still has the icon refuses to add it again: it is modified.
+    shell.refuseAdd = true;
+    taskbarCreated();
+    EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_MODIFY}));
+    EXPECT_TRUE(icon.shown());
+    shell.refuseAdd = false;
+    shell.requests.clear();
+
+    // A notice is the icon's balloon while it is shown, and nothing after.
+    icon.showNotice("PDF印刷ツール", "監視フォルダーが見つかりません");
     icon.remove();
+    icon.showNotice("PDF印刷ツール", "監視フォルダーが見つかりません");
+    EXPECT_EQ(shell.commands(), (std::vector<DWORD>{NIM_MODIFY, NIM_DELETE}));
+    EXPECT_NE(shell.requests[0].flags & NIF_INFO, 0u);
+    // Nor does a new taskbar bring a removed icon back.
+    taskbarCreated();
+    EXPECT_EQ(shell.requests.size(), 2u);
+    EXPECT_FALSE(icon.shown());
+    // Removed, the icon tells of nothing more, though its messages still come.
     SendMessageW(window, kTrayCallbackMessage, 0, WM_RBUTTONDOWN);
     EXPECT_EQ(actions.size(), 4u);
 }

@@ -78,7 +78,7 @@ protected:
     std::string m_ini;
 };
 
-TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
+TEST_F(WineTray, SplashThenOneIconWhoseMenuAndVersionBoxOpenAndCloseUntilTheMenuEndsIt)
 {
     startWith();
     // The splash, and the icon only once it has gone.
@@ -97,23 +97,10 @@ TEST_F(WineTray, SplashThenOneIconUntilTheMenuEndsIt)
     const std::unique_ptr<Process> second = launch(Process::Output::Capture);
     EXPECT_EQ(second->wait(30s), 0) << second->out() << second->err();
     EXPECT_TRUE(m_kumoden->running());
-    ASSERT_NE(openMenu(icon), 0u) << "no menu";
-    EXPECT_EQ(icons().size(), 1u);
-
-    // 終了(&E) ends the program; its icon goes with it.
-    key("e");
-    EXPECT_EQ(m_kumoden->wait(20s), 0);
-    EXPECT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
-}
-
-TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
-{
-    startWith();
-    const XWindow icon = waitForIcon();
-
     // A right click opens the menu: one popup window of the program.
     const std::uint32_t menu = openMenu(icon);
     ASSERT_NE(menu, 0u) << "no menu";
+    EXPECT_EQ(icons().size(), 1u);
     programWindows();
     EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
                             [](const WinWindow& w) { return w.topLevel && w.className == "#32768"; }),
@@ -138,53 +125,15 @@ TEST_F(WineTray, MenuAndVersionBoxOpenAndClose)
     // The menu's バージョン情報(&V) opens it too, after the box has gone.
     ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box";
     key("v");
-    const std::uint32_t again = waitForWindow(kAboutTitle);
-    ASSERT_NE(again, 0u) << "the menu does not open the version box";
+    ASSERT_NE(waitForWindow(kAboutTitle), 0u) << "the menu does not open the version box";
     key("Escape");
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
-    EXPECT_TRUE(m_kumoden->running());
-}
 
-TEST_F(WineTray, SettingsOkWritesTheRetentionAndKeepsTheRestByteForByte)
-{
-    startWith();
-    const XWindow icon = waitForIcon();
-    const std::uint32_t conf = openSettings(icon);
-    ASSERT_NE(conf, 0u) << "no settings dialog";
-    const XWindow placed = geometryOf(conf);
-    // Ctrl+Tab goes round the three tabs and back to the first.
-    for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
-        std::this_thread::sleep_for(300ms);
-        screenshot(shot, placed);
-        key("ctrl+Tab");
-    }
-
-    // The retention box holds the INI's value; the focus starts on Cancel,
-    // and the box comes before it.
-    const auto retention = [&] {
-        return shownWindow(
-                   [&](const WinWindow& w) {
-                       return !w.topLevel && w.className == "Edit" && w.y > placed.y &&
-                              w.y < placed.y + placed.height / 2;
-                   },
-                   true)
-            .value_or(WinWindow{})
-            .text;
-    };
-    EXPECT_EQ(retention(), "7") << classes();
-    key("shift+Tab");
-    key("ctrl+a");
-    x({"xdotool", "type", "--delay", "60", "30"});
-    EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
-    key("Return");
-    ASSERT_TRUE(waitUntilGone(kSettingsTitle)) << "OK leaves the dialog open";
-
-    // The fields filled at opening are written again as they were; the
-    // printer was not chosen from the list; the comment keeps its bytes.
-    std::string expected = m_ini;
-    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
-    EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
-    EXPECT_TRUE(m_kumoden->running());
+    // 終了(&E) ends the program; its icon goes with it.
+    ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box closed";
+    key("e");
+    EXPECT_EQ(m_kumoden->wait(20s), 0);
+    EXPECT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
 }
 
 TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
@@ -234,7 +183,7 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     EXPECT_TRUE(m_kumoden->running());
 }
 
-TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
+TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAndOkWritesIt)
 {
     // The pickers open at the program's current folder: the watched one.
     std::filesystem::create_directories(in() / "sub");
@@ -290,6 +239,44 @@ TEST_F(WineTray, TheFolderPickerHandsTheFolderOpenedInItToTheDialog)
     key("Escape");
     ASSERT_TRUE(waitUntilGone(kSettingsTitle));
     EXPECT_EQ(readFile(ini()), m_ini);
+
+    // Opened again, the dialog holds the INI's values.
+    const std::uint32_t again = openSettings(icon);
+    ASSERT_NE(again, 0u) << "no settings dialog the second time";
+    const XWindow placed = geometryOf(again);
+    // Ctrl+Tab goes round the three tabs and back to the first.
+    for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
+        std::this_thread::sleep_for(300ms);
+        screenshot(shot, placed);
+        key("ctrl+Tab");
+    }
+
+    // The retention box holds the INI's value; the focus starts on Cancel,
+    // and the box comes before it.
+    const auto retention = [&] {
+        return shownWindow(
+                   [&](const WinWindow& w) {
+                       return !w.topLevel && w.className == "Edit" && w.y > placed.y &&
+                              w.y < placed.y + placed.height / 2;
+                   },
+                   true)
+            .value_or(WinWindow{})
+            .text;
+    };
+    EXPECT_EQ(retention(), "7") << classes();
+    key("shift+Tab");
+    key("ctrl+a");
+    x({"xdotool", "type", "--delay", "60", "30"});
+    EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
+    key("Return");
+    ASSERT_TRUE(waitUntilGone(kSettingsTitle)) << "OK leaves the dialog open";
+
+    // The fields filled at opening are written again as they were; the
+    // printer was not chosen from the list; the comment keeps its bytes.
+    std::string expected = m_ini;
+    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+    EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
+    EXPECT_TRUE(m_kumoden->running());
 }
 
 } // namespace
