@@ -17,6 +17,13 @@ std::filesystem::path WatchFixture::drop(const std::string& name, const std::str
     return dir.write(name, content);
 }
 
+void WatchFixture::drop(std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        drop(name);
+    }
+}
+
 void WatchFixture::backup(const std::string& name, LocalTime created)
 {
     dir.write("BackPdf/" + name, "pdf");
