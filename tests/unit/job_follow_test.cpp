@@ -6,25 +6,20 @@ namespace kumoden {
 namespace {
 
 using namespace std::chrono_literals;
-using namespace std::string_literals;
 using Clock = std::chrono::steady_clock;
 
 // The scheduler as a function of the time followed so far, on a clock that
 // moves only when the follower pauses.
 class JobFollow : public ::testing::Test {
 protected:
-    // The outcome and line of following the job, from no time elapsed.
-    std::pair<PrintOutcome, std::string> follow(std::function<JobLook(std::chrono::milliseconds)> scheduler,
-                                                FollowLimits limits = {})
+    JobVerdict follow(std::function<JobLook(std::chrono::milliseconds)> scheduler, FollowLimits limits = {})
     {
-        elapsed = {};
         const FollowTime time{[this] { return m_start + elapsed; },
                               [this](std::chrono::milliseconds pause) {
                                   pauses.push_back(pause);
                                   elapsed += pause;
                               }};
-        const JobVerdict verdict = FollowJob([&] { return scheduler(elapsed); }, time, limits, 12, "PDF2");
-        return {verdict.outcome, verdict.line};
+        return FollowJob([&] { return scheduler(elapsed); }, time, limits, 12, "PDF2");
     }
 
     static JobLook job(int state, std::vector<std::string> reasons = {}, std::string message = {})
@@ -42,14 +37,6 @@ protected:
         look.queueMessage = std::move(message);
         return look;
     }
-    // No answer of the scheduler, and why.
-    static JobLook noAnswer(JobLook::Answer answer, std::string problem = {})
-    {
-        JobLook look;
-        look.answer = answer;
-        look.problem = std::move(problem);
-        return look;
-    }
 
     std::chrono::milliseconds elapsed{0};
     std::vector<std::chrono::milliseconds> pauses;
@@ -60,10 +47,14 @@ private:
 
 TEST_F(JobFollow, AnEndedJobIsTheAnswerAtOnceWithThePrintersWords)
 {
-    using Answer = JobLook::Answer;
     JobLook aborted = job(8, {"job-aborted-by-system"});
     aborted.queueMessage = "paper jam in tray 2";
-    const std::vector<std::pair<JobLook, std::pair<PrintOutcome, std::string>>> cases = {
+    JobLook gone;
+    gone.answer = JobLook::Answer::jobUnknown;
+    JobLook silent;
+    silent.answer = JobLook::Answer::silent;
+    silent.problem = "the print scheduler did not answer within 5 s";
+    const std::vector<std::pair<JobLook, JobVerdict>> cases = {
         {job(9, {"job-completed-successfully"}), {PrintOutcome::printed, "printed: job 12 on queue PDF2"}},
         // A filter failed: the scheduler calls it completed all the same.
         {job(9, {"job-completed-with-errors"}, "loadFilename failed"),
@@ -77,15 +68,17 @@ TEST_F(JobFollow, AnEndedJobIsTheAnswerAtOnceWithThePrintersWords)
         {job(7, {"processing-to-stop-point", "job-canceled-by-user"}),
          {PrintOutcome::cancelled, "cancelled: job 12 on queue PDF2 (job-canceled-by-user)"}},
         {job(7, {"processing-to-stop-point"}), {PrintOutcome::cancelled, "cancelled: job 12 on queue PDF2"}},
-        {noAnswer(Answer::jobUnknown),
+        {gone,
          {PrintOutcome::unknown, "not known: the print scheduler no longer knows job 12 on queue PDF2"}},
-        {noAnswer(Answer::silent, "the print scheduler did not answer within 5 s"),
+        {silent,
          {PrintOutcome::unknown,
           "not known: job 12 on queue PDF2: the print scheduler did not answer within 5 s"}},
     };
     for (const auto& [look, expected] : cases) {
-        EXPECT_EQ(follow([&](auto) { return look; }), expected);
-        EXPECT_TRUE(pauses.empty());
+        SCOPED_TRACE(expected.line);
+        const JobVerdict verdict = follow([&](auto) { return look; });
+        EXPECT_EQ(verdict.outcome, expected.outcome);
+        EXPECT_EQ(verdict.line, expected.line);
         EXPECT_TRUE(pauses.empty());
     }
 }
@@ -97,10 +90,11 @@ TEST_F(JobFollow, AStallIsTheAnswerOnceItHasLastedTheWholeWaitInARow)
     const auto stopThenMove = [](std::chrono::milliseconds at) {
         return at < 4min || at >= 6min ? stoppedQueue("paper jam") : job(5);
     };
-    EXPECT_EQ(follow(stopThenMove),
-              std::pair(PrintOutcome::queueStopped,
-                        "queue stopped: queue PDF2 has been stopped for 5 min; job 12 waits there until the "
-                        "queue is resumed (paper jam)"s));
+    JobVerdict verdict = follow(stopThenMove);
+    EXPECT_EQ(verdict.outcome, PrintOutcome::queueStopped);
+    EXPECT_EQ(verdict.line,
+              "queue stopped: queue PDF2 has been stopped for 5 min; job 12 waits there until the "
+              "queue is resumed (paper jam)");
     EXPECT_GE(elapsed, 11min);
     EXPECT_LT(elapsed, 11min + 1s);
     // At first a look every so often, soon once a second.
@@ -108,21 +102,24 @@ TEST_F(JobFollow, AStallIsTheAnswerOnceItHasLastedTheWholeWaitInARow)
     EXPECT_EQ(std::vector(pauses.begin(), pauses.begin() + 6),
               (std::vector<std::chrono::milliseconds>{100ms, 200ms, 400ms, 800ms, 1s, 1s}));
 
-    EXPECT_EQ(follow([](auto) { return job(4, {"job-hold-until-specified"}); }, LimitsFromWait("30")),
-              std::pair(PrintOutcome::held,
-                        "held: queue PDF2 has held job 12 for 30 s; it waits there until it is released "
-                        "(job-hold-until-specified)"s));
+    elapsed = {};
+    verdict = follow([](auto) { return job(4, {"job-hold-until-specified"}); }, LimitsFromWait("30"));
+    EXPECT_EQ(verdict.outcome, PrintOutcome::held);
+    EXPECT_EQ(verdict.line, "held: queue PDF2 has held job 12 for 30 s; it waits there until it is released "
+                            "(job-hold-until-specified)");
     EXPECT_LT(elapsed, 31s);
 
     // A scheduler out of reach for the whole wait: the end is not known.
-    EXPECT_EQ(
-        follow([](auto) {
-            return noAnswer(JobLook::Answer::unreachable,
-                            "the print scheduler does not answer: Connection refused");
-        }),
-        std::pair(
-            PrintOutcome::unknown,
-            "not known: job 12 on queue PDF2: the print scheduler does not answer: Connection refused"s));
+    elapsed = {};
+    verdict = follow([](auto) {
+        JobLook look;
+        look.answer = JobLook::Answer::unreachable;
+        look.problem = "the print scheduler does not answer: Connection refused";
+        return look;
+    });
+    EXPECT_EQ(verdict.outcome, PrintOutcome::unknown);
+    EXPECT_EQ(verdict.line,
+              "not known: job 12 on queue PDF2: the print scheduler does not answer: Connection refused");
     EXPECT_LT(elapsed, 5min + 1s);
 }
 
@@ -132,13 +129,14 @@ TEST_F(JobFollow, AJobThatMovesIsFollowedUpToTheOverallBound)
     const auto busy = [](std::chrono::milliseconds at) {
         return job(at >= 50min ? 9 : (at.count() / 1000) % 2 == 0 ? 3 : 5);
     };
-    EXPECT_EQ(follow(busy, LimitsFromWait("0")).first, PrintOutcome::printed);
+    EXPECT_EQ(follow(busy, LimitsFromWait("0")).outcome, PrintOutcome::printed);
     EXPECT_GE(elapsed, 50min);
 
-    EXPECT_EQ(
-        follow([](auto) { return job(5); }),
-        std::pair(PrintOutcome::unknown,
-                  "not known: job 12 on queue PDF2 has not ended within 60 min; it stays in the queue"s));
+    elapsed = {};
+    const JobVerdict verdict = follow([](auto) { return job(5); });
+    EXPECT_EQ(verdict.outcome, PrintOutcome::unknown);
+    EXPECT_EQ(verdict.line,
+              "not known: job 12 on queue PDF2 has not ended within 60 min; it stays in the queue");
     EXPECT_LT(elapsed, 60min + 1s);
 }
 
