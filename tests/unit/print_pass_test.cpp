@@ -3,6 +3,7 @@
 #include "watch/print_command.h"
 #include "watch/print_pass.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -20,10 +21,8 @@ protected:
     bool recorded() const { return std::filesystem::exists(inBackup(".kumoden-launch")); }
     static Outcomes outcomes(const std::vector<FileResult>& results)
     {
-        Outcomes outcomes;
-        for (const auto& result : results) {
-            outcomes.push_back(result.outcome);
-        }
+        Outcomes outcomes(results.size());
+        std::ranges::transform(results, outcomes.begin(), &FileResult::outcome);
         return outcomes;
     }
     // The printer, driver and port the launch was given.
