@@ -9,12 +9,10 @@ namespace {
 
 TEST(WatchedPath, EndsInExactlyOneSeparatorAndTheMatchPatternTakesTheSelectionAsItStands)
 {
-    for (const char* folder : {"/in", "/in/"}) {
-        EXPECT_EQ(WatchedPath(folder, '/'), "/in/");
-    }
-    for (const char* folder : {"C:\\In", "C:\\In\\"}) {
-        EXPECT_EQ(WatchedPath(folder, '\\'), "C:\\In\\");
-    }
+    EXPECT_EQ(WatchedPath("/in", '/'), "/in/");
+    EXPECT_EQ(WatchedPath("/in/", '/'), "/in/");
+    EXPECT_EQ(WatchedPath("C:\\In", '\\'), "C:\\In\\");
+    EXPECT_EQ(WatchedPath("C:\\In\\", '\\'), "C:\\In\\");
     EXPECT_EQ(WatchedPath("", '/'), "/");
     EXPECT_EQ(WatchedPath("", '\\'), "\\");
     EXPECT_EQ(MatchPattern("/in/", ""), "/in/*.pdf");
