@@ -123,20 +123,7 @@ TEST_F(RememberingPurge, ANewTimeZoneIsSeenInTheOldestBackup)
     EXPECT_EQ(files.datedListings(), 2);
 }
 
-TEST_F(RememberingPurge, AnArchiveFolderRemovedAndMadeAgainIsWalkedAgain)
-{
-    backup("a.pdf", start);
-    tickAt(start);
-    std::filesystem::remove_all(dir.path() / "BackPdf");
-    EXPECT_TRUE(tickAt(start + minutes(1)).empty());
-
-    backup("b.pdf", start - days(8));
-    EXPECT_EQ(tickAt(start + minutes(2)), std::vector<std::string>{"b.pdf"});
-    backup("c.pdf", start - days(8));
-    EXPECT_EQ(tickAt(start + minutes(3)), std::vector<std::string>{"c.pdf"});
-}
-
-TEST_F(RememberingPurge, ANewRetentionOrFolderIsTakenAtTheNextTick)
+TEST_F(RememberingPurge, ANewRetentionOrARemadeArchiveFolderIsTakenAtTheNextTick)
 {
     backup("a.pdf", start - days(2));
     tickAt(start);
@@ -149,6 +136,15 @@ TEST_F(RememberingPurge, ANewRetentionOrFolderIsTakenAtTheNextTick)
     EXPECT_TRUE(tickAt(start + minutes(2)).empty());
     info.FileDelDate = "1";
     EXPECT_EQ(tickAt(start + minutes(3)), std::vector<std::string>{"b.pdf"});
+
+    // Removed and made again, the folder is walked again.
+    backup("c.pdf", start);
+    std::filesystem::remove_all(dir.path() / "BackPdf");
+    EXPECT_TRUE(tickAt(start + minutes(4)).empty());
+    backup("d.pdf", start - days(8));
+    EXPECT_EQ(tickAt(start + minutes(5)), std::vector<std::string>{"d.pdf"});
+    backup("e.pdf", start - days(8));
+    EXPECT_EQ(tickAt(start + minutes(6)), std::vector<std::string>{"e.pdf"});
 }
 
 } // namespace

@@ -33,7 +33,14 @@ protected:
         }
     }
 
+    // A file handed to a reader started as task `task`.
+    static FileResult printed(std::string name, std::uint64_t task)
+    {
+        return {std::move(name), FileOutcome::Printed, {}, PrinterListStatus::listed, task};
+    }
+
     FileCheckInfo info;
+    ReaderEnds readers;
     Journal journal;
     fake::FakeTrayIcon icon{journal};
     fake::FakeEventLog log;
@@ -82,10 +89,6 @@ TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)
 
 TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReaderEndsWell)
 {
-    ReaderEnds readers;
-    const auto printed = [](const char* name, std::uint64_t task) {
-        return FileResult{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task};
-    };
     readers.started({"/in/", {printed("a.pdf", 7), printed("b.pdf", 8), printed("c.pdf", 9)}, {}}, info);
     readers.started({"/in/", {{"d.pdf", FileOutcome::InUse, {}}}, {}}, info);
     EXPECT_EQ(readers.running(), 3u);
@@ -111,15 +114,13 @@ TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReade
 
 TEST_F(CycleReport, AFileIsLoggedPrintedOnlyOnceItsJobCompletedAndOneThatDidNotIsToldOncePerPrinterAndCause)
 {
-    ReaderEnds readers;
     std::uint64_t task = 0;
     // The end of the reader of file f<task>.pdf on the printer.
     const auto end = [&](const char* printer, int status, const std::string& line) {
         FileCheckInfo on = info;
         on.PrinterNm = printer;
-        const std::string name = "f" + std::to_string(++task) + ".pdf";
-        readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
-                        on);
+        ++task;
+        readers.started({"/in/", {printed("f" + std::to_string(task) + ".pdf", task)}, {}}, on);
         readers.report({{task, status, 0, line}}, notices);
     };
     const std::string stopped = "kumoden-print: queue stopped: queue PDF has been stopped for 5 min";

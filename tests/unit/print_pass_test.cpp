@@ -3,6 +3,7 @@
 #include "watch/print_command.h"
 #include "watch/print_pass.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -16,13 +17,12 @@ class PrintPass : public WatchFixture {
 protected:
     std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services, trail); }
     std::optional<FileResult> resume() { return ResumeCutShortLaunch(watched(), info, services, trail); }
-    std::filesystem::path record() const { return inBackup(".kumoden-launch"); }
+    // Whether the record of a launch under way is in the archive.
+    bool recorded() const { return std::filesystem::exists(inBackup(".kumoden-launch")); }
     static Outcomes outcomes(const std::vector<FileResult>& results)
     {
-        Outcomes outcomes;
-        for (const auto& result : results) {
-            outcomes.push_back(result.outcome);
-        }
+        Outcomes outcomes(results.size());
+        std::ranges::transform(results, outcomes.begin(), &FileResult::outcome);
         return outcomes;
     }
     // The printer, driver and port the launch was given.
@@ -44,8 +44,7 @@ protected:
 
 TEST_F(PrintPass, EachEventIsToldWhenItHappensAPrintedFileBeforeTheWaitAfterItsLaunch)
 {
-    drop("a.pdf");
-    drop("b.pdf");
+    drop({"a.pdf", "b.pdf"});
     files.setTakeResult(std::nullopt);
     launcher.onLaunch([&](const LaunchRequest&) {
         // The second file is found in use when its turn comes.
@@ -62,8 +61,7 @@ TEST_F(PrintPass, EachEventIsToldWhenItHappensAPrintedFileBeforeTheWaitAfterItsL
 TEST_F(PrintPass, ARequestToEndStopsAtTheNextWaitAndLeavesEveryFileInOnePlace)
 {
     // Asked during the first settle wait: nothing is taken.
-    drop("a.pdf");
-    drop("b.pdf");
+    drop({"a.pdf", "b.pdf"});
     stopInWait(1);
     EXPECT_TRUE(run().empty());
     EXPECT_EQ(sleeper.waits(), (Waits{3s}));
@@ -74,13 +72,12 @@ TEST_F(PrintPass, ARequestToEndStopsAtTheNextWaitAndLeavesEveryFileInOnePlace)
 
 TEST_F(PrintPass, ARequestToEndDuringTheWaitAfterALaunchEndsThePassAfterThatFile)
 {
-    drop("a.pdf");
-    drop("b.pdf");
+    drop({"a.pdf", "b.pdf"});
     stopInWait(3);
     EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::Printed});
     EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
     EXPECT_TRUE(inWatched("b.pdf"));
-    EXPECT_FALSE(std::filesystem::exists(record()));
+    EXPECT_FALSE(recorded());
     EXPECT_EQ(sleeper.waits().size(), 3u);
 }
 
@@ -93,7 +90,7 @@ TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAf
             throw std::runtime_error("killed");
         });
         EXPECT_THROW(run(), std::runtime_error);
-        EXPECT_TRUE(std::filesystem::exists(record()));
+        EXPECT_TRUE(recorded());
         // Hidden: neither the purge nor a query of the archive sees it.
         EXPECT_EQ(files.listFiles(backupText("*.*")).front(), "a.pdf");
         EXPECT_EQ(files.listFiles(backupText(".*")), (std::vector<std::string>{}));
@@ -107,7 +104,7 @@ TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAf
     ASSERT_TRUE(resumed);
     EXPECT_EQ(resumed->outcome, FileOutcome::Printed);
     EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
-    EXPECT_FALSE(std::filesystem::exists(record()));
+    EXPECT_FALSE(recorded());
     EXPECT_FALSE(resume());
     run();
     EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "b.pdf"}));
@@ -136,7 +133,7 @@ TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAf
             std::filesystem::rename(inBackup("older"), inBackup("a.pdf"));
         }
         EXPECT_FALSE(resume()) << older;
-        EXPECT_FALSE(std::filesystem::exists(record())) << older;
+        EXPECT_FALSE(recorded()) << older;
         EXPECT_EQ(launcher.requests().size(), 3u) << older;
     }
 }
@@ -149,14 +146,12 @@ TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
     EXPECT_EQ(sleeper.waits(), (Waits{3s, 3s, 5s}));
     EXPECT_FALSE(inWatched("a.pdf"));
     EXPECT_EQ(readFile(inBackup("a.pdf")), "%PDF-1.4 test");
+    // The launch is the one of that job (see PrintCommand for its command line).
     ASSERT_EQ(launcher.requests().size(), 1u);
-    const auto& request = launcher.requests().front();
-    const std::string backup = backupText("a.pdf");
-    EXPECT_EQ(request.commandLine, "\"/opt/reader/kumoden-print\" /t /n /s /h \"" + backup +
-                                       "\" \"PDF\" \"Generic CUPS-PDF Printer\" \"cups-pdf:/\"");
-    EXPECT_EQ(request.arguments,
-              (std::vector<std::string>{"/opt/reader/kumoden-print", "/t", "/n", "/s", "/h", backup, "PDF",
-                                        "Generic CUPS-PDF Printer", "cups-pdf:/"}));
+    EXPECT_EQ(
+        launcher.requests().front().arguments,
+        (std::vector<std::string>{"/opt/reader/kumoden-print", "/t", "/n", "/s", "/h", backupText("a.pdf"),
+                                  "PDF", "Generic CUPS-PDF Printer", "cups-pdf:/"}));
 }
 
 TEST_F(PrintPass, AGrowingFileGetsOneMoreWaitAndANewReading)
@@ -232,8 +227,7 @@ TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
 
 TEST_F(PrintPass, AReaderThatCannotBeStartedSendsTheFileBackToBeTriedAgain)
 {
-    drop("a.pdf");
-    drop("b.pdf");
+    drop({"a.pdf", "b.pdf"});
     launcher.setFail(true);
     const auto results = run();
 
@@ -281,9 +275,7 @@ TEST_F(PrintPass, AFileSentBackNeverReplacesANewcomerOfItsNameAndOneWithNoWayBac
 TEST_F(PrintPass, HandlesEveryFileBeginningWithTheSelectionInOnePassInNameOrder)
 {
     info.FileSelect = "abc";
-    for (const char* name : {"abc.pdf", "ABC1.pdf", "xabc.pdf", "abc.pdfx", "abc .txt"}) {
-        drop(name);
-    }
+    drop({"abc.pdf", "ABC1.pdf", "xabc.pdf", "abc.pdfx", "abc .txt"});
     run();
     EXPECT_EQ(sleeper.waits(), (Waits{3s, 3s, 5s, 3s, 3s, 5s}));
     EXPECT_EQ(printedFiles(), backupTexts({"ABC1.pdf", "abc.pdf"}));
@@ -295,9 +287,7 @@ TEST_F(PrintPass, PrinterNamesMatchExactlyAndTheLastMatchOfThePassIsKept)
     // No name matches at first; after the first launch PDF does, after the
     // second only one with another case.
     info.PrinterNm = "";
-    drop("a.pdf");
-    drop("b.pdf");
-    drop("c.pdf");
+    drop({"a.pdf", "b.pdf", "c.pdf"});
     launcher.onLaunch(
         [&](const LaunchRequest&) { info.PrinterNm = launcher.requests().size() == 1 ? "PDF" : "office"; });
     run();
@@ -311,9 +301,7 @@ TEST_F(PrintPass, APrintSystemThatFailsToListIsNoPrinterFound)
 {
     // The first file finds its printer; for the next two the print system
     // does not answer, then cannot be reached.
-    drop("a.pdf");
-    drop("b.pdf");
-    drop("c.pdf");
+    drop({"a.pdf", "b.pdf", "c.pdf"});
     launcher.onLaunch([&](const LaunchRequest&) {
         printers.setStatus(launcher.requests().size() == 1 ? PrinterListStatus::noAnswer
                                                            : PrinterListStatus::unreachable);
@@ -344,9 +332,10 @@ TEST(PrintCommand, ValuesGoInVerbatimAndEmptyOnesLeaveAdjacentQuotePairs)
     EXPECT_EQ(PrintCommandLine({}), "\"\" /t /n /s /h \"\" \"\" \"\" \"\"");
     const PrintJob job{"C:\\Program Files\\Reader\\AcroRd32.exe", "C:\\In\\BackPdf\\a \"b\".pdf", "Office",
                        "Driver", "LPT1:"};
-    EXPECT_EQ(PrintCommandLine(job), "\"C:\\Program Files\\Reader\\AcroRd32.exe\" /t /n /s /h "
-                                     "\"C:\\In\\BackPdf\\a \"b\".pdf\" \"Office\" \"Driver\" \"LPT1:\"");
-    EXPECT_EQ(PrintLaunchRequest(job).arguments[5], "C:\\In\\BackPdf\\a \"b\".pdf");
+    const LaunchRequest request = PrintLaunchRequest(job);
+    EXPECT_EQ(request.commandLine, "\"C:\\Program Files\\Reader\\AcroRd32.exe\" /t /n /s /h "
+                                   "\"C:\\In\\BackPdf\\a \"b\".pdf\" \"Office\" \"Driver\" \"LPT1:\"");
+    EXPECT_EQ(request.arguments[5], "C:\\In\\BackPdf\\a \"b\".pdf");
 }
 
 TEST(PrinterLookup, TheFirstPrinterOfExactlyThatNameGivesDriverAndPort)

@@ -32,6 +32,13 @@ public:
     }
 };
 
+// Every field, to compare records whole.
+auto fields(const FileCheckInfo& info)
+{
+    return std::tuple(info.FileChkTime, info.FileChkDir, info.FileSelect, info.AcrExeDir, info.PrinterNm,
+                      info.FileDelDate);
+}
+
 TEST(Settings, TheIniIsBesideTheProgramWhenItIsThereOrCanBeMadeElseTheUsers)
 {
     const std::string user = "/home/me/.config/kumoden";
@@ -84,7 +91,7 @@ TEST(Settings, TheLogIsBesideTheIniUnderItsName)
     EXPECT_EQ(LogPath("/srv/odd.LOG", '/'), "/srv/odd.LOG.log");
 }
 
-TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeys)
+TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeysOrABadInterval)
 {
     ScriptedProfile profile;
     profile.values = {{"FileChkTime", " 13.5 "},
@@ -99,26 +106,16 @@ TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeys)
 
     EXPECT_EQ(profile.askedKeys, (std::vector<std::string>{"FileChkTime", "FileChkDir", "FileSelect",
                                                            "AcrExeDir", "PrinterNm", "FileDelDate"}));
-    EXPECT_EQ(info.FileChkTime, 14);
-    EXPECT_EQ(info.FileChkDir, "/in");
-    EXPECT_EQ(info.FileSelect, "ab");
-    EXPECT_EQ(info.AcrExeDir, "");
-    EXPECT_EQ(info.PrinterNm, "Earlier");
-    EXPECT_EQ(info.FileDelDate, "7");
+    EXPECT_EQ(fields(info), fields({14, "/in", "ab", "", "Earlier", "7"}));
     EXPECT_EQ(TrimNull(""), "");
-}
 
-TEST(Settings, ABadIntervalLeavesTheFieldAndTheOtherKeysAreStillRead)
-{
+    // A bad interval leaves its field; the other keys are still read.
     for (const char* bad : {"abc", "99999999999", "1e3"}) {
-        ScriptedProfile profile;
-        profile.values = {{"FileChkTime", bad}, {"FileChkDir", "/in"}, {"FileDelDate", "3"}};
-        FileCheckInfo info;
-        info.FileChkTime = 1000;
-        LoadSettings(info, profile, "/opt/tools/kumoden.INI");
-        EXPECT_EQ(info.FileChkTime, 1000) << bad;
-        EXPECT_EQ(info.FileChkDir, "/in") << bad;
-        EXPECT_EQ(info.FileDelDate, "3") << bad;
+        profile.values = {{"FileChkTime", bad}, {"FileChkDir", "/in2"}, {"FileDelDate", "3"}};
+        FileCheckInfo kept;
+        kept.FileChkTime = 1000;
+        LoadSettings(kept, profile, "/opt/tools/kumoden.INI");
+        EXPECT_EQ(fields(kept), fields({1000, "/in2", "", "", "", "3"})) << bad;
     }
 }
 
@@ -133,20 +130,15 @@ TEST(Settings, LoadsARealFileKeepsEarlierValuesOnReloadAndSurvivesGarbage)
     const auto store = test::MakeProfile();
     FileCheckInfo info;
     LoadSettings(info, *store, ini);
-    EXPECT_EQ(info.FileChkTime, 250);
-    EXPECT_EQ(info.FileChkDir, "/data/in box");
-    EXPECT_EQ(info.FileSelect, "abc");
-    EXPECT_EQ(info.AcrExeDir, "");
-    EXPECT_EQ(info.PrinterNm, "PDF");
+    EXPECT_EQ(fields(info), fields({250, "/data/in box", "abc", "", "PDF", "7"}));
 
     // Emptied keys keep what was read before; a missing file changes nothing.
     dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=\nFileChkDir=   \nFileSelect=x\n");
     LoadSettings(info, *store, ini);
-    EXPECT_EQ(info.FileChkTime, 250);
-    EXPECT_EQ(info.FileChkDir, "/data/in box");
-    EXPECT_EQ(info.FileSelect, "x");
+    const auto reloaded = fields({250, "/data/in box", "x", "", "PDF", "7"});
+    EXPECT_EQ(fields(info), reloaded);
     LoadSettings(info, *store, (dir.path() / "missing.INI").string());
-    EXPECT_EQ(info.FileSelect, "x");
+    EXPECT_EQ(fields(info), reloaded);
 
     std::string garbage;
     for (int i = 0; i < 70000; ++i) {

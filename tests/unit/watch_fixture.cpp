@@ -1,5 +1,7 @@
 #include "tests/unit/watch_fixture.h"
 
+#include <algorithm>
+
 namespace kumoden::test {
 
 WatchFixture::WatchFixture() : WatchFakes(files)
@@ -17,6 +19,13 @@ std::filesystem::path WatchFixture::drop(const std::string& name, const std::str
     return dir.write(name, content);
 }
 
+void WatchFixture::drop(std::initializer_list<const char*> names)
+{
+    for (const char* name : names) {
+        drop(name);
+    }
+}
+
 void WatchFixture::backup(const std::string& name, LocalTime created)
 {
     dir.write("BackPdf/" + name, "pdf");
@@ -25,19 +34,17 @@ void WatchFixture::backup(const std::string& name, LocalTime created)
 
 std::vector<std::string> WatchFixture::backupTexts(const std::vector<std::string>& names) const
 {
-    std::vector<std::string> texts;
-    for (const auto& name : names) {
-        texts.push_back(backupText(name));
-    }
+    std::vector<std::string> texts(names.size());
+    std::ranges::transform(names, texts.begin(),
+                           [this](const std::string& name) { return backupText(name); });
     return texts;
 }
 
 std::vector<std::string> WatchFixture::printedFiles() const
 {
-    std::vector<std::string> printed;
-    for (const auto& request : launcher.requests()) {
-        printed.push_back(request.arguments.at(5));
-    }
+    std::vector<std::string> printed(launcher.requests().size());
+    std::ranges::transform(launcher.requests(), printed.begin(),
+                           [](const LaunchRequest& request) { return request.arguments.at(5); });
     return printed;
 }
 

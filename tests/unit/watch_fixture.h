@@ -71,6 +71,7 @@ protected:
     bool inWatched(const std::string& name) const { return std::filesystem::exists(inFolder(name)); }
     bool kept(const std::string& name) const { return std::filesystem::exists(inBackup(name)); }
     std::filesystem::path drop(const std::string& name, const std::string& content = "%PDF-1.4 test");
+    void drop(std::initializer_list<const char*> names);
     // A backup created at the given moment.
     void backup(const std::string& name, LocalTime created);
     // The backup file each launch was asked to print.
