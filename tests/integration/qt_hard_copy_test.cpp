@@ -56,22 +56,11 @@ public:
 
     static inline std::unique_ptr<XServer> server;
     static inline std::unique_ptr<QApplication> app;
-
-private:
     int argc = 1;
     char name[18] = "qt_hard_copy_test";
     char* argv[2] = {name, nullptr};
 };
 [[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Lets Qt handle its events until the condition holds or the time is up.
-template <typename Condition> bool spinUntil(std::chrono::milliseconds limit, Condition condition)
-{
-    return eventually(limit, [&] {
-        QCoreApplication::processEvents();
-        return condition();
-    });
-}
 
 // The Qt backends; the clipboard filled by xclip on this program's X
 // server, where it stays, serving the selection, until another program
@@ -105,11 +94,14 @@ public:
     }
     bool waitFor(std::chrono::milliseconds limit, const std::function<bool()>& condition) override
     {
-        return spinUntil(limit, condition);
+        return eventually(limit, [&] {
+            QCoreApplication::processEvents();
+            return condition();
+        });
     }
     void settle() override
     {
-        spinUntil(1500ms, [] { return false; });
+        waitFor(1500ms, [] { return false; });
     }
 
     void putPng(const fs::path& png, const std::string& selection = "clipboard")
@@ -196,7 +188,7 @@ TEST_F(QtHardCopyCase, NeitherThePrimarySelectionNorAFocusChangeIsAChange)
         QWidget window;
         window.show();
         window.activateWindow();
-        spinUntil(500ms, [] { return false; });
+        qt.waitFor(500ms, [] { return false; });
     }
     EXPECT_EQ(changes, 1);
 }
@@ -255,7 +247,8 @@ TEST_F(QtHardCopyPrintTest, TheHiddenFormsPictureIsPrintedStretchedToTheBoxAtIts
 
 // A scheduler that takes every question and answers none (and, for
 // comparison, one that cannot be reached at all): Qt would wait on it for
-// minutes, so the hard copy and the printer dialog give up after the bound.
+// minutes, so the printer, the hard copy and the printer setup give up after
+// the bound.
 class SchedulerDownTest : public QtHardCopyPrintTest {
 protected:
     void TearDown() override
@@ -270,84 +263,67 @@ protected:
     SilentScheduler silent;
 };
 
-TEST_F(SchedulerDownTest, TheFirstPrinterIsNotMadeWhileTheSchedulerIsSilent)
+TEST_F(SchedulerDownTest, NoPrinterJobOrDialogWaitsOnASilentSchedulerNorIsAJobHandedToAMissingOne)
 {
+    // The first printer is not made while the scheduler is silent, and
+    // nothing is kept: once it answers, the printer starts at its default.
     QtPrinterSetup fresh(qt.messages);
     QtPagePrinter freshPrinter(fresh);
     cupsSetServer(silent.socket().c_str());
-    const auto [took, why] = timed([&] { freshPrinter.pageWidth(); });
-    EXPECT_EQ(why, noAnswer);
-    EXPECT_LT(took, kBound);
+    const auto [firstTook, firstWhy] = timed([&] { freshPrinter.pageWidth(); });
+    EXPECT_EQ(firstWhy, noAnswer);
+    EXPECT_LT(firstTook, kBound);
     EXPECT_GT(silent.connections(), 0);
-
-    // Nothing was kept: once the scheduler answers, the printer starts at
-    // its default destination.
     cupsSetServer(nullptr);
     EXPECT_EQ(fresh.currentPrinter().printerName().toStdString(), kHardCopyQueue);
-}
 
-TEST_F(SchedulerDownTest, NoJobIsHandedToAMissingOrSilentSchedulerNorWithoutAPrinter)
-{
     page.load(HardCopyFormDesign());
     page.setPicture(std::make_unique<QtPicture>(QImage(64, 48, QImage::Format_RGB32)));
     HardCopyOutputs outputs;
-
     // Unreachable, libcups fails at once on its own; silent, the bound ends it.
     cupsSetServer((nowhere.path() / "cups.sock").c_str());
     const auto [unreachableTook, unreachableWhy] = timed([&] { page.printForm(); });
     EXPECT_FALSE(unreachableWhy.empty());
     EXPECT_NE(unreachableWhy, noAnswer);
     EXPECT_LT(unreachableTook, 2s);
-
     cupsSetServer(silent.socket().c_str());
     const auto [silentTook, silentWhy] = timed([&] { page.printForm(); });
     EXPECT_EQ(silentWhy, noAnswer);
     EXPECT_GT(silentTook, kSchedulerTimeout - 1s);
     EXPECT_LT(silentTook, kBound);
-    EXPECT_GT(silent.connections(), 0);
 
-    cupsSetServer(nullptr);
-    // No printer chosen at all: the printer would write a file no one named.
-    setup.currentPrinter().setPrinterName(QString());
-    EXPECT_THROW(qt.printer().pageWidth(), HardCopyError);
-    EXPECT_THROW(page.printForm(), HardCopyError);
-    EXPECT_TRUE(outputs.newFiles().empty());
-}
-
-TEST_F(SchedulerDownTest, ThePrinterSetupSaysTheSchedulerIsSilentInsteadOfOpening)
-{
-    // Closes each message box or printer dialog that comes up, noting it.
+    // The printer setup says the scheduler is silent instead of opening; the
+    // dialog opens when it answers or is not reached at all. Each message box
+    // or printer dialog that comes up is noted and closed.
     std::vector<std::string> shown;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (!window->isVisible()) {
-                continue;
-            }
-            if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
                 shown.push_back((box->windowTitle() + ": " + box->text()).toStdString());
                 box->button(QMessageBox::Ok)->click();
-            } else if (auto* dialog = qobject_cast<QPrintDialog*>(window)) {
+            } else if (auto* dialog = qobject_cast<QPrintDialog*>(window); dialog && dialog->isVisible()) {
                 shown.push_back("printer dialog");
                 dialog->reject();
             }
         }
     });
     closer.start(50);
-
-    // Answered, or not reached at all: the dialog opens.
-    setup.showPrinter();
+    const auto [setupTook, setupWhy] = timed([&] { setup.showPrinter(); });
+    EXPECT_LT(setupTook, kBound);
     cupsSetServer((nowhere.path() / "cups.sock").c_str());
     setup.showPrinter();
-    EXPECT_EQ(shown, (std::vector<std::string>{"printer dialog", "printer dialog"}));
+    cupsSetServer(nullptr);
+    setup.showPrinter();
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "プリンター設定: 印刷スケジューラーが応答しないため、プリンターの設定を開けません。",
+                         "printer dialog", "printer dialog"}));
 
-    cupsSetServer(silent.socket().c_str());
-    const auto [took, why] = timed([&] { setup.showPrinter(); });
-    EXPECT_LT(took, kBound);
-    EXPECT_EQ(shown,
-              (std::vector<std::string>{
-                  "printer dialog", "printer dialog",
-                  "プリンター設定: 印刷スケジューラーが応答しないため、プリンターの設定を開けません。"}));
+    // No printer chosen at all: the printer would write a file no one named.
+    setup.currentPrinter().setPrinterName(QString());
+    EXPECT_THROW(qt.printer().pageWidth(), HardCopyError);
+    EXPECT_THROW(page.printForm(), HardCopyError);
+    EXPECT_TRUE(outputs.newFiles().empty());
 }
 
 } // namespace
