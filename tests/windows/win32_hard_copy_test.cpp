@@ -55,15 +55,14 @@ public:
 
     void leave()
     {
-        if (joined) {
-            joined = false;
+        if (std::exchange(joined, false)) {
             ChangeClipboardChain(window, next);
         }
     }
 
     HWND window;
     HWND next = nullptr;
-    bool joined = false;
+    bool joined = false; // not yet while joining: the first notice is the join's
     int changes = 0;
 
 private:
@@ -73,15 +72,12 @@ private:
         if (self == nullptr || (message != WM_DRAWCLIPBOARD && message != WM_CHANGECBCHAIN)) {
             return DefWindowProcW(window, message, wParam, lParam);
         }
-        if (message == WM_DRAWCLIPBOARD) {
-            self->changes += self->joined ? 1 : 0;
-        } else if (reinterpret_cast<HWND>(wParam) == self->next) {
+        if (message == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wParam) == self->next) {
             self->next = reinterpret_cast<HWND>(lParam);
-            return 0;
-        }
-        if (self->next != nullptr) {
+        } else if (self->next != nullptr) {
             SendMessageW(self->next, message, wParam, lParam);
         }
+        self->changes += message == WM_DRAWCLIPBOARD && self->joined;
         return 0;
     }
 };
@@ -118,6 +114,7 @@ public:
             throw std::runtime_error("no window: Wine makes windows with its null graphics driver");
         }
         m_watcher.setWindow(window);
+        setup.setWindow(window);
     }
     ~Win32HardCopyDriver() override
     {
@@ -186,13 +183,13 @@ public:
     }
 
     HWND window;
+    Win32PrinterSetup setup;
 
 private:
     Win32ClipboardWatcher m_watcher;
     Win32Clipboard m_clipboard;
-    Win32PrinterSetup m_setup;
-    Win32PagePrinter m_printer{m_setup};
-    Win32HardCopyPage m_page{m_setup};
+    Win32PagePrinter m_printer{setup};
+    Win32HardCopyPage m_page{setup};
 };
 
 } // namespace
@@ -300,19 +297,15 @@ bool chooseInSetup(Win32PrinterSetup& setup, const std::wstring& printer, int bu
 TEST_F(Win32HardCopyTest, ThePrinterChosenInThePrinterSetupTakesTheHardCopies)
 {
     ASSERT_EQ(test::schedulerProblem(), "");
-    Win32PrinterSetup setup;
-    setup.setWindow(win.window);
-    ASSERT_TRUE(chooseInSetup(setup, L"PDF2")) << "the dialog lists no printer PDF2";
-    EXPECT_EQ(setup.printerName(), "PDF2");
+    ASSERT_TRUE(chooseInSetup(win.setup, L"PDF2")) << "the dialog lists no printer PDF2";
+    EXPECT_EQ(win.setup.printerName(), "PDF2");
     // Cancel keeps the printer, whatever was picked before it.
-    ASSERT_TRUE(chooseInSetup(setup, L"PDF", IDCANCEL));
-    EXPECT_EQ(setup.printerName(), "PDF2");
+    ASSERT_TRUE(chooseInSetup(win.setup, L"PDF", IDCANCEL));
+    EXPECT_EQ(win.setup.printerName(), "PDF2");
 
-    Win32PagePrinter printer(setup);
-    Win32HardCopyPage page(setup);
     fake::Journal journal;
     fake::FakeDesktop desktop{journal};
-    FrmHardCopy frmHardCopy({win.clipboard(), page, printer});
+    FrmHardCopy frmHardCopy({win.clipboard(), win.page(), win.printer()});
     std::vector<std::string> failures;
     ModHardCopy hook(
         {win.watcher(), desktop, frmHardCopy, [&](const std::string& why) { failures.push_back(why); }});
