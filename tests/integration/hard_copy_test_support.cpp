@@ -2,7 +2,6 @@
 
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
-#include "tests/support/temp_dir.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -31,15 +30,14 @@ Rgb Raster::at(int x, int y) const
 
 Raster renderFirstPage(const fs::path& pdf, int dotsPerInch)
 {
-    TempDir dir;
-    const fs::path prefix = dir.path() / "page";
-    const RunResult run = runProgram({"pdftoppm", "-r", std::to_string(dotsPerInch), "-f", "1", "-l", "1",
-                                      "-singlefile", pdf.string(), prefix.string()});
+    // Without a file name pdftoppm writes the page to its output.
+    const RunResult run = runProgram(
+        {"pdftoppm", "-r", std::to_string(dotsPerInch), "-f", "1", "-l", "1", "-singlefile", pdf.string()});
     if (run.exitCode != 0) {
         throw std::runtime_error("pdftoppm failed on " + pdf.string() + ": " + run.err);
     }
     // Binary PPM: "P6", width, height, maximum, one blank, then the pixels.
-    std::istringstream in(readFile(prefix.string() + ".ppm"));
+    std::istringstream in(run.out);
     std::string magic;
     int maximum = 0;
     Raster page;
