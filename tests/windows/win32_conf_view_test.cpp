@@ -60,8 +60,8 @@ TEST_F(Win32Conf, PageOneLiesOnTopAndTheFocusLeavesAPageThatGoes)
         EXPECT_EQ(driver.focusName(), "txtFileChkDir"); // the next stop of what is shown
 
         // By the mouse too; the stops behind a page moved away are passed over.
-        ClickTab(child("TabMain"), 0);
-        ClickTab(child("TabMain"), 1);
+        ClickItem(child("TabMain"), 0);
+        ClickItem(child("TabMain"), 1);
         EXPECT_EQ(driver.view().selectedTab(), 2);
         EXPECT_FALSE(driver.enabled("fraTab2"));
         driver.focus("cmdOK");

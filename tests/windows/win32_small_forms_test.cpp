@@ -42,9 +42,7 @@ void expectLaidOut(Win32Form& form)
     BITMAP mask{};
     GetObjectW(info.hbmMask, sizeof mask, &mask);
     DeleteObject(info.hbmMask);
-    if (info.hbmColor != nullptr) {
-        DeleteObject(info.hbmColor);
-    }
+    DeleteObject(info.hbmColor); // none for a monochrome icon
     const test::PixelBox imageBox = shown.box("Image1");
     EXPECT_EQ(mask.bmWidth, imageBox.width);
     EXPECT_EQ(info.hbmColor != nullptr ? mask.bmHeight : mask.bmHeight / 2, imageBox.height);

@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <map>
+#include <string_view>
 #include <vector>
 
 namespace kumoden::win32test {
@@ -82,25 +83,6 @@ INPUT key(WORD code, bool up)
     input.ki.wVk = code;
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     return input;
-}
-
-// One click, or two as the mouse makes them, in the middle of the box.
-void clicks(HWND window, const RECT& box, int count)
-{
-    const LPARAM centre = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
-    for (int click = 0; click < count; ++click) {
-        SendMessageW(window, click == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
-        SendMessageW(window, WM_LBUTTONUP, 0, centre);
-    }
-    settle();
-}
-
-RECT entryBox(HWND list, int row)
-{
-    RECT box{};
-    EXPECT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)),
-              LB_ERR);
-    return box;
 }
 
 } // namespace
@@ -205,22 +187,21 @@ void Type(const char* text)
     }
 }
 
-void ClickEntry(HWND list, int row)
+void ClickItem(HWND control, int index, int count)
 {
-    clicks(list, entryBox(list, row), 1);
-}
-
-void DoubleClick(HWND list, int row)
-{
-    clicks(list, entryBox(list, row), 2);
-}
-
-void ClickTab(HWND tabs, int index)
-{
+    wchar_t kind[32]{};
+    GetClassNameW(control, kind, 32);
+    const bool tabs = std::wstring_view(kind) == WC_TABCONTROLW;
     RECT box{};
-    EXPECT_TRUE(
-        SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&box)));
-    clicks(tabs, box, 1);
+    const LRESULT found = SendMessageW(control, tabs ? TCM_GETITEMRECT : LB_GETITEMRECT,
+                                       static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&box));
+    EXPECT_NE(found, tabs ? FALSE : LB_ERR) << "no item " << index;
+    const LPARAM centre = MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    for (int click = 0; click < count; ++click) {
+        SendMessageW(control, click == 0 ? WM_LBUTTONDOWN : WM_LBUTTONDBLCLK, MK_LBUTTON, centre);
+        SendMessageW(control, WM_LBUTTONUP, 0, centre);
+    }
+    settle();
 }
 
 } // namespace kumoden::win32test

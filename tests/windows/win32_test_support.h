@@ -44,10 +44,8 @@ void PressKey(WORD key, const std::vector<WORD>& modifiers = {});
 // Types the text's characters (digits, letters) as keys, Shift held for
 // capitals.
 void Type(const char* text);
-// Two clicks on a list box's entry, as the mouse makes them.
-void DoubleClick(HWND list, int row);
-// Clicks a list box's entry, or a tab of a tab control.
-void ClickEntry(HWND list, int row);
-void ClickTab(HWND tabs, int index);
+// Clicks (count 2: double-clicks, as the mouse makes them) the middle of a
+// list box's entry or a tab control's tab.
+void ClickItem(HWND control, int index, int count = 1);
 
 } // namespace kumoden::win32test

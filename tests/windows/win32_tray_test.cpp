@@ -13,7 +13,10 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstring>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace kumoden::win32test {
@@ -33,20 +36,19 @@ struct TrackCall {
     UINT flags = 0;
     int x = 0;
     int y = 0;
-    bool hasParams = false;
-    TPMPARAMS params{};
+    TPMPARAMS params{}; // all 0 when none were passed
 };
 TrackCall s_lastTrack;
 decltype(&TrackPopupMenuEx) s_realTrack = nullptr;
 
 BOOL WINAPI recordTrack(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS params)
 {
-    s_lastTrack = {flags, x, y, params != nullptr, params != nullptr ? *params : TPMPARAMS{}};
+    s_lastTrack = {flags, x, y, params != nullptr ? *params : TPMPARAMS{}};
     return s_realTrack(menu, flags, x, y, owner, params);
 }
 
-// Puts recordTrack in the program's import of TrackPopupMenuEx for as long
-// as it lives; the calls still reach the system's.
+// Puts recordTrack in the program's import slot of TrackPopupMenuEx for as
+// long as it lives; the calls still reach the system's.
 class TrackRecorder {
 public:
     TrackRecorder()
@@ -54,29 +56,17 @@ public:
         auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
         const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
             base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-        for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name != 0; ++dll) {
-            auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-            auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-            for (; dll->OriginalFirstThunk != 0 && name->u1.AddressOfData != 0; ++name, ++slot) {
-                if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                    std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name,
-                                "TrackPopupMenuEx") == 0) {
-                    m_slot = &slot->u1.Function;
-                }
-            }
+        const auto& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+        const auto real =
+            reinterpret_cast<ULONG_PTR>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "TrackPopupMenuEx"));
+        s_realTrack = reinterpret_cast<decltype(s_realTrack)>(real);
+        auto* slots = reinterpret_cast<ULONG_PTR*>(base + table.VirtualAddress);
+        for (std::size_t i = 0; i < table.Size / sizeof *slots; ++i) {
+            m_slot = slots[i] == real ? &slots[i] : m_slot;
         }
-        if (m_slot != nullptr) {
-            s_realTrack = reinterpret_cast<decltype(s_realTrack)>(*m_slot);
-            put(reinterpret_cast<ULONG_PTR>(&recordTrack));
-        }
+        put(reinterpret_cast<ULONG_PTR>(&recordTrack));
     }
-    ~TrackRecorder()
-    {
-        if (m_slot != nullptr) {
-            put(reinterpret_cast<ULONG_PTR>(s_realTrack));
-        }
-    }
+    ~TrackRecorder() { put(reinterpret_cast<ULONG_PTR>(s_realTrack)); }
     TrackRecorder(const TrackRecorder&) = delete;
     TrackRecorder& operator=(const TrackRecorder&) = delete;
 
@@ -86,26 +76,27 @@ private:
     void put(ULONG_PTR function)
     {
         DWORD old = 0;
-        VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &old);
-        *m_slot = function;
-        VirtualProtect(m_slot, sizeof *m_slot, old, &old);
+        if (m_slot != nullptr && VirtualProtect(m_slot, sizeof *m_slot, PAGE_READWRITE, &old)) {
+            *m_slot = function;
+            VirtualProtect(m_slot, sizeof *m_slot, old, &old);
+        }
     }
 
-    decltype(IMAGE_THUNK_DATA::u1.Function)* m_slot = nullptr;
+    ULONG_PTR* m_slot = nullptr;
 };
 
 // With no notification area, Shell_NotifyIconW hands its requests to
 // whatever top-level window of the class "Shell_TrayWnd" there is, as
-// WM_COPYDATA with the request as dwData. The stand-in records them and can
-// refuse to add. A request as it reaches it: the command, and the first
-// fields of the data (window, icon number, flags, callback message, tip).
+// WM_COPYDATA with the command as dwData and the data starting with the
+// window, the icon number, the flags, the callback message and the tip. The
+// stand-in records them and can refuse to add.
 struct Request {
-    DWORD command = 0;
-    UINT window = 0;
-    UINT iconNumber = 0;
-    UINT flags = 0;
-    UINT callbackMessage = 0;
-    std::wstring tip;
+    UINT window;
+    UINT iconNumber;
+    UINT flags;
+    UINT callbackMessage;
+    wchar_t tip[128];
+    DWORD command;
 };
 
 class StandInShell {
@@ -136,16 +127,11 @@ private:
             return DefWindowProcW(window, message, wParam, lParam);
         }
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        Request request;
-        request.command = static_cast<DWORD>(data->dwData);
-        const auto* bytes = static_cast<const unsigned char*>(data->lpData);
-        if (data->cbData >= 16 + 128 * sizeof(wchar_t)) {
-            std::memcpy(&request.window, bytes, sizeof request.window);
-            std::memcpy(&request.iconNumber, bytes + 4, sizeof request.iconNumber);
-            std::memcpy(&request.flags, bytes + 8, sizeof request.flags);
-            std::memcpy(&request.callbackMessage, bytes + 12, sizeof request.callbackMessage);
-            request.tip.assign(reinterpret_cast<const wchar_t*>(bytes + 16));
+        Request request{};
+        if (data->cbData >= offsetof(Request, command)) {
+            std::memcpy(&request, data->lpData, offsetof(Request, command));
         }
+        request.command = static_cast<DWORD>(data->dwData);
         self->requests.push_back(request);
         return request.command == NIM_ADD && self->refuseAdd ? FALSE : TRUE;
     }
@@ -195,11 +181,10 @@ TEST(Win32TrayIconTest, MouseMessagesBecomeActionsAndATaskbarThatComesGetsTheIco
     EXPECT_TRUE(icon.shown());
     const Request& added = shell.requests[0];
     // Known to the shell by its own window and the number 0.
-    EXPECT_EQ(added.window, static_cast<UINT>(reinterpret_cast<UINT_PTR>(window)));
-    EXPECT_EQ(added.iconNumber, 0u);
+    EXPECT_EQ(std::tuple(added.window, added.iconNumber, added.callbackMessage),
+              std::tuple(static_cast<UINT>(reinterpret_cast<UINT_PTR>(window)), 0u, kTrayCallbackMessage));
     EXPECT_EQ(added.flags & (NIF_MESSAGE | NIF_ICON | NIF_TIP), UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP});
-    EXPECT_EQ(added.callbackMessage, kTrayCallbackMessage);
-    EXPECT_EQ(added.tip, ToWide(kTrayTip));
+    EXPECT_EQ(std::wstring(added.tip), ToWide(kTrayTip));
 
     // One that still has the icon refuses to add it again: it is modified.
     shell.refuseAdd = true;
@@ -270,17 +255,18 @@ protected:
     HWND m_owner = nullptr;
 };
 
-TEST_F(Win32PopupMenuTest, TheMenuHoldsItsEntriesWithTheDefaultInBold)
+TEST_F(Win32PopupMenuTest, TheMenuHoldsItsEntriesWithTheDefaultInBoldAndReturnsTheChosenOnesPosition)
 {
+    // Down, down, down: the first entry, then over each separator.
+    const std::pair<UINT, WPARAM> down{WM_KEYDOWN, VK_DOWN};
+    EXPECT_EQ(track({kTpmVertical, 10, 10, {}}, {down, down, down, {WM_KEYDOWN, VK_RETURN}}), 4);
+
     const auto menu = static_cast<HMENU>(popup.handle());
     ASSERT_EQ(GetMenuItemCount(menu), 7);
-    for (int i = 0; i < 7; ++i) {
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_FTYPE | MIIM_STATE;
-        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item));
-        EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, i % 2 == 1) << i;
-        EXPECT_EQ((item.fState & MFS_DEFAULT) != 0, i == 0) << i;
+    for (UINT i = 0; i < 7; ++i) {
+        const UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        EXPECT_EQ((state & MF_SEPARATOR) != 0, i % 2 == 1) << i;
+        EXPECT_EQ((state & MF_DEFAULT) != 0, i == 0) << i;
     }
     wchar_t caption[64]{};
     GetMenuStringW(menu, 2, caption, 64, MF_BYPOSITION);
@@ -309,9 +295,7 @@ TEST_F(Win32PopupMenuTest, TheFlagsAndTheExclusionRectangleReachTrackPopupMenuEx
     const Rect strip{sw - 124, sh - 30, sw, sh};
     const RECT bottom = shownAt({kRightVertical, sw, sh, strip});
     EXPECT_EQ(s_lastTrack.flags, kRightVertical | TPM_RETURNCMD | TPM_NONOTIFY);
-    EXPECT_EQ(s_lastTrack.x, sw);
-    EXPECT_EQ(s_lastTrack.y, sh);
-    ASSERT_TRUE(s_lastTrack.hasParams);
+    EXPECT_EQ(std::pair(s_lastTrack.x, s_lastTrack.y), std::pair(sw, sh));
     EXPECT_EQ(s_lastTrack.params.cbSize, sizeof(TPMPARAMS));
     const RECT& passed = s_lastTrack.params.rcExclude;
     EXPECT_EQ((Rect{passed.left, passed.top, passed.right, passed.bottom}), strip);
@@ -329,28 +313,14 @@ TEST_F(Win32PopupMenuTest, TheFlagsAndTheExclusionRectangleReachTrackPopupMenuEx
     // Where nothing is excluded the anchor is a corner: the right one for a
     // right-aligned menu, the left one otherwise, the top edge at y (the
     // bottom one when bottom-aligned).
-    const RECT right = shownAt({kRightVertical, sw / 2, sh / 4, {}});
-    EXPECT_EQ(right.right, sw / 2);
-    EXPECT_EQ(right.top, sh / 4);
-    const RECT left = shownAt({kTpmVertical, sw / 2, sh / 4, {}});
-    EXPECT_EQ(left.left, sw / 2);
-    EXPECT_EQ(left.top, sh / 4);
-    const RECT above = shownAt({kTpmBottomAlign, sw / 2, sh / 2, {}});
-    EXPECT_EQ(above.left, sw / 2);
-    EXPECT_EQ(above.bottom, sh / 2);
-    EXPECT_GT(left.bottom - left.top, 4 * 12);
-}
-
-TEST_F(Win32PopupMenuTest, TheEntryChosenWithTheKeysIsReturnedByItsPosition)
-{
-    const PopupPlacement at{kTpmVertical, 10, 10, {}};
-    // Down, down, down: the first entry, then over each separator.
-    EXPECT_EQ(
-        track(at,
-              {{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}}),
-        4);
-    // The access key of 終了(&E).
-    EXPECT_EQ(track(at, {{WM_CHAR, L'e'}}), 6);
+    for (const auto& [flags, side, edge] : {std::tuple{kRightVertical, &RECT::right, &RECT::top},
+                                            std::tuple{kTpmVertical, &RECT::left, &RECT::top},
+                                            std::tuple{kTpmBottomAlign, &RECT::left, &RECT::bottom}}) {
+        const RECT shown = shownAt({flags, sw / 2, sh / 2, {}});
+        EXPECT_EQ(shown.*side, sw / 2) << flags;
+        EXPECT_EQ(shown.*edge, sh / 2) << flags;
+        EXPECT_GT(shown.bottom - shown.top, 4 * 12) << flags;
+    }
 }
 
 } // namespace
