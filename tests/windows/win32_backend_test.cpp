@@ -8,17 +8,15 @@
 #include "platform/win32/win32_printer_list.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_timer.h"
+#include "tests/contract/launcher_driver.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 #include "tests/windows/win32_test_support.h"
-#include "watch/print_command.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iostream>
 
 namespace kumoden {
 namespace {
@@ -28,14 +26,6 @@ using test::readFile;
 using test::TempDir;
 using test::utf8;
 using win32test::AddAttributes;
-
-LocalTime localFromParts(const SYSTEMTIME& parts)
-{
-    using namespace std::chrono;
-    const local_days date{year{parts.wYear} / month{parts.wMonth} / day{parts.wDay}};
-    return LocalTime{date + hours{parts.wHour} + minutes{parts.wMinute} + seconds{parts.wSecond} +
-                     milliseconds{parts.wMilliseconds}};
-}
 
 class Win32FileSystemTest : public ::testing::Test {
 protected:
@@ -70,111 +60,19 @@ TEST_F(Win32FileSystemTest, AMoveToAnotherVolumeThatCannotDeleteTheSourceLeavesN
     EXPECT_FALSE(std::filesystem::exists(lockedTarget));
 }
 
-TEST(Win32ClockTest, AgreesWithTheSystemsLocalTime)
+TEST(Win32ClockTest, AgreesWithTheSystemsLocalTimeAndKnowsNoTimeBeyondWhatItHolds)
 {
+    using namespace std::chrono;
     SYSTEMTIME parts{};
     GetLocalTime(&parts);
-    const LocalTime system = localFromParts(parts);
-    const LocalTime ours = Win32Clock().now();
-    EXPECT_LT(std::chrono::abs(ours - system), 2s);
+    const local_days date{year{parts.wYear} / month{parts.wMonth} / day{parts.wDay}};
+    const LocalTime system{date + hours{parts.wHour} + minutes{parts.wMinute} + seconds{parts.wSecond} +
+                           milliseconds{parts.wMilliseconds}};
+    EXPECT_LT(abs(Win32Clock().now() - system), 2s);
 
-    // The epoch itself, in the zone's offset of that day.
-    FILETIME epoch{};
-    epoch.dwLowDateTime = static_cast<DWORD>(116444736000000000ULL & 0xFFFFFFFF);
-    epoch.dwHighDateTime = static_cast<DWORD>(116444736000000000ULL >> 32);
-    SYSTEMTIME utcParts{};
-    SYSTEMTIME localParts{};
-    ASSERT_TRUE(FileTimeToSystemTime(&epoch, &utcParts));
-    ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &localParts));
-    EXPECT_EQ(FileTimeToLocal(epoch), localFromParts(localParts));
     FILETIME beyond{};
     beyond.dwHighDateTime = 0x7FFFFFFF;
     EXPECT_FALSE(FileTimeToLocal(beyond).has_value());
-}
-
-// The ends the launcher tells within 20 s, until there are count of them.
-std::vector<TaskEnd> EndsSeen(Win32Launcher& launcher, std::size_t count)
-{
-    std::vector<TaskEnd> ends;
-    win32test::WaitFor(20s, [&] {
-        for (TaskEnd& end : launcher.takeEnded()) {
-            ends.push_back(std::move(end));
-        }
-        return ends.size() >= count;
-    });
-    return ends;
-}
-
-TEST(Win32LauncherTest, PassesTheCommandLineExactly)
-{
-    const auto recorder = test::builtProgram("win32_command_line_recorder");
-    ASSERT_TRUE(std::filesystem::exists(recorder));
-    TempDir dir;
-    // A reader in a folder with blanks and Japanese in its name.
-    const auto reader = dir.path() / L"アプリ フォルダ" / L"読取.exe";
-    std::filesystem::create_directories(reader.parent_path());
-    std::filesystem::copy_file(recorder, reader);
-    const auto log = dir.path() / L"記録.log";
-    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", log.c_str());
-
-    const PrintJob job{utf8(reader), dir.slash() + "BackPdf\\請求書 1.pdf", "PDF", "Wine PostScript Driver",
-                       "CUPS:PDF"};
-    const LaunchRequest request = PrintLaunchRequest(job);
-    Win32Launcher launcher;
-    EXPECT_NE(launcher.launch(request), 0u);
-    const bool recorded = win32test::WaitFor(20s, [&] {
-        const std::string text = readFile(log);
-        return !text.empty() && text.back() == '\n';
-    });
-    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr);
-    ASSERT_TRUE(recorded);
-    EXPECT_EQ(readFile(log), request.commandLine + "\n");
-
-    // Each end is seen with its exit code, the recorder's (0) too.
-    const auto failing = launcher.launch({"cmd.exe /c exit 3", {}});
-    ASSERT_NE(failing, 0u);
-    const std::vector<TaskEnd> ends = EndsSeen(launcher, 2);
-    ASSERT_EQ(ends.size(), 2u);
-    for (const TaskEnd& end : ends) {
-        EXPECT_EQ(end.exitCode, end.task == failing ? 3 : 0) << end.task;
-    }
-
-    EXPECT_EQ(launcher.launch({"\"" + dir.slash() + "missing.exe\" /t", {}}), 0u);
-    EXPECT_EQ(launcher.launch({"", {}}), 0u);
-}
-
-TEST(Win32LauncherTest, ProgramsThatStayAreFollowedUpToTheBoundTheOldestGivenUpOnce)
-{
-    const auto recorder = test::builtProgram("win32_command_line_recorder");
-    TempDir dir;
-    const auto log = dir.path() / L"stay.log";
-    std::ofstream(std::filesystem::path(log.wstring() + L".hold")).put('x');
-    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", log.c_str());
-    Win32Launcher launcher(2);
-    std::vector<std::uint64_t> tasks;
-    for (int i = 0; i < 5; ++i) {
-        tasks.push_back(launcher.launch({"\"" + utf8(recorder) + "\"", {}}));
-        ASSERT_NE(tasks.back(), 0u);
-    }
-    SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr);
-    std::vector<TaskEnd> given = launcher.takeEnded();
-    ASSERT_EQ(given.size(), 3u);
-    for (std::size_t i = 0; i < given.size(); ++i) {
-        EXPECT_EQ(given[i].task, tasks[i]);
-        EXPECT_TRUE(given[i].unfollowed);
-        EXPECT_FALSE(given[i].failed());
-    }
-
-    // The three given up still run; the two followed are told when they end.
-    std::filesystem::remove(log.wstring() + L".hold");
-    const std::vector<TaskEnd> ends = EndsSeen(launcher, 2);
-    ASSERT_EQ(ends.size(), 2u);
-    EXPECT_EQ(std::minmax(ends[0].task, ends[1].task), std::minmax(tasks[3], tasks[4]));
-    EXPECT_FALSE(ends[0].unfollowed || ends[1].unfollowed || ends[0].failed() || ends[1].failed());
-    EXPECT_TRUE(win32test::WaitFor(20s, [&] {
-        const std::string text = readFile(log);
-        return std::count(text.begin(), text.end(), '\n') == 5;
-    })) << readFile(log);
 }
 
 TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
@@ -186,10 +84,6 @@ TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
         return std::find_if(printers.begin(), printers.end(),
                             [&](const auto& p) { return p.deviceName == name; });
     };
-    for (const auto& printer : printers) {
-        std::cout << "printer: [" << printer.deviceName << "] driver: [" << printer.driverName << "] port: ["
-                  << printer.portName << "]\n";
-    }
     // The suite starts the scheduler: without it this is a failure, not a skip.
     ASSERT_NE(find("PDF"), printers.end())
         << "no printer PDF: the tests' own scheduler (CUPS_SERVER) does not answer";
@@ -255,7 +149,7 @@ TEST(Win32MessageDialogTest, ShowsTextAndTitleWithTheButtonsAsked)
     }
 }
 
-TEST(Win32TimerTest, TicksFromTheMessageLoopUntilStopped)
+TEST(Win32TimerTest, TicksFromTheMessageLoopOnlyWhileItsIntervalIsPositive)
 {
     Win32Timer timer;
     int ticks = 0;
@@ -263,25 +157,62 @@ TEST(Win32TimerTest, TicksFromTheMessageLoopUntilStopped)
     EXPECT_EQ(timer.interval(), 0);
     win32test::WaitFor(100ms, [] { return false; });
     EXPECT_EQ(ticks, 0);
-
-    timer.setInterval(20);
-    EXPECT_EQ(timer.interval(), 20);
-    EXPECT_TRUE(win32test::WaitFor(5s, [&] { return ticks >= 3; }));
-
-    timer.setInterval(0);
-    const int stoppedAt = ticks;
-    win32test::WaitFor(200ms, [] { return false; });
-    EXPECT_EQ(ticks, stoppedAt);
-
-    timer.setInterval(-5);
-    win32test::WaitFor(100ms, [] { return false; });
-    EXPECT_EQ(ticks, stoppedAt);
-    EXPECT_EQ(timer.interval(), -5);
-
-    // The handler is still there: a new interval ticks again.
-    timer.setInterval(20);
-    EXPECT_TRUE(win32test::WaitFor(5s, [&] { return ticks > stoppedAt; }));
+    // Stopped, the handler stays: a new interval ticks again.
+    for (const int stop : {0, -5}) {
+        timer.setInterval(20);
+        EXPECT_EQ(timer.interval(), 20);
+        const int from = ticks;
+        EXPECT_TRUE(win32test::WaitFor(5s, [&] { return ticks >= from + 3; }));
+        timer.setInterval(stop);
+        EXPECT_EQ(timer.interval(), stop);
+        const int stoppedAt = ticks;
+        win32test::WaitFor(200ms, [] { return false; });
+        EXPECT_EQ(ticks, stoppedAt);
+    }
 }
 
 } // namespace
 } // namespace kumoden
+
+namespace kumoden::test {
+namespace {
+
+class Win32LauncherDriver final : public LauncherDriver {
+public:
+    ~Win32LauncherDriver() override { SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", nullptr); }
+
+    std::unique_ptr<Launcher> launcher(std::size_t followAtMost) override
+    {
+        return std::make_unique<Win32Launcher>(followAtMost);
+    }
+    // The recorder is told where to record by its environment.
+    std::filesystem::path placeRecorder(const std::filesystem::path& folder) override
+    {
+        SetEnvironmentVariableW(L"KUMODEN_RECORD_FILE", (folder / L"record").c_str());
+        const auto path = folder / L"読取.exe";
+        std::filesystem::copy_file(builtProgram("win32_command_line_recorder"), path);
+        return path;
+    }
+    // The command line as it stands.
+    std::string handed(const LaunchRequest& request) override { return request.commandLine + "\n"; }
+    LaunchRequest exiting(int code) override { return {"cmd.exe /c exit " + std::to_string(code), {}}; }
+};
+
+} // namespace
+
+std::unique_ptr<LauncherDriver> MakeLauncherDriver()
+{
+    return std::make_unique<Win32LauncherDriver>();
+}
+
+bool ProcessGone(std::uint64_t task)
+{
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(task));
+    const bool ended = process == nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    if (process != nullptr) {
+        CloseHandle(process);
+    }
+    return ended;
+}
+
+} // namespace kumoden::test
