@@ -77,15 +77,11 @@ LineChange CompareLines(std::string_view before, std::string_view after)
 {
     const auto oldLines = SplitLines(before);
     const auto newLines = SplitLines(after);
-    std::size_t head = 0;
-    while (head < oldLines.size() && head < newLines.size() && oldLines[head] == newLines[head]) {
-        ++head;
-    }
-    std::size_t tail = 0;
-    while (tail < oldLines.size() - head && tail < newLines.size() - head &&
-           oldLines[oldLines.size() - 1 - tail] == newLines[newLines.size() - 1 - tail]) {
-        ++tail;
-    }
+    const std::size_t head = std::ranges::mismatch(oldLines, newLines).in1 - oldLines.begin();
+    const std::size_t tail =
+        std::mismatch(oldLines.rbegin(), oldLines.rend() - head, newLines.rbegin(), newLines.rend() - head)
+            .first -
+        oldLines.rbegin();
     LineChange change{{oldLines.begin() + head, oldLines.end() - tail},
                       {newLines.begin() + head, newLines.end() - tail}};
     for (std::size_t i = 0; i < oldLines.size(); ++i) {
@@ -113,18 +109,16 @@ constexpr std::array<const char*, 6> kKeys = {"FileChkTime", "AcrExeDir", "FileC
 struct Workspace {
     Workspace()
     {
-        std::string root = std::filesystem::temp_directory_path();
-        if (const char* base = std::getenv("KUMODEN_FUZZ_DIR")) {
-            root = base;
-        } else if (std::filesystem::is_directory("/dev/shm")) {
-            root = "/dev/shm";
-        }
-        std::string folder = root + "/kumoden-fuzz-XXXXXX";
-        if (::mkdtemp(folder.data()) == nullptr) {
+        const char* base = std::getenv("KUMODEN_FUZZ_DIR");
+        m_folder = base ? base
+                   : std::filesystem::is_directory("/dev/shm")
+                       ? "/dev/shm"
+                       : std::filesystem::temp_directory_path().string();
+        m_folder += "/kumoden-fuzz-XXXXXX";
+        if (::mkdtemp(m_folder.data()) == nullptr) {
             Fault("cannot make the scratch folder");
         }
-        m_folder = folder;
-        m_ini = folder + "/kumoden.INI";
+        m_ini = m_folder + "/kumoden.INI";
     }
     ~Workspace()
     {

@@ -1,5 +1,8 @@
+#include "app/command_line.h"
+#include "app/number_text.h"
 #include "app/settings.h"
 #include "platform/fake/fake_services.h"
+#include "platform/log/file_event_log.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
@@ -120,7 +123,7 @@ TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeysOrABadInterv
 }
 
 // The whole road from a real file, through the profile store, into the record.
-TEST(Settings, LoadsARealFileKeepsEarlierValuesOnReloadAndSurvivesGarbage)
+TEST(Settings, LoadsARealFileAndKeepsEarlierValuesOnReload)
 {
     test::TempDir dir;
     const std::string ini = (dir.path() / "kumoden.INI").string();
@@ -139,18 +142,141 @@ TEST(Settings, LoadsARealFileKeepsEarlierValuesOnReloadAndSurvivesGarbage)
     EXPECT_EQ(fields(info), reloaded);
     LoadSettings(info, *store, (dir.path() / "missing.INI").string());
     EXPECT_EQ(fields(info), reloaded);
-
-    std::string garbage;
-    for (int i = 0; i < 70000; ++i) {
-        garbage.push_back(static_cast<char>((i * 7919) % 256));
-    }
-    dir.write("bad.INI", garbage);
-    dir.write("huge.INI", "[FileCheck_Info]\nFileChkDir=" + std::string(1 << 20, 'x') + "\nFileChkTime=-5\n");
-    LoadSettings(info, *store, (dir.path() / "bad.INI").string());
-    LoadSettings(info, *store, (dir.path() / "huge.INI").string());
-    EXPECT_EQ(info.FileChkDir, std::string(1023, 'x'));
-    EXPECT_EQ(info.FileChkTime, -5);
 }
+
+TEST(NumberText, ReadsBlanksSignsAndGroupedDigitsAndRoundsHalvesToTheEvenNeighbour)
+{
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"12.5", 12},      {"13.5", 14},     {"-2.5", -2},    {"-3.5", -4}, {"0.5", 0}, {"12.50000", 12},
+        {"12.500001", 13}, {"12.49999", 12}, {"12.6", 13},    {".5", 0},    {"1.", 1},  {"  250  ", 250},
+        {"\t+60", 60},     {"-5", -5},       {"1,000", 1000}, {"010", 10},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(TextToLong(text), value) << text;
+    }
+}
+
+TEST(NumberText, RefusesWhatIsNotANumberOrLiesOutsideTheField)
+{
+    for (const char* text :
+         {"", "   ", "abc", "12abc", "1 2", "--1", "+", ".", ",5", "1.2.3", "0x10", "1e3", "2147483648",
+          "99999999999", "99999999999999999999999999999999", "2147483647.5" /* rounds up out of range */}) {
+        EXPECT_FALSE(TextToLong(text).has_value()) << text;
+    }
+    EXPECT_EQ(TextToLong("2147483647"), 2147483647);
+    EXPECT_EQ(TextToLong("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(TextToLong("2147483646.5"), 2147483646);
+    EXPECT_EQ(TextToInteger("32767"), 32767);
+    EXPECT_EQ(TextToInteger("-32768"), -32768);
+    EXPECT_FALSE(TextToInteger("32768"));
+    EXPECT_FALSE(TextToInteger("-32769"));
+}
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, VersionAndHelpEndTheProgramAndTheFirstOneDecides)
+{
+    EXPECT_EQ(ParseCommandLine({"--version"}).action, Action::Version);
+    EXPECT_EQ(ParseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"-h"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--help", "--version"}).action, Action::Help);
+    // The help names the INI the run would use.
+    EXPECT_EQ(ParseCommandLine({"--ini", "/srv/a.INI", "--help"}).iniPath, "/srv/a.INI");
+    EXPECT_EQ(VersionText("1.2.0"), "kumoden 1.2.0\n");
+    const std::string help =
+        HelpText("/home/me/.config/kumoden/kumoden.INI", "/home/me/.config/kumoden/kumoden.log");
+    EXPECT_NE(help.find("Settings: /home/me/.config/kumoden/kumoden.INI\n"), std::string::npos);
+    EXPECT_NE(help.find("Log:      /home/me/.config/kumoden/kumoden.log\n"), std::string::npos);
+}
+
+TEST(CommandLine, NoOptionsRunsAsAlwaysAndIniTakesThePathAsTheNextArgumentOrAfterAnEqualsSign)
+{
+    EXPECT_EQ(ParseCommandLine({}).action, Action::Run);
+    EXPECT_TRUE(ParseCommandLine({}).iniPath.empty());
+    EXPECT_EQ(ParseCommandLine({"--ini", "/srv/print.INI"}).iniPath, "/srv/print.INI");
+    EXPECT_EQ(ParseCommandLine({"--ini=/srv/print.INI"}).iniPath, "/srv/print.INI");
+    // The next argument is the path even when it looks like an option.
+    EXPECT_EQ(ParseCommandLine({"--ini", "--odd name.INI"}).iniPath, "--odd name.INI");
+    // The last one named wins.
+    const CommandLine twice = ParseCommandLine({"--ini", "a.INI", "--ini=b.INI"});
+    EXPECT_EQ(twice.action, Action::Run);
+    EXPECT_EQ(twice.iniPath, "b.INI");
+}
+
+TEST(CommandLine, AnythingElseIsRefusedWithOneLine)
+{
+    const std::vector<std::vector<std::string>> refused{
+        {"--verbose"}, {"-platform", "offscreen"}, {"--ini"},    {"--ini="}, {"--ini", ""},
+        {"file.pdf"},  {"--version", "--bogus"},   {"--Version"}};
+    for (const auto& arguments : refused) {
+        const CommandLine line = ParseCommandLine(arguments);
+        EXPECT_EQ(line.action, Action::Refused) << arguments.front();
+        EXPECT_TRUE(line.error.starts_with("kumoden: ")) << line.error;
+        EXPECT_EQ(line.error.find('\n'), std::string::npos) << line.error;
+    }
+    EXPECT_NE(ParseCommandLine({"--verbose"}).error.find("'--verbose'"), std::string::npos);
+    EXPECT_EQ(kUsageExitCode, 2);
+}
+
+// The log file on the platform's files (the same code on every platform).
+
+TEST(FileEventLog, KeepsLinesUpToItsCapThenStartsAfreshKeepingOneOldFile)
+{
+    test::TempDir dir;
+    const std::string path = dir.slash() + "kumoden.log";
+    FileEventLog log(path, 40);
+    log.append("2026-12-07 09:00:00 one"); // 24 bytes with its line end
+    log.append("two");                     // 28
+    EXPECT_EQ(test::readFile(path), "2026-12-07 09:00:00 one\ntwo\n");
+
+    log.append("a line that would go past"); // the file starts afresh
+    EXPECT_EQ(test::readFile(path), "a line that would go past\n");
+    EXPECT_EQ(test::readFile(path + ".1"), "2026-12-07 09:00:00 one\ntwo\n");
+
+    log.append("and another one past it"); // the old copy is replaced
+    EXPECT_EQ(test::readFile(path), "and another one past it\n");
+    EXPECT_EQ(test::readFile(path + ".1"), "a line that would go past\n");
+}
+
+TEST(FileEventLog, MakesAMissingFolderAndTellsEachOutageOnce)
+{
+    test::TempDir dir;
+    // The user's settings folder before the first save.
+    FileEventLog made(dir.slash() + "config/kumoden/kumoden.log");
+    made.append("kept");
+    EXPECT_EQ(test::readFile(dir.path() / "config" / "kumoden" / "kumoden.log"), "kept\n");
+
+    // A file where the log's folder should be: nothing can be written there.
+    std::vector<std::string> told;
+    const std::string path = dir.slash() + "box/kumoden.log";
+    FileEventLog log(path, FileEventLog::kDefaultCap, [&](const std::string& text) { told.push_back(text); });
+    dir.write("box", "");
+    log.append("lost");
+    log.append("lost too");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(path), std::string::npos);
+    EXPECT_EQ(test::readFile(dir.path() / "box"), "");
+
+    std::filesystem::remove(dir.path() / "box");
+    log.append("written again");
+    EXPECT_EQ(told.size(), 1u);
+    std::filesystem::remove_all(dir.path() / "box");
+    dir.write("box", "");
+    log.append("lost once more");
+    EXPECT_EQ(told.size(), 2u);
+}
+
+#ifdef __linux__
+TEST(FileEventLog, AFullDiskIsTold)
+{
+    // Linux always has it: a disk with no room left, for every write.
+    ASSERT_TRUE(std::filesystem::exists("/dev/full"));
+    int told = 0;
+    FileEventLog log("/dev/full", FileEventLog::kDefaultCap, [&](const std::string&) { ++told; });
+    log.append("no room");
+    EXPECT_EQ(told, 1);
+}
+#endif
 
 } // namespace
 } // namespace kumoden

@@ -105,7 +105,7 @@ TEST_F(Resident, TheTimerTicksOnlyWithAPositiveIntervalAndATickRunsTheWatchOnThe
     EXPECT_FALSE(timer.tick());
 }
 
-TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAndResumeWhenItIsBack)
+TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingOrUnreadableTicksTakeNothingTellItOnceAndResumeAfterwards)
 {
     drop("a.pdf");
     frmDummy.Form_Load();
@@ -134,11 +134,8 @@ TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingTicksTakeNothingTellItOnceAnd
     const std::string gone = notice("監視フォルダーが見つかりません: " + watched());
     // (The reader lies in the folder: it goes and comes back with it.)
     EXPECT_EQ(std::count(journal.begin(), journal.end(), gone), 2);
-}
 
-TEST_F(Resident, AFolderThatCannotBeReadIsToldOnceAndNeverTakenForEmpty)
-{
-    frmDummy.Form_Load();
+    // A folder that cannot be read, the same.
     journal.clear();
     files.setQueryError("Too many open files");
     timer.tick();
@@ -291,31 +288,23 @@ TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
     EXPECT_FALSE(icon.shown);
 }
 
-class StartUp : public ::testing::Test {
-protected:
-    bool main()
-    {
-        return Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { journal.push_back("load"); });
-    }
-
+TEST(StartUp, ASecondInstanceEndsBeforeAnyWindowTheFirstShowsTheSplashInTwentyStepsThenLoads)
+{
     Journal journal;
     fake::FakeApplication app{"/opt", "kumoden"};
     fake::FakeModal splash{journal, "splash"};
     fake::FakeSleeper sleeper;
     fake::FakeDesktop desktop{journal};
-};
-
-TEST_F(StartUp, ASecondInstanceEndsBeforeAnyWindow)
-{
+    const auto main = [&] {
+        return Main(app, "/opt/kumoden.INI", splash, sleeper, desktop, [&] { journal.push_back("load"); });
+    };
     app.setPrevInstance(true);
     EXPECT_FALSE(main());
     EXPECT_EQ(app.lockedOn, "/opt/kumoden.INI"); // one instance per INI
     EXPECT_TRUE(journal.empty());
     EXPECT_TRUE(sleeper.waits().empty());
-}
 
-TEST_F(StartUp, TheSplashFillsInTwentyStepsAndGoesBeforeTheResidentWindowLoads)
-{
+    app.setPrevInstance(false);
     EXPECT_TRUE(main());
     std::vector<double> steps(20);
     std::iota(steps.begin(), steps.end(), 1.0);
