@@ -145,28 +145,13 @@ TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
     const auto file = dir.write("copied.pdf", "x");
     const timespec old[2] = {{978307200, 0}, {978307200, 0}}; // 2001
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
-    const auto now = SystemClock().now();
-    for (const bool birthTimes : {true, false}) {
-        PosixFileSystem system({.birthTimes = birthTimes});
-        const auto created = system.dateCreated(file.string());
-        ASSERT_TRUE(created) << birthTimes;
-        EXPECT_GE(*created, now - std::chrono::minutes(1)) << birthTimes;
-        const auto listed = system.listDatedFiles(at("*.pdf"));
-        ASSERT_EQ(listed.size(), 1u);
-        EXPECT_EQ(listed[0].created, created);
-    }
-}
-
-TEST(PosixApplication, FolderAndBaseNameOfTheExecutable)
-{
-    const PosixApplication app("/opt/tools/kumoden");
-    EXPECT_EQ(app.path(), "/opt/tools");
-    EXPECT_EQ(app.exeName(), "kumoden");
-    EXPECT_EQ(PosixApplication("/kumoden.bin").path(), "/");
-    EXPECT_EQ(PosixApplication("/kumoden.bin").exeName(), "kumoden");
-    const PosixApplication self;
-    EXPECT_TRUE(self.exeName().starts_with("posix_file_system_test"));
-    EXPECT_TRUE(std::filesystem::exists(self.path()));
+    PosixFileSystem system({.birthTimes = false});
+    const auto created = system.dateCreated(file.string());
+    ASSERT_TRUE(created);
+    EXPECT_GE(*created, SystemClock().now() - std::chrono::minutes(1));
+    const auto listed = system.listDatedFiles(at("*.pdf"));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].created, created);
 }
 
 // Sets an environment variable for one test and puts back what it was.
@@ -202,70 +187,48 @@ TEST(PosixApplication, TheUsersSettingsFolderFollowsXdgConfigHomeElseHome)
     }
 }
 
-TEST(PosixApplication, AFolderIsWritableOnlyWhereFilesCanBeMade)
+// One instance per INI beside a program in /proc, which takes no new file,
+// not even from root: a program folder no lock can be made in.
+std::string expectOneInstanceInAReadOnlyFolder(const std::string& name)
 {
-    const TempDir dir;
-    const PosixApplication app("/usr/bin/kumoden");
-    EXPECT_TRUE(app.folderWritable(dir.path().string()));
-    EXPECT_FALSE(app.folderWritable((dir.path() / "missing").string()));
-    EXPECT_FALSE(app.folderWritable("/etc/hostname")); // a file is no folder
-    EXPECT_FALSE(app.folderWritable(""));
+    const std::string program = "/proc/" + name + "-" + std::to_string(::getpid());
+    const std::string ini = program + ".INI";
+    PosixApplication first(program);
+    EXPECT_FALSE(first.prevInstance(ini));
+    EXPECT_TRUE(PosixApplication(program).prevInstance(ini));
+    return ini;
 }
 
-// /proc takes no new file, not even from root: a program folder no lock
-// can be made in.
-std::string readOnlyProgram(const std::string& name)
+TEST(PosixApplication, TheLockIsAFileOfTheUsersOwnInTheRuntimeFolderElseInTheCache)
 {
-    return "/proc/" + name + "-" + std::to_string(::getpid());
-}
-
-TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
-{
-    const TempDir runtime;
-    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
-    const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
-
-    const std::string ini = readOnlyProgram("kumoden") + ".INI";
-    auto first = std::make_unique<PosixApplication>(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first->prevInstance(ini));
-    // Another program on the same INI is the same instance.
-    PosixApplication second(readOnlyProgram("watcher"));
-    EXPECT_TRUE(second.prevInstance(ini));
-    // Another INI beside it runs on its own.
-    PosixApplication other(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(other.prevInstance(readOnlyProgram("watcher") + ".INI"));
-    std::size_t locks = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(runtime.path())) {
-        EXPECT_EQ(entry.status().permissions() & std::filesystem::perms::all,
-                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        ++locks;
+    namespace fs = std::filesystem;
+    {
+        const TempDir runtime;
+        fs::permissions(runtime.path(), fs::perms::owner_all);
+        const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
+        expectOneInstanceInAReadOnlyFolder("kumoden");
+        expectOneInstanceInAReadOnlyFolder("watcher");
+        std::size_t locks = 0;
+        for (const auto& entry : fs::directory_iterator(runtime.path())) {
+            EXPECT_EQ(entry.status().permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write);
+            ++locks;
+        }
+        EXPECT_EQ(locks, 2u);
     }
-    EXPECT_EQ(locks, 2u);
-
-    // The lock goes with its process.
-    first.reset();
-    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
-}
-
-TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
-{
     const TempDir home;
     const ScopedEnv noCache("XDG_CACHE_HOME", nullptr);
     const ScopedEnv homeEnv("HOME", home.path().c_str());
     // Someone else's folder is no place for the lock.
     const TempDir shared;
-    std::filesystem::permissions(shared.path(), std::filesystem::perms::all);
+    fs::permissions(shared.path(), fs::perms::all);
     const ScopedEnv sharedRuntime("XDG_RUNTIME_DIR", shared.path().c_str());
-
-    const std::string ini = readOnlyProgram("kumoden") + ".INI";
-    PosixApplication first(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first.prevInstance(ini));
-    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
-    EXPECT_TRUE(std::filesystem::is_empty(shared.path()));
+    const std::string ini = expectOneInstanceInAReadOnlyFolder("kumoden");
+    EXPECT_TRUE(fs::is_empty(shared.path()));
     const std::string folder = PosixApplication::lockFolder();
     if (folder != "/run/user/" + std::to_string(::geteuid())) {
         EXPECT_EQ(folder, home.slash() + ".cache/kumoden");
-        EXPECT_TRUE(std::filesystem::exists(PosixApplication::lockPath(ini, folder)));
+        EXPECT_TRUE(fs::exists(PosixApplication::lockPath(ini, folder)));
     }
 }
 

@@ -65,11 +65,8 @@ TEST_F(InotifyChanges, MoreChangesThanTheQueueHoldsAreToldAsLost)
     std::filesystem::create_directories(folder());
     auto changes = files.watchFolder(folderText());
     ASSERT_TRUE(changes);
-    std::string limit = "16384";
-    if (auto queued = readFile("/proc/sys/fs/inotify/max_queued_events"); !queued.empty()) {
-        limit = queued;
-    }
-    const int count = std::stoi(limit) + 10;
+    const std::string queued = readFile("/proc/sys/fs/inotify/max_queued_events");
+    const int count = (queued.empty() ? 16384 : std::stoi(queued)) + 10;
     ASSERT_LE(count, 200000) << "a queue this long is not worth filling";
     for (int i = 0; i < count; ++i) {
         const std::string path = folderText() + std::to_string(i);

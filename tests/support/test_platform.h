@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/profile.h"
@@ -14,6 +15,9 @@ namespace kumoden::test {
 std::unique_ptr<FileSystem> MakeFileSystem();
 std::unique_ptr<Profile> MakeProfile();
 std::unique_ptr<Clock> MakeClock();
+// The running program, or one at the given path (UTF-8).
+std::unique_ptr<Application> MakeApplication();
+std::unique_ptr<Application> MakeApplication(const std::string& executable);
 
 // What the platform calls read-only: the file refuses a plain delete.
 void MakeReadOnly(const std::filesystem::path& path);
