@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace kumoden::test {
@@ -30,6 +31,13 @@ class InotifyChanges : public ::testing::Test {
 protected:
     std::filesystem::path folder() const { return dir.path() / "BackPdf"; }
     std::string folderText() const { return dir.slash() + "BackPdf/"; }
+    // A watch on a folder made for it; the test fails where there is none.
+    std::unique_ptr<FolderChanges> watchNew(const std::filesystem::path& path)
+    {
+        std::filesystem::create_directories(path);
+        auto changes = files.watchFolder(path.string() + "/");
+        return changes ? std::move(changes) : throw std::runtime_error("no watch on " + path.string());
+    }
 
     TempDir dir;
     PosixFileSystem files;
@@ -37,34 +45,25 @@ protected:
 
 TEST_F(InotifyChanges, AFolderRemovedLockedOrMovedWithItsParentEndsTheWatch)
 {
-    std::filesystem::create_directories(folder());
-    auto changes = files.watchFolder(folderText());
-    ASSERT_TRUE(changes);
+    auto changes = watchNew(folder());
     std::filesystem::remove(folder());
     EXPECT_TRUE(changes->take().lost);
 
     // Its rights changed: a walk tells whether it can still be read.
-    std::filesystem::create_directories(folder());
-    changes = files.watchFolder(folderText());
-    ASSERT_TRUE(changes);
+    changes = watchNew(folder());
     ASSERT_EQ(chmod(folder().c_str(), 0700), 0);
     EXPECT_TRUE(changes->take().lost);
 
     // The watched folder itself moved away and another put in its place.
-    TempDir base;
-    std::filesystem::create_directories(base.path() / "w" / "BackPdf");
-    changes = files.watchFolder(base.slash() + "w/BackPdf/");
-    ASSERT_TRUE(changes);
-    std::filesystem::rename(base.path() / "w", base.path() / "moved");
-    std::filesystem::create_directories(base.path() / "w" / "BackPdf");
+    changes = watchNew(dir.path() / "w" / "BackPdf");
+    std::filesystem::rename(dir.path() / "w", dir.path() / "moved");
+    std::filesystem::create_directories(dir.path() / "w" / "BackPdf");
     EXPECT_TRUE(changes->take().lost);
 }
 
 TEST_F(InotifyChanges, MoreChangesThanTheQueueHoldsAreToldAsLost)
 {
-    std::filesystem::create_directories(folder());
-    auto changes = files.watchFolder(folderText());
-    ASSERT_TRUE(changes);
+    auto changes = watchNew(folder());
     const std::string queued = readFile("/proc/sys/fs/inotify/max_queued_events");
     const int count = (queued.empty() ? 16384 : std::stoi(queued)) + 10;
     ASSERT_LE(count, 200000) << "a queue this long is not worth filling";

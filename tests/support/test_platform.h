@@ -15,9 +15,8 @@ namespace kumoden::test {
 std::unique_ptr<FileSystem> MakeFileSystem();
 std::unique_ptr<Profile> MakeProfile();
 std::unique_ptr<Clock> MakeClock();
-// The running program, or one at the given path (UTF-8).
-std::unique_ptr<Application> MakeApplication();
-std::unique_ptr<Application> MakeApplication(const std::string& executable);
+// The program at the given path (UTF-8); without one, the running program.
+std::unique_ptr<Application> MakeApplication(const std::string& executable = {});
 
 // What the platform calls read-only: the file refuses a plain delete.
 void MakeReadOnly(const std::filesystem::path& path);

@@ -18,14 +18,10 @@ std::unique_ptr<Profile> MakeProfile()
     return std::make_unique<ProfileStore>();
 }
 
-std::unique_ptr<Application> MakeApplication()
-{
-    return std::make_unique<PosixApplication>();
-}
-
 std::unique_ptr<Application> MakeApplication(const std::string& executable)
 {
-    return std::make_unique<PosixApplication>(executable);
+    return executable.empty() ? std::make_unique<PosixApplication>()
+                              : std::make_unique<PosixApplication>(executable);
 }
 
 std::unique_ptr<Clock> MakeClock()

@@ -33,14 +33,10 @@ std::unique_ptr<Profile> MakeProfile()
     return std::make_unique<Win32Profile>();
 }
 
-std::unique_ptr<Application> MakeApplication()
-{
-    return std::make_unique<Win32Application>();
-}
-
 std::unique_ptr<Application> MakeApplication(const std::string& executable)
 {
-    return std::make_unique<Win32Application>(executable);
+    return executable.empty() ? std::make_unique<Win32Application>()
+                              : std::make_unique<Win32Application>(executable);
 }
 
 std::unique_ptr<Clock> MakeClock()
