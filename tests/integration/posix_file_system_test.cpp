@@ -9,21 +9,21 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/capability.h>
-#include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace kumoden::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 class PosixFiles : public ::testing::Test {
 protected:
-    PosixFiles() { std::filesystem::create_directory(dir.path() / "BackPdf"); }
+    PosixFiles() { fs::create_directory(dir.path() / "BackPdf"); }
     std::string at(const std::string& name) const { return dir.slash() + name; }
 
     TempDir dir;
@@ -34,7 +34,7 @@ protected:
 TEST_F(PosixFiles, QueriesPassOverLinksAndPipesWithoutOpeningThem)
 {
     dir.write("a.pdf", "x");
-    std::filesystem::create_symlink(dir.path() / "a.pdf", dir.path() / "link.pdf");
+    fs::create_symlink(dir.path() / "a.pdf", dir.path() / "link.pdf");
     ASSERT_EQ(mkfifo(at("fifo.pdf").c_str(), 0600), 0);
     EXPECT_EQ(files.listFiles(at("*.pdf")), std::vector<std::string>{"a.pdf"});
     EXPECT_EQ(files.listDatedFiles(at("*.pdf")).size(), 1u);
@@ -67,17 +67,17 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrALaterFileUnderItsNumber)
     ASSERT_TRUE(found);
     ASSERT_NE(found->born, 0u) << "the temporary folder's file system keeps no birth times";
     EXPECT_FALSE(files.fileIdentity(at("outside")));
-    std::filesystem::remove(at("a.pdf"));
-    std::filesystem::create_symlink(outside, at("a.pdf"));
+    fs::remove(at("a.pdf"));
+    fs::create_symlink(outside, at("a.pdf"));
     EXPECT_FALSE(files.fileIdentity(at("a.pdf")));
     EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found, {}), TakeResult::NotTheFileFound);
-    EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
+    EXPECT_TRUE(fs::is_symlink(at("a.pdf")));
     EXPECT_EQ(readFile(outside), "not for the reader");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "BackPdf"));
+    EXPECT_TRUE(fs::is_empty(dir.path() / "BackPdf"));
 
     // A file made past the clock tick that dated the one found. Had it got
     // that one's inode number, this is what the find would have recorded.
-    std::filesystem::remove(at("a.pdf"));
+    fs::remove(at("a.pdf"));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     dir.write("a.pdf", "made later");
     const auto later = files.fileIdentity(at("a.pdf"));
@@ -201,7 +201,6 @@ std::string expectOneInstanceInAReadOnlyFolder(const std::string& name)
 
 TEST(PosixApplication, TheLockIsAFileOfTheUsersOwnInTheRuntimeFolderElseInTheCache)
 {
-    namespace fs = std::filesystem;
     {
         const TempDir runtime;
         fs::permissions(runtime.path(), fs::perms::owner_all);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -26,10 +27,8 @@ using namespace std::chrono_literals;
 std::vector<std::string> sorted(const std::vector<DatedFile>& files)
 {
     std::vector<std::string> names;
-    for (const auto& file : files) {
-        names.push_back(file.name);
-    }
-    std::sort(names.begin(), names.end());
+    std::ranges::transform(files, std::back_inserter(names), &DatedFile::name);
+    std::ranges::sort(names);
     return names;
 }
 
@@ -67,6 +66,7 @@ TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatch
     dir.write("abc.pdf", "a");
     dir.write("ABC1.PDF", "b");
     dir.write("xabc.pdf", "not this start");
+    dir.write("abc2.pdfx", "not this end, whatever its short alias on Windows");
     dir.write("README", "x");
     dir.write(fs::u8path("請求書 第1号.pdf"), "x");
     fs::create_directory(dir.path() / "abc3.pdf");
@@ -76,7 +76,7 @@ TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatch
     for (const auto& [pattern, expected] : std::vector<std::pair<std::string, std::vector<std::string>>>{
              {"*.pdf", {"ABC1.PDF", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"}},
              // *.* also lists names without an extension.
-             {"*.*", {"ABC1.PDF", "README", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"}},
+             {"*.*", {"ABC1.PDF", "README", "abc.pdf", "abc2.pdfx", "xabc.pdf", "請求書 第1号.pdf"}},
              {"請求書*.PDF", {"請求書 第1号.pdf"}},
              {"abc*.pdf", {"ABC1.PDF", "abc.pdf"}},
              {"b*.pdf", {}},
