@@ -144,13 +144,16 @@ TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
     const auto file = dir.write("copied.pdf", "x");
     const timespec old[2] = {{978307200, 0}, {978307200, 0}}; // 2001
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
-    PosixFileSystem system({.birthTimes = false});
-    const auto created = system.dateCreated(file.string());
-    ASSERT_TRUE(created);
-    EXPECT_GE(*created, SystemClock().now() - std::chrono::minutes(1));
-    const auto listed = system.listDatedFiles(at("*.pdf"));
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].created, created);
+    const auto now = SystemClock().now();
+    for (const bool birthTimes : {true, false}) {
+        PosixFileSystem system({.birthTimes = birthTimes});
+        const auto created = system.dateCreated(file.string());
+        ASSERT_TRUE(created) << birthTimes;
+        EXPECT_GE(*created, now - std::chrono::minutes(1)) << birthTimes;
+        const auto listed = system.listDatedFiles(at("*.pdf"));
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].created, created);
+    }
 }
 
 // Sets an environment variable for one test and puts back what it was.
