@@ -159,11 +159,10 @@ TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
 // Sets an environment variable for one test and puts back what it was.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+    ScopedEnv(const char* name, const char* value)
+        : m_name(name),
+          m_old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt)
     {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
         value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ScopedEnv(const ScopedEnv&) = delete;
