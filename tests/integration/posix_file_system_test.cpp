@@ -9,21 +9,21 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/capability.h>
-#include <memory>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace kumoden::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 class PosixFiles : public ::testing::Test {
 protected:
-    PosixFiles() { std::filesystem::create_directory(dir.path() / "BackPdf"); }
+    PosixFiles() { fs::create_directory(dir.path() / "BackPdf"); }
     std::string at(const std::string& name) const { return dir.slash() + name; }
 
     TempDir dir;
@@ -34,7 +34,7 @@ protected:
 TEST_F(PosixFiles, QueriesPassOverLinksAndPipesWithoutOpeningThem)
 {
     dir.write("a.pdf", "x");
-    std::filesystem::create_symlink(dir.path() / "a.pdf", dir.path() / "link.pdf");
+    fs::create_symlink(dir.path() / "a.pdf", dir.path() / "link.pdf");
     ASSERT_EQ(mkfifo(at("fifo.pdf").c_str(), 0600), 0);
     EXPECT_EQ(files.listFiles(at("*.pdf")), std::vector<std::string>{"a.pdf"});
     EXPECT_EQ(files.listDatedFiles(at("*.pdf")).size(), 1u);
@@ -44,15 +44,14 @@ TEST_F(PosixFiles, QueriesPassOverLinksAndPipesWithoutOpeningThem)
 
 TEST_F(PosixFiles, OddNamesComeBackByteForByte)
 {
-    const std::vector<std::string> names{
-        "with blank.pdf", "quote\"d.pdf", "new\nline.pdf", "\xff\xfe.pdf", std::string(251, 'n') + ".pdf",
-        "請求書.pdf"};
+    // In byte order.
+    const std::vector<std::string> names{"new\nline.pdf", std::string(251, 'n') + ".pdf",
+                                         "quote\"d.pdf",  "with blank.pdf",
+                                         "請求書.pdf",    "\xff\xfe.pdf"};
     for (const auto& name : names) {
         dir.write(name, "x");
     }
-    auto sorted = names;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(files.listFiles(at("*.pdf")), sorted);
+    EXPECT_EQ(files.listFiles(at("*.pdf")), names);
     for (const auto& name : names) {
         ASSERT_TRUE(files.moveFile(at(name), at("BackPdf/" + name))) << name;
         EXPECT_TRUE(files.fileExists(at("BackPdf/" + name))) << name;
@@ -67,17 +66,17 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrALaterFileUnderItsNumber)
     ASSERT_TRUE(found);
     ASSERT_NE(found->born, 0u) << "the temporary folder's file system keeps no birth times";
     EXPECT_FALSE(files.fileIdentity(at("outside")));
-    std::filesystem::remove(at("a.pdf"));
-    std::filesystem::create_symlink(outside, at("a.pdf"));
+    fs::remove(at("a.pdf"));
+    fs::create_symlink(outside, at("a.pdf"));
     EXPECT_FALSE(files.fileIdentity(at("a.pdf")));
     EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found, {}), TakeResult::NotTheFileFound);
-    EXPECT_TRUE(std::filesystem::is_symlink(at("a.pdf")));
+    EXPECT_TRUE(fs::is_symlink(at("a.pdf")));
     EXPECT_EQ(readFile(outside), "not for the reader");
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "BackPdf"));
+    EXPECT_TRUE(fs::is_empty(dir.path() / "BackPdf"));
 
     // A file made past the clock tick that dated the one found. Had it got
     // that one's inode number, this is what the find would have recorded.
-    std::filesystem::remove(at("a.pdf"));
+    fs::remove(at("a.pdf"));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     dir.write("a.pdf", "made later");
     const auto later = files.fileIdentity(at("a.pdf"));
@@ -157,26 +156,13 @@ TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
     }
 }
 
-TEST(PosixApplication, FolderAndBaseNameOfTheExecutable)
-{
-    const PosixApplication app("/opt/tools/kumoden");
-    EXPECT_EQ(app.path(), "/opt/tools");
-    EXPECT_EQ(app.exeName(), "kumoden");
-    EXPECT_EQ(PosixApplication("/kumoden.bin").path(), "/");
-    EXPECT_EQ(PosixApplication("/kumoden.bin").exeName(), "kumoden");
-    const PosixApplication self;
-    EXPECT_TRUE(self.exeName().starts_with("posix_file_system_test"));
-    EXPECT_TRUE(std::filesystem::exists(self.path()));
-}
-
 // Sets an environment variable for one test and puts back what it was.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+    ScopedEnv(const char* name, const char* value)
+        : m_name(name),
+          m_old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt)
     {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
         value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ScopedEnv(const ScopedEnv&) = delete;
@@ -202,70 +188,47 @@ TEST(PosixApplication, TheUsersSettingsFolderFollowsXdgConfigHomeElseHome)
     }
 }
 
-TEST(PosixApplication, AFolderIsWritableOnlyWhereFilesCanBeMade)
+// One instance per INI beside a program in /proc, which takes no new file,
+// not even from root: a program folder no lock can be made in.
+std::string expectOneInstanceInAReadOnlyFolder(const std::string& name)
 {
-    const TempDir dir;
-    const PosixApplication app("/usr/bin/kumoden");
-    EXPECT_TRUE(app.folderWritable(dir.path().string()));
-    EXPECT_FALSE(app.folderWritable((dir.path() / "missing").string()));
-    EXPECT_FALSE(app.folderWritable("/etc/hostname")); // a file is no folder
-    EXPECT_FALSE(app.folderWritable(""));
+    const std::string program = "/proc/" + name + "-" + std::to_string(::getpid());
+    const std::string ini = program + ".INI";
+    PosixApplication first(program);
+    EXPECT_FALSE(first.prevInstance(ini));
+    EXPECT_TRUE(PosixApplication(program).prevInstance(ini));
+    return ini;
 }
 
-// /proc takes no new file, not even from root: a program folder no lock
-// can be made in.
-std::string readOnlyProgram(const std::string& name)
+TEST(PosixApplication, TheLockIsAFileOfTheUsersOwnInTheRuntimeFolderElseInTheCache)
 {
-    return "/proc/" + name + "-" + std::to_string(::getpid());
-}
-
-TEST(PosixApplication, OneInstancePerIniEvenInAReadOnlyFolder)
-{
-    const TempDir runtime;
-    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
-    const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
-
-    const std::string ini = readOnlyProgram("kumoden") + ".INI";
-    auto first = std::make_unique<PosixApplication>(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first->prevInstance(ini));
-    // Another program on the same INI is the same instance.
-    PosixApplication second(readOnlyProgram("watcher"));
-    EXPECT_TRUE(second.prevInstance(ini));
-    // Another INI beside it runs on its own.
-    PosixApplication other(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(other.prevInstance(readOnlyProgram("watcher") + ".INI"));
-    std::size_t locks = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(runtime.path())) {
-        EXPECT_EQ(entry.status().permissions() & std::filesystem::perms::all,
-                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        ++locks;
+    {
+        const TempDir runtime;
+        fs::permissions(runtime.path(), fs::perms::owner_all);
+        const ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
+        expectOneInstanceInAReadOnlyFolder("kumoden");
+        expectOneInstanceInAReadOnlyFolder("watcher");
+        std::size_t locks = 0;
+        for (const auto& entry : fs::directory_iterator(runtime.path())) {
+            EXPECT_EQ(entry.status().permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write);
+            ++locks;
+        }
+        EXPECT_EQ(locks, 2u);
     }
-    EXPECT_EQ(locks, 2u);
-
-    // The lock goes with its process.
-    first.reset();
-    EXPECT_FALSE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
-}
-
-TEST(PosixApplication, WithoutARuntimeFolderTheLockIsInTheUsersCache)
-{
     const TempDir home;
     const ScopedEnv noCache("XDG_CACHE_HOME", nullptr);
     const ScopedEnv homeEnv("HOME", home.path().c_str());
     // Someone else's folder is no place for the lock.
     const TempDir shared;
-    std::filesystem::permissions(shared.path(), std::filesystem::perms::all);
+    fs::permissions(shared.path(), fs::perms::all);
     const ScopedEnv sharedRuntime("XDG_RUNTIME_DIR", shared.path().c_str());
-
-    const std::string ini = readOnlyProgram("kumoden") + ".INI";
-    PosixApplication first(readOnlyProgram("kumoden"));
-    EXPECT_FALSE(first.prevInstance(ini));
-    EXPECT_TRUE(PosixApplication(readOnlyProgram("kumoden")).prevInstance(ini));
-    EXPECT_TRUE(std::filesystem::is_empty(shared.path()));
+    const std::string ini = expectOneInstanceInAReadOnlyFolder("kumoden");
+    EXPECT_TRUE(fs::is_empty(shared.path()));
     const std::string folder = PosixApplication::lockFolder();
     if (folder != "/run/user/" + std::to_string(::geteuid())) {
         EXPECT_EQ(folder, home.slash() + ".cache/kumoden");
-        EXPECT_TRUE(std::filesystem::exists(PosixApplication::lockPath(ini, folder)));
+        EXPECT_TRUE(fs::exists(PosixApplication::lockPath(ini, folder)));
     }
 }
 

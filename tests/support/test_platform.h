@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/profile.h"
@@ -14,6 +15,8 @@ namespace kumoden::test {
 std::unique_ptr<FileSystem> MakeFileSystem();
 std::unique_ptr<Profile> MakeProfile();
 std::unique_ptr<Clock> MakeClock();
+// The program at the given path (UTF-8); without one, the running program.
+std::unique_ptr<Application> MakeApplication(const std::string& executable = {});
 
 // What the platform calls read-only: the file refuses a plain delete.
 void MakeReadOnly(const std::filesystem::path& path);

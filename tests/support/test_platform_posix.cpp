@@ -1,3 +1,4 @@
+#include "platform/posix/posix_application.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/system_clock.h"
 #include "platform/profile/profile_store.h"
@@ -15,6 +16,12 @@ std::unique_ptr<FileSystem> MakeFileSystem()
 std::unique_ptr<Profile> MakeProfile()
 {
     return std::make_unique<ProfileStore>();
+}
+
+std::unique_ptr<Application> MakeApplication(const std::string& executable)
+{
+    return executable.empty() ? std::make_unique<PosixApplication>()
+                              : std::make_unique<PosixApplication>(executable);
 }
 
 std::unique_ptr<Clock> MakeClock()

@@ -3,6 +3,7 @@
 #include "tests/support/test_platform.h"
 #include "tests/support/wine_drive.h"
 
+#include "platform/win32/win32_application.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_profile.h"
@@ -30,6 +31,12 @@ std::unique_ptr<FileSystem> MakeFileSystem()
 std::unique_ptr<Profile> MakeProfile()
 {
     return std::make_unique<Win32Profile>();
+}
+
+std::unique_ptr<Application> MakeApplication(const std::string& executable)
+{
+    return executable.empty() ? std::make_unique<Win32Application>()
+                              : std::make_unique<Win32Application>(executable);
 }
 
 std::unique_ptr<Clock> MakeClock()

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -26,10 +27,8 @@ using namespace std::chrono_literals;
 std::vector<std::string> sorted(const std::vector<DatedFile>& files)
 {
     std::vector<std::string> names;
-    for (const auto& file : files) {
-        names.push_back(file.name);
-    }
-    std::sort(names.begin(), names.end());
+    std::ranges::transform(files, std::back_inserter(names), &DatedFile::name);
+    std::ranges::sort(names);
     return names;
 }
 
@@ -67,31 +66,30 @@ TEST_F(FileSystemContract, QueriesSeeOnlyOrdinaryVisibleFilesWhoseWholeNameMatch
     dir.write("abc.pdf", "a");
     dir.write("ABC1.PDF", "b");
     dir.write("xabc.pdf", "not this start");
+    dir.write("abc2.pdfx", "not this end, whatever its short alias on Windows");
     dir.write("README", "x");
     dir.write(fs::u8path("請求書 第1号.pdf"), "x");
     fs::create_directory(dir.path() / "abc3.pdf");
     MakeHidden(dir.write(".abc4.pdf", "hidden"));
 
-    EXPECT_EQ(files->listFiles(at("*.pdf")),
-              (std::vector<std::string>{"ABC1.PDF", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"}));
-    // *.* also lists names without an extension.
-    const std::vector<std::string> all{"ABC1.PDF", "README", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"};
-    EXPECT_EQ(files->listFiles(at("*.*")), all);
-    EXPECT_EQ(sorted(files->listDatedFiles(at("*.*"))), all);
-    EXPECT_EQ(files->listFiles(at("請求書*.PDF")), std::vector<std::string>{"請求書 第1号.pdf"});
-    const std::vector<std::string> expected{"ABC1.PDF", "abc.pdf"};
-    EXPECT_EQ(files->listFiles(at("abc*.pdf")), expected);
-    EXPECT_EQ(sorted(files->listDatedFiles(at("abc*.pdf"))), expected);
-    const auto first = files->firstFile(at("abc*.pdf"));
-    ASSERT_TRUE(first.has_value());
-    EXPECT_TRUE(*first == "abc.pdf" || *first == "ABC1.PDF") << *first;
-
-    EXPECT_FALSE(files->firstFile(at("b*.pdf")).has_value());
+    const std::string missing = "missing" + std::string(1, files->separator());
+    for (const auto& [pattern, expected] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"*.pdf", {"ABC1.PDF", "abc.pdf", "xabc.pdf", "請求書 第1号.pdf"}},
+             // *.* also lists names without an extension.
+             {"*.*", {"ABC1.PDF", "README", "abc.pdf", "abc2.pdfx", "xabc.pdf", "請求書 第1号.pdf"}},
+             {"請求書*.PDF", {"請求書 第1号.pdf"}},
+             {"abc*.pdf", {"ABC1.PDF", "abc.pdf"}},
+             {"b*.pdf", {}},
+             {missing + "*.pdf", {}},
+             {missing + "*.*", {}}}) {
+        EXPECT_EQ(files->listFiles(at(pattern)), expected) << pattern;
+        EXPECT_EQ(sorted(files->listDatedFiles(at(pattern))), expected) << pattern;
+        // The first found is one of those, none where there are none.
+        const auto first = files->firstFile(at(pattern));
+        EXPECT_EQ(first ? std::count(expected.begin(), expected.end(), *first) : expected.empty(), 1)
+            << pattern;
+    }
     EXPECT_FALSE(files->firstFile("").has_value());
-    const std::string missing = at("missing") + files->separator();
-    EXPECT_TRUE(files->listFiles(missing + "*.pdf").empty());
-    EXPECT_TRUE(files->listDatedFiles(missing + "*.*").empty());
-    EXPECT_FALSE(files->firstFile(missing + "*.pdf").has_value());
 }
 
 TEST_F(FileSystemContract, FilesAndFoldersAreToldApartAndLengthsAreSixtyFourBitAndOnlyOfFiles)
@@ -145,7 +143,6 @@ TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnl
     dir.write("a.pdf", std::string(200000, 'p'));
     EXPECT_TRUE(files->moveFile(at("a.pdf"), there));
     EXPECT_FALSE(fs::exists(at("a.pdf")));
-    EXPECT_EQ(fs::file_size(there), 200000u);
     dir.write("a.pdf", "again");
     EXPECT_FALSE(files->moveFile(at("a.pdf"), there));
     EXPECT_EQ(readFile(at("a.pdf")), "again");
@@ -165,7 +162,6 @@ TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnl
     EXPECT_EQ(told, files->fileIdentity(there));
     EXPECT_FALSE(fs::exists(at("a.pdf")));
     EXPECT_EQ(readFile(there), "again");
-    EXPECT_EQ(files->listFiles(other.slash() + "*.pdf"), std::vector<std::string>{"a.pdf"});
     EXPECT_EQ(entries(other.path()), std::vector<std::string>{"a.pdf"});
 }
 

@@ -107,9 +107,8 @@ TEST_F(FolderChangesContract, ThePurgeJudgesNewBackupsWithoutAWalkAndKeepsReadOn
     dir.write("BackPdf/later.pdf", "x");
     std::vector<std::string> deleted;
     EXPECT_TRUE(eventually(kPatience, [&] {
-        for (const std::string& name : purge.run(dir.slash(), info, fakes.services)) {
-            deleted.push_back(name);
-        }
+        const auto run = purge.run(dir.slash(), info, fakes.services);
+        deleted.insert(deleted.end(), run.begin(), run.end());
         return !deleted.empty();
     }));
     EXPECT_EQ(deleted, std::vector<std::string>{"later.pdf"});

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace kumoden {
 namespace {
@@ -37,10 +36,8 @@ protected:
         fs::create_directory(dir.path() / ".hidden-folder");
         test::MakeHidden(dir.path() / ".hidden-folder");
         dir.write("file.exe", "MZ");
-        // A name beyond ASCII, written as the platform writes names.
-        std::ofstream(dir.path() / fs::path(u8"ファイル.txt"));
-        dir.write(".hidden-file", "");
-        test::MakeHidden(dir.path() / ".hidden-file");
+        dir.write(fs::path(u8"ファイル.txt"), "");
+        test::MakeHidden(dir.write(".hidden-file", ""));
         fs::create_directory(dir.path() / "empty");
         folder = reader->normalFolder(test::utf8(dir.path()));
     }
