@@ -1,6 +1,7 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
+#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/print_outputs.h"
 #include "tray/about_design.h"
 
@@ -157,10 +158,11 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
     EXPECT_EQ(kumoden->wait(10s), 0);
 }
 
-TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
+TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)
 {
     // No scheduler to ask: no printer at all.
-    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string(), "LPDEST=" + kHardCopyQueue},
+                 Process::Output::Capture);
     // No tray host: the program gets past its splash and runs on, showing nothing.
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; })) << "no splash";
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) == 0; }));
@@ -182,6 +184,17 @@ TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
     EXPECT_NE(openMenu(icon), 0u);
     key("Escape");
     EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+
+    // Each picture copied is one hard copy abandoned, told on stderr: the
+    // clipboard hook still takes the next one.
+    for (std::size_t copied = 1; copied <= 2; ++copied) {
+        const std::filesystem::path picture =
+            writeQuartersPicture(dir.path() / (std::to_string(copied) + ".png"), 120 * copied, 120);
+        ASSERT_EQ(x({"xclip", "-selection", "clipboard", "-t", "image/png", "-i", picture.string()}).exitCode,
+                  0);
+        EXPECT_TRUE(eventually(30s, [&] { return countOf(kumoden->err(), "hard copy abandoned") == copied; }))
+            << kumoden->err();
+    }
     EXPECT_TRUE(kumoden->running());
 }
 
