@@ -21,6 +21,7 @@ volatile std::sig_atomic_t g_end = 0;
 struct Client {
     SmsConn sms = nullptr;
     IceConn ice = nullptr;
+    bool asked = false;
     bool saved = false;
     bool died = false;
 };
@@ -117,7 +118,6 @@ int main()
     std::free(address);
 
     std::vector<IceConn> connections;
-    bool ending = false;
     while (true) {
         std::vector<pollfd> watched;
         for (int i = 0; i < listenCount; ++i) {
@@ -150,22 +150,19 @@ int main()
         connections = open;
         for (int i = 0; i < listenCount; ++i) {
             IceAcceptStatus status;
-            if (watched[i].revents != 0) {
-                if (IceConn ice = IceAcceptConnection(listening[i], &status); ice != nullptr) {
-                    connections.push_back(ice);
-                }
-            }
-        }
-        if (g_end != 0 && !ending) {
-            ending = true;
-            for (Client* client : g_clients) {
-                if (client->sms != nullptr) {
-                    SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
-                }
+            if (IceConn ice =
+                    watched[i].revents != 0 ? IceAcceptConnection(listening[i], &status) : nullptr) {
+                connections.push_back(ice);
             }
         }
         for (Client* client : g_clients) {
-            if (ending && client->sms != nullptr && client->saved && !client->died) {
+            if (g_end == 0 || client->sms == nullptr || client->died) {
+                continue;
+            }
+            if (!client->asked) {
+                client->asked = true;
+                SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
+            } else if (client->saved) {
                 client->died = true;
                 SmsDie(client->sms);
                 say("died");
