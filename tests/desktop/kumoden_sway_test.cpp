@@ -5,6 +5,7 @@
 #include "tests/desktop/sway_session.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/integration/hard_copy_test_support.h"
+#include "tests/support/tray_screen.h"
 
 #include <QImage>
 #include <QRect>
@@ -17,8 +18,6 @@ namespace kumoden::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kAboutTitle = "ﾊﾞｰｼﾞｮﾝ情報";
 
 class Sway : public E2e {
 protected:
@@ -124,9 +123,9 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     std::optional<QRect> menu = openMenu();
     ASSERT_TRUE(menu) << "waybar drew no menu";
     session->click(menu->center().x(), menu->top() + 8, 1);
-    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == "環境設定画面"; }))
+    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kSettingsTitle; }))
         << "the first entry opened no settings dialog";
-    ASSERT_TRUE(closeFocused("環境設定画面"));
+    ASSERT_TRUE(closeFocused(kSettingsTitle));
 
     // The left button: the version box.
     clickIcon(1);

@@ -134,22 +134,16 @@ std::optional<XWindow> XfceSession::trayPlugin()
 
 XWindow XfceSession::waitForItem(int emptyWidth)
 {
-    std::optional<XWindow> settled;
-    std::optional<XWindow> before;
-    eventually(20s, [&] {
-        const std::optional<XWindow> now = trayPlugin();
-        if (now && before && now->width > emptyWidth && now->x == before->x && now->width == before->width &&
-            m_bus.trayItems().size() == 1) {
-            settled = now;
-        }
-        before = now;
-        return settled.has_value();
-    });
+    const std::optional<std::optional<XWindow>> settled = test::settled(
+        20s, [&] { return trayPlugin(); },
+        [&](const std::optional<XWindow>& now) {
+            return now && now->width > emptyWidth && m_bus.trayItems().size() == 1;
+        });
     if (!settled) {
         ADD_FAILURE() << "no item in the panel's tray (" << m_bus.trayItems().size() << " registered)";
         return {};
     }
-    return *settled;
+    return **settled;
 }
 
 std::uint32_t XfceSession::openHostMenu(const XWindow& item)

@@ -3,9 +3,6 @@
 #include "tests/support/eventually.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace kumoden::test {
 
@@ -68,28 +65,6 @@ std::filesystem::path E2e::script(const std::string& name, const std::string& bo
 std::string E2e::launchLine(const std::string& name, const std::string& reader) const
 {
     return "印刷プログラムを起動: " + reader + " (" + backup(name).string();
-}
-
-std::vector<std::pair<pid_t, char>> E2e::childrenOf(pid_t parent)
-{
-    std::vector<std::pair<pid_t, char>> children;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line)) {
-            continue;
-        }
-        // pid (name) state ppid ...; the name may hold blanks and parentheses.
-        std::istringstream rest(line.substr(line.rfind(')') + 1));
-        char state = 0;
-        pid_t ppid = 0;
-        rest >> state >> ppid;
-        if (const pid_t pid = std::atoi(entry.path().filename().c_str()); pid > 0 && ppid == parent) {
-            children.emplace_back(pid, state);
-        }
-    }
-    return children;
 }
 
 } // namespace kumoden::test

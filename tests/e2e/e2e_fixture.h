@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace kumoden::test {
@@ -47,9 +46,6 @@ protected:
     // The start of the log's line for the launch of the reader on an archived file.
     std::string launchLine(const std::string& name,
                            const std::string& reader = builtProgram("kumoden-print").string()) const;
-
-    // The process's children and the state of each ('Z': ended, never reaped).
-    static std::vector<std::pair<pid_t, char>> childrenOf(pid_t parent);
 
     TempDir dir;
     std::unique_ptr<Process> kumoden;

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <ranges>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace kumoden::test {
 namespace {
@@ -82,7 +82,8 @@ TEST_F(Watch, PrintsMatchingFilesOnceWhenTheirWritersAreDoneAndLeavesTheRest)
     EXPECT_EQ(printed.waitForNew(30s, 5).size(), 5u);
     EXPECT_TRUE(kumoden->running());
     // The readers have long ended; none may linger as a zombie.
-    EXPECT_EQ(std::ranges::count(childrenOf(kumoden->pid()) | std::views::values, 'Z'), 0);
+    const RunResult children = runProgram({"ps", "--ppid", std::to_string(kumoden->pid()), "-o", "stat="});
+    EXPECT_EQ(countOf(children.out, "Z"), 0u) << children.out;
     EXPECT_EQ(second.terminate(), 0);
     EXPECT_EQ(kumoden->terminate(), 0);
     EXPECT_EQ(printed.newFiles().size(), 5u);
@@ -175,16 +176,18 @@ TEST_F(Settings, BadFilesNeverEndTheProgram)
     // Each INI ("<in>" for its own watched folder, empty for none at all),
     // and whether it still has ticks: a tick's purge takes the old backup
     // there, as no archived file is kept for a day.
-    const std::string watch = "[FileCheck_Info]\r\nFileChkTime=300\r\nFileDelDate=0\r\nFileChkDir=<in>";
+    const auto watch = [](const std::string& tick, const std::string& section = "[FileCheck_Info]\r\n") {
+        return section + "FileChkTime=" + tick + "\r\nFileDelDate=0\r\nFileChkDir=<in>";
+    };
     const std::vector<std::pair<std::string, bool>> inis{
-        {watch + "\r\n" + junk, true},
-        {watch + std::string(1 << 20, '/') + "\r\n", true}, // read as far as the buffer goes
-        {watch + "\r\nFileSelect=\xff\xfe\r\n", true},
+        {watch("300") + "\r\n" + junk, true},
+        {watch("300") + std::string(1 << 20, '/') + "\r\n", true}, // read as far as the buffer goes
+        {watch("300") + "\r\nFileSelect=\xff\xfe\r\n", true},
         {junk, false},
-        {"[FileCheck_Info]\r\nFileChkTime=abc\r\nFileDelDate=0\r\nFileChkDir=<in>\r\n", false},
-        {"[FileCheck_Info]\r\nFileChkTime=99999999999\r\nFileDelDate=0\r\nFileChkDir=<in>\r\n", false},
-        {"[FileCheck_Info]\r\nFileChkTime=-5\r\nFileDelDate=0\r\nFileChkDir=<in>\r\n", false},
-        {"FileChkTime=300\r\nFileDelDate=0\r\nFileChkDir=<in>\r\n", false}, // no section
+        {watch("abc") + "\r\n", false},
+        {watch("99999999999") + "\r\n", false},
+        {watch("-5") + "\r\n", false},
+        {watch("300", "") + "\r\n", false}, // no section
         {"", false},
     };
     std::vector<std::unique_ptr<Process>> programs;

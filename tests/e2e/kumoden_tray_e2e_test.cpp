@@ -1,6 +1,7 @@
 // The resident program with a tray host: the splash, the icon, its menu
 // and the version box.
 #include "tests/e2e/tray_fixture.h"
+#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/print_outputs.h"
 #include "tray/about_design.h"
 
@@ -17,7 +18,7 @@ std::vector<std::uint32_t> sorted(std::vector<std::uint32_t> ids)
     return ids;
 }
 
-TEST_F(Tray, SplashIconSecondInstanceMenuAndTip)
+TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
 {
     startTrayHost();
     startProgram();
@@ -91,27 +92,16 @@ TEST_F(Tray, SplashIconSecondInstanceMenuAndTip)
     EXPECT_LT(std::abs(tip.y - (icon.y + icon.height)), 40);
     screenshot("tip.png", tip);
 
-    // 終了(&E) ends the program, and its icon goes with it.
-    openMenu(icon);
-    key("e");
-    EXPECT_EQ(kumoden->wait(10s), 0);
-    EXPECT_TRUE(eventually(5s, [&] { return icons().empty(); }));
-}
-
-// The menu that a right click opens shows that the clicks before it were
-// taken: the program handles them in turn.
-TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
-{
-    startTrayHost();
-    startProgram();
-    const XWindow icon = waitForIcon();
-    // A single left click, then (longer than a double click's interval
-    // later) a middle one: nothing opens.
+    // Only a double click opens the version box. The menu that a right
+    // click opens shows that the clicks before it were taken: the program
+    // handles them in turn. A single left click (which also takes the tip
+    // away), then, longer than a double click's interval later, a middle
+    // one: nothing opens.
     click(icon, 1);
     std::this_thread::sleep_for(1000ms);
     click(icon, 2);
-    const std::uint32_t menu = openMenu(icon);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{menu});
+    const std::uint32_t alone = openMenu(icon);
+    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{alone});
     key("Escape");
     ASSERT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
 
@@ -152,15 +142,18 @@ TEST_F(Tray, OnlyADoubleClickOpensTheVersionBoxAndTheIconStaysLiveWhileItIsOpen)
     ASSERT_NE(menu3, 0u);
     EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
 
-    // 終了 ends the program from inside the box's modal loop.
+    // 終了 ends the program from inside the box's modal loop, and its icon
+    // goes with it.
     key("e");
     EXPECT_EQ(kumoden->wait(10s), 0);
+    EXPECT_TRUE(eventually(5s, [&] { return icons().empty(); }));
 }
 
-TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
+TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)
 {
     // No scheduler to ask: no printer at all.
-    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string()});
+    startProgram({"CUPS_SERVER=" + (dir.path() / "no-scheduler.sock").string(), "LPDEST=" + kHardCopyQueue},
+                 Process::Output::Capture);
     // No tray host: the program gets past its splash and runs on, showing nothing.
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) != 0; })) << "no splash";
     ASSERT_TRUE(eventually(10s, [&] { return windowNamed(kSplashTitle) == 0; }));
@@ -182,6 +175,17 @@ TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupNeedsNoPrinter)
     EXPECT_NE(openMenu(icon), 0u);
     key("Escape");
     EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+
+    // Each picture copied is one hard copy abandoned, told on stderr: the
+    // clipboard hook still takes the next one.
+    for (std::size_t copied = 1; copied <= 2; ++copied) {
+        const std::filesystem::path picture =
+            writeQuartersPicture(dir.path() / (std::to_string(copied) + ".png"), 120 * copied, 120);
+        ASSERT_EQ(x({"xclip", "-selection", "clipboard", "-t", "image/png", "-i", picture.string()}).exitCode,
+                  0);
+        EXPECT_TRUE(eventually(30s, [&] { return countOf(kumoden->err(), "hard copy abandoned") == copied; }))
+            << kumoden->err();
+    }
     EXPECT_TRUE(kumoden->running());
 }
 

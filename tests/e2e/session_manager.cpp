@@ -2,7 +2,7 @@
 // its address, lets clients join, and on SIGUSR1 ends the session as a
 // logout does: SaveYourself with shutdown to every client, then Die once
 // each has saved. What happens is printed a line at a time: "registered
-// <program>", "saved", "died", "closed". It ends on SIGTERM.
+// <program>", "saved", "died", "closed". SIGTERM ends it.
 #include <X11/ICE/ICElib.h>
 #include <X11/SM/SMlib.h>
 #include <poll.h>
@@ -17,11 +17,11 @@
 namespace {
 
 volatile std::sig_atomic_t g_end = 0;
-volatile std::sig_atomic_t g_stop = 0;
 
 struct Client {
     SmsConn sms = nullptr;
     IceConn ice = nullptr;
+    bool asked = false;
     bool saved = false;
     bool died = false;
 };
@@ -93,17 +93,12 @@ Status onNewClient(SmsConn sms, SmPointer, unsigned long* mask, SmsCallbacks* ca
     return 1;
 }
 
-Bool anyHost(char*)
-{
-    return True;
-}
-
 } // namespace
 
 int main()
 {
     std::signal(SIGUSR1, [](int) { g_end = 1; });
-    std::signal(SIGTERM, [](int) { g_stop = 1; });
+    const auto anyHost = [](char*) -> Bool { return True; };
     char error[256] = "";
     if (!SmsInitialize("kumoden-tests", "1", onNewClient, nullptr, anyHost, sizeof error, error)) {
         std::fprintf(stderr, "session_manager: %s\n", error);
@@ -123,8 +118,7 @@ int main()
     std::free(address);
 
     std::vector<IceConn> connections;
-    bool ending = false;
-    while (g_stop == 0) {
+    while (true) {
         std::vector<pollfd> watched;
         for (int i = 0; i < listenCount; ++i) {
             watched.push_back({IceGetListenConnectionNumber(listening[i]), POLLIN, 0});
@@ -156,27 +150,23 @@ int main()
         connections = open;
         for (int i = 0; i < listenCount; ++i) {
             IceAcceptStatus status;
-            if (watched[i].revents != 0) {
-                if (IceConn ice = IceAcceptConnection(listening[i], &status); ice != nullptr) {
-                    connections.push_back(ice);
-                }
-            }
-        }
-        if (g_end != 0 && !ending) {
-            ending = true;
-            for (Client* client : g_clients) {
-                if (client->sms != nullptr) {
-                    SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
-                }
+            if (IceConn ice =
+                    watched[i].revents != 0 ? IceAcceptConnection(listening[i], &status) : nullptr) {
+                connections.push_back(ice);
             }
         }
         for (Client* client : g_clients) {
-            if (ending && client->sms != nullptr && client->saved && !client->died) {
+            if (g_end == 0 || client->sms == nullptr || client->died) {
+                continue;
+            }
+            if (!client->asked) {
+                client->asked = true;
+                SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
+            } else if (client->saved) {
                 client->died = true;
                 SmsDie(client->sms);
                 say("died");
             }
         }
     }
-    return 0;
 }

@@ -20,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 namespace kumoden::test {
@@ -89,23 +88,14 @@ protected:
     // comes before that lands on the host.
     XWindow waitForIcon(std::chrono::milliseconds limit = std::chrono::seconds(20))
     {
-        std::optional<XWindow> settled;
-        std::vector<XWindow> before;
-        eventually(limit, [&] {
-            std::vector<XWindow> now = icons();
-            const auto place = [](const XWindow& w) { return std::tie(w.x, w.y, w.width, w.height); };
-            if (now.size() == 1 && now.front().viewable && before.size() == 1 &&
-                place(now.front()) == place(before.front())) {
-                settled = now.front();
-            }
-            before = std::move(now);
-            return settled.has_value();
-        });
+        const std::optional<std::vector<XWindow>> settled = test::settled(
+            limit, [&] { return icons(); },
+            [](const std::vector<XWindow>& now) { return now.size() == 1 && now.front().viewable; });
         if (!settled) {
-            ADD_FAILURE() << before.size() << " icons in the tray, none settled";
+            ADD_FAILURE() << icons().size() << " icons in the tray, none settled";
             return {};
         }
-        return *settled;
+        return settled->front();
     }
     // Watches the start-up until the icon comes: the splash must show, and be
     // gone before the icon comes; its first sight is kept as the screenshot

@@ -40,6 +40,7 @@ struct XWindow {
 
     bool isOurs() const { return instance == "kumoden" && wmClass == "kumoden"; }
     bool isTrayPanel() const { return instance == "panel" && wmClass == "trayer"; }
+    bool operator==(const XWindow&) const = default;
 };
 
 // A connection to an X server for looking at its windows.
