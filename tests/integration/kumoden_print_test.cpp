@@ -3,6 +3,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
 #include "platform/posix/posix_launcher.h"
+#include "tests/support/cups_jobs.h"
 #include "tests/support/eventually.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
@@ -22,43 +23,8 @@
 namespace kumoden {
 namespace {
 
+using test::cupsJobs;
 using test::runProgram;
-
-struct JobFacts {
-    int id = 0;
-    std::string title;
-    std::string queue;
-    ipp_jstate_t state = IPP_JSTATE_PENDING;
-};
-
-// The scheduler's records of the jobs of a queue (nullptr: of all queues).
-std::vector<JobFacts> jobsOf(const char* queue, int which)
-{
-    cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, which);
-    std::vector<JobFacts> facts;
-    for (int i = 0; i < count; ++i) {
-        facts.push_back({jobs[i].id, jobs[i].title ? jobs[i].title : "", jobs[i].dest ? jobs[i].dest : "",
-                         jobs[i].state});
-    }
-    cupsFreeJobs(count, jobs);
-    return facts;
-}
-
-// The jobs on the queue that have not ended.
-std::vector<int> activeJobs(const char* queue)
-{
-    std::vector<int> ids;
-    for (const JobFacts& job : jobsOf(queue, CUPS_WHICHJOBS_ACTIVE)) {
-        ids.push_back(job.id);
-    }
-    return ids;
-}
-
-int jobIdFrom(const test::RunResult& run)
-{
-    return std::regex_match(run.out, std::regex("[0-9]+\n")) ? std::stoi(run.out) : 0;
-}
 
 class KumodenPrintTest : public testing::Test {
 protected:
@@ -67,6 +33,12 @@ protected:
         ASSERT_EQ(test::schedulerProblem(), "");
         m_program = test::builtProgram("kumoden-print").string();
         ASSERT_TRUE(std::filesystem::exists(m_program)) << m_program;
+    }
+    test::RunResult print(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+    {
+        std::vector<std::string> argv{m_program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProgram(argv, env);
     }
 
     test::TempDir m_dir;
@@ -98,17 +70,14 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
              {{"/t", named}, "PDF", "請求書 テスト 1.pdf"}}) {
         SCOPED_TRACE(c.args.size());
         test::PrintOutputs outputs(c.queue);
-        std::vector<std::string> argv{m_program};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto run = runProgram(argv);
+        const auto run = print(c.args);
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        const int id = jobIdFrom(run);
-        ASSERT_GT(id, 0) << "stdout: " << run.out;
+        ASSERT_TRUE(std::regex_match(run.out, std::regex("[1-9][0-9]*\n"))) << "stdout: " << run.out;
+        const int id = std::stoi(run.out);
         EXPECT_EQ(run.err,
                   "kumoden-print: printed: job " + std::to_string(id) + " on queue " + c.queue + "\n");
-        const auto all = jobsOf(nullptr, CUPS_WHICHJOBS_ALL);
-        const auto facts =
-            std::find_if(all.begin(), all.end(), [&](const JobFacts& job) { return job.id == id; });
+        const auto all = cupsJobs(nullptr, CUPS_WHICHJOBS_ALL);
+        const auto facts = std::ranges::find(all, id, &test::CupsJob::id);
         ASSERT_NE(facts, all.end());
         EXPECT_EQ(facts->state, IPP_JSTATE_COMPLETED);
         EXPECT_EQ(facts->queue, c.queue);
@@ -121,7 +90,7 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
 }
 
 // PDF2 taking jobs but printing none, for the scope: stopped, or holding
-// every job; the jobs given are cancelled at the end.
+// every job; its jobs are cancelled at the end.
 class QueueThatDoesNotPrint {
 public:
     explicit QueueThatDoesNotPrint(bool stopped) : m_stopped(stopped)
@@ -134,9 +103,7 @@ public:
     QueueThatDoesNotPrint& operator=(const QueueThatDoesNotPrint&) = delete;
     ~QueueThatDoesNotPrint()
     {
-        for (const int job : jobs) {
-            cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job, 1);
-        }
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", CUPS_JOBID_ALL, 1);
         if (m_stopped) {
             runProgram({"cupsenable", "PDF2"});
         } else {
@@ -144,8 +111,6 @@ public:
         }
     }
     bool ok() const { return m_ok; }
-
-    std::vector<int> jobs;
 
 private:
     bool m_stopped;
@@ -219,17 +184,15 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
                       "kumoden-print: queue stopped: queue PDF2 has been stopped for 2 s; job N waits "
                       "there until the queue is resumed (paper jam)");
         }
-        queue.jobs = activeJobs("PDF2");
-        EXPECT_EQ(queue.jobs.size(), 20u);
+        EXPECT_EQ(cupsJobs("PDF2").size(), 20u);
     }
     {
         // A job cancelled while the queue holds it.
         QueueThatDoesNotPrint queue(false);
         ASSERT_TRUE(queue.ok());
         readers.print(b, "PDF2", "60");
-        ASSERT_TRUE(
-            test::eventually(std::chrono::seconds(10), [] { return activeJobs("PDF2").size() == 1; }));
-        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", activeJobs("PDF2").front(), 0), IPP_STATUS_OK);
+        ASSERT_TRUE(test::eventually(std::chrono::seconds(10), [] { return cupsJobs("PDF2").size() == 1; }));
+        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", cupsJobs("PDF2").front().id, 0), IPP_STATUS_OK);
         ends = readers.ends(1);
         ASSERT_EQ(ends.size(), 1u);
         EXPECT_EQ(ends[0].exitCode, 6);
@@ -287,9 +250,7 @@ TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
         {{pdf}, {silent.environment()}, "the print scheduler did not answer within 5 s"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> argv{m_program};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto run = runProgram(argv, c.env);
+        const auto run = print(c.args, c.env);
         SCOPED_TRACE(c.reason);
         EXPECT_GT(run.exitCode, 0);
         EXPECT_EQ(run.out, "");
