@@ -93,11 +93,12 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
 // every job; its jobs are cancelled at the end.
 class QueueThatDoesNotPrint {
 public:
-    explicit QueueThatDoesNotPrint(bool stopped) : m_stopped(stopped)
+    explicit QueueThatDoesNotPrint(bool stopped)
+        : ok((stopped ? runProgram({"cupsdisable", "-r", "paper jam", "PDF2"})
+                      : runProgram({"lpadmin", "-p", "PDF2", "-o", "job-hold-until-default=indefinite"}))
+                 .exitCode == 0),
+          m_stopped(stopped)
     {
-        m_ok = (stopped ? runProgram({"cupsdisable", "-r", "paper jam", "PDF2"})
-                        : runProgram({"lpadmin", "-p", "PDF2", "-o", "job-hold-until-default=indefinite"}))
-                   .exitCode == 0;
     }
     QueueThatDoesNotPrint(const QueueThatDoesNotPrint&) = delete;
     QueueThatDoesNotPrint& operator=(const QueueThatDoesNotPrint&) = delete;
@@ -110,17 +111,16 @@ public:
             runProgram({"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
         }
     }
-    bool ok() const { return m_ok; }
+    const bool ok;
 
 private:
-    bool m_stopped;
-    bool m_ok = false;
+    const bool m_stopped;
 };
 
 // kumoden-print started as the watch starts it, and its ends told as the
 // watch tells them: to a log and an icon of the test's own.
 struct FollowedReaders {
-    std::uint64_t print(const std::string& file, const std::string& queue, const std::string& wait)
+    void print(const std::string& file, const std::string& queue, const std::string& wait)
     {
         // The launcher hands on this process's environment.
         setenv("KUMODEN_PRINT_WAIT", wait.c_str(), 1);
@@ -131,7 +131,6 @@ struct FollowedReaders {
         const std::string name = std::filesystem::path(file).filename().string();
         readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
                         info);
-        return task;
     }
     // Waits for the readers started to end; their ends, as launched.
     std::vector<TaskEnd> ends(std::size_t count)
@@ -171,7 +170,7 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
         // Twenty files to a stopped queue: each reader ends once the wait
         // is over, its job left in the queue; one notice for them all.
         QueueThatDoesNotPrint queue(true);
-        ASSERT_TRUE(queue.ok());
+        ASSERT_TRUE(queue.ok);
         for (int i = 0; i < 20; ++i) {
             readers.print(m_dir.write("s" + std::to_string(i) + ".pdf", test::tinyPdf()).string(), "PDF2",
                           "2");
@@ -189,7 +188,7 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
     {
         // A job cancelled while the queue holds it.
         QueueThatDoesNotPrint queue(false);
-        ASSERT_TRUE(queue.ok());
+        ASSERT_TRUE(queue.ok);
         readers.print(b, "PDF2", "60");
         ASSERT_TRUE(test::eventually(std::chrono::seconds(10), [] { return cupsJobs("PDF2").size() == 1; }));
         ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", cupsJobs("PDF2").front().id, 0), IPP_STATUS_OK);

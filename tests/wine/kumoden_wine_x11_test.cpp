@@ -171,13 +171,22 @@ protected:
         }
         return found;
     }
-    std::optional<WinWindow> waitForShown(const Match& match, std::chrono::milliseconds limit = 5s)
+    std::optional<WinWindow> waitForShown(const Match& match, std::chrono::milliseconds limit = 5s,
+                                          bool lowest = false)
     {
         std::optional<WinWindow> found;
-        eventually(limit, [&] { return (found = shownWindow(match)).has_value(); });
+        eventually(limit, [&] { return (found = shownWindow(match, lowest)).has_value(); });
         return found;
     }
-    void clickOn(const WinWindow& w) { click(w.x + w.width / 2, w.y + w.height / 2, 1); }
+    // Clicks the middle of that window once it is shown; whether it came.
+    bool clickOn(const Match& match, bool lowest = false)
+    {
+        const std::optional<WinWindow> w = waitForShown(match, 5s, lowest);
+        if (w) {
+            click(w->x + w->width / 2, w->y + w->height / 2, 1);
+        }
+        return w.has_value();
+    }
     std::string classes() const
     {
         std::string names;
@@ -284,13 +293,14 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     key("Return");
     const std::optional<WinWindow> dialog = waitForShown(topLevel("#32770"), 30s);
     ASSERT_TRUE(dialog) << "no printer setup\n" << classes();
-    const std::optional<WinWindow> box = shownWindow(control("ComboBox", "PDF"));
-    ASSERT_TRUE(box) << "the setup does not show the current printer PDF\n" << classes();
+    ASSERT_TRUE(shownWindow(control("ComboBox", "PDF")))
+        << "the setup does not show the current printer PDF\n"
+        << classes();
     const std::uint32_t window = windowNamed(dialog->text);
     ASSERT_NE(window, 0u);
     screenshot("wine-printer-setup.png", geometryOf(window));
     // The list drops down under a click; the next queue is PDF2.
-    clickOn(*box);
+    ASSERT_TRUE(clickOn(control("ComboBox", "PDF"))) << classes();
     EXPECT_TRUE(waitForShown(topLevel("ComboLBox"))) << "the list does not drop down\n" << classes();
     key("Down");
     key("Return");
@@ -324,9 +334,7 @@ TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAn
     ASSERT_NE(conf, 0u) << "no settings dialog";
     key("ctrl+Tab");
     // The upper 参照 is the watched folder's.
-    const std::optional<WinWindow> browse = waitForShown(control("Button", "参照"));
-    ASSERT_TRUE(browse) << classes();
-    clickOn(*browse);
+    ASSERT_TRUE(clickOn(control("Button", "参照"))) << classes();
     const std::uint32_t picker = waitForWindow("PDF File");
     ASSERT_NE(picker, 0u) << "no folder picker";
     screenshot("wine-folder-picker.png", geometryOf(picker));
@@ -339,28 +347,22 @@ TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAn
     key("End");
     key("Return");
     std::this_thread::sleep_for(500ms);
-    const std::optional<WinWindow> choose = shownWindow(control("Button", "選   択"));
-    ASSERT_TRUE(choose) << classes();
-    clickOn(*choose);
+    ASSERT_TRUE(clickOn(control("Button", "選   択"))) << classes();
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
 
     const std::string chosen = UnderWine((in() / "sub").string());
     EXPECT_TRUE(waitForShown(control("Edit", chosen))) << chosen << "\n" << classes();
     // The lower 参照 opens the program picker; キャンセル leaves the field.
-    const std::optional<WinWindow> program = shownWindow(control("Button", "参照"), true);
-    ASSERT_TRUE(program) << classes();
-    clickOn(*program);
+    ASSERT_TRUE(clickOn(control("Button", "参照"), true)) << classes();
     const std::uint32_t programPicker = waitForWindow("PDF File");
     ASSERT_NE(programPicker, 0u) << "no program picker";
     const XWindow area = geometryOf(programPicker);
     screenshot("wine-program-picker.png", area);
     // The picker's own キャンセル, not the dialog's beneath it.
-    const std::optional<WinWindow> cancel = shownWindow([&](const WinWindow& w) {
+    ASSERT_TRUE(clickOn([&](const WinWindow& w) {
         return control("Button", "キャンセル")(w) && w.x >= area.x && w.x < area.x + area.width &&
                w.y >= area.y && w.y < area.y + area.height;
-    });
-    ASSERT_TRUE(cancel) << classes();
-    clickOn(*cancel);
+    })) << classes();
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
 
     // Cancel: the INI keeps every byte.
