@@ -104,7 +104,9 @@ public:
     QueueThatDoesNotPrint& operator=(const QueueThatDoesNotPrint&) = delete;
     ~QueueThatDoesNotPrint()
     {
-        cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", CUPS_JOBID_ALL, 1);
+        for (const test::CupsJob& job : cupsJobs("PDF2")) {
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job.id, 1);
+        }
         if (m_stopped) {
             runProgram({"cupsenable", "PDF2"});
         } else {
