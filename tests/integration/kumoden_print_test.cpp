@@ -3,6 +3,7 @@
 #include "platform/fake/fake_services.h"
 #include "platform/fake/fake_time.h"
 #include "platform/posix/posix_launcher.h"
+#include "tests/support/cups_jobs.h"
 #include "tests/support/eventually.h"
 #include "tests/support/pdf.h"
 #include "tests/support/print_outputs.h"
@@ -22,43 +23,8 @@
 namespace kumoden {
 namespace {
 
+using test::cupsJobs;
 using test::runProgram;
-
-struct JobFacts {
-    int id = 0;
-    std::string title;
-    std::string queue;
-    ipp_jstate_t state = IPP_JSTATE_PENDING;
-};
-
-// The scheduler's records of the jobs of a queue (nullptr: of all queues).
-std::vector<JobFacts> jobsOf(const char* queue, int which)
-{
-    cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, which);
-    std::vector<JobFacts> facts;
-    for (int i = 0; i < count; ++i) {
-        facts.push_back({jobs[i].id, jobs[i].title ? jobs[i].title : "", jobs[i].dest ? jobs[i].dest : "",
-                         jobs[i].state});
-    }
-    cupsFreeJobs(count, jobs);
-    return facts;
-}
-
-// The jobs on the queue that have not ended.
-std::vector<int> activeJobs(const char* queue)
-{
-    std::vector<int> ids;
-    for (const JobFacts& job : jobsOf(queue, CUPS_WHICHJOBS_ACTIVE)) {
-        ids.push_back(job.id);
-    }
-    return ids;
-}
-
-int jobIdFrom(const test::RunResult& run)
-{
-    return std::regex_match(run.out, std::regex("[0-9]+\n")) ? std::stoi(run.out) : 0;
-}
 
 class KumodenPrintTest : public testing::Test {
 protected:
@@ -68,21 +34,22 @@ protected:
         m_program = test::builtProgram("kumoden-print").string();
         ASSERT_TRUE(std::filesystem::exists(m_program)) << m_program;
     }
+    test::RunResult print(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+    {
+        std::vector<std::string> argv{m_program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return runProgram(argv, env);
+    }
 
     test::TempDir m_dir;
     std::string m_program;
 };
 
 // One job, named after the file, on the queue given or else the
-// scheduler's default; the program ends once the job has.
+// scheduler's default (the tests' own scheduler's, PDF, whatever the
+// machine's or the user's is); the program ends once the job has.
 TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
 {
-    // The tests' own scheduler's default, whatever the machine's or the user's is.
-    cups_dest_t* fallback = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-    ASSERT_NE(fallback, nullptr);
-    EXPECT_EQ(std::string(fallback->name), "PDF");
-    cupsFreeDests(1, fallback);
-
     const auto named = m_dir.write("請求書 テスト 1.pdf", test::tinyPdf()).string();
     // A CP932 name carried over from Windows: "請求.pdf".
     const auto cp932 = m_dir.write("\x90\xBF\x8B\x81.pdf", test::tinyPdf()).string();
@@ -98,17 +65,14 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
              {{"/t", named}, "PDF", "請求書 テスト 1.pdf"}}) {
         SCOPED_TRACE(c.args.size());
         test::PrintOutputs outputs(c.queue);
-        std::vector<std::string> argv{m_program};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto run = runProgram(argv);
+        const auto run = print(c.args);
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        const int id = jobIdFrom(run);
-        ASSERT_GT(id, 0) << "stdout: " << run.out;
+        ASSERT_TRUE(std::regex_match(run.out, std::regex("[1-9][0-9]*\n"))) << "stdout: " << run.out;
+        const int id = std::stoi(run.out);
         EXPECT_EQ(run.err,
                   "kumoden-print: printed: job " + std::to_string(id) + " on queue " + c.queue + "\n");
-        const auto all = jobsOf(nullptr, CUPS_WHICHJOBS_ALL);
-        const auto facts =
-            std::find_if(all.begin(), all.end(), [&](const JobFacts& job) { return job.id == id; });
+        const auto all = cupsJobs(nullptr, CUPS_WHICHJOBS_ALL);
+        const auto facts = std::ranges::find(all, id, &test::CupsJob::id);
         ASSERT_NE(facts, all.end());
         EXPECT_EQ(facts->state, IPP_JSTATE_COMPLETED);
         EXPECT_EQ(facts->queue, c.queue);
@@ -121,21 +85,22 @@ TEST_F(KumodenPrintTest, PrintsTheFileOnTheNamedQueueOrTheDefault)
 }
 
 // PDF2 taking jobs but printing none, for the scope: stopped, or holding
-// every job; the jobs given are cancelled at the end.
+// every job; its jobs are cancelled at the end.
 class QueueThatDoesNotPrint {
 public:
-    explicit QueueThatDoesNotPrint(bool stopped) : m_stopped(stopped)
+    explicit QueueThatDoesNotPrint(bool stopped)
+        : ok((stopped ? runProgram({"cupsdisable", "-r", "paper jam", "PDF2"})
+                      : runProgram({"lpadmin", "-p", "PDF2", "-o", "job-hold-until-default=indefinite"}))
+                 .exitCode == 0),
+          m_stopped(stopped)
     {
-        m_ok = (stopped ? runProgram({"cupsdisable", "-r", "paper jam", "PDF2"})
-                        : runProgram({"lpadmin", "-p", "PDF2", "-o", "job-hold-until-default=indefinite"}))
-                   .exitCode == 0;
     }
     QueueThatDoesNotPrint(const QueueThatDoesNotPrint&) = delete;
     QueueThatDoesNotPrint& operator=(const QueueThatDoesNotPrint&) = delete;
     ~QueueThatDoesNotPrint()
     {
-        for (const int job : jobs) {
-            cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job, 1);
+        for (const test::CupsJob& job : cupsJobs("PDF2")) {
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job.id, 1);
         }
         if (m_stopped) {
             runProgram({"cupsenable", "PDF2"});
@@ -143,19 +108,16 @@ public:
             runProgram({"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
         }
     }
-    bool ok() const { return m_ok; }
-
-    std::vector<int> jobs;
+    const bool ok;
 
 private:
-    bool m_stopped;
-    bool m_ok = false;
+    const bool m_stopped;
 };
 
 // kumoden-print started as the watch starts it, and its ends told as the
 // watch tells them: to a log and an icon of the test's own.
 struct FollowedReaders {
-    std::uint64_t print(const std::string& file, const std::string& queue, const std::string& wait)
+    void print(const std::string& file, const std::string& queue, const std::string& wait)
     {
         // The launcher hands on this process's environment.
         setenv("KUMODEN_PRINT_WAIT", wait.c_str(), 1);
@@ -166,7 +128,6 @@ struct FollowedReaders {
         const std::string name = std::filesystem::path(file).filename().string();
         readers.started({"/in/", {{name, FileOutcome::Printed, {}, PrinterListStatus::listed, task}}, {}},
                         info);
-        return task;
     }
     // Waits for the readers started to end; their ends, as launched.
     std::vector<TaskEnd> ends(std::size_t count)
@@ -206,7 +167,7 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
         // Twenty files to a stopped queue: each reader ends once the wait
         // is over, its job left in the queue; one notice for them all.
         QueueThatDoesNotPrint queue(true);
-        ASSERT_TRUE(queue.ok());
+        ASSERT_TRUE(queue.ok);
         for (int i = 0; i < 20; ++i) {
             readers.print(m_dir.write("s" + std::to_string(i) + ".pdf", test::tinyPdf()).string(), "PDF2",
                           "2");
@@ -219,17 +180,15 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
                       "kumoden-print: queue stopped: queue PDF2 has been stopped for 2 s; job N waits "
                       "there until the queue is resumed (paper jam)");
         }
-        queue.jobs = activeJobs("PDF2");
-        EXPECT_EQ(queue.jobs.size(), 20u);
+        EXPECT_EQ(cupsJobs("PDF2").size(), 20u);
     }
     {
         // A job cancelled while the queue holds it.
         QueueThatDoesNotPrint queue(false);
-        ASSERT_TRUE(queue.ok());
+        ASSERT_TRUE(queue.ok);
         readers.print(b, "PDF2", "60");
-        ASSERT_TRUE(
-            test::eventually(std::chrono::seconds(10), [] { return activeJobs("PDF2").size() == 1; }));
-        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", activeJobs("PDF2").front(), 0), IPP_STATUS_OK);
+        ASSERT_TRUE(test::eventually(std::chrono::seconds(10), [] { return cupsJobs("PDF2").size() == 1; }));
+        ASSERT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", cupsJobs("PDF2").front().id, 0), IPP_STATUS_OK);
         ends = readers.ends(1);
         ASSERT_EQ(ends.size(), 1u);
         EXPECT_EQ(ends[0].exitCode, 6);
@@ -287,9 +246,7 @@ TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)
         {{pdf}, {silent.environment()}, "the print scheduler did not answer within 5 s"},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> argv{m_program};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const auto run = runProgram(argv, c.env);
+        const auto run = print(c.args, c.env);
         SCOPED_TRACE(c.reason);
         EXPECT_GT(run.exitCode, 0);
         EXPECT_EQ(run.out, "");

@@ -1,8 +1,11 @@
 #include "tests/support/print_outputs.h"
 
+#include "tests/support/eventually.h"
+
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
-#include <thread>
 
 namespace kumoden::test {
 
@@ -26,10 +29,7 @@ PrintOutputs::PrintOutputs(const std::string& queue, std::string namePrefix)
 
 PrintOutputs::~PrintOutputs()
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (jobsPending() && std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    eventually(std::chrono::seconds(30), [&] { return !jobsPending(); });
     std::error_code error;
     for (const fs::path& file : newFiles()) {
         fs::remove(file, error);
@@ -52,34 +52,21 @@ std::set<fs::path> PrintOutputs::files() const
 std::vector<fs::path> PrintOutputs::newFiles() const
 {
     std::vector<fs::path> found;
-    for (const fs::path& file : files()) {
-        if (!m_before.contains(file)) {
-            found.push_back(file);
-        }
-    }
+    std::ranges::copy_if(files(), std::back_inserter(found),
+                         [&](const fs::path& file) { return !m_before.contains(file); });
     return found;
 }
 
 bool PrintOutputs::jobsPending() const
 {
-    for (const std::string& job : unfinishedJobs()) {
-        if (!m_jobsBefore.contains(job)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(unfinishedJobs(),
+                               [&](const std::string& job) { return !m_jobsBefore.contains(job); });
 }
 
 std::vector<fs::path> PrintOutputs::waitForNew(std::chrono::milliseconds limit, std::size_t count)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (newFiles().size() < count || jobsPending()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return {};
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return newFiles();
+    const bool whole = eventually(limit, [&] { return newFiles().size() >= count && !jobsPending(); });
+    return whole ? newFiles() : std::vector<fs::path>{};
 }
 
 } // namespace kumoden::test

@@ -1,8 +1,7 @@
 // The print outputs' platform part on the scheduler's own host: libcups,
 // with the environment ctest gives the tests.
+#include "tests/support/cups_jobs.h"
 #include "tests/support/print_outputs.h"
-
-#include <cups/cups.h>
 
 #include <cstdlib>
 
@@ -33,15 +32,25 @@ std::string schedulerProblem()
     return {};
 }
 
+std::vector<CupsJob> cupsJobs(const char* queue, int which)
+{
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue, 0, which);
+    std::vector<CupsJob> found;
+    for (int i = 0; i < count; ++i) {
+        found.push_back({jobs[i].id, jobs[i].title ? jobs[i].title : "", jobs[i].dest ? jobs[i].dest : "",
+                         jobs[i].state});
+    }
+    cupsFreeJobs(count, jobs);
+    return found;
+}
+
 std::set<std::string> PrintOutputs::unfinishedJobs() const
 {
     std::set<std::string> ids;
-    cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, m_queue.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
-    for (int i = 0; i < count; ++i) {
-        ids.insert(std::to_string(jobs[i].id));
+    for (const CupsJob& job : cupsJobs(m_queue.c_str())) {
+        ids.insert(std::to_string(job.id));
     }
-    cupsFreeJobs(count, jobs);
     return ids;
 }
 

@@ -67,63 +67,52 @@ protected:
         return "\"" + utf8(reader()) + "\" /t /n /s /h \"" + utf8(in()) + "\\BackPdf\\" + file + "\" \"" +
                printer.deviceName + "\" \"" + printer.driverName + "\" \"" + printer.portName + "\"\n";
     }
-    void drop(const fs::path& name) const
-    {
-        std::ofstream(in() / name, std::ios::binary) << "%PDF-1.4 test\n";
-    }
+    void drop(const fs::path& name) const { dir.write(fs::path("in") / name, "%PDF-1.4 test\n"); }
     void writeIni(const std::string& printer, const fs::path& watched = {})
     {
         ASSERT_TRUE(win32test::CanMakeWindows()) << "Wine needs a display or its null graphics driver";
-        std::ofstream ini(app() / "kumoden.INI", std::ios::binary);
-        ini << "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" << utf8(watched.empty() ? in() : watched)
-            << "\r\nFileSelect=job\r\n"
-            << "AcrExeDir=" << utf8(reader()) << "\r\nPrinterNm=" << printer << "\r\nFileDelDate=7\r\n";
+        dir.write("app/kumoden.INI", "[FileCheck_Info]\r\nFileChkTime=300\r\nFileChkDir=" +
+                                         utf8(watched.empty() ? in() : watched) +
+                                         "\r\nFileSelect=job\r\nAcrExeDir=" + utf8(reader()) +
+                                         "\r\nPrinterNm=" + printer + "\r\nFileDelDate=7\r\n");
     }
 
-    // Starts a copy of the program with the arguments; its process handle
-    // (0 when it failed). Its standard output and error go to output when given.
-    HANDLE launch(const std::wstring& arguments = L"", HANDLE output = nullptr)
+    // Starts a copy of the program with the arguments, its standard output
+    // and error into the file output when one is named.
+    void start(const std::wstring& arguments = L"", const fs::path& output = {})
     {
         std::wstring commandLine = L"\"" + (app() / "kumoden.exe").wstring() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (output != nullptr) {
+        if (!output.empty()) {
+            SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
             startup.dwFlags = STARTF_USESTDHANDLES;
-            startup.hStdOutput = output;
-            startup.hStdError = output;
+            startup.hStdOutput = startup.hStdError = CreateFileW(
+                output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
         }
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
-                            app().wstring().c_str(), &startup, &process)) {
-            return nullptr;
+        const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, !output.empty(), 0,
+                                            nullptr, app().wstring().c_str(), &startup, &process);
+        if (!output.empty()) {
+            CloseHandle(startup.hStdOutput);
         }
+        ASSERT_TRUE(started);
         CloseHandle(process.hThread);
-        return process.hProcess;
-    }
-    void start(const std::wstring& arguments = L"")
-    {
-        m_process = launch(arguments);
-        ASSERT_NE(m_process, nullptr);
+        m_process = process.hProcess;
     }
     // Lets go of the program once it has ended (or been killed): its exit
     // code then, STILL_ACTIVE if it has not ended within the time.
     DWORD ended(DWORD milliseconds)
     {
-        const DWORD code = exitCodeWithin(m_process, milliseconds);
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(m_process, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(m_process, &code);
+        }
         CloseHandle(m_process);
         m_process = nullptr;
         return code;
     }
     static HWND residentWindow() { return FindWindowW(L"KumodenResident", nullptr); }
-    // The exit code of a process that ends within the time; STILL_ACTIVE if not.
-    static DWORD exitCodeWithin(HANDLE process, DWORD milliseconds)
-    {
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(process, &code);
-        }
-        return code;
-    }
 
     // Closes the program the way the system does; its exit code.
     DWORD stop()
@@ -141,17 +130,6 @@ protected:
             TerminateProcess(m_process, 99);
         }
         return ended(5000);
-    }
-
-    static PrinterEntry printerNamed(const std::string& name)
-    {
-        Win32PrinterList list;
-        for (const auto& printer : list.installedPrinters().printers) {
-            if (printer.deviceName == name) {
-                return printer;
-            }
-        }
-        return {};
     }
 
     TempDir dir;
@@ -247,8 +225,10 @@ TEST(KumodenExeFile, CarriesItsIconVersionAndManifest)
 
 TEST_F(KumodenExe, OnANamedIniArchivesTheFilesStartsTheReaderWithTheExactCommandLineAndLogsBesideIt)
 {
-    const PrinterEntry pdf = printerNamed("PDF");
-    ASSERT_FALSE(pdf.driverName.empty()) << "the platform lists no printer PDF (is cupsd running?)";
+    const auto printers = Win32PrinterList().installedPrinters().printers;
+    const auto pdf = std::ranges::find(printers, "PDF", &PrinterEntry::deviceName);
+    ASSERT_NE(pdf, printers.end()) << "the platform lists no printer PDF (is cupsd running?)";
+    ASSERT_FALSE(pdf->driverName.empty());
     writeIni("PDF");
     const fs::path named = dir.path() / "settings" / "print.ini";
     fs::create_directories(named.parent_path());
@@ -265,7 +245,7 @@ TEST_F(KumodenExe, OnANamedIniArchivesTheFilesStartsTheReaderWithTheExactCommand
                readerLog().find("請求書") != std::string::npos;
     }));
     // Names come in the order of their UTF-8 bytes: ASCII first.
-    EXPECT_EQ(readerLog(), readerLine("job1.pdf", pdf) + readerLine("job請求書 1.pdf", pdf));
+    EXPECT_EQ(readerLog(), readerLine("job1.pdf", *pdf) + readerLine("job請求書 1.pdf", *pdf));
     EXPECT_TRUE(fs::exists(in() / "other.pdf"));
     // The log's line comes once the reader's waits are over.
     EXPECT_TRUE(win32test::WaitFor(30s, [&] { return fs::exists(named.parent_path() / "print.log"); }));
@@ -372,11 +352,7 @@ TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
 {
     const fs::path said = dir.path() / "said.txt";
     const auto run = [&](const std::wstring& arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const HANDLE output =
-            CreateFileW(said.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        m_process = launch(arguments, output);
-        CloseHandle(output);
+        start(arguments, said);
         return ended(30000);
     };
     EXPECT_EQ(run(L"--version"), 0u);

@@ -1,45 +1,167 @@
-// kumoden.exe under Wine's X11 driver with a real tray host: the splash,
-// the icon, its menu, the version box, the settings dialog writing the INI,
-// one copy at a time and the end from the menu.
+// kumoden.exe of the Windows build, run by Wine with its X11 driver on an X
+// server of the test's own with a tray host, as a user would meet it: the
+// splash, the icon, its menu, the version box, the settings dialog writing
+// the INI, one copy at a time and the end from the menu. X shows the
+// top-level windows and the icon, a helper of the Windows build
+// (window_lister.exe, in the same prefix) the controls inside them, xdotool
+// clicks and types. The prefix (build-win/wineprefix-x11, made by
+// scripts/test-windows.sh) has no window manager's frames and a Japanese
+// font for the program's; every wine process in it ends with the test.
 #include "tests/support/print_outputs.h"
-#include "tests/wine/wine_x11_fixture.h"
+#include "tests/support/process.h"
+#include "tests/support/programs.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tray_screen.h"
+#include "tests/support/wine_drive.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace kumoden::test {
 namespace {
 
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
 // "; 設定" in the Japanese code page, as a Windows editor saves it.
 const std::string kCp932Comment = "; \x90\xdd\x92\xe8\r\n";
 
-class WineTray : public WineX11 {
+// One shown window of the program as the Windows side has it.
+struct WinWindow {
+    bool topLevel = false;
+    std::string className;
+    std::string text;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+using Match = std::function<bool(const WinWindow&)>;
+
+Match topLevel(const std::string& className)
+{
+    return [=](const WinWindow& w) { return w.topLevel && w.className == className; };
+}
+Match control(const std::string& className, const std::string& text)
+{
+    return [=](const WinWindow& w) {
+        return !w.topLevel && w.className == className && (text.empty() || w.text == text);
+    };
+}
+
+class WineTray : public ::testing::Test, protected TrayScreen {
 protected:
-    // The program on an INI of the given lines, with the tray host up, once
-    // its icon sits in the tray. The reader is one every prefix has: a
-    // missing one would be told in a balloon over the tray.
-    void startWith(const std::string& ini = "", const std::filesystem::path& folder = {})
+    WineTray()
     {
-        m_ini = ini.empty()
-                    ? kCp932Comment +
-                          "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + UnderWine(in().string()) +
-                          "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe" +
-                          "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n[Other]\r\nKey=value\r\n"
-                    : ini;
-        m_dir.write("app/kumoden.INI", m_ini);
-        std::filesystem::create_directories(in());
-        startTrayHost();
-        start(folder);
+        const char* build = std::getenv("KUMODEN_WIN_BUILD_DIR");
+        m_winBuild = build != nullptr ? build : "";
+        fs::create_directories(app());
+        fs::create_directories(in());
     }
-    std::filesystem::path in() const { return m_dir.path() / "in"; }
-    // The program's shown windows on the Windows side, the controls too;
-    // the listing is kept in shown for the failure messages.
+
+    void SetUp() override
+    {
+        for (const char* built : {"kumoden.exe", "win32_window_lister.exe"}) {
+            ASSERT_TRUE(fs::exists(m_winBuild / built))
+                << built << " is not built in KUMODEN_WIN_BUILD_DIR=" << m_winBuild;
+        }
+        ASSERT_TRUE(fs::exists(prefix() / "system.reg")) << "no Wine prefix " << prefix();
+        fs::copy_file(m_winBuild / "kumoden.exe", app() / "kumoden.exe");
+        // Whatever an earlier run left in the prefix talks to an X server of its own.
+        wineServer("-k");
+    }
+
+    void TearDown() override
+    {
+        // Every process of the prefix goes before the X server does.
+        wineServer("-k");
+        EXPECT_EQ(wineServer("-w").exitCode, 0) << "the prefix's wine server does not end";
+        m_kumoden.reset();
+        m_trayer.reset();
+    }
+
+    fs::path app() const { return m_dir.path() / "app"; }
+    fs::path in() const { return m_dir.path() / "in"; }
+    fs::path ini() const { return app() / "kumoden.INI"; }
+    fs::path prefix() const { return m_winBuild / "wineprefix-x11"; }
+
+    std::vector<std::string> wineEnv() const
+    {
+        return {"WINEPREFIX=" + prefix().string(),
+                "WINEDEBUG=-all",
+                "WINEDLLOVERRIDES=mscoree,mshtml=",
+                "LOCPATH=" + (m_winBuild / "locale").string(),
+                "LC_ALL=ja_JP.UTF-8",
+                "DISPLAY=" + m_x.name()};
+    }
+    RunResult wineServer(const std::string& option)
+    {
+        return runProgram({"wineserver", option}, wineEnv(), 30s);
+    }
+
+    // A copy of the program, in the current folder given (else this one's).
+    std::unique_ptr<Process> launch(Process::Output output = Process::Output::Inherit,
+                                    const fs::path& folder = {})
+    {
+        const std::string exe = (app() / "kumoden.exe").string();
+        std::vector<std::string> command{"wine", exe};
+        if (!folder.empty()) {
+            command = {"/bin/sh", "-c", "cd \"$0\" && exec wine \"$1\"", folder.string(), exe};
+        }
+        return std::make_unique<Process>(command, wineEnv(), output);
+    }
+    // The program, as m_kumoden, on an INI with a comment and a section of
+    // another program's, with the tray host up. The reader is one every
+    // prefix has: a missing one would be told in a balloon over the tray.
+    void startWith(const fs::path& folder = {})
+    {
+        m_ini =
+            kCp932Comment + "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileChkDir=" + UnderWine(in().string()) +
+            "\r\nFileSelect=job\r\nAcrExeDir=C:\\windows\\notepad.exe\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n"
+            "[Other]\r\nKey=value\r\n";
+        m_dir.write("app/kumoden.INI", m_ini);
+        startTrayHost();
+        m_kumoden = launch(Process::Output::Inherit, folder);
+    }
+
+    // The program's shown windows on the Windows side, the controls too
+    // (window_lister.exe list); kept in shown for the failure messages.
     std::vector<WinWindow> programWindows()
     {
-        shown = winWindows();
-        std::erase_if(shown, [](const WinWindow& w) { return !w.shown || w.process != "kumoden.exe"; });
+        const RunResult listed =
+            runProgram({"wine", (m_winBuild / "win32_window_lister.exe").string(), "list"}, wineEnv(), 20s);
+        EXPECT_EQ(listed.exitCode, 0) << listed.err;
+        shown.clear();
+        std::istringstream lines(listed.out);
+        for (std::string line; std::getline(lines, line);) {
+            // A Windows program's text output ends its lines with CR LF.
+            std::erase(line, '\r');
+            std::vector<std::string> field;
+            std::istringstream parts(line);
+            for (std::string part; std::getline(parts, part, '\t');) {
+                field.push_back(part);
+            }
+            // top|child, handle, process, class, text, x y width height, shown
+            if (field.size() == 7 && field[2] == "kumoden.exe" && field[6] == "1") {
+                WinWindow& w = shown.emplace_back(field[0] == "top", field[3], field[4]);
+                std::istringstream(field[5]) >> w.x >> w.y >> w.width >> w.height;
+            }
+        }
         return shown;
     }
     // The topmost of the program's shown windows that match (the lowest).
-    std::optional<WinWindow> shownWindow(const std::function<bool(const WinWindow&)>& match,
-                                         bool lowest = false)
+    std::optional<WinWindow> shownWindow(const Match& match, bool lowest = false)
     {
         std::optional<WinWindow> found;
         for (const WinWindow& w : programWindows()) {
@@ -49,21 +171,22 @@ protected:
         }
         return found;
     }
-    std::optional<WinWindow> waitForShown(const std::function<bool(const WinWindow&)>& match,
-                                          std::chrono::milliseconds limit = 5s)
+    std::optional<WinWindow> waitForShown(const Match& match, std::chrono::milliseconds limit = 5s,
+                                          bool lowest = false)
     {
         std::optional<WinWindow> found;
-        eventually(limit, [&] { return (found = shownWindow(match)).has_value(); });
+        eventually(limit, [&] { return (found = shownWindow(match, lowest)).has_value(); });
         return found;
     }
-    static std::function<bool(const WinWindow&)> control(const std::string& className,
-                                                         const std::string& text)
+    // Clicks the middle of that window once it is shown; whether it came.
+    bool clickOn(const Match& match, bool lowest = false)
     {
-        return [=](const WinWindow& w) {
-            return !w.topLevel && w.className == className && (text.empty() || w.text == text);
-        };
+        const std::optional<WinWindow> w = waitForShown(match, 5s, lowest);
+        if (w) {
+            click(w->x + w->width / 2, w->y + w->height / 2, 1);
+        }
+        return w.has_value();
     }
-    void clickOn(const WinWindow& w) { click(w.x + w.width / 2, w.y + w.height / 2, 1); }
     std::string classes() const
     {
         std::string names;
@@ -74,6 +197,30 @@ protected:
         return names;
     }
 
+    // Wine's desktop process (explorer.exe) docks the icons of every
+    // program of the prefix; the program under test is the only one that
+    // has any.
+    bool ours(const XWindow& window) const override { return window.instance == "kumoden.exe"; }
+    bool oursInTray(const XWindow& window) const override { return window.instance == "explorer.exe"; }
+    fs::path artifacts() const override { return m_winBuild / "artifacts"; }
+
+    // Without a window manager the keyboard goes where the focus is put.
+    bool takeFocus(std::uint32_t id) override
+    {
+        x({"xdotool", "windowfocus", "--sync", std::to_string(id)});
+        return waitForFocus(id);
+    }
+    // Wine puts a menu where it likes; the keys go to it once the pointer
+    // rests on it.
+    void settleMenu(const XWindow& menu) override
+    {
+        x({"xdotool", "mousemove", std::to_string(menu.x + 1), std::to_string(menu.y + 1)});
+    }
+    int menuClicks() const override { return 5; }
+
+    fs::path m_winBuild;
+    TempDir m_dir;
+    std::unique_ptr<Process> m_kumoden;
     std::vector<WinWindow> shown;
     std::string m_ini;
 };
@@ -101,11 +248,7 @@ TEST_F(WineTray, SplashThenOneIconWhoseMenuAndVersionBoxOpenAndCloseUntilTheMenu
     const std::uint32_t menu = openMenu(icon);
     ASSERT_NE(menu, 0u) << "no menu";
     EXPECT_EQ(icons().size(), 1u);
-    programWindows();
-    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
-                            [](const WinWindow& w) { return w.topLevel && w.className == "#32768"; }),
-              1)
-        << classes();
+    EXPECT_EQ(std::ranges::count_if(programWindows(), topLevel("#32768")), 1) << classes();
     const XWindow placed = geometryOf(menu);
     // Four entries in a line each, three separators between them.
     EXPECT_GT(placed.height, 4 * 16);
@@ -148,19 +291,17 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     key("Down");
     key("Down");
     key("Return");
-    const std::optional<WinWindow> dialog =
-        waitForShown([](const WinWindow& w) { return w.topLevel && w.className == "#32770"; }, 30s);
+    const std::optional<WinWindow> dialog = waitForShown(topLevel("#32770"), 30s);
     ASSERT_TRUE(dialog) << "no printer setup\n" << classes();
-    const std::optional<WinWindow> box = shownWindow(control("ComboBox", "PDF"));
-    ASSERT_TRUE(box) << "the setup does not show the current printer PDF\n" << classes();
+    ASSERT_TRUE(shownWindow(control("ComboBox", "PDF")))
+        << "the setup does not show the current printer PDF\n"
+        << classes();
     const std::uint32_t window = windowNamed(dialog->text);
     ASSERT_NE(window, 0u);
     screenshot("wine-printer-setup.png", geometryOf(window));
     // The list drops down under a click; the next queue is PDF2.
-    clickOn(*box);
-    EXPECT_TRUE(waitForShown([](const WinWindow& w) { return w.topLevel && w.className == "ComboLBox"; }))
-        << "the list does not drop down\n"
-        << classes();
+    ASSERT_TRUE(clickOn(control("ComboBox", "PDF"))) << classes();
+    EXPECT_TRUE(waitForShown(topLevel("ComboLBox"))) << "the list does not drop down\n" << classes();
     key("Down");
     key("Return");
     EXPECT_TRUE(waitForShown(control("ComboBox", "PDF2"))) << classes();
@@ -169,8 +310,8 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     ASSERT_TRUE(waitUntilGone(dialog->text)) << "OK leaves the setup open";
 
     // A bitmap on the clipboard prints on PDF2, and on nothing else.
-    const std::filesystem::path png = m_dir.path() / "picture.png";
-    const std::filesystem::path bmp = m_dir.path() / "picture.bmp";
+    const fs::path png = m_dir.path() / "picture.png";
+    const fs::path bmp = m_dir.path() / "picture.bmp";
     ASSERT_EQ(
         runProgram({builtProgram("clipboard_owner").string(), "picture", png.string(), "240", "160"}, {}, 20s)
             .exitCode,
@@ -186,16 +327,14 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
 TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAndOkWritesIt)
 {
     // The pickers open at the program's current folder: the watched one.
-    std::filesystem::create_directories(in() / "sub");
-    startWith("", in());
+    fs::create_directories(in() / "sub");
+    startWith(in());
     const XWindow icon = waitForIcon();
     const std::uint32_t conf = openSettings(icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
     key("ctrl+Tab");
     // The upper 参照 is the watched folder's.
-    const std::optional<WinWindow> browse = waitForShown(control("Button", "参照"));
-    ASSERT_TRUE(browse) << classes();
-    clickOn(*browse);
+    ASSERT_TRUE(clickOn(control("Button", "参照"))) << classes();
     const std::uint32_t picker = waitForWindow("PDF File");
     ASSERT_NE(picker, 0u) << "no folder picker";
     screenshot("wine-folder-picker.png", geometryOf(picker));
@@ -208,30 +347,22 @@ TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAn
     key("End");
     key("Return");
     std::this_thread::sleep_for(500ms);
-    const std::optional<WinWindow> choose = shownWindow(control("Button", "選   択"));
-    ASSERT_TRUE(choose) << classes();
-    clickOn(*choose);
+    ASSERT_TRUE(clickOn(control("Button", "選   択"))) << classes();
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
 
     const std::string chosen = UnderWine((in() / "sub").string());
-    EXPECT_TRUE(waitForShown([&](const WinWindow& w) { return w.className == "Edit" && w.text == chosen; }))
-        << chosen << "\n"
-        << classes();
+    EXPECT_TRUE(waitForShown(control("Edit", chosen))) << chosen << "\n" << classes();
     // The lower 参照 opens the program picker; キャンセル leaves the field.
-    const std::optional<WinWindow> program = shownWindow(control("Button", "参照"), true);
-    ASSERT_TRUE(program) << classes();
-    clickOn(*program);
+    ASSERT_TRUE(clickOn(control("Button", "参照"), true)) << classes();
     const std::uint32_t programPicker = waitForWindow("PDF File");
     ASSERT_NE(programPicker, 0u) << "no program picker";
     const XWindow area = geometryOf(programPicker);
     screenshot("wine-program-picker.png", area);
     // The picker's own キャンセル, not the dialog's beneath it.
-    const std::optional<WinWindow> cancel = shownWindow([&](const WinWindow& w) {
+    ASSERT_TRUE(clickOn([&](const WinWindow& w) {
         return control("Button", "キャンセル")(w) && w.x >= area.x && w.x < area.x + area.width &&
                w.y >= area.y && w.y < area.y + area.height;
-    });
-    ASSERT_TRUE(cancel) << classes();
-    clickOn(*cancel);
+    })) << classes();
     ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
 
     // Cancel: the INI keeps every byte.
