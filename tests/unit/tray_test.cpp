@@ -3,7 +3,6 @@
 #include "platform/fake/fake_hard_copy.h"
 #include "tests/unit/watch_fixture.h"
 #include "tray/frm_dummy.h"
-#include "tray/popup_placement.h"
 
 #include <algorithm>
 #include <numeric>
@@ -12,22 +11,6 @@ namespace kumoden::test {
 namespace {
 
 using fake::Journal;
-
-// The five placements of a 1024 × 768 screen, rectangles as left, top, right, bottom.
-TEST(PopupPlacement, FollowsTheTaskbarToEachEdge)
-{
-    constexpr double w = 1024 * 15;
-    constexpr double h = 768 * 15;
-    EXPECT_EQ(PlacePopup({0, 738, 1024, 768}, {900, 738, 1024, 768}, w, h, 15, 15),
-              (PopupPlacement{72, 1024, 768, {900, 738, 1024, 768}})); // bottom
-    EXPECT_EQ(PlacePopup({0, 0, 1024, 30}, {900, 0, 1024, 30}, w, h, 15, 15),
-              (PopupPlacement{72, 1024, 0, {900, 0, 1024, 30}})); // top
-    EXPECT_EQ(PlacePopup({0, 0, 60, 768}, {0, 700, 60, 768}, w, h, 15, 15),
-              (PopupPlacement{64, 0, 768, {0, 700, 60, 768}})); // left
-    EXPECT_EQ(PlacePopup({964, 0, 1024, 768}, {964, 700, 1024, 768}, w, h, 15, 15),
-              (PopupPlacement{72, 1024, 768, {964, 700, 1024, 768}}));                       // right
-    EXPECT_EQ(PlacePopup({}, {}, w, h, 15, 15), (PopupPlacement{64, 0, 0, {0, 0, 0, 768}})); // none found
-}
 
 // The resident window with fake views; real files and the watch's fakes.
 class Resident : public WatchFixture {
