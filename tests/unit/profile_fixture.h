@@ -6,12 +6,47 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace kumoden::test {
+
+// Records what is read and written. Reads are answered from `values`, or by
+// the store it wraps, which the writes then reach too.
+class RecordingProfile final : public Profile {
+public:
+    explicit RecordingProfile(std::unique_ptr<Profile> real = nullptr) : m_real(std::move(real)) {}
+
+    std::string readString(const std::string& section, const std::string& key, const std::string& path,
+                           std::size_t capacity) override
+    {
+        askedKeys.push_back(key);
+        readFrom.insert("[" + section + "] " + path + " " + std::to_string(capacity));
+        if (m_real) {
+            return m_real->readString(section, key, path, capacity);
+        }
+        const auto it = values.find(key);
+        return it == values.end() ? std::string() : it->second;
+    }
+    bool writeString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override
+    {
+        written.push_back(key + "=" + value);
+        return m_real && m_real->writeString(section, key, value, path);
+    }
+
+    std::map<std::string, std::string> values;
+    std::vector<std::string> askedKeys;
+    std::set<std::string> readFrom; // "[section] path capacity" of every read
+    std::vector<std::string> written;
+
+private:
+    std::unique_ptr<Profile> m_real;
+};
 
 // One profile backend and a scratch folder for its INI files.
 class ProfileFixture : public ::testing::Test {

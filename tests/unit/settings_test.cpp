@@ -5,35 +5,12 @@
 #include "platform/log/file_event_log.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/unit/profile_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace kumoden {
 namespace {
-
-// Hands out fixed values and records what was asked for.
-class ScriptedProfile final : public Profile {
-public:
-    std::map<std::string, std::string> values;
-    std::vector<std::string> askedKeys;
-
-    std::string readString(const std::string& section, const std::string& key, const std::string& path,
-                           std::size_t capacity) override
-    {
-        EXPECT_EQ(section, "FileCheck_Info");
-        EXPECT_EQ(path, "/opt/tools/kumoden.INI");
-        EXPECT_EQ(capacity, 1024u);
-        askedKeys.push_back(key);
-        const auto it = values.find(key);
-        return it == values.end() ? std::string() : it->second;
-    }
-    bool writeString(const std::string&, const std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-};
 
 // Every field, to compare records whole.
 auto fields(const FileCheckInfo& info)
@@ -96,7 +73,7 @@ TEST(Settings, TheLogIsBesideTheIniUnderItsName)
 
 TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeysOrABadInterval)
 {
-    ScriptedProfile profile;
+    test::RecordingProfile profile;
     profile.values = {{"FileChkTime", " 13.5 "},
                       {"FileChkDir", "/in"},
                       {"FileSelect", std::string("ab\0c", 4)},
@@ -120,6 +97,7 @@ TEST(Settings, ReadsEveryKeyInOrderUpToANulAndKeepsFieldsOfEmptyKeysOrABadInterv
         LoadSettings(kept, profile, "/opt/tools/kumoden.INI");
         EXPECT_EQ(fields(kept), fields({1000, "/in2", "", "", "", "3"})) << bad;
     }
+    EXPECT_EQ(profile.readFrom, std::set<std::string>{"[FileCheck_Info] /opt/tools/kumoden.INI 1024"});
 }
 
 // The whole road from a real file, through the profile store, into the record.

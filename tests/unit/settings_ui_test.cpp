@@ -11,6 +11,7 @@
 #include "settings_ui/frm_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
+#include "tests/unit/profile_fixture.h"
 #include "tray/about_design.h"
 
 #include <gtest/gtest.h>
@@ -24,27 +25,6 @@ namespace kumoden::test {
 namespace {
 
 using F = ConfField;
-
-// The real INI store, with a record of the keys written through it.
-class RecordingProfile final : public Profile {
-public:
-    std::string readString(const std::string& section, const std::string& key, const std::string& path,
-                           std::size_t capacity) override
-    {
-        return m_real->readString(section, key, path, capacity);
-    }
-    bool writeString(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& path) override
-    {
-        written.push_back(key + "=" + value);
-        return m_real->writeString(section, key, value, path);
-    }
-
-    std::vector<std::string> written;
-
-private:
-    std::unique_ptr<Profile> m_real = MakeProfile();
-};
 
 constexpr const char* kIni = "; written by hand\r\n"
                              "[FileCheck_Info]\r\n"
@@ -74,7 +54,7 @@ protected:
 
     TempDir dir;
     std::string iniPath = dir.path().string() + separator() + "kumoden.INI";
-    RecordingProfile profile;
+    RecordingProfile profile{MakeProfile()};
     fake::FakeTimer timer;
     const std::vector<PrinterEntry> kPrinters{{"PDF", "PDF", "cups-pdf:/"},
                                               {"PDF2", "PDF2", "cups-pdf:/PDF2"}};
