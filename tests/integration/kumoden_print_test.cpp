@@ -102,11 +102,9 @@ public:
         for (const test::CupsJob& job : cupsJobs("PDF2")) {
             cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job.id, 1);
         }
-        if (m_stopped) {
-            runProgram({"cupsenable", "PDF2"});
-        } else {
-            runProgram({"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
-        }
+        runProgram(m_stopped
+                       ? std::vector<std::string>{"cupsenable", "PDF2"}
+                       : std::vector<std::string>{"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
     }
     const bool ok;
 
