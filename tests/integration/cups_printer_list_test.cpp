@@ -1,7 +1,8 @@
 #include "platform/cups/cups_printer_list.h"
-
+#include "tests/contract/printer_list_driver.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
 
@@ -9,15 +10,40 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <sstream>
 #include <thread>
 
 namespace kumoden {
-namespace {
 
-// The make and model the cups-pdf PPD gives both test queues.
-const std::string cupsPdfModel = "Generic CUPS-PDF Printer (w/ options)";
+// With an lpoptions instance of PDF (for this listing only), which is no
+// queue of its own.
+PrinterListing test::ListPrinters()
+{
+    EXPECT_EQ(test::schedulerProblem(), "");
+    // libcups reads HOME once per thread, so the listing runs on a fresh one.
+    const test::TempDir home;
+    home.write(".cups/lpoptions", "Dest PDF/duplex sides=two-sided-long-edge\n");
+    const test::ScopedEnv homeEnv("HOME", home.path().c_str());
+    PrinterListing listing;
+    std::thread([&] {
+        // Make sure libcups does see the instance, or the listing proves nothing.
+        cups_dest_t* dests = nullptr;
+        const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+        EXPECT_NE(cupsGetDest("PDF", "duplex", count, dests), nullptr);
+        cupsFreeDests(count, dests);
+        listing = CupsPrinterList().installedPrinters();
+    }).join();
+    return listing;
+}
+
+// Both have the cups-pdf PPD.
+PrinterEntry test::SchedulerQueue(const std::string& name)
+{
+    return {name, "Generic CUPS-PDF Printer (w/ options)",
+            name == "PDF" ? "cups-pdf:/" : "cups-pdf:/" + name};
+}
+
+namespace {
 
 using Device = std::pair<std::string, std::string>;
 
@@ -36,57 +62,25 @@ std::vector<Device> lpstatDevices()
     return devices;
 }
 
-class CupsPrinterListTest : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(test::schedulerProblem(), ""); }
-};
-
-// Each queue once, an lpoptions instance of PDF (for this test only) not
-// listed again.
-TEST_F(CupsPrinterListTest, BothPdfQueuesOnceWithDriverAndPortInTheSchedulersOrder)
+// Printers found on the network besides the scheduler's are not in lpstat;
+// the scheduler's come in its order, each once.
+TEST(CupsPrinterListTest, TheSchedulersQueuesComeInItsOrderWithTheirDevices)
 {
-    // libcups reads HOME once per thread, so the listing runs on a fresh one.
-    test::TempDir home;
-    home.write(".cups/lpoptions", "Dest PDF/duplex sides=two-sided-long-edge\n");
-    const char* oldHome = std::getenv("HOME");
-    const std::string savedHome = oldHome ? oldHome : "";
-    setenv("HOME", home.path().c_str(), 1);
-    bool instanceSeen = false;
-    PrinterListing listing;
-    std::thread([&] {
-        // Make sure libcups does see the instance, or the check proves nothing.
-        cups_dest_t* dests = nullptr;
-        const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-        instanceSeen = cupsGetDest("PDF", "duplex", count, dests) != nullptr;
-        cupsFreeDests(count, dests);
-        listing = CupsPrinterList().installedPrinters();
-    }).join();
-    setenv("HOME", savedHome.c_str(), 1);
-    ASSERT_TRUE(instanceSeen);
-
-    EXPECT_EQ(listing.status, PrinterListStatus::listed);
-    // Printers found on the network besides the scheduler's are not in
-    // lpstat; the scheduler's come in its order, each once.
     const auto devices = lpstatDevices();
     std::vector<Device> local;
-    for (const PrinterEntry& printer : listing.printers) {
+    for (const PrinterEntry& printer : test::ListPrinters().printers) {
         if (std::ranges::find(devices, printer.deviceName, &Device::first) != devices.end()) {
             local.emplace_back(printer.deviceName, printer.portName);
         }
-        if (printer.deviceName == "PDF" || printer.deviceName == "PDF2") {
-            EXPECT_EQ(printer.driverName, cupsPdfModel) << printer.deviceName;
-        }
     }
     EXPECT_EQ(local, devices);
-    for (const Device& queue : {Device{"PDF", "cups-pdf:/"}, Device{"PDF2", "cups-pdf:/PDF2"}}) {
-        EXPECT_NE(std::ranges::find(devices, queue), devices.end()) << queue.first;
-    }
 }
 
 // Both ways the scheduler can fail the list, each told apart from a
 // scheduler without printers; and the list comes back once it answers.
-TEST_F(CupsPrinterListTest, ASchedulerThatCannotBeReachedOrDoesNotAnswerIsNoList)
+TEST(CupsPrinterListTest, ASchedulerThatCannotBeReachedOrDoesNotAnswerIsNoList)
 {
+    ASSERT_EQ(test::schedulerProblem(), "");
     const test::TempDir nowhere;
     const test::SilentScheduler silent;
     const std::vector<std::pair<std::filesystem::path, PrinterListStatus>> cases{

@@ -9,6 +9,7 @@
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/silent_scheduler.h"
 #include "tests/support/temp_dir.h"
 #include "watch/reader_ends.h"
@@ -17,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <regex>
 
 namespace kumoden {
@@ -102,11 +102,9 @@ public:
         for (const test::CupsJob& job : cupsJobs("PDF2")) {
             cupsCancelJob2(CUPS_HTTP_DEFAULT, "PDF2", job.id, 1);
         }
-        if (m_stopped) {
-            runProgram({"cupsenable", "PDF2"});
-        } else {
-            runProgram({"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
-        }
+        runProgram(m_stopped
+                       ? std::vector<std::string>{"cupsenable", "PDF2"}
+                       : std::vector<std::string>{"lpadmin", "-p", "PDF2", "-R", "job-hold-until-default"});
     }
     const bool ok;
 
@@ -120,7 +118,7 @@ struct FollowedReaders {
     void print(const std::string& file, const std::string& queue, const std::string& wait)
     {
         // The launcher hands on this process's environment.
-        setenv("KUMODEN_PRINT_WAIT", wait.c_str(), 1);
+        const test::ScopedEnv waiting("KUMODEN_PRINT_WAIT", wait.c_str());
         info.PrinterNm = queue;
         const std::uint64_t task = launcher.launch(
             {"",
@@ -139,7 +137,6 @@ struct FollowedReaders {
             all.insert(all.end(), more.begin(), more.end());
             return all.size() >= count;
         });
-        unsetenv("KUMODEN_PRINT_WAIT");
         return all;
     }
 

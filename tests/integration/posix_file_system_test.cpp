@@ -1,15 +1,14 @@
 #include "platform/posix/posix_application.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/system_clock.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <linux/capability.h>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -155,24 +154,6 @@ TEST_F(PosixFiles, WithoutBirthTimesAFileCopiedInWithItsOldDateIsNew)
         EXPECT_EQ(listed[0].created, created);
     }
 }
-
-// Sets an environment variable for one test and puts back what it was.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value)
-        : m_name(name),
-          m_old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt)
-    {
-        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(PosixApplication, TheUsersSettingsFolderFollowsXdgConfigHomeElseHome)
 {

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_timer.h"
 #include "tests/contract/launcher_driver.h"
+#include "tests/contract/printer_list_driver.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
@@ -16,9 +17,19 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace kumoden {
+
+PrinterListing test::ListPrinters()
+{
+    return Win32PrinterList().installedPrinters();
+}
+
+// Wine installs each queue with a driver of its name on a port of its own.
+PrinterEntry test::SchedulerQueue(const std::string& name)
+{
+    return {name, name, "CUPS:" + name};
+}
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -71,24 +82,6 @@ TEST(Win32ClockTest, AgreesWithTheSystemsLocalTimeAndKnowsNoTimeBeyondWhatItHold
     FILETIME beyond{};
     beyond.dwHighDateTime = 0x7FFFFFFF;
     EXPECT_FALSE(FileTimeToLocal(beyond).has_value());
-}
-
-TEST(Win32PrinterListTest, ListsTheCupsQueuesUnderWine)
-{
-    const auto listing = Win32PrinterList().installedPrinters();
-    EXPECT_EQ(listing.status, PrinterListStatus::listed);
-    const auto& printers = listing.printers;
-    const auto find = [&](const std::string& name) {
-        return std::find_if(printers.begin(), printers.end(),
-                            [&](const auto& p) { return p.deviceName == name; });
-    };
-    // The suite starts the scheduler: without it this is a failure, not a skip.
-    ASSERT_NE(find("PDF"), printers.end())
-        << "no printer PDF: the tests' own scheduler (CUPS_SERVER) does not answer";
-    ASSERT_NE(find("PDF2"), printers.end());
-    EXPECT_FALSE(find("PDF")->driverName.empty());
-    EXPECT_FALSE(find("PDF")->portName.empty());
-    EXPECT_NE(find("PDF")->portName, find("PDF2")->portName);
 }
 
 // What only the Windows functions do (the rules they share: ProfileStoreTest).
