@@ -225,6 +225,19 @@ protected:
         return title.empty() ? eventually(std::chrono::seconds(10), [&] { return shownWindows().empty(); })
                              : waitUntilGone(title);
     }
+    // The version box from a double click (the one window shown, kept as
+    // the screenshot shot), closed with Enter; then from the menu's
+    // バージョン情報(&V), closed with Esc.
+    void expectVersionBoxOpensAndCloses(const XWindow& icon, const std::string& shot)
+    {
+        const std::uint32_t box = openAboutByDoubleClick(icon);
+        ASSERT_NE(box, 0u) << "no version box";
+        EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+        screenshot(shot, geometryOf(box));
+        EXPECT_TRUE(closeWith("Return", kAboutTitle));
+        ASSERT_NE(openFromMenu(icon, "v", kAboutTitle), 0u) << "the menu does not open the version box";
+        EXPECT_TRUE(closeWith("Escape", kAboutTitle));
+    }
     // 終了(&E) from the open menu ends the program, and its icon goes with it.
     void expectEndFromMenu(Process& program, std::chrono::milliseconds limit)
     {

@@ -250,16 +250,7 @@ TEST_F(WineTray, SplashThenOneIconWhoseMenuAndVersionBoxOpenAndCloseUntilTheMenu
     screenshot("wine-menu.png", placed);
     EXPECT_TRUE(closeWith("Escape")) << "Esc leaves the menu open";
 
-    // A double click opens the version box, and nothing besides; Enter closes it.
-    const std::uint32_t box = openAboutByDoubleClick(icon);
-    ASSERT_NE(box, 0u) << "no version box";
-    EXPECT_EQ(shownWindows().size(), 1u);
-    screenshot("wine-about.png", geometryOf(box));
-    EXPECT_TRUE(closeWith("Return", kAboutTitle));
-
-    // The menu's バージョン情報(&V) opens it too, after the box has gone.
-    ASSERT_NE(openFromMenu(icon, "v", kAboutTitle), 0u) << "the menu does not open the version box";
-    EXPECT_TRUE(closeWith("Escape", kAboutTitle));
+    ASSERT_NO_FATAL_FAILURE(expectVersionBoxOpensAndCloses(icon, "wine-about.png"));
 
     // 終了(&E) ends the program.
     ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box closed";
