@@ -199,8 +199,7 @@ protected:
         ADD_FAILURE() << "the menu does not open";
         return 0;
     }
-    // The window of that title from the menu entry of that access key, with
-    // the focus; 0 when it does not come.
+    // The window of that title from the menu's entry of that key, with the focus; 0 if never.
     std::uint32_t openFromMenu(const XWindow& icon, const std::string& accessKey, const std::string& title)
     {
         if (openMenu(icon) == 0) {
@@ -211,14 +210,7 @@ protected:
     }
     // The menu's 環境設定(&C).
     std::uint32_t openSettings(const XWindow& icon) { return openFromMenu(icon, "c", kSettingsTitle); }
-    // A double click on the icon opens the version box.
-    std::uint32_t openAboutByDoubleClick(const XWindow& icon)
-    {
-        click(icon, 1, 2);
-        return waitForWindow(kAboutTitle);
-    }
-    // Types the key; whether the window of that title (with none given,
-    // every shown window) goes.
+    // Types the key; whether the window of that title (else every shown window) goes.
     bool closeWith(const std::string& name, const std::string& title = {})
     {
         key(name);
@@ -230,7 +222,8 @@ protected:
     // バージョン情報(&V), closed with Esc.
     void expectVersionBoxOpensAndCloses(const XWindow& icon, const std::string& shot)
     {
-        const std::uint32_t box = openAboutByDoubleClick(icon);
+        click(icon, 1, 2);
+        const std::uint32_t box = waitForWindow(kAboutTitle);
         ASSERT_NE(box, 0u) << "no version box";
         EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
         screenshot(shot, geometryOf(box));
