@@ -23,11 +23,8 @@ class Sway : public E2e {
 protected:
     void SetUp() override
     {
-        // The test command starts the scheduler: without it this would check nothing.
-        ASSERT_EQ(schedulerProblem(), "");
+        picture = writeHardCopyPictures(dir.path());
         session = std::make_unique<SwaySession>();
-        wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
-        tall = writeQuartersPicture(dir.path() / "tall.png", 120, 320);
     }
     void TearDown() override
     {
@@ -81,8 +78,7 @@ protected:
     }
 
     std::unique_ptr<SwaySession> session;
-    std::filesystem::path wide;
-    std::filesystem::path tall;
+    HardCopyPictures picture;
 };
 
 TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePointerOnTheTrayRunsTheCommands)
@@ -90,7 +86,7 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     HardCopyOutputs outputs;
     // The clipboard as it was before the program came is no change, and its
     // splash taking the focus is none either.
-    session->copy(wide, "image/png");
+    session->copy(picture.wide, "image/png");
     const std::string item = startProgram();
     ASSERT_FALSE(item.empty()) << "the icon never reached the tray";
     EXPECT_NE(session->focusedTitle(), kAboutTitle);
@@ -100,7 +96,7 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     const auto start = std::chrono::steady_clock::now();
     session->copy(dir.write("text", "a line"), "text/plain;charset=utf-8");
     std::this_thread::sleep_for(1s);
-    session->copy(tall, "image/png");
+    session->copy(picture.tall, "image/png");
     EXPECT_EQ(outputs.waitForNew(15s).size(), 1u) << "the picture was not printed once";
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
 
@@ -111,7 +107,7 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
         << "the version box never had the focus";
 
     // And the hook is still live: the next change prints, and it alone.
-    session->copy(wide, "image/png");
+    session->copy(picture.wide, "image/png");
     EXPECT_EQ(outputs.waitForNew(15s, 2).size(), 2u) << "a focus change printed the picture again";
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(outputs.newFiles().size(), 2u);
@@ -142,7 +138,7 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     // Started again with the last picture still on the clipboard, it prints
     // only the next change.
     ASSERT_FALSE(startProgram().empty());
-    session->copy(tall, "image/png");
+    session->copy(picture.tall, "image/png");
     EXPECT_EQ(outputs.waitForNew(15s, 3).size(), 3u)
         << "the picture copied after the restart was not printed";
     std::this_thread::sleep_for(1s);

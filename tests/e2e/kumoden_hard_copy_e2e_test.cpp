@@ -24,11 +24,8 @@ class HardCopy : public TrayFixture {
 protected:
     void SetUp() override
     {
-        // The test command starts the scheduler: without it these would check nothing.
-        ASSERT_EQ(schedulerProblem(), "");
+        picture = writeHardCopyPictures(dir.path());
         startTrayHost();
-        wide = writeQuartersPicture(dir.path() / "wide.png", 320, 120);
-        tall = writeQuartersPicture(dir.path() / "tall.png", 120, 320);
     }
     // The program, once its icon is in the tray: the clipboard hook comes
     // right after the icon.
@@ -39,12 +36,6 @@ protected:
         std::this_thread::sleep_for(300ms);
     }
 
-    void copyPicture(const fs::path& picture, const std::string& selection = "clipboard")
-    {
-        const RunResult run =
-            x({"xclip", "-selection", selection, "-t", "image/png", "-i", picture.string()});
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-    }
     // Once `count` hard copies in all have come, and no more: the newest, as a page.
     Raster hardCopy(std::size_t count)
     {
@@ -65,7 +56,7 @@ protected:
     {
         // Time for the change before to be taken, before the bitmap replaces it.
         std::this_thread::sleep_for(1s);
-        copyPicture(wide);
+        copyFile(picture.wide);
         EXPECT_TRUE(inkedQuarters(hardCopy(count)));
         EXPECT_TRUE(kumoden->running());
     }
@@ -81,8 +72,7 @@ protected:
         return ink;
     }
 
-    fs::path wide;
-    fs::path tall;
+    HardCopyPictures picture;
     HardCopyOutputs m_outputs;
     std::set<fs::path> m_seen;
 };
@@ -90,7 +80,7 @@ protected:
 TEST_F(HardCopy, EachBitmapPrintsOnceStretchedIntoTheBoxAndNothingElsePrints)
 {
     startProgram();
-    copyPicture(wide);
+    copyFile(picture.wide);
     const Raster wideSheet = hardCopy(1);
     const std::optional<PixelBox> wideInk = inkedQuarters(wideSheet);
     ASSERT_TRUE(wideInk);
@@ -98,7 +88,7 @@ TEST_F(HardCopy, EachBitmapPrintsOnceStretchedIntoTheBoxAndNothingElsePrints)
     EXPECT_GT(wideInk->width(), wideSheet.width * 8 / 10);
 
     // A tall picture fills the same box, whatever its own proportions.
-    copyPicture(tall);
+    copyFile(picture.tall);
     const std::optional<PixelBox> tallInk = inkedQuarters(hardCopy(2));
     ASSERT_TRUE(tallInk);
     EXPECT_NEAR(tallInk->left, wideInk->left, 1);
@@ -112,7 +102,7 @@ TEST_F(HardCopy, EachBitmapPrintsOnceStretchedIntoTheBoxAndNothingElsePrints)
               0);
     expectOnlyTheNextBitmapPrinted(3);
     {
-        Process holder({builtProgram("clipboard_owner").string(), "hold", "a caption", wide.string()},
+        Process holder({builtProgram("clipboard_owner").string(), "hold", "a caption", picture.wide.string()},
                        programEnv());
         ASSERT_TRUE(eventually(10s, [&] {
             const std::string targets = x({"xclip", "-selection", "clipboard", "-o", "-t", "TARGETS"}).out;
@@ -121,9 +111,9 @@ TEST_F(HardCopy, EachBitmapPrintsOnceStretchedIntoTheBoxAndNothingElsePrints)
         })) << "the clipboard never held both";
         expectOnlyTheNextBitmapPrinted(4);
     }
-    copyPicture(wide, "primary");
+    copyFile(picture.wide, "image/png", "primary");
     expectOnlyTheNextBitmapPrinted(5);
-    copyPicture(dir.write("broken.png", "\x89PNG\r\n\x1a\n but nothing after"));
+    copyFile(dir.write("broken.png", "\x89PNG\r\n\x1a\n but nothing after"));
     expectOnlyTheNextBitmapPrinted(6);
     // And no second copy of the last one.
     std::this_thread::sleep_for(1s);

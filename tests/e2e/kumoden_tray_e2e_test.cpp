@@ -38,12 +38,7 @@ TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
     EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
     EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
 
-    const XWindow icon = waitForIcon();
-    const std::optional<XWindow> host = panel();
-    ASSERT_TRUE(host);
-    EXPECT_TRUE(icon.width > 0 && icon.x >= host->x && icon.x + icon.width <= host->x + host->width &&
-                icon.y >= host->y && icon.y + icon.height <= host->y + host->height);
-    screenshot("tray.png", *host);
+    const XWindow icon = waitForIconInPanel("tray.png");
 
     // A second instance ends at once, without a splash of its own.
     Process second({(app() / "kumoden").string()}, programEnv());
@@ -67,16 +62,9 @@ TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
     // 環境設定(&C), closed with Esc.
     key("c");
     ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
-    key("Escape");
-    EXPECT_TRUE(waitUntilGone(kSettingsTitle));
+    EXPECT_TRUE(closeWith("Escape", kSettingsTitle));
 
-    // バージョン情報(&V), closed with Enter. Each menu that opens is the one
-    // window shown: nothing else came when the one before it closed.
-    openMenu(icon);
-    key("v");
-    ASSERT_NE(waitForWindow(kAboutTitle), 0u);
-    key("Return");
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    ASSERT_NO_FATAL_FAILURE(expectVersionBoxOpensAndCloses(icon, "about.png"));
 
     // The second command, which has no access key: the printer dialog.
     cancelPrinterSetupFrom(openMenu(icon));
@@ -102,35 +90,23 @@ TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
     click(icon, 2);
     const std::uint32_t alone = openMenu(icon);
     EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{alone});
-    key("Escape");
-    ASSERT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    ASSERT_TRUE(closeWith("Escape"));
 
-    // A double click opens the version box, and nothing besides.
-    const auto doubleClick = [&] {
-        click(icon, 1, 2);
-        return waitForWindow(kAboutTitle);
-    };
-    const std::uint32_t id = doubleClick();
+    // The version box is laid out as designed: where the design puts OK,
+    // the click finds it.
+    click(icon, 1, 2);
+    const std::uint32_t id = waitForWindow(kAboutTitle);
     ASSERT_NE(id, 0u);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{id});
     const XWindow box = geometryOf(id);
     const XWindow designed = laidOut(box, FrmAboutDesign());
     EXPECT_EQ(box.width, designed.width);
     EXPECT_EQ(box.height, designed.height);
-    screenshot("about.png", box);
-    // Where the design puts OK, the click finds it.
     click(laidOut(box, FrmAboutDesign().control("cmdOK").box), 1);
     EXPECT_TRUE(waitUntilGone(kAboutTitle));
 
-    // Again, closed with Esc this time.
-    const std::uint32_t again = doubleClick();
-    ASSERT_NE(again, 0u);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{again});
-    key("Escape");
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
-
     // One version box at a time, however it is asked for.
-    const std::uint32_t open = doubleClick();
+    click(icon, 1, 2);
+    const std::uint32_t open = waitForWindow(kAboutTitle);
     ASSERT_NE(open, 0u);
     click(icon, 1, 2);
     const std::uint32_t menu2 = openMenu(icon);
@@ -142,11 +118,8 @@ TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
     ASSERT_NE(menu3, 0u);
     EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
 
-    // 終了 ends the program from inside the box's modal loop, and its icon
-    // goes with it.
-    key("e");
-    EXPECT_EQ(kumoden->wait(10s), 0);
-    EXPECT_TRUE(eventually(5s, [&] { return icons().empty(); }));
+    // 終了 ends the program from inside the box's modal loop.
+    expectEndFromMenu(*kumoden, 10s);
 }
 
 TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)
@@ -173,16 +146,14 @@ TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)
     cancelPrinterSetupFrom(openMenu(icon));
     EXPECT_TRUE(kumoden->running());
     EXPECT_NE(openMenu(icon), 0u);
-    key("Escape");
-    EXPECT_TRUE(eventually(5s, [&] { return shownWindows().empty(); }));
+    EXPECT_TRUE(closeWith("Escape"));
 
     // Each picture copied is one hard copy abandoned, told on stderr: the
     // clipboard hook still takes the next one.
     for (std::size_t copied = 1; copied <= 2; ++copied) {
         const std::filesystem::path picture =
             writeQuartersPicture(dir.path() / (std::to_string(copied) + ".png"), 120 * copied, 120);
-        ASSERT_EQ(x({"xclip", "-selection", "clipboard", "-t", "image/png", "-i", picture.string()}).exitCode,
-                  0);
+        copyFile(picture);
         EXPECT_TRUE(eventually(30s, [&] { return countOf(kumoden->err(), "hard copy abandoned") == copied; }))
             << kumoden->err();
     }

@@ -22,6 +22,15 @@ fs::path writeQuartersPicture(const fs::path& file, int width, int height)
     return file;
 }
 
+HardCopyPictures writeHardCopyPictures(const fs::path& folder)
+{
+    if (const std::string problem = schedulerProblem(); !problem.empty()) {
+        throw std::runtime_error("no scheduler: " + problem);
+    }
+    return {writeQuartersPicture(folder / "wide.png", 320, 120),
+            writeQuartersPicture(folder / "tall.png", 120, 320)};
+}
+
 Rgb Raster::at(int x, int y) const
 {
     const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x) * 3;

@@ -25,6 +25,15 @@ public:
 // green at the top right, blue at the bottom left, black at the bottom right.
 std::filesystem::path writeQuartersPicture(const std::filesystem::path& file, int width, int height);
 
+// The wide and the tall picture the hard copies of the program are made
+// of, in folder. Throws when the scheduler is not up: the test command
+// starts it, and without it the hard copies would check nothing.
+struct HardCopyPictures {
+    std::filesystem::path wide;
+    std::filesystem::path tall;
+};
+HardCopyPictures writeHardCopyPictures(const std::filesystem::path& folder);
+
 using Rgb = std::array<unsigned char, 3>;
 
 // A PDF's first page as pixels, through pdftoppm.

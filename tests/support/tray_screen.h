@@ -97,6 +97,17 @@ protected:
         }
         return settled->front();
     }
+    // The icon, once settled, inside the tray host's panel; the panel kept as the screenshot shot.
+    XWindow waitForIconInPanel(const std::string& shot)
+    {
+        const XWindow icon = waitForIcon();
+        const XWindow host = panel().value_or(XWindow{});
+        EXPECT_TRUE(icon.width > 0 && icon.x >= host.x && icon.x + icon.width <= host.x + host.width &&
+                    icon.y >= host.y && icon.y + icon.height <= host.y + host.height)
+            << "the icon is not inside the tray";
+        screenshot(shot, host);
+        return icon;
+    }
     // Watches the start-up until the icon comes: the splash must show, and be
     // gone before the icon comes; its first sight is kept as the screenshot
     // shot, and handed to atFirstSight while it is shown.
@@ -188,15 +199,45 @@ protected:
         ADD_FAILURE() << "the menu does not open";
         return 0;
     }
-    // The settings dialog from the menu's 環境設定(&C), with the focus; 0
-    // when it does not come.
-    std::uint32_t openSettings(const XWindow& icon)
+    // The window of that title from the menu's entry of that key, with the focus; 0 if never.
+    std::uint32_t openFromMenu(const XWindow& icon, const std::string& accessKey, const std::string& title)
     {
         if (openMenu(icon) == 0) {
             return 0;
         }
-        key("c");
-        return waitForWindow(kSettingsTitle);
+        key(accessKey);
+        return waitForWindow(title);
+    }
+    // The menu's 環境設定(&C).
+    std::uint32_t openSettings(const XWindow& icon) { return openFromMenu(icon, "c", kSettingsTitle); }
+    // Types the key; whether the window of that title (else every shown window) goes.
+    bool closeWith(const std::string& name, const std::string& title = {})
+    {
+        key(name);
+        return title.empty() ? eventually(std::chrono::seconds(10), [&] { return shownWindows().empty(); })
+                             : waitUntilGone(title);
+    }
+    // The version box from a double click (the one window shown, kept as
+    // the screenshot shot), closed with Enter; then from the menu's
+    // バージョン情報(&V), closed with Esc.
+    void expectVersionBoxOpensAndCloses(const XWindow& icon, const std::string& shot)
+    {
+        click(icon, 1, 2);
+        const std::uint32_t box = waitForWindow(kAboutTitle);
+        ASSERT_NE(box, 0u) << "no version box";
+        EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+        screenshot(shot, geometryOf(box));
+        EXPECT_TRUE(closeWith("Return", kAboutTitle));
+        ASSERT_NE(openFromMenu(icon, "v", kAboutTitle), 0u) << "the menu does not open the version box";
+        EXPECT_TRUE(closeWith("Escape", kAboutTitle));
+    }
+    // 終了(&E) from the open menu ends the program, and its icon goes with it.
+    void expectEndFromMenu(Process& program, std::chrono::milliseconds limit)
+    {
+        key("e");
+        EXPECT_EQ(program.wait(limit), 0);
+        EXPECT_TRUE(eventually(std::chrono::seconds(10), [&] { return icons().empty(); }))
+            << "the icon stays after the end";
     }
     XWindow geometryOf(std::uint32_t id)
     {
@@ -218,6 +259,13 @@ protected:
         click(at.x + at.width / 2, at.y + at.height / 2, button, times);
     }
     void key(const std::string& name) { x({"xdotool", "key", "--delay", "60", name}); }
+    // Puts the file on the X selection, as that type.
+    void copyFile(const std::filesystem::path& file, const std::string& type = "image/png",
+                  const std::string& selection = "clipboard")
+    {
+        const RunResult run = x({"xclip", "-selection", selection, "-t", type, "-i", file.string()});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+    }
     // A part of the screen, kept for a look by eye.
     void screenshot(const std::string& file, const XWindow& area)
     {

@@ -7,6 +7,7 @@
 // clicks and types. The prefix (build-win/wineprefix-x11, made by
 // scripts/test-windows.sh) has no window manager's frames and a Japanese
 // font for the program's; every wine process in it ends with the test.
+#include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"
 #include "tests/support/programs.h"
@@ -231,13 +232,7 @@ TEST_F(WineTray, SplashThenOneIconWhoseMenuAndVersionBoxOpenAndCloseUntilTheMenu
     // The splash, and the icon only once it has gone.
     expectSplashBeforeIcon(kSplashTitle, "wine-splash.png", 30s);
     ASSERT_FALSE(HasFatalFailure());
-    const XWindow icon = waitForIcon();
-    const std::optional<XWindow> host = panel();
-    ASSERT_TRUE(host);
-    EXPECT_TRUE(icon.width > 0 && icon.x >= host->x && icon.x + icon.width <= host->x + host->width &&
-                icon.y >= host->y && icon.y + icon.height <= host->y + host->height)
-        << "the icon is not inside the tray";
-    screenshot("wine-tray.png", *host);
+    const XWindow icon = waitForIconInPanel("wine-tray.png");
 
     // A second copy ends at once, and adds no icon: the tray has passed the
     // menu's click on since the copy ended, and shows one icon.
@@ -253,30 +248,13 @@ TEST_F(WineTray, SplashThenOneIconWhoseMenuAndVersionBoxOpenAndCloseUntilTheMenu
     // Four entries in a line each, three separators between them.
     EXPECT_GT(placed.height, 4 * 16);
     screenshot("wine-menu.png", placed);
-    key("Escape");
-    EXPECT_TRUE(eventually(10s, [&] { return shownWindows().empty(); })) << "Esc leaves the menu open";
+    EXPECT_TRUE(closeWith("Escape")) << "Esc leaves the menu open";
 
-    // A double click opens the version box, and nothing besides; Enter closes it.
-    click(icon, 1, 2);
-    const std::uint32_t box = waitForWindow(kAboutTitle);
-    ASSERT_NE(box, 0u) << "no version box";
-    EXPECT_EQ(shownWindows().size(), 1u);
-    screenshot("wine-about.png", geometryOf(box));
-    key("Return");
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    ASSERT_NO_FATAL_FAILURE(expectVersionBoxOpensAndCloses(icon, "wine-about.png"));
 
-    // The menu's バージョン情報(&V) opens it too, after the box has gone.
-    ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box";
-    key("v");
-    ASSERT_NE(waitForWindow(kAboutTitle), 0u) << "the menu does not open the version box";
-    key("Escape");
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
-
-    // 終了(&E) ends the program; its icon goes with it.
+    // 終了(&E) ends the program.
     ASSERT_NE(openMenu(icon), 0u) << "no menu after the version box closed";
-    key("e");
-    EXPECT_EQ(m_kumoden->wait(20s), 0);
-    EXPECT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
+    expectEndFromMenu(*m_kumoden, 20s);
 }
 
 TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
@@ -310,15 +288,10 @@ TEST_F(WineTray, ThePrinterChosenInTheSetupIsTheOneTheNextHardCopyPrintsOn)
     ASSERT_TRUE(waitUntilGone(dialog->text)) << "OK leaves the setup open";
 
     // A bitmap on the clipboard prints on PDF2, and on nothing else.
-    const fs::path png = m_dir.path() / "picture.png";
+    const fs::path png = writeQuartersPicture(m_dir.path() / "picture.png", 240, 160);
     const fs::path bmp = m_dir.path() / "picture.bmp";
-    ASSERT_EQ(
-        runProgram({builtProgram("clipboard_owner").string(), "picture", png.string(), "240", "160"}, {}, 20s)
-            .exitCode,
-        0);
     ASSERT_EQ(runProgram({"convert", png.string(), "BMP3:" + bmp.string()}, {}, 20s).exitCode, 0);
-    const RunResult copied = x({"xclip", "-selection", "clipboard", "-t", "image/bmp", "-i", bmp.string()});
-    ASSERT_EQ(copied.exitCode, 0) << copied.err;
+    ASSERT_NO_FATAL_FAILURE(copyFile(bmp, "image/bmp"));
     EXPECT_EQ(pdf2.waitForNew(60s).size(), 1u) << "no hard copy on PDF2";
     EXPECT_TRUE(pdf.newFiles().empty()) << "a hard copy went to PDF";
     EXPECT_TRUE(m_kumoden->running());
@@ -367,8 +340,7 @@ TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAn
 
     // Cancel: the INI keeps every byte.
     ASSERT_TRUE(takeFocus(conf));
-    key("Escape");
-    ASSERT_TRUE(waitUntilGone(kSettingsTitle));
+    ASSERT_TRUE(closeWith("Escape", kSettingsTitle));
     EXPECT_EQ(readFile(ini()), m_ini);
 
     // Opened again, the dialog holds the INI's values.
