@@ -50,6 +50,42 @@ enum class TakeResult {
     Failed,          // the move itself failed (no room, no folder, no right)
 };
 
+// How one step on a file ended, with the system's words for a failure.
+struct FileStep {
+    enum Kind {
+        done,
+        exists,      // the destination is there already
+        missing,     // the source (or the destination's folder) is not there
+        otherVolume, // source and destination lie on different file systems
+        noRoom,      // the disk is full
+        nameTooLong, // the name does not fit the file system
+        inUse,       // another program has the file open, or holds the lock
+        otherFile,   // the name stands for another file than the one expected
+        failed,      // anything else (no right, an I/O error)
+    };
+    Kind kind = done;
+    std::string reason;
+    explicit operator bool() const { return kind == done; }
+};
+
+// What tells one state of a file from another: a file written, truncated or
+// given other rights has another stamp.
+struct FileStamp {
+    std::int64_t length = 0;
+    std::int64_t written = 0; // last write, in the file system's own units
+    std::int64_t changed = 0; // last change of data or rights (0 where not kept)
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Held while it lives: a file kept from writers, or a lock.
+class FileHold {
+public:
+    FileHold() = default;
+    FileHold(const FileHold&) = delete;
+    FileHold& operator=(const FileHold&) = delete;
+    virtual ~FileHold() = default;
+};
+
 // A folder query that failed for another reason than the folder not being
 // there (no descriptor left, no right to read it, an I/O error): what the
 // folder holds is unknown, which is not the same as empty.
@@ -141,6 +177,36 @@ public:
     // last status change (which a move or a copy into the folder sets), so
     // that a file copied in with its old date is not taken for old.
     virtual std::optional<LocalTime> dateCreated(const std::string& path) = 0;
+
+    // The primitives the archive is built from. They decide nothing: each
+    // does one step or says why it did not. A name starting with a dot is
+    // hidden on every platform (Windows: the attribute is set by
+    // createFolder, copyNew and writeNew, and follows the new name on
+    // renameNew).
+
+    // Renames within one file system; never replaces a destination there
+    // (exists). otherVolume when the two lie on different file systems.
+    virtual FileStep renameNew(const std::string& from, const std::string& to) = 0;
+    // Copies the ordinary file from to the new file to (exists when there
+    // is one), with its data and its last write time on disk when this
+    // returns done. On failure nothing is left at to.
+    virtual FileStep copyNew(const std::string& from, const std::string& to) = 0;
+    // Writes a new file (exists when there is one) whole, on disk when this
+    // returns done.
+    virtual FileStep writeNew(const std::string& path, const std::string& content) = 0;
+    // Keeps the ordinary file at path, which must be the file expected (a
+    // link is not followed), from writers for as long as the hold lives:
+    // inUse where the platform tells that a program has it open for
+    // writing; missing, otherFile. The file may be renamed while held.
+    virtual std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
+                                               FileStep& step) = 0;
+    // An exclusive lock on the file at path (made when missing), held until
+    // the lock is dropped or the process ends: inUse while another holds it.
+    virtual std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) = 0;
+    // Bytes free for this user in the folder's file system.
+    virtual std::optional<std::int64_t> freeSpace(const std::string& folder) = 0;
+    // The stamp of the ordinary file at path (a link followed).
+    virtual std::optional<FileStamp> fileStamp(const std::string& path) = 0;
 
     // A small file of the program's own, hidden from the queries (and so
     // from the purge): written whole, replacing one there, and on disk

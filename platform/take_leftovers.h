@@ -37,10 +37,10 @@ std::optional<TakeTemporary> ParseTakeTemporary(std::string_view name);
 
 // What tells a whole copy from a newcomer of the same name: a copy keeps
 // the length and the last write of the file it was made from.
-struct FileStamp {
+struct TakeStamp {
     std::int64_t length = 0;
     std::int64_t written = 0;
-    bool operator==(const FileStamp&) const = default;
+    bool operator==(const TakeStamp&) const = default;
 };
 
 struct LeftoverFacts {
@@ -87,7 +87,7 @@ public:
     // goes with the process, whatever number the process had).
     virtual bool owned(const std::string& path) = 0;
     virtual bool exists(const std::string& path) = 0;
-    virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
+    virtual std::optional<TakeStamp> stamp(const std::string& path) = 0;
     // Moves without ever replacing a file, and makes the file an ordinary,
     // visible one where it arrives.
     virtual bool putBack(const std::string& temporary, const std::string& destination) = 0;

@@ -139,6 +139,29 @@ public:
     {
         return shifted(unshifted(path));
     }
+    FileStep renameNew(const std::string& from, const std::string& to) override
+    {
+        return m_real.renameNew(from, to);
+    }
+    FileStep copyNew(const std::string& from, const std::string& to) override { return m_real.copyNew(from, to); }
+    FileStep writeNew(const std::string& path, const std::string& content) override
+    {
+        return m_real.writeNew(path, content);
+    }
+    std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
+                                       FileStep& step) override
+    {
+        return m_real.holdFile(path, expected, step);
+    }
+    std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override
+    {
+        return m_real.lockFile(path, step);
+    }
+    std::optional<std::int64_t> freeSpace(const std::string& folder) override
+    {
+        return m_real.freeSpace(folder);
+    }
+    std::optional<FileStamp> fileStamp(const std::string& path) override { return m_real.fileStamp(path); }
     bool writeHiddenFile(const std::string& path, const std::string& content) override
     {
         return m_real.writeHiddenFile(path, content);

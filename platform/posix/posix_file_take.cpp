@@ -191,13 +191,13 @@ public:
         return file.get() >= 0 && flock(file.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     }
     bool exists(const std::string& path) override { return isRegular(path); }
-    std::optional<FileStamp> stamp(const std::string& path) override
+    std::optional<TakeStamp> stamp(const std::string& path) override
     {
         struct stat info {};
         if (lstat(path.c_str(), &info) != 0) {
             return std::nullopt;
         }
-        return FileStamp{info.st_size, info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
+        return TakeStamp{info.st_size, info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
     }
     bool putBack(const std::string& temporary, const std::string& destination) override
     {

@@ -200,7 +200,7 @@ public:
         return !file.valid() && GetLastError() == ERROR_SHARING_VIOLATION;
     }
     bool exists(const std::string& path) override { return m_files.fileExists(path); }
-    std::optional<FileStamp> stamp(const std::string& path) override
+    std::optional<TakeStamp> stamp(const std::string& path) override
     {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
@@ -209,7 +209,7 @@ public:
         const auto join = [](DWORD high, DWORD low) {
             return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
         };
-        return FileStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
+        return TakeStamp{join(data.nFileSizeHigh, data.nFileSizeLow),
                          join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime)};
     }
     bool putBack(const std::string& temporary, const std::string& destination) override
