@@ -106,7 +106,7 @@ bool statPath(const std::string& path, struct stat& info)
 
 // Copies source to a new destination file; used only when the two lie on
 // different file systems. Leaves no destination behind on failure.
-bool copyNew(const std::string& source, const std::string& destination)
+bool copyToNewFile(const std::string& source, const std::string& destination)
 {
     const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) {
@@ -157,14 +157,7 @@ bool CopyInto(int in, int out)
             ok = got == 0;
             break;
         }
-        for (ssize_t done = 0; ok && done < got;) {
-            const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno != EINTR) {
-                ok = false;
-            } else if (put > 0) {
-                done += put;
-            }
-        }
+        ok = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(got)));
     }
     return fsync(out) == 0 && ok;
 }
@@ -181,6 +174,20 @@ bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
         unlink(destination.c_str());
     }
     return ok;
+}
+
+bool WriteAll(int out, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t put = write(out, data.data(), data.size());
+        if (put < 0 && errno != EINTR) {
+            return false;
+        }
+        if (put > 0) {
+            data.remove_prefix(static_cast<std::size_t>(put));
+        }
+    }
+    return true;
 }
 
 } // namespace posix
@@ -299,7 +306,7 @@ bool PosixFileSystem::moveFile(const std::string& source, const std::string& des
         return false;
     }
     struct stat info {};
-    if (lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !copyNew(source, destination)) {
+    if (lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !copyToNewFile(source, destination)) {
         return false;
     }
     if (unlink(source.c_str()) != 0) {
@@ -317,15 +324,7 @@ bool PosixFileSystem::writeHiddenFile(const std::string& path, const std::string
     if (out < 0) {
         return false;
     }
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < content.size();) {
-        const ssize_t put = write(out, content.data() + done, content.size() - done);
-        if (put < 0 && errno != EINTR) {
-            ok = false;
-        } else if (put > 0) {
-            done += static_cast<std::size_t>(put);
-        }
-    }
+    bool ok = posix::WriteAll(out, content);
     ok = fsync(out) == 0 && ok;
     ok = close(out) == 0 && ok;
     return ok;

@@ -57,6 +57,18 @@ public:
     std::vector<std::string> undoTakesCutShort(const std::string& archive,
                                                const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    FileStep renameNew(const std::string& from, const std::string& to) override;
+    // Keeps the rights and the last write; the folder is synced too.
+    FileStep copyNew(const std::string& from, const std::string& to) override;
+    FileStep writeNew(const std::string& path, const std::string& content) override;
+    // Under a read lease where leases can be had (see takeFile); elsewhere
+    // the file is only held open and writers are not kept out.
+    std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
+                                       FileStep& step) override;
+    // flock: ends with the process, and also excludes another lock of this one.
+    std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override;
+    std::optional<std::int64_t> freeSpace(const std::string& folder) override;
+    std::optional<FileStamp> fileStamp(const std::string& path) override;
     bool writeHiddenFile(const std::string& path, const std::string& content) override;
     std::optional<std::string> readSmallFile(const std::string& path) override;
 

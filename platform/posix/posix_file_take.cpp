@@ -2,6 +2,7 @@
 // writer has it open, and an older file of the same name replaced only by a
 // move that has succeeded; a take cut short by a crash undone later.
 #include "platform/posix/descriptor.h"
+#include "platform/posix/file_identity.h"
 #include "platform/posix/file_moves.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/take_leftovers.h"
@@ -14,7 +15,6 @@
 #include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -22,21 +22,8 @@
 namespace kumoden {
 namespace {
 
-// What the identity of a file is made of; flags as statx takes them (a
-// link is never followed).
-bool statOf(int folder, const char* path, int flags, struct statx& info)
-{
-    return statx(folder, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) == 0;
-}
-
-FileIdentity identityOf(const struct statx& info)
-{
-    const std::uint64_t born =
-        (info.stx_mask & STATX_BTIME)
-            ? static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1'000'000'000u + info.stx_btime.tv_nsec
-            : 0;
-    return {static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)), info.stx_ino, born};
-}
+using posix::IdentityOf;
+using posix::StatOf;
 
 bool isRegular(const std::string& path)
 {
@@ -47,7 +34,7 @@ bool isRegular(const std::string& path)
 bool isTheFile(const std::string& path, const FileIdentity& found)
 {
     struct statx info {};
-    return statOf(AT_FDCWD, path.c_str(), 0, info) && S_ISREG(info.stx_mode) && identityOf(info) == found;
+    return StatOf(AT_FDCWD, path.c_str(), 0, info) && S_ISREG(info.stx_mode) && IdentityOf(info) == found;
 }
 
 // "<path> up to and with its last separator", and the name after it.
@@ -214,10 +201,10 @@ private:
 std::optional<FileIdentity> PosixFileSystem::fileIdentity(const std::string& path)
 {
     struct statx info {};
-    if (path.empty() || !statOf(AT_FDCWD, path.c_str(), 0, info) || !S_ISREG(info.stx_mode)) {
+    if (path.empty() || !StatOf(AT_FDCWD, path.c_str(), 0, info) || !S_ISREG(info.stx_mode)) {
         return std::nullopt;
     }
-    return identityOf(info);
+    return IdentityOf(info);
 }
 
 TakeResult PosixFileSystem::takeFile(const std::string& source, const std::string& destination,
@@ -236,10 +223,10 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
                                       : failure(error, source);
     }
     struct statx info {};
-    if (!statOf(file.get(), "", AT_EMPTY_PATH, info)) {
+    if (!StatOf(file.get(), "", AT_EMPTY_PATH, info)) {
         return TakeResult::Failed;
     }
-    if (!S_ISREG(info.stx_mode) || identityOf(info) != found) {
+    if (!S_ISREG(info.stx_mode) || IdentityOf(info) != found) {
         return TakeResult::NotTheFileFound;
     }
     if (m_options.leases) {
@@ -280,11 +267,11 @@ TakeResult PosixFileSystem::takeFile(const std::string& source, const std::strin
     FileIdentity named = found;
     if (copyLock.get() >= 0) {
         struct statx copied {};
-        if (!statOf(copyLock.get(), "", AT_EMPTY_PATH, copied)) {
+        if (!StatOf(copyLock.get(), "", AT_EMPTY_PATH, copied)) {
             moveFile(temp, source);
             return TakeResult::Failed;
         }
-        named = identityOf(copied);
+        named = IdentityOf(copied);
     }
     if (beforeNamed) {
         beforeNamed(named);

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_file_system.h"
 
 #include "platform/match/wildcard.h"
+#include "platform/win32/file_handles.h"
 #include "platform/win32/file_time.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_folder_changes.h"
@@ -205,7 +206,14 @@ bool Win32FileSystem::folderExists(const std::string& path)
 bool Win32FileSystem::createFolder(const std::string& path)
 {
     const std::wstring wide = ToWide(path);
-    return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr);
+    if (wide.empty() || !CreateDirectoryW(wide.c_str(), nullptr)) {
+        return false;
+    }
+    // A dot-name is hidden on every platform.
+    if (win32::HiddenName(wide)) {
+        win32::SetHidden(wide, true);
+    }
+    return true;
 }
 
 bool Win32FileSystem::fileExists(const std::string& path)

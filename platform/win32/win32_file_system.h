@@ -41,6 +41,20 @@ public:
     std::vector<std::string> undoTakesCutShort(const std::string& archive,
                                                const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
+    // The hidden attribute follows the name (set for a name starting with
+    // a dot, cleared for another); a file whose attribute cannot be made to
+    // match goes back to its old name.
+    FileStep renameNew(const std::string& from, const std::string& to) override;
+    FileStep copyNew(const std::string& from, const std::string& to) override;
+    FileStep writeNew(const std::string& path, const std::string& content) override;
+    // Open for reading without sharing write: refused while a program has
+    // the file open for writing, and no one can open it so while held.
+    std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
+                                       FileStep& step) override;
+    // The file open and shared with no one.
+    std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override;
+    std::optional<std::int64_t> freeSpace(const std::string& folder) override;
+    std::optional<FileStamp> fileStamp(const std::string& path) override;
     // Hidden by its attribute.
     bool writeHiddenFile(const std::string& path, const std::string& content) override;
     std::optional<std::string> readSmallFile(const std::string& path) override;

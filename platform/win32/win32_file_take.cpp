@@ -2,6 +2,7 @@
 // writer has it open, and an older file of the same name replaced only by a
 // move that has succeeded; a take cut short by a crash undone later.
 #include "platform/take_leftovers.h"
+#include "platform/win32/file_handles.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 
@@ -12,35 +13,12 @@
 namespace kumoden {
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle()
-    {
-        if (valid()) {
-            CloseHandle(m_handle);
-        }
-    }
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-
-std::optional<FileIdentity> identityOf(HANDLE file)
-{
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & kNotAFile) != 0) {
-        return std::nullopt;
-    }
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
+using win32::CopyInto;
+using win32::Handle;
+using win32::IdentityOf;
+using win32::kNotAFile;
+using win32::NameTaken;
+using win32::SetHidden;
 
 TakeResult failure(DWORD error)
 {
@@ -87,22 +65,6 @@ bool replace(const std::wstring& temp, const std::wstring& destination)
     return false;
 }
 
-// Sets or clears the hidden attribute.
-void setHidden(const std::wstring& path, bool hidden)
-{
-    const DWORD attrs = GetFileAttributesW(path.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
-        return;
-    }
-    const DWORD wanted = hidden ? attrs | FILE_ATTRIBUTE_HIDDEN : attrs & ~FILE_ATTRIBUTE_HIDDEN;
-    SetFileAttributesW(path.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted);
-}
-
-bool nameTaken(DWORD error)
-{
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
-}
-
 // Whether every temporary name of the file fits in a folder entry.
 bool fitsBeside(const std::string& name)
 {
@@ -117,40 +79,14 @@ std::wstring moveToTemporary(const std::wstring& from, const std::string& folder
     for (unsigned number = 0; number < 1000; ++number) {
         std::wstring temp = ToWide(folder + TakeTemporaryName(stage, number, name));
         if (MoveFileExW(from.c_str(), temp.c_str(), 0)) {
-            setHidden(temp, true);
+            SetHidden(temp, true);
             return temp;
         }
-        if (!nameTaken(GetLastError())) {
+        if (!NameTaken(GetLastError())) {
             return {};
         }
     }
     return {};
-}
-
-// Copies what in holds into out, with in's last write time.
-bool copyInto(HANDLE in, HANDLE out)
-{
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(in, start, nullptr, FILE_BEGIN)) {
-        return false;
-    }
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-            return false;
-        }
-        if (got == 0) {
-            break;
-        }
-        DWORD put = 0;
-        if (!WriteFile(out, buffer.data(), got, &put, nullptr) || put != got) {
-            return false;
-        }
-    }
-    FILETIME written{};
-    return GetFileTime(in, nullptr, nullptr, &written) && SetFileTime(out, nullptr, nullptr, &written) &&
-           FlushFileBuffers(out);
 }
 
 // A new hidden file for the copy under the first free temporary name, held
@@ -161,7 +97,7 @@ HANDLE newCopy(const std::string& folder, const std::string& name, std::wstring&
         path = ToWide(folder + TakeTemporaryName(TakeStage::Copying, number, name));
         const HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_HIDDEN, nullptr);
-        if (out != INVALID_HANDLE_VALUE || !nameTaken(GetLastError())) {
+        if (out != INVALID_HANDLE_VALUE || !NameTaken(GetLastError())) {
             return out;
         }
     }
@@ -217,7 +153,7 @@ public:
         if (!m_files.moveFile(temporary, destination)) {
             return false;
         }
-        setHidden(ToWide(destination), false);
+        SetHidden(ToWide(destination), false);
         return true;
     }
     bool remove(const std::string& path) override { return DeleteFileW(ToWide(path).c_str()) != 0; }
@@ -240,7 +176,7 @@ std::wstring copyBeside(HANDLE held, const std::string& source, const std::strin
         return {};
     }
     std::wstring copied;
-    if (!copyInto(held, out.get()) ||
+    if (!CopyInto(held, out.get()) ||
         (copied = moveToTemporary(part, folder, TakeStage::Copied, name)).empty()) {
         DeleteFileW(part.c_str());
         return {};
@@ -282,7 +218,7 @@ std::optional<FileIdentity> Win32FileSystem::fileIdentity(const std::string& pat
     const Handle file(CreateFileW(
         wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    return file.valid() ? identityOf(file.get()) : std::nullopt;
+    return file.valid() ? IdentityOf(file.get()) : std::nullopt;
 }
 
 TakeResult Win32FileSystem::takeFile(const std::string& source, const std::string& destination,
@@ -302,7 +238,7 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     if (!held.valid()) {
         return failure(GetLastError());
     }
-    if (identityOf(held.get()) != found) {
+    if (IdentityOf(held.get()) != found) {
         return TakeResult::NotTheFileFound;
     }
     const auto cut = destination.find_last_of("\\/");
@@ -329,12 +265,12 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     } else if (fileIdentity(ToUtf8(temp)) != found) {
         // The name may have been given to another file between the check
         // on the held file and the move: what moved must be the file found.
-        setHidden(temp, false);
+        SetHidden(temp, false);
         MoveFileExW(temp.c_str(), from.c_str(), 0);
         return TakeResult::NotTheFileFound;
     }
     // Visible before its last move: the archive's file is an ordinary one.
-    setHidden(temp, false);
+    SetHidden(temp, false);
     if (named && beforeNamed) {
         beforeNamed(*named);
     }
@@ -345,7 +281,7 @@ TakeResult Win32FileSystem::takeFile(const std::string& source, const std::strin
     // meanwhile, this one stays under the temporary name rather than
     // replace the new one or be lost, and the next process puts it back.
     if (!moveFile(ToUtf8(temp), source)) {
-        setHidden(temp, true);
+        SetHidden(temp, true);
     }
     return TakeResult::Failed;
 }

@@ -12,9 +12,14 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <thread>
+#include <tuple>
 #ifndef _WIN32
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #endif
 #include <unistd.h>
 
@@ -42,6 +47,19 @@ std::vector<std::string> entries(const fs::path& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// Everything in a folder, hidden files too, with its content.
+std::map<std::string, std::string> contents(const fs::path& folder)
+{
+    std::map<std::string, std::string> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        found[utf8(entry.path().filename())] = entry.is_regular_file() ? readFile(entry.path()) : "(folder)";
+    }
+    return found;
+}
+
+// One name longer than a folder entry takes (bytes on Linux, UTF-16 units on Windows).
+const std::string kTooLong(256, 'n');
 
 class FileSystemContract : public ::testing::Test {
 protected:
@@ -336,6 +354,196 @@ TEST_F(FileSystemContract, TakesCutShortAreUndoneUnlessARunningTakeHoldsThemAndA
     EXPECT_EQ(readFile(at("moving.pdf")), "moving");
     EXPECT_EQ(readFile(backup + "moving.pdf"), "newcomer");
 }
+
+TEST_F(FileSystemContract, RenamesNeverReplaceAndMoveNothingWhenRefused)
+{
+    const TempDir other(OtherVolume());
+    dir.write("a.pdf", "a");
+    dir.write("b.pdf", "b");
+    const auto before = contents(dir.path());
+    for (const auto& [from, to, kind] : std::vector<std::tuple<std::string, std::string, FileStep::Kind>>{
+             {at("a.pdf"), at("b.pdf"), FileStep::exists},
+             {at("missing.pdf"), at("c.pdf"), FileStep::missing},
+             {at("a.pdf"), other.slash() + "a.pdf", FileStep::otherVolume},
+             {at("a.pdf"), at(kTooLong), FileStep::nameTooLong}}) {
+        const FileStep step = files->renameNew(from, to);
+        EXPECT_EQ(step.kind, kind) << from << " -> " << to << ": " << step.reason;
+        EXPECT_FALSE(step.reason.empty());
+    }
+    EXPECT_EQ(contents(dir.path()), before);
+    EXPECT_TRUE(fs::is_empty(other.path()));
+
+    // The longest name fits. Hidden goes with the name: a file made under
+    // a dot-name is listed once renamed to a plain one, and not once renamed
+    // to a dot-name again.
+    const std::string longest(255, 'n');
+    EXPECT_TRUE(files->renameNew(at("a.pdf"), at(longest)));
+    EXPECT_TRUE(files->writeNew(at(".c.part"), "c"));
+    EXPECT_TRUE(files->renameNew(at(".c.part"), at("c.pdf")));
+    EXPECT_TRUE(files->renameNew(at(longest), at(".a.pdf")));
+    EXPECT_EQ(files->listFiles(at("*.*")), (std::vector<std::string>{"b.pdf", "c.pdf"}));
+    EXPECT_FALSE(files->datedFile(dir.slash(), ".a.pdf"));
+    EXPECT_TRUE(files->renameNew(at(".a.pdf"), at("d.pdf")));
+    EXPECT_EQ(files->listFiles(at("*.*")), (std::vector<std::string>{"b.pdf", "c.pdf", "d.pdf"}));
+    EXPECT_EQ(readFile(at("d.pdf")), "a");
+}
+
+TEST_F(FileSystemContract, CopiesAreNewFilesWithTheDataAndLastWriteOfTheirSource)
+{
+    const TempDir other(OtherVolume());
+    const std::string data(3'000'000, 'd'); // more than one buffer
+    const auto source = dir.write("a.pdf", data);
+    fs::last_write_time(source, fs::last_write_time(source) - std::chrono::hours(48));
+    // A hidden copy beside it, and one on another volume.
+    for (const std::string& to : {at(".a.part"), other.slash() + "a.pdf"}) {
+        const FileStep step = files->copyNew(utf8(source), to);
+        EXPECT_TRUE(step) << to << ": " << step.reason;
+        EXPECT_EQ(readFile(to), data) << to;
+        EXPECT_EQ(fs::last_write_time(to), fs::last_write_time(source)) << to;
+    }
+    EXPECT_EQ(files->listFiles(at("*.*")), std::vector<std::string>{"a.pdf"});
+
+    dir.write("old.pdf", "old");
+    const auto before = contents(dir.path());
+    const std::string sep(1, files->separator());
+    for (const auto& [from, to, kind] : std::vector<std::tuple<std::string, std::string, FileStep::Kind>>{
+             {utf8(source), at("old.pdf"), FileStep::exists},
+             {utf8(source), at(kTooLong), FileStep::nameTooLong},
+             {utf8(source), at("no-folder") + sep + "a.pdf", FileStep::missing},
+             {at("missing.pdf"), at("new.pdf"), FileStep::missing}}) {
+        const FileStep step = files->copyNew(from, to);
+        EXPECT_EQ(step.kind, kind) << from << " -> " << to << ": " << step.reason;
+    }
+    EXPECT_EQ(contents(dir.path()), before);
+}
+
+TEST_F(FileSystemContract, NewFilesAreWrittenWholeAndNeverOverAnother)
+{
+    EXPECT_TRUE(files->writeNew(at(".record"), "記録 1\n"));
+    EXPECT_EQ(files->readSmallFile(at(".record")), "記録 1\n");
+    EXPECT_EQ(files->writeNew(at(".record"), "other").kind, FileStep::exists);
+    EXPECT_EQ(files->readSmallFile(at(".record")), "記録 1\n");
+    EXPECT_EQ(files->writeNew(at("no-folder") + files->separator() + "x", "x").kind, FileStep::missing);
+    EXPECT_TRUE(files->listFiles(at("*")).empty());
+    EXPECT_GT(files->freeSpace(dir.slash()).value_or(0), 0);
+}
+
+TEST_F(FileSystemContract, AHeldFileIsTheOneExpectedKeptFromWritersAndStillMovable)
+{
+    dir.write("a.pdf", "a");
+    dir.write("b.pdf", "b");
+    const FileIdentity a = files->fileIdentity(at("a.pdf")).value();
+    FileStep step;
+    std::vector<std::pair<std::string, FileStep::Kind>> refused{{at("b.pdf"), FileStep::otherFile},
+                                                                {at("missing.pdf"), FileStep::missing}};
+#ifndef _WIN32
+    fs::create_symlink(at("a.pdf"), at("link.pdf"));
+    refused.emplace_back(at("link.pdf"), FileStep::otherFile);
+#endif
+    for (const auto& [path, kind] : refused) {
+        EXPECT_FALSE(files->holdFile(path, a, step)) << path;
+        EXPECT_EQ(step.kind, kind) << path << ": " << step.reason;
+    }
+    fs::remove(at("link.pdf"));
+    {
+        std::ofstream writer(at("a.pdf"), std::ios::binary | std::ios::app);
+        ASSERT_TRUE(writer);
+        EXPECT_FALSE(files->holdFile(at("a.pdf"), a, step));
+        EXPECT_EQ(step.kind, FileStep::inUse) << step.reason;
+    }
+    auto held = files->holdFile(at("a.pdf"), a, step);
+    ASSERT_TRUE(held) << step.reason;
+    // A writer is refused now (here: one that will not wait for the hold).
+#ifdef _WIN32
+    EXPECT_FALSE(std::ofstream(at("a.pdf"), std::ios::binary | std::ios::app));
+#else
+    const int writer = open(at("a.pdf").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int error = errno;
+    EXPECT_EQ(writer, -1);
+    EXPECT_EQ(error, EWOULDBLOCK) << std::strerror(error);
+    if (writer >= 0) {
+        close(writer);
+    }
+#endif
+    // Still read, renamed and deleted while held.
+    EXPECT_TRUE(files->copyNew(at("a.pdf"), at("copy.pdf")));
+    EXPECT_TRUE(files->renameNew(at("a.pdf"), at(".held.pdf")));
+    EXPECT_EQ(files->fileIdentity(at(".held.pdf")), a);
+    EXPECT_TRUE(files->deleteFile(at(".held.pdf"), false));
+    held.reset();
+    EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"b.pdf", "copy.pdf"}));
+}
+
+TEST_F(FileSystemContract, ALockHasOneHolderAtATime)
+{
+    const std::string path = at(".lock");
+    FileStep step;
+    auto first = files->lockFile(path, step);
+    ASSERT_TRUE(first) << step.reason;
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_FALSE(files->lockFile(path, step));
+    EXPECT_EQ(step.kind, FileStep::inUse) << step.reason;
+    first.reset();
+    EXPECT_TRUE(files->lockFile(path, step)) << step.reason;
+    EXPECT_TRUE(files->listFiles(at("*")).empty());
+    EXPECT_FALSE(files->lockFile(at("no-folder") + files->separator() + "lock", step));
+    EXPECT_EQ(step.kind, FileStep::missing) << step.reason;
+}
+
+TEST_F(FileSystemContract, StampsTellAWriteOfTheSameLengthAndAChangeOfRights)
+{
+    const auto path = dir.write("a.pdf", "1234");
+    const auto first = files->fileStamp(utf8(path));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->length, 4);
+    EXPECT_EQ(files->fileStamp(utf8(path)), first);
+
+    dir.write("a.pdf", "5678");
+    fs::last_write_time(path, fs::last_write_time(path) + 2s);
+    const auto rewritten = files->fileStamp(utf8(path));
+    ASSERT_TRUE(rewritten);
+    EXPECT_EQ(rewritten->length, 4);
+    EXPECT_NE(rewritten->written, first->written);
+
+    // Past the tick of the file system's clock.
+    std::this_thread::sleep_for(50ms);
+    MakeReadOnly(path);
+    const auto readOnly = files->fileStamp(utf8(path));
+    ASSERT_TRUE(readOnly);
+    EXPECT_EQ(readOnly->written, rewritten->written);
+    EXPECT_NE(readOnly->changed, rewritten->changed);
+
+    EXPECT_FALSE(files->fileStamp(at("missing.pdf")));
+    EXPECT_FALSE(files->fileStamp(utf8(dir.path())));
+}
+
+#ifndef _WIN32
+// A full disk: a file system of 1 MiB of the test's own (mounting needs
+// root, which the CI has).
+TEST_F(FileSystemContract, AStepThatFindsNoRoomLeavesNothingBehind)
+{
+    const fs::path small = dir.path() / "small";
+    fs::create_directory(small);
+    ASSERT_EQ(mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m"), 0)
+        << "cannot mount a 1 MiB tmpfs at " << small << ": " << std::strerror(errno)
+        << " (this test must run as root)";
+    const struct Unmount {
+        const fs::path& at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+
+    const auto space = files->freeSpace(utf8(small));
+    ASSERT_TRUE(space);
+    EXPECT_GT(*space, 0);
+    EXPECT_LE(*space, 1 << 20);
+    const std::string big(2 << 20, 'b');
+    const FileStep copied = files->copyNew(utf8(dir.write("big.pdf", big)), utf8(small / "big.pdf"));
+    EXPECT_EQ(copied.kind, FileStep::noRoom) << copied.reason;
+    const FileStep written = files->writeNew(utf8(small / ".record"), big);
+    EXPECT_EQ(written.kind, FileStep::noRoom) << written.reason;
+    EXPECT_TRUE(fs::is_empty(small));
+}
+#endif
 
 } // namespace
 } // namespace kumoden::test
