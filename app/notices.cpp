@@ -1,6 +1,7 @@
 #include "app/notices.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace kumoden {
 
@@ -24,9 +25,41 @@ bool Notices::fail(const std::string& cause, const std::string& text)
     return true;
 }
 
+bool Notices::note(const std::string& cause, const std::string& text)
+{
+    if (!m_failing.insert(cause).second) {
+        return false;
+    }
+    record(text);
+    return true;
+}
+
+void Notices::failFor(const std::string& cause, const std::string& file, const std::string& text)
+{
+    if (!m_failing.insert(cause + "\n" + file).second) {
+        return;
+    }
+    if (!fail(cause, text)) {
+        record(text);
+    }
+}
+
+void Notices::keepOnly(const std::string& prefix, const std::set<std::string>& kept)
+{
+    for (auto it = m_failing.lower_bound(prefix); it != m_failing.end() && it->starts_with(prefix);) {
+        it = kept.contains(*it) ? std::next(it) : m_failing.erase(it);
+    }
+}
+
 void Notices::clear(const std::string& cause)
 {
     m_failing.erase(cause);
+}
+
+void Notices::clearWithFiles(const std::string& cause)
+{
+    clear(cause);
+    clearStartingWith(cause + "\n");
 }
 
 void Notices::clearStartingWith(const std::string& prefix)

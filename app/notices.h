@@ -25,10 +25,20 @@ public:
     // failure of another file is another cause). False when it was told
     // already and nothing was done.
     bool fail(const std::string& cause, const std::string& text);
+    // A line in the log once until the cause clears; no notice. False when
+    // it was written already.
+    bool note(const std::string& cause, const std::string& text);
+    // A failure that touches a file: the notice once per cause, the log line
+    // once per file, until the cause clears.
+    void failFor(const std::string& cause, const std::string& file, const std::string& text);
     // The cause is gone: the next failure of it is told again.
     void clear(const std::string& cause);
+    // The cause is gone, and with it what was logged of its files.
+    void clearWithFiles(const std::string& cause);
     // Every cause whose name starts so is gone.
     void clearStartingWith(const std::string& prefix);
+    // Every cause whose name starts so is gone, but those kept.
+    void keepOnly(const std::string& prefix, const std::set<std::string>& kept);
 
 private:
     TrayIcon& m_icon;

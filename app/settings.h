@@ -21,6 +21,7 @@ struct FileCheckInfo {
     std::string AcrExeDir;        // the reader program that prints them
     std::string PrinterNm;        // printer the files go to
     std::string FileDelDate;      // days a backup is kept, as text; empty: kept for ever
+    bool operator==(const FileCheckInfo&) const = default;
 };
 
 inline constexpr std::string_view kSettingsSection = "FileCheck_Info";

@@ -14,7 +14,8 @@ public:
     void purged(const std::string&, const std::string&) override {}
     void queryFailed(const std::string&, const FolderQueryError&) override {}
     void queryWorked(const std::string&) override {}
-    void leftoverStuck(const std::string&) override {}
+    void leftovers(const std::vector<std::pair<std::string, std::string>>&) override {}
+    void leftoverReturned(const std::string&) override {}
 };
 
 } // namespace kumoden::bench

@@ -145,7 +145,7 @@ public:
     // Without force a read-only file is refused; with force it goes too.
     virtual bool deleteFile(const std::string& path, bool force) = 0;
     // Never replaces an existing destination; on failure the source stays.
-    virtual bool moveFile(const std::string& source, const std::string& destination) = 0;
+    virtual bool moveFile(const std::string& /*source*/, const std::string& /*destination*/) { return false; }
     // The identity of the ordinary file at path (a link is not followed);
     // nothing for a link, a folder, anything else or nothing at all.
     virtual std::optional<FileIdentity> fileIdentity(const std::string& path) = 0;
@@ -158,8 +158,11 @@ public:
     // will have there: found after a move, a copy's own after a copy to
     // another file system (the process may end the moment the name shows).
     using BeforeNamed = std::function<void(const FileIdentity&)>;
-    virtual TakeResult takeFile(const std::string& source, const std::string& destination,
-                                const FileIdentity& found, const BeforeNamed& beforeNamed) = 0;
+    virtual TakeResult takeFile(const std::string& /*source*/, const std::string& /*destination*/,
+                                const FileIdentity& /*found*/, const BeforeNamed& /*beforeNamed*/)
+    {
+        return TakeResult::Failed;
+    }
     // A take cut short (the process ended during it) leaves the file under
     // a hidden temporary name in the archive folder. This puts such files
     // of takes that no running process holds back into the watched folder,
@@ -211,7 +214,10 @@ public:
     // A small file of the program's own, hidden from the queries (and so
     // from the purge): written whole, replacing one there, and on disk
     // when this returns true.
-    virtual bool writeHiddenFile(const std::string& path, const std::string& content) = 0;
+    virtual bool writeHiddenFile(const std::string& /*path*/, const std::string& /*content*/)
+    {
+        return false;
+    }
     // The whole content of a small file; nothing when it cannot be read.
     virtual std::optional<std::string> readSmallFile(const std::string& path) = 0;
 };

@@ -105,7 +105,7 @@ LeftoverStep DecideLeftover(const LeftoverFacts& facts)
     return LeftoverStep::Stuck;
 }
 
-std::string NumberedName(const std::string& name, int number)
+std::string OldNumberedName(const std::string& name, int number)
 {
     const auto dot = name.rfind('.');
     const std::size_t stem = dot == std::string::npos || dot == 0 ? name.size() : dot;
@@ -117,8 +117,8 @@ std::string PutUnderFreeName(const std::string& name, const std::function<bool(c
     if (put(name)) {
         return name;
     }
-    for (int number = 2; number <= kLastFreeNameNumber; ++number) {
-        if (std::string other = NumberedName(name, number); put(other)) {
+    for (int number = 2; number <= kOldLastFreeNameNumber; ++number) {
+        if (std::string other = OldNumberedName(name, number); put(other)) {
             return other;
         }
     }

@@ -62,11 +62,11 @@ LeftoverStep DecideLeftover(const LeftoverFacts& facts);
 
 // The name a file goes back under when its own is taken: "a.pdf" gives
 // "a (2).pdf" for 2.
-std::string NumberedName(const std::string& name, int number);
+std::string OldNumberedName(const std::string& name, int number);
 
 // The last number tried: a file whose own name and "name (2)" to
 // "name (9)" are all taken stays where it is, and the user is told.
-inline constexpr int kLastFreeNameNumber = 9;
+inline constexpr int kOldLastFreeNameNumber = 9;
 
 // Puts a file back into a folder, never over a file there: under its own
 // name, else the first of "name (2)" ... that put accepts. The name it went

@@ -98,10 +98,13 @@ void FrmDummy::tmrFileCheck_Timer()
     const bool readerThere = checkWatchSetup();
     CycleReport report(WatchedPath(m_info.FileChkDir, m_services.watch.files.separator()), m_info,
                        m_services.notices);
-    const WatchCycleResult result = RunWatchCycle(m_info, m_services.watch, report, m_purge, readerThere);
+    const WatchCycleResult result =
+        RunWatchCycle(m_info, m_services.watch, report, m_purge, m_watchMemory, readerThere);
     // Readers end on their own time: each tick tells of those that have.
     m_readers.started(result, m_info);
     m_readers.report(m_services.watch.launcher.takeEnded(), m_services.notices);
+    // A backup is kept for its reader while the reader is followed.
+    m_watchMemory.archive.beingRead = m_readers.files();
     m_tickRunning = false;
 }
 

@@ -99,6 +99,7 @@ private:
     ReaderEnds m_readers;
     // What the purge remembers of the archive between ticks.
     BackupPurge m_purge;
+    WatchMemory m_watchMemory;
 };
 
 } // namespace kumoden

@@ -1,7 +1,6 @@
 #include "watch/backup_purge.h"
 
 #include "app/number_text.h"
-#include "platform/take_leftovers.h"
 #include "watch/watch_cycle.h"
 
 namespace kumoden {
@@ -11,6 +10,11 @@ namespace {
 // a clock zone changed under the local times) is put right within this many
 // ticks: a walk now and then costs little beside one on every tick.
 constexpr int kTicksBetweenChecks = 4096;
+
+bool mayDelete(const Archive* archive, const std::string& name)
+{
+    return !archive || archive->mayPurge(name);
+}
 
 } // namespace
 
@@ -28,7 +32,8 @@ LocalTime BackupDeadline(LocalTime created, int days)
 }
 
 std::vector<std::string> BackupPurge::run(const std::string& watchedPath, const FileCheckInfo& info,
-                                          WatchServices& services, const std::vector<std::string>& touched)
+                                          WatchServices& services, const std::vector<std::string>& touched,
+                                          const Archive* archive)
 {
     if (!CreateFileSystemObject(services)) {
         forget();
@@ -50,16 +55,16 @@ std::vector<std::string> BackupPurge::run(const std::string& watchedPath, const 
     }
     const LocalTime now = services.clock.now();
     if (catchUp(files, touched)) {
-        return deleteDue(files, *days, now, false);
+        return deleteDue(files, *days, now, false, archive);
     }
     std::vector<DatedFile> listed = walk(files);
     if (m_trusted) {
-        return deleteDue(files, *days, now, true);
+        return deleteDue(files, *days, now, true, archive);
     }
     // Nothing to keep the record for: each file is judged as listed.
     std::vector<std::string> deleted;
     for (const DatedFile& file : listed) {
-        if (file.created && !ParseTakeTemporary(file.name) && BackupDeadline(*file.created, *days) < now &&
+        if (file.created && mayDelete(archive, file.name) && BackupDeadline(*file.created, *days) < now &&
             files.deleteFile(m_folder + file.name, false)) {
             deleted.push_back(file.name);
         }
@@ -151,10 +156,6 @@ void BackupPurge::refresh(FileSystem& files, const std::string& name)
 
 void BackupPurge::remember(const std::string& name, std::optional<LocalTime> created)
 {
-    // A take's temporary is not a backup yet, hidden or not.
-    if (ParseTakeTemporary(name)) {
-        return;
-    }
     // A file whose age cannot be told is never due.
     if (!created) {
         m_undated.insert(name);
@@ -174,7 +175,8 @@ void BackupPurge::drop(const std::string& name)
     }
 }
 
-std::vector<std::string> BackupPurge::deleteDue(FileSystem& files, int days, LocalTime now, bool walked)
+std::vector<std::string> BackupPurge::deleteDue(FileSystem& files, int days, LocalTime now, bool walked,
+                                                const Archive* archive)
 {
     // Deadlines follow creation times in order: the due files come first.
     std::vector<std::string> due;
@@ -191,8 +193,9 @@ std::vector<std::string> BackupPurge::deleteDue(FileSystem& files, int days, Loc
                 continue;
             }
         }
-        // A file that stays (read-only, open elsewhere) is tried again next tick.
-        if (files.deleteFile(m_folder + name, false)) {
+        // A file that stays (read-only, open elsewhere, still being read) is
+        // tried again next tick.
+        if (mayDelete(archive, name) && files.deleteFile(m_folder + name, false)) {
             drop(name);
             deleted.push_back(name);
         }

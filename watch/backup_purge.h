@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "platform/clock.h"
 #include "platform/folder_changes.h"
+#include "watch/archive.h"
 #include "watch/watch_services.h"
 
 #include <memory>
@@ -42,9 +43,11 @@ public:
     // FileDelDate keeps everything; so does one that cannot be read as days.
     // Read-only files, hidden files and sub-folders stay. touched names
     // files this tick put into the folder, which the notification may not
-    // have told yet. The names deleted.
+    // have told yet. A backup the archive keeps (one still being read)
+    // stays. The names deleted.
     std::vector<std::string> run(const std::string& watchedPath, const FileCheckInfo& info,
-                                 WatchServices& services, const std::vector<std::string>& touched = {});
+                                 WatchServices& services, const std::vector<std::string>& touched = {},
+                                 const Archive* archive = nullptr);
 
     // How many times the whole folder has been walked.
     int walks() const { return m_walks; }
@@ -62,7 +65,8 @@ private:
     void refresh(FileSystem& files, const std::string& name);
     void remember(const std::string& name, std::optional<LocalTime> created);
     void drop(const std::string& name);
-    std::vector<std::string> deleteDue(FileSystem& files, int days, LocalTime now, bool walked);
+    std::vector<std::string> deleteDue(FileSystem& files, int days, LocalTime now, bool walked,
+                                       const Archive* archive);
 
     bool m_watchChanges;
     std::string m_folder;

@@ -1,5 +1,7 @@
 #include "watch/cycle_report.h"
 
+#include <set>
+
 namespace kumoden {
 
 void CycleReport::reportPrinters(PrinterListStatus status)
@@ -32,40 +34,80 @@ void CycleReport::finished(const FileResult& file)
     const std::string& watchedPath = m_watchedPath;
     const FileCheckInfo& info = m_info;
     Notices& notices = m_notices;
+    const std::string& name = file.name;
     const std::string backup = watchedPath + std::string(kBackupFolderName);
+    const std::string why = file.reason.empty() ? std::string() : " (" + file.reason + ")";
     const std::string readerCause = "reader:" + info.AcrExeDir;
-    const std::string backupCause = "backup:" + backup;
+    // The archive's failures; a file printed clears them all.
+    const std::string archiveCause = "archive:" + backup + "\n";
     switch (file.outcome) {
     case FileOutcome::Printed:
-        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" +
-                       ArchivedPath(watchedPath, file.name) + ", プリンター「" + info.PrinterNm + "」)");
-        notices.clear(readerCause);
-        notices.clear(backupCause);
+        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(watchedPath, name) +
+                       ", プリンター「" + info.PrinterNm + "」)");
+        notices.clearWithFiles(readerCause);
+        notices.clearStartingWith(archiveCause);
+        notices.clearWithFiles("swapped:" + name);
         break;
     case FileOutcome::InUse:
-        notices.record("書き込み中のため次の回に: " + file.name);
+        notices.record("書き込み中のため次の回に: " + name);
         break;
     case FileOutcome::Vanished:
-        notices.record("移動する前になくなりました: " + file.name);
+        notices.record("移動する前になくなりました: " + name);
+        notices.clearWithFiles("swapped:" + name);
         break;
     case FileOutcome::NotTheFileFound:
-        notices.fail("swapped:" + file.name,
-                     "見つけたときと別のファイルに置き換えられたため印刷しません: " + file.name);
+        notices.failFor("swapped:" + name, name,
+                        "見つけたときと別のファイルに置き換えられたため印刷しません: " + name);
         break;
     case FileOutcome::NotArchived:
-        notices.fail(backupCause, "BackPdf に移動できません: " + file.name + " (" + backup + ")");
+        notices.failFor(archiveCause + "move", name,
+                        "BackPdf に移動できません: " + name + why + " (" + backup + ")");
+        break;
+    case FileOutcome::NoRoom:
+        notices.failFor(archiveCause + "room", name,
+                        "BackPdf に空きがないため移動できません: " + name + why +
+                            "。空きができたら移動します。");
+        break;
+    case FileOutcome::ArchiveBusy:
+        notices.failFor(archiveCause + "busy", name,
+                        "別のプログラムが BackPdf を使っているため次の回に: " + name);
+        break;
+    case FileOutcome::WaitsForReader:
+        notices.note("reading:" + name,
+                     "同じ名前の前のファイルを印刷プログラムが読み終えるまで監視フォルダーで待ちます: " +
+                         name);
+        break;
+    case FileOutcome::NoRecord:
+        notices.failFor(archiveCause + "record", name,
+                        "BackPdf に記録を書けないため移動しません: " + name + why);
+        break;
+    case FileOutcome::ArchiveStuck:
+        notices.failFor(archiveCause + "stuck", name,
+                        "BackPdf の前の移動が終わっていないため移動しません: " + name + why);
+        break;
+    case FileOutcome::LaunchHeld:
+        notices.failFor(archiveCause + "launch", name,
+                        "記録を消せないため、印刷プログラムの起動を次の回にします: " + name + why);
         break;
     case FileOutcome::ReaderNotStarted:
-        notices.fail(readerCause, "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + file.name +
-                                      " は監視フォルダーに " + file.returnedAs + " として戻しました。");
+        notices.failFor(readerCause, name,
+                        "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + name +
+                            " は監視フォルダーに " + file.returnedAs +
+                            " として戻しました。印刷プログラムが変わるまで印刷を待ちます。");
         break;
     case FileOutcome::ReaderNotStartedStuck:
-        notices.fail(readerCause, "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + file.name +
-                                      " は監視フォルダーに戻せず、" + backup + " に残っています。");
+        notices.failFor(readerCause, name,
+                        "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + name +
+                            " は監視フォルダーに戻せず、" + backup + " に残っています" + why + "。");
+        break;
+    case FileOutcome::HeldBack:
         break;
     }
+    if (file.outcome != FileOutcome::WaitsForReader && file.outcome != FileOutcome::HeldBack) {
+        notices.clear("reading:" + name);
+    }
     if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
-        file.outcome == FileOutcome::ReaderNotStartedStuck) {
+        file.outcome == FileOutcome::ReaderNotStartedStuck || file.outcome == FileOutcome::LaunchHeld) {
         reportPrinters(file.printers);
     }
 }
@@ -86,9 +128,23 @@ void CycleReport::queryWorked(const std::string& cause)
     m_notices.clear(cause);
 }
 
-void CycleReport::leftoverStuck(const std::string& path)
+void CycleReport::leftovers(const std::vector<std::pair<std::string, std::string>>& stuck)
 {
-    m_notices.fail("leftover:" + path, "移動が途中で終わったファイルを監視フォルダーに戻せません: " + path);
+    const std::string prefix = "leftover:";
+    std::set<std::string> still;
+    for (const auto& [path, why] : stuck) {
+        still.insert(prefix + path);
+    }
+    m_notices.keepOnly(prefix, still);
+    for (const auto& [path, why] : stuck) {
+        m_notices.fail(prefix + path, "途中で終わった移動を仕上げられません: " + path + " (" + why +
+                                          ")。次の回にもう一度試みます。");
+    }
+}
+
+void CycleReport::leftoverReturned(const std::string& name)
+{
+    m_notices.record("途中で終わった移動を取り消し、監視フォルダーに戻しました: " + name);
 }
 
 } // namespace kumoden

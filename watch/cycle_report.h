@@ -9,9 +9,10 @@ namespace kumoden {
 // Tells what a tick does as it does it: a log line for every file archived,
 // printed, left or purged, each written when it happens, and a notice for
 // each failure the user would want to know of (once until it clears: a file
-// printed clears the reader's and the archive folder's failures, an
-// answered printer lookup clears the print system's, a folder query that
-// works clears its failure).
+// printed clears the reader's and the archive's failures, an answered
+// printer lookup clears the print system's, a folder query that works
+// clears its failure). Each file a failure touches is named in the log,
+// once until that failure clears.
 class CycleReport final : public CycleObserver {
 public:
     CycleReport(std::string watchedPath, const FileCheckInfo& info, Notices& notices)
@@ -24,7 +25,8 @@ public:
     void purged(const std::string& backupFolder, const std::string& name) override;
     void queryFailed(const std::string& cause, const FolderQueryError& error) override;
     void queryWorked(const std::string& cause) override;
-    void leftoverStuck(const std::string& path) override;
+    void leftovers(const std::vector<std::pair<std::string, std::string>>& stuck) override;
+    void leftoverReturned(const std::string& name) override;
 
 private:
     void reportPrinters(PrinterListStatus status);

@@ -1,12 +1,10 @@
 #include "watch/print_pass.h"
 
-#include "platform/take_leftovers.h"
 #include "printing/printer_lookup.h"
 #include "watch/print_command.h"
 #include "watch/watch_cycle.h"
 
 #include <cstdint>
-#include <sstream>
 #include <utility>
 
 namespace kumoden {
@@ -30,200 +28,211 @@ bool waitUntilStable(const std::string& file, std::int64_t& remembered, WatchSer
         if (!length || *length == remembered) {
             break;
         }
+        // Every two readings compared lie a whole wait apart: a writer that
+        // appends now and then is not caught between two of its writes.
+        remembered = *length;
         sleeper.sleep(kSettleWait);
-        if (const auto again = services.files.fileLength(file)) {
-            remembered = *again;
-        }
     }
     sleeper.sleep(kAfterStableWait);
     return !sleeper.stopRequested();
 }
 
-std::string recordText(const std::string& name, const FileIdentity& identity)
+FileOutcome takeOutcome(TakeOutcome::Kind kind)
 {
-    return std::to_string(identity.volume) + " " + std::to_string(identity.index) + " " +
-           std::to_string(identity.born) + "\n" + name;
-}
-
-// The name and identity a record holds; nothing for a record that is not one.
-std::optional<std::pair<std::string, FileIdentity>> parseRecord(const std::string& text)
-{
-    const std::size_t line = text.find('\n');
-    if (line == std::string::npos || line + 1 >= text.size()) {
-        return std::nullopt;
-    }
-    FileIdentity identity;
-    std::istringstream numbers(text.substr(0, line));
-    if (!(numbers >> identity.volume >> identity.index >> identity.born)) {
-        return std::nullopt;
-    }
-    return std::make_pair(text.substr(line + 1), identity);
-}
-
-FileOutcome archiveOutcome(TakeResult result)
-{
-    switch (result) {
-    case TakeResult::InUse:
+    switch (kind) {
+    case TakeOutcome::inUse:
         return FileOutcome::InUse;
-    case TakeResult::Vanished:
+    case TakeOutcome::vanished:
         return FileOutcome::Vanished;
-    case TakeResult::NotTheFileFound:
+    case TakeOutcome::otherFile:
         return FileOutcome::NotTheFileFound;
-    default:
-        return FileOutcome::NotArchived;
+    case TakeOutcome::busy:
+        return FileOutcome::ArchiveBusy;
+    case TakeOutcome::waitsForReader:
+        return FileOutcome::WaitsForReader;
+    case TakeOutcome::noRoom:
+        return FileOutcome::NoRoom;
+    case TakeOutcome::noRecord:
+        return FileOutcome::NoRecord;
+    case TakeOutcome::stuck:
+        return FileOutcome::ArchiveStuck;
+    case TakeOutcome::taken:
+    case TakeOutcome::failed:
+        break;
     }
+    return FileOutcome::NotArchived;
 }
 
-} // namespace
-
-namespace {
-
-// Where one pass keeps what outlives a file.
-struct PassPlace {
+// What one pass keeps from file to file.
+struct Pass {
     const std::string& watchedPath;
-    std::string backupPrefix; // the archive folder and the separator
-    std::string record;       // the launch record in it
+    const FileCheckInfo& info;
+    WatchServices& services;
+    PassObserver& observer;
+    WatchMemory& memory;
+    Archive archive;
     // Driver and port: a file whose printer is not found goes out with the
     // last ones found in this pass.
     PrinterPort port;
-};
+    std::int64_t remembered = 0;
 
-PassPlace passPlace(const std::string& watchedPath, FileSystem& files)
-{
-    PassPlace place{watchedPath, watchedPath + std::string(kBackupFolderName) + files.separator(), {}, {}};
-    place.record = place.backupPrefix + std::string(kLaunchRecordName);
-    return place;
-}
-
-// Looks the printer up and starts the reader on a file of the archive;
-// puts the file back into the watched folder when the reader does not start.
-FileResult launchArchived(const std::string& name, const FileCheckInfo& info, PassPlace& place,
-                          WatchServices& services, PassObserver& observer)
-{
-    FileSystem& files = services.files;
-    const std::string backupFile = place.backupPrefix + name;
-    // A print system that does not answer lists no printer: driver and
-    // port stay as they were, as for a printer that is not installed.
-    const PrinterListing listing = services.printers.installedPrinters();
-    LookUpPrinter(listing.printers, info.PrinterNm, place.port);
-    const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, place.port.driverName,
-                       place.port.portName};
-    // The record goes just before the launch, so that a launch that
-    // happened is never made again after a restart. A process that dies in
-    // the moment between the two leaves the file archived and unprinted:
-    // that window is accepted.
-    files.deleteFile(place.record, true);
-    if (const std::uint64_t task = services.launcher.launch(PrintLaunchRequest(job)); task != 0) {
-        const FileResult printed{name, FileOutcome::Printed, {}, listing.status, task};
-        observer.finished(printed);
-        services.sleeper.sleep(kAfterLaunchWait);
-        return printed;
+    Pass(const std::string& watched, const FileCheckInfo& settings, WatchServices& services_,
+         PassObserver& observer_, WatchMemory& memory_)
+        : watchedPath(watched), info(settings), services(services_), observer(observer_), memory(memory_),
+          archive(watched, services_.files, memory_.archive)
+    {
     }
-    // Unprinted in the archive, a file would never be tried again and
-    // would later be purged: it goes back to wait for a reader, never over
-    // a newcomer of the same name. Its own name and "(2)" to "(9)" are
-    // tried (kLastFreeNameNumber); at the tenth name taken it stays in the
-    // archive, and the user is told.
-    const std::string returnedAs = PutUnderFreeName(
-        name, [&](const std::string& free) { return files.moveFile(backupFile, place.watchedPath + free); });
-    const FileResult result{
-        name, returnedAs.empty() ? FileOutcome::ReaderNotStartedStuck : FileOutcome::ReaderNotStarted,
-        returnedAs, listing.status};
-    observer.finished(result);
-    return result;
-}
 
-// Takes one file found by the query into the archive and prints it;
-// nothing when a request to end cut its waits short.
-std::optional<FileResult> printFile(const std::string& name, const FileCheckInfo& info, PassPlace& place,
-                                    std::int64_t& remembered, WatchServices& services, PassObserver& observer)
-{
-    FileSystem& files = services.files;
-    const std::string incoming = place.watchedPath + name;
-    const std::string backupFolder = place.backupPrefix.substr(0, place.backupPrefix.size() - 1);
-    const auto fail = [&](FileOutcome outcome) {
-        const FileResult result{name, outcome, {}};
+    FileResult finish(FileResult result)
+    {
         observer.finished(result);
         return result;
-    };
-    // The file the query found; what is archived and printed must be this
-    // one, not what the name stands for after the waits.
-    const auto found = files.fileIdentity(incoming);
-    if (!waitUntilStable(incoming, remembered, services)) {
-        return std::nullopt;
     }
-    if (!found) {
-        return fail(FileOutcome::Vanished);
+
+    // Looks the printer up and starts the reader on a file of the archive,
+    // whose record goes just before; gives the file back to the watched
+    // folder when the reader does not start. Under the archive's lock.
+    FileResult launch(const std::string& name)
+    {
+        FileSystem& files = services.files;
+        const std::string backupFile = archive.folder() + name;
+        // A print system that does not answer lists no printer: driver and
+        // port stay as they were, as for a printer that is not installed.
+        const PrinterListing listing = services.printers.installedPrinters();
+        LookUpPrinter(listing.printers, info.PrinterNm, port);
+        if (const FileStep removed = archive.launchDue(); !removed) {
+            return finish({name, FileOutcome::LaunchHeld, {}, listing.status, 0, removed.reason});
+        }
+        const PrintJob job{info.AcrExeDir, backupFile, info.PrinterNm, port.driverName, port.portName};
+        if (const std::uint64_t task = services.launcher.launch(PrintLaunchRequest(job)); task != 0) {
+            memory.archive.beingRead.insert(backupFile);
+            return finish({name, FileOutcome::Printed, {}, listing.status, task});
+        }
+        // A reader that does not start is held like a missing one: files
+        // wait for it in the watched folder, this one with them.
+        memory.heldReader.emplace(info.AcrExeDir, files.fileStamp(info.AcrExeDir));
+        std::string why;
+        const std::string returnedAs = archive.giveBack(name, why);
+        return finish(
+            {name, returnedAs.empty() ? FileOutcome::ReaderNotStartedStuck : FileOutcome::ReaderNotStarted,
+             returnedAs, listing.status, 0, why});
     }
-    if (!files.folderExists(backupFolder)) {
-        files.createFolder(backupFolder);
+
+    // Takes one file found by the query into the archive and prints it;
+    // nothing when a request to end cut its waits short.
+    std::optional<FileResult> print(const std::string& name)
+    {
+        FileSystem& files = services.files;
+        const std::string incoming = watchedPath + name;
+        if (archive.heldBack(name)) {
+            return FileResult{name, FileOutcome::HeldBack, {}};
+        }
+        // Not waited on while the backup of its name is still being read.
+        if (archive.beingRead(name)) {
+            return finish({name, FileOutcome::WaitsForReader, {}});
+        }
+        // The file the query found; what is archived and printed must be
+        // this one, not what the name stands for after the waits.
+        const auto found = files.fileIdentity(incoming);
+        if (!waitUntilStable(incoming, remembered, services)) {
+            return std::nullopt;
+        }
+        if (!found) {
+            return finish({name, FileOutcome::Vanished, {}});
+        }
+        if (const FileStep locked = archive.lock(true); !locked) {
+            return finish(
+                {name,
+                 locked.kind == FileStep::inUse ? FileOutcome::ArchiveBusy : FileOutcome::NotArchived,
+                 {},
+                 PrinterListStatus::listed,
+                 0,
+                 locked.reason});
+        }
+        const TakeOutcome taken = archive.take(name, *found, remembered);
+        if (taken.kind != TakeOutcome::taken) {
+            archive.unlock();
+            // Printing the backup path now would print an older file of the
+            // same name, or nothing; the file is tried again later.
+            return finish({name, takeOutcome(taken.kind), {}, PrinterListStatus::listed, 0, taken.reason});
+        }
+        observer.archived(name);
+        FileResult result = launch(name);
+        archive.unlock();
+        if (result.outcome == FileOutcome::Printed) {
+            services.sleeper.sleep(kAfterLaunchWait);
+        }
+        return result;
     }
-    // Should the process die before the launch, the record names the file.
-    files.writeHiddenFile(place.record, recordText(name, *found));
-    // An older backup of the same name goes only when this move succeeds.
-    // Taken to another file system, the archive's file is a copy with an
-    // identity of its own: the record names that one before its name shows.
-    const TakeResult taken =
-        files.takeFile(incoming, place.backupPrefix + name, *found, [&](const FileIdentity& archived) {
-            if (archived != *found) {
-                files.writeHiddenFile(place.record, recordText(name, archived));
-            }
-        });
-    if (taken != TakeResult::Taken) {
-        files.deleteFile(place.record, true);
-        // Printing the backup path now would print an older file of the
-        // same name, or nothing; the file is tried again next tick.
-        return fail(archiveOutcome(taken));
-    }
-    observer.archived(name);
-    return launchArchived(name, info, place, services, observer);
-}
+};
 
 } // namespace
 
-std::optional<FileResult> ResumeCutShortLaunch(const std::string& watchedPath, const FileCheckInfo& info,
-                                               WatchServices& services, PassObserver& observer)
+bool ReaderHeld(const FileCheckInfo& info, FileSystem& files, WatchMemory& memory)
 {
-    FileSystem& files = services.files;
-    PassPlace place = passPlace(watchedPath, files);
-    const auto text = files.readSmallFile(place.record);
-    if (!text) {
-        return std::nullopt;
+    if (!memory.heldReader) {
+        return false;
     }
-    const auto record = parseRecord(*text);
-    // Only the very file the record names: an older backup of the same name
-    // was printed in its time.
-    if (!record || files.fileIdentity(place.backupPrefix + record->first) != record->second) {
-        files.deleteFile(place.record, true);
-        return std::nullopt;
+    if (memory.heldReader->first == info.AcrExeDir &&
+        memory.heldReader->second == files.fileStamp(info.AcrExeDir)) {
+        return true;
     }
-    // A record that cannot go would have the file launched at every tick.
-    if (!files.deleteFile(place.record, true)) {
-        return std::nullopt;
+    memory.heldReader.reset();
+    return false;
+}
+
+ArchiveRepair RepairArchive(const std::string& watchedPath, const FileCheckInfo& info,
+                            WatchServices& services, PassObserver& observer, WatchMemory& memory,
+                            bool mayLaunch)
+{
+    ArchiveRepair repair;
+    Pass pass(watchedPath, info, services, observer, memory);
+    const FileStep locked = pass.archive.lock(false);
+    if (!locked) {
+        repair.busy = locked.kind == FileStep::inUse;
+        return repair;
     }
-    return launchArchived(record->first, info, place, services, observer);
+    Recovery recovery = pass.archive.recover();
+    repair.returned = std::move(recovery.returned);
+    repair.stuck = std::move(recovery.stuck);
+    // A file archived and never launched waits, as others do, while the
+    // reader is held.
+    if (recovery.due && mayLaunch && !ReaderHeld(info, services.files, memory)) {
+        repair.launched = pass.launch(*recovery.due);
+    }
+    pass.archive.unlock();
+    if (repair.launched && repair.launched->outcome == FileOutcome::Printed) {
+        services.sleeper.sleep(kAfterLaunchWait);
+    }
+    return repair;
 }
 
 std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info,
-                                      WatchServices& services, PassObserver& observer)
+                                      WatchServices& services, PassObserver& observer, WatchMemory& memory)
 {
     std::vector<FileResult> results;
     if (!CreateFileSystemObject(services)) {
         return results;
     }
-    PassPlace place = passPlace(watchedPath, services.files);
-    std::int64_t remembered = 0;
+    Pass pass(watchedPath, info, services, observer, memory);
     for (const std::string& name : services.files.listFiles(MatchPattern(watchedPath, info.FileSelect))) {
-        if (services.sleeper.stopRequested()) {
+        if (services.sleeper.stopRequested() || ReaderHeld(info, services.files, memory)) {
             break;
         }
-        auto result = printFile(name, info, place, remembered, services, observer);
+        auto result = pass.print(name);
         if (!result) {
             break;
         }
         results.push_back(std::move(*result));
     }
     return results;
+}
+
+std::vector<FileResult> PrintPdfFiles(const std::string& watchedPath, const FileCheckInfo& info,
+                                      WatchServices& services, PassObserver& observer)
+{
+    WatchMemory memory;
+    return PrintPdfFiles(watchedPath, info, services, observer, memory);
 }
 
 } // namespace kumoden

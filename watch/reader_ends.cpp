@@ -80,6 +80,15 @@ void ReaderEnds::started(const WatchCycleResult& result, const FileCheckInfo& in
     }
 }
 
+std::set<std::string> ReaderEnds::files() const
+{
+    std::set<std::string> files;
+    for (const auto& entry : m_running) {
+        files.insert(entry.second.file);
+    }
+    return files;
+}
+
 void ReaderEnds::report(const std::vector<TaskEnd>& ends, Notices& notices)
 {
     for (const TaskEnd& end : ends) {

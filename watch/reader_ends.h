@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ public:
     // Tells the ends the launcher saw; ends of tasks not noted are ignored.
     void report(const std::vector<TaskEnd>& ends, Notices& notices);
     std::size_t running() const { return m_running.size(); }
+    // The archived files whose readers are followed.
+    std::set<std::string> files() const;
 
 private:
     struct Job {

@@ -43,19 +43,22 @@ std::string ArchivedPath(const std::string& watchedPath, const std::string& name
 namespace {
 
 void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer, bool takeFiles,
-               WatchCycleResult& result)
+               WatchMemory& memory, WatchCycleResult& result)
 {
     result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
-    if (!takeFiles) {
+    // Left half done, the archive holds files the watched folder waits for:
+    // mended on every tick, while the reader is there or not.
+    ArchiveRepair repair = RepairArchive(result.watchedPath, info, services, observer, memory, takeFiles);
+    for (const std::string& name : repair.returned) {
+        observer.leftoverReturned(name);
+    }
+    observer.leftovers(repair.stuck);
+    result.leftovers = std::move(repair.stuck);
+    if (repair.launched) {
+        result.files.push_back(std::move(*repair.launched));
+    }
+    if (!takeFiles || ReaderHeld(info, services.files, memory)) {
         return;
-    }
-    result.leftovers = services.files.undoTakesCutShort(
-        result.watchedPath + std::string(kBackupFolderName) + services.files.separator(), result.watchedPath);
-    for (const std::string& path : result.leftovers) {
-        observer.leftoverStuck(path);
-    }
-    if (auto resumed = ResumeCutShortLaunch(result.watchedPath, info, services, observer)) {
-        result.files.push_back(std::move(*resumed));
     }
     const std::string cause(kWatchedQueryCause);
     try {
@@ -63,7 +66,7 @@ void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
                              !services.sleeper.stopRequested();
         std::vector<FileResult> printed;
         if (waiting) {
-            printed = PrintPdfFiles(result.watchedPath, info, services, observer);
+            printed = PrintPdfFiles(result.watchedPath, info, services, observer, memory);
         }
         observer.queryWorked(cause);
         result.files.insert(result.files.end(), printed.begin(), printed.end());
@@ -73,7 +76,7 @@ void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
 }
 
 void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
-               BackupPurge& purge, WatchCycleResult& result)
+               BackupPurge& purge, WatchMemory& memory, WatchCycleResult& result)
 {
     if (result.watchedPath.empty()) {
         result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
@@ -86,7 +89,9 @@ void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
         for (const FileResult& file : result.files) {
             touched.push_back(file.name);
         }
-        result.purged = purge.run(result.watchedPath, info, services, touched);
+        // Backups still being read stay.
+        const Archive archive(result.watchedPath, services.files, memory.archive);
+        result.purged = purge.run(result.watchedPath, info, services, touched, &archive);
         observer.queryWorked(cause);
     } catch (const FolderQueryError& error) {
         observer.queryFailed(cause, error);
@@ -103,12 +108,19 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
                                bool takeFiles)
 {
     BackupPurge purge(false);
-    return RunWatchCycle(info, services, observer, purge, takeFiles);
+    WatchMemory memory;
+    return RunWatchCycle(info, services, observer, purge, memory, takeFiles);
 }
 
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
-                               BackupPurge& purge, bool takeFiles)
+                               BackupPurge& purge, WatchMemory& memory, bool takeFiles)
 {
+    // What was held back for a cause the settings may have mended is tried again.
+    if (memory.settings != info) {
+        memory.heldReader.reset();
+        memory.archive.heldBack.clear();
+        memory.settings = info;
+    }
     // Each step stands on its own: whatever one of them meets, the next
     // still runs and the program carries on.
     WatchCycleResult result;
@@ -116,14 +128,14 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
         return result;
     }
     try {
-        printStep(info, services, observer, takeFiles, result);
+        printStep(info, services, observer, takeFiles, memory, result);
     } catch (const std::exception&) {
     }
     if (services.sleeper.stopRequested()) {
         return result;
     }
     try {
-        purgeStep(info, services, observer, purge, result);
+        purgeStep(info, services, observer, purge, memory, result);
     } catch (const std::exception&) {
     }
     return result;

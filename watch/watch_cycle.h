@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kumoden {
@@ -28,8 +29,9 @@ struct WatchCycleResult {
     std::string watchedPath;
     std::vector<FileResult> files;   // of the print pass, when one ran
     std::vector<std::string> purged; // backups deleted
-    // Takes cut short by an earlier process that could not be undone (paths).
-    std::vector<std::string> leftovers{};
+    // What an ended program left half done in the archive that could not
+    // be finished or undone (path, why).
+    std::vector<std::pair<std::string, std::string>> leftovers{};
 };
 
 // Hears a tick's events as they happen.
@@ -42,25 +44,27 @@ public:
     virtual void queryFailed(const std::string& cause, const FolderQueryError& error) = 0;
     // The same query worked.
     virtual void queryWorked(const std::string& cause) = 0;
-    // A take an earlier process cut short that could not be undone (its path).
-    virtual void leftoverStuck(const std::string& path) = 0;
+    // What an ended program left half done in the archive and could not be
+    // finished or undone (a path, and why), at every tick: all of it.
+    virtual void leftovers(const std::vector<std::pair<std::string, std::string>>& stuck) = 0;
+    // A file an ended program was taking, back in the watched folder under name.
+    virtual void leftoverReturned(const std::string& name) = 0;
 };
 
 // The causes of the two queries of a tick.
 inline constexpr std::string_view kWatchedQueryCause = "query:watched";
 inline constexpr std::string_view kBackupQueryCause = "query:backup";
 
-// One tick of the watch: undo the takes an earlier process cut short (the
-// file system does that once per archive folder), finish a launch a dead
-// process left, print the
-// waiting PDF files, if any (unless takeFiles is false: then they wait),
-// then purge old backups. Never throws; a failing step is abandoned and
-// the next runs. A request to end the program ends the tick at the next
-// safe point of the pass, and skips the purge.
+// One tick of the watch: finish in the archive what an ended program left
+// half done (a launch too), print the waiting PDF files, if any (unless
+// takeFiles is false: then they wait), then purge old backups. Never
+// throws; a failing step is abandoned and the next runs. A request to end
+// the program ends the tick at the next safe point of the pass, and skips
+// the purge.
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
                                bool takeFiles = true);
-// The same, with a purge that remembers the archive from tick to tick.
+// The same, with a purge and a memory that last from tick to tick.
 WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
-                               BackupPurge& purge, bool takeFiles = true);
+                               BackupPurge& purge, WatchMemory& memory, bool takeFiles = true);
 
 } // namespace kumoden

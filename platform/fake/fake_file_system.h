@@ -11,25 +11,22 @@
 namespace kumoden::fake {
 
 // Real files through another file system, with failures a test can switch
-// on: a missing file facility, a move that fails, a file taken into the
-// archive with a given result and nothing changed.
+// on: a missing file facility, renames and copies that fail, a file found
+// open for writing, an archive on another file system.
 class FakeFileSystem final : public FileSystem {
 public:
     explicit FakeFileSystem(FileSystem& real) : m_real(real) {}
 
     void setObjectAvailable(bool available) { m_objectAvailable = available; }
-    // Both moves and takes fail (a take with Failed).
+    // Renames and copies fail.
     void setMoveFails(bool fails) { m_moveFails = fails; }
-    // Takes end with this result, touching nothing; nothing for real ones.
-    void setTakeResult(std::optional<TakeResult> result) { m_takeResult = result; }
-    int takes() const { return m_takes; }
-    // Real takes make copies, as to another file system; named is called
-    // the moment a copy has its name in the archive.
-    void setCopyTakes(bool copies, std::function<void()> named = nullptr)
-    {
-        m_copyTakes = copies;
-        m_named = std::move(named);
-    }
+    // Holding a file fails so (inUse: a writer has it open); nothing for real ones.
+    void setHoldResult(std::optional<FileStep::Kind> result) { m_holdResult = result; }
+    // The free space every folder reports; nothing for the real one.
+    void setRoom(std::optional<std::int64_t> room) { m_room = room; }
+    // The archive folder BackPdf lies on a file system of its own: renames
+    // between it and other folders fail so, and files are copied.
+    void setOtherVolumes(bool other) { m_otherVolumes = other; }
     int objectsCreated() const { return m_objectsCreated; }
     // Creation times for files whose real one a test cannot choose.
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
@@ -96,44 +93,9 @@ public:
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
     bool fileReadable(const std::string& path) override { return m_real.fileReadable(path); }
     bool deleteFile(const std::string& path, bool force) override { return m_real.deleteFile(path, force); }
-    bool moveFile(const std::string& source, const std::string& destination) override
-    {
-        return !m_moveFails && m_real.moveFile(source, destination);
-    }
     std::optional<FileIdentity> fileIdentity(const std::string& path) override
     {
         return m_real.fileIdentity(path);
-    }
-    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
-                        const BeforeNamed& beforeNamed) override
-    {
-        ++m_takes;
-        if (m_moveFails) {
-            return TakeResult::Failed;
-        }
-        if (m_takeResult) {
-            return *m_takeResult;
-        }
-        if (!m_copyTakes) {
-            return m_real.takeFile(source, destination, found, beforeNamed);
-        }
-        // As to another file system: the file is copied, the copy named.
-        const std::filesystem::path copy = destination + ".copy";
-        std::filesystem::copy_file(source, copy);
-        std::filesystem::remove(source);
-        if (beforeNamed) {
-            beforeNamed(*m_real.fileIdentity(copy.string()));
-        }
-        std::filesystem::rename(copy, destination);
-        if (m_named) {
-            m_named();
-        }
-        return TakeResult::Taken;
-    }
-    std::vector<std::string> undoTakesCutShort(const std::string& archive,
-                                               const std::string& watched) override
-    {
-        return m_real.undoTakesCutShort(archive, watched);
     }
     std::optional<LocalTime> dateCreated(const std::string& path) override
     {
@@ -141,9 +103,21 @@ public:
     }
     FileStep renameNew(const std::string& from, const std::string& to) override
     {
+        if (m_moveFails) {
+            return {FileStep::failed, "a move that fails"};
+        }
+        const auto archived = [](const std::string& path) {
+            return path.find("BackPdf") != std::string::npos;
+        };
+        if (m_otherVolumes && archived(from) != archived(to)) {
+            return {FileStep::otherVolume, "another file system"};
+        }
         return m_real.renameNew(from, to);
     }
-    FileStep copyNew(const std::string& from, const std::string& to) override { return m_real.copyNew(from, to); }
+    FileStep copyNew(const std::string& from, const std::string& to) override
+    {
+        return m_moveFails ? FileStep{FileStep::failed, "a copy that fails"} : m_real.copyNew(from, to);
+    }
     FileStep writeNew(const std::string& path, const std::string& content) override
     {
         return m_real.writeNew(path, content);
@@ -151,6 +125,10 @@ public:
     std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
                                        FileStep& step) override
     {
+        if (m_holdResult) {
+            step = {*m_holdResult, "held"};
+            return nullptr;
+        }
         return m_real.holdFile(path, expected, step);
     }
     std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override
@@ -159,13 +137,9 @@ public:
     }
     std::optional<std::int64_t> freeSpace(const std::string& folder) override
     {
-        return m_real.freeSpace(folder);
+        return m_room ? m_room : m_real.freeSpace(folder);
     }
     std::optional<FileStamp> fileStamp(const std::string& path) override { return m_real.fileStamp(path); }
-    bool writeHiddenFile(const std::string& path, const std::string& content) override
-    {
-        return m_real.writeHiddenFile(path, content);
-    }
     std::optional<std::string> readSmallFile(const std::string& path) override
     {
         return m_real.readSmallFile(path);
@@ -253,10 +227,9 @@ private:
     FileSystem& m_real;
     bool m_objectAvailable = true;
     bool m_moveFails = false;
-    std::optional<TakeResult> m_takeResult;
-    bool m_copyTakes = false;
-    std::function<void()> m_named;
-    int m_takes = 0;
+    std::optional<FileStep::Kind> m_holdResult;
+    bool m_otherVolumes = false;
+    std::optional<std::int64_t> m_room;
     int m_objectsCreated = 0;
     std::map<std::string, LocalTime> m_created;
     std::optional<std::string> m_queryError;

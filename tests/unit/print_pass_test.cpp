@@ -15,10 +15,10 @@ using Outcomes = std::vector<FileOutcome>;
 
 class PrintPass : public WatchFixture {
 protected:
-    std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services, trail); }
-    std::optional<FileResult> resume() { return ResumeCutShortLaunch(watched(), info, services, trail); }
+    std::vector<FileResult> run() { return PrintPdfFiles(watched(), info, services, trail, memory); }
+    ArchiveRepair repair() { return RepairArchive(watched(), info, services, trail, memory, true); }
     // Whether the record of a launch under way is in the archive.
-    bool recorded() const { return std::filesystem::exists(inBackup(".kumoden-launch")); }
+    bool recorded() const { return std::filesystem::exists(inBackup(".kumoden") / "ready"); }
     static Outcomes outcomes(const std::vector<FileResult>& results)
     {
         Outcomes outcomes(results.size());
@@ -31,6 +31,7 @@ protected:
         const auto& arguments = launcher.requests().at(launch).arguments;
         return {arguments.begin() + 6, arguments.end()};
     }
+    WatchMemory memory;
     // Stops the program during the given wait.
     void stopInWait(std::size_t wait)
     {
@@ -45,10 +46,9 @@ protected:
 TEST_F(PrintPass, EachEventIsToldWhenItHappensAPrintedFileBeforeTheWaitAfterItsLaunch)
 {
     drop({"a.pdf", "b.pdf"});
-    files.setTakeResult(std::nullopt);
     launcher.onLaunch([&](const LaunchRequest&) {
         // The second file is found in use when its turn comes.
-        files.setTakeResult(TakeResult::InUse);
+        files.setHoldResult(FileStep::inUse);
     });
     run();
     using Event = EventTrail::Event;
@@ -83,59 +83,32 @@ TEST_F(PrintPass, ARequestToEndDuringTheWaitAfterALaunchEndsThePassAfterThatFile
 
 TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAfterwards)
 {
-    // The process dies in the printer lookup of the first file.
-    const auto dieInLookup = [&] {
+    // The process dies in the printer lookup of the first file, an archive
+    // on another file system or not.
+    for (const bool elsewhere : {false, true}) {
+        files.setOtherVolumes(elsewhere);
+        drop("a.pdf", elsewhere ? "copied" : "moved");
         printers.onList([&] {
             printers.onList(nullptr);
             throw std::runtime_error("killed");
         });
         EXPECT_THROW(run(), std::runtime_error);
         EXPECT_TRUE(recorded());
-        // Hidden: neither the purge nor a query of the archive sees it.
-        EXPECT_EQ(files.listFiles(backupText("*.*")).front(), "a.pdf");
-        EXPECT_EQ(files.listFiles(backupText(".*")), (std::vector<std::string>{}));
-    };
-    drop("a.pdf", "first");
-    drop("b.pdf");
-    dieInLookup();
-    EXPECT_TRUE(launcher.requests().empty());
+        // The record and the archive's lock are hidden from the purge and
+        // from every query of the archive.
+        EXPECT_EQ(files.listFiles(backupText("*")), std::vector<std::string>{"a.pdf"});
 
-    const auto resumed = resume();
-    ASSERT_TRUE(resumed);
-    EXPECT_EQ(resumed->outcome, FileOutcome::Printed);
-    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
-    EXPECT_FALSE(recorded());
-    EXPECT_FALSE(resume());
-    run();
-    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "b.pdf"}));
-
-    // Taken to another file system, the archive holds a copy: a process
-    // that dies the moment the copy has its name left a record naming it.
-    drop("c.pdf");
-    files.setCopyTakes(true, [] { throw std::runtime_error("killed"); });
-    EXPECT_THROW(run(), std::runtime_error);
-    files.setCopyTakes(false);
-    ASSERT_TRUE(resume());
-    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "b.pdf", "c.pdf"}));
-
-    // A record whose file the archive no longer holds, or holds another
-    // file under its name (an older backup), launches nothing and goes.
-    for (const bool older : {true, false}) {
-        drop("a.pdf", "again");
-        dieInLookup();
-        // Made while the archived file is still there, the other file cannot
-        // be given its number (Windows tells files by that alone).
-        if (older) {
-            dir.write("BackPdf/older", "an older backup");
-        }
-        std::filesystem::remove(inBackup("a.pdf"));
-        if (older) {
-            std::filesystem::rename(inBackup("older"), inBackup("a.pdf"));
-        }
-        EXPECT_FALSE(resume()) << older;
-        EXPECT_FALSE(recorded()) << older;
-        EXPECT_EQ(launcher.requests().size(), 3u) << older;
+        memory = {};
+        const ArchiveRepair repaired = repair();
+        ASSERT_TRUE(repaired.launched);
+        EXPECT_EQ(repaired.launched->outcome, FileOutcome::Printed);
+        EXPECT_EQ(readFile(inBackup("a.pdf")), elsewhere ? "copied" : "moved");
+        EXPECT_FALSE(recorded());
+        EXPECT_FALSE(repair().launched);
+        // Its reader ends; a newcomer of its name may replace it.
+        memory.archive.beingRead.clear();
     }
+    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf", "a.pdf"}));
 }
 
 TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
@@ -154,19 +127,21 @@ TEST_F(PrintPass, AStableFileIsArchivedAfterTwoWaitsAndPrintedFromTheArchive)
                                   "PDF", "Generic CUPS-PDF Printer", "cups-pdf:/"}));
 }
 
-TEST_F(PrintPass, AGrowingFileGetsOneMoreWaitAndANewReading)
+TEST_F(PrintPass, AGrowingFileIsTakenOnlyWhenTwoReadingsAWholeWaitApartAgree)
 {
     drop("a.pdf", "%PDF");
-    // The writer appends during the first wait and during the extra one.
+    // A writer that opens the file now and then to append, during each of
+    // the first three waits: two readings taken one right after the other
+    // would agree after the second.
     sleeper.onSleep([&](std::size_t n) {
-        if (n <= 2) {
+        if (n <= 3) {
             std::ofstream(inFolder("a.pdf"), std::ios::app) << std::string(100 * n, 'x');
         }
     });
     run();
 
-    EXPECT_EQ(sleeper.waits(), (Waits{3s, 3s, 3s, 5s}));
-    EXPECT_EQ(std::filesystem::file_size(inBackup("a.pdf")), 304u);
+    EXPECT_EQ(sleeper.waits(), (Waits{3s, 3s, 3s, 3s, 3s, 5s}));
+    EXPECT_EQ(std::filesystem::file_size(inBackup("a.pdf")), 604u);
 }
 
 TEST_F(PrintPass, AFileThatVanishesIsSwappedOrStillOpenWhileWaitedOnIsNeitherMovedNorPrinted)
@@ -183,7 +158,7 @@ TEST_F(PrintPass, AFileThatVanishesIsSwappedOrStillOpenWhileWaitedOnIsNeitherMov
             drop("other", "swapped in");
             std::filesystem::rename(inFolder("other"), inFolder("b.pdf"));
         } else if (n == 5) {
-            files.setTakeResult(TakeResult::InUse);
+            files.setHoldResult(FileStep::inUse);
         }
     });
     EXPECT_EQ(outcomes(run()),
@@ -195,7 +170,7 @@ TEST_F(PrintPass, AFileThatVanishesIsSwappedOrStillOpenWhileWaitedOnIsNeitherMov
     EXPECT_TRUE(inWatched("c.pdf"));
 
     // Next tick they are the files found, and go out.
-    files.setTakeResult(std::nullopt);
+    files.setHoldResult(std::nullopt);
     EXPECT_EQ(outcomes(run()), Outcomes(2, FileOutcome::Printed));
     EXPECT_EQ(readFile(inBackup("b.pdf")), "swapped in");
     EXPECT_EQ(printedFiles(), backupTexts({"b.pdf", "c.pdf"}));
@@ -225,51 +200,89 @@ TEST_F(PrintPass, AFileThatCannotBeMovedStaysAndNothingIsPrintedForIt)
     EXPECT_EQ(readFile(inBackup("b.pdf")), "newer b");
 }
 
-TEST_F(PrintPass, AReaderThatCannotBeStartedSendsTheFileBackToBeTriedAgain)
+TEST_F(PrintPass, AReaderThatCannotBeStartedSendsTheFileBackAndHoldsTheRestUntilItChanges)
 {
+    info.AcrExeDir = dir.write("reader", "#!/nowhere").string();
     drop({"a.pdf", "b.pdf"});
     launcher.setFail(true);
     const auto results = run();
 
-    // No wait after a launch that failed.
-    EXPECT_EQ(sleeper.waits(), (Waits(4, 3s)));
-    EXPECT_EQ(launcher.requests().size(), 2u);
-    EXPECT_EQ(outcomes(results), Outcomes(2, FileOutcome::ReaderNotStarted));
-    EXPECT_EQ(results[1].returnedAs, "b.pdf");
+    // No wait after a launch that failed, and no other file taken for it.
+    EXPECT_EQ(sleeper.waits(), (Waits(2, 3s)));
+    EXPECT_EQ(outcomes(results), Outcomes{FileOutcome::ReaderNotStarted});
+    EXPECT_EQ(results[0].returnedAs, "a.pdf");
     EXPECT_TRUE(inWatched("a.pdf") && inWatched("b.pdf"));
     EXPECT_FALSE(kept("a.pdf"));
-
-    // With a reader, each is printed once.
+    // Nor on the next ticks: nothing is waited on, copied or launched.
     launcher.setFail(false);
-    run();
-    EXPECT_EQ(printedFiles().size(), 4u);
-    EXPECT_TRUE(kept("a.pdf"));
-    EXPECT_FALSE(inWatched("a.pdf") || inWatched("b.pdf"));
+    EXPECT_TRUE(run().empty());
+    EXPECT_EQ(launcher.requests().size(), 1u);
+
+    // A reader mended (its file changed) prints each file once.
+    dir.write("reader", "#!/bin/sh");
+    EXPECT_EQ(outcomes(run()), Outcomes(2, FileOutcome::Printed));
+    EXPECT_EQ(printedFiles().size(), 3u);
+    EXPECT_TRUE(kept("a.pdf") && kept("b.pdf"));
 }
 
 TEST_F(PrintPass, AFileSentBackNeverReplacesANewcomerOfItsNameAndOneWithNoWayBackStaysArchived)
 {
     drop("Job.PDF", "first");
-    drop("kept.pdf", "kept");
     launcher.setFail(true);
-    // A newcomer arrives while the first reader is being started; the second
-    // file finds no way back.
-    launcher.onLaunch([&](const LaunchRequest&) {
-        if (launcher.requests().size() == 1) {
-            drop("Job.PDF", "newcomer");
-        } else {
-            files.setMoveFails(true);
-        }
-    });
-    const auto results = run();
-
-    EXPECT_EQ(outcomes(results),
-              (Outcomes{FileOutcome::ReaderNotStarted, FileOutcome::ReaderNotStartedStuck}));
+    // A newcomer arrives while the reader is being started.
+    launcher.onLaunch([&](const LaunchRequest&) { drop("Job.PDF", "newcomer"); });
+    auto results = run();
+    EXPECT_EQ(outcomes(results), Outcomes{FileOutcome::ReaderNotStarted});
     EXPECT_EQ(results[0].returnedAs, "Job (2).PDF");
     EXPECT_EQ(readFile(inFolder("Job.PDF")), "newcomer");
     EXPECT_EQ(readFile(inFolder("Job (2).PDF")), "first");
     EXPECT_FALSE(kept("Job.PDF"));
-    EXPECT_EQ(readFile(inBackup("kept.pdf")), "kept");
+
+    // Every name it could go back under taken: it stays in the archive.
+    memory = {};
+    std::filesystem::remove(inFolder("Job (2).PDF"));
+    launcher.onLaunch([&](const LaunchRequest&) {
+        for (int number = 1; number <= kLastFreeNameNumber; ++number) {
+            drop(number == 1 ? "Job.PDF" : NumberedName("Job.PDF", number), "newcomer");
+        }
+    });
+    results = run();
+    EXPECT_EQ(outcomes(results), Outcomes{FileOutcome::ReaderNotStartedStuck});
+    EXPECT_EQ(readFile(inBackup("Job.PDF")), "newcomer");
+    EXPECT_FALSE(recorded());
+}
+
+TEST_F(PrintPass, ANewcomerWaitsUntilTheReaderOfTheBackupItWouldReplaceIsNoLongerFollowed)
+{
+    drop("a.pdf", "first");
+    run();
+    drop("a.pdf", "second");
+    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::WaitsForReader});
+    // Neither waited on nor moved: the first reader may open its file late.
+    EXPECT_EQ(sleeper.waits().size(), 3u);
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "first");
+    EXPECT_EQ(readFile(inFolder("a.pdf")), "second");
+
+    memory.archive.beingRead.clear();
+    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::Printed});
+    EXPECT_EQ(readFile(inBackup("a.pdf")), "second");
+}
+
+TEST_F(PrintPass, AFileTheArchiveHasNoRoomForIsCopiedOnceAndTriedAgainOnlyWithMoreRoomOrAChange)
+{
+    files.setOtherVolumes(true);
+    drop("big.pdf", std::string(4096, 'x'));
+    files.setRoom(1000);
+    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::NoRoom});
+    EXPECT_TRUE(inWatched("big.pdf"));
+    const std::size_t waits = sleeper.waits().size();
+    // Held back: not waited on, not copied again.
+    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::HeldBack});
+    EXPECT_EQ(sleeper.waits().size(), waits);
+    // More room: it goes.
+    files.setRoom(std::nullopt);
+    EXPECT_EQ(outcomes(run()), Outcomes{FileOutcome::Printed});
+    EXPECT_EQ(readFile(inBackup("big.pdf")), std::string(4096, 'x'));
 }
 
 TEST_F(PrintPass, HandlesEveryFileBeginningWithTheSelectionInOnePassInNameOrder)

@@ -106,11 +106,19 @@ TEST_F(WatchCycle, ThePurgeRunsOnEveryTickAfterThePrintPass)
     EXPECT_FALSE(kept("old.pdf"));
     EXPECT_TRUE(inWatched("note.txt"));
 
+    // Not while its reader is still followed, not even by the purge of the
+    // tick that launched it.
     drop("a.pdf");
-    tick();
+    WatchMemory memory;
+    BackupPurge purge(false);
+    RunWatchCycle(info, services, trail, purge, memory);
     EXPECT_EQ(launcher.requests().size(), 1u);
+    EXPECT_TRUE(kept("a.pdf"));
+    RunWatchCycle(info, services, trail, purge, memory);
+    EXPECT_TRUE(kept("a.pdf"));
+    memory.archive.beingRead.clear();
+    RunWatchCycle(info, services, trail, purge, memory);
     EXPECT_FALSE(kept("a.pdf"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "BackPdf"));
 }
 
 TEST_F(WatchCycle, AMissingWatchedFolderIsNoError)
@@ -203,24 +211,39 @@ TEST_F(CycleReport, WorkDoneIsLoggedAndFailuresAreToldOnceUntilAFilePrints)
 {
     report({{"a.pdf", FileOutcome::ReaderNotStarted, "a.pdf"},
             {"b.pdf", FileOutcome::ReaderNotStarted, "b (2).pdf"}});
-    // One reader, one cause: told once for both files.
+    // One reader, one cause: told once for both files, each file named in the log.
+    const std::string held = "印刷プログラムが変わるまで印刷を待ちます。";
     EXPECT_EQ(journal,
               (Journal{"notice T: 印刷プログラムを起動できません: /opt/reader。a.pdf は監視フォルダーに "
-                       "a.pdf として戻しました。"}));
+                       "a.pdf として戻しました。" +
+                       held}));
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_TRUE(log.lines[1].ends_with("b.pdf は監視フォルダーに b (2).pdf として戻しました。" + held));
     report({{"a.pdf", FileOutcome::ReaderNotStarted, "a.pdf"}});
     EXPECT_EQ(journal.size(), 1u);
+    EXPECT_EQ(log.lines.size(), 2u);
 
     report({{"a.pdf", FileOutcome::Printed, {}}, {"c.pdf", FileOutcome::InUse, {}}}, {"old.pdf"});
-    ASSERT_EQ(log.lines.size(), 5u);
-    EXPECT_TRUE(log.lines[1].ends_with(" BackPdf に移動: a.pdf"));
+    ASSERT_EQ(log.lines.size(), 6u);
+    EXPECT_TRUE(log.lines[2].ends_with(" BackPdf に移動: a.pdf"));
     EXPECT_TRUE(
-        log.lines[2].ends_with(" 印刷プログラムを起動: /opt/reader (/in/BackPdf/a.pdf, プリンター「PDF」)"));
-    EXPECT_TRUE(log.lines[3].ends_with(" 書き込み中のため次の回に: c.pdf"));
-    EXPECT_TRUE(log.lines[4].ends_with(" 保存期間を過ぎたため削除: /in/BackPdf の old.pdf"));
+        log.lines[3].ends_with(" 印刷プログラムを起動: /opt/reader (/in/BackPdf/a.pdf, プリンター「PDF」)"));
+    EXPECT_TRUE(log.lines[4].ends_with(" 書き込み中のため次の回に: c.pdf"));
+    EXPECT_TRUE(log.lines[5].ends_with(" 保存期間を過ぎたため削除: /in/BackPdf の old.pdf"));
 
-    // Printed cleared the reader's failure: it is told again.
-    report({{"d.pdf", FileOutcome::ReaderNotStarted, "d.pdf"}});
+    // Printed cleared the reader's failure: it is told again, for b too.
+    report({{"d.pdf", FileOutcome::ReaderNotStarted, "d.pdf"},
+            {"b.pdf", FileOutcome::ReaderNotStarted, "b.pdf"}});
     EXPECT_EQ(journal.size(), 2u);
+    EXPECT_EQ(log.lines.size(), 8u);
+
+    // The archive's failures name each file once, with the system's words.
+    report({{"e.pdf", FileOutcome::NoRoom, {}, PrinterListStatus::listed, 0, "no room"},
+            {"f.pdf", FileOutcome::NoRoom, {}, PrinterListStatus::listed, 0, "no room"},
+            {"e.pdf", FileOutcome::NoRoom, {}, PrinterListStatus::listed, 0, "no room"}});
+    EXPECT_EQ(journal.size(), 3u);
+    ASSERT_EQ(log.lines.size(), 10u);
+    EXPECT_NE(log.lines[9].find("f.pdf (no room)"), std::string::npos);
 }
 
 TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)

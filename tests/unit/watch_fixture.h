@@ -38,7 +38,13 @@ public:
         add("failed " + cause + ": " + error.what());
     }
     void queryWorked(const std::string&) override {}
-    void leftoverStuck(const std::string& path) override { add("leftover " + path); }
+    void leftovers(const std::vector<std::pair<std::string, std::string>>& stuck) override
+    {
+        for (const auto& entry : stuck) {
+            add("leftover " + entry.first);
+        }
+    }
+    void leftoverReturned(const std::string& name) override { add("returned " + name); }
 
     std::vector<Event> events;
 

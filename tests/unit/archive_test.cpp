@@ -1,0 +1,182 @@
+// The archive's promise at every point where the program may end: each
+// step that changes a file is a point, and every point is tried, then what
+// the next program makes of it.
+#include "tests/support/memory_file_system.h"
+#include "tests/support/watch_fakes.h"
+#include "watch/watch_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+
+namespace kumoden::test {
+namespace {
+
+constexpr char kDocument[] = "%PDF-1.4 the document that must come out once, whole";
+constexpr char kOlder[] = "%PDF-1.4 an older backup of the same name";
+const std::string kIncoming = "/w/job-a.pdf";
+const std::string kBackup = "/w/BackPdf/job-a.pdf";
+
+class Silent final : public CycleObserver {
+public:
+    void archived(const std::string&) override {}
+    void finished(const FileResult&) override {}
+    void purged(const std::string&, const std::string&) override {}
+    void queryFailed(const std::string&, const FolderQueryError&) override {}
+    void queryWorked(const std::string&) override {}
+    void leftovers(const std::vector<std::pair<std::string, std::string>>&) override {}
+    void leftoverReturned(const std::string&) override {}
+};
+
+struct Scenario {
+    const char* what;
+    bool archiveElsewhere; // BackPdf on another file system
+    bool olderBackup;      // a read-only backup of the name waits to be replaced
+    bool readerStarts;     // in the program that ends
+};
+
+// One world of files that outlives the programs run on it.
+class World {
+public:
+    explicit World(const Scenario& scenario)
+    {
+        m_files.addFolder("/w");
+        if (scenario.archiveElsewhere || scenario.olderBackup) {
+            m_files.addFolder("/w/BackPdf");
+        }
+        if (scenario.archiveElsewhere) {
+            m_files.addVolume("/w/BackPdf", 1 << 20);
+        }
+        if (scenario.olderBackup) {
+            m_files.addFile(kBackup, kOlder, true);
+        }
+        m_files.addFile(kIncoming, kDocument);
+    }
+
+    // A program that runs ticks until it ends, or the world ends it at the
+    // step chosen. True when it ended there.
+    bool program(int ticks, bool readerStarts, std::optional<int> endAt)
+    {
+        fake::WatchFakes fakes(m_files);
+        fakes.launcher.setFail(!readerStarts);
+        fakes.launcher.onLaunch([&](const LaunchRequest& request) {
+            m_launchStep = m_files.steps() + 1;
+            m_files.step();
+            if (readerStarts) {
+                m_printed.push_back(m_files.content(request.arguments.at(5)).value_or("(nothing)"));
+            }
+        });
+        FileCheckInfo info{1000, "/w", "job", "/usr/bin/reader", "PDF", ""};
+        BackupPurge purge(false);
+        WatchMemory memory;
+        Silent observer;
+        m_files.crashAt(endAt);
+        m_launchStep = 0;
+        try {
+            for (int tick = 0; tick < ticks; ++tick) {
+                RunWatchCycle(info, fakes.services, observer, purge, memory);
+            }
+        } catch (const Crash&) {
+            // A reader that did not start is known at once; its file goes
+            // back at the next step.
+            m_endedAtLaunch =
+                m_launchStep != 0 && (endAt == m_launchStep || (!readerStarts && endAt == m_launchStep + 1));
+            return true;
+        }
+        return false;
+    }
+
+    int documentsPrinted() const
+    {
+        return static_cast<int>(std::count(m_printed.begin(), m_printed.end(), kDocument));
+    }
+    bool endedAtLaunch() const { return m_endedAtLaunch; }
+
+    // Where the document is whole, among the files a user sees; and any
+    // part of it or program's file left about.
+    void expectDocumentOnceAndNothingLeft(const std::string& trace) const
+    {
+        std::vector<std::string> whole;
+        for (const auto& [path, content] : m_files.allFiles()) {
+            if (path == "/w/BackPdf/.kumoden/lock") {
+                continue;
+            }
+            EXPECT_EQ(path.find("/."), std::string::npos) << trace << ": left " << path;
+            if (content == kDocument) {
+                whole.push_back(path);
+            } else {
+                EXPECT_TRUE(content == kOlder) << trace << ": a part of it at " << path;
+            }
+        }
+        EXPECT_EQ(whole.size(), 1u) << trace << ": the document in " << ::testing::PrintToString(whole);
+        for (const std::string& printed : m_printed) {
+            EXPECT_EQ(printed, kDocument) << trace << ": a launch printed something else";
+        }
+    }
+
+private:
+    MemoryFileSystem m_files;
+    std::vector<std::string> m_printed;
+    int m_launchStep = 0;
+    bool m_endedAtLaunch = false;
+};
+
+// Ends the first program at every step it makes, then the next one at
+// every step of its own, and lets a third run on; returns the points tried.
+int tryEveryEnd(const Scenario& scenario)
+{
+    int points = 0;
+    for (int first = 1;; ++first) {
+        World probe(scenario);
+        if (!probe.program(1, scenario.readerStarts, first)) {
+            break;
+        }
+        for (int second = 1;; ++second) {
+            World world(scenario);
+            world.program(1, scenario.readerStarts, first);
+            const bool firstAtLaunch = world.endedAtLaunch();
+            const int printedBefore = world.documentsPrinted();
+            const bool secondEnded = world.program(3, true, second);
+            const bool secondAtLaunch = secondEnded && world.endedAtLaunch();
+            world.program(3, true, std::nullopt);
+            const std::string trace = std::string(scenario.what) + ", ended at step " +
+                                      std::to_string(first) +
+                                      (secondEnded ? " and then " + std::to_string(second) : "");
+            ++points;
+            EXPECT_LE(printedBefore, 1) << trace;
+            world.expectDocumentOnceAndNothingLeft(trace);
+            // Ended between the record's removal and the launch (or a
+            // launch that failed and the record of the give-back), the
+            // document stays archived and unprinted: never printed twice.
+            const int expected = firstAtLaunch || secondAtLaunch ? 0 : 1;
+            EXPECT_EQ(world.documentsPrinted(), expected) << trace;
+            if (!secondEnded) {
+                break;
+            }
+        }
+    }
+    return points;
+}
+
+TEST(ArchiveAtEveryEnd, EachDocumentIsWholeInOnePlaceAndPrintedOnce)
+{
+    const Scenario scenarios[] = {
+        {"a take within one file system", false, false, true},
+        {"a take replacing a read-only backup", false, true, true},
+        {"a take to another file system", true, true, true},
+        {"a give-back within one file system", false, false, false},
+        {"a give-back from another file system", true, false, false},
+    };
+    int total = 0;
+    for (const Scenario& scenario : scenarios) {
+        const int points = tryEveryEnd(scenario);
+        EXPECT_GT(points, 4) << scenario.what;
+        std::cout << scenario.what << ": " << points << " ends tried\n";
+        total += points;
+    }
+    std::cout << "in all: " << total << " ends tried\n";
+}
+
+} // namespace
+} // namespace kumoden::test
