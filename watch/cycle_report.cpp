@@ -58,6 +58,8 @@ void CycleReport::finished(const FileResult& file)
     case FileOutcome::NotTheFileFound:
         notices.failFor("swapped:" + name, name,
                         "見つけたときと別のファイルに置き換えられたため印刷しません: " + name);
+        m_swapped.insert("swapped:" + name);
+        m_swapped.insert("swapped:" + name + "\n" + name);
         break;
     case FileOutcome::NotArchived:
         notices.failFor(archiveCause + "move", name,
@@ -140,6 +142,11 @@ void CycleReport::leftovers(const std::vector<std::pair<std::string, std::string
         m_notices.fail(prefix + path, "途中で終わった移動を仕上げられません: " + path + " (" + why +
                                           ")。次の回にもう一度試みます。");
     }
+}
+
+void CycleReport::tickEnded()
+{
+    m_notices.keepOnly("swapped:", m_swapped);
 }
 
 void CycleReport::leftoverReturned(const std::string& name)

@@ -4,6 +4,11 @@
 #include "app/settings.h"
 #include "watch/watch_cycle.h"
 
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace kumoden {
 
 // Tells what a tick does as it does it: a log line for every file archived,
@@ -27,6 +32,9 @@ public:
     void queryWorked(const std::string& cause) override;
     void leftovers(const std::vector<std::pair<std::string, std::string>>& stuck) override;
     void leftoverReturned(const std::string& name) override;
+    // A name swapped for another file that this tick did not meet again is
+    // told afresh when it is.
+    void tickEnded() override;
 
 private:
     void reportPrinters(PrinterListStatus status);
@@ -34,6 +42,7 @@ private:
     std::string m_watchedPath;
     const FileCheckInfo& m_info;
     Notices& m_notices;
+    std::set<std::string> m_swapped; // causes met again this tick
 };
 
 } // namespace kumoden

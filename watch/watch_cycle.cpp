@@ -138,6 +138,7 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
         purgeStep(info, services, observer, purge, memory, result);
     } catch (const std::exception&) {
     }
+    observer.tickEnded();
     return result;
 }
 

@@ -49,6 +49,8 @@ public:
     virtual void leftovers(const std::vector<std::pair<std::string, std::string>>& stuck) = 0;
     // A file an ended program was taking, back in the watched folder under name.
     virtual void leftoverReturned(const std::string& name) = 0;
+    // The tick is over: what it did not meet again is no longer a cause.
+    virtual void tickEnded() {}
 };
 
 // The causes of the two queries of a tick.

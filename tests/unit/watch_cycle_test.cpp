@@ -190,7 +190,10 @@ protected:
         for (const std::string& name : purged) {
             report.purged("/in/BackPdf", name);
         }
+        report.leftovers(leftovers);
+        report.tickEnded();
     }
+    std::vector<std::pair<std::string, std::string>> leftovers;
 
     // A file handed to a reader started as task `task`.
     static FileResult printed(std::string name, std::uint64_t task)
@@ -244,6 +247,21 @@ TEST_F(CycleReport, WorkDoneIsLoggedAndFailuresAreToldOnceUntilAFilePrints)
     EXPECT_EQ(journal.size(), 3u);
     ASSERT_EQ(log.lines.size(), 10u);
     EXPECT_NE(log.lines[9].find("f.pdf (no room)"), std::string::npos);
+}
+
+TEST_F(CycleReport, ANameSwappedOrALeftoverIsToldAgainOnlyAfterATickWithoutIt)
+{
+    const FileResult swapped{"a.pdf", FileOutcome::NotTheFileFound, {}};
+    leftovers = {{"/in/BackPdf/.kumoden/file", "EIO"}};
+    report({swapped});
+    report({swapped});
+    EXPECT_EQ(journal.size(), 2u);
+    leftovers.clear();
+    report({});
+    leftovers = {{"/in/BackPdf/.kumoden/file", "EIO"}};
+    report({swapped});
+    EXPECT_EQ(journal.size(), 4u);
+    EXPECT_NE(journal.back().find("/in/BackPdf/.kumoden/file (EIO)"), std::string::npos);
 }
 
 TEST_F(CycleReport, APrintSystemThatDoesNotAnswerIsToldOnceUntilItAnswers)
