@@ -2,11 +2,11 @@
 // faked, the files, the printer list (the real scheduler) and the launch of
 // a reader are real.
 #include "bench/bench_folder.h"
-#include "bench/quiet_observer.h"
 #include "platform/cups/cups_printer_list.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_launcher.h"
 #include "platform/posix/system_clock.h"
+#include "tests/support/quiet_observer.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/print_pass.h"
 #include "watch/watch_cycle.h"
@@ -35,7 +35,7 @@ void BM_PrintPassPerFile(benchmark::State& state)
     const std::string watched = folder.path().string() + "/";
     const std::string pdf(100 * 1024, 'p');
 
-    Quiet quiet;
+    fake::Quiet quiet;
     for (auto _ : state) {
         state.PauseTiming();
         const std::string file = watched + "job.pdf";

@@ -2,9 +2,9 @@
 // over many backups that are not due, each next to the bare system calls
 // that any implementation needs.
 #include "bench/bench_folder.h"
-#include "bench/quiet_observer.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/system_clock.h"
+#include "tests/support/quiet_observer.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"
 #include "watch/watch_cycle.h"
@@ -48,7 +48,7 @@ void BM_Tick(benchmark::State& state)
     FileCheckInfo info;
     info.FileChkDir = folder.path().string();
     info.FileSelect = "job";
-    Quiet quiet;
+    fake::Quiet quiet;
     for (auto _ : state) {
         RunWatchCycle(info, services.watch, quiet);
     }

@@ -4,9 +4,10 @@
 
 #include <string>
 
-namespace kumoden::bench {
+namespace kumoden::fake {
 
-// The bench measures the work, not the telling of it.
+// Hears a tick and tells nothing: for benches and tests that measure or
+// check the work, not the telling of it.
 class Quiet final : public CycleObserver {
 public:
     void archived(const std::string&) override {}
@@ -18,4 +19,4 @@ public:
     void leftoverReturned(const std::string&) override {}
 };
 
-} // namespace kumoden::bench
+} // namespace kumoden::fake

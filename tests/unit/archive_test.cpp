@@ -2,6 +2,7 @@
 // step that changes a file is a point, and every point is tried, then what
 // the next program makes of it.
 #include "tests/support/memory_file_system.h"
+#include "tests/support/quiet_observer.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/watch_cycle.h"
 
@@ -17,17 +18,6 @@ constexpr char kDocument[] = "%PDF-1.4 the document that must come out once, who
 constexpr char kOlder[] = "%PDF-1.4 an older backup of the same name";
 const std::string kIncoming = "/w/job-a.pdf";
 const std::string kBackup = "/w/BackPdf/job-a.pdf";
-
-class Silent final : public CycleObserver {
-public:
-    void archived(const std::string&) override {}
-    void finished(const FileResult&) override {}
-    void purged(const std::string&, const std::string&) override {}
-    void queryFailed(const std::string&, const FolderQueryError&) override {}
-    void queryWorked(const std::string&) override {}
-    void leftovers(const std::vector<std::pair<std::string, std::string>>&) override {}
-    void leftoverReturned(const std::string&) override {}
-};
 
 struct Scenario {
     const char* what;
@@ -71,7 +61,7 @@ public:
         FileCheckInfo info{1000, "/w", "job", "/usr/bin/reader", "PDF", m_retention};
         BackupPurge purge(false);
         WatchMemory memory;
-        Silent observer;
+        fake::Quiet observer;
         m_files.crashAt(endAt);
         m_launchStep = 0;
         try {
