@@ -4,7 +4,6 @@
 #include "platform/folder_changes.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -39,15 +38,6 @@ struct FileIdentity {
     std::uint64_t index = 0;
     std::uint64_t born = 0;
     bool operator==(const FileIdentity&) const = default;
-};
-
-// How taking a file into the archive ended. Only Taken changes anything.
-enum class TakeResult {
-    Taken,           // the file is at the destination, an older file there replaced
-    InUse,           // another program has the file open for writing
-    Vanished,        // nothing is left where the file was found
-    NotTheFileFound, // the name now stands for another file, a link or the like
-    Failed,          // the move itself failed (no room, no folder, no right)
 };
 
 // How one step on a file ended, with the system's words for a failure.
@@ -144,37 +134,9 @@ public:
     virtual bool fileReadable(const std::string& path) = 0;
     // Without force a read-only file is refused; with force it goes too.
     virtual bool deleteFile(const std::string& path, bool force) = 0;
-    // Never replaces an existing destination; on failure the source stays.
-    virtual bool moveFile(const std::string& /*source*/, const std::string& /*destination*/) { return false; }
     // The identity of the ordinary file at path (a link is not followed);
     // nothing for a link, a folder, anything else or nothing at all.
     virtual std::optional<FileIdentity> fileIdentity(const std::string& path) = 0;
-    // Moves the ordinary file found at source, and only that file, to
-    // destination. An older file at destination (read-only too) is replaced
-    // only by a move that succeeds: whatever the result but Taken, both
-    // files are as they were. A file that another program still has open
-    // for writing is not taken where the platform can tell. Just before the
-    // file gets its name at destination, beforeNamed (if any) is told the identity it
-    // will have there: found after a move, a copy's own after a copy to
-    // another file system (the process may end the moment the name shows).
-    using BeforeNamed = std::function<void(const FileIdentity&)>;
-    virtual TakeResult takeFile(const std::string& /*source*/, const std::string& /*destination*/,
-                                const FileIdentity& /*found*/, const BeforeNamed& /*beforeNamed*/)
-    {
-        return TakeResult::Failed;
-    }
-    // A take cut short (the process ended during it) leaves the file under
-    // a hidden temporary name in the archive folder. This puts such files
-    // of takes that no running process holds back into the watched folder,
-    // never over a file there ("a (2).pdf" and on then), and drops copies
-    // of files that still wait there. Both paths end in the separator. The
-    // paths of the leftovers that could not be undone; nothing where the
-    // backend leaves none.
-    virtual std::vector<std::string> undoTakesCutShort(const std::string& /*archive*/,
-                                                       const std::string& /*watched*/)
-    {
-        return {};
-    }
     // When the file was created, on the local clock. Where the file system
     // keeps no creation time: the later of its last modification and its
     // last status change (which a move or a copy into the folder sets), so
@@ -184,8 +146,8 @@ public:
     // The primitives the archive is built from. They decide nothing: each
     // does one step or says why it did not. A name starting with a dot is
     // hidden on every platform (Windows: the attribute is set by
-    // createFolder, copyNew and writeNew, and follows the new name on
-    // renameNew).
+    // createFolder, copyNew, writeNew and lockFile, and follows the new
+    // name on renameNew).
 
     // Renames within one file system; never replaces a destination there
     // (exists). otherVolume when the two lie on different file systems.
@@ -210,14 +172,6 @@ public:
     virtual std::optional<std::int64_t> freeSpace(const std::string& folder) = 0;
     // The stamp of the ordinary file at path (a link followed).
     virtual std::optional<FileStamp> fileStamp(const std::string& path) = 0;
-
-    // A small file of the program's own, hidden from the queries (and so
-    // from the purge): written whole, replacing one there, and on disk
-    // when this returns true.
-    virtual bool writeHiddenFile(const std::string& /*path*/, const std::string& /*content*/)
-    {
-        return false;
-    }
     // The whole content of a small file; nothing when it cannot be read.
     virtual std::optional<std::string> readSmallFile(const std::string& path) = 0;
 };

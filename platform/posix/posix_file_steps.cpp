@@ -1,21 +1,98 @@
-// The single steps the archive is built from: each does one thing to a file
-// or says why it did not, and decides nothing.
+// The single steps the archive is built from, and the identity that tells
+// which file a name stands for: each does one thing to a file or says why
+// it did not, and decides nothing.
 #include "platform/posix/descriptor.h"
-#include "platform/posix/file_identity.h"
-#include "platform/posix/file_moves.h"
 #include "platform/posix/posix_file_system.h"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace kumoden {
 namespace {
+
+// What the identity of a file is made of; flags as statx takes them (a
+// link is never followed).
+bool statOf(int folder, const char* path, int flags, struct statx& info)
+{
+    return statx(folder, path, flags | AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) == 0;
+}
+
+FileIdentity identityOf(const struct statx& info)
+{
+    const std::uint64_t born =
+        (info.stx_mask & STATX_BTIME)
+            ? static_cast<std::uint64_t>(info.stx_btime.tv_sec) * 1'000'000'000u + info.stx_btime.tv_nsec
+            : 0;
+    return {static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)), info.stx_ino, born};
+}
+
+// Renames without ever replacing an existing destination (a hard link and
+// an unlink where the file system cannot rename that way). False with errno
+// set when nothing moved.
+bool moveNoReplace(const std::string& source, const std::string& destination)
+{
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // The file system cannot rename without replacing: a hard link refuses
+    // an existing destination just the same.
+    if (link(source.c_str(), destination.c_str()) != 0) {
+        return false;
+    }
+    if (unlink(source.c_str()) == 0) {
+        return true;
+    }
+    const int error = errno;
+    unlink(destination.c_str());
+    errno = error;
+    return false;
+}
+
+// Writes all of data to the open file out (not synced). False with errno
+// set when some could not be written.
+bool writeAll(int out, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t put = write(out, data.data(), data.size());
+        if (put < 0 && errno != EINTR) {
+            return false;
+        }
+        if (put > 0) {
+            data.remove_prefix(static_cast<std::size_t>(put));
+        }
+    }
+    return true;
+}
+
+// Copies what the open file in holds into the open file out, synced.
+bool copyInto(int in, int out)
+{
+    bool ok = lseek(in, 0, SEEK_SET) == 0;
+    char buffer[64 * 1024];
+    while (ok) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        ok = writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got)));
+    }
+    return fsync(out) == 0 && ok;
+}
 
 FileStep stepOf(int error)
 {
@@ -75,9 +152,18 @@ private:
 
 } // namespace
 
+std::optional<FileIdentity> PosixFileSystem::fileIdentity(const std::string& path)
+{
+    struct statx info {};
+    if (path.empty() || !statOf(AT_FDCWD, path.c_str(), 0, info) || !S_ISREG(info.stx_mode)) {
+        return std::nullopt;
+    }
+    return identityOf(info);
+}
+
 FileStep PosixFileSystem::renameNew(const std::string& from, const std::string& to)
 {
-    return posix::MoveNoReplace(from, to) ? FileStep{} : stepOf(errno);
+    return moveNoReplace(from, to) ? FileStep{} : stepOf(errno);
 }
 
 FileStep PosixFileSystem::copyNew(const std::string& from, const std::string& to)
@@ -99,7 +185,7 @@ FileStep PosixFileSystem::copyNew(const std::string& from, const std::string& to
         return stepOf(errno);
     }
     const timespec times[2] = {info.st_atim, info.st_mtim};
-    if (!posix::CopyInto(in.get(), out.get()) || futimens(out.get(), times) != 0 || !out.close() ||
+    if (!copyInto(in.get(), out.get()) || futimens(out.get(), times) != 0 || !out.close() ||
         !syncFolderOf(to)) {
         return dropNew(to, errno);
     }
@@ -112,8 +198,7 @@ FileStep PosixFileSystem::writeNew(const std::string& path, const std::string& c
     if (out.get() < 0) {
         return stepOf(errno);
     }
-    if (!posix::WriteAll(out.get(), content) || fsync(out.get()) != 0 || !out.close() ||
-        !syncFolderOf(path)) {
+    if (!writeAll(out.get(), content) || fsync(out.get()) != 0 || !out.close() || !syncFolderOf(path)) {
         return dropNew(path, errno);
     }
     return {};
@@ -131,11 +216,11 @@ std::unique_ptr<FileHold> PosixFileSystem::holdFile(const std::string& path, con
         return nullptr;
     }
     struct statx info {};
-    if (!posix::StatOf(file.get(), "", AT_EMPTY_PATH, info)) {
+    if (!statOf(file.get(), "", AT_EMPTY_PATH, info)) {
         step = stepOf(errno);
         return nullptr;
     }
-    if (!S_ISREG(info.stx_mode) || posix::IdentityOf(info) != expected) {
+    if (!S_ISREG(info.stx_mode) || identityOf(info) != expected) {
         step = {FileStep::otherFile, "another file than the one expected"};
         return nullptr;
     }

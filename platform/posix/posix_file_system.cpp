@@ -1,13 +1,11 @@
 #include "platform/posix/posix_file_system.h"
 
 #include "platform/match/wildcard.h"
-#include "platform/posix/file_moves.h"
 #include "platform/posix/inotify_folder_changes.h"
 #include "platform/posix/local_time.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -104,93 +102,7 @@ bool statPath(const std::string& path, struct stat& info)
     return !path.empty() && stat(path.c_str(), &info) == 0;
 }
 
-// Copies source to a new destination file; used only when the two lie on
-// different file systems. Leaves no destination behind on failure.
-bool copyToNewFile(const std::string& source, const std::string& destination)
-{
-    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return false;
-    }
-    struct stat info {};
-    const bool ok = fstat(in, &info) == 0 && posix::CopyIntoNew(in, destination, info.st_mode & 07777);
-    close(in);
-    return ok;
-}
-
 } // namespace
-
-namespace posix {
-
-bool MoveNoReplace(const std::string& source, const std::string& destination)
-{
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS) {
-        return false;
-    }
-    // The file system cannot rename without replacing: a hard link refuses
-    // an existing destination just the same.
-    if (link(source.c_str(), destination.c_str()) != 0) {
-        return false;
-    }
-    if (unlink(source.c_str()) == 0) {
-        return true;
-    }
-    const int error = errno;
-    unlink(destination.c_str());
-    errno = error;
-    return false;
-}
-
-bool CopyInto(int in, int out)
-{
-    bool ok = lseek(in, 0, SEEK_SET) == 0;
-    char buffer[64 * 1024];
-    while (ok) {
-        const ssize_t got = read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        ok = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(got)));
-    }
-    return fsync(out) == 0 && ok;
-}
-
-bool CopyIntoNew(int in, const std::string& destination, mode_t mode)
-{
-    const int out = open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (out < 0) {
-        return false;
-    }
-    bool ok = CopyInto(in, out);
-    ok = close(out) == 0 && ok;
-    if (!ok) {
-        unlink(destination.c_str());
-    }
-    return ok;
-}
-
-bool WriteAll(int out, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t put = write(out, data.data(), data.size());
-        if (put < 0 && errno != EINTR) {
-            return false;
-        }
-        if (put > 0) {
-            data.remove_prefix(static_cast<std::size_t>(put));
-        }
-    }
-    return true;
-}
-
-} // namespace posix
 
 std::optional<std::string> PosixFileSystem::firstFile(const std::string& pattern)
 {
@@ -292,42 +204,6 @@ bool PosixFileSystem::deleteFile(const std::string& path, bool force)
         return false;
     }
     return unlink(path.c_str()) == 0;
-}
-
-bool PosixFileSystem::moveFile(const std::string& source, const std::string& destination)
-{
-    if (source.empty() || destination.empty()) {
-        return false;
-    }
-    if (posix::MoveNoReplace(source, destination)) {
-        return true;
-    }
-    if (errno != EXDEV) {
-        return false;
-    }
-    struct stat info {};
-    if (lstat(source.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || !copyToNewFile(source, destination)) {
-        return false;
-    }
-    if (unlink(source.c_str()) != 0) {
-        // Keep one copy only, and keep it where it was.
-        unlink(destination.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool PosixFileSystem::writeHiddenFile(const std::string& path, const std::string& content)
-{
-    // Hidden by its name: the caller gives one that starts with a dot.
-    const int out = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (out < 0) {
-        return false;
-    }
-    bool ok = posix::WriteAll(out, content);
-    ok = fsync(out) == 0 && ok;
-    ok = close(out) == 0 && ok;
-    return ok;
 }
 
 std::optional<std::string> PosixFileSystem::readSmallFile(const std::string& path)

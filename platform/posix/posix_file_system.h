@@ -2,7 +2,6 @@
 
 #include "platform/file_system.h"
 
-#include <set>
 #include <string>
 
 namespace kumoden {
@@ -36,45 +35,30 @@ public:
     bool fileExists(const std::string& path) override;
     bool fileReadable(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
-    // The file is held open read-only under a read lease while it moves: the
-    // kernel refuses the lease while any process has the file open for
-    // writing, and a writer that opens it meanwhile waits for the move to
-    // end. Where leases cannot be had (network and FUSE file systems,
-    // another user's file without CAP_LEASE), the file is taken all the same:
-    // the size that stayed the same over the waits is then the only sign
-    // that the writer is done.
-    //
-    // The file goes beside destination under a hidden name first (a copy
-    // where destination is on another file system), held under flock for
-    // as long as the take runs. A name too long to go in a hidden one is
-    // moved straight to destination.
-    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
-                        const BeforeNamed& beforeNamed) override;
-    // Once for each archive folder in a process's life (a missing folder
-    // is looked at again next time).
-    std::vector<std::string> undoTakesCutShort(const std::string& archive,
-                                               const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
     FileStep renameNew(const std::string& from, const std::string& to) override;
     // Keeps the rights and the last write; the folder is synced too.
     FileStep copyNew(const std::string& from, const std::string& to) override;
     FileStep writeNew(const std::string& path, const std::string& content) override;
-    // Under a read lease where leases can be had (see takeFile); elsewhere
-    // the file is only held open and writers are not kept out.
+    // The file is held open read-only under a read lease: the kernel
+    // refuses the lease while any process has the file open for writing,
+    // and a writer that opens it meanwhile waits until the hold ends (or the
+    // kernel's lease break time has passed). Where leases cannot be had
+    // (network and FUSE file systems, another user's file without
+    // CAP_LEASE), the file is held all the same but writers are not kept
+    // out: a size that stayed the same over the waits is then the only sign
+    // that the writer is done.
     std::unique_ptr<FileHold> holdFile(const std::string& path, const FileIdentity& expected,
                                        FileStep& step) override;
     // flock: ends with the process, and also excludes another lock of this one.
     std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override;
     std::optional<std::int64_t> freeSpace(const std::string& folder) override;
     std::optional<FileStamp> fileStamp(const std::string& path) override;
-    bool writeHiddenFile(const std::string& path, const std::string& content) override;
     std::optional<std::string> readSmallFile(const std::string& path) override;
 
 private:
     PosixFileOptions m_options;
-    std::set<std::string> m_foldersChecked;
 };
 
 } // namespace kumoden

@@ -67,11 +67,6 @@ inline bool HiddenName(std::wstring_view path)
     return path.substr(cut == std::wstring_view::npos ? 0 : cut + 1).starts_with(L'.');
 }
 
-inline bool NameTaken(DWORD error)
-{
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
-}
-
 // Copies what in holds into out, with in's last write time, flushed.
 inline bool CopyInto(HANDLE in, HANDLE out)
 {

@@ -1,6 +1,7 @@
-// The single steps the archive is built from: each does one thing to a file
-// or says why it did not, and decides nothing. A name starting with a dot
-// is hidden here by its attribute, which follows the name.
+// The single steps the archive is built from, and the identity that tells
+// which file a name stands for: each does one thing to a file or says why
+// it did not, and decides nothing. A name starting with a dot is hidden
+// here by its attribute, which follows the name.
 #include "platform/win32/file_handles.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
@@ -115,6 +116,19 @@ private:
 };
 
 } // namespace
+
+std::optional<FileIdentity> Win32FileSystem::fileIdentity(const std::string& path)
+{
+    const std::wstring wide = ToWide(path);
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    // Attributes only, whatever sharing others asked for; a link is not followed.
+    const Handle file(CreateFileW(
+        wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.valid() ? win32::IdentityOf(file.get()) : std::nullopt;
+}
 
 FileStep Win32FileSystem::renameNew(const std::string& from, const std::string& to)
 {

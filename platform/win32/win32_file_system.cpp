@@ -117,22 +117,6 @@ bool forceDelete(const std::wstring& path)
     return false;
 }
 
-// A move between volumes is a copy and a delete. When the source cannot be
-// deleted the copy goes again, so that the file is in one place only and
-// the move is reported as failed.
-bool moveAcrossVolumes(const std::wstring& source, const std::wstring& destination)
-{
-    if (!CopyFileExW(source.c_str(), destination.c_str(), nullptr, nullptr, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
-        return false;
-    }
-    if (DeleteFileW(source.c_str())) {
-        return true;
-    }
-    forceDelete(destination);
-    return false;
-}
-
 } // namespace
 
 std::optional<std::string> Win32FileSystem::firstFile(const std::string& pattern)
@@ -244,23 +228,6 @@ bool Win32FileSystem::deleteFile(const std::string& path, bool force)
     return force ? forceDelete(wide) : DeleteFileW(wide.c_str()) != 0;
 }
 
-bool Win32FileSystem::moveFile(const std::string& source, const std::string& destination)
-{
-    const std::wstring from = ToWide(source);
-    const std::wstring to = ToWide(destination);
-    if (from.empty() || to.empty()) {
-        return false;
-    }
-    // Without MOVEFILE_REPLACE_EXISTING an existing destination is refused.
-    // MOVEFILE_COPY_ALLOWED is not used: when it cannot delete the source
-    // after copying, it still reports success, and the file would be
-    // printed again from where it was.
-    if (MoveFileExW(from.c_str(), to.c_str(), 0)) {
-        return true;
-    }
-    return GetLastError() == ERROR_NOT_SAME_DEVICE && moveAcrossVolumes(from, to);
-}
-
 std::optional<LocalTime> Win32FileSystem::dateCreated(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -268,26 +235,6 @@ std::optional<LocalTime> Win32FileSystem::dateCreated(const std::string& path)
         return std::nullopt;
     }
     return createdAt(data.ftCreationTime, data.ftLastWriteTime);
-}
-
-bool Win32FileSystem::writeHiddenFile(const std::string& path, const std::string& content)
-{
-    const std::wstring wide = ToWide(path);
-    if (wide.empty()) {
-        return false;
-    }
-    // CREATE_ALWAYS over a hidden file needs the hidden attribute asked for.
-    HANDLE file =
-        CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) != 0 &&
-              written == content.size();
-    ok = FlushFileBuffers(file) != 0 && ok;
-    ok = CloseHandle(file) != 0 && ok;
-    return ok;
 }
 
 std::optional<std::string> Win32FileSystem::readSmallFile(const std::string& path)

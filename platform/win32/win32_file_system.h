@@ -2,7 +2,6 @@
 
 #include "platform/file_system.h"
 
-#include <set>
 #include <string>
 
 namespace kumoden {
@@ -28,18 +27,7 @@ public:
     bool fileExists(const std::string& path) override;
     bool fileReadable(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
-    bool moveFile(const std::string& source, const std::string& destination) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
-    // The file is held open without sharing write while it moves: Windows
-    // refuses that while another program has it open for writing. It goes
-    // beside destination under a hidden temporary name first (a copy, held
-    // open, where destination is on another volume).
-    TakeResult takeFile(const std::string& source, const std::string& destination, const FileIdentity& found,
-                        const BeforeNamed& beforeNamed) override;
-    // Once for each archive folder in a process's life (a missing folder
-    // is looked at again next time).
-    std::vector<std::string> undoTakesCutShort(const std::string& archive,
-                                               const std::string& watched) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
     // The hidden attribute follows the name (set for a name starting with
     // a dot, cleared for another); a file whose attribute cannot be made to
@@ -55,12 +43,7 @@ public:
     std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) override;
     std::optional<std::int64_t> freeSpace(const std::string& folder) override;
     std::optional<FileStamp> fileStamp(const std::string& path) override;
-    // Hidden by its attribute.
-    bool writeHiddenFile(const std::string& path, const std::string& content) override;
     std::optional<std::string> readSmallFile(const std::string& path) override;
-
-private:
-    std::set<std::string> m_foldersChecked;
 };
 
 } // namespace kumoden

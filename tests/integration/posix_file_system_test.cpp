@@ -52,12 +52,16 @@ TEST_F(PosixFiles, OddNamesComeBackByteForByte)
     }
     EXPECT_EQ(files.listFiles(at("*.pdf")), names);
     for (const auto& name : names) {
-        ASSERT_TRUE(files.moveFile(at(name), at("BackPdf/" + name))) << name;
-        EXPECT_TRUE(files.fileExists(at("BackPdf/" + name))) << name;
+        const FileStep step = files.renameNew(at(name), at("BackPdf/" + name));
+        ASSERT_TRUE(step) << name << ": " << step.reason;
+        EXPECT_EQ(files.datedFile(at("BackPdf/"), name).value().name, name);
     }
 }
 
-TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrALaterFileUnderItsNumber)
+// A link, even to an ordinary file, has no identity; and a file made later
+// under the name and the inode number of the one found is told from it by
+// its birth time.
+TEST_F(PosixFiles, OnlyTheFileFoundIsHeldNeverALaterFileUnderItsNumber)
 {
     const auto outside = dir.write("outside/secret.pdf", "not for the reader");
     dir.write("a.pdf", "found");
@@ -65,13 +69,8 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrALaterFileUnderItsNumber)
     ASSERT_TRUE(found);
     ASSERT_NE(found->born, 0u) << "the temporary folder's file system keeps no birth times";
     EXPECT_FALSE(files.fileIdentity(at("outside")));
-    fs::remove(at("a.pdf"));
-    fs::create_symlink(outside, at("a.pdf"));
-    EXPECT_FALSE(files.fileIdentity(at("a.pdf")));
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *found, {}), TakeResult::NotTheFileFound);
-    EXPECT_TRUE(fs::is_symlink(at("a.pdf")));
-    EXPECT_EQ(readFile(outside), "not for the reader");
-    EXPECT_TRUE(fs::is_empty(dir.path() / "BackPdf"));
+    fs::create_symlink(outside, at("link.pdf"));
+    EXPECT_FALSE(files.fileIdentity(at("link.pdf")));
 
     // A file made past the clock tick that dated the one found. Had it got
     // that one's inode number, this is what the find would have recorded.
@@ -81,10 +80,10 @@ TEST_F(PosixFiles, OnlyTheFileFoundIsTakenNeverALinkOrALaterFileUnderItsNumber)
     const auto later = files.fileIdentity(at("a.pdf"));
     ASSERT_TRUE(later);
     EXPECT_GT(later->born, found->born);
-    const FileIdentity reused{later->volume, later->index, found->born};
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), reused, {}), TakeResult::NotTheFileFound);
-    EXPECT_EQ(readFile(at("a.pdf")), "made later");
-    EXPECT_EQ(files.takeFile(at("a.pdf"), at("BackPdf/a.pdf"), *later, {}), TakeResult::Taken);
+    FileStep step;
+    EXPECT_FALSE(files.holdFile(at("a.pdf"), {later->volume, later->index, found->born}, step));
+    EXPECT_EQ(step.kind, FileStep::otherFile) << step.reason;
+    EXPECT_TRUE(files.holdFile(at("a.pdf"), *later, step)) << step.reason;
 }
 
 // Takes CAP_LEASE from this thread's effective set for the object's life.
@@ -106,33 +105,35 @@ private:
     bool m_dropped = false;
 };
 
-TEST_F(PosixFiles, AFileOpenForWritingIsTakenOnlyWhereLeasesTellSo)
+TEST_F(PosixFiles, AFileOpenForWritingIsHeldOnlyWhereLeasesCannotTellSo)
 {
-    // Where the kernel grants leases, a file open for writing is InUse
+    // Where the kernel grants leases, a file open for writing is inUse
     // (FileSystemContract).
     const auto file = dir.write("a.pdf", "half");
     const int writer = open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(writer, 0);
     const auto found = files.fileIdentity(file.string());
     ASSERT_TRUE(found);
+    FileStep step;
     // Another user's file, and no CAP_LEASE: the kernel grants no lease and
-    // the file goes on the size rule alone.
+    // the file is held all the same; it goes on the size rule alone.
     ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0) << "run as root";
     {
         const WithoutLeaseCapability noLeases;
         ASSERT_TRUE(noLeases.dropped());
-        EXPECT_EQ(files.takeFile(file.string(), at("BackPdf/a.pdf"), *found, {}), TakeResult::Taken);
+        const auto held = files.holdFile(file.string(), *found, step);
+        EXPECT_TRUE(held) << step.reason;
+        EXPECT_TRUE(files.renameNew(file.string(), at("BackPdf/a.pdf")));
     }
     // The same where the backend is told there are no leases.
     const auto second = dir.write("b.pdf", "half");
     const int secondWriter = open(second.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    PosixFileSystem leaseless({.leases = false});
-    EXPECT_EQ(
-        leaseless.takeFile(second.string(), at("BackPdf/b.pdf"), *files.fileIdentity(second.string()), {}),
-        TakeResult::Taken);
+    EXPECT_TRUE(PosixFileSystem({.leases = false})
+                    .holdFile(second.string(), *files.fileIdentity(second.string()), step))
+        << step.reason;
     close(secondWriter);
 
-    // The writer goes on writing into the file taken.
+    // The writer goes on writing into the file moved.
     EXPECT_EQ(write(writer, " and the rest", 13), 13);
     close(writer);
     EXPECT_EQ(readFile(at("BackPdf/a.pdf")), "half and the rest");

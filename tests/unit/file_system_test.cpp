@@ -2,8 +2,6 @@
 // platform the tests were built for.
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
-#include "tests/support/watch_fakes.h"
-#include "watch/backup_purge.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +16,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/mount.h>
-#endif
 #include <unistd.h>
+#endif
 
 namespace kumoden::test {
 namespace {
@@ -64,16 +61,6 @@ const std::string kTooLong(256, 'n');
 class FileSystemContract : public ::testing::Test {
 protected:
     std::string at(const std::string& name) const { return dir.slash() + name; }
-    std::string archived(const std::string& name) const { return at("BackPdf") + files->separator() + name; }
-    // What a query of the folder lists, each with its content.
-    std::map<std::string, std::string> listed(const std::string& folder) const
-    {
-        std::map<std::string, std::string> found;
-        for (const auto& name : files->listFiles(folder + "*.*")) {
-            found[name] = readFile(fs::u8path(folder + name));
-        }
-        return found;
-    }
 
     TempDir dir;
     std::unique_ptr<FileSystem> files = MakeFileSystem();
@@ -133,56 +120,6 @@ TEST_F(FileSystemContract, FilesAndFoldersAreToldApartAndLengthsAreSixtyFourBitA
     EXPECT_FALSE(files->folderExists(""));
 }
 
-TEST_F(FileSystemContract, MovesNeverReplaceAFileAndKeepTheSourceOnFailure)
-{
-    dir.write("in.pdf", "new");
-    dir.write(fs::path("BackPdf") / "in.pdf", "old");
-    EXPECT_FALSE(files->moveFile(at("in.pdf"), archived("in.pdf")));
-    EXPECT_EQ(readFile(at("in.pdf")), "new");
-    EXPECT_EQ(readFile(archived("in.pdf")), "old");
-    EXPECT_FALSE(files->moveFile(at("in.pdf"), at("no-such-folder") + files->separator() + "in.pdf"));
-    EXPECT_FALSE(files->moveFile(at("missing.pdf"), at("other.pdf")));
-
-    EXPECT_TRUE(files->moveFile(at("in.pdf"), archived("移動先.pdf")));
-    EXPECT_FALSE(fs::exists(at("in.pdf")));
-    EXPECT_EQ(readFile(fs::u8path(archived("移動先.pdf"))), "new");
-}
-
-TEST_F(FileSystemContract, MovesAndTakesToAnotherVolumeLeaveTheFileInOnePlaceOnly)
-{
-    ASSERT_TRUE(fs::exists(OtherVolume())) << OtherVolume();
-    const TempDir other(OtherVolume());
-    const auto volume = [&](const fs::path& file) { return files->fileIdentity(utf8(file)).value().volume; };
-    ASSERT_NE(volume(other.write("probe", "")), volume(dir.write("probe", "")))
-        << "the temporary folder is on " << OtherVolume() << ": set TMPDIR elsewhere";
-    fs::remove(other.path() / "probe");
-    fs::remove(dir.path() / "probe");
-    const std::string there = other.slash() + "a.pdf";
-    dir.write("a.pdf", std::string(200000, 'p'));
-    EXPECT_TRUE(files->moveFile(at("a.pdf"), there));
-    EXPECT_FALSE(fs::exists(at("a.pdf")));
-    dir.write("a.pdf", "again");
-    EXPECT_FALSE(files->moveFile(at("a.pdf"), there));
-    EXPECT_EQ(readFile(at("a.pdf")), "again");
-
-    // A take there copies, replaces the older file, and leaves nothing else.
-    // The copy's identity is told while the older file still has the name.
-    const auto found = files->fileIdentity(at("a.pdf"));
-    ASSERT_TRUE(found);
-    std::optional<FileIdentity> told;
-    EXPECT_EQ(files->takeFile(at("a.pdf"), there, *found,
-                              [&](const FileIdentity& copy) {
-                                  EXPECT_EQ(readFile(there), std::string(200000, 'p'));
-                                  told = copy;
-                              }),
-              TakeResult::Taken);
-    EXPECT_NE(told, found);
-    EXPECT_EQ(told, files->fileIdentity(there));
-    EXPECT_FALSE(fs::exists(at("a.pdf")));
-    EXPECT_EQ(readFile(there), "again");
-    EXPECT_EQ(entries(other.path()), std::vector<std::string>{"a.pdf"});
-}
-
 TEST_F(FileSystemContract, DeletesHonourReadOnlyUnlessForcedAndNeverTakeAFolder)
 {
     const auto locked = dir.write(fs::u8path("読み取り専用.pdf"), "x");
@@ -218,152 +155,18 @@ TEST_F(FileSystemContract, CreationTimeIsNowOnTheLocalClockForOneFileAsForAList)
     EXPECT_FALSE(files->dateCreated(at("missing")).has_value());
 }
 
-TEST_F(FileSystemContract, ATakeReplacesAReadOnlyOlderFileOnlyByAMoveThatSucceeded)
-{
-    const auto older = dir.write(fs::path("BackPdf") / "a.pdf", "old");
-    MakeReadOnly(older);
-    dir.write("a.pdf", "new");
-    const auto found = files->fileIdentity(at("a.pdf"));
-    ASSERT_TRUE(found);
-    const auto untouched = [&] {
-        EXPECT_EQ(readFile(at("a.pdf")), "new");
-        EXPECT_EQ(readFile(older), "old");
-    };
-
-    {
-        // Its writer still has it open.
-        std::ofstream writer(at("a.pdf"), std::ios::binary | std::ios::app);
-        ASSERT_TRUE(writer);
-        EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::InUse);
-    }
-    untouched();
-    // Gone before the move.
-    fs::rename(at("a.pdf"), at("away"));
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::Vanished);
-    // Another file under its name.
-    dir.write("a.pdf", "another");
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::NotTheFileFound);
-    EXPECT_EQ(readFile(at("a.pdf")), "another");
-    fs::remove(at("a.pdf"));
-    fs::rename(at("away"), at("a.pdf"));
-    // No folder to go to, or a folder where the file should go.
-    EXPECT_EQ(files->takeFile(at("a.pdf"), at("Nowhere") + files->separator() + "a.pdf", *found, {}),
-              TakeResult::Failed);
-    fs::create_directories(dir.path() / "BackPdf" / "b.pdf" / "sub");
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("b.pdf"), *found, {}), TakeResult::Failed);
-    untouched();
-
-    std::optional<FileIdentity> told;
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found,
-                              [&](const FileIdentity& moved) { told = moved; }),
-              TakeResult::Taken);
-    EXPECT_EQ(told, found);
-    EXPECT_EQ(readFile(older), "new");
-    EXPECT_FALSE(fs::exists(at("a.pdf")));
-    EXPECT_EQ(files->fileIdentity(utf8(older)), found);
-    EXPECT_EQ(entries(dir.path() / "BackPdf"), (std::vector<std::string>{"a.pdf", "b.pdf"}));
-    EXPECT_EQ(files->takeFile(at("a.pdf"), archived("a.pdf"), *found, {}), TakeResult::Vanished);
-    EXPECT_EQ(readFile(older), "new");
-}
-
-// What a process that died during its takes leaves in the archive, and the
-// next process's undo of it, which a take still running keeps out of its
-// file (its hold, not the number in the name, tells), and the purge, which
-// never takes a temporary for a backup.
-TEST_F(FileSystemContract, TakesCutShortAreUndoneUnlessARunningTakeHoldsThemAndAreNeverPurged)
-{
-    const std::string backup = archived("");
-    struct Leftover {
-        std::string name;
-        const char* content;
-        const char* waiting = nullptr; // the file of that name in the watched folder
-        bool hidden = true;
-    };
-    for (const Leftover& left :
-         std::vector<Leftover>{// An older version's name, with this (running) process's number.
-                               {".kumoden-" + std::to_string(getpid()) + "-0~old.pdf", "older version"},
-                               {".kumoden-m0~切れた.pdf", "cut short"},
-                               // Its name taken meanwhile: it comes back numbered, the newcomer stays.
-                               {".kumoden-m1~taken.pdf", "not hidden, cut short", "newcomer", false},
-                               // A copy begun, and a whole one, of files still waiting: dropped.
-                               {".kumoden-p0~big.pdf", "half", "whole file"},
-                               {".kumoden-c0~copy.pdf", "same", "same"},
-                               // A whole copy and a different file of that name: both kept.
-                               {".kumoden-c1~other.pdf", "the copy", "another file"},
-                               // A copy begun whose file is gone: nothing to put back, told.
-                               {".kumoden-p1~gone.pdf", "part"},
-                               {".kumoden-m2~moving.pdf", "moving"}}) {
-        const auto path = dir.write(fs::path("BackPdf") / fs::u8path(left.name), left.content);
-        if (left.hidden) {
-            MakeHidden(path);
-        }
-        if (left.waiting != nullptr) {
-            dir.write(fs::u8path(left.name.substr(left.name.find('~') + 1)), left.waiting);
-        }
-    }
-    // The same last write (in whole seconds: the runtime sets no finer one on Windows).
-    const auto written = std::chrono::floor<std::chrono::seconds>(fs::last_write_time(at("copy.pdf")));
-    for (const auto& path : {fs::u8path(at("copy.pdf")), fs::u8path(backup + ".kumoden-c0~copy.pdf")}) {
-        fs::last_write_time(path, written);
-    }
-    {
-        // Purged with a retention of 0 days, a day later: only the backup goes.
-        dir.write("BackPdf/printed.pdf", "printed");
-        const auto purging = MakeFileSystem();
-        fake::WatchFakes fakes(*purging, MakeClock()->now() + std::chrono::days{1});
-        FileCheckInfo info;
-        info.FileDelDate = "0";
-        EXPECT_EQ(DeleteOldBackups(dir.slash(), info, fakes.services),
-                  std::vector<std::string>{"printed.pdf"});
-    }
-    {
-        // A take that still runs holds its file: open on Windows, locked here.
-        const std::string held = backup + ".kumoden-m2~moving.pdf";
-        std::ifstream take(held);
-        ASSERT_TRUE(take);
-#ifndef _WIN32
-        const int lock = open(held.c_str(), O_RDONLY | O_CLOEXEC);
-        ASSERT_EQ(flock(lock, LOCK_SH), 0);
-#endif
-        EXPECT_EQ(files->undoTakesCutShort(backup, dir.slash()),
-                  std::vector<std::string>{backup + ".kumoden-p1~gone.pdf"});
-#ifndef _WIN32
-        close(lock);
-#endif
-    }
-    EXPECT_EQ(listed(dir.slash()),
-              (std::map<std::string, std::string>{{"big.pdf", "whole file"},
-                                                  {"copy.pdf", "same"},
-                                                  {"old.pdf", "older version"},
-                                                  {"other (2).pdf", "the copy"},
-                                                  {"other.pdf", "another file"},
-                                                  {"taken (2).pdf", "not hidden, cut short"},
-                                                  {"taken.pdf", "newcomer"},
-                                                  {"切れた.pdf", "cut short"}}));
-    EXPECT_EQ(entries(dir.path() / "BackPdf"),
-              (std::vector<std::string>{".kumoden-m2~moving.pdf", ".kumoden-p1~gone.pdf"}));
-
-    // Once a folder in a process's life. When the take that held a file has
-    // ended, the next process puts it back.
-    EXPECT_TRUE(files->undoTakesCutShort(backup, dir.slash()).empty());
-    dir.write("moving.pdf", "newcomer");
-    const auto found = files->fileIdentity(at("moving.pdf"));
-    ASSERT_TRUE(found);
-    EXPECT_EQ(files->takeFile(at("moving.pdf"), backup + "moving.pdf", *found, {}), TakeResult::Taken);
-    EXPECT_EQ(MakeFileSystem()->undoTakesCutShort(backup, dir.slash()).size(), 1u);
-    EXPECT_EQ(readFile(at("moving.pdf")), "moving");
-    EXPECT_EQ(readFile(backup + "moving.pdf"), "newcomer");
-}
-
 TEST_F(FileSystemContract, RenamesNeverReplaceAndMoveNothingWhenRefused)
 {
     const TempDir other(OtherVolume());
     dir.write("a.pdf", "a");
     dir.write("b.pdf", "b");
+    fs::create_directories(dir.path() / "folder" / "sub");
     const auto before = contents(dir.path());
     for (const auto& [from, to, kind] : std::vector<std::tuple<std::string, std::string, FileStep::Kind>>{
              {at("a.pdf"), at("b.pdf"), FileStep::exists},
+             {at("a.pdf"), at("folder"), FileStep::exists},
              {at("missing.pdf"), at("c.pdf"), FileStep::missing},
+             {at("a.pdf"), at("no-folder") + files->separator() + "a.pdf", FileStep::missing},
              {at("a.pdf"), other.slash() + "a.pdf", FileStep::otherVolume},
              {at("a.pdf"), at(kTooLong), FileStep::nameTooLong}}) {
         const FileStep step = files->renameNew(from, to);
@@ -383,9 +186,9 @@ TEST_F(FileSystemContract, RenamesNeverReplaceAndMoveNothingWhenRefused)
     EXPECT_TRUE(files->renameNew(at(longest), at(".a.pdf")));
     EXPECT_EQ(files->listFiles(at("*.*")), (std::vector<std::string>{"b.pdf", "c.pdf"}));
     EXPECT_FALSE(files->datedFile(dir.slash(), ".a.pdf"));
-    EXPECT_TRUE(files->renameNew(at(".a.pdf"), at("d.pdf")));
-    EXPECT_EQ(files->listFiles(at("*.*")), (std::vector<std::string>{"b.pdf", "c.pdf", "d.pdf"}));
-    EXPECT_EQ(readFile(at("d.pdf")), "a");
+    EXPECT_TRUE(files->renameNew(at(".a.pdf"), at("移動先.pdf")));
+    EXPECT_EQ(files->listFiles(at("*.*")), (std::vector<std::string>{"b.pdf", "c.pdf", "移動先.pdf"}));
+    EXPECT_EQ(readFile(fs::u8path(at("移動先.pdf"))), "a");
 }
 
 TEST_F(FileSystemContract, CopiesAreNewFilesWithTheDataAndLastWriteOfTheirSource)

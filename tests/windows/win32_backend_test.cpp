@@ -56,17 +56,25 @@ TEST_F(Win32FileSystemTest, QueriesPassOverSystemFiles)
     EXPECT_EQ(dated[0].name, "abc.pdf");
 }
 
-// Another volume: a read-only file copies but cannot be deleted where it
-// was, so the move fails and the copy goes again.
-TEST_F(Win32FileSystemTest, AMoveToAnotherVolumeThatCannotDeleteTheSourceLeavesNoCopy)
+// A program that has the file open without sharing delete keeps it where
+// it is; being read-only does not.
+TEST_F(Win32FileSystemTest, AFileOpenWithoutSharingDeleteIsNotRenamedAndAReadOnlyOneIs)
 {
-    TempDir other(test::OtherVolume());
     const auto locked = m_dir.write(L"locked.pdf", "stays");
     AddAttributes(locked, FILE_ATTRIBUTE_READONLY);
-    const auto lockedTarget = other.path() / L"locked.pdf";
-    EXPECT_FALSE(m_files.moveFile(utf8(locked), utf8(lockedTarget)));
+    const auto target = m_dir.path() / L"移動先.pdf";
+    const HANDLE reader =
+        CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    const FileStep refused = m_files.renameNew(utf8(locked), utf8(target));
+    CloseHandle(reader);
+    EXPECT_EQ(refused.kind, FileStep::inUse) << refused.reason;
     EXPECT_EQ(readFile(locked), "stays");
-    EXPECT_FALSE(std::filesystem::exists(lockedTarget));
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    const FileStep renamed = m_files.renameNew(utf8(locked), utf8(target));
+    EXPECT_TRUE(renamed) << renamed.reason;
+    EXPECT_EQ(readFile(target), "stays");
 }
 
 TEST(Win32ClockTest, AgreesWithTheSystemsLocalTimeAndKnowsNoTimeBeyondWhatItHolds)
