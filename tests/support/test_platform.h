@@ -26,5 +26,8 @@ void MakeHidden(const std::filesystem::path& path);
 
 // A folder on another volume than the temporary folder's, to move across.
 std::filesystem::path OtherVolume();
+// A file system of 1 MiB that the tests' runner mounts (KUMODEN_SMALL_VOLUME,
+// a host path); throws when the runner gave none.
+std::filesystem::path SmallVolume();
 
 } // namespace kumoden::test

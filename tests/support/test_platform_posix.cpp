@@ -4,6 +4,7 @@
 #include "platform/profile/profile_store.h"
 #include "tests/support/test_platform.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace kumoden::test {
@@ -48,6 +49,15 @@ std::filesystem::path OtherVolume()
 {
     // A tmpfs of its own on Linux, never the temporary folder's.
     return "/dev/shm";
+}
+
+std::filesystem::path SmallVolume()
+{
+    const char* path = std::getenv("KUMODEN_SMALL_VOLUME");
+    if (!path || !*path) {
+        throw std::runtime_error("KUMODEN_SMALL_VOLUME is not set: run the test through ctest");
+    }
+    return path;
 }
 
 } // namespace kumoden::test

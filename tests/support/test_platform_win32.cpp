@@ -8,6 +8,8 @@
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_profile.h"
 
+#include <cstdlib>
+#include <stdexcept>
 #include <windows.h>
 
 #include <system_error>
@@ -58,6 +60,15 @@ std::filesystem::path OtherVolume()
 {
     // The host's tmpfs, reached through Wine's drive for the host's root.
     return UnderWine("/dev/shm");
+}
+
+std::filesystem::path SmallVolume()
+{
+    const char* path = std::getenv("KUMODEN_SMALL_VOLUME");
+    if (!path || !*path) {
+        throw std::runtime_error("KUMODEN_SMALL_VOLUME is not set: run the test through ctest");
+    }
+    return std::filesystem::u8path(UnderWine(path));
 }
 
 } // namespace kumoden::test
