@@ -348,6 +348,12 @@ bool Archive::finishGiveBack(const std::string& name, std::string& returnedAs, s
             why = step.reason;
             return false;
         }
+        // A copy is made only when a name waits for it.
+        if (!hasFreeName(name)) {
+            dropRecord(kBackRecord);
+            why = "監視フォルダーに同じ名前のファイルがあります";
+            return false;
+        }
         if (const FileStep moved = m_files.renameNew(backup, work(kFile)); !moved) {
             why = moved.reason;
             return false;
@@ -378,6 +384,16 @@ bool Archive::finishGiveBack(const std::string& name, std::string& returnedAs, s
     return true;
 }
 
+bool Archive::hasFreeName(const std::string& name)
+{
+    for (int number = 1; number <= kLastFreeNameNumber; ++number) {
+        if (!m_files.fileExists(watched(number == 1 ? name : NumberedName(name, number)))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 FileStep Archive::putBack(const std::string& from, const std::string& name, std::string& returnedAs)
 {
     FileStep step;
@@ -388,10 +404,12 @@ FileStep Archive::putBack(const std::string& from, const std::string& name, std:
             returnedAs = free;
             return step;
         }
-        if (step.kind != FileStep::exists) {
+        // A number that makes the name too long is no free name either.
+        if (step.kind != FileStep::exists && !(number > 1 && step.kind == FileStep::nameTooLong)) {
             return step;
         }
     }
+    step.kind = FileStep::exists;
     step.reason =
         "監視フォルダーに同じ名前のファイルがあります (" + NumberedName(name, kLastFreeNameNumber) + " まで)";
     return step;

@@ -131,6 +131,7 @@ private:
     // Renames from into the watched folder under name, else the first free
     // numbered name; exists when all are taken.
     FileStep putBack(const std::string& from, const std::string& name, std::string& returnedAs);
+    bool hasFreeName(const std::string& name);
     void dropRecord(std::string_view record);
     void holdBack(const std::string& name, bool forRoom);
 

@@ -183,5 +183,45 @@ TEST(ArchiveAtEveryEnd, EachDocumentIsWholeInOnePlaceAndPrintedOnce)
     std::cout << "in all: " << total.points << " points, " << total.ends << " ends tried\n";
 }
 
+// The record is the program's own word: what it names is looked at only as
+// a file of the archive, and a launch waits until the record is gone.
+TEST(ArchiveRecord, NamesOnlyAFileOfTheArchiveAndGoesBeforeItsLaunch)
+{
+    MemoryFileSystem files;
+    files.addFolder("/w");
+    files.addFolder("/w/BackPdf");
+    files.addFolder("/w/BackPdf/.kumoden");
+    files.addFolder("/outside");
+    files.addFile("/outside/secret.pdf", "secret");
+    files.addFile("/w/BackPdf/.kumoden/ready", "../../outside/secret.pdf");
+    fake::WatchFakes fakes(files);
+    fake::Quiet observer;
+    FileCheckInfo info{1000, "/w", "job", "/usr/bin/reader", "PDF", ""};
+    BackupPurge purge(false);
+    WatchMemory memory;
+    const WatchCycleResult tampered = RunWatchCycle(info, fakes.services, observer, purge, memory);
+    ASSERT_EQ(tampered.leftovers.size(), 1u);
+    EXPECT_EQ(tampered.leftovers[0].first, "/w/BackPdf/.kumoden/ready");
+    EXPECT_FALSE(files.fileExists("/w/BackPdf/.kumoden/ready"));
+
+    // One removal of the record fails: no launch at that tick.
+    files.addFile(kIncoming, kDocument);
+    files.failNext("delete", "/w/BackPdf/.kumoden/ready", FileStep::failed);
+    const WatchCycleResult first = RunWatchCycle(info, fakes.services, observer, purge, memory);
+    ASSERT_EQ(first.files.size(), 1u);
+    EXPECT_EQ(first.files[0].outcome, FileOutcome::LaunchHeld);
+    EXPECT_TRUE(fakes.launcher.requests().empty());
+
+    // The next tick launches it, once.
+    const WatchCycleResult second = RunWatchCycle(info, fakes.services, observer, purge, memory);
+    ASSERT_EQ(second.files.size(), 1u);
+    EXPECT_EQ(second.files[0].outcome, FileOutcome::Printed);
+    RunWatchCycle(info, fakes.services, observer, purge, memory);
+    ASSERT_EQ(fakes.launcher.requests().size(), 1u);
+    EXPECT_EQ(fakes.launcher.requests()[0].arguments.at(5), kBackup);
+    EXPECT_EQ(files.content("/outside/secret.pdf"), "secret");
+    EXPECT_EQ(files.content(kBackup), kDocument);
+}
+
 } // namespace
 } // namespace kumoden::test
