@@ -116,7 +116,7 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     EXPECT_EQ(kumoden->wait(5s), -1);
     EXPECT_FALSE(logged(launchLine("job1.pdf", reader.string()))) << log();
     EXPECT_EQ(launched("job1.pdf"), 0u);
-    EXPECT_TRUE(fs::exists(backup(".kumoden-launch")));
+    EXPECT_TRUE(fs::exists(backup(".kumoden/ready")));
 
     start({silent.environment()});
     EXPECT_TRUE(eventually(60s, [&] { return launched("job1.pdf") == 1; })) << readFile(launches);
@@ -127,7 +127,7 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     EXPECT_EQ(kumoden->terminate(), 0);
     EXPECT_EQ(launched("job1.pdf"), 1u);
     EXPECT_EQ(countOf(log(), launchLine("job1.pdf", reader.string())), 1u) << log();
-    EXPECT_FALSE(fs::exists(backup(".kumoden-launch")));
+    EXPECT_FALSE(fs::exists(backup(".kumoden/ready")));
 }
 
 } // namespace

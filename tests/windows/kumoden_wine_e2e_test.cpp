@@ -299,9 +299,9 @@ TEST_F(KumodenExe, EndedMidPassItLeavesEachFileToBeLaunchedOnce)
 }
 
 // A take to an archive on another file system copies the file. Killed while
-// it copies, the program leaves the file in the watched folder and a partial
-// copy under a hidden name; the next start discards the copy and prints the
-// file once.
+// it copies, the program leaves the file whole in the watched folder, set
+// aside under a hidden name, and a partial copy in the archive's work folder;
+// the next start discards the copy, puts the file back and prints it once.
 TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
 {
     // Made by the test run: a folder on one file system whose BackPdf leads
@@ -315,37 +315,40 @@ TEST_F(KumodenExe, ATakeKilledMidCopyIsUndoneAndTheFilePrintsOnce)
     writeIni("No Such Printer", watched);
     // Large enough for the copy to take a while; sparse, so it costs the
     // watched folder's file system nothing.
+    constexpr std::uintmax_t size = 256u << 20;
     std::ofstream(watched / "job1.pdf", std::ios::binary).close();
-    fs::resize_file(watched / "job1.pdf", 256u << 20);
-    const auto archive = [&] {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(watched / "BackPdf")) {
-            names.push_back(utf8(entry.path().filename()));
+    fs::resize_file(watched / "job1.pdf", size);
+    const auto names = [](const fs::path& folder) {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            found.push_back(utf8(entry.path().filename()));
         }
-        return names;
+        std::sort(found.begin(), found.end());
+        return found;
     };
-    const auto copying = [&] {
-        const auto names = archive();
-        return std::any_of(names.begin(), names.end(), [](const std::string& name) {
-            return name.starts_with(".kumoden-p") && name.ends_with("~job1.pdf");
-        });
-    };
+    const fs::path work = watched / "BackPdf" / ".kumoden";
     start();
-    ASSERT_TRUE(win32test::WaitFor(60s, copying))
+    ASSERT_TRUE(win32test::WaitFor(60s, [&] { return fs::exists(work / "part"); }))
         << "the take never copied: is BackPdf on the same file system?";
     TerminateProcess(m_process, 9);
     ended(10000);
-    EXPECT_TRUE(fs::exists(watched / "job1.pdf"));
-    EXPECT_FALSE(archive().empty());
+    EXPECT_FALSE(fs::exists(watched / "job1.pdf"));
+    EXPECT_EQ(fs::file_size(watched / ".kumoden-take"), size);
+    EXPECT_TRUE(fs::exists(work / "part"));
+    EXPECT_FALSE(fs::exists(work / "file"));
+    EXPECT_EQ(names(watched / "BackPdf"), std::vector<std::string>{".kumoden"});
     EXPECT_TRUE(readerLog().empty());
 
     start();
     ASSERT_TRUE(win32test::WaitFor(90s, [&] { return launches() > 0; }));
     EXPECT_EQ(stop(), 0u);
-    EXPECT_EQ(archive(), std::vector<std::string>{"job1.pdf"});
-    EXPECT_EQ(fs::file_size(watched / "BackPdf" / "job1.pdf"), 256u << 20);
-    EXPECT_FALSE(fs::exists(watched / "job1.pdf"));
     EXPECT_EQ(launches(), 1u) << readerLog();
+    EXPECT_EQ(fs::file_size(watched / "BackPdf" / "job1.pdf"), size);
+    // Nothing of the program's is left but the archive's lock, and no
+    // second copy anywhere.
+    EXPECT_EQ(names(watched), std::vector<std::string>{"BackPdf"});
+    EXPECT_EQ(names(watched / "BackPdf"), (std::vector<std::string>{".kumoden", "job1.pdf"}));
+    EXPECT_EQ(names(work), std::vector<std::string>{"lock"});
 }
 
 TEST_F(KumodenExe, AnswersItsOptionsAndRefusesOthers)
