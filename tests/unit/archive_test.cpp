@@ -183,6 +183,37 @@ TEST(ArchiveAtEveryEnd, EachDocumentIsWholeInOnePlaceAndPrintedOnce)
     std::cout << "in all: " << total.points << " points, " << total.ends << " ends tried\n";
 }
 
+// Another program at work on the archive holds its lock: nothing of its
+// is touched, and the file waits its turn.
+TEST(ArchiveLock, AFileWaitsWhileAnotherProgramHoldsTheArchive)
+{
+    MemoryFileSystem files;
+    files.addFolder("/w");
+    files.addFolder("/w/BackPdf");
+    files.addFolder("/w/BackPdf/.kumoden");
+    files.addFile("/w/BackPdf/.kumoden/take", "job-b.pdf");
+    files.addFile("/w/BackPdf/.kumoden/file", "its file on the way");
+    files.addFile(kIncoming, kDocument);
+    fake::WatchFakes fakes(files);
+    fake::Quiet observer;
+    const FileCheckInfo info{1000, "/w", "job", "/usr/bin/reader", "PDF", ""};
+    FileStep step;
+    auto other = files.lockFile("/w/BackPdf/.kumoden/lock", step);
+    ASSERT_TRUE(other);
+    const WatchCycleResult busy = RunWatchCycle(info, fakes.services, observer);
+    ASSERT_EQ(busy.files.size(), 1u);
+    EXPECT_EQ(busy.files[0].outcome, FileOutcome::ArchiveBusy);
+    EXPECT_EQ(files.content(kIncoming), kDocument);
+    EXPECT_EQ(files.content("/w/BackPdf/.kumoden/file"), "its file on the way");
+
+    // The other program ended there: its take is finished first, then ours.
+    other.reset();
+    RunWatchCycle(info, fakes.services, observer);
+    EXPECT_EQ(files.content("/w/BackPdf/job-b.pdf"), "its file on the way");
+    EXPECT_EQ(files.content(kBackup), kDocument);
+    EXPECT_EQ(fakes.launcher.requests().size(), 2u);
+}
+
 // The record is the program's own word: what it names is looked at only as
 // a file of the archive, and a launch waits until the record is gone.
 TEST(ArchiveRecord, NamesOnlyAFileOfTheArchiveAndGoesBeforeItsLaunch)
