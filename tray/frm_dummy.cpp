@@ -198,6 +198,8 @@ void FrmDummy::mnuVer_Click()
 
 void FrmDummy::mnuEnd_Click()
 {
+    // No tick may start on the way out, whatever the steps below do.
+    m_services.tmrFileCheck.setInterval(0);
     m_services.icon.remove();
     // Unhooking leaves the platform's clipboard chain too: a viewer that
     // ends without leaving it cuts the viewers behind it off from every

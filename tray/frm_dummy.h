@@ -70,7 +70,8 @@ public:
     void mnuConf_Click();
     void mnuPrint_Click();
     void mnuVer_Click();
-    // Ends the process: does not return.
+    // Stops the watch timer, removes the icon, unhooks the clipboard and
+    // ends the process at once: does not return, and no tick runs after it.
     void mnuEnd_Click();
 
     const FileCheckInfo& settings() const { return m_info; }

@@ -101,7 +101,13 @@ private:
 class FakeTimer final : public Timer {
 public:
     void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
-    void setInterval(std::int32_t milliseconds) override { m_interval = milliseconds; }
+    void setInterval(std::int32_t milliseconds) override
+    {
+        m_interval = milliseconds;
+        if (journal != nullptr) {
+            journal->push_back(milliseconds > 0 ? "timer " + std::to_string(milliseconds) : "timer stop");
+        }
+    }
     std::int32_t interval() const override { return m_interval; }
 
     // Ticks as the real timer would: only with a positive interval.
@@ -113,6 +119,9 @@ public:
         m_handler();
         return true;
     }
+
+    // Where set, what the timer was asked, beside the desktop's calls.
+    std::vector<std::string>* journal = nullptr;
 
 private:
     std::function<void()> m_handler;

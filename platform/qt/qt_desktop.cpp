@@ -131,12 +131,18 @@ void QtDesktop::doEvents()
 
 void QtDesktop::endProcess()
 {
-    // The icon's window goes away with the connection anyway; flushing first
-    // lets the tray host see it leave in order rather than find it dead.
-    QCoreApplication::processEvents();
-    if (const auto* x11 =
-            qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        xcb_flush(x11->connection());
+    // No event is handled here: a tick or a click waiting in the queue would
+    // run the program's code after the exit. Only the requests already made
+    // (the icon's window destroyed) are sent, so that the tray host sees the
+    // icon leave in order rather than find its window dead. The X connection
+    // exists only on the xcb platform; a D-Bus item was withdrawn by the
+    // blocking calls of the icon's removal.
+    if (qGuiApp != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            if (xcb_connection_t* connection = x11->connection(); connection != nullptr) {
+                xcb_flush(connection);
+            }
+        }
     }
     std::_Exit(0);
 }

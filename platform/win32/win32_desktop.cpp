@@ -81,6 +81,9 @@ void Win32Desktop::doEvents()
 
 void Win32Desktop::endProcess()
 {
+    // No message is taken from the queue on the way out: a WM_TIMER or a
+    // click waiting there dies with the process. The icon's NIM_DELETE was
+    // sent and answered before this.
     ExitProcess(0);
 }
 

@@ -259,16 +259,24 @@ TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
     EXPECT_FALSE(frmDummy.DialogOpen());
 }
 
-TEST_F(Resident, ExitRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
+TEST_F(Resident, ExitStopsTheTimerFirstRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
 {
+    timer.journal = &journal;
     frmDummy.Form_Load();
     journal.clear();
+    // A file waits and a tick is due: the exit leaves it for no tick.
+    drop("a.pdf");
     settingsDialog.whileOpen = [&] { frmDummy.mnuEnd_Click(); };
     EXPECT_THROW(frmDummy.mnuConf_Click(), fake::ProcessEnded);
-    // It leaves the clipboard on the way out, so the viewers after it are
-    // not cut off.
-    EXPECT_EQ(journal, (Journal{"settings open", "icon remove", "clipboard stop", "endProcess"}));
+    // The timer stops before anything else, and no event is handled on the
+    // way out. It leaves the clipboard, so the viewers after it are not cut
+    // off.
+    EXPECT_EQ(journal,
+              (Journal{"settings open", "timer stop", "icon remove", "clipboard stop", "endProcess"}));
     EXPECT_FALSE(icon.shown);
+    EXPECT_FALSE(timer.tick());
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_TRUE(inWatched("a.pdf"));
 }
 
 TEST(StartUp, ASecondInstanceEndsBeforeAnyWindowTheFirstShowsTheSplashInTwentyStepsThenLoads)
