@@ -109,7 +109,7 @@ private:
     void fill(ConfField field, const std::string& text);
     // Marked, and no longer the text the dialog filled in.
     bool edited(ConfField field) const;
-    // The message for the first marked field the watch could not use.
+    // The message for the first edited field the watch could not use.
     std::string refusal() const;
     void tell(const std::string& text);
     void openPicker(const PickerOpener& open, ConfField field);
