@@ -90,12 +90,12 @@ void FrmConf::Form_Load()
 
 void FrmConf::ShowSettings()
 {
-    m_view.setText(ConfField::txtChkTime, std::to_string(m_info.FileChkTime));
-    m_view.setText(ConfField::txtFileChkDir, m_info.FileChkDir);
-    m_view.setText(ConfField::txtAcroExe, m_info.AcrExeDir);
-    m_view.setText(ConfField::cmbPrint, m_info.PrinterNm);
-    m_view.setText(ConfField::txtPrintFile, m_info.FileSelect);
-    m_view.setText(ConfField::txtFileDelDate, m_info.FileDelDate);
+    fill(ConfField::txtChkTime, std::to_string(m_info.FileChkTime));
+    fill(ConfField::txtFileChkDir, m_info.FileChkDir);
+    fill(ConfField::txtAcroExe, m_info.AcrExeDir);
+    fill(ConfField::cmbPrint, m_info.PrinterNm);
+    fill(ConfField::txtPrintFile, m_info.FileSelect);
+    fill(ConfField::txtFileDelDate, m_info.FileDelDate);
     // This is how a new interval reaches the running watch.
     m_services.tmrFileCheck.setInterval(m_info.FileChkTime);
 }
@@ -135,17 +135,18 @@ FrmConf::SaveResult FrmConf::SaveSettings()
 
 std::string FrmConf::refusal() const
 {
-    // Refused is only what the watch cannot use: every interval the record
-    // reads as 0 ms or more, and every retention the purge reads as days.
-    const auto marked = [this](ConfField field) { return Tag(field) == kChangedTag; };
-    if (marked(ConfField::txtChkTime) && !IntervalUsable(m_view.text(ConfField::txtChkTime))) {
+    // Refused is only what the user typed that the watch cannot use: every
+    // interval the record reads as 0 ms or more, and every retention the
+    // purge reads as days, passes. A value from the file that the user left
+    // alone is the file's business, not this save's.
+    if (edited(ConfField::txtChkTime) && !IntervalUsable(m_view.text(ConfField::txtChkTime))) {
         return "チェック間隔には 0 から 2147483647 までのミリ秒数を入力して下さい。";
     }
     const std::string retention = m_view.text(ConfField::txtFileDelDate);
-    if (marked(ConfField::txtFileDelDate) && !isBlank(retention) && !RetentionDays(retention)) {
+    if (edited(ConfField::txtFileDelDate) && !isBlank(retention) && !RetentionDays(retention)) {
         return "保存期間には -32768 から 32767 までの日数を入力して下さい。空欄にすると削除しません。";
     }
-    if (marked(ConfField::txtPrintFile) && SelectionLeavesFolder(m_view.text(ConfField::txtPrintFile))) {
+    if (edited(ConfField::txtPrintFile) && SelectionLeavesFolder(m_view.text(ConfField::txtPrintFile))) {
         return "出力ファイル名には「/」や「\\」を含めないで下さい。"
                "ファイル名の始まりだけを入力します。";
     }
@@ -155,6 +156,19 @@ std::string FrmConf::refusal() const
 void FrmConf::tell(const std::string& text)
 {
     m_services.messages.show(text, kCaption, MessageButtons::Ok);
+}
+
+void FrmConf::fill(ConfField field, const std::string& text)
+{
+    m_view.setText(field, text);
+    // The view's own reading of the text: a control may not hold every
+    // character it was given.
+    m_filled[static_cast<std::size_t>(field)] = m_view.text(field);
+}
+
+bool FrmConf::edited(ConfField field) const
+{
+    return Tag(field) == kChangedTag && m_view.text(field) != m_filled[static_cast<std::size_t>(field)];
 }
 
 void FrmConf::markChanged(ConfField field)

@@ -29,6 +29,12 @@ inline constexpr std::string_view kChangedTag = "C_UPDATE";
 // tells the user of a write the INI file did not take; either way the
 // dialog stays open with the user's edits.
 //
+// Filling the fields marks them as any change of text does, so a save
+// writes them back; only what the user made of a field is refused. A field
+// counts as edited when its text differs from what the dialog last filled
+// in: a value read from the file and left as it was goes back unchanged,
+// whatever it holds.
+//
 // One object per opening: every opening starts with empty markers.
 class FrmConf {
 public:
@@ -99,7 +105,11 @@ private:
     };
 
     void markChanged(ConfField field);
-    // The message for the first marked field the watch could not use.
+    // Fills a field and remembers what it then shows.
+    void fill(ConfField field, const std::string& text);
+    // Marked, and no longer the text the dialog filled in.
+    bool edited(ConfField field) const;
+    // The message for the first edited field the watch could not use.
     std::string refusal() const;
     void tell(const std::string& text);
     void openPicker(const PickerOpener& open, ConfField field);
@@ -108,6 +118,8 @@ private:
     Services m_services;
     ConfView& m_view;
     std::array<std::string, 6> m_tags;
+    // What each field showed after the last fill.
+    std::array<std::string, 6> m_filled;
 };
 
 } // namespace kumoden

@@ -8,13 +8,14 @@ namespace {
 
 class SettingsDialog : public TrayFixture {
 protected:
-    // The program on the working setup with the given interval.
+    // The program on the working setup with the given interval, and a
+    // retention the purge cannot read, which the dialog leaves to the file.
     void startWith(const std::string& interval)
     {
         m_ini = "; kept as it is\r\n[FileCheck_Info]\r\nFileChkTime=" + interval +
                 "\r\nFileChkDir=" + in().string() +
                 "\r\nFileSelect=job\r\nAcrExeDir=" + builtProgram("kumoden-print").string() +
-                "\r\nPrinterNm=PDF2\r\nFileDelDate=7\r\n\r\n[Other]\r\nKey=value\r\n";
+                "\r\nPrinterNm=PDF2\r\nFileDelDate=7 ; days\r\n\r\n[Other]\r\nKey=value\r\n";
         dir.write("app/kumoden.INI", m_ini);
         startTrayHost();
         kumoden =
@@ -73,7 +74,7 @@ TEST_F(SettingsDialog, CancelAndABadIntervalWriteNothingAndOkWritesWhatTheDialog
     ASSERT_TRUE(std::filesystem::exists(file));
 
     // Back in the interval box, a good value saves and closes, and the
-    // watch takes it.
+    // watch takes it; the retention, never touched, goes back as it was.
     ASSERT_TRUE(waitForFocus(conf));
     retype("300");
     key("Return");
@@ -117,7 +118,7 @@ TEST_F(SettingsDialog, CancelAndABadIntervalWriteNothingAndOkWritesWhatTheDialog
 
     // The text fields filled at opening go again with the retention; the
     // printer was not chosen from the list, so it is not written.
-    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+    expected.replace(expected.find("FileDelDate=7 ; days"), 20, "FileDelDate=30");
     EXPECT_EQ(ini(), expected);
 
     // The folder picker hands its folder to the dialog.

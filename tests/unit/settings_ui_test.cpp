@@ -271,6 +271,47 @@ TEST_F(Conf, OkAndApplyRefuseOnlyWhatTheWatchCannotUse)
     EXPECT_EQ(view.unloads, 1);
     EXPECT_EQ(timer.interval(), 0);
     EXPECT_NE(ini().find("FileDelDate=\r\n"), std::string::npos);
+
+    // What the file holds and the user leaves alone is no edit: marked by
+    // the fill, it goes back exactly as read, beside the field the user did
+    // change, and nothing is refused.
+    const auto told = messages.shown().size();
+    const std::string unreadable = "[FileCheck_Info]\r\nFileChkTime=1000\r\nFileSelect=sub/abc\r\n"
+                                   "FileDelDate=7 ; days\r\n";
+    dir.write("kumoden.INI", unreadable);
+    profile.written.clear();
+    open([&] {
+        EXPECT_EQ(view.text(F::txtFileDelDate), "7 ; days");
+        EXPECT_EQ(frmConf.Tag(F::txtFileDelDate), "C_UPDATE");
+        view.type(F::txtChkTime, "2000");
+        view.clickOK();
+    });
+    EXPECT_EQ(messages.shown().size(), told);
+    EXPECT_EQ(view.unloads, 2);
+    EXPECT_EQ(timer.interval(), 2000);
+    EXPECT_EQ(profile.written,
+              (std::vector<std::string>{"FileChkTime=2000", "FileChkDir=/srv/in", "AcrExeDir=/opt/reader",
+                                        "FileSelect=sub/abc", "FileDelDate=7 ; days"}));
+    EXPECT_NE(ini().find("FileDelDate=7 ; days\r\n"), std::string::npos);
+    EXPECT_EQ(info.FileDelDate, "7 ; days");
+
+    // Typed over a readable value, the same texts are the user's and are
+    // refused; put back as read, they are not.
+    dir.write("kumoden.INI", kIni);
+    profile.written.clear();
+    open([&] {
+        view.type(F::txtFileDelDate, "7 ; days");
+        view.clickApply();
+        view.type(F::txtFileDelDate, "7");
+        view.type(F::txtPrintFile, "sub/abc");
+        view.clickApply();
+        EXPECT_TRUE(profile.written.empty());
+        view.type(F::txtPrintFile, "abc");
+        view.clickOK();
+    });
+    EXPECT_EQ(messages.shown().size(), told + 2);
+    EXPECT_EQ(view.unloads, 3);
+    EXPECT_EQ(profile.written.back(), "FileDelDate=7");
 }
 
 TEST_F(Conf, AWriteTheFileRefusesIsToldAndTheEditsStay)
