@@ -51,7 +51,6 @@ struct TakeOutcome {
         inUse,          // another program writes it; it stays
         vanished,       // gone before it could be taken
         otherFile,      // the name now stands for another file or a link; left alone
-        busy,           // another program works on the archive; it stays
         waitsForReader, // the backup of that name is still being read; it stays
         noRoom,         // the archive has no room for it; it stays, held back
         failed,         // the move failed (no right, a name the archive cannot take); it stays

@@ -46,8 +46,6 @@ FileOutcome takeOutcome(TakeOutcome::Kind kind)
         return FileOutcome::Vanished;
     case TakeOutcome::otherFile:
         return FileOutcome::NotTheFileFound;
-    case TakeOutcome::busy:
-        return FileOutcome::ArchiveBusy;
     case TakeOutcome::waitsForReader:
         return FileOutcome::WaitsForReader;
     case TakeOutcome::noRoom:
@@ -187,9 +185,8 @@ ArchiveRepair RepairArchive(const std::string& watchedPath, const FileCheckInfo&
 {
     ArchiveRepair repair;
     Pass pass(watchedPath, info, services, observer, memory);
-    const FileStep locked = pass.archive.lock(false);
-    if (!locked) {
-        repair.busy = locked.kind == FileStep::inUse;
+    // Missing: no archive yet; in use: its holder finishes its own work.
+    if (!pass.archive.lock(false)) {
         return repair;
     }
     Recovery recovery = pass.archive.recover();

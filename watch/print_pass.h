@@ -99,7 +99,6 @@ struct ArchiveRepair {
     std::optional<FileResult> launched;
     std::vector<std::string> returned;                      // names given back to the watched folder
     std::vector<std::pair<std::string, std::string>> stuck; // path, why
-    bool busy = false;                                      // another program holds the archive
 };
 // mayLaunch false: a due launch waits (no reader to start).
 ArchiveRepair RepairArchive(const std::string& watchedPath, const FileCheckInfo& info,
