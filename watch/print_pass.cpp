@@ -89,14 +89,19 @@ struct Pass {
 
     // Looks the printer up and starts the reader on a file of the archive,
     // whose record goes just before; gives the file back to the watched
-    // folder when the reader does not start. Under the archive's lock.
-    FileResult launch(const std::string& name)
+    // folder when the reader does not start. Nothing when a request to end
+    // cut the lookup short: the record keeps the launch for the next start.
+    // Under the archive's lock.
+    std::optional<FileResult> launch(const std::string& name)
     {
         FileSystem& files = services.files;
         const std::string backupFile = archive.folder() + name;
         // A print system that does not answer lists no printer: driver and
         // port stay as they were, as for a printer that is not installed.
         const PrinterListing listing = services.printers.installedPrinters();
+        if (services.sleeper.stopRequested()) {
+            return std::nullopt;
+        }
         LookUpPrinter(listing.printers, info.PrinterNm, port);
         if (const FileStep removed = archive.launchDue(); !removed) {
             return finish({name, FileOutcome::LaunchHeld, {}, listing.status, 0, removed.reason});
@@ -155,9 +160,9 @@ struct Pass {
             return finish({name, takeOutcome(taken.kind), {}, PrinterListStatus::listed, 0, taken.reason});
         }
         observer.archived(name);
-        FileResult result = launch(name);
+        std::optional<FileResult> result = launch(name);
         archive.unlock();
-        if (result.outcome == FileOutcome::Printed) {
+        if (result && result->outcome == FileOutcome::Printed) {
             services.sleeper.sleep(kAfterLaunchWait);
         }
         return result;

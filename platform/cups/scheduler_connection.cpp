@@ -1,19 +1,26 @@
 #include "platform/cups/scheduler_connection.h"
 
+#include <algorithm>
 #include <ctime>
+#include <poll.h>
 
 namespace kumoden {
 
 namespace {
 
-// How often a wait looks at the time since the scheduler last spoke.
-constexpr double kWaitSlice = 0.5;
+// How often a wait looks at the time since the scheduler last spoke, and
+// whether the program is asked to end.
+constexpr double kWaitSlice = 0.25;
 
 } // namespace
 
-SchedulerConnection::SchedulerConnection()
+SchedulerConnection::SchedulerConnection(SchedulerLimits limits)
+    : m_limits(limits), m_start(std::chrono::steady_clock::now())
 {
-    const auto connectLimit = std::chrono::duration_cast<std::chrono::milliseconds>(kSchedulerTimeout);
+    auto connectLimit = std::chrono::duration_cast<std::chrono::milliseconds>(kSchedulerTimeout);
+    if (m_limits.overall > std::chrono::milliseconds::zero()) {
+        connectLimit = std::min(connectLimit, m_limits.overall);
+    }
     // A connect that does not complete in time fails like any other.
     m_http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                           static_cast<int>(connectLimit.count()), nullptr);
@@ -32,11 +39,23 @@ int SchedulerConnection::keepWaiting(http_t* http, void* self)
     auto& connection = *static_cast<SchedulerConnection*>(self);
     // Whole seconds: more than the limit means at least that long in silence.
     const auto silent = std::time(nullptr) - httpGetActivity(http);
-    if (connection.m_gaveUp || silent > kSchedulerTimeout.count()) {
+    const auto overall = connection.m_limits.overall;
+    const bool late = overall > std::chrono::milliseconds::zero() &&
+                      std::chrono::steady_clock::now() - connection.m_start >= overall;
+    if (connection.m_gaveUp || silent > kSchedulerTimeout.count() || late || connection.stopAsked()) {
         connection.m_gaveUp = true;
         return 0;
     }
     return 1;
+}
+
+bool SchedulerConnection::stopAsked() const
+{
+    if (m_limits.stopDescriptor < 0) {
+        return false;
+    }
+    pollfd entry{m_limits.stopDescriptor, POLLIN, 0};
+    return poll(&entry, 1, 0) > 0 && (entry.revents & POLLIN) != 0;
 }
 
 SchedulerAnswer SchedulerConnection::lastAnswer() const

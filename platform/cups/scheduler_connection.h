@@ -12,6 +12,16 @@ namespace kumoden {
 // each answer, and some of its calls fall back to asking again.
 inline constexpr std::chrono::seconds kSchedulerTimeout{5};
 
+// What else bounds the waits on a connection.
+struct SchedulerLimits {
+    // All waits together last at most this long; zero: only each wait on
+    // its own is bounded, by kSchedulerTimeout of silence.
+    std::chrono::milliseconds overall{0};
+    // Readable once the program is asked to end: the waits end at once.
+    // -1: none.
+    int stopDescriptor = -1;
+};
+
 // What became of a request to the scheduler.
 enum class SchedulerAnswer {
     answered,    // it answered, perhaps that it has nothing of the kind
@@ -23,11 +33,12 @@ enum class SchedulerAnswer {
 // client.conf) on which no wait lasts longer than kSchedulerTimeout. Once
 // the scheduler has let one wait run out, every later wait on the
 // connection gives up at once, so a call that asks several times ends soon
-// after the first silence. Make every call to the scheduler with http(),
+// after the first silence. Limits may bound all waits together and cut
+// them on a request to end. Make every call to the scheduler with http(),
 // never with CUPS_HTTP_DEFAULT, whose waits are not bounded.
 class SchedulerConnection {
 public:
-    SchedulerConnection();
+    explicit SchedulerConnection(SchedulerLimits limits = {});
     SchedulerConnection(const SchedulerConnection&) = delete;
     SchedulerConnection& operator=(const SchedulerConnection&) = delete;
     ~SchedulerConnection();
@@ -46,6 +57,10 @@ public:
 private:
     static int keepWaiting(http_t* http, void* self);
 
+    bool stopAsked() const;
+
+    SchedulerLimits m_limits;
+    std::chrono::steady_clock::time_point m_start;
     http_t* m_http = nullptr;
     bool m_gaveUp = false;
 };

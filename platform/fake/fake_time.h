@@ -45,6 +45,8 @@ public:
     // The program is asked to end: the wait under way (when called from
     // onSleep) counts as cut short, and no later wait is made.
     void requestStop() { m_stopped = true; }
+    // As after a new start: no request to end.
+    void resume() { m_stopped = false; }
 
     // Called after each wait with the number of waits so far.
     void onSleep(std::function<void(std::size_t)> action) { m_onSleep = std::move(action); }

@@ -120,8 +120,9 @@ private:
 
 // The backends of the program on Linux, made once Qt runs.
 struct LinuxBackends {
-    LinuxBackends(const std::string& iniPath, char separator)
-        : desktop(icon),
+    // A request to end (stopDescriptor readable) cuts a printer lookup short.
+    LinuxBackends(const std::string& iniPath, char separator, int stopDescriptor)
+        : printers(stopDescriptor), desktop(icon),
           // A log that cannot be written is told from the icon, once per outage.
           log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
               [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
@@ -192,7 +193,7 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
     const auto sessionClient =
         SessionClient::join(sessionManager, "kumoden", [] { kill(getpid(), SIGTERM); });
 
-    LinuxBackends backends(iniPath, files.separator());
+    LinuxBackends backends(iniPath, files.separator(), signalWatcher.descriptor());
     // The stand-in reader is the program the picker looks for. A hard copy
     // that fails is also told on stderr.
     ResidentProgram program(

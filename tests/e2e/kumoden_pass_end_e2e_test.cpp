@@ -88,9 +88,9 @@ TEST_F(PassEnd, ALogoutOrSigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileO
 
 // The archive is on another file system, where a take makes a copy with an
 // identity of its own. A scheduler that never answers holds the printer
-// lookup, between the archive and the launch, for seconds; it holds up
-// nothing else: the reader is started with the printer as set and an empty
-// driver and port.
+// lookup, between the archive and the launch, for 5 s; it holds up nothing
+// else: the reader is started with the printer as set and an empty driver
+// and port.
 TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterARestart)
 {
     // A reader that writes down each command line it is started with, one
@@ -124,8 +124,24 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     drop("job2.pdf");
     EXPECT_TRUE(eventually(60s, [&] { return fs::exists(backup("job2.pdf")) && launched("job2.pdf") == 1; }));
     EXPECT_GT(silent.connections(), 0);
+
+    // SIGTERM while the lookup waits on the silent scheduler ends the
+    // program within a second: the file archived, its launch left to the
+    // record, made once by the next start.
+    drop("job3.pdf");
+    ASSERT_TRUE(archived({"job3.pdf"}));
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(kumoden->pid(), SIGTERM), 0);
+    EXPECT_EQ(kumoden->wait(5s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+    EXPECT_TRUE(fs::exists(backup(".kumoden/ready")));
+    EXPECT_EQ(launched("job3.pdf"), 0u);
+    start({silent.environment()});
+    EXPECT_TRUE(eventually(60s, [&] { return launched("job3.pdf") == 1; })) << readFile(launches);
     EXPECT_EQ(kumoden->terminate(), 0);
-    EXPECT_EQ(launched("job1.pdf"), 1u);
+    for (const std::string name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
+        EXPECT_EQ(launched(name), 1u) << name;
+    }
     EXPECT_EQ(countOf(log(), launchLine("job1.pdf", reader.string())), 1u) << log();
     EXPECT_FALSE(fs::exists(backup(".kumoden/ready")));
 }

@@ -9,7 +9,10 @@
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <sstream>
 #include <thread>
 
@@ -102,6 +105,41 @@ TEST(CupsPrinterListTest, ASchedulerThatCannotBeReachedOrDoesNotAnswerIsNoList)
     }
     // The silent one was asked, and did not just refuse the connection.
     EXPECT_GT(silent.connections(), 0);
+}
+
+// A scheduler that takes the request and never answers holds a listing for
+// 5 s in all, however many requests it makes; a request to end the program
+// cuts it within a second.
+TEST(CupsPrinterListTest, ASilentSchedulerHoldsTheListingFiveSecondsInAllOrUntilAStopIsAsked)
+{
+    using namespace std::chrono_literals;
+    const test::SilentScheduler silent;
+    int stop[2];
+    ASSERT_EQ(pipe(stop), 0);
+    CupsPrinterList list(stop[0]);
+    const auto timed = [&] {
+        cupsSetServer(silent.socket().c_str());
+        const auto start = std::chrono::steady_clock::now();
+        const auto listing = list.installedPrinters();
+        const auto took = std::chrono::steady_clock::now() - start;
+        cupsSetServer(nullptr);
+        EXPECT_EQ(listing.status, PrinterListStatus::noAnswer);
+        return took;
+    };
+    const auto whole = timed();
+    EXPECT_GE(whole, 4500ms);
+    EXPECT_LE(whole, 5600ms);
+
+    std::thread asker([&] {
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(write(stop[1], "x", 1), 1);
+    });
+    const auto cut = timed();
+    asker.join();
+    EXPECT_GE(cut, 300ms);
+    EXPECT_LE(cut, 1000ms);
+    close(stop[0]);
+    close(stop[1]);
 }
 
 } // namespace

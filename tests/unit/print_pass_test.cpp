@@ -81,6 +81,29 @@ TEST_F(PrintPass, ARequestToEndDuringTheWaitAfterALaunchEndsThePassAfterThatFile
     EXPECT_EQ(sleeper.waits().size(), 3u);
 }
 
+// A request to end that comes while the print system is asked for the
+// printer ends the pass there: the file stays archived, its launch is left
+// to the record, and the next pass makes it, once.
+TEST_F(PrintPass, ARequestToEndDuringThePrinterLookupLeavesTheLaunchToTheRecord)
+{
+    drop({"a.pdf", "b.pdf"});
+    printers.setStatus(PrinterListStatus::noAnswer);
+    printers.onList([&] { sleeper.requestStop(); });
+    EXPECT_TRUE(run().empty());
+    EXPECT_TRUE(launcher.requests().empty());
+    EXPECT_TRUE(recorded());
+    EXPECT_TRUE(inWatched("b.pdf"));
+    EXPECT_EQ(trail.events.size(), 1u); // a.pdf archived, nothing finished
+
+    sleeper.resume();
+    printers.onList(nullptr);
+    const ArchiveRepair repaired = repair();
+    ASSERT_TRUE(repaired.launched);
+    EXPECT_EQ(repaired.launched->outcome, FileOutcome::Printed);
+    EXPECT_EQ(printedFiles(), backupTexts({"a.pdf"}));
+    EXPECT_FALSE(recorded());
+}
+
 TEST_F(PrintPass, AFileArchivedByAProcessThatDiedBeforeItsLaunchIsLaunchedOnceAfterwards)
 {
     // The process dies in the printer lookup of the first file, an archive
