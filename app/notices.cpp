@@ -10,17 +10,17 @@ Notices::Notices(TrayIcon& icon, EventLog& log, const Clock& clock, std::string 
 {
 }
 
-void Notices::record(const std::string& what)
+void Notices::record(const std::string& what, std::optional<LocalTime> at)
 {
-    m_log.append(LogTimestamp(m_clock.now()) + " " + what);
+    m_log.append(LogTimestamp(at.value_or(m_clock.now())) + " " + what);
 }
 
-bool Notices::fail(const std::string& cause, const std::string& text)
+bool Notices::fail(const std::string& cause, const std::string& text, std::optional<LocalTime> at)
 {
     if (!m_failing.insert(cause).second) {
         return false;
     }
-    record(text);
+    record(text, at);
     m_icon.showNotice(m_title, text);
     return true;
 }

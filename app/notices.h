@@ -4,6 +4,7 @@
 #include "platform/event_log.h"
 #include "platform/tray_icon.h"
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -19,12 +20,13 @@ public:
     Notices(const Notices&) = delete;
     Notices& operator=(const Notices&) = delete;
 
-    // One line in the log: what was done, naming what it was done to.
-    void record(const std::string& what);
+    // One line in the log: what was done, naming what it was done to. The
+    // line bears the moment given (when the event happened), else now.
+    void record(const std::string& what, std::optional<LocalTime> at = std::nullopt);
     // A failure; cause names what failed and what it is about (the same
     // failure of another file is another cause). False when it was told
     // already and nothing was done.
-    bool fail(const std::string& cause, const std::string& text);
+    bool fail(const std::string& cause, const std::string& text, std::optional<LocalTime> at = std::nullopt);
     // A line in the log once until the cause clears; no notice. False when
     // it was written already.
     bool note(const std::string& cause, const std::string& text);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/clock.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,9 @@ struct TaskEnd {
     // Not an end: the launcher has stopped following the program (too many
     // run at once) and will never tell how it ends. It goes on running.
     bool unfollowed = false;
+    // The moment the launcher saw the end (or gave the program up); none
+    // when it cannot tell.
+    std::optional<LocalTime> at{};
     bool failed() const { return !unfollowed && (exitCode != 0 || signal != 0); }
 };
 
@@ -39,8 +45,8 @@ public:
     // A non-zero task identifier, or 0 when the program could not be started.
     virtual std::uint64_t launch(const LaunchRequest& request) = 0;
     // The programs started here that have ended since the last call, in the
-    // order their ends were seen, and those no longer followed. Never waits
-    // for one.
+    // order their ends were seen, and those no longer followed, each with
+    // the moment it was seen. Never waits for one.
     virtual std::vector<TaskEnd> takeEnded() = 0;
 };
 

@@ -97,15 +97,22 @@ void FrmDummy::tmrFileCheck_Timer()
     // files wait in the watched folder.
     const bool readerThere = checkWatchSetup();
     CycleReport report(WatchedPath(m_info.FileChkDir, m_services.watch.files.separator()), m_info,
-                       m_services.notices);
-    const WatchCycleResult result =
-        RunWatchCycle(m_info, m_services.watch, report, m_purge, m_watchMemory, readerThere);
-    // Readers end on their own time: each tick tells of those that have.
-    m_readers.started(result, m_info);
+                       m_services.notices, &m_readers);
+    // Readers end on their own time: the pass's waits and the tick's end
+    // tell of those that have.
+    EndsAtWaits waits(m_services.watch.sleeper, [this] { tellReaderEnds(); });
+    const WatchServices& watch = m_services.watch;
+    WatchServices services{watch.files, waits, watch.clock, watch.launcher, watch.printers, watch.messages};
+    RunWatchCycle(m_info, services, report, m_purge, m_watchMemory, readerThere);
+    tellReaderEnds();
+    m_tickRunning = false;
+}
+
+void FrmDummy::tellReaderEnds()
+{
     m_readers.report(m_services.watch.launcher.takeEnded(), m_services.notices);
     // A backup is kept for its reader while the reader is followed.
     m_watchMemory.archive.beingRead = m_readers.files();
-    m_tickRunning = false;
 }
 
 void FrmDummy::Picture1_Action(TrayAction action)

@@ -85,6 +85,8 @@ private:
     bool checkWatchSetup();
     // Tells the user, once, that the settings file cannot be read.
     void checkSettingsFile();
+    // Logs the reader ends seen so far, each with its own moment.
+    void tellReaderEnds();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
 

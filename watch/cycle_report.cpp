@@ -31,6 +31,9 @@ void CycleReport::archived(const std::string& name)
 
 void CycleReport::finished(const FileResult& file)
 {
+    if (m_readers != nullptr) {
+        m_readers->started(m_watchedPath, file, m_info);
+    }
     const std::string& watchedPath = m_watchedPath;
     const FileCheckInfo& info = m_info;
     Notices& notices = m_notices;

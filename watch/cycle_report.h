@@ -2,6 +2,7 @@
 
 #include "app/notices.h"
 #include "app/settings.h"
+#include "watch/reader_ends.h"
 #include "watch/watch_cycle.h"
 
 #include <set>
@@ -17,11 +18,13 @@ namespace kumoden {
 // printed clears the reader's and the archive's failures, an answered
 // printer lookup clears the print system's, a folder query that works
 // clears its failure). Each file a failure touches is named in the log,
-// once until that failure clears.
+// once until that failure clears. Each reader started is noted in readers,
+// when given, to be followed from then on.
 class CycleReport final : public CycleObserver {
 public:
-    CycleReport(std::string watchedPath, const FileCheckInfo& info, Notices& notices)
-        : m_watchedPath(std::move(watchedPath)), m_info(info), m_notices(notices)
+    CycleReport(std::string watchedPath, const FileCheckInfo& info, Notices& notices,
+                ReaderEnds* readers = nullptr)
+        : m_watchedPath(std::move(watchedPath)), m_info(info), m_notices(notices), m_readers(readers)
     {
     }
 
@@ -42,6 +45,7 @@ private:
     std::string m_watchedPath;
     const FileCheckInfo& m_info;
     Notices& m_notices;
+    ReaderEnds* m_readers;
     std::set<std::string> m_swapped; // causes met again this tick
 };
 

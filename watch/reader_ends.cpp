@@ -53,10 +53,11 @@ std::string notPrintedText(PrintOutcome outcome, const std::string& about, const
     return "印刷されていません: " + about + "。" + why + ": " + line;
 }
 
-void failOrRecord(Notices& notices, const std::string& cause, const std::string& text)
+void failOrRecord(Notices& notices, const std::string& cause, const std::string& text,
+                  std::optional<LocalTime> at)
 {
-    if (!notices.fail(cause, text)) {
-        notices.record(text);
+    if (!notices.fail(cause, text, at)) {
+        notices.record(text, at);
     }
 }
 
@@ -71,12 +72,17 @@ std::string ReaderFailureReason(const TaskEnd& end)
                            : "終了コード " + std::to_string(end.exitCode);
 }
 
+void ReaderEnds::started(const std::string& watchedPath, const FileResult& file, const FileCheckInfo& info)
+{
+    if (file.outcome == FileOutcome::Printed && file.task != 0) {
+        m_running[file.task] = {ArchivedPath(watchedPath, file.name), info.PrinterNm};
+    }
+}
+
 void ReaderEnds::started(const WatchCycleResult& result, const FileCheckInfo& info)
 {
     for (const FileResult& file : result.files) {
-        if (file.outcome == FileOutcome::Printed && file.task != 0) {
-            m_running[file.task] = {ArchivedPath(result.watchedPath, file.name), info.PrinterNm};
-        }
+        started(result.watchedPath, file, info);
     }
 }
 
@@ -109,7 +115,7 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
     const std::string about = job.file + ", プリンター「" + job.printer + "」";
     if (end.unfollowed) {
         failOrRecord(notices, kUnfollowed,
-                     "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about);
+                     "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about, end.at);
         return;
     }
     if (const auto outcome = toldOutcome(end)) {
@@ -117,22 +123,22 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
         notices.clearStartingWith(kFailedReader);
         const std::string printer = kNotPrinted + job.printer + "\n";
         if (*outcome == PrintOutcome::printed) {
-            notices.record("印刷しました: " + about);
+            notices.record("印刷しました: " + about, end.at);
             notices.clearStartingWith(printer);
         } else {
             failOrRecord(notices, printer + std::to_string(static_cast<int>(*outcome)),
-                         notPrintedText(*outcome, about, end.lastError));
+                         notPrintedText(*outcome, about, end.lastError), end.at);
         }
         return;
     }
     if (!end.failed()) {
-        notices.record("印刷プログラムが終了: " + about);
+        notices.record("印刷プログラムが終了: " + about, end.at);
         notices.clearStartingWith(kFailedReader);
         return;
     }
     const std::string reason = ReaderFailureReason(end);
     failOrRecord(notices, kFailedReader + reason,
-                 "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")");
+                 "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")", end.at);
 }
 
 } // namespace kumoden

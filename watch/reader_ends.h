@@ -3,9 +3,11 @@
 #include "app/notices.h"
 #include "app/settings.h"
 #include "platform/launcher.h"
+#include "platform/sleeper.h"
 #include "watch/watch_cycle.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -25,6 +27,8 @@ namespace kumoden {
 // once, and again only after every reader followed has ended.
 class ReaderEnds {
 public:
+    // Notes the reader started on a file of the watched path, if one was.
+    void started(const std::string& watchedPath, const FileResult& file, const FileCheckInfo& info);
     // Notes the readers a tick started.
     void started(const WatchCycleResult& result, const FileCheckInfo& info);
     // Tells the ends the launcher saw; ends of tasks not noted are ignored.
@@ -40,6 +44,29 @@ private:
     };
     static void reportEnd(const Job& job, const TaskEnd& end, Notices& notices);
     std::map<std::uint64_t, Job> m_running;
+};
+
+// The program's sleeper, telling at each wait, before and after it, the
+// reader ends seen so far: the waits of a pass are where the ends that came
+// meanwhile are written, each with the moment it was seen.
+class EndsAtWaits final : public Sleeper {
+public:
+    EndsAtWaits(Sleeper& sleeper, std::function<void()> tellEnds)
+        : m_sleeper(sleeper), m_tellEnds(std::move(tellEnds))
+    {
+    }
+
+    void sleep(std::chrono::milliseconds duration) override
+    {
+        m_tellEnds();
+        m_sleeper.sleep(duration);
+        m_tellEnds();
+    }
+    bool stopRequested() override { return m_sleeper.stopRequested(); }
+
+private:
+    Sleeper& m_sleeper;
+    std::function<void()> m_tellEnds;
 };
 
 // Why a reader failed: the last line it wrote to its error output, else how

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_launcher.h"
 
 #include "platform/posix/last_line.h"
+#include "platform/posix/system_clock.h"
 
 #include <algorithm>
 #include <array>
@@ -173,6 +174,7 @@ public:
             const Child& oldest = m_followed.front();
             TaskEnd record{static_cast<std::uint64_t>(oldest.pid), 0, 0, {}};
             record.unfollowed = true;
+            record.at = SystemClock().now();
             m_ends.push_back(std::move(record));
             m_unfollowed.push_back(oldest.pid);
             closeIfOpen(oldest.exited);
@@ -256,6 +258,7 @@ private:
                 continue;
             }
             TaskEnd end{static_cast<std::uint64_t>(child->pid), 0, 0, child->last.take()};
+            end.at = SystemClock().now();
             if (info.si_code == CLD_EXITED) {
                 end.exitCode = info.si_status;
             } else if (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED) {

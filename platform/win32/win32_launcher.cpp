@@ -1,6 +1,7 @@
 #include "platform/win32/win32_launcher.h"
 
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_clock.h"
 
 #include <algorithm>
 #include <deque>
@@ -49,6 +50,7 @@ public:
         while (m_followed.size() > m_bound) {
             TaskEnd record{m_followed.front().id, 0, 0, {}};
             record.unfollowed = true;
+            record.at = Win32Clock().now();
             m_ends.push_back(std::move(record));
             m_dropped.push_back(m_followed.front().process);
             m_followed.pop_front();
@@ -113,7 +115,9 @@ private:
             DWORD code = 0;
             GetExitCodeProcess(child->process, &code);
             CloseHandle(child->process);
-            m_ends.push_back({child->id, static_cast<int>(code), 0, {}});
+            TaskEnd end{child->id, static_cast<int>(code), 0, {}};
+            end.at = Win32Clock().now();
+            m_ends.push_back(std::move(end));
             child = m_followed.erase(child);
         }
     }

@@ -3,6 +3,7 @@
 // given up, once, but never stopped.
 #include "tests/contract/launcher_driver.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_platform.h"
 #include "watch/print_command.h"
 
 #include <gtest/gtest.h>
@@ -35,10 +36,13 @@ TEST_F(LauncherContract, HandsTheRequestOverAsItStandsAndTellsEachEndOnceWithIts
     const LaunchRequest request = PrintLaunchRequest(
         {recorder(), dir.slash() + "請求書 1 \"q\" $HOME;rm -rf x.pdf", "PDF", "", "CUPS:PDF"});
     const auto launcher = driver->launcher(8);
+    const auto clock = MakeClock();
+    const LocalTime before = clock->now();
     const auto recorded = launcher->launch(request);
     const auto failing = launcher->launch(driver->exiting(3));
     ASSERT_TRUE(recorded && failing);
     const std::vector<TaskEnd> told = EndsTold(*launcher, 2, {recorded, failing});
+    const LocalTime after = clock->now();
     EXPECT_EQ(readFile(folder / "record"), driver->handed(request));
     ASSERT_EQ(told.size(), 2u);
     EXPECT_NE(told[0].task, told[1].task);
@@ -46,6 +50,10 @@ TEST_F(LauncherContract, HandsTheRequestOverAsItStandsAndTellsEachEndOnceWithIts
         EXPECT_EQ(end.exitCode, end.task == failing ? 3 : 0) << end.task;
         EXPECT_EQ(end.failed(), end.task == failing) << end.task;
         EXPECT_FALSE(end.unfollowed);
+        // Stamped when the end was seen, on the program's own clock.
+        ASSERT_TRUE(end.at) << end.task;
+        EXPECT_LE(before, *end.at);
+        EXPECT_LE(*end.at, after);
     }
     EXPECT_TRUE(AllGone({recorded, failing}));
 

@@ -259,6 +259,40 @@ TEST_F(Resident, OneWindowAtATimeOpensFromTheMenu)
     EXPECT_FALSE(frmDummy.DialogOpen());
 }
 
+// A reader that ends while the pass goes on is logged at the pass's next
+// wait, before the next file is taken, with the moment its end was seen;
+// one that ends between ticks, at the next tick.
+TEST_F(Resident, EachReaderEndIsLoggedAtTheNextWaitWithTheMomentItEnded)
+{
+    using namespace std::chrono_literals;
+    drop({"a.pdf", "b.pdf"});
+    frmDummy.Form_Load();
+    std::optional<LocalTime> aEnded;
+    sleeper.onSleep([&](std::size_t) {
+        if (launcher.requests().size() == 1 && !aEnded) {
+            aEnded = clock.now() - 2s;
+            launcher.end({1, 0, 0, {}, false, aEnded});
+        }
+    });
+    ASSERT_TRUE(timer.tick());
+    ASSERT_EQ(launcher.requests().size(), 2u);
+    const auto at = [&](const std::string& text) {
+        return std::ranges::find_if(log.lines, [&](const std::string& line) { return line.ends_with(text); });
+    };
+    const auto aEnd = at("印刷プログラムが終了: " + backupText("a.pdf") + ", プリンター「PDF」");
+    ASSERT_NE(aEnd, log.lines.end()) << testing::PrintToString(log.lines);
+    EXPECT_TRUE(aEnd->starts_with(LogTimestamp(*aEnded) + " "));
+    EXPECT_LT(aEnd, at("BackPdf に移動: b.pdf"));
+
+    // b's reader ends between ticks: told by the next, still with its moment.
+    clock.advance(30s);
+    const LocalTime bEnded = clock.now() - 20s;
+    launcher.end({2, 0, 0, {}, false, bEnded});
+    ASSERT_TRUE(timer.tick());
+    EXPECT_TRUE(log.lines.back().starts_with(LogTimestamp(bEnded) + " "));
+    EXPECT_TRUE(log.lines.back().ends_with(backupText("b.pdf") + ", プリンター「PDF」"));
+}
+
 TEST_F(Resident, ExitStopsTheTimerFirstRemovesTheIconAndEndsAtOnceEvenWithAWindowOpen)
 {
     timer.journal = &journal;
