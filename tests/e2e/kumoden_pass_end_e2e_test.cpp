@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <functional>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,29 @@ namespace fs = std::filesystem;
 class PassEnd : public E2e {
 protected:
     bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
+    // The moment, in seconds since the epoch, of the log line holding text.
+    double loggedMoment(const std::string& text) const
+    {
+        const std::string all = log();
+        const auto at = all.rfind('\n', all.find(text));
+        std::tm moment{};
+        moment.tm_isdst = -1;
+        std::istringstream(all.substr(at == std::string::npos ? 0 : at + 1, 19)) >>
+            std::get_time(&moment, "%Y-%m-%d %H:%M:%S");
+        return static_cast<double>(std::mktime(&moment));
+    }
+    // The moment noted in "<seconds> <arguments>" lines for the line naming file.
+    static double endedMoment(const std::string& lines, const std::string& file)
+    {
+        std::istringstream each(lines);
+        for (std::string line; std::getline(each, line);) {
+            if (line.find(file) != std::string::npos) {
+                return std::stod(line.substr(0, line.find(' ')));
+            }
+        }
+        ADD_FAILURE() << file << " never ended: " << lines;
+        return 0;
+    }
 };
 
 // A logout (the session's manager asks the program to save and then to
@@ -96,7 +122,11 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     // A reader that writes down each command line it is started with, one
     // argument a line, and a blank line after it.
     const fs::path launches = dir.path() / "launches.txt";
-    const fs::path reader = script("reader", "printf '%s\\n' \"$@\" '' >> '" + launches.string() + "'\n");
+    // It also notes the moment it ends, in seconds, with its arguments.
+    const fs::path ends = dir.path() / "ends.txt";
+    const fs::path reader =
+        script("reader", "printf '%s\\n' \"$@\" '' >> '" + launches.string() +
+                             "'\necho \"$(date +%s.%N) $*\" >> '" + ends.string() + "'\n");
     writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
     const auto launched = [&](const std::string& name) {
         return countOf(readFile(launches), backup(name).string() + "\nPDF2\n\n\n\n");
@@ -124,6 +154,12 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     drop("job2.pdf");
     EXPECT_TRUE(eventually(60s, [&] { return fs::exists(backup("job2.pdf")) && launched("job2.pdf") == 1; }));
     EXPECT_GT(silent.connections(), 0);
+    // Its end is logged with the moment it ended, though the pass was
+    // waiting after the launch then.
+    const std::string endLine = "印刷プログラムが終了: " + backup("job2.pdf").string();
+    ASSERT_TRUE(eventually(20s, [&] { return logged(endLine); })) << log();
+    EXPECT_NEAR(loggedMoment(endLine), endedMoment(readFile(ends), backup("job2.pdf").string()), 1.0)
+        << log();
 
     // SIGTERM while the lookup waits on the silent scheduler ends the
     // program within a second: the file archived, its launch left to the
