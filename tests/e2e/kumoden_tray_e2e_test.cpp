@@ -6,11 +6,23 @@
 #include "tray/about_design.h"
 
 #include <cstdlib>
+#include <map>
 
 namespace kumoden::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Tray = TrayFixture;
+
+// Every file below the folder, with its size.
+std::map<std::string, std::uintmax_t> filesUnder(const fs::path& folder)
+{
+    std::map<std::string, std::uintmax_t> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        files[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    }
+    return files;
+}
 
 std::vector<std::uint32_t> sorted(std::vector<std::uint32_t> ids)
 {
@@ -118,8 +130,21 @@ TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
     ASSERT_NE(menu3, 0u);
     EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
 
-    // 終了 ends the program from inside the box's modal loop.
-    expectEndFromMenu(*kumoden, 10s);
+    // 終了 ends the program from inside the box's modal loop, with a file
+    // waiting and ticks falling due: once the icon has gone, nothing of the
+    // program runs, no file moves and no line is logged.
+    drop("exit.pdf");
+    key("e");
+    ASSERT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
+    const auto state = [&] { return std::make_pair(filesUnder(in()), log()); };
+    const auto atTheEnd = state();
+    EXPECT_EQ(kumoden->wait(10s), 0);
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(state(), atTheEnd);
+    // The file was one to take: the next start does.
+    startProgram();
+    EXPECT_TRUE(eventually(30s, [&] { return fs::exists(in() / "BackPdf" / "exit.pdf"); }));
+    EXPECT_EQ(kumoden->terminate(), 0);
 }
 
 TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)
