@@ -4,6 +4,7 @@
 #include <climits>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace kumoden {
@@ -46,11 +47,11 @@ std::string queueUri(const cups_dest_t* dest)
     return uri;
 }
 
-// A request on the queue, from the user the subscriptions belong to.
-ipp_t* queueRequest(ipp_op_t operation, const std::string& uri)
+// A request on the scheduler's subscriptions, from the user they belong to.
+ipp_t* subscriptionRequest(ipp_op_t operation)
 {
     ipp_t* request = ippNewRequest(operation);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     return request;
 }
@@ -135,10 +136,13 @@ void takeAttribute(JobEvent& event, ipp_attribute_t* attribute, int& next)
     }
 }
 
-// The events of an answer to Get-Notifications, one group each.
+// The events of an answer to Get-Notifications, one group each. The
+// scheduler does not always put a separator between two groups: an
+// attribute the event at hand already has starts the next one.
 std::vector<JobEvent> eventsIn(ipp_t* answer, int& next)
 {
     std::vector<JobEvent> events;
+    std::set<std::string> names; // of the event at hand; none before the first
     bool inGroup = false;
     for (ipp_attribute_t* attribute = ippFirstAttribute(answer); attribute != nullptr;
          attribute = ippNextAttribute(answer)) {
@@ -146,8 +150,9 @@ std::vector<JobEvent> eventsIn(ipp_t* answer, int& next)
             inGroup = false;
             continue;
         }
-        if (!inGroup) {
+        if (!inGroup || !names.insert(ippGetName(attribute)).second) {
             events.emplace_back();
+            names = {ippGetName(attribute)};
             inGroup = true;
         }
         takeAttribute(events.back(), attribute, next);
@@ -245,17 +250,16 @@ JobLook LookAtJob(const SchedulerConnection& scheduler, const cups_dest_t* dest,
     return look;
 }
 
-QueueEvents::QueueEvents(const SchedulerConnection& scheduler, const cups_dest_t* dest,
-                         std::chrono::seconds lease)
-    : m_scheduler(scheduler), m_uri(queueUri(dest))
+SchedulerEvents::SchedulerEvents(const SchedulerConnection& scheduler, std::chrono::seconds lease)
+    : m_scheduler(scheduler)
 {
     // The job's changes of state and its end; its progress for the
     // printer's words on it.
     static const char* const kinds[] = {"job-state-changed", "job-completed", "job-stopped", "job-progress"};
-    ipp_t* request = queueRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS, m_uri);
+    ipp_t* request = subscriptionRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS);
     ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
-    ippAddStrings(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", std::size(kinds), nullptr,
-                  kinds);
+    ippAddStrings(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events",
+                  static_cast<int>(std::size(kinds)), nullptr, kinds);
     ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration",
                   static_cast<int>(std::min<std::chrono::seconds::rep>(lease.count(), INT_MAX)));
     const Ipp answer(cupsDoRequest(scheduler.http(), request, "/"));
@@ -264,26 +268,26 @@ QueueEvents::QueueEvents(const SchedulerConnection& scheduler, const cups_dest_t
     }
 }
 
-QueueEvents::~QueueEvents()
+SchedulerEvents::~SchedulerEvents()
 {
     // None is left behind; a scheduler that has stopped answering would
     // not hear it either.
     if (m_id <= 0 || m_scheduler.gaveUp()) {
         return;
     }
-    ipp_t* request = queueRequest(IPP_OP_CANCEL_SUBSCRIPTION, m_uri);
+    ipp_t* request = subscriptionRequest(IPP_OP_CANCEL_SUBSCRIPTION);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", m_id);
     ippDelete(cupsDoRequest(m_scheduler.http(), request, "/"));
 }
 
-JobEventsLook QueueEvents::take()
+JobEventsLook SchedulerEvents::take()
 {
     JobEventsLook look;
     if (m_id <= 0) {
         look.answer = JobLook::Answer::jobUnknown;
         return look;
     }
-    ipp_t* request = queueRequest(IPP_OP_GET_NOTIFICATIONS, m_uri);
+    ipp_t* request = subscriptionRequest(IPP_OP_GET_NOTIFICATIONS);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", m_id);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers", m_next);
     const Ipp answer(cupsDoRequest(m_scheduler.http(), request, "/"));

@@ -54,7 +54,7 @@ struct FollowTime {
 JobVerdict FollowJob(const std::function<JobLook()>& look, const FollowTime& time, const FollowLimits& limits,
                      int jobId, const std::string& queue);
 
-// One event the scheduler sent of a job on the queue followed.
+// One event the scheduler sent of a job.
 struct JobEvent {
     int jobId = 0;
     std::string kind;                    // "job-completed", "job-progress", ...
@@ -72,11 +72,11 @@ struct JobEventsLook {
     std::vector<JobEvent> events;
 };
 
-// How long the subscription to the queue's events is to last: as long as a
+// How long the subscription to the scheduler's events is to last: as long as a
 // job is followed at most, and a margin for the last requests.
 std::chrono::seconds EventLease(const FollowLimits& limits);
 
-// A look at the job that also asks for the queue's events each time. The
+// A look at the job that also asks for the scheduler's events each time. The
 // job lookup is the answer while the scheduler knows the job; one that
 // forgets a job the moment it ends (no job history kept) no longer does,
 // and then the end the events told is the answer.

@@ -95,9 +95,9 @@ std::string refusalOf(const kumoden::PrintArgs& args)
 }
 
 // Follows the job to its end on the connection it was submitted on, by
-// the queue's events too when there is a subscription to them.
+// the scheduler's events too when there is a subscription to them.
 int followJob(const kumoden::SchedulerConnection& scheduler, const cups_dest_t* dest, int jobId,
-              kumoden::QueueEvents& events, const kumoden::FollowLimits& limits)
+              kumoden::SchedulerEvents& events, const kumoden::FollowLimits& limits)
 {
     const kumoden::FollowTime time{
         [] { return std::chrono::steady_clock::now(); },
@@ -129,7 +129,7 @@ int printFile(const kumoden::PrintArgs& args)
     const kumoden::FollowLimits limits = kumoden::LimitsFromWait(std::getenv("KUMODEN_PRINT_WAIT"));
     // Before the job exists: a scheduler that keeps no job history forgets
     // a job the moment it ends, and then only its events tell how it ended.
-    kumoden::QueueEvents events(scheduler, dest, kumoden::EventLease(limits));
+    kumoden::SchedulerEvents events(scheduler, kumoden::EventLease(limits));
     const int jobId = kumoden::SubmitFile(scheduler, dest, args.file, kumoden::jobTitle(args.file), why);
     if (jobId <= 0) {
         return refuse(why);
