@@ -5,14 +5,16 @@
 # A third queue, FAIL, has a backend of the tests' own that takes each job
 # and fails it, as a printer that jams would (scripts/failing-backend.sh).
 #
-#   scripts/test-print-system.sh start <folder>   (re)starts it; run as root
+#   scripts/test-print-system.sh start <folder> [no-history]   (re)starts it; run as root
 #   scripts/test-print-system.sh stop  <folder>   ends cupsd and every process it started
 #   scripts/test-print-system.sh env   <folder>   the variables that lead to it
 #
 # cupsd runs in a mount namespace of its own in which <folder>/etc is
 # mounted over /etc/cups: cups-pdf reads its configuration only from there.
-# Clients reach it through the unix socket <folder>/cups.sock (CUPS_SERVER);
-# CUPS_SERVERROOT and HOME keep the machine's and the user's client settings
+# With no-history the scheduler forgets each job the moment it ends
+# (PreserveJobHistory No), as at sites that keep no record of what was
+# printed. Clients reach it through the unix socket <folder>/cups.sock
+# (CUPS_SERVER); CUPS_SERVERROOT and HOME keep the machine's and the user's client settings
 # (lpoptions, client.conf) out. Output: <folder>/out/<queue>.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
@@ -20,8 +22,14 @@ source "$(dirname "$0")/lib.sh"
 
 MARK=.kumoden-print-system
 
+USAGE="usage: test-print-system.sh start <folder> [no-history] | stop|env <folder>"
 action=${1:-}
-[[ $# -eq 2 ]] || fail "usage: test-print-system.sh start|stop|env <folder>"
+history=Yes
+if [[ $action == start && $# -eq 3 && ${3:-} == no-history ]]; then
+    history=No
+elif [[ $# -ne 2 ]]; then
+    fail "$USAGE"
+fi
 mkdir -p "$2" || fail "cannot create $2"
 dir=$(cd "$2" && pwd)
 socket=$dir/cups.sock
@@ -110,6 +118,7 @@ BrowseLocalProtocols none
 WebInterface No
 DefaultShared No
 ErrorPolicy abort-job
+PreserveJobHistory $history
 <Location />
   Order allow,deny
   Allow all
@@ -237,5 +246,5 @@ case "$action" in
 start) start ;;
 stop) stop ;;
 env) print_env ;;
-*) fail "usage: test-print-system.sh start|stop|env <folder>" ;;
+*) fail "$USAGE" ;;
 esac

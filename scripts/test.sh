@@ -4,9 +4,10 @@
 # checks the formatting, runs every test of both builds, builds and checks
 # the Debian package, fuzzes the INI store briefly, runs the Windows leg
 # under Wine and the benchmarks briefly.
-# Each test run starts (and stops) a print scheduler of its own in its build
-# folder, and each test that needs X starts its own X server: the machine's
-# scheduler, its printers and the caller's display are left alone.
+# Each test run starts (and stops) print schedulers of its own in its build
+# folder (one of them keeps no job history), and each test that needs X
+# starts its own X server: the machine's scheduler, its printers and the
+# caller's display are left alone.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,8 +23,8 @@ cmake --build build-asan -j "$jobs"
 echo "== formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
-# Should a run be interrupted, its scheduler does not outlive it.
-trap 'for b in build build-asan build-win; do [ ! -d $b/test-cups ] || scripts/test-print-system.sh stop $b/test-cups; done' EXIT
+# Should a run be interrupted, its schedulers do not outlive it.
+trap 'for d in {build,build-asan,build-win}/test-cups{,-nohistory}; do [ ! -d $d ] || scripts/test-print-system.sh stop $d; done' EXIT
 unset DISPLAY WAYLAND_DISPLAY
 # Qt wants a private runtime folder; give the tests one of their own.
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/kumoden-runtime.XXXXXX)}"

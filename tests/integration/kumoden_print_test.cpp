@@ -18,7 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <regex>
+#include <tuple>
 
 namespace kumoden {
 namespace {
@@ -207,6 +209,69 @@ TEST_F(KumodenPrintTest, EachJobIsFollowedToThePrintersAnswerAndAFileNotPrintedI
     EXPECT_TRUE(readers.log.lines.back().ends_with(" 印刷しました: /in/BackPdf/a.pdf, プリンター「PDF2」"));
     EXPECT_EQ(readers.journal.size(), 2u);
     EXPECT_EQ(readers.readers.running(), 0u);
+}
+
+// The tests' scheduler that forgets each job the moment it ends, as at
+// sites that keep no job history (ctest's print_system_no_history.start
+// starts it), and programs run on it.
+class SchedulerWithoutHistory {
+public:
+    SchedulerWithoutHistory()
+    {
+        if (const char* dir = std::getenv("KUMODEN_PRINT_SYSTEM_NO_HISTORY")) {
+            const std::string folder = dir;
+            env = {"CUPS_SERVER=" + folder + "/cups.sock", "CUPS_SERVERROOT=" + folder + "/client",
+                   "HOME=" + folder + "/home"};
+        }
+    }
+    bool answers() const { return !env.empty() && run({"lpstat", "-r"}).exitCode == 0; }
+    test::RunResult run(const std::vector<std::string>& argv) const { return runProgram(argv, env); }
+    // Whether the scheduler has no record of the job left.
+    bool forgot(const std::string& id) const
+    {
+        return run({"lpstat", "-W", "all", "-o"}).out.find("-" + id + " ") == std::string::npos;
+    }
+
+    std::vector<std::string> env;
+};
+
+TEST_F(KumodenPrintTest, OnASchedulerWithoutJobHistoryTheEndIsToldByTheSchedulersEvents)
+{
+    const SchedulerWithoutHistory scheduler;
+    ASSERT_TRUE(scheduler.answers()) << "the scheduler without job history does not answer";
+    const auto pdf = m_dir.write("a.pdf", test::tinyPdf()).string();
+    const auto jobIn = [](const std::string& out) { return out.substr(0, out.find('\n')); };
+
+    for (const auto& [queue, status, end] :
+         std::vector<std::tuple<std::string, int, std::string>>{{"PDF2", 0, "printed: job N on queue PDF2"},
+                                                                {"FAIL", 5,
+                                                                 "failed at the printer: job N on queue FAIL "
+                                                                 "(paper jam in tray 2)"}}) {
+        SCOPED_TRACE(queue);
+        const auto run = print({"/t", pdf, queue}, scheduler.env);
+        EXPECT_EQ(run.exitCode, status) << run.err;
+        const std::string id = jobIn(run.out);
+        EXPECT_EQ(std::regex_replace(run.err, std::regex("job " + id + " "), "job N "),
+                  "kumoden-print: " + end + "\n");
+        EXPECT_TRUE(test::eventually(std::chrono::seconds(5), [&] { return scheduler.forgot(id); }));
+    }
+
+    // Cancelled while it waits on a stopped queue.
+    ASSERT_EQ(scheduler.run({"cupsdisable", "PDF2"}).exitCode, 0);
+    struct Resume {
+        const SchedulerWithoutHistory& scheduler;
+        ~Resume() { scheduler.run({"cupsenable", "PDF2"}); }
+    } resume{scheduler};
+    std::vector<std::string> env = scheduler.env;
+    env.push_back("KUMODEN_PRINT_WAIT=60");
+    test::Process reader({m_program, "/t", pdf, "PDF2"}, env, test::Process::Output::Capture);
+    ASSERT_TRUE(test::eventually(std::chrono::seconds(10), [&] { return reader.out().ends_with("\n"); }));
+    const std::string id = jobIn(reader.out());
+    EXPECT_EQ(scheduler.run({"cancel", id}).exitCode, 0);
+    EXPECT_EQ(reader.wait(std::chrono::seconds(20)), 6);
+    EXPECT_EQ(reader.err(),
+              "kumoden-print: cancelled: job " + id + " on queue PDF2 (job-canceled-by-user)\n");
+    EXPECT_TRUE(scheduler.forgot(id));
 }
 
 TEST_F(KumodenPrintTest, RefusalsExitNonZeroWithOneLineWhy)

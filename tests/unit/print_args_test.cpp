@@ -235,6 +235,130 @@ TEST_F(JobFollow, AJobThatMovesIsFollowedUpToTheOverallBound)
     EXPECT_LT(elapsed, 60min + 1s);
 }
 
+// The scheduler's events as it keeps them for the subscription:
+// each one, once it has come, is handed out at the next fetch.
+class SchedulerEventsFake {
+public:
+    void add(std::chrono::milliseconds at, JobEvent event) { m_pending.emplace_back(at, std::move(event)); }
+    JobEventsLook take(std::chrono::milliseconds now, JobLook::Answer answer = JobLook::Answer::answered)
+    {
+        JobEventsLook look{answer, answer == JobLook::Answer::answered ? "" : "no answer", {}};
+        if (answer != JobLook::Answer::answered) {
+            return look;
+        }
+        while (!m_pending.empty() && m_pending.front().first <= now) {
+            look.events.push_back(m_pending.front().second);
+            m_pending.erase(m_pending.begin());
+        }
+        return look;
+    }
+
+private:
+    std::vector<std::pair<std::chrono::milliseconds, JobEvent>> m_pending;
+};
+
+JobEvent event(int jobId, std::string kind, int state, std::vector<std::string> reasons, std::string text)
+{
+    return {jobId, std::move(kind), state, std::move(reasons), std::move(text)};
+}
+
+// A scheduler that forgets job 12 the moment it ends, at 2 s; its events
+// until then: job 11 ends, 12 starts, the printer speaks, 12 ends.
+class JobFollowByEvents : public JobFollow {
+protected:
+    JobVerdict followEnding(JobEvent last, std::string printerWords = "paper jam in tray 2")
+    {
+        SchedulerEventsFake queue;
+        queue.add(500ms, event(11, "job-completed", 9, {"job-completed-successfully"}, "Job completed."));
+        queue.add(500ms, event(12, "job-state-changed", 5, {"job-printing"}, "Job #12 started."));
+        queue.add(1s, event(12, "job-progress", 5, {"job-printing"}, "Printed 1 page(s)."));
+        if (!printerWords.empty()) {
+            queue.add(1s, event(12, "job-progress", 5, {"job-printing"}, printerWords));
+        }
+        queue.add(2s, std::move(last));
+        return followWith(queue,
+                          [](auto at) { return at < 2s ? job(5) : answer(JobLook::Answer::jobUnknown); });
+    }
+    JobVerdict followWith(SchedulerEventsFake& queue,
+                          std::function<JobLook(std::chrono::milliseconds)> lookup,
+                          std::function<JobLook::Answer(std::chrono::milliseconds)> reach = {})
+    {
+        return FollowJob(
+            LookWithEvents(
+                [&] { return lookup(elapsed); },
+                [&] { return queue.take(elapsed, reach ? reach(elapsed) : JobLook::Answer::answered); }, 12),
+            {[this] { return Clock::time_point{} + elapsed; },
+             [this](std::chrono::milliseconds pause) { elapsed += pause; }},
+            LimitsFromWait("30"), 12, "PDF2");
+    }
+};
+
+TEST_F(JobFollowByEvents, AJobForgottenAtItsEndIsToldByItsEvents)
+{
+    const std::string done = "Job completed.";
+    const std::string aborted = "Job aborted due to backend errors; please consult the error_log file.";
+    const std::vector<std::tuple<JobEvent, std::string, JobVerdict>> cases = {
+        {event(12, "job-completed", 9, {"job-completed-successfully"}, done),
+         "",
+         {PrintOutcome::printed, "printed: job 12 on queue PDF2"}},
+        {event(12, "job-completed", 8, {"aborted-by-system"}, aborted),
+         "paper jam in tray 2",
+         {PrintOutcome::failedAtPrinter,
+          "failed at the printer: job 12 on queue PDF2 (paper jam in tray 2)"}},
+        // No word from the printer: the scheduler's on the end.
+        {event(12, "job-completed", 8, {"aborted-by-system"}, aborted),
+         "",
+         {PrintOutcome::failedAtPrinter, "failed at the printer: job 12 on queue PDF2 (" + aborted + ")"}},
+        {event(12, "job-completed", 7, {"job-canceled-by-user"}, "Job canceled by user."),
+         "",
+         {PrintOutcome::cancelled, "cancelled: job 12 on queue PDF2 (job-canceled-by-user)"}},
+        // Gone with no end told (purged): the scheduler cannot say.
+        {event(12, "job-state-changed", 5, {"job-printing"}, ""),
+         "",
+         {PrintOutcome::unknown, "not known: the print scheduler no longer knows job 12 on queue PDF2"}},
+    };
+    for (const auto& [last, words, expected] : cases) {
+        SCOPED_TRACE(expected.line);
+        elapsed = {};
+        const JobVerdict verdict = followEnding(last, words);
+        EXPECT_EQ(verdict.outcome, expected.outcome);
+        EXPECT_EQ(verdict.line, expected.line);
+        EXPECT_LT(elapsed, 3s);
+    }
+}
+
+TEST_F(JobFollowByEvents, TheLookupAnswersWhileItKnowsTheJobAndEventsOutOfReachAreWaitedFor)
+{
+    // The scheduler keeps the job: its lookup's answer, whatever the
+    // events' coarser reasons say.
+    SchedulerEventsFake queue;
+    queue.add(1s, event(12, "job-completed", 9, {"job-completed-successfully"}, "Job completed."));
+    JobVerdict verdict = followWith(queue, [](auto at) {
+        return at < 1s ? job(5) : job(9, {"job-completed-with-errors"}, "filter failed");
+    });
+    EXPECT_EQ(verdict.line, "failed at the printer: job 12 on queue PDF2 (filter failed)");
+
+    // Forgotten while its events cannot be had for a while: they are
+    // fetched once the scheduler can be reached again.
+    queue.add(1s, event(12, "job-completed", 9, {"job-completed-successfully"}, "Job completed."));
+    const auto forgotten = [](auto) { return answer(JobLook::Answer::jobUnknown); };
+    elapsed = {};
+    verdict = followWith(queue, forgotten, [](auto at) {
+        return at < 10s ? JobLook::Answer::unreachable : JobLook::Answer::answered;
+    });
+    EXPECT_EQ(verdict.outcome, PrintOutcome::printed);
+    EXPECT_GE(elapsed, 10s);
+
+    // Never again within the wait, or the scheduler fell silent: not known.
+    queue.add(1s, event(12, "job-completed", 9, {"job-completed-successfully"}, "Job completed."));
+    for (const JobLook::Answer reach : {JobLook::Answer::unreachable, JobLook::Answer::silent}) {
+        elapsed = {};
+        verdict = followWith(queue, forgotten, [reach](auto) { return reach; });
+        EXPECT_EQ(verdict.line, "not known: job 12 on queue PDF2: no answer");
+        EXPECT_LT(elapsed, 31s);
+    }
+}
+
 TEST(JobFollowWait, OnlyWholeSecondsUpToADayChangeTheWait)
 {
     EXPECT_EQ(LimitsFromWait("30").stalled, 30s);
@@ -245,6 +369,8 @@ TEST(JobFollowWait, OnlyWholeSecondsUpToADayChangeTheWait)
     }
     EXPECT_EQ(LimitsFromWait(nullptr).stalled, 5min);
     EXPECT_EQ(LimitsFromWait("30").overall, 1h);
+    // The subscription to the events outlasts the longest follow, briefly.
+    EXPECT_EQ(EventLease(LimitsFromWait("30")), 1h + 1min);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #include "tools/kumoden-print/cups_job.h"
 
+#include <algorithm>
+#include <climits>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace kumoden {
@@ -36,15 +39,29 @@ bool sendDocument(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, int jobId
     return ok && finished;
 }
 
+std::string queueUri(const cups_dest_t* dest)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     dest->name);
+    return uri;
+}
+
+// A request on the scheduler's subscriptions, from the user they belong to.
+ipp_t* subscriptionRequest(ipp_op_t operation)
+{
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    return request;
+}
+
 // One request about the queue (with a job id: about the job on it); null
 // when the scheduler gave no usable answer, cupsLastError() tells why.
 Ipp askAbout(http_t* http, const cups_dest_t* dest, int jobId, const std::vector<const char*>& wanted)
 {
     ipp_t* request = ippNewRequest(jobId > 0 ? IPP_OP_GET_JOB_ATTRIBUTES : IPP_OP_GET_PRINTER_ATTRIBUTES);
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
-                     dest->name);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, queueUri(dest).c_str());
     if (jobId > 0) {
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
     }
@@ -94,6 +111,53 @@ JobLook unanswered(const SchedulerConnection& scheduler, bool aboutTheJob)
         look.problem = "the print scheduler does not answer: " + CupsError();
     }
     return look;
+}
+
+// Fills in the event from one of its attributes; notes the sequence
+// number of the event after it.
+void takeAttribute(JobEvent& event, ipp_attribute_t* attribute, int& next)
+{
+    const std::string_view name = ippGetName(attribute);
+    if (name == "notify-sequence-number") {
+        next = std::max(next, ippGetInteger(attribute, 0) + 1);
+    } else if (name == "notify-job-id") {
+        event.jobId = ippGetInteger(attribute, 0);
+    } else if (name == "job-state") {
+        event.jobState = ippGetInteger(attribute, 0);
+    } else if (name == "notify-subscribed-event" || name == "notify-text") {
+        const char* text = ippGetString(attribute, 0, nullptr);
+        (name == "notify-text" ? event.text : event.kind) = text ? text : "";
+    } else if (name == "job-state-reasons") {
+        for (int i = 0; i < ippGetCount(attribute); ++i) {
+            if (const char* reason = ippGetString(attribute, i, nullptr)) {
+                event.jobReasons.emplace_back(reason);
+            }
+        }
+    }
+}
+
+// The events of an answer to Get-Notifications, one group each. The
+// scheduler does not always put a separator between two groups: an
+// attribute the event at hand already has starts the next one.
+std::vector<JobEvent> eventsIn(ipp_t* answer, int& next)
+{
+    std::vector<JobEvent> events;
+    std::set<std::string> names; // of the event at hand; none before the first
+    bool inGroup = false;
+    for (ipp_attribute_t* attribute = ippFirstAttribute(answer); attribute != nullptr;
+         attribute = ippNextAttribute(answer)) {
+        if (ippGetGroupTag(attribute) != IPP_TAG_EVENT_NOTIFICATION || ippGetName(attribute) == nullptr) {
+            inGroup = false;
+            continue;
+        }
+        if (!inGroup || !names.insert(ippGetName(attribute)).second) {
+            events.emplace_back();
+            names = {ippGetName(attribute)};
+            inGroup = true;
+        }
+        takeAttribute(events.back(), attribute, next);
+    }
+    return events;
 }
 
 } // namespace
@@ -183,6 +247,61 @@ JobLook LookAtJob(const SchedulerConnection& scheduler, const cups_dest_t* dest,
     look.jobMessage = textOf(job.get(), "job-printer-state-message");
     look.queueStopped = enumOf(queue.get(), "printer-state") == IPP_PSTATE_STOPPED;
     look.queueMessage = textOf(queue.get(), "printer-state-message");
+    return look;
+}
+
+SchedulerEvents::SchedulerEvents(const SchedulerConnection& scheduler, std::chrono::seconds lease)
+    : m_scheduler(scheduler)
+{
+    // The job's changes of state and its end; its progress for the
+    // printer's words on it.
+    static const char* const kinds[] = {"job-state-changed", "job-completed", "job-stopped", "job-progress"};
+    ipp_t* request = subscriptionRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS);
+    ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
+    ippAddStrings(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events",
+                  static_cast<int>(std::size(kinds)), nullptr, kinds);
+    ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration",
+                  static_cast<int>(std::min<std::chrono::seconds::rep>(lease.count(), INT_MAX)));
+    const Ipp answer(cupsDoRequest(scheduler.http(), request, "/"));
+    if (answer && ippGetStatusCode(answer.get()) <= IPP_STATUS_OK_CONFLICTING) {
+        m_id = ippGetInteger(ippFindAttribute(answer.get(), "notify-subscription-id", IPP_TAG_INTEGER), 0);
+    }
+}
+
+SchedulerEvents::~SchedulerEvents()
+{
+    // None is left behind; a scheduler that has stopped answering would
+    // not hear it either.
+    if (m_id <= 0 || m_scheduler.gaveUp()) {
+        return;
+    }
+    ipp_t* request = subscriptionRequest(IPP_OP_CANCEL_SUBSCRIPTION);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", m_id);
+    ippDelete(cupsDoRequest(m_scheduler.http(), request, "/"));
+}
+
+JobEventsLook SchedulerEvents::take()
+{
+    JobEventsLook look;
+    if (m_id <= 0) {
+        look.answer = JobLook::Answer::jobUnknown;
+        return look;
+    }
+    ipp_t* request = subscriptionRequest(IPP_OP_GET_NOTIFICATIONS);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", m_id);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers", m_next);
+    const Ipp answer(cupsDoRequest(m_scheduler.http(), request, "/"));
+    // Every successful status counts, "events complete" among them.
+    if (!answer || ippGetStatusCode(answer.get()) >= IPP_STATUS_REDIRECTION_OTHER_SITE) {
+        const JobLook why = unanswered(m_scheduler, true);
+        look.answer = why.answer;
+        look.problem = why.problem;
+        if (look.answer == JobLook::Answer::jobUnknown) {
+            m_id = 0; // gone: nothing to fetch or cancel any more
+        }
+        return look;
+    }
+    look.events = eventsIn(answer.get(), m_next);
     return look;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cups/cups.h>
 
+#include <chrono>
 #include <string>
 
 namespace kumoden {
@@ -38,5 +39,31 @@ int SubmitFile(const SchedulerConnection& scheduler, cups_dest_t* dest, const st
 
 // What the scheduler says now of the job and of its queue.
 JobLook LookAtJob(const SchedulerConnection& scheduler, const cups_dest_t* dest, int jobId);
+
+// A subscription to the scheduler's events of jobs, fetched when asked for
+// (ippget). Made before the job is, it misses none of the job's events
+// however soon the job ends, and it outlives the job: a subscription to the
+// job alone goes with the job, and with it the events not yet fetched. It
+// is the scheduler's, not the queue's: the scheduler tells a queue's
+// subscribers only of the job it is printing, so a job cancelled while it
+// waits would end unseen. Cancelled when the object goes. Without one (the
+// scheduler refused it, or has as many as it allows) the job is followed by
+// its lookup alone.
+class SchedulerEvents {
+public:
+    SchedulerEvents(const SchedulerConnection& scheduler, std::chrono::seconds lease);
+    SchedulerEvents(const SchedulerEvents&) = delete;
+    SchedulerEvents& operator=(const SchedulerEvents&) = delete;
+    ~SchedulerEvents();
+
+    bool subscribed() const { return m_id > 0; }
+    // The events that came since the last call, of every job.
+    JobEventsLook take();
+
+private:
+    const SchedulerConnection& m_scheduler;
+    int m_id = 0;
+    int m_next = 1; // notify-sequence-number of the next event wanted
+};
 
 } // namespace kumoden

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 namespace kumoden {
@@ -12,6 +13,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kFirstPause{100};
 constexpr milliseconds kLongestPause{1000};
 constexpr long kLongestWaitSeconds = 24L * 60 * 60;
+constexpr std::chrono::minutes kLeaseMargin{1};
 
 // IPP job-state values.
 constexpr int kJobHeld = 4;
@@ -153,6 +155,71 @@ JobVerdict stalled(Stall stall, const JobLook& look, const std::string& wait, in
     return verdict(PrintOutcome::unknown, job + " on queue " + queue + ": " + look.problem);
 }
 
+// The scheduler's own count of pages printed is no word of the printer's.
+bool fromThePrinter(const std::string& text)
+{
+    return !text.empty() && !text.starts_with("Printing page ") &&
+           !(text.starts_with("Printed ") && text.ends_with(" page(s)."));
+}
+
+// What the events told of one job so far.
+class SeenInEvents {
+public:
+    explicit SeenInEvents(int jobId) : m_jobId(jobId) { m_last.jobState = 0; }
+
+    void take(const std::vector<JobEvent>& events)
+    {
+        for (const JobEvent& event : events) {
+            if (event.jobId != m_jobId) {
+                continue;
+            }
+            if (event.kind == "job-progress" && fromThePrinter(event.text)) {
+                m_printerWords = event.text;
+            }
+            if (event.jobState > 0) {
+                m_last.jobState = event.jobState;
+                m_last.jobReasons = event.jobReasons;
+                m_stateText = event.text;
+            }
+        }
+    }
+
+    // The job as it ended, with the printer's last words on it (else the
+    // scheduler's on its end); nothing while no event told its end.
+    std::optional<JobLook> end() const
+    {
+        if (m_last.jobState < kJobCancelled) {
+            return std::nullopt;
+        }
+        JobLook look = m_last;
+        look.jobMessage = m_printerWords.empty() ? m_stateText : m_printerWords;
+        return look;
+    }
+
+private:
+    int m_jobId;
+    JobLook m_last; // no state yet
+    std::string m_printerWords;
+    std::string m_stateText;
+};
+
+// A job the scheduler does not know (any more), accounted for by its
+// events: their end if they told one; while they cannot be had, no answer
+// yet; else the scheduler truly cannot say what became of it.
+JobLook accounted(const JobLook& unknown, const JobEventsLook& events, const SeenInEvents& seen)
+{
+    if (std::optional<JobLook> end = seen.end()) {
+        return *end;
+    }
+    if (events.answer == JobLook::Answer::unreachable || events.answer == JobLook::Answer::silent) {
+        JobLook look;
+        look.answer = events.answer;
+        look.problem = events.problem;
+        return look;
+    }
+    return unknown;
+}
+
 } // namespace
 
 FollowLimits LimitsFromWait(const char* seconds)
@@ -202,6 +269,28 @@ JobVerdict FollowJob(const std::function<JobLook()>& look, const FollowTime& tim
         time.sleep(pause);
         pause = std::min(pause * 2, kLongestPause);
     }
+}
+
+std::chrono::seconds EventLease(const FollowLimits& limits)
+{
+    return std::chrono::ceil<std::chrono::seconds>(limits.overall) + kLeaseMargin;
+}
+
+std::function<JobLook()> LookWithEvents(std::function<JobLook()> lookAtJob,
+                                        std::function<JobEventsLook()> takeEvents, int jobId)
+{
+    auto seen = std::make_shared<SeenInEvents>(jobId);
+    return [seen, lookAtJob = std::move(lookAtJob), takeEvents = std::move(takeEvents)] {
+        const JobLook look = lookAtJob();
+        if (look.answer == JobLook::Answer::silent) {
+            return look;
+        }
+        // Taken at every look, so that the other jobs' events cannot crowd
+        // this job's out of what the scheduler keeps for the subscription.
+        const JobEventsLook events = takeEvents();
+        seen->take(events.events);
+        return look.answer == JobLook::Answer::jobUnknown ? accounted(look, events, *seen) : look;
+    };
 }
 
 } // namespace kumoden

@@ -54,4 +54,33 @@ struct FollowTime {
 JobVerdict FollowJob(const std::function<JobLook()>& look, const FollowTime& time, const FollowLimits& limits,
                      int jobId, const std::string& queue);
 
+// One event the scheduler sent of a job.
+struct JobEvent {
+    int jobId = 0;
+    std::string kind;                    // "job-completed", "job-progress", ...
+    int jobState = 0;                    // 0 when the event gave none
+    std::vector<std::string> jobReasons; // job-state-reasons
+    std::string text;                    // notify-text
+};
+
+// The events that came since the last time they were asked for.
+struct JobEventsLook {
+    // jobUnknown: the subscription is gone (its lease ran out, someone
+    // cancelled it); no more events will come.
+    JobLook::Answer answer = JobLook::Answer::answered;
+    std::string problem; // why there was no answer
+    std::vector<JobEvent> events;
+};
+
+// How long the subscription to the scheduler's events is to last: as long as a
+// job is followed at most, and a margin for the last requests.
+std::chrono::seconds EventLease(const FollowLimits& limits);
+
+// A look at the job that also asks for the scheduler's events each time. The
+// job lookup is the answer while the scheduler knows the job; one that
+// forgets a job the moment it ends (no job history kept) no longer does,
+// and then the end the events told is the answer.
+std::function<JobLook()> LookWithEvents(std::function<JobLook()> lookAtJob,
+                                        std::function<JobEventsLook()> takeEvents, int jobId);
+
 } // namespace kumoden

@@ -94,16 +94,21 @@ std::string refusalOf(const kumoden::PrintArgs& args)
     return {};
 }
 
-// Follows the job to its end on the connection it was submitted on.
-int followJob(const kumoden::SchedulerConnection& scheduler, const cups_dest_t* dest, int jobId)
+// Follows the job to its end on the connection it was submitted on, by
+// the scheduler's events too when there is a subscription to them.
+int followJob(const kumoden::SchedulerConnection& scheduler, const cups_dest_t* dest, int jobId,
+              kumoden::SchedulerEvents& events, const kumoden::FollowLimits& limits)
 {
     const kumoden::FollowTime time{
         [] { return std::chrono::steady_clock::now(); },
         [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); },
     };
-    const kumoden::JobVerdict verdict =
-        kumoden::FollowJob([&] { return kumoden::LookAtJob(scheduler, dest, jobId); }, time,
-                           kumoden::LimitsFromWait(std::getenv("KUMODEN_PRINT_WAIT")), jobId, dest->name);
+    std::function<kumoden::JobLook()> look = [&] { return kumoden::LookAtJob(scheduler, dest, jobId); };
+    if (events.subscribed()) {
+        look = kumoden::LookWithEvents(
+            look, [&] { return events.take(); }, jobId);
+    }
+    const kumoden::JobVerdict verdict = kumoden::FollowJob(look, time, limits, jobId, dest->name);
     return tell(verdict.line, verdict.outcome);
 }
 
@@ -121,12 +126,16 @@ int printFile(const kumoden::PrintArgs& args)
     if (dest == nullptr) {
         return refuse(why);
     }
+    const kumoden::FollowLimits limits = kumoden::LimitsFromWait(std::getenv("KUMODEN_PRINT_WAIT"));
+    // Before the job exists: a scheduler that keeps no job history forgets
+    // a job the moment it ends, and then only its events tell how it ended.
+    kumoden::SchedulerEvents events(scheduler, kumoden::EventLease(limits));
     const int jobId = kumoden::SubmitFile(scheduler, dest, args.file, kumoden::jobTitle(args.file), why);
     if (jobId <= 0) {
         return refuse(why);
     }
     std::cout << jobId << std::endl;
-    return followJob(scheduler, dest, jobId);
+    return followJob(scheduler, dest, jobId, events, limits);
 }
 
 } // namespace
