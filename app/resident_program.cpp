@@ -56,6 +56,13 @@ bool ResidentProgram::start(const std::function<bool()>& beforeLoad)
                 loadResident);
 }
 
+void ResidentProgram::tellReaderEnds()
+{
+    if (m_frmDummy && !m_unloaded) {
+        m_frmDummy->tellReaderEnds();
+    }
+}
+
 void ResidentProgram::unload()
 {
     if (m_frmDummy && !m_unloaded) {

@@ -109,6 +109,8 @@ public:
     bool loaded() const { return m_frmDummy.has_value(); }
     // Unloads the resident window once; nothing when it has not loaded.
     void unload();
+    // Readers have ended (the launcher said so): their ends are logged now.
+    void tellReaderEnds();
 
 private:
     std::string m_iniPath;

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,11 @@ public:
     // order their ends were seen, and those no longer followed, each with
     // the moment it was seen. Never waits for one.
     virtual std::vector<TaskEnd> takeEnded() = 0;
+    // Called, on a thread of the launcher's own, each time ends have come
+    // in for takeEnded(); it only hands the news on to the thread that
+    // takes them (posts a message to its event loop), so that each end is
+    // told when it happens, between ticks too. Set before the first launch.
+    virtual void setEndHandler(std::function<void()> handler) = 0;
 };
 
 } // namespace kumoden

@@ -75,6 +75,10 @@ public:
     void mnuEnd_Click();
 
     const FileCheckInfo& settings() const { return m_info; }
+    // Logs the reader ends seen so far, each with its own moment: at the
+    // waits and the end of a tick, and whenever the launcher says.
+    void tellReaderEnds();
+
     bool PopupActive() const { return m_popupActive; }
     bool DialogOpen() const { return m_dialogOpen; }
 
@@ -85,8 +89,6 @@ private:
     bool checkWatchSetup();
     // Tells the user, once, that the settings file cannot be read.
     void checkSettingsFile();
-    // Logs the reader ends seen so far, each with its own moment.
-    void tellReaderEnds();
     // Runs a command that opens a window, unless one is open already.
     void withDialogGuard(const std::function<void()>& open);
 

@@ -27,9 +27,16 @@ public:
         return m_fail ? 0 : m_requests.size();
     }
     std::vector<TaskEnd> takeEnded() override { return std::exchange(m_ended, {}); }
+    void setEndHandler(std::function<void()> handler) override { m_endHandler = std::move(handler); }
 
-    // The program started as task ends as given.
-    void end(TaskEnd end) { m_ended.push_back(std::move(end)); }
+    // The program started as task ends as given; the end handler hears it.
+    void end(TaskEnd end)
+    {
+        m_ended.push_back(std::move(end));
+        if (m_endHandler) {
+            m_endHandler();
+        }
+    }
 
     void setFail(bool fail) { m_fail = fail; }
     void onLaunch(std::function<void(const LaunchRequest&)> action) { m_onLaunch = std::move(action); }
@@ -40,6 +47,7 @@ private:
     std::vector<LaunchRequest> m_requests;
     std::vector<TaskEnd> m_ended;
     std::function<void(const LaunchRequest&)> m_onLaunch;
+    std::function<void()> m_endHandler;
 };
 
 class FakePrinterList final : public PrinterList {

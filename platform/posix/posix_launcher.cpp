@@ -192,6 +192,12 @@ public:
         return std::exchange(m_ends, {});
     }
 
+    void setEndHandler(std::function<void()> handler)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_endHandler = std::move(handler);
+    }
+
 private:
     // Starts the thread that waits for ends; without it, ends are seen
     // when they are asked for.
@@ -225,18 +231,26 @@ private:
     {
         std::vector<pollfd> watched;
         for (;;) {
+            std::function<void()> tell;
             {
                 const std::lock_guard lock(m_mutex);
                 if (m_stopping) {
                     return;
                 }
+                const std::size_t before = m_ends.size();
                 collect();
+                if (m_ends.size() > before) {
+                    tell = m_endHandler;
+                }
                 watched.assign(1, {m_wake, POLLIN, 0});
                 for (const Child& child : m_followed) {
                     if (child.exited >= 0) {
                         watched.push_back({child.exited, POLLIN, 0});
                     }
                 }
+            }
+            if (tell) {
+                tell();
             }
             poll(watched.data(), watched.size(), -1);
             std::uint64_t count = 0;
@@ -280,6 +294,7 @@ private:
     std::deque<Child> m_followed;    // oldest first
     std::vector<pid_t> m_unfollowed; // still to be reaped
     std::vector<TaskEnd> m_ends;
+    std::function<void()> m_endHandler;
     bool m_stopping = false;
     int m_wake = -1; // wakes the thread; -2 when it cannot be had
     std::thread m_thread;
@@ -329,6 +344,11 @@ std::uint64_t PosixLauncher::launch(const LaunchRequest& request)
 std::vector<TaskEnd> PosixLauncher::takeEnded()
 {
     return m_follower->take();
+}
+
+void PosixLauncher::setEndHandler(std::function<void()> handler)
+{
+    m_follower->setEndHandler(std::move(handler));
 }
 
 } // namespace kumoden

@@ -200,6 +200,11 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
         iniPath, BackendsOf(backends, app, files, sleeper,
                             MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
                             "kumoden-print", [](const std::string& line) { qWarning("%s", line.c_str()); }));
+    // A reader's end is logged as it comes, between ticks too.
+    backends.launcher.setEndHandler([&program] {
+        QMetaObject::invokeMethod(
+            qApp, [&program] { program.tellReaderEnds(); }, Qt::QueuedConnection);
+    });
     if (!program.start()) {
         return 0;
     }

@@ -46,6 +46,8 @@ constexpr wchar_t kResidentClass[] = L"KumodenResident";
 
 // A clipboard change heard while the print pass waits, for the message loop.
 constexpr UINT kDeferredClipboardChange = WM_APP + 1;
+// Readers have ended: their ends are logged as they come, between ticks too.
+constexpr UINT kReadersEnded = WM_APP + 2;
 
 struct Resident {
     kumoden::Win32TrayIcon& icon;
@@ -76,6 +78,11 @@ LRESULT CALLBACK residentProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     switch (message) {
     case kDeferredClipboardChange:
+        return 0;
+    case kReadersEnded:
+        if (resident != nullptr) {
+            resident->program.tellReaderEnds();
+        }
         return 0;
     case WM_CLOSE:
         // A print pass under way ends at its next wait.
@@ -242,6 +249,7 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
         backends.clipboardWatcher.setWindow(window);
         backends.popup.setWindow(window);
         backends.cdlPrintSet.setWindow(window);
+        backends.launcher.setEndHandler([window] { PostMessageW(window, kReadersEnded, 0, 0); });
         return true;
     });
     if (!started) {

@@ -78,6 +78,12 @@ public:
         return std::exchange(m_ends, {});
     }
 
+    void setEndHandler(std::function<void()> handler)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_endHandler = std::move(handler);
+    }
+
 private:
     struct Child {
         HANDLE process;
@@ -88,17 +94,25 @@ private:
     {
         std::vector<HANDLE> handles;
         for (;;) {
+            std::function<void()> tell;
             {
                 const std::lock_guard lock(m_mutex);
                 if (m_stopping) {
                     return;
                 }
                 closeDropped();
+                const std::size_t before = m_ends.size();
                 collect();
+                if (m_ends.size() > before) {
+                    tell = m_endHandler;
+                }
                 handles.assign(1, m_wake);
                 for (const Child& child : m_followed) {
                     handles.push_back(child.process);
                 }
+            }
+            if (tell) {
+                tell();
             }
             WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
         }
@@ -136,6 +150,7 @@ private:
     std::deque<Child> m_followed;  // oldest first
     std::vector<HANDLE> m_dropped; // no longer followed, still to be closed
     std::vector<TaskEnd> m_ends;
+    std::function<void()> m_endHandler;
     bool m_stopping = false;
     std::thread m_thread;
 };
@@ -170,6 +185,11 @@ std::uint64_t Win32Launcher::launch(const LaunchRequest& request)
 std::vector<TaskEnd> Win32Launcher::takeEnded()
 {
     return m_follower->take();
+}
+
+void Win32Launcher::setEndHandler(std::function<void()> handler)
+{
+    m_follower->setEndHandler(std::move(handler));
 }
 
 } // namespace kumoden

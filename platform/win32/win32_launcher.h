@@ -24,6 +24,7 @@ public:
 
     std::uint64_t launch(const LaunchRequest& request) override;
     std::vector<TaskEnd> takeEnded() override;
+    void setEndHandler(std::function<void()> handler) override;
 
     class Follower;
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 
 namespace kumoden::test {
@@ -64,6 +65,20 @@ TEST_F(LauncherContract, HandsTheRequestOverAsItStandsAndTellsEachEndOnceWithIts
     }
     EXPECT_EQ(launcher->launch({}), 0u);
     EXPECT_TRUE(launcher->takeEnded().empty());
+}
+
+// An end is announced as it comes, unasked: the program can tell it then.
+TEST_F(LauncherContract, AnEndIsAnnouncedWithoutBeingAskedFor)
+{
+    const auto launcher = driver->launcher(8);
+    std::atomic<int> announced{0};
+    launcher->setEndHandler([&] { ++announced; });
+    const auto task = launcher->launch(driver->exiting(0));
+    ASSERT_NE(task, 0u);
+    EXPECT_TRUE(eventually(std::chrono::seconds(20), [&] { return announced > 0; }));
+    const std::vector<TaskEnd> told = launcher->takeEnded();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].task, task);
 }
 
 TEST_F(LauncherContract, ProgramsThatStayAreFollowedUpToTheBoundTheOldestGivenUpOnce)
