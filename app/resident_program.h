@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/notices.h"
-#include "app/settings.h"
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/hard_copy_report.h"
 #include "hardcopy/mod_hard_copy.h"
+#include "model/notices.h"
+#include "model/settings.h"
 #include "platform/application.h"
 #include "platform/clipboard.h"
 #include "platform/clipboard_watcher.h"

@@ -2,10 +2,10 @@
 // faked, the files, the printer list (the real scheduler) and the launch of
 // a reader are real.
 #include "bench/bench_folder.h"
-#include "platform/cups/cups_printer_list.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_launcher.h"
-#include "platform/posix/system_clock.h"
+#include "platform/linux/cups/cups_printer_list.h"
+#include "platform/linux/posix/posix_file_system.h"
+#include "platform/linux/posix/posix_launcher.h"
+#include "platform/linux/posix/system_clock.h"
 #include "tests/support/quiet_observer.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/print_pass.h"

@@ -3,7 +3,7 @@
 // each next to the bare readdir + statx walk that a purge without memory
 // makes on every tick.
 #include "bench/bench_folder.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/posix/posix_file_system.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"
 

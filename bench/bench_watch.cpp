@@ -2,8 +2,8 @@
 // over many backups that are not due, each next to the bare system calls
 // that any implementation needs.
 #include "bench/bench_folder.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/system_clock.h"
+#include "platform/linux/posix/posix_file_system.h"
+#include "platform/linux/posix/system_clock.h"
 #include "tests/support/quiet_observer.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/notices.h"
+#include "model/notices.h"
 
 #include <set>
 #include <string>

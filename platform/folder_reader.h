@@ -39,6 +39,9 @@ public:
     virtual std::string rootOf(const std::string& path) const = 0;
     // Nothing when the folder cannot be read (gone, not a folder, refused).
     virtual std::optional<FolderContents> read(const std::string& folder) const = 0;
+    // Orders two names as the platform's directory query compares them,
+    // letter case aside: negative, zero or positive.
+    virtual int compareNames(const std::string& a, const std::string& b) const = 0;
 };
 
 } // namespace kumoden

@@ -1,9 +1,9 @@
 #!/usr/bin/perl
-# Writes platform/match/upper_case_table.inc: the simple upper-case mapping
+# Writes platform/common/upper_case_table.inc: the simple upper-case mapping
 # of every character of the basic plane beyond ASCII, from the Unicode
 # character database that Perl carries. Each row is a run of characters
 # (first, last, step) that all move by the same distance.
-#   perl scripts/gen-upper-case.pl > platform/match/upper_case_table.inc
+#   perl scripts/gen-upper-case.pl > platform/common/upper_case_table.inc
 use strict;
 use warnings;
 use Unicode::UCD qw(charinfo);

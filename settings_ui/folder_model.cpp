@@ -1,23 +1,16 @@
 #include "settings_ui/folder_model.h"
 
-#include "platform/match/wildcard.h"
-
 #include <algorithm>
 
 namespace kumoden {
 namespace {
 
-void sortNames(std::vector<std::string>& names)
+void sortNames(const FolderReader& reader, std::vector<std::string>& names)
 {
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const int order = CompareFolded(a, b);
+    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        const int order = reader.compareNames(a, b);
         return order != 0 ? order < 0 : a < b;
     });
-}
-
-bool sameName(const std::string& a, const std::string& b)
-{
-    return CompareFolded(a, b) == 0;
 }
 
 } // namespace
@@ -36,7 +29,7 @@ std::string FolderModel::driveOf(const std::string& folder, const std::vector<st
     std::string best;
     for (const std::string& drive : drives) {
         const std::size_t length = drive.size();
-        bool holds = folder.size() >= length && sameName(folder.substr(0, length), drive);
+        bool holds = folder.size() >= length && m_reader.compareNames(folder.substr(0, length), drive) == 0;
         // A folder standing in for a drive (a mount point) holds what lies
         // below it, not its namesakes beside it.
         if (holds && !drive.ends_with(separator)) {
@@ -82,7 +75,7 @@ std::optional<FolderModel::Folder> FolderModel::open(const std::string& path) co
         start = end + 1;
     }
     result.opened = result.entries.size() - 1;
-    sortNames(contents->folders);
+    sortNames(m_reader, contents->folders);
     for (const std::string& name : contents->folders) {
         result.entries.push_back({name, childPath(folder, name), static_cast<int>(result.opened) + 1});
     }
@@ -95,8 +88,8 @@ std::vector<std::string> FolderModel::filesNamed(const std::string& folder, cons
     const auto contents = m_reader.read(m_reader.normalFolder(folder));
     if (contents) {
         std::copy_if(contents->files.begin(), contents->files.end(), std::back_inserter(names),
-                     [&](const std::string& name) { return sameName(name, pattern); });
-        sortNames(names);
+                     [&](const std::string& name) { return m_reader.compareNames(name, pattern) == 0; });
+        sortNames(m_reader, names);
     }
     return names;
 }

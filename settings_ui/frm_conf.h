@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "platform/conf_view.h"
 #include "platform/message_dialog.h"
 #include "platform/printers.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/notices.h"
-#include "app/settings.h"
 #include "hardcopy/mod_hard_copy.h"
+#include "model/notices.h"
+#include "model/settings.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/profile.h"

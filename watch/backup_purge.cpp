@@ -1,6 +1,6 @@
 #include "watch/backup_purge.h"
 
-#include "app/number_text.h"
+#include "model/number_text.h"
 #include "watch/watch_cycle.h"
 
 namespace kumoden {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "platform/clock.h"
 #include "platform/folder_changes.h"
 #include "watch/archive.h"

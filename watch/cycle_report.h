@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/notices.h"
-#include "app/settings.h"
+#include "model/notices.h"
+#include "model/settings.h"
 #include "watch/reader_ends.h"
 #include "watch/watch_cycle.h"
 

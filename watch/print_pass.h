@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "watch/archive.h"
 #include "watch/watch_services.h"
 

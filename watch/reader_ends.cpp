@@ -1,6 +1,6 @@
 #include "watch/reader_ends.h"
 
-#include "watch/print_outcome.h"
+#include "printing/print_outcome.h"
 
 #include <optional>
 

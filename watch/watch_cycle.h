@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "watch/backup_purge.h"
 #include "watch/print_pass.h"
 #include "watch/watch_services.h"

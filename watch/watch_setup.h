@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "model/settings.h"
 #include "platform/file_system.h"
 
 #include <array>

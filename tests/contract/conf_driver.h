@@ -3,9 +3,9 @@
 // The settings dialog's view of one platform as a user meets it: its
 // controls on screen, the keyboard and the mouse. The contract suite drives
 // every backend's view through this, with the real presenter and INI file.
-#include "platform/fake/fake_services.h"
 #include "settings_ui/frm_conf.h"
 #include "tests/contract/form_driver.h"
+#include "tests/fakes/fake_services.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 

@@ -3,12 +3,12 @@
 // A picker window of one platform as a user meets it: its controls on
 // screen, the keyboard and the mouse. The contract suite drives every
 // backend's pickers through this, with the real presenters and folders.
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_text_field.h"
 #include "platform/folder_reader.h"
 #include "platform/picker_view.h"
 #include "settings_ui/form_designs.h"
 #include "tests/contract/form_driver.h"
+#include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_text_field.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 

@@ -1,7 +1,7 @@
 // The clipboard through sway's clipboard manager: what it reports, what it
 // reads, and what it does when an owner or the compositor fails it.
-#include "platform/qt/qt_clipboard.h"
-#include "platform/wayland/wayland_clipboard.h"
+#include "platform/linux/qt/qt_clipboard.h"
+#include "platform/linux/wayland/wayland_clipboard.h"
 #include "tests/desktop/sway_session.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/offscreen_app.h"

@@ -7,12 +7,12 @@
 // to choose the write (<mark> is kMark). Without it the dialog's own case
 // is taken: a settings key rewritten with a value loaded from the file.
 
-#include "app/settings.h"
-#include "platform/match/wildcard.h"
-#include "platform/profile/ini_parse.h"
-#include "platform/profile/profile_file.h"
-#include "platform/profile/profile_store.h"
-#include "platform/profile/text_encoding.h"
+#include "model/settings.h"
+#include "platform/common/wildcard.h"
+#include "platform/linux/profile/ini_parse.h"
+#include "platform/linux/profile/profile_file.h"
+#include "platform/linux/profile/profile_store.h"
+#include "platform/linux/profile/text_encoding.h"
 #include "watch/backup_purge.h"
 #include "watch/print_command.h"
 #include "watch/watch_cycle.h"

@@ -1,4 +1,4 @@
-#include "platform/cups/cups_printer_list.h"
+#include "platform/linux/cups/cups_printer_list.h"
 #include "tests/contract/printer_list_driver.h"
 #include "tests/support/print_outputs.h"
 #include "tests/support/process.h"

@@ -1,6 +1,6 @@
-#include "platform/posix/posix_application.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/system_clock.h"
+#include "platform/linux/posix/posix_application.h"
+#include "platform/linux/posix/posix_file_system.h"
+#include "platform/linux/posix/system_clock.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 

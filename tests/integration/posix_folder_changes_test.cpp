@@ -1,6 +1,6 @@
 // What only inotify tells (the rest: FolderChangesContract), and the
 // archive purge where a file system keeps no birth times.
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/posix/posix_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/watch_fakes.h"
 #include "watch/backup_purge.h"

@@ -1,4 +1,4 @@
-#include "platform/qt/artwork.h"
+#include "platform/linux/qt/artwork.h"
 #include "tests/support/offscreen_app.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 // The settings dialog's Qt view: real widgets on the offscreen platform,
 // for the contract suite and for what only this view shows.
-#include "platform/qt/qt_conf_view.h"
+#include "platform/linux/qt/qt_conf_view.h"
 #include "settings_ui/form_designs.h"
 #include "tests/contract/conf_driver.h"
 #include "tests/integration/qt_form_driver.h"

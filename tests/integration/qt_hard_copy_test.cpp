@@ -3,11 +3,11 @@
 // program's own, filled by xclip, and the scheduler's cups-pdf queue as the
 // current printer.
 #include "hardcopy/frm_hard_copy.h"
-#include "platform/cups/scheduler_connection.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_hard_copy.h"
-#include "platform/qt/qt_message_dialog.h"
-#include "platform/qt/qt_printer_setup.h"
+#include "platform/linux/cups/scheduler_connection.h"
+#include "platform/linux/qt/qt_clipboard.h"
+#include "platform/linux/qt/qt_hard_copy.h"
+#include "platform/linux/qt/qt_message_dialog.h"
+#include "platform/linux/qt/qt_printer_setup.h"
 #include "tests/contract/hard_copy_driver.h"
 #include "tests/integration/hard_copy_test_support.h"
 #include "tests/support/process.h"

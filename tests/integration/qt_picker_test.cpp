@@ -1,7 +1,7 @@
 // The pickers' Qt windows: real widgets on the offscreen platform, for the
 // contract suite and for what only these views show.
-#include "platform/qt/qt_folder_reader.h"
-#include "platform/qt/qt_picker_views.h"
+#include "platform/linux/qt/qt_folder_reader.h"
+#include "platform/linux/qt/qt_picker_views.h"
 #include "settings_ui/frm_file.h"
 #include "tests/contract/picker_driver.h"
 #include "tests/integration/qt_form_driver.h"

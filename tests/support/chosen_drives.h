@@ -24,6 +24,10 @@ public:
     {
         return m_real.read(folder);
     }
+    int compareNames(const std::string& a, const std::string& b) const override
+    {
+        return m_real.compareNames(a, b);
+    }
 
 private:
     Real m_real;

@@ -1,7 +1,7 @@
-#include "platform/posix/posix_application.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/system_clock.h"
-#include "platform/profile/profile_store.h"
+#include "platform/linux/posix/posix_application.h"
+#include "platform/linux/posix/posix_file_system.h"
+#include "platform/linux/posix/system_clock.h"
+#include "platform/linux/profile/profile_store.h"
 #include "tests/support/test_platform.h"
 
 #include <cstdlib>

@@ -3,10 +3,10 @@
 #include "tests/support/test_platform.h"
 #include "tests/support/wine_drive.h"
 
-#include "platform/win32/win32_application.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile.h"
+#include "platform/win32/files/win32_file_system.h"
+#include "platform/win32/files/win32_profile.h"
+#include "platform/win32/system/win32_application.h"
+#include "platform/win32/system/win32_clock.h"
 
 #include <cstdlib>
 #include <stdexcept>

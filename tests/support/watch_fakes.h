@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
+#include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_time.h"
 #include "watch/watch_services.h"
 
 namespace kumoden::fake {

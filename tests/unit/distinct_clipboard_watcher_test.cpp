@@ -1,7 +1,7 @@
 // The guard for Qt's own Wayland client, which reports the same clipboard
 // again whenever one of the program's windows takes the focus.
-#include "platform/fake/fake_hard_copy.h"
-#include "platform/qt/distinct_clipboard_watcher.h"
+#include "platform/linux/qt/distinct_clipboard_watcher.h"
+#include "tests/fakes/fake_hard_copy.h"
 
 #include <gtest/gtest.h>
 

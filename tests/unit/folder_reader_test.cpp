@@ -1,8 +1,8 @@
 // What every platform's folder reader must do, on real folders.
 #ifdef _WIN32
-#include "platform/win32/win32_folder_reader.h"
+#include "platform/win32/files/win32_folder_reader.h"
 #else
-#include "platform/qt/qt_folder_reader.h"
+#include "platform/linux/qt/qt_folder_reader.h"
 #endif
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"

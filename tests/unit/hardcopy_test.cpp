@@ -1,10 +1,10 @@
 #include "hardcopy/frm_hard_copy.h"
 #include "hardcopy/hard_copy_report.h"
 #include "hardcopy/mod_hard_copy.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_hard_copy.h"
-#include "platform/fake/fake_services.h"
-#include "platform/fake/fake_time.h"
+#include "tests/fakes/fake_desktop.h"
+#include "tests/fakes/fake_hard_copy.h"
+#include "tests/fakes/fake_services.h"
+#include "tests/fakes/fake_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/profile/profile_store.h"
-#include "platform/profile/text_encoding.h"
+#include "platform/linux/profile/profile_store.h"
+#include "platform/linux/profile/text_encoding.h"
 #include "tests/support/temp_dir.h"
 #include "tests/unit/profile_fixture.h"
 

@@ -1,5 +1,5 @@
-#include "platform/qt/qt_desktop.h"
-#include "platform/qt/qt_popup_menu.h"
+#include "platform/linux/qt/qt_desktop.h"
+#include "platform/linux/qt/qt_popup_menu.h"
 #include "tray/popup_placement.h"
 
 #include <gtest/gtest.h>

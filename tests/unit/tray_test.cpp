@@ -1,6 +1,6 @@
 #include "app/start_up.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_hard_copy.h"
+#include "tests/fakes/fake_desktop.h"
+#include "tests/fakes/fake_hard_copy.h"
 #include "tests/unit/watch_fixture.h"
 #include "tray/frm_dummy.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/settings.h"
-#include "platform/fake/fake_file_system.h"
+#include "model/settings.h"
+#include "tests/fakes/fake_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 #include "tests/support/watch_fakes.h"

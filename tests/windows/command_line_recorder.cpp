@@ -1,7 +1,7 @@
 // Appends its own command line, as the system handed it over, to the file
 // named by KUMODEN_RECORD_FILE (UTF-8, one line per start); then stays while
 // a file of that name with ".hold" added exists.
-#include "platform/win32/wide.h"
+#include "platform/win32/system/wide.h"
 
 #include <string>
 #include <windows.h>

@@ -3,9 +3,9 @@
 // PDF file dropped into the watched folder is archived in BackPdf and the
 // reader receives exactly the print command line, with the driver and port
 // of the printer as the platform lists it.
-#include "platform/win32/win32_form.h"
-#include "platform/win32/win32_printer_list.h"
-#include "platform/win32/win32_tray_icon.h"
+#include "platform/win32/forms/win32_form.h"
+#include "platform/win32/printing/win32_printer_list.h"
+#include "platform/win32/shell/win32_tray_icon.h"
 #include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/windows/win32_test_support.h"

@@ -1,5 +1,5 @@
 // What only the Windows program has (the rest: ApplicationContract).
-#include "platform/win32/win32_application.h"
+#include "platform/win32/system/win32_application.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The settings dialog's Win32 view: real windows under Wine, for the
 // contract suite and for what only this view shows.
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_conf_view.h"
-#include "platform/win32/win32_folder_reader.h"
-#include "platform/win32/win32_form.h"
-#include "platform/win32/win32_picker_views.h"
+#include "platform/win32/files/win32_folder_reader.h"
+#include "platform/win32/forms/win32_conf_view.h"
+#include "platform/win32/forms/win32_form.h"
+#include "platform/win32/forms/win32_picker_views.h"
+#include "platform/win32/system/wide.h"
 #include "settings_ui/form_designs.h"
 #include "settings_ui/frm_file.h"
 #include "tests/contract/conf_driver.h"

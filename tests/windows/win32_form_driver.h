@@ -1,8 +1,8 @@
 #pragma once
 
 // A Win32 form for the contract suites: real windows under Wine.
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_form.h"
+#include "platform/win32/forms/win32_form.h"
+#include "platform/win32/system/wide.h"
 #include "tests/contract/form_driver.h"
 #include "tests/windows/win32_test_support.h"
 

@@ -1,8 +1,8 @@
 // The pickers' Win32 windows: real windows under Wine, for the contract
 // suite and for what only these views show.
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_folder_reader.h"
-#include "platform/win32/win32_picker_views.h"
+#include "platform/win32/files/win32_folder_reader.h"
+#include "platform/win32/forms/win32_picker_views.h"
+#include "platform/win32/system/wide.h"
 #include "settings_ui/frm_file.h"
 #include "tests/contract/picker_driver.h"
 #include "tests/support/chosen_drives.h"

@@ -1,8 +1,8 @@
 // The version box and the splash as Win32 windows under Wine.
 #include "app/splash_design.h"
 #include "app/start_up.h"
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_small_forms.h"
+#include "platform/win32/forms/win32_small_forms.h"
+#include "platform/win32/system/wide.h"
 #include "tests/windows/win32_form_driver.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/about_design.h"

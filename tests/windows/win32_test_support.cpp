@@ -1,6 +1,6 @@
 #include "tests/windows/win32_test_support.h"
 
-#include "platform/win32/win32_form.h"
+#include "platform/win32/forms/win32_form.h"
 #include "tests/support/eventually.h"
 
 #include <commctrl.h>

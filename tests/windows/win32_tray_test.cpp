@@ -3,9 +3,9 @@
 // area): the icon's mouse messages reach the program as what they mean, its
 // requests reach a stand-in notification area, and the menu is placed where
 // its flags and exclusion rectangle say.
-#include "platform/win32/wide.h"
-#include "platform/win32/win32_popup_menu.h"
-#include "platform/win32/win32_tray_icon.h"
+#include "platform/win32/shell/win32_popup_menu.h"
+#include "platform/win32/shell/win32_tray_icon.h"
+#include "platform/win32/system/wide.h"
 #include "tests/windows/win32_test_support.h"
 #include "tray/frm_dummy.h"
 

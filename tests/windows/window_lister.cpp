@@ -3,7 +3,7 @@
 // window, then the controls of the shown ones, one line each (UTF-8):
 //   top|child <tab> handle <tab> process <tab> class <tab> text <tab>
 //   x y width height <tab> shown
-#include "platform/win32/wide.h"
+#include "platform/win32/system/wide.h"
 
 #include <windows.h>
 

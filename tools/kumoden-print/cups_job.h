@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/cups/scheduler_connection.h"
+#include "platform/linux/cups/scheduler_connection.h"
 #include "tools/kumoden-print/job_follow.h"
 
 #include <cups/cups.h>

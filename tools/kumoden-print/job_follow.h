@@ -1,6 +1,6 @@
 #pragma once
 
-#include "watch/print_outcome.h"
+#include "printing/print_outcome.h"
 
 #include <chrono>
 #include <functional>

@@ -1,7 +1,7 @@
 // kumoden-print: stands in for the PDF reader on Linux. Takes the reader's
 // print command line, hands the file to a CUPS queue and follows the job
 // until the printer has answered: its exit status and last line tell
-// whether it printed (see watch/print_outcome.h).
+// whether it printed (see printing/print_outcome.h).
 
 #include "tools/kumoden-print/cups_job.h"
 #include "tools/kumoden-print/print_args.h"
