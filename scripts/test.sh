@@ -22,6 +22,8 @@ cmake --build build-asan -j "$jobs"
 
 echo "== formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+echo "== rooms (every include points the way the layout allows)"
+scripts/check-rooms.sh
 
 # Should a run be interrupted, its schedulers do not outlive it.
 trap 'for d in {build,build-asan,build-win}/test-cups{,-nohistory}; do [ ! -d $d ] || scripts/test-print-system.sh stop $d; done' EXIT
