@@ -57,40 +57,6 @@ struct ResidentBackends {
     std::function<void(const std::string&)> debugLine;
 };
 
-// The backends of a platform's set, whose members are named for what they
-// stand in for (clock, launcher, ..., folders); the process-wide ones are
-// given beside it.
-template <typename Set>
-ResidentBackends BackendsOf(Set& set, Application& app, FileSystem& files, Sleeper& sleeper,
-                            SettingsViews views, std::string readerFileName,
-                            std::function<void(const std::string&)> debugLine)
-{
-    return {app,
-            files,
-            set.clock,
-            sleeper,
-            set.launcher,
-            set.printers,
-            set.messages,
-            set.profile,
-            set.tmrFileCheck,
-            set.icon,
-            set.desktop,
-            set.log,
-            set.popup,
-            set.frmAbout,
-            set.cdlPrintSet,
-            set.frmStart,
-            set.clipboard,
-            set.clipboardWatcher,
-            set.frmHardCopyView,
-            set.hardCopyPrinter,
-            set.folders,
-            std::move(views),
-            std::move(readerFileName),
-            std::move(debugLine)};
-}
-
 // The resident program put together from a platform's backends: the
 // notices, the hard copy, the settings dialog and the resident window,
 // started by the start-up sequence.

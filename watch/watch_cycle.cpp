@@ -42,12 +42,12 @@ std::string ArchivedPath(const std::string& watchedPath, const std::string& name
 
 namespace {
 
-void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer, bool takeFiles,
-               WatchMemory& memory, WatchCycleResult& result)
+// Steps a program that ended half way left in the archive: a move into
+// it is finished or undone, a launch that was due is started. Mended on
+// every tick, while the reader is there or not.
+void mendArchive(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer, bool takeFiles,
+                 WatchMemory& memory, WatchCycleResult& result)
 {
-    result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
-    // Left half done, the archive holds files the watched folder waits for:
-    // mended on every tick, while the reader is there or not.
     ArchiveRepair repair = RepairArchive(result.watchedPath, info, services, observer, memory, takeFiles);
     for (const std::string& name : repair.returned) {
         observer.leftoverReturned(name);
@@ -57,9 +57,12 @@ void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
     if (repair.launched) {
         result.files.push_back(std::move(*repair.launched));
     }
-    if (!takeFiles || ReaderHeld(info, services.files, memory)) {
-        return;
-    }
+}
+
+// The new files of the watched folder: taken, archived and printed.
+void printNewFiles(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+                   WatchMemory& memory, WatchCycleResult& result)
+{
     const std::string cause(kWatchedQueryCause);
     try {
         const bool waiting = services.files.firstFile(MatchPattern(result.watchedPath, info.FileSelect)) &&
@@ -73,6 +76,20 @@ void printStep(const FileCheckInfo& info, WatchServices& services, CycleObserver
     } catch (const FolderQueryError& error) {
         observer.queryFailed(cause, error);
     }
+}
+
+// The archive is mended first: a file left half moved is whole in one
+// place again, and a launch left due is started, before any new file is
+// taken.
+void repairThenPrint(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
+                     bool takeFiles, WatchMemory& memory, WatchCycleResult& result)
+{
+    result.watchedPath = WatchedPath(info.FileChkDir, services.files.separator());
+    mendArchive(info, services, observer, takeFiles, memory, result);
+    if (!takeFiles || ReaderHeld(info, services.files, memory)) {
+        return;
+    }
+    printNewFiles(info, services, observer, memory, result);
 }
 
 void purgeStep(const FileCheckInfo& info, WatchServices& services, CycleObserver& observer,
@@ -128,7 +145,7 @@ WatchCycleResult RunWatchCycle(const FileCheckInfo& info, WatchServices& service
         return result;
     }
     try {
-        printStep(info, services, observer, takeFiles, memory, result);
+        repairThenPrint(info, services, observer, takeFiles, memory, result);
     } catch (const std::exception&) {
     }
     if (services.sleeper.stopRequested()) {

@@ -126,8 +126,8 @@ struct LinuxBackends {
           // A log that cannot be written is told from the icon, once per outage.
           log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
               [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
-          frmAbout(kumoden::FrmAboutDesign()), cdlPrintSet(messages), frmStart(kumoden::FrmStartDesign()),
-          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+          about(kumoden::FrmAboutDesign()), printerSetup(messages), splash(kumoden::FrmStartDesign()),
+          hardCopyPage(printerSetup), hardCopyPrinter(printerSetup)
     {
     }
 
@@ -136,21 +136,56 @@ struct LinuxBackends {
     kumoden::CupsPrinterList printers;
     kumoden::QtMessageDialog messages;
     kumoden::ProfileStore profile;
-    kumoden::QtTimer tmrFileCheck;
+    kumoden::QtTimer watchTimer;
     kumoden::QtTrayIcon icon;
     kumoden::QtDesktop desktop;
     kumoden::FileEventLog log;
     kumoden::QtPopupMenu popup;
-    kumoden::QtAboutView frmAbout;
-    kumoden::QtPrinterSetup cdlPrintSet;
-    kumoden::QtSplash frmStart;
-    kumoden::QtHardCopyPage frmHardCopyView;
+    kumoden::QtAboutView about;
+    kumoden::QtPrinterSetup printerSetup;
+    kumoden::QtSplash splash;
+    kumoden::QtHardCopyPage hardCopyPage;
     kumoden::QtPagePrinter hardCopyPrinter;
     kumoden::QtFolderReader folders;
     ClipboardBackends clipboards;
     kumoden::Clipboard& clipboard = clipboards.clipboard();
     kumoden::ClipboardWatcher& clipboardWatcher = clipboards.watcher();
 };
+
+// What the resident program is given on Linux. The stand-in reader is the
+// program the picker looks for; a hard copy that fails is also told on
+// stderr.
+kumoden::ResidentBackends residentBackends(LinuxBackends& backends, kumoden::Application& app,
+                                           kumoden::FileSystem& files, kumoden::Sleeper& sleeper)
+{
+    using namespace kumoden;
+    return ResidentBackends{
+        .app = app,
+        .files = files,
+        .clock = backends.clock,
+        .sleeper = sleeper,
+        .launcher = backends.launcher,
+        .printers = backends.printers,
+        .messages = backends.messages,
+        .profile = backends.profile,
+        .tmrFileCheck = backends.watchTimer,
+        .icon = backends.icon,
+        .desktop = backends.desktop,
+        .log = backends.log,
+        .popup = backends.popup,
+        .about = backends.about,
+        .printerSetup = backends.printerSetup,
+        .splash = backends.splash,
+        .clipboard = backends.clipboard,
+        .clipboardWatcher = backends.clipboardWatcher,
+        .hardCopyPage = backends.hardCopyPage,
+        .hardCopyPrinter = backends.hardCopyPrinter,
+        .folders = backends.folders,
+        .settingsViews = MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
+        .readerFileName = "kumoden-print",
+        .debugLine = [](const std::string& line) { qWarning("%s", line.c_str()); },
+    };
+}
 
 // The program speaks Japanese; so do Qt's own dialogs (printer setup,
 // message box buttons) where their translation is installed.
@@ -194,12 +229,7 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
         SessionClient::join(sessionManager, "kumoden", [] { kill(getpid(), SIGTERM); });
 
     LinuxBackends backends(iniPath, files.separator(), signalWatcher.descriptor());
-    // The stand-in reader is the program the picker looks for. A hard copy
-    // that fails is also told on stderr.
-    ResidentProgram program(
-        iniPath, BackendsOf(backends, app, files, sleeper,
-                            MakeSettingsViews<QtConfView, QtFolderPickerView, QtProgramPickerView>(),
-                            "kumoden-print", [](const std::string& line) { qWarning("%s", line.c_str()); }));
+    ResidentProgram program(iniPath, residentBackends(backends, app, files, sleeper));
     // A reader's end is logged as it comes, between ticks too.
     backends.launcher.setEndHandler([&program] {
         QMetaObject::invokeMethod(

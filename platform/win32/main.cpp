@@ -187,8 +187,8 @@ struct WindowsBackends {
         : // A log that cannot be written is told from the icon, once per outage.
           log(kumoden::LogPath(iniPath, separator), kumoden::FileEventLog::kDefaultCap,
               [this](const std::string& text) { icon.showNotice(std::string(kumoden::kTrayTip), text); }),
-          frmAbout(kumoden::FrmAboutDesign()), frmStart(kumoden::FrmStartDesign()),
-          frmHardCopyView(cdlPrintSet), hardCopyPrinter(cdlPrintSet)
+          about(kumoden::FrmAboutDesign()), splash(kumoden::FrmStartDesign()), hardCopyPage(printerSetup),
+          hardCopyPrinter(printerSetup)
     {
     }
 
@@ -198,20 +198,54 @@ struct WindowsBackends {
     kumoden::Win32PrinterList printers;
     kumoden::Win32MessageDialog messages;
     kumoden::Win32Profile profile;
-    kumoden::Win32Timer tmrFileCheck;
+    kumoden::Win32Timer watchTimer;
     kumoden::Win32Desktop desktop;
     kumoden::Win32TrayIcon icon;
     kumoden::FileEventLog log;
     kumoden::Win32PopupMenu popup;
-    kumoden::Win32PrinterSetup cdlPrintSet;
-    kumoden::Win32AboutView frmAbout;
-    kumoden::Win32Splash frmStart;
+    kumoden::Win32PrinterSetup printerSetup;
+    kumoden::Win32AboutView about;
+    kumoden::Win32Splash splash;
     kumoden::Win32Clipboard clipboard;
     kumoden::Win32ClipboardWatcher clipboardWatcher;
-    kumoden::Win32HardCopyPage frmHardCopyView;
+    kumoden::Win32HardCopyPage hardCopyPage;
     kumoden::Win32PagePrinter hardCopyPrinter;
     kumoden::Win32FolderReader folders;
 };
+
+// What the resident program is given on Windows. The program picker looks
+// for the real reader; a hard copy that fails is also told to a debugger.
+kumoden::ResidentBackends residentBackends(WindowsBackends& backends, kumoden::Application& app,
+                                           kumoden::FileSystem& files)
+{
+    using namespace kumoden;
+    return ResidentBackends{
+        .app = app,
+        .files = files,
+        .clock = backends.clock,
+        .sleeper = backends.sleeper,
+        .launcher = backends.launcher,
+        .printers = backends.printers,
+        .messages = backends.messages,
+        .profile = backends.profile,
+        .tmrFileCheck = backends.watchTimer,
+        .icon = backends.icon,
+        .desktop = backends.desktop,
+        .log = backends.log,
+        .popup = backends.popup,
+        .about = backends.about,
+        .printerSetup = backends.printerSetup,
+        .splash = backends.splash,
+        .clipboard = backends.clipboard,
+        .clipboardWatcher = backends.clipboardWatcher,
+        .hardCopyPage = backends.hardCopyPage,
+        .hardCopyPrinter = backends.hardCopyPrinter,
+        .folders = backends.folders,
+        .settingsViews = MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
+        .readerFileName = "acrord32.exe",
+        .debugLine = [](const std::string& line) { OutputDebugStringW(ToWide(line + "\n").c_str()); },
+    };
+}
 
 // Until WM_QUIT: its exit code, or 1 when the loop failed.
 int runMessageLoop()
@@ -232,12 +266,7 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
 {
     using namespace kumoden;
     WindowsBackends backends(iniPath, files.separator());
-    ResidentProgram program(
-        iniPath, BackendsOf(backends, app, files, backends.sleeper,
-                            MakeSettingsViews<Win32ConfView, Win32FolderPickerView, Win32ProgramPickerView>(),
-                            "acrord32.exe", [](const std::string& line) {
-                                OutputDebugStringW(ToWide(line + "\n").c_str());
-                            }));
+    ResidentProgram program(iniPath, residentBackends(backends, app, files));
     Resident resident{backends.icon, backends.clipboardWatcher, backends.sleeper, program};
     HWND window = nullptr;
     const bool started = program.start([&] {
@@ -248,7 +277,7 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
         backends.desktop.setWindow(window);
         backends.clipboardWatcher.setWindow(window);
         backends.popup.setWindow(window);
-        backends.cdlPrintSet.setWindow(window);
+        backends.printerSetup.setWindow(window);
         backends.launcher.setEndHandler([window] { PostMessageW(window, kReadersEnded, 0, 0); });
         return true;
     });
