@@ -77,6 +77,32 @@ protected:
         return menu.height() >= 40 ? std::optional(menu) : std::nullopt;
     }
 
+    // The icon's menu and its action, with the pointer as waybar takes it;
+    // the last entry of the menu ends the program.
+    void expectThePointerOnTheTrayToRunTheCommands()
+    {
+        // The right button: waybar draws the program's own menu; its first
+        // entry is the settings dialog.
+        std::optional<QRect> menu = openMenu();
+        ASSERT_TRUE(menu) << "waybar drew no menu";
+        session->click(menu->center().x(), menu->top() + 8, 1);
+        EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kSettingsTitle; }))
+            << "the first entry opened no settings dialog";
+        ASSERT_TRUE(closeFocused(kSettingsTitle));
+
+        // The left button: the version box.
+        clickIcon(1);
+        EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kAboutTitle; }))
+            << "the left button opened no version box";
+        ASSERT_TRUE(closeFocused(kAboutTitle));
+
+        // The last entry ends the program, and its icon leaves the tray.
+        ASSERT_TRUE(menu = openMenu());
+        session->click(menu->center().x(), menu->bottom() - 8, 1);
+        EXPECT_EQ(kumoden->wait(10s), 0);
+        EXPECT_TRUE(eventually(5s, [&] { return session->trayItems().empty(); }));
+    }
+
     std::unique_ptr<SwaySession> session;
     HardCopyPictures picture;
 };
@@ -114,26 +140,7 @@ TEST_F(Sway, EachPictureCopiedPrintsOnceWhateverHasTheFocusOrARestartAndThePoint
     EXPECT_TRUE(kumoden->running());
     ASSERT_TRUE(closeFocused(kAboutTitle));
 
-    // The right button: waybar draws the program's own menu; its first
-    // entry is the settings dialog.
-    std::optional<QRect> menu = openMenu();
-    ASSERT_TRUE(menu) << "waybar drew no menu";
-    session->click(menu->center().x(), menu->top() + 8, 1);
-    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kSettingsTitle; }))
-        << "the first entry opened no settings dialog";
-    ASSERT_TRUE(closeFocused(kSettingsTitle));
-
-    // The left button: the version box.
-    clickIcon(1);
-    EXPECT_TRUE(eventually(10s, [&] { return session->focusedTitle() == kAboutTitle; }))
-        << "the left button opened no version box";
-    ASSERT_TRUE(closeFocused(kAboutTitle));
-
-    // The last entry ends the program, and its icon leaves the tray.
-    ASSERT_TRUE(menu = openMenu());
-    session->click(menu->center().x(), menu->bottom() - 8, 1);
-    EXPECT_EQ(kumoden->wait(10s), 0);
-    EXPECT_TRUE(eventually(5s, [&] { return session->trayItems().empty(); }));
+    ASSERT_NO_FATAL_FAILURE(expectThePointerOnTheTrayToRunTheCommands());
 
     // Started again with the last picture still on the clipboard, it prints
     // only the next change.

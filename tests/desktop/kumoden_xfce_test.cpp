@@ -6,7 +6,71 @@
 namespace kumoden::test {
 namespace {
 
-using Xfce = XfceSession;
+class Xfce : public XfceSession {
+protected:
+    // The right button: the panel's own menu, nothing of the program's. V:
+    // one version box, closed with Enter.
+    void expectThePanelsMenuToOpenOneVersionBox(const XWindow& item)
+    {
+        const std::uint32_t menu = openHostMenu(item);
+        ASSERT_NE(menu, 0u) << "the panel shows no menu";
+        const XWindow drawn = geometryOf(menu);
+        EXPECT_GE(drawn.y, item.y + item.height - 1);
+        screenshot("xfce_menu.png", drawn);
+        EXPECT_TRUE(shownWindows().empty());
+
+        key("v");
+        ASSERT_NE(waitForWindow(kAboutTitle), 0u);
+        EXPECT_EQ(shownWindows().size(), 1u);
+        key("Return");
+        EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    }
+
+    // C: the settings dialog, closed with Esc.
+    void expectThePanelsMenuToOpenTheSettings(const XWindow& item)
+    {
+        ASSERT_NE(openHostMenu(item), 0u);
+        EXPECT_TRUE(shownWindows().empty()) << "a second version box came";
+        key("c");
+        ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
+        key("Escape");
+        EXPECT_TRUE(waitUntilGone(kSettingsTitle));
+    }
+
+    // The left button is the icon's action: the version box, which stays
+    // open (its window in box). A second click while it is open reaches the
+    // program and opens no second one.
+    void expectTheLeftButtonToOpenOneVersionBox(const XWindow& item, std::uint32_t& box)
+    {
+        Process activations({"dbus-monitor", "type='method_call',interface='org.kde.StatusNotifierItem'"},
+                            sessionEnv(), Process::Output::Capture);
+        std::this_thread::sleep_for(200ms);
+        click(item, 1);
+        box = waitForWindow(kAboutTitle);
+        ASSERT_NE(box, 0u) << "the left button opens no version box";
+        click(item, 1);
+        EXPECT_TRUE(eventually(5s, [&] { return countOf(activations.out(), "member=Activate") == 2; }))
+            << activations.out();
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+    }
+
+    // The menu still comes while the box is open; its version command then
+    // does nothing, and E ends the program from inside the box's loop. The
+    // item leaves the watcher and the panel.
+    void expectTheMenuOverTheBoxToEndTheProgram(const XWindow& item, std::uint32_t box)
+    {
+        ASSERT_NE(openHostMenu(item), 0u);
+        key("v");
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
+        ASSERT_NE(openHostMenu(item), 0u);
+        key("e");
+        EXPECT_EQ(kumoden->wait(10s), 0);
+        EXPECT_TRUE(eventually(5s, [&] { return m_bus.trayItems().empty(); }));
+        EXPECT_TRUE(eventually(5s, [&] { return trayPlugin().value_or(XWindow{}).width < item.width; }));
+    }
+};
 
 TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
 {
@@ -26,58 +90,13 @@ TEST_F(Xfce, ThePanelDrawsTheProgramsMenuAndEachCommandRuns)
               (std::vector<std::string>{"環境設定(_C)", "-", "ハードコピー用（プリンター設定）", "-",
                                         "バージョン情報(_V)", "-", "終了(_E)"}));
 
-    // The right button: the panel's own menu, nothing of the program's.
-    const std::uint32_t menu = openHostMenu(item);
-    ASSERT_NE(menu, 0u) << "the panel shows no menu";
-    const XWindow drawn = geometryOf(menu);
-    EXPECT_GE(drawn.y, item.y + item.height - 1);
-    screenshot("xfce_menu.png", drawn);
-    EXPECT_TRUE(shownWindows().empty());
-
-    // V: one version box, closed with Enter.
-    key("v");
-    ASSERT_NE(waitForWindow(kAboutTitle), 0u);
-    EXPECT_EQ(shownWindows().size(), 1u);
-    key("Return");
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
-
-    // C: the settings dialog, closed with Esc.
-    ASSERT_NE(openHostMenu(item), 0u);
-    EXPECT_TRUE(shownWindows().empty()) << "a second version box came";
-    key("c");
-    ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
-    key("Escape");
-    EXPECT_TRUE(waitUntilGone(kSettingsTitle));
-
+    ASSERT_NO_FATAL_FAILURE(expectThePanelsMenuToOpenOneVersionBox(item));
+    ASSERT_NO_FATAL_FAILURE(expectThePanelsMenuToOpenTheSettings(item));
     // The printer setup: the printer dialog.
     cancelPrinterSetupFrom(openHostMenu(item));
-
-    // The left button is the icon's action: the version box. A second
-    // click while it is open reaches the program and opens no second one.
-    Process activations({"dbus-monitor", "type='method_call',interface='org.kde.StatusNotifierItem'"},
-                        sessionEnv(), Process::Output::Capture);
-    std::this_thread::sleep_for(200ms);
-    click(item, 1);
-    const std::uint32_t box = waitForWindow(kAboutTitle);
-    ASSERT_NE(box, 0u) << "the left button opens no version box";
-    click(item, 1);
-    EXPECT_TRUE(eventually(5s, [&] { return countOf(activations.out(), "member=Activate") == 2; }))
-        << activations.out();
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
-
-    // The menu still comes while the box is open; its version command then
-    // does nothing, and E ends the program from inside the box's loop. The
-    // item leaves the watcher and the panel.
-    ASSERT_NE(openHostMenu(item), 0u);
-    key("v");
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{box});
-    ASSERT_NE(openHostMenu(item), 0u);
-    key("e");
-    EXPECT_EQ(kumoden->wait(10s), 0);
-    EXPECT_TRUE(eventually(5s, [&] { return m_bus.trayItems().empty(); }));
-    EXPECT_TRUE(eventually(5s, [&] { return trayPlugin().value_or(XWindow{}).width < item.width; }));
+    std::uint32_t box = 0;
+    ASSERT_NO_FATAL_FAILURE(expectTheLeftButtonToOpenOneVersionBox(item, box));
+    expectTheMenuOverTheBoxToEndTheProgram(item, box);
 }
 
 TEST_F(Xfce, StartedBeforeThePanelTheIconDocksAsXEmbed)

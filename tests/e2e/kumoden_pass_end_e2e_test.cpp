@@ -50,6 +50,34 @@ protected:
         ADD_FAILURE() << file << " never ended: " << lines;
         return 0;
     }
+
+    // A reader that writes down each command line it is started with, one
+    // argument a line, and a blank line after it; it also notes the moment
+    // it ends, in seconds, with its arguments.
+    fs::path recordingReader() const
+    {
+        return script("reader", "printf '%s\\n' \"$@\" '' >> '" + launches().string() +
+                                    "'\necho \"$(date +%s.%N) $*\" >> '" + ends().string() + "'\n");
+    }
+    fs::path launches() const { return dir.path() / "launches.txt"; }
+    fs::path ends() const { return dir.path() / "ends.txt"; }
+    // How often the recording reader was started on the archived file, for PDF2.
+    std::size_t launched(const std::string& name) const
+    {
+        return countOf(readFile(launches()), backup(name).string() + "\nPDF2\n\n\n\n");
+    }
+
+    // The archive folder a link to the folder given, on a file system other
+    // than the watched folder's: a take there makes a copy.
+    void archiveIn(const TempDir& elsewhere) const
+    {
+        fs::create_directory_symlink(elsewhere.path(), in() / "BackPdf");
+        struct stat watchedFolder {};
+        struct stat archiveFolder {};
+        ASSERT_EQ(stat(in().c_str(), &watchedFolder), 0);
+        ASSERT_EQ(stat(elsewhere.path().c_str(), &archiveFolder), 0);
+        ASSERT_NE(watchedFolder.st_dev, archiveFolder.st_dev) << "the archive must be on another file system";
+    }
 };
 
 // A logout (the session's manager asks the program to save and then to
@@ -119,25 +147,10 @@ TEST_F(PassEnd, ALogoutOrSigtermEndsAPassAtItsNextWaitAndARestartPrintsEachFileO
 // and port.
 TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterARestart)
 {
-    // A reader that writes down each command line it is started with, one
-    // argument a line, and a blank line after it.
-    const fs::path launches = dir.path() / "launches.txt";
-    // It also notes the moment it ends, in seconds, with its arguments.
-    const fs::path ends = dir.path() / "ends.txt";
-    const fs::path reader =
-        script("reader", "printf '%s\\n' \"$@\" '' >> '" + launches.string() +
-                             "'\necho \"$(date +%s.%N) $*\" >> '" + ends.string() + "'\n");
+    const fs::path reader = recordingReader();
     writeWatchIni(reader.string(), "FileSelect=job\r\nPrinterNm=PDF2\r\n");
-    const auto launched = [&](const std::string& name) {
-        return countOf(readFile(launches), backup(name).string() + "\nPDF2\n\n\n\n");
-    };
     const TempDir elsewhere("/dev/shm");
-    fs::create_directory_symlink(elsewhere.path(), in() / "BackPdf");
-    struct stat watchedFolder {};
-    struct stat archiveFolder {};
-    ASSERT_EQ(stat(in().c_str(), &watchedFolder), 0);
-    ASSERT_EQ(stat(elsewhere.path().c_str(), &archiveFolder), 0);
-    ASSERT_NE(watchedFolder.st_dev, archiveFolder.st_dev) << "the archive must be on another file system";
+    ASSERT_NO_FATAL_FAILURE(archiveIn(elsewhere));
     const SilentScheduler silent;
     drop("job1.pdf");
     start({silent.environment()});
@@ -149,7 +162,7 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     EXPECT_TRUE(fs::exists(backup(".kumoden/ready")));
 
     start({silent.environment()});
-    EXPECT_TRUE(eventually(60s, [&] { return launched("job1.pdf") == 1; })) << readFile(launches);
+    EXPECT_TRUE(eventually(60s, [&] { return launched("job1.pdf") == 1; })) << readFile(launches());
     // Another file still goes out in the same way, and only it.
     drop("job2.pdf");
     EXPECT_TRUE(eventually(60s, [&] { return fs::exists(backup("job2.pdf")) && launched("job2.pdf") == 1; }));
@@ -158,7 +171,7 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     // waiting after the launch then.
     const std::string endLine = "印刷プログラムが終了: " + backup("job2.pdf").string();
     ASSERT_TRUE(eventually(20s, [&] { return logged(endLine); })) << log();
-    EXPECT_NEAR(loggedMoment(endLine), endedMoment(readFile(ends), backup("job2.pdf").string()), 1.0)
+    EXPECT_NEAR(loggedMoment(endLine), endedMoment(readFile(ends()), backup("job2.pdf").string()), 1.0)
         << log();
 
     // SIGTERM while the lookup waits on the silent scheduler ends the
@@ -173,7 +186,7 @@ TEST_F(PassEnd, AFileArchivedByAProgramKilledBeforeItsLaunchIsLaunchedOnceAfterA
     EXPECT_TRUE(fs::exists(backup(".kumoden/ready")));
     EXPECT_EQ(launched("job3.pdf"), 0u);
     start({silent.environment()});
-    EXPECT_TRUE(eventually(60s, [&] { return launched("job3.pdf") == 1; })) << readFile(launches);
+    EXPECT_TRUE(eventually(60s, [&] { return launched("job3.pdf") == 1; })) << readFile(launches());
     EXPECT_EQ(kumoden->terminate(), 0);
     for (const std::string name : {"job1.pdf", "job2.pdf", "job3.pdf"}) {
         EXPECT_EQ(launched(name), 1u) << name;

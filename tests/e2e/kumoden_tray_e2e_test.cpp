@@ -12,7 +12,6 @@ namespace kumoden::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Tray = TrayFixture;
 
 // Every file below the folder, with its size.
 std::map<std::string, std::uintmax_t> filesUnder(const fs::path& folder)
@@ -30,121 +29,163 @@ std::vector<std::uint32_t> sorted(std::vector<std::uint32_t> ids)
     return ids;
 }
 
-TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
-{
-    startTrayHost();
-    startProgram();
+class Tray : public TrayFixture {
+protected:
     // A splash to any window manager: no frame, no taskbar entry, centred.
-    std::string type;
-    std::string hints;
-    XWindow seen;
-    expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s, [&](const XWindow& splash) {
-        seen = splash;
-        type = x({"xprop", "-id", std::to_string(splash.id), "_NET_WM_WINDOW_TYPE"}).out;
-        hints = x({"xprop", "-id", std::to_string(splash.id), "_MOTIF_WM_HINTS"}).out;
-    });
-    EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos) << type;
-    // Window managers that frame by the Motif hints alone (sway) must be
-    // told too: decorations given, and none.
-    EXPECT_NE(hints.find("0x2, 0x0, 0x0"), std::string::npos) << hints;
-    EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
-    EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
-
-    const XWindow icon = waitForIconInPanel("tray.png");
+    void expectAFramelessCentredSplash()
+    {
+        std::string type;
+        std::string hints;
+        XWindow seen;
+        expectSplashBeforeIcon(kSplashTitle, "splash.png", 15s, [&](const XWindow& splash) {
+            seen = splash;
+            type = x({"xprop", "-id", std::to_string(splash.id), "_NET_WM_WINDOW_TYPE"}).out;
+            hints = x({"xprop", "-id", std::to_string(splash.id), "_MOTIF_WM_HINTS"}).out;
+        });
+        EXPECT_NE(type.find("_NET_WM_WINDOW_TYPE_SPLASH"), std::string::npos) << type;
+        // Window managers that frame by the Motif hints alone (sway) must be
+        // told too: decorations given, and none.
+        EXPECT_NE(hints.find("0x2, 0x0, 0x0"), std::string::npos) << hints;
+        EXPECT_LE(std::abs(seen.x + seen.width / 2 - 512), 1);
+        EXPECT_LE(std::abs(seen.y + seen.height / 2 - 384), 1);
+    }
 
     // A second instance ends at once, without a splash of its own.
-    Process second({(app() / "kumoden").string()}, programEnv());
-    bool splash = false;
-    EXPECT_TRUE(eventually(20s, [&] {
-        splash = splash || windowNamed(kSplashTitle) != 0;
-        return !second.running();
-    }));
-    EXPECT_EQ(second.wait(1s), 0);
-    EXPECT_FALSE(splash);
-    EXPECT_EQ(icons().size(), 1u);
+    void expectASecondInstanceToEndAtOnce()
+    {
+        Process second({(app() / "kumoden").string()}, programEnv());
+        bool splash = false;
+        EXPECT_TRUE(eventually(20s, [&] {
+            splash = splash || windowNamed(kSplashTitle) != 0;
+            return !second.running();
+        }));
+        EXPECT_EQ(second.wait(1s), 0);
+        EXPECT_FALSE(splash);
+        EXPECT_EQ(icons().size(), 1u);
+    }
 
-    // The tray is at the top: the menu hangs below the icon, right edges in line.
-    const std::uint32_t menu = openMenu(icon);
-    ASSERT_NE(menu, 0u);
-    const XWindow placed = geometryOf(menu);
-    EXPECT_EQ(placed.x + placed.width, icon.x + icon.width);
-    EXPECT_GE(placed.y, icon.y + icon.height);
-    screenshot("menu.png", placed);
+    // The tray is at the top: the menu hangs below the icon, right edges in
+    // line. Its settings command opens the dialog, its version command the box.
+    void expectTheMenuBelowTheIconToOpenTheSettingsAndTheVersionBox(const XWindow& icon)
+    {
+        const std::uint32_t menu = openMenu(icon);
+        ASSERT_NE(menu, 0u);
+        const XWindow placed = geometryOf(menu);
+        EXPECT_EQ(placed.x + placed.width, icon.x + icon.width);
+        EXPECT_GE(placed.y, icon.y + icon.height);
+        screenshot("menu.png", placed);
 
-    // 環境設定(&C), closed with Esc.
-    key("c");
-    ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
-    EXPECT_TRUE(closeWith("Escape", kSettingsTitle));
+        // 環境設定(&C), closed with Esc.
+        key("c");
+        ASSERT_NE(waitForWindow(kSettingsTitle), 0u);
+        EXPECT_TRUE(closeWith("Escape", kSettingsTitle));
 
-    ASSERT_NO_FATAL_FAILURE(expectVersionBoxOpensAndCloses(icon, "about.png"));
-
-    // The second command, which has no access key: the printer dialog.
-    cancelPrinterSetupFrom(openMenu(icon));
-    EXPECT_TRUE(kumoden->running());
+        ASSERT_NO_FATAL_FAILURE(expectVersionBoxOpensAndCloses(icon, "about.png"));
+    }
 
     // Resting the pointer on the icon shows its tip, and no other window.
-    const std::string cx = std::to_string(icon.x + icon.width / 2);
-    const std::string cy = std::to_string(icon.y + icon.height / 2);
-    x({"xdotool", "mousemove", cx, cy, "sleep", "0.2", "mousemove", "--", cx, std::to_string(icon.y + 2)});
-    std::vector<std::uint32_t> shown;
-    ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 1; })) << "no tip";
-    const XWindow tip = geometryOf(shown.front());
-    EXPECT_LT(std::abs(tip.y - (icon.y + icon.height)), 40);
-    screenshot("tip.png", tip);
+    void expectATipWhereThePointerRests(const XWindow& icon)
+    {
+        const std::string cx = std::to_string(icon.x + icon.width / 2);
+        const std::string cy = std::to_string(icon.y + icon.height / 2);
+        x({"xdotool", "mousemove", cx, cy, "sleep", "0.2", "mousemove", "--", cx,
+           std::to_string(icon.y + 2)});
+        std::vector<std::uint32_t> shown;
+        ASSERT_TRUE(eventually(5s, [&] { return (shown = shownWindows()).size() == 1; })) << "no tip";
+        const XWindow tip = geometryOf(shown.front());
+        EXPECT_LT(std::abs(tip.y - (icon.y + icon.height)), 40);
+        screenshot("tip.png", tip);
+    }
 
     // Only a double click opens the version box. The menu that a right
     // click opens shows that the clicks before it were taken: the program
     // handles them in turn. A single left click (which also takes the tip
     // away), then, longer than a double click's interval later, a middle
     // one: nothing opens.
-    click(icon, 1);
-    std::this_thread::sleep_for(1000ms);
-    click(icon, 2);
-    const std::uint32_t alone = openMenu(icon);
-    EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{alone});
-    ASSERT_TRUE(closeWith("Escape"));
+    void expectNoVersionBoxFromASingleOrAMiddleClick(const XWindow& icon)
+    {
+        click(icon, 1);
+        std::this_thread::sleep_for(1000ms);
+        click(icon, 2);
+        const std::uint32_t alone = openMenu(icon);
+        EXPECT_EQ(shownWindows(), std::vector<std::uint32_t>{alone});
+        ASSERT_TRUE(closeWith("Escape"));
+    }
 
     // The version box is laid out as designed: where the design puts OK,
     // the click finds it.
-    click(icon, 1, 2);
-    const std::uint32_t id = waitForWindow(kAboutTitle);
-    ASSERT_NE(id, 0u);
-    const XWindow box = geometryOf(id);
-    const XWindow designed = laidOut(box, FrmAboutDesign());
-    EXPECT_EQ(box.width, designed.width);
-    EXPECT_EQ(box.height, designed.height);
-    click(laidOut(box, FrmAboutDesign().control("cmdOK").box), 1);
-    EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    void expectTheVersionBoxFromADoubleClickToCloseWithItsOk(const XWindow& icon)
+    {
+        click(icon, 1, 2);
+        const std::uint32_t id = waitForWindow(kAboutTitle);
+        ASSERT_NE(id, 0u);
+        const XWindow box = geometryOf(id);
+        const XWindow designed = laidOut(box, FrmAboutDesign());
+        EXPECT_EQ(box.width, designed.width);
+        EXPECT_EQ(box.height, designed.height);
+        click(laidOut(box, FrmAboutDesign().control("cmdOK").box), 1);
+        EXPECT_TRUE(waitUntilGone(kAboutTitle));
+    }
 
-    // One version box at a time, however it is asked for.
-    click(icon, 1, 2);
-    const std::uint32_t open = waitForWindow(kAboutTitle);
-    ASSERT_NE(open, 0u);
-    click(icon, 1, 2);
-    const std::uint32_t menu2 = openMenu(icon);
-    ASSERT_NE(menu2, 0u);
-    EXPECT_EQ(sorted(shownWindows()), sorted({open, menu2}));
-    key("v");
-    ASSERT_TRUE(eventually(5s, [&] { return shownWindows() == std::vector<std::uint32_t>{open}; }));
-    const std::uint32_t menu3 = openMenu(icon);
-    ASSERT_NE(menu3, 0u);
-    EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
+    // One version box at a time, however it is asked for. The box stays
+    // open, and the menu with it.
+    void expectOneVersionBoxAtATime(const XWindow& icon)
+    {
+        click(icon, 1, 2);
+        const std::uint32_t open = waitForWindow(kAboutTitle);
+        ASSERT_NE(open, 0u);
+        click(icon, 1, 2);
+        const std::uint32_t menu2 = openMenu(icon);
+        ASSERT_NE(menu2, 0u);
+        EXPECT_EQ(sorted(shownWindows()), sorted({open, menu2}));
+        key("v");
+        ASSERT_TRUE(eventually(5s, [&] { return shownWindows() == std::vector<std::uint32_t>{open}; }));
+        const std::uint32_t menu3 = openMenu(icon);
+        ASSERT_NE(menu3, 0u);
+        EXPECT_EQ(sorted(shownWindows()), sorted({open, menu3}));
+    }
 
-    // 終了 ends the program from inside the box's modal loop, with a file
-    // waiting and ticks falling due: once the icon has gone, nothing of the
-    // program runs, no file moves and no line is logged.
-    drop("exit.pdf");
-    key("e");
-    ASSERT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
-    const auto state = [&] { return std::make_pair(filesUnder(in()), log()); };
-    const auto atTheEnd = state();
-    EXPECT_EQ(kumoden->wait(10s), 0);
-    std::this_thread::sleep_for(1s);
-    EXPECT_EQ(state(), atTheEnd);
-    // The file was one to take: the next start does.
+    // 終了 from the menu open over the version box ends the program from
+    // inside the box's modal loop, with a file waiting and ticks falling
+    // due: once the icon has gone, nothing of the program runs, no file
+    // moves and no line is logged. The file was one to take: the next start
+    // does.
+    void expectTheExitFromTheVersionBoxToEndEveryTick()
+    {
+        drop("exit.pdf");
+        key("e");
+        ASSERT_TRUE(eventually(10s, [&] { return icons().empty(); })) << "the icon stays after the end";
+        const auto state = [&] { return std::make_pair(filesUnder(in()), log()); };
+        const auto atTheEnd = state();
+        EXPECT_EQ(kumoden->wait(10s), 0);
+        std::this_thread::sleep_for(1s);
+        EXPECT_EQ(state(), atTheEnd);
+        startProgram();
+        EXPECT_TRUE(eventually(30s, [&] { return fs::exists(in() / "BackPdf" / "exit.pdf"); }));
+        EXPECT_EQ(kumoden->terminate(), 0);
+    }
+};
+
+// The program driven through one start, step by step: each step leaves the
+// program where the next one takes it up.
+TEST_F(Tray, SplashIconSecondInstanceMenuTipAndVersionBox)
+{
+    startTrayHost();
     startProgram();
-    EXPECT_TRUE(eventually(30s, [&] { return fs::exists(in() / "BackPdf" / "exit.pdf"); }));
-    EXPECT_EQ(kumoden->terminate(), 0);
+    expectAFramelessCentredSplash();
+    const XWindow icon = waitForIconInPanel("tray.png");
+    expectASecondInstanceToEndAtOnce();
+    ASSERT_NO_FATAL_FAILURE(expectTheMenuBelowTheIconToOpenTheSettingsAndTheVersionBox(icon));
+
+    // The second command, which has no access key: the printer dialog.
+    cancelPrinterSetupFrom(openMenu(icon));
+    EXPECT_TRUE(kumoden->running());
+
+    ASSERT_NO_FATAL_FAILURE(expectATipWhereThePointerRests(icon));
+    ASSERT_NO_FATAL_FAILURE(expectNoVersionBoxFromASingleOrAMiddleClick(icon));
+    ASSERT_NO_FATAL_FAILURE(expectTheVersionBoxFromADoubleClickToCloseWithItsOk(icon));
+    ASSERT_NO_FATAL_FAILURE(expectOneVersionBoxAtATime(icon));
+    expectTheExitFromTheVersionBoxToEndEveryTick();
 }
 
 TEST_F(Tray, IconFollowsTheTrayHostAndItsPrinterSetupAndHardCopyNeedNoPrinter)

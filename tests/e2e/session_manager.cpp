@@ -93,22 +93,19 @@ Status onNewClient(SmsConn sms, SmPointer, unsigned long* mask, SmsCallbacks* ca
     return 1;
 }
 
-} // namespace
-
-int main()
+// Listens on every transport the library offers, and prints the address.
+// False, with the error told, when it cannot.
+bool listen(int& listenCount, IceListenObj*& listening)
 {
-    std::signal(SIGUSR1, [](int) { g_end = 1; });
     const auto anyHost = [](char*) -> Bool { return True; };
     char error[256] = "";
     if (!SmsInitialize("kumoden-tests", "1", onNewClient, nullptr, anyHost, sizeof error, error)) {
         std::fprintf(stderr, "session_manager: %s\n", error);
-        return 1;
+        return false;
     }
-    int listenCount = 0;
-    IceListenObj* listening = nullptr;
     if (!IceListenForConnections(&listenCount, &listening, sizeof error, error) || listenCount == 0) {
         std::fprintf(stderr, "session_manager: %s\n", error);
-        return 1;
+        return false;
     }
     for (int i = 0; i < listenCount; ++i) {
         IceSetHostBasedAuthProc(listening[i], anyHost);
@@ -116,57 +113,87 @@ int main()
     char* address = IceComposeNetworkIdList(listenCount, listening);
     say(address);
     std::free(address);
+    return true;
+}
 
+// A connection broken off: its client is cleaned up and told closed.
+void closeBroken(IceConn ice)
+{
+    for (Client* client : g_clients) {
+        if (client->ice == ice && client->sms != nullptr) {
+            SmsCleanUp(client->sms);
+            client->sms = nullptr;
+            say("closed");
+        }
+    }
+    IceCloseConnection(ice);
+}
+
+// Waits up to 50 ms, then takes the messages of the open connections and
+// the connections that came.
+void serve(int listenCount, IceListenObj* listening, std::vector<IceConn>& connections)
+{
+    std::vector<pollfd> watched;
+    for (int i = 0; i < listenCount; ++i) {
+        watched.push_back({IceGetListenConnectionNumber(listening[i]), POLLIN, 0});
+    }
+    for (IceConn ice : connections) {
+        watched.push_back({IceConnectionNumber(ice), POLLIN, 0});
+    }
+    poll(watched.data(), watched.size(), 50);
+    std::vector<IceConn> open;
+    for (std::size_t i = 0; i < connections.size(); ++i) {
+        IceConn ice = connections[i];
+        if (watched[listenCount + i].revents != 0 &&
+            IceProcessMessages(ice, nullptr, nullptr) == IceProcessMessagesIOError) {
+            closeBroken(ice);
+            continue;
+        }
+        if (IceConnectionStatus(ice) == IceConnectAccepted || IceConnectionStatus(ice) == IceConnectPending) {
+            open.push_back(ice);
+        }
+    }
+    connections = open;
+    for (int i = 0; i < listenCount; ++i) {
+        IceAcceptStatus status;
+        if (IceConn ice = watched[i].revents != 0 ? IceAcceptConnection(listening[i], &status) : nullptr) {
+            connections.push_back(ice);
+        }
+    }
+}
+
+// Once the session is to end: SaveYourself with shutdown to each client,
+// then Die once it has saved.
+void endSession()
+{
+    for (Client* client : g_clients) {
+        if (g_end == 0 || client->sms == nullptr || client->died) {
+            continue;
+        }
+        if (!client->asked) {
+            client->asked = true;
+            SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
+        } else if (client->saved) {
+            client->died = true;
+            SmsDie(client->sms);
+            say("died");
+        }
+    }
+}
+
+} // namespace
+
+int main()
+{
+    std::signal(SIGUSR1, [](int) { g_end = 1; });
+    int listenCount = 0;
+    IceListenObj* listening = nullptr;
+    if (!listen(listenCount, listening)) {
+        return 1;
+    }
     std::vector<IceConn> connections;
     while (true) {
-        std::vector<pollfd> watched;
-        for (int i = 0; i < listenCount; ++i) {
-            watched.push_back({IceGetListenConnectionNumber(listening[i]), POLLIN, 0});
-        }
-        for (IceConn ice : connections) {
-            watched.push_back({IceConnectionNumber(ice), POLLIN, 0});
-        }
-        poll(watched.data(), watched.size(), 50);
-        std::vector<IceConn> open;
-        for (std::size_t i = 0; i < connections.size(); ++i) {
-            IceConn ice = connections[i];
-            if (watched[listenCount + i].revents != 0 &&
-                IceProcessMessages(ice, nullptr, nullptr) == IceProcessMessagesIOError) {
-                for (Client* client : g_clients) {
-                    if (client->ice == ice && client->sms != nullptr) {
-                        SmsCleanUp(client->sms);
-                        client->sms = nullptr;
-                        say("closed");
-                    }
-                }
-                IceCloseConnection(ice);
-                continue;
-            }
-            if (IceConnectionStatus(ice) == IceConnectAccepted ||
-                IceConnectionStatus(ice) == IceConnectPending) {
-                open.push_back(ice);
-            }
-        }
-        connections = open;
-        for (int i = 0; i < listenCount; ++i) {
-            IceAcceptStatus status;
-            if (IceConn ice =
-                    watched[i].revents != 0 ? IceAcceptConnection(listening[i], &status) : nullptr) {
-                connections.push_back(ice);
-            }
-        }
-        for (Client* client : g_clients) {
-            if (g_end == 0 || client->sms == nullptr || client->died) {
-                continue;
-            }
-            if (!client->asked) {
-                client->asked = true;
-                SmsSaveYourself(client->sms, SmSaveLocal, True, SmInteractStyleNone, False);
-            } else if (client->saved) {
-                client->died = true;
-                SmsDie(client->sms);
-                say("died");
-            }
-        }
+        serve(listenCount, listening, connections);
+        endSession();
     }
 }

@@ -255,6 +255,25 @@ protected:
         QtHardCopyPrintTest::TearDown();
     }
 
+    // Each message box or printer dialog that comes up, while the timer
+    // runs, is noted in shown and closed.
+    static void closeEachDialogAsItComes(QTimer& closer, std::vector<std::string>& shown)
+    {
+        QObject::connect(&closer, &QTimer::timeout, [&shown] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
+                    shown.push_back((box->windowTitle() + ": " + box->text()).toStdString());
+                    box->button(QMessageBox::Ok)->click();
+                } else if (auto* dialog = qobject_cast<QPrintDialog*>(window);
+                           dialog && dialog->isVisible()) {
+                    shown.push_back("printer dialog");
+                    dialog->reject();
+                }
+            }
+        });
+        closer.start(50);
+    }
+
     static constexpr auto kBound = kSchedulerTimeout + 4s;
     const std::string noAnswer = SchedulerConnection::noAnswerText();
     TempDir nowhere;
@@ -295,18 +314,7 @@ TEST_F(SchedulerDownTest, NoPrinterJobOrDialogWaitsOnASilentSchedulerNorIsAJobHa
     // or printer dialog that comes up is noted and closed.
     std::vector<std::string> shown;
     QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible()) {
-                shown.push_back((box->windowTitle() + ": " + box->text()).toStdString());
-                box->button(QMessageBox::Ok)->click();
-            } else if (auto* dialog = qobject_cast<QPrintDialog*>(window); dialog && dialog->isVisible()) {
-                shown.push_back("printer dialog");
-                dialog->reject();
-            }
-        }
-    });
-    closer.start(50);
+    closeEachDialogAsItComes(closer, shown);
     const auto [setupTook, setupWhy] = timed([&] { setup.showPrinter(); });
     EXPECT_LT(setupTook, kBound);
     cupsSetServer((nowhere.path() / "cups.sock").c_str());

@@ -219,6 +219,91 @@ protected:
     }
     int menuClicks() const override { return 5; }
 
+    // The settings dialog's steps, each taking the program up where the one
+    // before left it.
+    // On the folders' tab, the upper 参照 opens the folder picker, which
+    // hands back the watched folder's one sub-folder.
+    void pickTheSubFolderOfTheWatchedOne()
+    {
+        key("ctrl+Tab");
+        ASSERT_TRUE(clickOn(control("Button", "参照"))) << classes();
+        const std::uint32_t picker = waitForWindow("PDF File");
+        ASSERT_NE(picker, 0u) << "no folder picker";
+        screenshot("wine-folder-picker.png", geometryOf(picker));
+
+        // The folder list opens there, its one sub-folder last: highlighted and
+        // opened with Enter, then handed back with 選択.
+        const std::optional<WinWindow> list = shownWindow(control("ListBox", ""));
+        ASSERT_TRUE(list) << classes();
+        click(list->x + list->width / 2, list->y + 8, 1);
+        key("End");
+        key("Return");
+        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(clickOn(control("Button", "選   択"))) << classes();
+        ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
+
+        const std::string chosen = UnderWine((in() / "sub").string());
+        EXPECT_TRUE(waitForShown(control("Edit", chosen))) << chosen << "\n" << classes();
+    }
+
+    // The lower 参照 opens the program picker; キャンセル leaves the field.
+    void cancelTheProgramPicker()
+    {
+        ASSERT_TRUE(clickOn(control("Button", "参照"), true)) << classes();
+        const std::uint32_t programPicker = waitForWindow("PDF File");
+        ASSERT_NE(programPicker, 0u) << "no program picker";
+        const XWindow area = geometryOf(programPicker);
+        screenshot("wine-program-picker.png", area);
+        // The picker's own キャンセル, not the dialog's beneath it.
+        ASSERT_TRUE(clickOn([&](const WinWindow& w) {
+            return control("Button", "キャンセル")(w) && w.x >= area.x && w.x < area.x + area.width &&
+                   w.y >= area.y && w.y < area.y + area.height;
+        })) << classes();
+        ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
+    }
+
+    // Opened again, the dialog holds the INI's values; OK writes the
+    // retention typed, and the fields filled at opening as they were.
+    void expectTheRetentionTypedToBeWritten(const XWindow& icon)
+    {
+        const std::uint32_t again = openSettings(icon);
+        ASSERT_NE(again, 0u) << "no settings dialog the second time";
+        const XWindow placed = geometryOf(again);
+        // Ctrl+Tab goes round the three tabs and back to the first.
+        for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
+            std::this_thread::sleep_for(300ms);
+            screenshot(shot, placed);
+            key("ctrl+Tab");
+        }
+
+        // The retention box holds the INI's value; the focus starts on Cancel,
+        // and the box comes before it.
+        const auto retention = [&] {
+            return shownWindow(
+                       [&](const WinWindow& w) {
+                           return !w.topLevel && w.className == "Edit" && w.y > placed.y &&
+                                  w.y < placed.y + placed.height / 2;
+                       },
+                       true)
+                .value_or(WinWindow{})
+                .text;
+        };
+        EXPECT_EQ(retention(), "7") << classes();
+        key("shift+Tab");
+        key("ctrl+a");
+        x({"xdotool", "type", "--delay", "60", "30"});
+        EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
+        key("Return");
+        ASSERT_TRUE(waitUntilGone(kSettingsTitle)) << "OK leaves the dialog open";
+
+        // The fields filled at opening are written again as they were; the
+        // printer was not chosen from the list; the comment keeps its bytes.
+        std::string expected = m_ini;
+        expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
+        EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
+        EXPECT_TRUE(m_kumoden->running());
+    }
+
     fs::path m_winBuild;
     TempDir m_dir;
     std::unique_ptr<Process> m_kumoden;
@@ -305,81 +390,15 @@ TEST_F(WineTray, ThePickersHandTheirChoiceToTheSettingsDialogCancelKeepsTheIniAn
     const XWindow icon = waitForIcon();
     const std::uint32_t conf = openSettings(icon);
     ASSERT_NE(conf, 0u) << "no settings dialog";
-    key("ctrl+Tab");
-    // The upper 参照 is the watched folder's.
-    ASSERT_TRUE(clickOn(control("Button", "参照"))) << classes();
-    const std::uint32_t picker = waitForWindow("PDF File");
-    ASSERT_NE(picker, 0u) << "no folder picker";
-    screenshot("wine-folder-picker.png", geometryOf(picker));
-
-    // The folder list opens there, its one sub-folder last: highlighted and
-    // opened with Enter, then handed back with 選択.
-    const std::optional<WinWindow> list = shownWindow(control("ListBox", ""));
-    ASSERT_TRUE(list) << classes();
-    click(list->x + list->width / 2, list->y + 8, 1);
-    key("End");
-    key("Return");
-    std::this_thread::sleep_for(500ms);
-    ASSERT_TRUE(clickOn(control("Button", "選   択"))) << classes();
-    ASSERT_TRUE(waitUntilGone("PDF File")) << "the picker stays open";
-
-    const std::string chosen = UnderWine((in() / "sub").string());
-    EXPECT_TRUE(waitForShown(control("Edit", chosen))) << chosen << "\n" << classes();
-    // The lower 参照 opens the program picker; キャンセル leaves the field.
-    ASSERT_TRUE(clickOn(control("Button", "参照"), true)) << classes();
-    const std::uint32_t programPicker = waitForWindow("PDF File");
-    ASSERT_NE(programPicker, 0u) << "no program picker";
-    const XWindow area = geometryOf(programPicker);
-    screenshot("wine-program-picker.png", area);
-    // The picker's own キャンセル, not the dialog's beneath it.
-    ASSERT_TRUE(clickOn([&](const WinWindow& w) {
-        return control("Button", "キャンセル")(w) && w.x >= area.x && w.x < area.x + area.width &&
-               w.y >= area.y && w.y < area.y + area.height;
-    })) << classes();
-    ASSERT_TRUE(waitUntilGone("PDF File")) << "the program picker stays open";
+    ASSERT_NO_FATAL_FAILURE(pickTheSubFolderOfTheWatchedOne());
+    ASSERT_NO_FATAL_FAILURE(cancelTheProgramPicker());
 
     // Cancel: the INI keeps every byte.
     ASSERT_TRUE(takeFocus(conf));
     ASSERT_TRUE(closeWith("Escape", kSettingsTitle));
     EXPECT_EQ(readFile(ini()), m_ini);
 
-    // Opened again, the dialog holds the INI's values.
-    const std::uint32_t again = openSettings(icon);
-    ASSERT_NE(again, 0u) << "no settings dialog the second time";
-    const XWindow placed = geometryOf(again);
-    // Ctrl+Tab goes round the three tabs and back to the first.
-    for (const char* shot : {"wine-settings-1.png", "wine-settings-2.png", "wine-settings-3.png"}) {
-        std::this_thread::sleep_for(300ms);
-        screenshot(shot, placed);
-        key("ctrl+Tab");
-    }
-
-    // The retention box holds the INI's value; the focus starts on Cancel,
-    // and the box comes before it.
-    const auto retention = [&] {
-        return shownWindow(
-                   [&](const WinWindow& w) {
-                       return !w.topLevel && w.className == "Edit" && w.y > placed.y &&
-                              w.y < placed.y + placed.height / 2;
-                   },
-                   true)
-            .value_or(WinWindow{})
-            .text;
-    };
-    EXPECT_EQ(retention(), "7") << classes();
-    key("shift+Tab");
-    key("ctrl+a");
-    x({"xdotool", "type", "--delay", "60", "30"});
-    EXPECT_TRUE(eventually(5s, [&] { return retention() == "30"; })) << retention();
-    key("Return");
-    ASSERT_TRUE(waitUntilGone(kSettingsTitle)) << "OK leaves the dialog open";
-
-    // The fields filled at opening are written again as they were; the
-    // printer was not chosen from the list; the comment keeps its bytes.
-    std::string expected = m_ini;
-    expected.replace(expected.find("FileDelDate=7"), 13, "FileDelDate=30");
-    EXPECT_TRUE(eventually(5s, [&] { return readFile(ini()) == expected; })) << readFile(ini());
-    EXPECT_TRUE(m_kumoden->running());
+    expectTheRetentionTypedToBeWritten(icon);
 }
 
 } // namespace
