@@ -91,6 +91,13 @@ TEST_F(Resident, TheTimerTicksOnlyWithAPositiveIntervalAndATickRunsTheWatchOnThe
 TEST_F(Resident, WhileTheReaderOrTheFolderIsMissingOrUnreadableTicksTakeNothingTellItOnceAndResumeAfterwards)
 {
     drop("a.pdf");
+    // No reader set at all holds the files as a missing one does.
+    dir.write("kumoden.INI", "[FileCheck_Info]\nFileChkTime=1000\nFileChkDir=" + dir.path().string() + "\n");
+    frmDummy.Form_Load();
+    ASSERT_TRUE(timer.tick());
+    EXPECT_TRUE(inWatched("a.pdf"));
+    EXPECT_EQ(std::ranges::count(journal, notice("印刷プログラム (AcrExeDir) が設定されていません。")), 1);
+    writeIni("1000");
     frmDummy.Form_Load();
     journal.clear();
     std::filesystem::rename(reader(), reader() + ".away");
