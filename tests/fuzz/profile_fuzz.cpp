@@ -172,7 +172,8 @@ void useSettings(const FileCheckInfo& info)
     }
     const PrintJob job{info.AcrExeDir, watched + "BackPdf/" + info.FileSelect + "a.pdf", info.PrinterNm,
                        "driver", "port"};
-    if (PrintLaunchRequest(job).arguments.size() != 9 || PrintCommandLine(job).empty()) {
+    const std::size_t words = !IsSumatraReader(job.readerPath) ? 9 : job.printerName.empty() ? 4 : 5;
+    if (PrintLaunchRequest(job).arguments.size() != words || PrintCommandLine(job).empty()) {
         Fault("the reader's command line is incomplete");
     }
 }

@@ -374,6 +374,37 @@ TEST(PrintCommand, ValuesGoInVerbatimAndEmptyOnesLeaveAdjacentQuotePairs)
     EXPECT_EQ(request.arguments[5], "C:\\In\\BackPdf\\a \"b\".pdf");
 }
 
+// SumatraPDF, under any name of its, gets its own switches; every other
+// reader Acrobat's line, even one whose folder is named so.
+TEST(PrintCommand, SumatraPdfGetsItsOwnSwitchesAndTheDefaultPrinterWhenNoneIsSet)
+{
+    const std::string file = "C:\\受信 フォルダ\\BackPdf\\請求書_001.pdf";
+    const PrintJob job{"C:\\Tools\\SumatraPDF-3.5.2-64.exe", file, "Office Printer", "drv", "port"};
+    const LaunchRequest named = PrintLaunchRequest(job);
+    EXPECT_EQ(named.commandLine,
+              "\"C:\\Tools\\SumatraPDF-3.5.2-64.exe\" -print-to \"Office Printer\" -silent \"" + file + "\"");
+    EXPECT_EQ(named.arguments,
+              (std::vector<std::string>{job.readerPath, "-print-to", "Office Printer", "-silent", file}));
+
+    PrintJob toDefault = job;
+    toDefault.readerPath = "/opt/sumatra/sumatrapdf.EXE";
+    toDefault.printerName.clear();
+    const LaunchRequest unnamed = PrintLaunchRequest(toDefault);
+    EXPECT_EQ(unnamed.commandLine,
+              "\"/opt/sumatra/sumatrapdf.EXE\" -print-to-default -silent \"" + file + "\"");
+    EXPECT_EQ(unnamed.arguments.size(), 4u);
+
+    for (const std::string reader : {"C:\\SumatraPDF\\AcroRd32.exe", "C:\\Tools\\SumatraPDF.exe.lnk",
+                                     "C:\\Tools\\MySumatraPDF.exe", "SumatraPDF"}) {
+        PrintJob other = job;
+        other.readerPath = reader;
+        EXPECT_FALSE(IsSumatraReader(reader)) << reader;
+        EXPECT_EQ(PrintCommandLine(other),
+                  "\"" + reader + "\" /t /n /s /h \"" + file + "\" \"Office Printer\" \"drv\" \"port\"");
+    }
+    EXPECT_TRUE(IsSumatraReader("SumatraPDF.exe"));
+}
+
 TEST(PrinterLookup, TheFirstPrinterOfExactlyThatNameGivesDriverAndPort)
 {
     const std::vector<PrinterEntry> printers{{"Office", "Driver A", "usb://a"},
