@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream file unzip
   nsis
+  # The Windows tests fetch a real PDF reader from the npm registry (scripts/fetch-sumatra.sh).
+  curl ca-certificates openssl
   # A sway session for the desktop tests: the clipboard manager protocol, waybar's tray, XWayland, screenshots.
   sway wl-clipboard libwayland-dev wayland-protocols libwayland-bin waybar xwayland x11-xserver-utils dbus-daemon qt6-wayland grim
   # An XFCE panel for the desktop tests: its tray is a D-Bus tray host that also docks XEmbed icons.

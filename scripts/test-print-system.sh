@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The tests' own print system: a cupsd of their own with the cups-pdf queues
-# PDF (the default) and PDF2, everything in one folder. The machine's
+# PDF (the default), PDF2 and RAW (no filters: for Wine's PostScript),
+# everything in one folder. The machine's
 # scheduler, its queues, its default and its /etc/cups are never touched.
 # A third queue, FAIL, has a backend of the tests' own that takes each job
 # and fails it, as a printer that jams would (scripts/failing-backend.sh).
@@ -134,7 +135,7 @@ PreserveJobHistory $history
 </Policy>
 EOF
     local queue
-    for queue in PDF PDF2; do
+    for queue in PDF PDF2 RAW; do
         # cups-pdf reads cups-pdf.conf for cups-pdf:/ and cups-pdf-<name>.conf for cups-pdf:/<name>.
         local conf=cups-pdf-$queue.conf
         [[ $queue == PDF ]] && conf=cups-pdf.conf
@@ -201,7 +202,7 @@ start() {
     stop
     rm -rf "${dir:?}/etc" "${dir:?}/lib" "${dir:?}/run" "${dir:?}/spool" "${dir:?}/cache" "${dir:?}/log" "${dir:?}/out" "${dir:?}/cups-pdf" "${dir:?}/client" "${dir:?}/home"
     touch "$dir/$MARK"
-    mkdir -p "$dir"/{etc,run,spool/tmp,cache,log,out/PDF,out/PDF2,client,home} || fail "cannot fill $dir"
+    mkdir -p "$dir"/{etc,run,spool/tmp,cache,log,out/PDF,out/PDF2,out/RAW,client,home} || fail "cannot fill $dir"
     # Filters run as lp: the folders on the way must let them through.
     chmod 0755 "$dir" "$dir/etc" "$dir/client" "$dir/out"
     mkdir -p -m 1777 "$dir/cups-pdf"
@@ -232,6 +233,12 @@ start() {
     [[ -s "$dir/scheduler.mnt" ]] || failed "cupsd does not have $dir/etc on /etc/cups"
     add_queue PDF cups-pdf:/
     add_queue PDF2 cups-pdf:/PDF2
+    # A raw cups-pdf queue: what a Windows program under Wine sends (its
+    # PostScript, under a job name ending in .pdf that would have cupsd take
+    # it for PDF) reaches cups-pdf untouched.
+    cups_client lpadmin -p RAW -v cups-pdf:/RAW -E -m raw -o printer-is-shared=no \
+        -o printer-error-policy=abort-job 2>/dev/null ||
+        failed "cannot create queue RAW: $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
     # A raw queue: the backend gets the PDF as it was sent.
     cups_client lpadmin -p FAIL -v kumoden-fails:/ -E -o printer-is-shared=no \
         -o printer-error-policy=abort-job 2>/dev/null ||

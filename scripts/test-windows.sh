@@ -72,6 +72,8 @@ linux=${KUMODEN_LINUX_BUILD:-build}
 [ -f "$linux/CMakeCache.txt" ] ||
   cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKUMODEN_TESTS=ON -DKUMODEN_BENCH=OFF >/dev/null
 cmake "$linux" -DKUMODEN_WIN_BUILD_DIR="$root/$build" >/dev/null
-cmake --build "$linux" -j "$(nproc)" --target kumoden_wine_x11_test clipboard_owner
+cmake --build "$linux" -j "$(nproc)" --target kumoden_wine_x11_test kumoden_wine_sumatra_test clipboard_owner
+# A real reader for kumoden.exe to print through.
+scripts/fetch-sumatra.sh "$build/sumatra"
 ctest --test-dir "$linux" -L wine --output-on-failure
 lap "kumoden.exe under Wine on X"

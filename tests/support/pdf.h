@@ -10,4 +10,8 @@ namespace kumoden::test {
 // header, so that the offsets still hold).
 std::string tinyPdf(std::size_t padding = 0);
 
+// An A4 PDF of that many pages, each a black bar of its own place and width
+// on white, so that pages rendered coarsely still tell each other apart.
+std::string pagesPdf(int pages);
+
 } // namespace kumoden::test
