@@ -1,5 +1,7 @@
 #include "hardcopy/mod_hard_copy.h"
 
+#include "model/flag_scope.h"
+
 #include <exception>
 
 namespace kumoden {
@@ -29,11 +31,7 @@ void ModHardCopy::ClipboardChanged()
     if (!m_hooked || m_hardCopyBusy) {
         return;
     }
-    struct Busy {
-        bool& flag;
-        explicit Busy(bool& f) : flag(f) { flag = true; }
-        ~Busy() { flag = false; }
-    } busy{m_hardCopyBusy};
+    const FlagScope busy(m_hardCopyBusy);
 
     FrmHardCopy& frmHardCopy = m_services.frmHardCopy;
     // A hard copy that fails is abandoned; the program carries on and the

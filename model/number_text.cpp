@@ -1,5 +1,7 @@
 #include "model/number_text.h"
 
+#include "model/rounding.h"
+
 #include <limits>
 
 namespace kumoden {
@@ -26,64 +28,93 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
+// Takes a leading sign off the text; true when it was a minus.
+bool takeSign(std::string_view& text)
+{
+    if (text.empty() || (text.front() != '+' && text.front() != '-')) {
+        return false;
+    }
+    const bool negative = text.front() == '-';
+    text.remove_prefix(1);
+    return negative;
+}
+
+// Anything from 2^62 on is out of every range we serve, so counting stops
+// there instead of overflowing.
+constexpr std::int64_t kCap = std::int64_t{1} << 62;
+
+// A run of digits at the start of a text and what it is worth.
+struct WholePart {
+    std::int64_t value = 0; // at most kCap
+    bool hasDigits = false;
+    std::size_t length = 0; // characters taken
+};
+
+// The whole part, digit by digit; commas may group the digits after the
+// first.
+WholePart readWholePart(std::string_view text)
+{
+    WholePart whole;
+    for (; whole.length < text.size(); ++whole.length) {
+        const char c = text[whole.length];
+        if (isDigit(c)) {
+            whole.hasDigits = true;
+            whole.value = whole.value <= (kCap - 9) / 10 ? whole.value * 10 + (c - '0') : kCap;
+        } else if (c != ',' || !whole.hasDigits) {
+            break;
+        }
+    }
+    return whole;
+}
+
+// A fraction, '.' and its digits, at the start of a text: only whether it
+// is below, at or above one half matters.
+struct FractionPart {
+    Half half = Half::below;
+    bool hasDigits = false;
+    std::size_t length = 0; // characters taken, the point included
+};
+
+FractionPart readFraction(std::string_view text)
+{
+    FractionPart fraction;
+    if (text.empty() || text.front() != '.') {
+        return fraction;
+    }
+    std::size_t end = 1;
+    while (end < text.size() && isDigit(text[end])) {
+        ++end;
+    }
+    const std::string_view digits = text.substr(1, end - 1);
+    fraction.length = end;
+    fraction.hasDigits = !digits.empty();
+    if (fraction.hasDigits && digits.front() > '5') {
+        fraction.half = Half::above;
+    } else if (fraction.hasDigits && digits.front() == '5') {
+        fraction.half =
+            digits.find_first_not_of('0', 1) == std::string_view::npos ? Half::exactly : Half::above;
+    }
+    return fraction;
+}
+
 } // namespace
 
 std::optional<std::int64_t> TextToWhole(std::string_view text, std::int64_t minimum, std::int64_t maximum)
 {
     text = trimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-
-    // Whole part, digit by digit; anything from 2^62 on is out of every
-    // range we serve, so the count stops there instead of overflowing.
-    constexpr std::int64_t cap = std::int64_t{1} << 62;
-    std::int64_t whole = 0;
-    bool sawDigit = false;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (isDigit(c)) {
-            sawDigit = true;
-            whole = whole <= (cap - 9) / 10 ? whole * 10 + (c - '0') : cap;
-        } else if (c == ',' && sawDigit) {
-            continue;
-        } else {
-            break;
-        }
-    }
-
-    // Fraction: only whether it is below, at or above one half matters.
-    int half = -1; // -1 below, 0 exactly one half, 1 above
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        const std::size_t start = i;
-        while (i < text.size() && isDigit(text[i])) {
-            ++i;
-        }
-        const std::string_view fraction = text.substr(start, i - start);
-        sawDigit = sawDigit || !fraction.empty();
-        if (!fraction.empty()) {
-            if (fraction.front() > '5') {
-                half = 1;
-            } else if (fraction.front() == '5') {
-                half = fraction.find_first_not_of('0', 1) == std::string_view::npos ? 0 : 1;
-            }
-        }
-    }
-    if (!sawDigit || i != text.size()) {
+    const bool negative = takeSign(text);
+    const WholePart whole = readWholePart(text);
+    text.remove_prefix(whole.length);
+    const FractionPart fraction = readFraction(text);
+    text.remove_prefix(fraction.length);
+    if ((!whole.hasDigits && !fraction.hasDigits) || !text.empty()) {
         return std::nullopt;
     }
-
-    if (half == 1 || (half == 0 && whole % 2 == 1)) {
-        ++whole;
-    }
-    if (whole >= cap) {
+    const std::int64_t rounded = RoundHalfEven(whole.value, fraction.half);
+    if (rounded >= kCap) {
         return std::nullopt;
     }
-    const std::int64_t value = negative ? -whole : whole;
+    const std::int64_t value = negative ? -rounded : rounded;
     if (value < minimum || value > maximum) {
         return std::nullopt;
     }

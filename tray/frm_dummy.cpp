@@ -1,5 +1,6 @@
 #include "tray/frm_dummy.h"
 
+#include "model/flag_scope.h"
 #include "tray/popup_placement.h"
 #include "watch/cycle_report.h"
 #include "watch/watch_cycle.h"
@@ -173,11 +174,7 @@ void FrmDummy::withDialogGuard(const std::function<void()>& open)
         return;
     }
     // A window that fails to open must not leave the menu's windows locked.
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{m_dialogOpen};
-    m_dialogOpen = true;
+    const FlagScope dialogOpen(m_dialogOpen);
     open();
 }
 

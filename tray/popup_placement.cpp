@@ -1,29 +1,14 @@
 #include "tray/popup_placement.h"
 
-#include <cmath>
+#include "model/rounding.h"
 
 namespace kumoden {
-namespace {
-
-// Rounds to the nearest whole number, halves to the even neighbour.
-std::int64_t roundHalfEven(double value)
-{
-    const double floor = std::floor(value);
-    const double fraction = value - floor;
-    auto whole = static_cast<std::int64_t>(floor);
-    if (fraction > 0.5 || (fraction == 0.5 && whole % 2 != 0)) {
-        ++whole;
-    }
-    return whole;
-}
-
-} // namespace
 
 PopupPlacement PlacePopup(const Rect& taskbar, const Rect& notification, double screenWidthTwips,
                           double screenHeightTwips, double twipsPerPixelX, double twipsPerPixelY)
 {
-    const auto sw = static_cast<std::int32_t>(roundHalfEven(screenWidthTwips / twipsPerPixelX));
-    const auto sh = static_cast<std::int32_t>(roundHalfEven(screenHeightTwips / twipsPerPixelY));
+    const auto sw = static_cast<std::int32_t>(RoundHalfEven(screenWidthTwips / twipsPerPixelX));
+    const auto sh = static_cast<std::int32_t>(RoundHalfEven(screenHeightTwips / twipsPerPixelY));
     const Rect& n = notification;
     if (taskbar.left > 0 || taskbar.top > 0) { // docked at the right or at the bottom
         return {kTpmRightAlign | kTpmVertical, n.right, n.bottom, {n.left, n.top, sw, sh}};

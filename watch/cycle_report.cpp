@@ -34,86 +34,116 @@ void CycleReport::finished(const FileResult& file)
     if (m_readers != nullptr) {
         m_readers->started(m_watchedPath, file, m_info);
     }
-    const std::string& watchedPath = m_watchedPath;
+    if (!reportProgress(file)) {
+        reportTrouble(file);
+    }
+    if (file.outcome != FileOutcome::WaitsForReader && file.outcome != FileOutcome::HeldBack) {
+        m_notices.clear("reading:" + file.name);
+    }
+    if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
+        file.outcome == FileOutcome::ReaderNotStartedStuck || file.outcome == FileOutcome::LaunchHeld) {
+        reportPrinters(file.printers);
+    }
+}
+
+std::string CycleReport::backupFolder() const
+{
+    return m_watchedPath + std::string(kBackupFolderName);
+}
+
+std::string CycleReport::readerCause() const
+{
+    return "reader:" + m_info.AcrExeDir;
+}
+
+std::string CycleReport::archiveCause() const
+{
+    return "archive:" + backupFolder() + "\n";
+}
+
+bool CycleReport::reportProgress(const FileResult& file)
+{
     const FileCheckInfo& info = m_info;
     Notices& notices = m_notices;
     const std::string& name = file.name;
-    const std::string backup = watchedPath + std::string(kBackupFolderName);
-    const std::string why = file.reason.empty() ? std::string() : " (" + file.reason + ")";
-    const std::string readerCause = "reader:" + info.AcrExeDir;
-    // The archive's failures; a file printed clears them all.
-    const std::string archiveCause = "archive:" + backup + "\n";
     switch (file.outcome) {
     case FileOutcome::Printed:
-        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(watchedPath, name) +
+        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(m_watchedPath, name) +
                        ", プリンター「" + info.PrinterNm + "」)");
-        notices.clearWithFiles(readerCause);
-        notices.clearStartingWith(archiveCause);
+        notices.clearWithFiles(readerCause());
+        // A file printed clears all the archive's failures.
+        notices.clearStartingWith(archiveCause());
         notices.clearWithFiles("swapped:" + name);
-        break;
+        return true;
     case FileOutcome::InUse:
         notices.record("書き込み中のため次の回に: " + name);
-        break;
+        return true;
     case FileOutcome::Vanished:
         notices.record("移動する前になくなりました: " + name);
         notices.clearWithFiles("swapped:" + name);
-        break;
+        return true;
     case FileOutcome::NotTheFileFound:
         notices.failFor("swapped:" + name, name,
                         "見つけたときと別のファイルに置き換えられたため印刷しません: " + name);
         m_swapped.insert("swapped:" + name);
         m_swapped.insert("swapped:" + name + "\n" + name);
-        break;
-    case FileOutcome::NotArchived:
-        notices.failFor(archiveCause + "move", name,
-                        "BackPdf に移動できません: " + name + why + " (" + backup + ")");
-        break;
-    case FileOutcome::NoRoom:
-        notices.failFor(archiveCause + "room", name,
-                        "BackPdf に空きがないため移動できません: " + name + why +
-                            "。空きができたら移動します。");
-        break;
-    case FileOutcome::ArchiveBusy:
-        notices.failFor(archiveCause + "busy", name,
-                        "別のプログラムが BackPdf を使っているため次の回に: " + name);
-        break;
+        return true;
     case FileOutcome::WaitsForReader:
         notices.note("reading:" + name,
                      "同じ名前の前のファイルを印刷プログラムが読み終えるまで監視フォルダーで待ちます: " +
                          name);
+        return true;
+    case FileOutcome::HeldBack:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CycleReport::reportTrouble(const FileResult& file)
+{
+    Notices& notices = m_notices;
+    const std::string& name = file.name;
+    const std::string backup = backupFolder();
+    const std::string why = file.reason.empty() ? std::string() : " (" + file.reason + ")";
+    const std::string archive = archiveCause();
+    switch (file.outcome) {
+    case FileOutcome::NotArchived:
+        notices.failFor(archive + "move", name,
+                        "BackPdf に移動できません: " + name + why + " (" + backup + ")");
+        break;
+    case FileOutcome::NoRoom:
+        notices.failFor(archive + "room", name,
+                        "BackPdf に空きがないため移動できません: " + name + why +
+                            "。空きができたら移動します。");
+        break;
+    case FileOutcome::ArchiveBusy:
+        notices.failFor(archive + "busy", name, "別のプログラムが BackPdf を使っているため次の回に: " + name);
         break;
     case FileOutcome::NoRecord:
-        notices.failFor(archiveCause + "record", name,
-                        "BackPdf に記録を書けないため移動しません: " + name + why);
+        notices.failFor(archive + "record", name, "BackPdf に記録を書けないため移動しません: " + name + why);
         break;
     case FileOutcome::ArchiveStuck:
-        notices.failFor(archiveCause + "stuck", name,
+        notices.failFor(archive + "stuck", name,
                         "BackPdf の前の移動が終わっていないため移動しません: " + name + why);
         break;
     case FileOutcome::LaunchHeld:
-        notices.failFor(archiveCause + "launch", name,
+        notices.failFor(archive + "launch", name,
                         "記録を消せないため、印刷プログラムの起動を次の回にします: " + name + why);
         break;
     case FileOutcome::ReaderNotStarted:
-        notices.failFor(readerCause, name,
-                        "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + name +
+        notices.failFor(readerCause(), name,
+                        "印刷プログラムを起動できません: " + m_info.AcrExeDir + "。" + name +
                             " は監視フォルダーに " + file.returnedAs +
                             " として戻しました。印刷プログラムが変わるまで印刷を待ちます。");
         break;
     case FileOutcome::ReaderNotStartedStuck:
-        notices.failFor(readerCause, name,
-                        "印刷プログラムを起動できません: " + info.AcrExeDir + "。" + name +
+        notices.failFor(readerCause(), name,
+                        "印刷プログラムを起動できません: " + m_info.AcrExeDir + "。" + name +
                             " は監視フォルダーに戻せず、" + backup + " に残っています" + why + "。");
         break;
-    case FileOutcome::HeldBack:
+    default:
         break;
-    }
-    if (file.outcome != FileOutcome::WaitsForReader && file.outcome != FileOutcome::HeldBack) {
-        notices.clear("reading:" + name);
-    }
-    if (file.outcome == FileOutcome::Printed || file.outcome == FileOutcome::ReaderNotStarted ||
-        file.outcome == FileOutcome::ReaderNotStartedStuck || file.outcome == FileOutcome::LaunchHeld) {
-        reportPrinters(file.printers);
     }
 }
 

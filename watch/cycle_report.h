@@ -41,6 +41,16 @@ public:
 
 private:
     void reportPrinters(PrinterListStatus status);
+    // What became of a file taken or left for later; false when it was
+    // none of those, but a failure.
+    bool reportProgress(const FileResult& file);
+    // The failure that held a file back.
+    void reportTrouble(const FileResult& file);
+    std::string backupFolder() const;
+    // The reader's failures.
+    std::string readerCause() const;
+    // The archive's failures; a file printed clears them all.
+    std::string archiveCause() const;
 
     std::string m_watchedPath;
     const FileCheckInfo& m_info;

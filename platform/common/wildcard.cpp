@@ -1,5 +1,7 @@
 #include "platform/common/wildcard.h"
 
+#include "platform/common/utf8.h"
+
 #include <algorithm>
 
 namespace kumoden {
@@ -22,63 +24,19 @@ constexpr std::uint32_t kLoneByte = 0x110000;
 constexpr std::uint32_t kStar = '*';
 constexpr std::uint32_t kQuestion = '?';
 
-bool isContinuation(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
-// The code point starting at text[i] and its length in bytes; a byte that
-// starts no well-formed sequence (overlong, a surrogate, past U+10FFFF,
-// cut short) is one unit by itself.
-std::uint32_t decode(std::string_view text, std::size_t i, std::size_t& length)
-{
-    const auto lead = static_cast<unsigned char>(text[i]);
-    length = 1;
-    if (lead < 0x80) {
-        return lead;
-    }
-    // Leading byte: length of the sequence, its bits of the value, the
-    // smallest value a sequence of that length may carry.
-    std::size_t expected = 4;
-    std::uint32_t value = lead & 0x07;
-    std::uint32_t minimum = 0x10000;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-        value = lead & 0x1F;
-        minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-        value = lead & 0x0F;
-        minimum = 0x800;
-    } else if (lead < 0xF0 || lead > 0xF4) {
-        return kLoneByte + lead;
-    }
-    if (i + expected > text.size()) {
-        return kLoneByte + lead;
-    }
-    for (std::size_t k = 1; k < expected; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if (!isContinuation(next)) {
-            return kLoneByte + lead;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return kLoneByte + lead;
-    }
-    length = expected;
-    return value;
-}
-
 std::vector<std::uint32_t> foldedUnits(std::string_view text)
 {
     std::vector<std::uint32_t> units;
     units.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const std::uint32_t unit = decode(text, i, length);
-        units.push_back(unit >= kLoneByte ? unit : UpperCase(unit));
-        i += length;
+        const auto decoded = DecodeUtf8(text, i);
+        if (decoded) {
+            units.push_back(UpperCase(decoded->codePoint));
+            i += decoded->length;
+        } else {
+            units.push_back(kLoneByte + static_cast<unsigned char>(text[i]));
+            ++i;
+        }
     }
     return units;
 }

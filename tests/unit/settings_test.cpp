@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "model/number_text.h"
+#include "model/rounding.h"
 #include "model/settings.h"
 #include "platform/common/file_event_log.h"
 #include "tests/fakes/fake_services.h"
@@ -148,6 +149,16 @@ TEST(NumberText, RefusesWhatIsNotANumberOrLiesOutsideTheField)
     EXPECT_EQ(TextToInteger("-32768"), -32768);
     EXPECT_FALSE(TextToInteger("32768"));
     EXPECT_FALSE(TextToInteger("-32769"));
+}
+
+TEST(NumberText, RoundsFractionsBelowZeroToTheEvenNeighbourToo)
+{
+    const std::pair<double, std::int64_t> cases[] = {
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {-0.5, 0}, {-1.25, -1}, {-1.75, -2}, {1024.0, 1024},
+    };
+    for (const auto& [value, rounded] : cases) {
+        EXPECT_EQ(RoundHalfEven(value), rounded) << value;
+    }
 }
 
 using Action = CommandLine::Action;

@@ -47,16 +47,8 @@ std::string absoluteEnv(const char* name)
 PosixApplication::PosixApplication() : PosixApplication(selfExecutable()) {}
 
 PosixApplication::PosixApplication(const std::string& executable)
+    : m_place(SplitProgramPath(executable, PathStyle::posix))
 {
-    const auto slash = executable.rfind('/');
-    const std::string name = slash == std::string::npos ? executable : executable.substr(slash + 1);
-    if (slash == std::string::npos) {
-        m_path = ".";
-    } else {
-        m_path = slash == 0 ? "/" : executable.substr(0, slash);
-    }
-    const auto dot = name.rfind('.');
-    m_exeName = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
 }
 
 PosixApplication::~PosixApplication()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/application.h"
+#include "platform/common/program_path.h"
 
 namespace kumoden {
 
@@ -12,8 +13,8 @@ public:
     explicit PosixApplication(const std::string& executable);
     ~PosixApplication() override;
 
-    std::string path() const override { return m_path; }
-    std::string exeName() const override { return m_exeName; }
+    std::string path() const override { return m_place.folder; }
+    std::string exeName() const override { return m_place.name; }
     // An flock on a file named after the INI's path in a folder of the
     // user's own (the runtime folder, else ~/.cache/kumoden), else beside
     // the INI; held until the process ends however it ends. The program's
@@ -33,8 +34,7 @@ public:
 
 private:
     int m_lock = -1;
-    std::string m_path;
-    std::string m_exeName;
+    ProgramPlace m_place;
 };
 
 } // namespace kumoden

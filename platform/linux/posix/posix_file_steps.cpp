@@ -3,6 +3,7 @@
 // it did not, and decides nothing.
 #include "platform/linux/posix/descriptor.h"
 #include "platform/linux/posix/posix_file_system.h"
+#include "platform/linux/posix/write_all.h"
 
 #include <cerrno>
 #include <csignal>
@@ -59,22 +60,6 @@ bool moveNoReplace(const std::string& source, const std::string& destination)
     return false;
 }
 
-// Writes all of data to the open file out (not synced). False with errno
-// set when some could not be written.
-bool writeAll(int out, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t put = write(out, data.data(), data.size());
-        if (put < 0 && errno != EINTR) {
-            return false;
-        }
-        if (put > 0) {
-            data.remove_prefix(static_cast<std::size_t>(put));
-        }
-    }
-    return true;
-}
-
 // Copies what the open file in holds into the open file out, synced.
 bool copyInto(int in, int out)
 {
@@ -89,7 +74,7 @@ bool copyInto(int in, int out)
             ok = got == 0;
             break;
         }
-        ok = writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got)));
+        ok = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(got)));
     }
     return fsync(out) == 0 && ok;
 }
@@ -198,7 +183,7 @@ FileStep PosixFileSystem::writeNew(const std::string& path, const std::string& c
     if (out.get() < 0) {
         return stepOf(errno);
     }
-    if (!writeAll(out.get(), content) || fsync(out.get()) != 0 || !out.close() || !syncFolderOf(path)) {
+    if (!WriteAll(out.get(), content) || fsync(out.get()) != 0 || !out.close() || !syncFolderOf(path)) {
         return dropNew(path, errno);
     }
     return {};

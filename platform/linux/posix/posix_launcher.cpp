@@ -1,5 +1,6 @@
 #include "platform/linux/posix/posix_launcher.h"
 
+#include "platform/common/task_follower.h"
 #include "platform/linux/posix/last_line.h"
 #include "platform/linux/posix/system_clock.h"
 
@@ -9,7 +10,7 @@
 #include <csignal>
 #include <deque>
 #include <fcntl.h>
-#include <mutex>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
@@ -17,10 +18,7 @@
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
-#include <utility>
 
 extern char** environ;
 
@@ -139,84 +137,77 @@ bool reapIfEnded(pid_t pid, siginfo_t& info)
     return result < 0 || info.si_pid != 0;
 }
 
-} // namespace
-
-class PosixLauncher::Follower {
+// Follows children by their process descriptors, with an event descriptor
+// that wakes the thread that polls them. A child given up is still reaped
+// once it ends, so that no zombie stays behind.
+class PidfdWatch {
 public:
-    explicit Follower(std::size_t bound) : m_bound(bound) {}
-    Follower(const Follower&) = delete;
-    Follower& operator=(const Follower&) = delete;
-    ~Follower()
+    using Child = kumoden::Child;
+    static constexpr bool kLooksOnTake = true;
+
+    PidfdWatch() = default;
+    PidfdWatch(const PidfdWatch&) = delete;
+    PidfdWatch& operator=(const PidfdWatch&) = delete;
+    ~PidfdWatch() { closeIfOpen(m_wake); }
+
+    std::uint64_t task(const Child& child) const { return static_cast<std::uint64_t>(child.pid); }
+    LocalTime now() const { return SystemClock().now(); }
+
+    std::optional<TaskEnd> ended(Child& child)
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-            wake();
+        siginfo_t info{};
+        const bool ended = reapIfEnded(child.pid, info);
+        // What the child wrote before it ended is all in the file by now.
+        readOutput(child);
+        if (!ended) {
+            return std::nullopt;
         }
-        if (m_thread.joinable()) {
-            m_thread.join();
+        TaskEnd end{0, 0, 0, child.last.take()};
+        if (info.si_code == CLD_EXITED) {
+            end.exitCode = info.si_status;
+        } else if (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED) {
+            end.signal = info.si_status;
         }
-        for (const Child& child : m_followed) {
-            closeIfOpen(child.exited);
-            closeIfOpen(child.output);
-        }
-        closeIfOpen(m_wake);
+        release(child);
+        return end;
     }
 
-    // Follows the child (the output file is its own now); the oldest
-    // followed goes past the bound.
-    void add(pid_t pid, int output)
+    void unfollow(Child& child)
     {
-        const int exited = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-        const std::lock_guard lock(m_mutex);
-        m_followed.push_back({pid, exited, output, 0, {}});
-        while (m_followed.size() > m_bound) {
-            const Child& oldest = m_followed.front();
-            TaskEnd record{static_cast<std::uint64_t>(oldest.pid), 0, 0, {}};
-            record.unfollowed = true;
-            record.at = SystemClock().now();
-            m_ends.push_back(std::move(record));
-            m_unfollowed.push_back(oldest.pid);
-            closeIfOpen(oldest.exited);
-            closeIfOpen(oldest.output);
-            m_followed.pop_front();
-        }
-        startThread();
-        wake();
+        m_unfollowed.push_back(child.pid);
+        release(child);
     }
 
-    std::vector<TaskEnd> take()
+    void release(Child& child)
     {
-        const std::lock_guard lock(m_mutex);
-        collect();
-        return std::exchange(m_ends, {});
+        closeIfOpen(child.exited);
+        closeIfOpen(child.output);
     }
 
-    void setEndHandler(std::function<void()> handler)
+    // Reaps those no longer followed that have ended.
+    void tidy()
     {
-        const std::lock_guard lock(m_mutex);
-        m_endHandler = std::move(handler);
+        std::erase_if(m_unfollowed, [](pid_t pid) {
+            siginfo_t info{};
+            return reapIfEnded(pid, info);
+        });
     }
 
-private:
-    // Starts the thread that waits for ends; without it, ends are seen
-    // when they are asked for.
-    void startThread()
+    bool canWait()
     {
-        if (m_thread.joinable() || m_wake == -2) {
-            return;
+        if (m_wake == -1) {
+            m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+            if (m_wake < 0) {
+                m_wake = -2;
+            }
         }
-        m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (m_wake < 0) {
-            m_wake = -2;
-            return;
-        }
-        try {
-            m_thread = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
-            close(m_wake);
-            m_wake = -2;
-        }
+        return m_wake >= 0;
+    }
+
+    void cannotWait()
+    {
+        close(m_wake);
+        m_wake = -2;
     }
 
     void wake()
@@ -227,77 +218,34 @@ private:
         }
     }
 
-    void run()
+    void watch(const std::deque<Child>& followed)
     {
-        std::vector<pollfd> watched;
-        for (;;) {
-            std::function<void()> tell;
-            {
-                const std::lock_guard lock(m_mutex);
-                if (m_stopping) {
-                    return;
-                }
-                const std::size_t before = m_ends.size();
-                collect();
-                if (m_ends.size() > before) {
-                    tell = m_endHandler;
-                }
-                watched.assign(1, {m_wake, POLLIN, 0});
-                for (const Child& child : m_followed) {
-                    if (child.exited >= 0) {
-                        watched.push_back({child.exited, POLLIN, 0});
-                    }
-                }
+        m_watched.assign(1, {m_wake, POLLIN, 0});
+        for (const Child& child : followed) {
+            if (child.exited >= 0) {
+                m_watched.push_back({child.exited, POLLIN, 0});
             }
-            if (tell) {
-                tell();
-            }
-            poll(watched.data(), watched.size(), -1);
-            std::uint64_t count = 0;
-            [[maybe_unused]] const auto taken = read(m_wake, &count, sizeof count);
         }
     }
 
-    // Queues the end of every followed child that has ended, reaps those no
-    // longer followed. Under the lock.
-    void collect()
+    void wait()
     {
-        for (auto child = m_followed.begin(); child != m_followed.end();) {
-            siginfo_t info{};
-            const bool ended = reapIfEnded(child->pid, info);
-            // What the child wrote before it ended is all in the file by now.
-            readOutput(*child);
-            if (!ended) {
-                ++child;
-                continue;
-            }
-            TaskEnd end{static_cast<std::uint64_t>(child->pid), 0, 0, child->last.take()};
-            end.at = SystemClock().now();
-            if (info.si_code == CLD_EXITED) {
-                end.exitCode = info.si_status;
-            } else if (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED) {
-                end.signal = info.si_status;
-            }
-            m_ends.push_back(std::move(end));
-            closeIfOpen(child->exited);
-            closeIfOpen(child->output);
-            child = m_followed.erase(child);
-        }
-        std::erase_if(m_unfollowed, [](pid_t pid) {
-            siginfo_t info{};
-            return reapIfEnded(pid, info);
-        });
+        poll(m_watched.data(), m_watched.size(), -1);
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto taken = read(m_wake, &count, sizeof count);
     }
 
-    const std::size_t m_bound;
-    std::mutex m_mutex;
-    std::deque<Child> m_followed;    // oldest first
+private:
     std::vector<pid_t> m_unfollowed; // still to be reaped
-    std::vector<TaskEnd> m_ends;
-    std::function<void()> m_endHandler;
-    bool m_stopping = false;
-    int m_wake = -1; // wakes the thread; -2 when it cannot be had
-    std::thread m_thread;
+    int m_wake = -1;                 // wakes the thread; -2 when it cannot be had
+    std::vector<pollfd> m_watched;
+};
+
+} // namespace
+
+class PosixLauncher::Follower : public TaskFollower<PidfdWatch> {
+public:
+    using TaskFollower::TaskFollower;
 };
 
 std::size_t FollowBound()
@@ -337,7 +285,8 @@ std::uint64_t PosixLauncher::launch(const LaunchRequest& request)
         closeIfOpen(output);
         return 0;
     }
-    m_follower->add(pid, output);
+    const int exited = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    m_follower->add({pid, exited, output, 0, {}});
     return static_cast<std::uint64_t>(pid);
 }
 

@@ -6,10 +6,8 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+// What surrounds a name or a value without being part of it.
+constexpr std::string_view kBlanks = " \t";
 
 char foldAscii(char c)
 {
@@ -49,12 +47,9 @@ std::size_t findClosingBracket(std::string_view file, std::size_t from, std::siz
 // Narrows [begin, end) to leave out blanks at both sides.
 void trimRange(std::string_view file, std::size_t& begin, std::size_t& end)
 {
-    while (begin < end && isBlank(file[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(file[end - 1])) {
-        --end;
-    }
+    const std::string_view trimmed = trimBlanks(file.substr(begin, end - begin));
+    begin = static_cast<std::size_t>(trimmed.data() - file.data());
+    end = begin + trimmed.size();
 }
 
 } // namespace
@@ -81,10 +76,9 @@ IniLine readLine(std::string_view file, std::size_t pos, TextEncoding encoding)
     }
 
     std::size_t start = pos;
-    while (start < line.end && isBlank(file[start])) {
-        ++start;
-    }
-    if (start == line.end) {
+    std::size_t contentEnd = line.end;
+    trimRange(file, start, contentEnd);
+    if (start == contentEnd) {
         line.kind = LineKind::Blank;
         return line;
     }
@@ -137,10 +131,11 @@ std::string_view keyValue(std::string_view file, const IniLine& line)
 
 std::string_view trimBlanks(std::string_view text)
 {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    trimRange(text, begin, end);
-    return text.substr(begin, end - begin);
+    const std::size_t begin = text.find_first_not_of(kBlanks);
+    if (begin == std::string_view::npos) {
+        return text.substr(text.size()); // empty, where the blanks end
+    }
+    return text.substr(begin, text.find_last_not_of(kBlanks) - begin + 1);
 }
 
 bool nameMatches(std::string_view fileName, TextEncoding encoding, std::string_view wanted)

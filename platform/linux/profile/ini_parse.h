@@ -38,7 +38,8 @@ std::string_view lineEndStyle(std::string_view file);
 // quotes ('...' or "..."). A key line without '=' has the empty value.
 std::string_view keyValue(std::string_view file, const IniLine& line);
 
-// Blanks (space, tab) around the text dropped.
+// Blanks (space, tab) around the text dropped. The result lies within the
+// text: an all-blank text gives the empty view at its end.
 std::string_view trimBlanks(std::string_view text);
 
 // Whether a name in the file is the wanted UTF-8 name, ignoring the case

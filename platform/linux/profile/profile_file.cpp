@@ -1,5 +1,6 @@
 #include "platform/linux/profile/profile_file.h"
 #include "platform/linux/posix/descriptor.h"
+#include "platform/linux/posix/write_all.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -14,21 +15,6 @@
 namespace kumoden::profile {
 
 namespace {
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // The process's file creation mask. umask() cannot be read without being
 // set, which would race with other threads, so it is taken from /proc.
@@ -152,7 +138,7 @@ bool replaceFile(const std::string& path, std::string_view bytes, const FileCont
             [[maybe_unused]] const int ignored = ::fchown(fd, previous->owner, previous->group);
         }
     }
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = temp.close() && ok;
     if (!ok || std::rename(name.c_str(), path.c_str()) != 0) {
         ::unlink(name.c_str());

@@ -1,5 +1,7 @@
 #include "platform/linux/profile/text_encoding.h"
 
+#include "platform/common/utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -78,48 +80,7 @@ bool isAscii(std::string_view text)
 
 bool isValidUtf8(std::string_view text)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80; // allowed range of the second byte
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) {
-                low = 0xA0; // overlong
-            } else if (lead == 0xED) {
-                high = 0x9F; // surrogates
-            }
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) {
-                low = 0x90; // overlong
-            } else if (lead == 0xF4) {
-                high = 0x8F; // above U+10FFFF
-            }
-        } else {
-            return false;
-        }
-        if (size - i < length || p[i + 1] < low || p[i + 1] > high) {
-            return false;
-        }
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
+    return IsValidUtf8(text);
 }
 
 TextEncoding detectEncoding(std::string_view text)

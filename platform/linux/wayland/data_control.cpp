@@ -24,16 +24,46 @@ bool isSet(const char* name)
     return value != nullptr && *value != '\0';
 }
 
-// Closes the descriptor when the transfer ends, however it ends.
-struct Descriptor {
-    int fd = -1;
-    ~Descriptor()
-    {
-        if (fd >= 0) {
-            ::close(fd);
+using Transfer = DataControl::Transfer;
+
+// Reads the pipe until the owner closes its end, within one deadline for the
+// whole transfer: an owner that trickles must not hold the program any
+// longer than one that never writes. What was read is left in data whatever
+// the answer; only a transfer Received is whole.
+Transfer readPipe(int readEnd, DataControl::Limits limits, QByteArray& data)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limits.time;
+    char buffer[64 * 1024];
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return Transfer::TimedOut;
         }
+        pollfd ready{readEnd, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
+        if (polled < 0 && errno != EINTR) {
+            return Transfer::Failed;
+        }
+        if (polled <= 0) {
+            continue;
+        }
+        const ssize_t got = ::read(readEnd, buffer, sizeof buffer);
+        if (got == 0) {
+            return Transfer::Received;
+        }
+        if (got < 0) {
+            if (errno == EAGAIN || errno == EINTR) {
+                continue;
+            }
+            return Transfer::Failed;
+        }
+        if (static_cast<std::size_t>(data.size()) + static_cast<std::size_t>(got) > limits.bytes) {
+            return Transfer::TooLarge;
+        }
+        data.append(buffer, static_cast<qsizetype>(got));
     }
-};
+}
 
 } // namespace
 
@@ -120,61 +150,37 @@ DataControl::Transfer DataControl::receive(const std::string& type, Limits limit
     if (!connected() || m_selection == nullptr) {
         return Transfer::NoOffer;
     }
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
+    const Descriptor readEnd = requestSelection(type);
+    if (readEnd.get() < 0) {
         return Transfer::Failed;
     }
-    Descriptor readEnd{ends[0]};
+    const Transfer result = readPipe(readEnd.get(), limits, data);
+    if (result != Transfer::Received) {
+        data.clear();
+    }
+    return result;
+}
+
+Descriptor DataControl::requestSelection(const std::string& type)
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return Descriptor(-1);
+    }
+    Descriptor readEnd(ends[0]);
     {
         // The request holds its own copy of the write end: ours goes now, so
         // that the end of the owner's writing is the end of the pipe. The
         // owner's end stays blocking, as owners expect.
-        Descriptor writeEnd{ends[1]};
-        zwlr_data_control_offer_v1_receive(m_selection, type.c_str(), writeEnd.fd);
+        const Descriptor writeEnd(ends[1]);
+        zwlr_data_control_offer_v1_receive(m_selection, type.c_str(), writeEnd.get());
         if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
             lose();
-            return Transfer::Failed;
+            return Descriptor(-1);
         }
     }
-    ::fcntl(readEnd.fd, F_SETFL, ::fcntl(readEnd.fd, F_GETFL) | O_NONBLOCK);
-
-    // One deadline for the whole transfer: an owner that trickles must not
-    // hold the program any longer than one that never writes.
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + limits.time;
-    char buffer[64 * 1024];
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            data.clear();
-            return Transfer::TimedOut;
-        }
-        pollfd ready{readEnd.fd, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
-        if (polled < 0 && errno != EINTR) {
-            data.clear();
-            return Transfer::Failed;
-        }
-        if (polled <= 0) {
-            continue;
-        }
-        const ssize_t got = ::read(readEnd.fd, buffer, sizeof buffer);
-        if (got == 0) {
-            return Transfer::Received;
-        }
-        if (got < 0) {
-            if (errno == EAGAIN || errno == EINTR) {
-                continue;
-            }
-            data.clear();
-            return Transfer::Failed;
-        }
-        if (static_cast<std::size_t>(data.size()) + static_cast<std::size_t>(got) > limits.bytes) {
-            data.clear();
-            return Transfer::TooLarge;
-        }
-        data.append(buffer, static_cast<qsizetype>(got));
-    }
+    ::fcntl(readEnd.get(), F_SETFL, ::fcntl(readEnd.get(), F_GETFL) | O_NONBLOCK);
+    return readEnd;
 }
 
 void DataControl::readEvents()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/linux/posix/descriptor.h"
+
 #include <QByteArray>
 
 #include <chrono>
@@ -59,6 +61,10 @@ public:
 private:
     DataControl() = default;
     bool bind();
+    // Asks the selection's owner to write it as the type into a pipe; the
+    // pipe's read end (not blocking), or none (-1) when the request could
+    // not be made.
+    Descriptor requestSelection(const std::string& type);
     void readEvents();
     void flush();
     // The compositor went away or broke the connection: nothing more to hear.

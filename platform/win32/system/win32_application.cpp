@@ -40,21 +40,8 @@ std::string selfExecutable()
 Win32Application::Win32Application() : Win32Application(selfExecutable()) {}
 
 Win32Application::Win32Application(const std::string& executable)
+    : m_place(SplitProgramPath(executable, PathStyle::windows))
 {
-    const auto cut = executable.find_last_of("\\/");
-    const std::string name = cut == std::string::npos ? executable : executable.substr(cut + 1);
-    if (cut == std::string::npos) {
-        m_path = ".";
-    } else {
-        m_path = executable.substr(0, cut);
-        // A drive's root keeps its separator: "C:" alone would name the
-        // drive's current folder, not its root.
-        if (m_path.empty() || m_path.back() == ':') {
-            m_path += '\\';
-        }
-    }
-    const auto dot = name.rfind('.');
-    m_exeName = (dot == std::string::npos || dot == 0) ? name : name.substr(0, dot);
 }
 
 Win32Application::~Win32Application()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/application.h"
+#include "platform/common/program_path.h"
 
 namespace kumoden {
 
@@ -13,8 +14,8 @@ public:
     ~Win32Application() override;
 
     // The folder without a trailing "\", except a drive's root ("C:\").
-    std::string path() const override { return m_path; }
-    std::string exeName() const override { return m_exeName; }
+    std::string path() const override { return m_place.folder; }
+    std::string exeName() const override { return m_place.name; }
     // A named mutex per INI path in the session (letter case ignored, as
     // the file system ignores it), held until the process ends however it
     // ends.
@@ -27,8 +28,7 @@ public:
 
 private:
     void* m_mutex = nullptr;
-    std::string m_path;
-    std::string m_exeName;
+    ProgramPlace m_place;
 };
 
 } // namespace kumoden
