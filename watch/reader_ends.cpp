@@ -1,6 +1,7 @@
 #include "watch/reader_ends.h"
 
 #include "printing/print_outcome.h"
+#include "watch/print_command.h"
 
 #include <optional>
 
@@ -75,7 +76,8 @@ std::string ReaderFailureReason(const TaskEnd& end)
 void ReaderEnds::started(const std::string& watchedPath, const FileResult& file, const FileCheckInfo& info)
 {
     if (file.outcome == FileOutcome::Printed && file.task != 0) {
-        m_running[file.task] = {ArchivedPath(watchedPath, file.name), info.PrinterNm};
+        m_running[file.task] = {ArchivedPath(watchedPath, file.name), info.PrinterNm,
+                                IsSumatraReader(info.AcrExeDir)};
     }
 }
 
@@ -131,6 +133,10 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
         }
         return;
     }
+    if (job.handsOver && end.signal == 0) {
+        reportHandOver(job, end, about, notices);
+        return;
+    }
     if (!end.failed()) {
         notices.record("印刷プログラムが終了: " + about, end.at);
         notices.clearStartingWith(kFailedReader);
@@ -139,6 +145,23 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
     const std::string reason = ReaderFailureReason(end);
     failOrRecord(notices, kFailedReader + reason,
                  "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")", end.at);
+}
+
+void ReaderEnds::reportHandOver(const Job& job, const TaskEnd& end, const std::string& about,
+                                Notices& notices)
+{
+    // The reader ran; whether the print system took the file is its exit code.
+    notices.clearStartingWith(kFailedReader);
+    const std::string cause = kNotPrinted + job.printer + "\nhand-over";
+    if (end.exitCode == 0) {
+        notices.record("印刷システムに渡しました: " + about, end.at);
+        notices.clear(cause);
+        return;
+    }
+    failOrRecord(notices, cause,
+                 "印刷されていません: " + about +
+                     "。印刷プログラムが印刷システムに渡せませんでした: " + ReaderFailureReason(end),
+                 end.at);
 }
 
 } // namespace kumoden

@@ -22,7 +22,10 @@ namespace kumoden {
 // is told from the icon once per printer and cause, and logged every time,
 // until a file prints on that printer. Any other reader's end is only
 // logged as the end of the program. A reader that failed is told once per
-// reason until a reader ends well. A reader that never ends (one that
+// reason until a reader ends well. A reader that tells by its exit code
+// whether the file reached the print system (SumatraPDF) has its file
+// logged as handed over, or as not printed, told once per printer until a
+// file is handed over there. A reader that never ends (one that
 // stays open) is followed until the launcher gives it up; that is told
 // once, and again only after every reader followed has ended.
 class ReaderEnds {
@@ -41,8 +44,13 @@ private:
     struct Job {
         std::string file; // the archived file handed to the reader
         std::string printer;
+        // The reader tells by its exit code whether the file reached the
+        // print system (SumatraPDF).
+        bool handsOver = false;
     };
     static void reportEnd(const Job& job, const TaskEnd& end, Notices& notices);
+    static void reportHandOver(const Job& job, const TaskEnd& end, const std::string& about,
+                               Notices& notices);
     std::map<std::uint64_t, Job> m_running;
 };
 

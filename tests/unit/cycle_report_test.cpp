@@ -152,6 +152,33 @@ TEST_F(CycleReport, EachReaderEndIsLoggedAndAFailureToldOncePerReasonUntilAReade
     EXPECT_EQ(ReaderFailureReason({1, 3, 0, {}}), "終了コード 3");
 }
 
+// SumatraPDF tells by its exit code whether the file reached the print
+// system: each file is logged handed over or not printed, the failure told
+// once per printer until a file is handed over there.
+TEST_F(CycleReport, AReaderThatTellsTheHandOverHasEachFileLoggedHandedOverOrNotPrinted)
+{
+    info.AcrExeDir = "C:\\Tools\\SumatraPDF-3.5.2-64.exe";
+    readers.started({"/in/", {printed("a.pdf", 1), printed("b.pdf", 2), printed("c.pdf", 3)}, {}}, info);
+    readers.report({{1, 1, 0, {}}, {2, 1, 0, {}}}, notices);
+    const std::string notPrinted = "印刷されていません: /in/BackPdf/";
+    const std::string why =
+        ", プリンター「PDF」。印刷プログラムが印刷システムに渡せませんでした: 終了コード 1";
+    EXPECT_EQ(journal, (Journal{"notice T: " + notPrinted + "a.pdf" + why}));
+    ASSERT_EQ(log.lines.size(), 2u);
+    EXPECT_TRUE(log.lines[1].ends_with(notPrinted + "b.pdf" + why));
+
+    readers.report({{3, 0, 0, {}}}, notices);
+    EXPECT_TRUE(
+        log.lines.back().ends_with(" 印刷システムに渡しました: /in/BackPdf/c.pdf, プリンター「PDF」"));
+    readers.started({"/in/", {printed("d.pdf", 4)}, {}}, info);
+    readers.report({{4, 1, 0, {}}}, notices);
+    EXPECT_EQ(journal.size(), 2u);
+    // Killed, it tells nothing of the hand-over: a reader's failure.
+    readers.started({"/in/", {printed("e.pdf", 5)}, {}}, info);
+    readers.report({{5, 0, 9, {}}}, notices);
+    EXPECT_TRUE(journal.back().starts_with("notice T: 印刷プログラムがエラーで終了しました: シグナル 9 ("));
+}
+
 TEST_F(CycleReport, AFileIsLoggedPrintedOnlyOnceItsJobCompletedAndOneThatDidNotIsToldOncePerPrinterAndCause)
 {
     std::uint64_t task = 0;

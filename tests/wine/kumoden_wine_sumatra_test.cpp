@@ -195,12 +195,16 @@ TEST_F(WineSumatra, AFileIsPrintedOnceWithItsPagesAndAReaderThatFailsIsToldNamin
     EXPECT_EQ(printed.newFiles().size(), 1u);
     EXPECT_TRUE(fs::exists(in() / "BackPdf" / "請求書_001.pdf"));
     EXPECT_EQ(countOf(log(), "(" + archived("請求書_001.pdf") + ", プリンター「RAW」)"), 1u) << log();
-    EXPECT_EQ(countOf(log(), "エラーで終了"), 0u) << log();
+    EXPECT_TRUE(eventually(10s, [&] {
+        return countOf(log(), "印刷システムに渡しました: " + archived("請求書_001.pdf")) == 1;
+    })) << log();
+    EXPECT_EQ(countOf(log(), "印刷されていません"), 0u) << log();
 
     startPrintingOn("NOPE");
     fs::copy_file(renders.path() / "input.pdf", in() / "請求書_002.pdf");
-    const std::string failed = "印刷プログラムがエラーで終了しました: 終了コード 1 (" +
-                               archived("請求書_002.pdf") + ", プリンター「NOPE」)";
+    const std::string failed =
+        "印刷されていません: " + archived("請求書_002.pdf") +
+        ", プリンター「NOPE」。印刷プログラムが印刷システムに渡せませんでした: 終了コード 1";
     EXPECT_TRUE(eventually(90s, [&] { return countOf(log(), failed) == 1; })) << log();
     std::this_thread::sleep_for(3s);
     EXPECT_EQ(countOf(log(), failed), 1u);
