@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,15 +84,6 @@ int pageCount(const fs::path& pdf)
     return at == std::string::npos ? -1 : std::atoi(info.out.c_str() + at + 6);
 }
 
-std::size_t countOf(const std::string& text, const std::string& part)
-{
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
-        ++count;
-    }
-    return count;
-}
-
 class WineSumatra : public ::testing::Test {
 protected:
     void SetUp() override
@@ -126,13 +116,6 @@ protected:
     fs::path in() const { return m_dir.path() / "受信 フォルダ"; }
     fs::path readerPath() const { return m_dir.path() / "Sumatra PDF" / "SumatraPDF-3.3.3-64.exe"; }
     std::string log() const { return readFile(app() / "kumoden.log"); }
-    static std::string readFile(const fs::path& file)
-    {
-        std::ifstream stream(file, std::ios::binary);
-        std::ostringstream text;
-        text << stream.rdbuf();
-        return text.str();
-    }
 
     std::vector<std::string> wineEnv() const
     {
