@@ -7,8 +7,8 @@
 namespace kumoden {
 
 ResidentProgram::ResidentProgram(std::string iniPath, ResidentBackends backends)
-    : m_iniPath(std::move(iniPath)), m_backends(std::move(backends)),
-      m_notices(m_backends.icon, m_backends.log, m_backends.clock, std::string(kTrayTip)),
+    : m_iniPath(std::move(iniPath)), m_backends(std::move(backends)), m_service(m_backends.service, m_info),
+      m_notices(m_backends.icon, m_backends.log, m_backends.clock, std::string(kTrayTip), &m_service),
       m_frmHardCopy({m_backends.clipboard, m_backends.hardCopyPage, m_backends.hardCopyPrinter}),
       m_hardCopyReport(m_notices),
       // A hard copy that fails is abandoned; a developer hears why, and the
@@ -49,8 +49,10 @@ bool ResidentProgram::start(const std::function<bool()>& beforeLoad)
                                        b.printerSetup,
                                        m_modHardCopy,
                                        [this] { m_settingsWindows.showSettings(); },
-                                       m_notices});
+                                       m_notices,
+                                       m_service});
         m_frmDummy->Form_Load();
+        m_service.ready();
     };
     return Main(m_backends.app, m_iniPath, m_backends.splash, m_backends.sleeper, m_backends.desktop,
                 loadResident);
@@ -67,6 +69,7 @@ void ResidentProgram::unload()
 {
     if (m_frmDummy && !m_unloaded) {
         m_unloaded = true;
+        m_service.stopping();
         m_frmDummy->Form_Unload();
     }
 }

@@ -4,6 +4,7 @@
 #include "hardcopy/hard_copy_report.h"
 #include "hardcopy/mod_hard_copy.h"
 #include "model/notices.h"
+#include "model/service_status.h"
 #include "model/settings.h"
 #include "platform/application.h"
 #include "platform/clipboard.h"
@@ -37,6 +38,8 @@ struct ResidentBackends {
     TrayIcon& icon;
     Desktop& desktop;
     EventLog& log;
+    // The service manager that runs the program, where there is one.
+    ServiceManager& service;
     PopupMenuView& popup;
     AboutView& about;
     PrinterSetupDialog& printerSetup;
@@ -66,14 +69,16 @@ public:
     ResidentProgram(const ResidentProgram&) = delete;
     ResidentProgram& operator=(const ResidentProgram&) = delete;
 
-    // The start-up sequence, then the resident window loads; beforeLoad,
+    // The start-up sequence, then the resident window loads and the service
+    // manager hears that the program is ready; beforeLoad,
     // where given, runs first and may refuse it (false: the window stays
     // unloaded). False when this process is a second instance on the same
     // INI and must end at once.
     bool start(const std::function<bool()>& beforeLoad = {});
     // Whether the resident window has loaded.
     bool loaded() const { return m_frmDummy.has_value(); }
-    // Unloads the resident window once; nothing when it has not loaded.
+    // Unloads the resident window once, telling the service manager that
+    // the program ends; nothing when it has not loaded.
     void unload();
     // Readers have ended (the launcher said so): their ends are logged now.
     void tellReaderEnds();
@@ -81,11 +86,12 @@ public:
 private:
     std::string m_iniPath;
     ResidentBackends m_backends;
+    FileCheckInfo m_info;
+    ServiceStatus m_service;
     Notices m_notices;
     FrmHardCopy m_frmHardCopy;
     HardCopyReport m_hardCopyReport;
     ModHardCopy m_modHardCopy;
-    FileCheckInfo m_info;
     SettingsWindows m_settingsWindows;
     std::optional<FrmDummy> m_frmDummy;
     bool m_unloaded = false;

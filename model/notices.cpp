@@ -5,14 +5,35 @@
 
 namespace kumoden {
 
-Notices::Notices(TrayIcon& icon, EventLog& log, const Clock& clock, std::string title)
-    : m_icon(icon), m_log(log), m_clock(clock), m_title(std::move(title))
+Notices::Notices(TrayIcon& icon, EventLog& log, const Clock& clock, std::string title, ServiceStatus* status)
+    : m_icon(icon), m_log(log), m_clock(clock), m_title(std::move(title)), m_status(status)
 {
+}
+
+void Notices::write(const std::string& text, std::optional<LocalTime> at, LogLevel level)
+{
+    m_log.append(LogTimestamp(at.value_or(m_clock.now())) + " " + text, level);
+}
+
+void Notices::tellFailure(const std::string& text, std::optional<LocalTime> at)
+{
+    write(text, at, LogLevel::error);
+    if (m_status != nullptr) {
+        m_status->failed(text);
+    }
 }
 
 void Notices::record(const std::string& what, std::optional<LocalTime> at)
 {
-    m_log.append(LogTimestamp(at.value_or(m_clock.now())) + " " + what);
+    write(what, at, LogLevel::info);
+}
+
+void Notices::recordHandedToReader(const std::string& what)
+{
+    record(what);
+    if (m_status != nullptr) {
+        m_status->handedToReader();
+    }
 }
 
 bool Notices::fail(const std::string& cause, const std::string& text, std::optional<LocalTime> at)
@@ -20,9 +41,16 @@ bool Notices::fail(const std::string& cause, const std::string& text, std::optio
     if (!m_failing.insert(cause).second) {
         return false;
     }
-    record(text, at);
+    tellFailure(text, at);
     m_icon.showNotice(m_title, text);
     return true;
+}
+
+void Notices::failEveryTime(const std::string& cause, const std::string& text, std::optional<LocalTime> at)
+{
+    if (!fail(cause, text, at)) {
+        tellFailure(text, at);
+    }
 }
 
 bool Notices::note(const std::string& cause, const std::string& text)
@@ -30,7 +58,7 @@ bool Notices::note(const std::string& cause, const std::string& text)
     if (!m_failing.insert(cause).second) {
         return false;
     }
-    record(text);
+    write(text, std::nullopt, LogLevel::warning);
     return true;
 }
 
@@ -40,7 +68,7 @@ void Notices::failFor(const std::string& cause, const std::string& file, const s
         return;
     }
     if (!fail(cause, text)) {
-        record(text);
+        tellFailure(text, std::nullopt);
     }
 }
 

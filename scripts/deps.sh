@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev libsm-dev libice-dev qt6-translations-l10n libxcb1-dev libcups2-dev cups printer-driver-cups-pdf
+  qt6-base-dev libsm-dev libice-dev qt6-translations-l10n libxcb1-dev libcups2-dev libsystemd-dev cups printer-driver-cups-pdf
   xvfb xauth x11-utils trayer xclip xdotool fonts-ipafont-gothic
   poppler-utils imagemagick libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 wine fonts-wine locales

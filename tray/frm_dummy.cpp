@@ -93,6 +93,7 @@ void FrmDummy::tmrFileCheck_Timer()
         return;
     }
     m_tickRunning = true;
+    m_services.service.alive();
     // The folder may go and come back, the reader be removed or installed:
     // each tick tells what changed. While the reader cannot be started the
     // files wait in the watched folder.
@@ -100,12 +101,16 @@ void FrmDummy::tmrFileCheck_Timer()
     CycleReport report(WatchedPath(m_info.FileChkDir, m_services.watch.files.separator()), m_info,
                        m_services.notices, &m_readers);
     // Readers end on their own time: the pass's waits and the tick's end
-    // tell of those that have.
-    EndsAtWaits waits(m_services.watch.sleeper, [this] { tellReaderEnds(); });
+    // tell of those that have. A pass of many files is alive at each wait.
+    EndsAtWaits waits(m_services.watch.sleeper, [this] {
+        tellReaderEnds();
+        m_services.service.alive();
+    });
     const WatchServices& watch = m_services.watch;
     WatchServices services{watch.files, waits, watch.clock, watch.launcher, watch.printers, watch.messages};
     RunWatchCycle(m_info, services, report, m_purge, m_watchMemory, readerThere);
     tellReaderEnds();
+    m_services.service.refresh();
     m_tickRunning = false;
 }
 
@@ -186,6 +191,7 @@ void FrmDummy::mnuConf_Click()
             // The dialog may have read new settings.
             checkSettingsFile();
             checkWatchSetup();
+            m_services.service.refresh();
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "hardcopy/mod_hard_copy.h"
 #include "model/notices.h"
+#include "model/service_status.h"
 #include "model/settings.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
@@ -43,6 +44,9 @@ public:
         std::function<void()> showSettings;
         // What the user is told of failures, and the log.
         Notices& notices;
+        // What the service manager hears: that the program is alive, at
+        // every tick and every wait of a pass, and what it watches.
+        ServiceStatus& service;
     };
 
     FrmDummy(FileCheckInfo& info, Services services);

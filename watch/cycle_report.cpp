@@ -68,8 +68,9 @@ bool CycleReport::reportProgress(const FileResult& file)
     const std::string& name = file.name;
     switch (file.outcome) {
     case FileOutcome::Printed:
-        notices.record("印刷プログラムを起動: " + info.AcrExeDir + " (" + ArchivedPath(m_watchedPath, name) +
-                       ", プリンター「" + info.PrinterNm + "」)");
+        notices.recordHandedToReader("印刷プログラムを起動: " + info.AcrExeDir + " (" +
+                                     ArchivedPath(m_watchedPath, name) + ", プリンター「" + info.PrinterNm +
+                                     "」)");
         notices.clearWithFiles(readerCause());
         // A file printed clears all the archive's failures.
         notices.clearStartingWith(archiveCause());

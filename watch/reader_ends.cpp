@@ -54,14 +54,6 @@ std::string notPrintedText(PrintOutcome outcome, const std::string& about, const
     return "印刷されていません: " + about + "。" + why + ": " + line;
 }
 
-void failOrRecord(Notices& notices, const std::string& cause, const std::string& text,
-                  std::optional<LocalTime> at)
-{
-    if (!notices.fail(cause, text, at)) {
-        notices.record(text, at);
-    }
-}
-
 } // namespace
 
 std::string ReaderFailureReason(const TaskEnd& end)
@@ -116,8 +108,9 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
 {
     const std::string about = job.file + ", プリンター「" + job.printer + "」";
     if (end.unfollowed) {
-        failOrRecord(notices, kUnfollowed,
-                     "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about, end.at);
+        notices.failEveryTime(kUnfollowed,
+                              "同時に動いている印刷プログラムが多すぎるため、終了を見届けません: " + about,
+                              end.at);
         return;
     }
     if (const auto outcome = toldOutcome(end)) {
@@ -128,8 +121,8 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
             notices.record("印刷しました: " + about, end.at);
             notices.clearStartingWith(printer);
         } else {
-            failOrRecord(notices, printer + std::to_string(static_cast<int>(*outcome)),
-                         notPrintedText(*outcome, about, end.lastError), end.at);
+            notices.failEveryTime(printer + std::to_string(static_cast<int>(*outcome)),
+                                  notPrintedText(*outcome, about, end.lastError), end.at);
         }
         return;
     }
@@ -143,8 +136,8 @@ void ReaderEnds::reportEnd(const Job& job, const TaskEnd& end, Notices& notices)
         return;
     }
     const std::string reason = ReaderFailureReason(end);
-    failOrRecord(notices, kFailedReader + reason,
-                 "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")", end.at);
+    notices.failEveryTime(kFailedReader + reason,
+                          "印刷プログラムがエラーで終了しました: " + reason + " (" + about + ")", end.at);
 }
 
 void ReaderEnds::reportHandOver(const Job& job, const TaskEnd& end, const std::string& about,
@@ -158,10 +151,10 @@ void ReaderEnds::reportHandOver(const Job& job, const TaskEnd& end, const std::s
         notices.clear(cause);
         return;
     }
-    failOrRecord(notices, cause,
-                 "印刷されていません: " + about +
-                     "。印刷プログラムが印刷システムに渡せませんでした: " + ReaderFailureReason(end),
-                 end.at);
+    notices.failEveryTime(cause,
+                          "印刷されていません: " + about +
+                              "。印刷プログラムが印刷システムに渡せませんでした: " + ReaderFailureReason(end),
+                          end.at);
 }
 
 } // namespace kumoden

@@ -21,7 +21,7 @@ FileEventLog::FileEventLog(const std::string& path, std::uintmax_t cap, BrokenHa
 {
 }
 
-void FileEventLog::append(const std::string& line)
+void FileEventLog::append(const std::string& line, LogLevel)
 {
     const bool written = write(line);
     if (written || m_failing) {

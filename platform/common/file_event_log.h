@@ -27,7 +27,8 @@ public:
     explicit FileEventLog(const std::string& path, std::uintmax_t cap = kDefaultCap,
                           BrokenHandler broken = {});
 
-    void append(const std::string& line) override;
+    // The level is not written: the file holds the lines as they are.
+    void append(const std::string& line, LogLevel level) override;
 
 private:
     std::filesystem::path m_path;

@@ -27,6 +27,8 @@
 #include "platform/linux/qt/qt_timer.h"
 #include "platform/linux/qt/qt_tray_icon.h"
 #include "platform/linux/qt/signal_watcher.h"
+#include "platform/linux/systemd/journal_log.h"
+#include "platform/linux/systemd/systemd_service.h"
 #include "platform/linux/wayland/wayland_clipboard.h"
 #include "platform/linux/xsmp/session_client.h"
 #include "tray/about_design.h"
@@ -35,6 +37,7 @@
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <csignal>
@@ -129,7 +132,14 @@ struct LinuxBackends {
           about(kumoden::FrmAboutDesign()), printerSetup(messages), splash(kumoden::FrmStartDesign()),
           hardCopyPage(printerSetup), hardCopyPrinter(printerSetup)
     {
+        // Under systemd the log's lines also go to the journal, each with its
+        // level.
+        if (kumoden::IsJournalStream(std::getenv("JOURNAL_STREAM"), STDERR_FILENO)) {
+            journal.emplace(log, STDERR_FILENO);
+        }
     }
+
+    kumoden::EventLog& programLog() { return journal ? static_cast<kumoden::EventLog&>(*journal) : log; }
 
     kumoden::SystemClock clock;
     kumoden::PosixLauncher launcher;
@@ -140,6 +150,8 @@ struct LinuxBackends {
     kumoden::QtTrayIcon icon;
     kumoden::QtDesktop desktop;
     kumoden::FileEventLog log;
+    std::optional<kumoden::JournalEventLog> journal;
+    kumoden::SystemdService service;
     kumoden::QtPopupMenu popup;
     kumoden::QtAboutView about;
     kumoden::QtPrinterSetup printerSetup;
@@ -171,7 +183,8 @@ kumoden::ResidentBackends residentBackends(LinuxBackends& backends, kumoden::App
         .tmrFileCheck = backends.watchTimer,
         .icon = backends.icon,
         .desktop = backends.desktop,
-        .log = backends.log,
+        .log = backends.programLog(),
+        .service = backends.service,
         .popup = backends.popup,
         .about = backends.about,
         .printerSetup = backends.printerSetup,
@@ -235,6 +248,13 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
         QMetaObject::invokeMethod(
             qApp, [&program] { program.tellReaderEnds(); }, Qt::QueuedConnection);
     });
+    // systemd's watchdog hears from the event loop while the program idles,
+    // and from the waits of a pass while one runs.
+    QTimer heartbeat;
+    if (const auto interval = SystemdService::watchdogInterval()) {
+        QObject::connect(&heartbeat, &QTimer::timeout, [&backends] { backends.service.alive(); });
+        heartbeat.start(std::chrono::duration_cast<std::chrono::milliseconds>(*interval / 2));
+    }
     if (!program.start()) {
         return 0;
     }

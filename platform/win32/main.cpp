@@ -6,6 +6,7 @@
 #include "app/splash_design.h"
 #include "model/settings.h"
 #include "platform/common/file_event_log.h"
+#include "platform/common/no_service_manager.h"
 #include "platform/win32/files/win32_file_system.h"
 #include "platform/win32/files/win32_folder_reader.h"
 #include "platform/win32/files/win32_profile.h"
@@ -202,6 +203,8 @@ struct WindowsBackends {
     kumoden::Win32Desktop desktop;
     kumoden::Win32TrayIcon icon;
     kumoden::FileEventLog log;
+    // Windows has no service manager to tell of the program's state.
+    kumoden::NoServiceManager service;
     kumoden::Win32PopupMenu popup;
     kumoden::Win32PrinterSetup printerSetup;
     kumoden::Win32AboutView about;
@@ -232,6 +235,7 @@ kumoden::ResidentBackends residentBackends(WindowsBackends& backends, kumoden::A
         .icon = backends.icon,
         .desktop = backends.desktop,
         .log = backends.log,
+        .service = backends.service,
         .popup = backends.popup,
         .about = backends.about,
         .printerSetup = backends.printerSetup,

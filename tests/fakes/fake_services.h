@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/event_log.h"
 #include "platform/launcher.h"
 #include "platform/message_dialog.h"
 #include "platform/printers.h"
+#include "platform/service_manager.h"
 #include "platform/timer.h"
 
 #include <functional>
@@ -85,12 +87,35 @@ struct ShownMessage {
     MessageButtons buttons;
 };
 
-// Keeps the log's lines.
+// Keeps the log's lines and the level of each.
 class FakeEventLog final : public EventLog {
 public:
-    void append(const std::string& line) override { lines.push_back(line); }
+    void append(const std::string& line, LogLevel level) override
+    {
+        lines.push_back(line);
+        levels.push_back(level);
+    }
 
     std::vector<std::string> lines;
+    std::vector<LogLevel> levels;
+};
+
+// Keeps what the service manager heard, and when (on the clock given) the
+// program said it was alive.
+class FakeServiceManager final : public ServiceManager {
+public:
+    explicit FakeServiceManager(const Clock& clock) : m_clock(clock) {}
+
+    void ready(const std::string& status) override { messages.push_back("READY=1 STATUS=" + status); }
+    void status(const std::string& text) override { messages.push_back("STATUS=" + text); }
+    void alive() override { alives.push_back(m_clock.now()); }
+    void stopping() override { messages.push_back("STOPPING=1"); }
+
+    std::vector<std::string> messages;
+    std::vector<LocalTime> alives;
+
+private:
+    const Clock& m_clock;
 };
 
 class FakeMessageDialog final : public MessageDialog {

@@ -214,15 +214,15 @@ TEST(FileEventLog, KeepsLinesUpToItsCapThenStartsAfreshKeepingOneOldFile)
     test::TempDir dir;
     const std::string path = dir.slash() + "kumoden.log";
     FileEventLog log(path, 40);
-    log.append("2026-12-07 09:00:00 one"); // 24 bytes with its line end
-    log.append("two");                     // 28
+    log.append("2026-12-07 09:00:00 one", LogLevel::info); // 24 bytes with its line end
+    log.append("two", LogLevel::info);                     // 28
     EXPECT_EQ(test::readFile(path), "2026-12-07 09:00:00 one\ntwo\n");
 
-    log.append("a line that would go past"); // the file starts afresh
+    log.append("a line that would go past", LogLevel::info); // the file starts afresh
     EXPECT_EQ(test::readFile(path), "a line that would go past\n");
     EXPECT_EQ(test::readFile(path + ".1"), "2026-12-07 09:00:00 one\ntwo\n");
 
-    log.append("and another one past it"); // the old copy is replaced
+    log.append("and another one past it", LogLevel::info); // the old copy is replaced
     EXPECT_EQ(test::readFile(path), "and another one past it\n");
     EXPECT_EQ(test::readFile(path + ".1"), "a line that would go past\n");
 }
@@ -232,7 +232,7 @@ TEST(FileEventLog, MakesAMissingFolderAndTellsEachOutageOnce)
     test::TempDir dir;
     // The user's settings folder before the first save.
     FileEventLog made(dir.slash() + "config/kumoden/kumoden.log");
-    made.append("kept");
+    made.append("kept", LogLevel::info);
     EXPECT_EQ(test::readFile(dir.path() / "config" / "kumoden" / "kumoden.log"), "kept\n");
 
     // A file where the log's folder should be: nothing can be written there.
@@ -240,18 +240,18 @@ TEST(FileEventLog, MakesAMissingFolderAndTellsEachOutageOnce)
     const std::string path = dir.slash() + "box/kumoden.log";
     FileEventLog log(path, FileEventLog::kDefaultCap, [&](const std::string& text) { told.push_back(text); });
     dir.write("box", "");
-    log.append("lost");
-    log.append("lost too");
+    log.append("lost", LogLevel::info);
+    log.append("lost too", LogLevel::info);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find(path), std::string::npos);
     EXPECT_EQ(test::readFile(dir.path() / "box"), "");
 
     std::filesystem::remove(dir.path() / "box");
-    log.append("written again");
+    log.append("written again", LogLevel::info);
     EXPECT_EQ(told.size(), 1u);
     std::filesystem::remove_all(dir.path() / "box");
     dir.write("box", "");
-    log.append("lost once more");
+    log.append("lost once more", LogLevel::info);
     EXPECT_EQ(told.size(), 2u);
 }
 
@@ -262,7 +262,7 @@ TEST(FileEventLog, AFullDiskIsTold)
     ASSERT_TRUE(std::filesystem::exists("/dev/full"));
     int told = 0;
     FileEventLog log("/dev/full", FileEventLog::kDefaultCap, [&](const std::string&) { ++told; });
-    log.append("no room");
+    log.append("no room", LogLevel::info);
     EXPECT_EQ(told, 1);
 }
 #endif
