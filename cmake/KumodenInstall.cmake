@@ -6,7 +6,8 @@
 # The menu entry and the icon go into the freedesktop places under the
 # prefix; the autostart entry into the system's configuration folder
 # (CMAKE_INSTALL_FULL_SYSCONFDIR: /etc for the prefix /usr); the user
-# service where systemd looks for packaged user units.
+# services (the plain one, and the template with one instance per INI)
+# where systemd looks for packaged user units.
 include(GNUInstallDirs)
 
 set(KUMODEN_SYSTEMD_USER_UNIT_DIR "lib/systemd/user" CACHE STRING
@@ -37,10 +38,11 @@ install(FILES ${linux}/org.kumoden.Kumoden.metainfo.xml DESTINATION ${CMAKE_INST
 set(KUMODEN_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/kumoden)
 set(KUMODEN_INSTALLED_READER ${CMAKE_INSTALL_FULL_BINDIR}/kumoden-print)
 configure_file(${linux}/kumoden.service ${generated}/kumoden.service @ONLY)
+configure_file(${linux}/kumoden@.service ${generated}/kumoden@.service @ONLY)
 configure_file(${linux}/kumoden.INI.sample ${generated}/kumoden.INI.sample @ONLY)
 configure_file(${linux}/copyright ${generated}/copyright @ONLY)
 configure_file(${linux}/changelog.Debian ${generated}/changelog.Debian @ONLY)
-install(FILES ${generated}/kumoden.service DESTINATION ${KUMODEN_SYSTEMD_USER_UNIT_DIR})
+install(FILES ${generated}/kumoden.service ${generated}/kumoden@.service DESTINATION ${KUMODEN_SYSTEMD_USER_UNIT_DIR})
 install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${generated}/copyright
   DESTINATION ${doc})
 
