@@ -46,11 +46,17 @@ install(FILES ${generated}/kumoden.service ${generated}/kumoden@.service DESTINA
 install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${generated}/copyright
   DESTINATION ${doc})
 
-# Compressed as Debian wants them: gzip -9, no name or time inside.
+# Compressed as Debian wants them: gzip -9, no name or time inside. The
+# Japanese man pages (UTF-8) keep their names in a folder of their own.
 set(compressed)
-foreach(file ${generated}/changelog.Debian ${linux}/kumoden.1 ${linux}/kumoden-print.1)
-  get_filename_component(name ${file} NAME)
+foreach(name changelog.Debian kumoden.1 kumoden-print.1 ja/kumoden.1 ja/kumoden-print.1)
+  set(file ${linux}/${name})
+  if(name STREQUAL "changelog.Debian")
+    set(file ${generated}/${name}) # the configured one
+  endif()
+  get_filename_component(folder ${generated}/${name} DIRECTORY)
   add_custom_command(OUTPUT ${generated}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND gzip -9nc ${file} > ${generated}/${name}.gz
     DEPENDS ${file} VERBATIM)
   list(APPEND compressed ${generated}/${name}.gz)
@@ -58,6 +64,8 @@ endforeach()
 add_custom_target(kumoden_install_files ALL DEPENDS ${compressed})
 install(FILES ${generated}/changelog.Debian.gz DESTINATION ${doc})
 install(FILES ${generated}/kumoden.1.gz ${generated}/kumoden-print.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${generated}/ja/kumoden.1.gz ${generated}/ja/kumoden-print.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${linux}/lintian-overrides RENAME kumoden DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 # The Debian package. Its dependencies are read from the programs' linked
