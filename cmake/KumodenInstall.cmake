@@ -43,8 +43,8 @@ configure_file(${linux}/kumoden.INI.sample ${generated}/kumoden.INI.sample @ONLY
 configure_file(${linux}/copyright ${generated}/copyright @ONLY)
 configure_file(${linux}/changelog.Debian ${generated}/changelog.Debian @ONLY)
 install(FILES ${generated}/kumoden.service ${generated}/kumoden@.service DESTINATION ${KUMODEN_SYSTEMD_USER_UNIT_DIR})
-install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${generated}/copyright
-  DESTINATION ${doc})
+install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ja.md
+  ${generated}/copyright DESTINATION ${doc})
 
 # Compressed as Debian wants them: gzip -9, no name or time inside. The
 # Japanese man pages (UTF-8) keep their names in a folder of their own.

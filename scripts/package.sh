@@ -74,7 +74,8 @@ verified=$(env -i "PATH=/usr/bin:/bin" "HOME=$work/verify-home" "XDG_RUNTIME_DIR
 echo "== the unpacked program"
 for file in usr/bin/kumoden-print usr/lib/systemd/user/kumoden.service usr/lib/systemd/user/kumoden@.service \
   usr/share/icons/hicolor/48x48/apps/kumoden.png usr/share/icons/hicolor/scalable/apps/kumoden.svg \
-  usr/share/doc/kumoden/kumoden.INI.sample; do
+  usr/share/doc/kumoden/kumoden.INI.sample usr/share/doc/kumoden/README.ja.md \
+  usr/share/man/ja/man1/kumoden.1.gz usr/share/man/ja/man1/kumoden-print.1.gz; do
   [ -f "$work/root/$file" ] || fail "$file is not in the package"
 done
 [ "$("$program" --version)" = "kumoden $version" ] || fail "--version does not say kumoden $version"
