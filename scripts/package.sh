@@ -75,11 +75,12 @@ for unit in kumoden.service kumoden@.service; do
   grep -q '^ExecStart=/usr/bin/kumoden\( \|$\)' "$units/$unit" || fail "$unit does not start /usr/bin/kumoden"
   sed "s|^ExecStart=/usr/|ExecStart=$work/root/usr/|" "$units/$unit" >"$work/units/$unit"
 done
-verified=$(env -i "PATH=/usr/bin:/bin" "HOME=$work/verify-home" "XDG_RUNTIME_DIR=$work/runtime" \
+if ! verified=$(env -i "PATH=/usr/bin:/bin" "HOME=$work/verify-home" "XDG_RUNTIME_DIR=$work/runtime" \
   "MANPATH=$work/root/usr/share/man" "SYSTEMD_LOG_LEVEL=notice" "SYSTEMD_UNIT_PATH=$work/units:" \
   systemd-analyze verify --user --generators=no --man=yes \
-  "$work/units/kumoden.service" "$work/units/kumoden@check.service" 2>&1) &&
-  [ -z "$verified" ] || fail "systemd-analyze verify: ${verified:-failed}"
+  "$work/units/kumoden.service" "$work/units/kumoden@check.service" 2>&1) || [ -n "$verified" ]; then
+  fail "systemd-analyze verify: ${verified:-failed}"
+fi
 
 echo "== the unpacked program"
 for file in usr/bin/kumoden-print usr/lib/systemd/user/kumoden.service usr/lib/systemd/user/kumoden@.service \
