@@ -6,7 +6,8 @@
 # The menu entry and the icon go into the freedesktop places under the
 # prefix; the autostart entry into the system's configuration folder
 # (CMAKE_INSTALL_FULL_SYSCONFDIR: /etc for the prefix /usr); the user
-# service where systemd looks for packaged user units.
+# services (the plain one, and the template with one instance per INI)
+# where systemd looks for packaged user units.
 include(GNUInstallDirs)
 
 set(KUMODEN_SYSTEMD_USER_UNIT_DIR "lib/systemd/user" CACHE STRING
@@ -37,18 +38,25 @@ install(FILES ${linux}/org.kumoden.Kumoden.metainfo.xml DESTINATION ${CMAKE_INST
 set(KUMODEN_INSTALLED_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/kumoden)
 set(KUMODEN_INSTALLED_READER ${CMAKE_INSTALL_FULL_BINDIR}/kumoden-print)
 configure_file(${linux}/kumoden.service ${generated}/kumoden.service @ONLY)
+configure_file(${linux}/kumoden@.service ${generated}/kumoden@.service @ONLY)
 configure_file(${linux}/kumoden.INI.sample ${generated}/kumoden.INI.sample @ONLY)
 configure_file(${linux}/copyright ${generated}/copyright @ONLY)
 configure_file(${linux}/changelog.Debian ${generated}/changelog.Debian @ONLY)
-install(FILES ${generated}/kumoden.service DESTINATION ${KUMODEN_SYSTEMD_USER_UNIT_DIR})
-install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${generated}/copyright
-  DESTINATION ${doc})
+install(FILES ${generated}/kumoden.service ${generated}/kumoden@.service DESTINATION ${KUMODEN_SYSTEMD_USER_UNIT_DIR})
+install(FILES ${generated}/kumoden.INI.sample ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/README.ja.md
+  ${generated}/copyright DESTINATION ${doc})
 
-# Compressed as Debian wants them: gzip -9, no name or time inside.
+# Compressed as Debian wants them: gzip -9, no name or time inside. The
+# Japanese man pages (UTF-8) keep their names in a folder of their own.
 set(compressed)
-foreach(file ${generated}/changelog.Debian ${linux}/kumoden.1 ${linux}/kumoden-print.1)
-  get_filename_component(name ${file} NAME)
+foreach(name changelog.Debian kumoden.1 kumoden-print.1 ja/kumoden.1 ja/kumoden-print.1)
+  set(file ${linux}/${name})
+  if(name STREQUAL "changelog.Debian")
+    set(file ${generated}/${name}) # the configured one
+  endif()
+  get_filename_component(folder ${generated}/${name} DIRECTORY)
   add_custom_command(OUTPUT ${generated}/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND gzip -9nc ${file} > ${generated}/${name}.gz
     DEPENDS ${file} VERBATIM)
   list(APPEND compressed ${generated}/${name}.gz)
@@ -56,6 +64,8 @@ endforeach()
 add_custom_target(kumoden_install_files ALL DEPENDS ${compressed})
 install(FILES ${generated}/changelog.Debian.gz DESTINATION ${doc})
 install(FILES ${generated}/kumoden.1.gz ${generated}/kumoden-print.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${generated}/ja/kumoden.1.gz ${generated}/ja/kumoden-print.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${linux}/lintian-overrides RENAME kumoden DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 # The Debian package. Its dependencies are read from the programs' linked

@@ -11,6 +11,8 @@ packages=(
   g++-mingw-w64-x86-64 wine64 wine fonts-wine locales
   clang libclang-rt-14-dev
   lintian desktop-file-utils appstream file unzip
+  # systemd-analyze verify checks the package's user units.
+  systemd
   nsis
   # The Windows tests fetch a real PDF reader from the npm registry (scripts/fetch-sumatra.sh).
   curl ca-certificates openssl

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package of Kumoden and checks it: lintian, the desktop
-# entries, the AppStream file, then the unpacked programs themselves (the
+# entries, the AppStream file, the systemd units, then the unpacked programs themselves (the
 # version, and that an installed program keeps its INI and log in the
 # user's settings folder, not beside itself). scripts/test.sh runs it.
 #
@@ -44,15 +44,49 @@ desktop-file-validate "$work/root/usr/share/applications/kumoden.desktop"
 desktop-file-validate "$work/root/etc/xdg/autostart/kumoden.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/"*.metainfo.xml
 
-echo "== the unpacked program"
 program="$work/root/usr/bin/kumoden"
 fail() {
   echo "package.sh: $*" >&2
   exit 1
 }
-for file in usr/bin/kumoden-print usr/lib/systemd/user/kumoden.service \
+
+echo "== man pages"
+# Lintian tells groff's complaints as warnings, which do not fail it: a
+# Japanese line that groff cannot break (it breaks only at spaces) would
+# pass unseen. Here any complaint fails, read as lintian reads the pages.
+for page in "$work"/root/usr/share/man/man1/*.1.gz "$work"/root/usr/share/man/ja/man1/*.1.gz; do
+  told=$(env -i "PATH=/usr/bin:/bin" "LC_ALL=C.UTF-8" "MANWIDTH=80" \
+    man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null) || told="man failed${told:+: $told}"
+  [ -z "$told" ] || fail "${page#"$work/root"}: $told"
+done
+
+echo "== systemd units"
+# systemd's own parser reads the user units as a user's manager would,
+# with no manager running (a container): any warning it prints (a key it
+# does not know, a value it cannot read, a program that is not there)
+# fails the package, since systemd itself would only ignore the line.
+# ExecStart names the installed program; it is checked in the unpacked
+# tree, and the man page each unit names in the unpacked man pages.
+units="$work/root/usr/lib/systemd/user"
+mkdir -p "$work/units" "$work/runtime" "$work/verify-home"
+chmod 700 "$work/runtime"
+for unit in kumoden.service kumoden@.service; do
+  [ -f "$units/$unit" ] || fail "$unit is not in the package"
+  grep -q '^ExecStart=/usr/bin/kumoden\( \|$\)' "$units/$unit" || fail "$unit does not start /usr/bin/kumoden"
+  sed "s|^ExecStart=/usr/|ExecStart=$work/root/usr/|" "$units/$unit" >"$work/units/$unit"
+done
+if ! verified=$(env -i "PATH=/usr/bin:/bin" "HOME=$work/verify-home" "XDG_RUNTIME_DIR=$work/runtime" \
+  "MANPATH=$work/root/usr/share/man" "SYSTEMD_LOG_LEVEL=notice" "SYSTEMD_UNIT_PATH=$work/units:" \
+  systemd-analyze verify --user --generators=no --man=yes \
+  "$work/units/kumoden.service" "$work/units/kumoden@check.service" 2>&1) || [ -n "$verified" ]; then
+  fail "systemd-analyze verify: ${verified:-failed}"
+fi
+
+echo "== the unpacked program"
+for file in usr/bin/kumoden-print usr/lib/systemd/user/kumoden.service usr/lib/systemd/user/kumoden@.service \
   usr/share/icons/hicolor/48x48/apps/kumoden.png usr/share/icons/hicolor/scalable/apps/kumoden.svg \
-  usr/share/doc/kumoden/kumoden.INI.sample; do
+  usr/share/doc/kumoden/kumoden.INI.sample usr/share/doc/kumoden/README.ja.md \
+  usr/share/man/ja/man1/kumoden.1.gz usr/share/man/ja/man1/kumoden-print.1.gz; do
   [ -f "$work/root/$file" ] || fail "$file is not in the package"
 done
 [ "$("$program" --version)" = "kumoden $version" ] || fail "--version does not say kumoden $version"
