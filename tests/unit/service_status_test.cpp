@@ -1,5 +1,7 @@
 #include "tests/unit/resident_fixture.h"
 
+#include "tests/fakes/fake_services.h"
+
 #include <algorithm>
 
 namespace kumoden::test {
@@ -95,6 +97,32 @@ TEST(ServiceStatusLine, NamesWhatIsWatchedOrWhyNothingIs)
     EXPECT_EQ(manager.messages,
               (std::vector<std::string>{
                   "READY=1 STATUS=監視中: /srv/in — 印刷 1、失敗 1 (請求書_3.pdf: 用紙切れ)", "STOPPING=1"}));
+}
+
+TEST(NoticesLevels, FailuresAreErrorsNotesWarningsAndWorkDoneInfoEachFailureCountedOnce)
+{
+    fake::FakeClock clock;
+    fake::FakeServiceManager manager{clock};
+    fake::Journal journal;
+    fake::FakeTrayIcon icon{journal};
+    fake::FakeEventLog log;
+    FileCheckInfo info;
+    ServiceStatus status{manager, info};
+    Notices notices{icon, log, clock, "T", &status};
+
+    notices.record("done");
+    notices.recordHandedToReader("launched");
+    notices.fail("printers", "no scheduler");
+    notices.fail("printers", "no scheduler"); // told already: nothing
+    notices.note("reading:a", "waits");
+    notices.failFor("swapped:", "a.pdf", "swapped a");
+    notices.failFor("swapped:", "b.pdf", "swapped b"); // no notice, but a line of its own
+    notices.failEveryTime("reader", "reader failed", std::nullopt);
+    notices.failEveryTime("reader", "reader failed", std::nullopt);
+    EXPECT_EQ(log.levels,
+              (std::vector<LogLevel>{LogLevel::info, LogLevel::info, LogLevel::error, LogLevel::warning,
+                                     LogLevel::error, LogLevel::error, LogLevel::error, LogLevel::error}));
+    EXPECT_EQ(status.text(), "監視フォルダーが設定されていません — 印刷 1、失敗 5 (reader failed)");
 }
 
 } // namespace
