@@ -147,8 +147,8 @@ std::string detailOf(const CheckLine& line, Language language)
 Language LanguageOfLocale(const std::string& lcAll, const std::string& lcMessages, const std::string& lang)
 {
     const std::string& chosen = !lcAll.empty() ? lcAll : !lcMessages.empty() ? lcMessages : lang;
-    const bool english = chosen == "C" || chosen == "POSIX" || chosen.starts_with("C.") || chosen == "en" ||
-                         chosen.starts_with("en_") || chosen.starts_with("en.") || chosen.starts_with("en@");
+    const bool english =
+        chosen == "C" || chosen == "POSIX" || chosen.starts_with("C.") || chosen.starts_with("en");
     return english ? Language::english : Language::japanese;
 }
 

@@ -15,8 +15,8 @@ enum class Language {
 
 // The messages locale's language on Linux: the first of LC_ALL,
 // LC_MESSAGES and LANG that is set (not empty) decides. "C", "POSIX",
-// "C.<codeset>" and English ones ("en", "en_US.UTF-8", ...) are English;
-// any other, or none set, Japanese.
+// "C.<codeset>" and those starting with "en" ("en_US.UTF-8", ...) are
+// English; any other, or none set, Japanese.
 Language LanguageOfLocale(const std::string& lcAll, const std::string& lcMessages, const std::string& lang);
 
 // "[OK] <item>: <detail>" or "[NG] <item>: <detail>", without a line end.
