@@ -53,8 +53,9 @@ public:
     // within a few seconds even when the print system does not answer.
     virtual PrinterListing installedPrinters() = 0;
 
-    // The state of the printer of that name (exact, letter case
-    // significant), or of the default destination for the empty name.
+    // The state of the printer of that name, matched as the print system
+    // matches names (CUPS and Windows ignore letter case), or of the
+    // default destination for the empty name.
     // Asks and changes nothing else; bounded in time as the listing is.
     virtual PrinterState printerState(const std::string& name) = 0;
 };
