@@ -7,11 +7,13 @@
 
 #include <filesystem>
 #include <set>
+#include <thread>
 
 namespace kumoden::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // Every entry below a folder, to compare before and after.
 std::set<fs::path> everything(const fs::path& folder)
@@ -73,6 +75,18 @@ TEST_F(Check, AGoodIniPassesEveryLineInEitherLanguageAndNothingIsTouched)
     EXPECT_EQ(everything(dir.path()), before);
     EXPECT_FALSE(fs::exists(in() / "BackPdf"));
     EXPECT_FALSE(fs::exists(app() / "print.log"));
+
+    // Beside the program running on the same INI: the check takes no lock,
+    // and the program is not disturbed.
+    fs::remove(in() / "job1.pdf");
+    Process resident({(app() / "kumoden").string(), "--ini", ini().string()}, environment());
+    std::this_thread::sleep_for(2s);
+    ASSERT_TRUE(resident.running());
+    const RunResult beside = check();
+    EXPECT_EQ(beside.exitCode, 0) << beside.out;
+    EXPECT_NE(beside.out.find("(0 PDF files waiting)"), std::string::npos) << beside.out;
+    EXPECT_TRUE(resident.running());
+    EXPECT_EQ(resident.terminate(), 0);
 }
 
 TEST_F(Check, AMissingFolderOrReaderAnUnknownStoppedOrRejectingQueueIsNamedAndFails)
