@@ -7,6 +7,7 @@ namespace kumoden {
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
     CommandLine line;
+    bool checkAsked = false;
     const auto refuse = [&](const std::string& why) {
         CommandLine refused;
         refused.action = CommandLine::Action::Refused;
@@ -21,6 +22,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 line.action =
                     argument == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
             }
+        } else if (argument == "--check") {
+            checkAsked = true;
         } else if (argument == "--ini" || argument.starts_with(iniEquals)) {
             const bool joined = argument != "--ini";
             if (!joined && i + 1 == arguments.size()) {
@@ -37,6 +40,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             return refuse("unexpected argument '" + argument + "'");
         }
     }
+    if (checkAsked && line.action == CommandLine::Action::Run) {
+        line.action = CommandLine::Action::Check;
+    }
     return line;
 }
 
@@ -48,6 +54,7 @@ std::string VersionText(const std::string& version)
 std::string HelpText(const std::string& iniPath, const std::string& logPath)
 {
     return "Usage: kumoden [--ini PATH]\n"
+           "       kumoden --check [--ini PATH]\n"
            "       kumoden --version | --help\n"
            "\n"
            "Kumoden lives in the notification area. It prints the PDF files that\n"
@@ -56,6 +63,9 @@ std::string HelpText(const std::string& iniPath, const std::string& logPath)
            "\n"
            "  --ini PATH   run with the settings in PATH (one instance per INI file;\n"
            "               the log goes beside it)\n"
+           "  --check      check the settings as the watch would use them (folders,\n"
+           "               reader, printer, ...), one line each, printing and\n"
+           "               changing nothing; exit 0 when all are usable, else 1\n"
            "  --version    print the version and exit\n"
            "  --help       print this help and exit\n"
            "\n"

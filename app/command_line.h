@@ -11,6 +11,7 @@ struct CommandLine {
         Run,     // the resident program, as without options
         Version, // print the version and end
         Help,    // print what the program does and where its INI is, and end
+        Check,   // check the settings as a tick would use them, print the lines, and end
         Refused, // an option it does not know: error holds the one line to print
     };
     Action action = Action::Run;
@@ -23,7 +24,8 @@ struct CommandLine {
 inline constexpr int kUsageExitCode = 2;
 
 // Reads the arguments after the program's name: --version, --help (-h),
-// --ini PATH (or --ini=PATH). The first --version or --help decides;
+// --check, --ini PATH (or --ini=PATH). The first --version or --help
+// decides, whatever else is there; else --check does;
 // anything else, an argument that is no option included, is refused.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 

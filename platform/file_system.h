@@ -168,6 +168,13 @@ public:
     // An exclusive lock on the file at path (made when missing), held until
     // the lock is dropped or the process ends: inUse while another holds it.
     virtual std::unique_ptr<FileHold> lockFile(const std::string& path, FileStep& step) = 0;
+    // Whether this process may make new entries in the folder (nothing is
+    // made to find out); false for a folder that is not there.
+    virtual bool canWriteInto(const std::string& folder) = 0;
+    // Whether the launcher could start the ordinary file at path as a
+    // program: one this user may run (Linux: executable for this user;
+    // Windows: an .exe, .com, .bat or .cmd file). Nothing is started.
+    virtual bool canRun(const std::string& path) = 0;
     // Bytes free for this user in the folder's file system.
     virtual std::optional<std::int64_t> freeSpace(const std::string& folder) = 0;
     // The stamp of the ordinary file at path (a link followed).

@@ -5,6 +5,7 @@
 # scheduler, its queues, its default and its /etc/cups are never touched.
 # A third queue, FAIL, has a backend of the tests' own that takes each job
 # and fails it, as a printer that jams would (scripts/failing-backend.sh).
+# STOPPED is stopped and REJECT rejects jobs, for what tells a queue's state.
 #
 #   scripts/test-print-system.sh start <folder> [no-history]   (re)starts it; run as root
 #   scripts/test-print-system.sh stop  <folder>   ends cupsd and every process it started
@@ -243,6 +244,15 @@ start() {
     cups_client lpadmin -p FAIL -v kumoden-fails:/ -E -o printer-is-shared=no \
         -o printer-error-policy=abort-job 2>/dev/null ||
         failed "cannot create queue FAIL: $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
+    # Two queues that would hold or refuse every job: one stopped, one not
+    # accepting jobs. Nothing is ever printed on them.
+    local queue
+    for queue in STOPPED REJECT; do
+        cups_client lpadmin -p "$queue" -v kumoden-fails:/ -E -o printer-is-shared=no 2>/dev/null ||
+            failed "cannot create queue $queue: $(tail -n 3 "$dir/log/error_log" 2>/dev/null)"
+    done
+    cups_client cupsdisable -r "stopped for the tests" STOPPED || failed "cannot stop queue STOPPED"
+    cups_client cupsreject -r "rejecting for the tests" REJECT || failed "cannot make queue REJECT reject jobs"
     cups_client lpadmin -d PDF || failed "cannot make PDF the default destination"
     [[ "$(cups_client lpstat -d)" == "system default destination: PDF" ]] ||
         failed "the default destination is not PDF: $(cups_client lpstat -d 2>&1)"

@@ -32,6 +32,8 @@
 #include "platform/linux/wayland/wayland_clipboard.h"
 #include "platform/linux/xsmp/session_client.h"
 #include "tray/about_design.h"
+#include "watch/settings_check.h"
+#include "watch/settings_check_text.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -263,6 +265,23 @@ int runResident(char** argv, kumoden::PosixApplication& app, kumoden::PosixFileS
     return result;
 }
 
+// The settings checked without Qt: files, the scheduler and the INI store
+// are all it needs, and nothing of the resident program is made.
+int runCheck(kumoden::PosixFileSystem& files, const std::string& iniPath)
+{
+    using namespace kumoden;
+    const auto variable = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+    };
+    CupsPrinterList printers;
+    ProfileStore profile;
+    const std::vector<CheckLine> lines = CheckSettings(iniPath, {files, printers, profile});
+    const Language language = LanguageOfLocale(variable("LC_ALL"), variable("LC_MESSAGES"), variable("LANG"));
+    std::fputs(CheckReport(lines, language).c_str(), stdout);
+    return CheckExitCode(lines);
+}
+
 int main(int argc, char** argv)
 {
     using namespace kumoden;
@@ -289,6 +308,9 @@ int main(int argc, char** argv)
     if (command.action == CommandLine::Action::Help) {
         std::fputs(HelpText(iniPath, LogPath(iniPath, files.separator())).c_str(), stdout);
         return 0;
+    }
+    if (command.action == CommandLine::Action::Check) {
+        return runCheck(files, iniPath);
     }
 
     return runResident(argv, app, files, iniPath);

@@ -28,6 +28,8 @@
 #include "platform/win32/system/win32_clock.h"
 #include "platform/win32/system/win32_launcher.h"
 #include "tray/about_design.h"
+#include "watch/settings_check.h"
+#include "watch/settings_check_text.h"
 
 #include "kumoden_version.h"
 
@@ -298,6 +300,19 @@ int runResident(HINSTANCE instance, kumoden::Win32Application& app, kumoden::Win
     return result;
 }
 
+// The settings checked, told as --help is told; nothing of the resident
+// program is made. English where the user's interface language is.
+int runCheck(kumoden::Win32FileSystem& files, const std::string& iniPath)
+{
+    using namespace kumoden;
+    Win32PrinterList printers;
+    Win32Profile profile;
+    const std::vector<CheckLine> lines = CheckSettings(iniPath, {files, printers, profile});
+    const bool english = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH;
+    tell(STD_OUTPUT_HANDLE, CheckReport(lines, english ? Language::english : Language::japanese));
+    return CheckExitCode(lines);
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     using namespace kumoden;
@@ -317,6 +332,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     if (command.action == CommandLine::Action::Help) {
         tell(STD_OUTPUT_HANDLE, HelpText(iniPath, LogPath(iniPath, files.separator())));
         return 0;
+    }
+    if (command.action == CommandLine::Action::Check) {
+        return runCheck(files, iniPath);
     }
     return runResident(instance, app, files, iniPath);
 }

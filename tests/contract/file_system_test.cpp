@@ -1,5 +1,6 @@
 // Rules every file-system backend keeps, on the real files of the
 // platform the tests were built for.
+#include "tests/support/programs.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_platform.h"
 
@@ -117,6 +118,28 @@ TEST_F(FileSystemContract, FilesAndFoldersAreToldApartAndLengthsAreSixtyFourBitA
     EXPECT_FALSE(files->folderExists(file));
     EXPECT_FALSE(files->fileExists(""));
     EXPECT_FALSE(files->folderExists(""));
+}
+
+// Both only look: nothing is made, and a folder or a file is taken only
+// for what it is.
+TEST_F(FileSystemContract, WhetherAFolderTakesEntriesAndAFileRunsIsToldWithoutMakingAnything)
+{
+    const std::string folder = at("in");
+    fs::create_directory(folder);
+    const std::string data = utf8(dir.write("notes.txt", "x"));
+    const auto before = entries(dir.path());
+    EXPECT_TRUE(files->canWriteInto(folder));
+    EXPECT_TRUE(files->canWriteInto(folder + files->separator()));
+    EXPECT_FALSE(files->canWriteInto(at("missing")));
+    EXPECT_FALSE(files->canWriteInto(data));
+
+    // The tests' own programs run; a data file, a folder, nothing do not.
+    EXPECT_TRUE(files->canRun(utf8(builtProgram("kumoden"))));
+    EXPECT_FALSE(files->canRun(data));
+    EXPECT_FALSE(files->canRun(folder));
+    EXPECT_FALSE(files->canRun(at("missing.exe")));
+    EXPECT_EQ(entries(dir.path()), before);
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(FileSystemContract, DeletesHonourReadOnlyUnlessForcedAndNeverTakeAFolder)

@@ -8,6 +8,7 @@
 namespace kumoden::test {
 
 PrinterListing ListPrinters();
+PrinterState PrinterStateOf(const std::string& name);
 // The entry the list gives one of the scheduler's queues: its name with
 // the backend's driver and port for it.
 PrinterEntry SchedulerQueue(const std::string& name);

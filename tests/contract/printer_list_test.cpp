@@ -22,5 +22,22 @@ TEST(PrinterListContract, ListsEachPdfQueueOnceWithItsDriverAndPort)
     }
 }
 
+// A queue that takes jobs, the default destination (PDF) for the empty
+// name, and a name the print system does not have.
+TEST(PrinterListContract, TellsTheStateOfAQueueOfTheDefaultAndOfAnUnknownName)
+{
+    for (const char* name : {"PDF2", ""}) {
+        const PrinterState state = PrinterStateOf(name);
+        EXPECT_EQ(state.status, PrinterListStatus::listed) << name;
+        EXPECT_EQ(state.name, *name != '\0' ? name : "PDF");
+        EXPECT_TRUE(state.known) << name;
+        EXPECT_TRUE(state.accepting) << name;
+        EXPECT_FALSE(state.stopped) << name;
+    }
+    const PrinterState unknown = PrinterStateOf("NoSuchQueue");
+    EXPECT_EQ(unknown.status, PrinterListStatus::listed);
+    EXPECT_FALSE(unknown.known);
+}
+
 } // namespace
 } // namespace kumoden::test

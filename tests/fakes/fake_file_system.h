@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <tuple>
 
 namespace kumoden::fake {
@@ -27,6 +28,10 @@ public:
     // The archive folder BackPdf lies on a file system of its own: renames
     // between it and other folders fail so, and files are copied.
     void setOtherVolumes(bool other) { m_otherVolumes = other; }
+    // The folder takes no new entries / the program cannot be started,
+    // whatever the real ones say (a test may run as root).
+    void denyWriteInto(const std::string& folder) { m_noWriteInto.insert(folder); }
+    void denyRun(const std::string& path) { m_noRun.insert(path); }
     int objectsCreated() const { return m_objectsCreated; }
     // Creation times for files whose real one a test cannot choose.
     void setDateCreated(const std::string& path, LocalTime created) { m_created[path] = created; }
@@ -92,6 +97,11 @@ public:
     bool createFolder(const std::string& path) override { return m_real.createFolder(path); }
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
     bool fileReadable(const std::string& path) override { return m_real.fileReadable(path); }
+    bool canWriteInto(const std::string& folder) override
+    {
+        return !m_noWriteInto.contains(folder) && m_real.canWriteInto(folder);
+    }
+    bool canRun(const std::string& path) override { return !m_noRun.contains(path) && m_real.canRun(path); }
     bool deleteFile(const std::string& path, bool force) override { return m_real.deleteFile(path, force); }
     std::optional<FileIdentity> fileIdentity(const std::string& path) override
     {
@@ -227,6 +237,8 @@ private:
     FileSystem& m_real;
     bool m_objectAvailable = true;
     bool m_moveFails = false;
+    std::set<std::string> m_noWriteInto;
+    std::set<std::string> m_noRun;
     std::optional<FileStep::Kind> m_holdResult;
     bool m_otherVolumes = false;
     std::optional<std::int64_t> m_room;

@@ -10,6 +10,7 @@
 #include "platform/timer.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,12 +68,36 @@ public:
         }
         return {m_printers, m_status};
     }
+    // Known: a printer listed, accepting and not stopped unless set so; the
+    // empty name is the default destination (none unless set).
+    PrinterState printerState(const std::string& name) override
+    {
+        PrinterState state;
+        state.status = m_status;
+        state.name = name.empty() ? defaultPrinter : name;
+        if (m_status != PrinterListStatus::listed) {
+            return state;
+        }
+        for (const PrinterEntry& printer : m_printers) {
+            if (!state.name.empty() && printer.deviceName == state.name) {
+                state.known = true;
+                state.accepting = !rejecting.contains(state.name);
+                state.stopped = stopped.contains(state.name);
+                state.message = state.stopped ? "stopped by the test" : "";
+            }
+        }
+        return state;
+    }
     void set(std::vector<PrinterEntry> printers) { m_printers = std::move(printers); }
     // Any status but listed gives no printers, as the real lists do.
     void setStatus(PrinterListStatus status) { m_status = status; }
     int calls() const { return m_calls; }
     // Called at each lookup (a test may throw from it: the process dies there).
     void onList(std::function<void()> action) { m_onList = std::move(action); }
+
+    std::string defaultPrinter;
+    std::set<std::string> rejecting;
+    std::set<std::string> stopped;
 
 private:
     std::function<void()> m_onList;

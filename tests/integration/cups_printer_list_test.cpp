@@ -39,6 +39,11 @@ PrinterListing test::ListPrinters()
     return listing;
 }
 
+PrinterState test::PrinterStateOf(const std::string& name)
+{
+    return CupsPrinterList().printerState(name);
+}
+
 // Both have the cups-pdf PPD.
 PrinterEntry test::SchedulerQueue(const std::string& name)
 {
@@ -105,6 +110,35 @@ TEST(CupsPrinterListTest, ASchedulerThatCannotBeReachedOrDoesNotAnswerIsNoList)
     }
     // The silent one was asked, and did not just refuse the connection.
     EXPECT_GT(silent.connections(), 0);
+}
+
+// The queues the print system starts stopped and rejecting, with the
+// reason it was given; and a scheduler that cannot be reached or is silent.
+TEST(CupsPrinterListTest, AStoppedOrRejectingQueueAndAnAbsentOrSilentSchedulerAreTold)
+{
+    ASSERT_EQ(test::schedulerProblem(), "");
+    const PrinterState stopped = test::PrinterStateOf("STOPPED");
+    EXPECT_TRUE(stopped.known);
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_TRUE(stopped.accepting);
+    EXPECT_EQ(stopped.message, "stopped for the tests");
+    const PrinterState rejecting = test::PrinterStateOf("REJECT");
+    EXPECT_TRUE(rejecting.known);
+    EXPECT_FALSE(rejecting.accepting);
+    EXPECT_FALSE(rejecting.stopped);
+
+    const test::TempDir nowhere;
+    const test::SilentScheduler silent;
+    CupsPrinterList list;
+    for (const auto& [server, status] : std::vector<std::pair<std::filesystem::path, PrinterListStatus>>{
+             {nowhere.path() / "no-scheduler.sock", PrinterListStatus::unreachable},
+             {silent.socket(), PrinterListStatus::noAnswer}}) {
+        cupsSetServer(server.c_str());
+        const PrinterState state = list.printerState("PDF");
+        cupsSetServer(nullptr);
+        EXPECT_EQ(state.status, status) << server;
+        EXPECT_FALSE(state.known) << server;
+    }
 }
 
 // A scheduler that takes the request and never answers holds a listing for

@@ -54,6 +54,8 @@ public:
     bool createFolder(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     bool fileReadable(const std::string& path) override { return fileExists(path); }
+    bool canWriteInto(const std::string& folder) override { return folderExists(folder); }
+    bool canRun(const std::string& path) override { return fileExists(path); }
     bool deleteFile(const std::string& path, bool force) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;

@@ -192,6 +192,19 @@ TEST(CommandLine, NoOptionsRunsAsAlwaysAndIniTakesThePathAsTheNextArgumentOrAfte
     EXPECT_EQ(twice.iniPath, "b.INI");
 }
 
+TEST(CommandLine, CheckTakesAnIniButVersionHelpAndARefusalStillDecideFirst)
+{
+    const CommandLine check = ParseCommandLine({"--check", "--ini", "/srv/a.INI"});
+    EXPECT_EQ(check.action, Action::Check);
+    EXPECT_EQ(check.iniPath, "/srv/a.INI");
+    EXPECT_EQ(ParseCommandLine({"--ini=/srv/a.INI", "--check"}).action, Action::Check);
+    EXPECT_EQ(ParseCommandLine({"--check", "--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--version", "--check"}).action, Action::Version);
+    EXPECT_EQ(ParseCommandLine({"--check", "--bogus"}).action, Action::Refused);
+    EXPECT_EQ(ParseCommandLine({"--check", "--ini"}).action, Action::Refused);
+    EXPECT_NE(HelpText("a.INI", "a.log").find("kumoden --check [--ini PATH]\n"), std::string::npos);
+}
+
 TEST(CommandLine, AnythingElseIsRefusedWithOneLine)
 {
     const std::vector<std::vector<std::string>> refused{

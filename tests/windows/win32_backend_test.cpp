@@ -24,6 +24,11 @@ PrinterListing test::ListPrinters()
     return Win32PrinterList().installedPrinters();
 }
 
+PrinterState test::PrinterStateOf(const std::string& name)
+{
+    return Win32PrinterList().printerState(name);
+}
+
 // Wine installs each queue with a driver of its name on a port of its own.
 PrinterEntry test::SchedulerQueue(const std::string& name)
 {

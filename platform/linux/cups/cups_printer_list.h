@@ -14,6 +14,11 @@ public:
     explicit CupsPrinterList(int stopDescriptor = -1) : m_stopDescriptor(stopDescriptor) {}
 
     PrinterListing installedPrinters() override;
+    // The destination found as kumoden-print finds it (the empty name: the
+    // default that lpoptions, LPDEST or PRINTER, or the scheduler names),
+    // then its IPP printer-state, printer-is-accepting-jobs and
+    // printer-state-message; bounded as the listing is.
+    PrinterState printerState(const std::string& name) override;
 
 private:
     int m_stopDescriptor;

@@ -194,6 +194,17 @@ bool PosixFileSystem::fileReadable(const std::string& path)
     return ordinary;
 }
 
+bool PosixFileSystem::canWriteInto(const std::string& folder)
+{
+    // The effective ids decide, as they do for the move into the folder.
+    return folderExists(folder) && faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool PosixFileSystem::canRun(const std::string& path)
+{
+    return fileExists(path) && faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
+}
+
 bool PosixFileSystem::deleteFile(const std::string& path, bool force)
 {
     struct stat info {};

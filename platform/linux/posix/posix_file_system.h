@@ -34,6 +34,10 @@ public:
     bool createFolder(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     bool fileReadable(const std::string& path) override;
+    // access(2) with the effective ids: root may write anywhere, and runs a
+    // file only when some execute bit is set.
+    bool canWriteInto(const std::string& folder) override;
+    bool canRun(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;

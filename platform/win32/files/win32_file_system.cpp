@@ -218,6 +218,35 @@ bool Win32FileSystem::fileReadable(const std::string& path)
     return fileExists(path);
 }
 
+bool Win32FileSystem::canWriteInto(const std::string& folder)
+{
+    if (!folderExists(folder)) {
+        return false;
+    }
+    // Asking for the right to add a file checks the folder's access list
+    // for this user without adding anything.
+    const HANDLE handle = CreateFileW(ToWide(folder).c_str(), FILE_ADD_FILE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
+}
+
+bool Win32FileSystem::canRun(const std::string& path)
+{
+    const std::wstring wide = ToWide(path);
+    const auto dot = wide.find_last_of(L".\\/");
+    if (dot == std::wstring::npos || wide[dot] != L'.' || !fileExists(path)) {
+        return false;
+    }
+    std::wstring extension = wide.substr(dot);
+    CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    return extension == L".exe" || extension == L".com" || extension == L".bat" || extension == L".cmd";
+}
+
 bool Win32FileSystem::deleteFile(const std::string& path, bool force)
 {
     const std::wstring wide = ToWide(path);

@@ -26,6 +26,10 @@ public:
     bool createFolder(const std::string& path) override;
     bool fileExists(const std::string& path) override;
     bool fileReadable(const std::string& path) override;
+    // Opens the folder for FILE_ADD_FILE: the folder's access list decides.
+    bool canWriteInto(const std::string& folder) override;
+    // What CreateProcess starts: an .exe or .com file, or a batch file.
+    bool canRun(const std::string& path) override;
     bool deleteFile(const std::string& path, bool force) override;
     std::optional<FileIdentity> fileIdentity(const std::string& path) override;
     std::optional<LocalTime> dateCreated(const std::string& path) override;
