@@ -176,16 +176,12 @@ std::string RequestFailure(const SchedulerConnection& scheduler, const std::stri
 cups_dest_t* FindQueue(const SchedulerConnection& scheduler, Destinations& all, const std::string& name,
                        std::string& why)
 {
-    // The queue is looked up among all destinations on this connection:
-    // cupsGetNamedDest, when its own request fails, asks again on the
-    // default connection, whose waits are not bounded.
-    all.count = cupsGetDests2(scheduler.http(), &all.dests);
+    all.load(scheduler);
     if (scheduler.gaveUp()) {
         why = SchedulerConnection::noAnswerText();
         return nullptr;
     }
-    cups_dest_t* const dest =
-        cupsGetDest(name.empty() ? nullptr : name.c_str(), nullptr, all.count, all.dests);
+    cups_dest_t* const dest = all.find(name);
     if (dest != nullptr) {
         return dest;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/linux/cups/destinations.h"
 #include "platform/linux/cups/scheduler_connection.h"
 #include "tools/kumoden-print/job_follow.h"
 
@@ -9,17 +10,6 @@
 #include <string>
 
 namespace kumoden {
-
-// The scheduler's destinations, freed with the object.
-struct Destinations {
-    cups_dest_t* dests = nullptr;
-    int count = 0;
-
-    Destinations() = default;
-    Destinations(const Destinations&) = delete;
-    Destinations& operator=(const Destinations&) = delete;
-    ~Destinations() { cupsFreeDests(count, dests); }
-};
 
 // What libcups says of the last request that failed.
 std::string CupsError();

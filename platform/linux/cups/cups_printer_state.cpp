@@ -3,6 +3,7 @@
 // of the scheduler with Get-Printer-Attributes.
 #include "platform/linux/cups/bounded_call.h"
 #include "platform/linux/cups/cups_printer_list.h"
+#include "platform/linux/cups/destinations.h"
 #include "platform/linux/cups/scheduler_connection.h"
 
 #include <cups/cups.h>
@@ -12,12 +13,6 @@
 
 namespace kumoden {
 namespace {
-
-struct DestsFree {
-    int count = 0;
-    cups_dest_t* dests = nullptr;
-    ~DestsFree() { cupsFreeDests(count, dests); }
-};
 
 struct IppDelete {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
@@ -74,10 +69,9 @@ PrinterState askState(const std::string& name, int stopDescriptor)
         state.status = PrinterListStatus::unreachable;
         return state;
     }
-    DestsFree all;
-    all.count = cupsGetDests2(scheduler.http(), &all.dests);
-    const cups_dest_t* dest =
-        cupsGetDest(name.empty() ? nullptr : name.c_str(), nullptr, all.count, all.dests);
+    Destinations all;
+    all.load(scheduler);
+    const cups_dest_t* dest = all.find(name);
     if (dest == nullptr) {
         // No destinations at all may be the scheduler's silence or refusal.
         state.status = all.count > 0 ? PrinterListStatus::listed : statusOf(scheduler);
